@@ -1,0 +1,32 @@
+# Front door: `make run`, `make test`, `make bench`.
+JOBS ?= $(shell nproc)
+BUILD_RELEASE := build/release
+BUILD_TEST := build/test
+
+.PHONY: run test bench deps build-release build-test clean
+
+deps:
+	@scripts/install-deps
+
+build-release: deps
+	@cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD_RELEASE) -j $(JOBS) --target kolvex
+
+run: build-release
+	@mkdir -p run
+	cd run && ../$(BUILD_RELEASE)/kolvex
+
+build-test: deps
+	@cmake -S . -B $(BUILD_TEST) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOLVEX_SANITIZE=ON >/dev/null
+	@cmake --build $(BUILD_TEST) -j $(JOBS)
+
+test: build-test
+	cd $(BUILD_TEST) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	@cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVEX_BENCH=ON >/dev/null
+	@cmake --build build/bench -j $(JOBS)
+	@for b in build/bench/bench/kolvex_bench_*; do [ -x "$$b" ] && QT_QPA_PLATFORM=offscreen "$$b"; done
+
+clean:
+	rm -rf build

@@ -1,0 +1,34 @@
+#pragma once
+// Number text: extended values to German text and back. Never uses the process locale.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kolvex {
+
+// Marks a text that is not a number.
+inline constexpr long double KeineZahl = -123456789.123456789L;
+
+// The runtime's general float text: 15 significant digits, decimal comma, trailing zeros
+// dropped, fixed form for 1e-4 <= |v| < 1e15, else mantissa + "E" + exponent ("1E20",
+// "1,5E-5"). Negative zero prints "0".
+std::string FloatText(long double v);
+
+std::string ZahlZuText(int n, long double x);
+std::string ExponentAufloesen(std::string_view text);
+std::string TausenderTrennen(std::string_view text);
+bool IstZahl(std::string_view text);
+std::string KommaZuPunkt(std::string_view text);
+std::string PunktZuKomma(std::string_view text);
+int KommaPosition(std::string_view text);
+int32_t TextZuGanzzahl(std::string_view text);
+long double TextZuZahl(std::string_view text);
+double AufZehntelRunden(double v);
+double AbZehntelRunden(double v);
+
+// Strict scanner behind the lenient routines: blanks dropped, "," or "." as decimal point,
+// optional sign, digits, one point, optional exponent; no "inf", "nan" or hex.
+// Returns false (and leaves value alone) when the text is not a number.
+bool TextZuZahlStreng(std::string_view text, long double& value);
+
+}  // namespace kolvex
