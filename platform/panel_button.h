@@ -1,0 +1,49 @@
+#pragma once
+// A key of the on-screen keypad (and the speed buttons beside it): a raised panel with a
+// caption that reports which mouse button pressed it. QAbstractButton only reacts to the
+// left button, but the keypad gives the right and middle buttons their own meaning, so the
+// widget handles the mouse itself and leaves the decision to the window.
+#include <QColor>
+#include <QFrame>
+#include <QString>
+
+class PanelButton : public QFrame {
+  Q_OBJECT
+
+ public:
+  explicit PanelButton(const QString& caption = QString(), QWidget* parent = nullptr);
+
+  QString caption() const { return caption_; }
+  void setCaption(const QString& caption);
+
+  // Fill colour; an invalid colour means the button face of the current style.
+  QColor color() const { return color_; }
+  void setColor(const QColor& color);
+  void resetColor() { setColor(QColor()); }
+  QColor shownColor() const;
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ signals:
+  void mousePressed(Qt::MouseButton button);
+  void mouseReleased(Qt::MouseButton button);
+  // Any move of the mouse over the panel, pressed or not (the keypad's hover colours).
+  void mouseMoved();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  QString caption_;
+  QColor color_;
+  bool down_ = false;
+};
+
+// Colours as the settings files keep them: blue-green-red, red in the low byte.
+QColor colorFromBgr(int bgr);
+int colorToBgr(const QColor& color);
