@@ -15,9 +15,7 @@ class QRadioButton;
 class QScrollArea;
 class QToolBar;
 class QToolButton;
-// The keypad's key panel (digit, operator and function keys, "SR"/"TR", x² and root);
-// defined beside the keypad code.
-class Taste;
+class PanelButton;  // keypad keys and speed buttons
 
 class TfrRechn : public Form {
   Q_OBJECT
@@ -66,8 +64,8 @@ class TfrRechn : public Form {
   QLabel* lbESC = nullptr;
   QRadioButton* rbRad = nullptr;
   QRadioButton* rbGrad = nullptr;
-  QToolButton* sbErgebnis = nullptr;  // "="
-  QToolButton* sbExit = nullptr;      // "Programm beenden"
+  PanelButton* sbErgebnis = nullptr;  // "="
+  PanelButton* sbExit = nullptr;      // "Programm beenden"
   QToolBar* ToolBar1 = nullptr;
   QToolButton* tbFormel = nullptr;
   QToolButton* tbWerte = nullptr;
@@ -80,50 +78,50 @@ class TfrRechn : public Form {
   QToolButton* tbInfo = nullptr;
   QToolButton* tbFormStyle = nullptr;
   QToolButton* tbEinheiten = nullptr;
-  Taste* plSparR = nullptr;
-  Taste* plTilgR = nullptr;
-  Taste* pl_0 = nullptr;
-  Taste* pl_1 = nullptr;
-  Taste* pl_2 = nullptr;
-  Taste* pl_3 = nullptr;
-  Taste* pl_4 = nullptr;
-  Taste* pl_5 = nullptr;
-  Taste* pl_6 = nullptr;
-  Taste* pl_7 = nullptr;
-  Taste* pl_8 = nullptr;
-  Taste* pl_9 = nullptr;
-  Taste* pl_komma = nullptr;
-  Taste* pl_plus = nullptr;
-  Taste* pl_minus = nullptr;
-  Taste* pl_mul = nullptr;
-  Taste* pl_div = nullptr;
-  Taste* pl_KLeft = nullptr;
-  Taste* pl_KRecht = nullptr;
-  Taste* pl_Pi = nullptr;
-  Taste* pl_Del = nullptr;
-  Taste* pl_delL = nullptr;
-  Taste* pl_delR = nullptr;
-  Taste* pl_pm = nullptr;
-  Taste* pl_sin = nullptr;
-  Taste* pl_cos = nullptr;
-  Taste* pl_tan = nullptr;
-  Taste* pl_ctan = nullptr;
-  Taste* pl_asin = nullptr;
-  Taste* pl_acos = nullptr;
-  Taste* pl_atan = nullptr;
-  Taste* pl_sinh = nullptr;
-  Taste* pl_cosh = nullptr;
-  Taste* pl_tanh = nullptr;
-  Taste* pl_asinh = nullptr;
-  Taste* pl_acosh = nullptr;
-  Taste* pl_atanh = nullptr;
-  Taste* pl_log = nullptr;
-  Taste* pl_ln = nullptr;
-  Taste* pl_exp = nullptr;
-  Taste* pl_sil = nullptr;   // "!"
-  Taste* pl_hoch = nullptr;  // "x^y"
-  Taste* im_xh2 = nullptr;   // x²
-  Taste* im_xs2 = nullptr;   // square root
+  PanelButton* plSparR = nullptr;
+  PanelButton* plTilgR = nullptr;
+  PanelButton* pl_0 = nullptr;
+  PanelButton* pl_1 = nullptr;
+  PanelButton* pl_2 = nullptr;
+  PanelButton* pl_3 = nullptr;
+  PanelButton* pl_4 = nullptr;
+  PanelButton* pl_5 = nullptr;
+  PanelButton* pl_6 = nullptr;
+  PanelButton* pl_7 = nullptr;
+  PanelButton* pl_8 = nullptr;
+  PanelButton* pl_9 = nullptr;
+  PanelButton* pl_komma = nullptr;
+  PanelButton* pl_plus = nullptr;
+  PanelButton* pl_minus = nullptr;
+  PanelButton* pl_mul = nullptr;
+  PanelButton* pl_div = nullptr;
+  PanelButton* pl_KLeft = nullptr;
+  PanelButton* pl_KRecht = nullptr;
+  PanelButton* pl_Pi = nullptr;
+  PanelButton* pl_Del = nullptr;
+  PanelButton* pl_delL = nullptr;
+  PanelButton* pl_delR = nullptr;
+  PanelButton* pl_pm = nullptr;
+  PanelButton* pl_sin = nullptr;
+  PanelButton* pl_cos = nullptr;
+  PanelButton* pl_tan = nullptr;
+  PanelButton* pl_ctan = nullptr;
+  PanelButton* pl_asin = nullptr;
+  PanelButton* pl_acos = nullptr;
+  PanelButton* pl_atan = nullptr;
+  PanelButton* pl_sinh = nullptr;
+  PanelButton* pl_cosh = nullptr;
+  PanelButton* pl_tanh = nullptr;
+  PanelButton* pl_asinh = nullptr;
+  PanelButton* pl_acosh = nullptr;
+  PanelButton* pl_atanh = nullptr;
+  PanelButton* pl_log = nullptr;
+  PanelButton* pl_ln = nullptr;
+  PanelButton* pl_exp = nullptr;
+  PanelButton* pl_sil = nullptr;   // "!"
+  PanelButton* pl_hoch = nullptr;  // "x^y"
+  PanelButton* im_xh2 = nullptr;   // x²
+  PanelButton* im_xs2 = nullptr;   // square root
 
   // Window height fixed at the first activation and applied again at every activation.
   int FensterHoehe = 0;
