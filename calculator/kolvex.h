@@ -1,0 +1,91 @@
+#pragma once
+// TfrKolvex: the hidden host window of the shared routines. Every window calls them on
+// frKolvex; they forward to the pure core (namespace kolvex) and convert between screen
+// text (QString, "π") and core text (Latin-1 bytes, 0xB6) on the way. The window is never
+// shown.
+#include <QChar>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+#include "platform/form.h"
+
+class QComboBox;
+
+class TfrKolvex : public Form {
+  Q_OBJECT
+
+ public:
+  explicit TfrKolvex(QWidget* parent = nullptr);
+  ~TfrKolvex() override;
+
+  // ---- Number text ----------------------------------------------------------------------
+  // The runtime's general float text (15 significant digits, decimal comma, "1E20").
+  QString FloatText(long double x);
+  QString ZahlZuText(int n, long double x);
+  QString ExponentAufloesen(const QString& text);
+  QString TausenderTrennen(const QString& text);
+  bool IstZahl(const QString& text);
+  QString KommaZuPunkt(const QString& text);
+  QString PunktZuKomma(const QString& text);
+  int KommaPosition(const QString& text);
+  int32_t TextZuGanzzahl(const QString& text);
+  long double TextZuZahl(const QString& text);
+  double AufZehntelRunden(double v);
+  double AbZehntelRunden(double v);
+
+  // ---- Key filters: the character to insert, or 0 to swallow ------------------------------
+  QChar FormelTasteFiltern(const QString& text, QChar key, int caret);
+  QChar WertTasteFiltern(const QString& text, QChar key);
+  QChar ZahlTasteFiltern(const QString& text, QChar key, QChar separator);
+  QChar ZiffernTasteFiltern(QChar key);
+  // The same on core text, usable as KeyFilterFn.
+  char FormelTasteFiltern(const std::string& text, char key, int caret);
+  char WertTasteFiltern(const std::string& text, char key);
+  char ZahlTasteFiltern(const std::string& text, char key, char separator);
+  char ZiffernTasteFiltern(char key);
+
+  // ---- Strings, files and system ----------------------------------------------------------
+  // An entry of that name (file, folder or link) exists; always followed by a pause of
+  // DateiPauseMs milliseconds.
+  bool DateiExistiert(const QString& name);
+  static inline int DateiPauseMs = 100;  // tests set 0
+  bool VerzeichnisExistiert(const QString& path);
+  QString DateiEndungGross(const QString& name);
+  QString OhneLeerzeichen(const QString& text);
+  QString OhneKomma(const QString& text);
+  QString OhnePunkt(const QString& text);
+  QString OhneEndZeichen(const QString& text, QChar c);
+  QString OhneAnfangsZeichen(const QString& text, QChar c);
+  QString BisLetztesZeichen(const QString& text, QChar c);
+  // The n-th TAB field (1-based), characters below 32 dropped; when the line has fewer
+  // fields the result is `bisher` (pass the variable being assigned to keep its value).
+  QString TabFeld(const QString& line, int n, const QString& bisher = QString());
+  QString TeilAmStrich(const QString& text, bool invers);
+  QString TeilAnSpitze(const QString& text, bool invers);
+  // 0-based index of the first item equal to text; 0 when none is (or no combo box).
+  int ListenIndex(QComboBox* combo, const QString& text);
+  // Splits text at every separator; at most maxAnzahl pieces when maxAnzahl > 0.
+  void Zerlegen(const QString& separator, const QString& text, QStringList& teile,
+                int maxAnzahl);
+  int WindowsVersion();
+  // Shows the text (or the number) as a warning with an OK button.
+  void Meldung(const QString& text);
+  void Meldung(const char* text) { Meldung(QString::fromUtf8(text)); }
+  template <typename T>
+    requires std::is_arithmetic_v<T>
+  void Meldung(T value) {
+    if constexpr (std::is_same_v<T, bool>)
+      Meldung(QString(value ? "True" : "False"));
+    else if constexpr (std::is_floating_point_v<T>)
+      Meldung(FloatText(static_cast<long double>(value)));
+    else
+      Meldung(QString::number(value));
+  }
+  // Returns after at least ms milliseconds, processing window messages meanwhile.
+  void Warten(int ms);
+};
+
+extern TfrKolvex* frKolvex;

@@ -1,0 +1,64 @@
+#pragma once
+// Base of every window of the program: a top-level widget with a Tag, modal showing with a
+// ModalResult, and the creation, show, activation and close hooks the windows override.
+#include <QWidget>
+
+// Usual modal results (a window may use any other non-zero value).
+inline constexpr int mrNone = 0;
+inline constexpr int mrOk = 1;
+inline constexpr int mrCancel = 2;
+inline constexpr int mrAbort = 3;
+inline constexpr int mrRetry = 4;
+inline constexpr int mrIgnore = 5;
+inline constexpr int mrYes = 6;
+inline constexpr int mrNo = 7;
+
+class Form : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit Form(QWidget* parent = nullptr);
+  ~Form() override;
+
+  // Free mode flag between windows.
+  int Tag = 0;
+  // Set by the window while ShowModal runs; a non-zero value closes the modal window (the
+  // close hook may refuse, which sets it back to 0). Closing with the close box gives
+  // mrCancel.
+  int ModalResult = 0;
+  // The close box hides the window (true) or closes it for good (the main window).
+  bool hideOnClose = true;
+
+  // Shows the window application-modal and returns its ModalResult once it is hidden.
+  int ShowModal();
+  bool isModalRunning() const { return modalRunning_; }
+
+  // Called once by the window-creation function after construction.
+  virtual void FormCreate() {}
+  // Called when the window is shown by the program (not on a restore from minimised).
+  virtual void FormShow() {}
+  // Called when the window becomes the application's active window (not when the user
+  // merely comes back from another application).
+  virtual void FormActivate() {}
+  // Called before the window closes (close box, close(), end of ShowModal); accept = false
+  // keeps it open.
+  virtual void FormClose(bool& accept) { (void)accept; }
+
+ signals:
+  // Emitted when the program shows or hides the window (also when the close box hides it);
+  // tool buttons that open the window mirror it.
+  void visibilityChanged(bool visible);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  void setShownState(bool visible);
+
+  bool modalRunning_ = false;
+  bool shownState_ = false;
+  bool closingForModal_ = false;
+};
