@@ -28,6 +28,7 @@ class TfrRechn : public Form {
   void FormActivate() override;
   void FormShow() override;
   void FormClose(bool& accept) override;
+  // Connected to sbExit's left-button release by the constructor.
   void sbExitClick();
 
   // ---- Calculation driver and results log (rechn.cpp) -----------------------------------
@@ -136,3 +137,9 @@ class TfrRechn : public Form {
 };
 
 extern TfrRechn* frRechn;
+
+// Colour of a panel area (plOben, plFunktionen, plZahlen, plRG, edErgebnis) as the settings
+// file keeps it (blue-green-red, red in the low byte). The writer of the settings file reads
+// the areas' colours back through FlaechenFarbe, so set them with FlaechenFarbeSetzen.
+void FlaechenFarbeSetzen(QWidget* flaeche, int bgr);
+int FlaechenFarbe(const QWidget* flaeche);
