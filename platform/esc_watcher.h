@@ -14,7 +14,8 @@ namespace EscWatcher {
 // Starts an operation: clears the latch (an earlier press does not count) and starts
 // watching. Calling it again inside an operation only clears the latch.
 void reset();
-// True once ESC has been pressed since reset(). Outside an operation it stays false.
+// True once ESC has been pressed since reset(). After finish() it keeps reporting the
+// ended operation's answer (without pumping events) until the next reset().
 bool pressed();
 // Ends the operation: stops swallowing input and re-posts the swallowed close requests.
 void finish();
@@ -36,6 +37,16 @@ class Operation {
 
  private:
   bool outer_;
+};
+
+// While one lives, input flows normally although an operation runs: a message box or a modal
+// window shown in the middle of an operation must be usable. ESC is not latched meanwhile.
+class Suspend {
+ public:
+  Suspend();
+  ~Suspend();
+  Suspend(const Suspend&) = delete;
+  Suspend& operator=(const Suspend&) = delete;
 };
 
 }  // namespace EscWatcher

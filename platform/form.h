@@ -3,6 +3,8 @@
 // ModalResult, and the creation, show, activation and close hooks the windows override.
 #include <QWidget>
 
+class QEventLoop;
+
 // Usual modal results (a window may use any other non-zero value).
 inline constexpr int mrNone = 0;
 inline constexpr int mrOk = 1;
@@ -61,4 +63,5 @@ class Form : public QWidget {
   bool modalRunning_ = false;
   bool shownState_ = false;
   bool closingForModal_ = false;
+  QEventLoop* modalLoop_ = nullptr;
 };

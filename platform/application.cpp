@@ -1,0 +1,32 @@
+#include "platform/application.h"
+
+#include <exception>
+
+#include "platform/message_dialog.h"
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+Application::~Application() = default;
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+  QString text;
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& e) {
+    text = QString::fromUtf8(e.what());
+  } catch (...) {
+    text = QStringLiteral("Unbekannter Fehler");
+  }
+  // Shown outside the handler, so the box's own events run on a clean stack. A failure of
+  // the box itself must not start the round again.
+  static bool showing = false;
+  if (!showing) {
+    showing = true;
+    try {
+      showMessage(text, MessageKind::Warning);
+    } catch (...) {
+    }
+    showing = false;
+  }
+  return false;
+}

@@ -1,0 +1,84 @@
+#include "platform/message_dialog.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "platform/esc_watcher.h"
+
+namespace {
+MessageRecorder* activeRecorder = nullptr;
+
+QString titleOf(MessageKind kind) {
+  switch (kind) {
+    case MessageKind::Warning: return QStringLiteral("Warnung");
+    case MessageKind::Information: return QStringLiteral("Information");
+    case MessageKind::Question: return QStringLiteral("Frage");
+  }
+  return {};
+}
+
+QMessageBox::Icon iconOf(MessageKind kind) {
+  switch (kind) {
+    case MessageKind::Warning: return QMessageBox::Warning;
+    case MessageKind::Information: return QMessageBox::Information;
+    case MessageKind::Question: return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+// The texts come from Windows habits: CR LF or a lone CR break the line.
+QString withLineBreaks(const QString& text) {
+  QString t = text;
+  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return t;
+}
+}  // namespace
+
+MessageRecorder::MessageRecorder() : outer_(activeRecorder) { activeRecorder = this; }
+
+MessageRecorder::~MessageRecorder() {
+  if (activeRecorder == this) activeRecorder = outer_;
+}
+
+void MessageRecorder::answerWith(std::initializer_list<MessageAnswer> answers) {
+  script_.assign(answers.begin(), answers.end());
+  next_ = 0;
+}
+
+const std::vector<RecordedMessage>& MessageRecorder::messages() const { return messages_; }
+
+void MessageRecorder::clear() { messages_.clear(); }
+
+MessageAnswer MessageRecorder::record(const QString& text, MessageKind kind,
+                                      MessageButtons buttons) {
+  messages_.push_back({text, kind, buttons});
+  MessageAnswer a = buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
+  if (next_ < script_.size()) a = script_[next_++];
+  if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+  if (a == MessageAnswer::Ok) return MessageAnswer::Yes;
+  return a;
+}
+
+MessageAnswer showMessage(const QString& text, MessageKind kind, MessageButtons buttons) {
+  if (activeRecorder) return activeRecorder->record(text, kind, buttons);
+
+  EscWatcher::Suspend inputFlows;
+  QMessageBox box(iconOf(kind), titleOf(kind), withLineBreaks(text), QMessageBox::NoButton,
+                  QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
+  if (buttons == MessageButtons::Ok) {
+    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return MessageAnswer::Ok;
+  }
+  QPushButton* yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole);
+  box.setDefaultButton(yes);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes ? MessageAnswer::Yes : MessageAnswer::No;
+}

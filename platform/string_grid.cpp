@@ -1,0 +1,413 @@
+#include "platform/string_grid.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPalette>
+#include <QStyledItemDelegate>
+
+// ---- Model ---------------------------------------------------------------------------------
+// Texts per grid column, each vector only as long as its last written row: growing the row
+// count is free, and a million rows cost memory only where there are texts.
+class StringGridModel : public QAbstractTableModel {
+ public:
+  explicit StringGridModel(StringGrid* grid) : QAbstractTableModel(grid), grid_(grid) {}
+
+  int headerRows() const { return fixedRows_ > 0 ? 1 : 0; }
+  int headerCols() const { return fixedCols_ > 0 ? 1 : 0; }
+  int viewRows() const { return qMax(0, rowCount_ - headerRows()); }
+  int viewCols() const { return qMax(0, colCount_ - headerCols()); }
+
+  int rowCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() ? 0 : viewRows();
+  }
+  int columnCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() ? 0 : viewCols();
+  }
+
+  QString cell(int col, int row) const {
+    if (col < 0 || row < 0 || col >= cols_.size()) return {};
+    const QVector<QString>& c = cols_[col];
+    return row < c.size() ? c[row] : QString();
+  }
+
+  // Returns true when the text changed.
+  bool store(int col, int row, const QString& text) {
+    if (col < 0 || row < 0) return false;
+    if (col >= cols_.size()) {
+      if (text.isEmpty()) return false;
+      cols_.resize(col + 1);
+    }
+    QVector<QString>& c = cols_[col];
+    if (row >= c.size()) {
+      if (text.isEmpty()) return false;
+      c.resize(row + 1);
+    }
+    if (c[row] == text) return false;
+    c[row] = text;
+    return true;
+  }
+
+  void setCell(int col, int row, const QString& text) {
+    if (!store(col, row, text)) return;
+    notifyCell(col, row);
+  }
+
+  void notifyCell(int col, int row) {
+    if (col >= colCount_ || row >= rowCount_) return;
+    const int vc = col - headerCols(), vr = row - headerRows();
+    if (vr < 0 && vc < 0) return;
+    if (vr < 0) {
+      emit headerDataChanged(Qt::Horizontal, vc, vc);
+    } else if (vc < 0) {
+      emit headerDataChanged(Qt::Vertical, vr, vr);
+    } else {
+      const QModelIndex i = index(vr, vc);
+      emit dataChanged(i, i, {Qt::DisplayRole, Qt::EditRole});
+    }
+  }
+
+  void clearAll() {
+    beginResetModel();
+    cols_.clear();
+    endResetModel();
+  }
+
+  void setCounts(int cols, int rows) {
+    cols = qMax(0, cols);
+    rows = qMax(0, rows);
+    const int oldViewCols = viewCols(), oldViewRows = viewRows();
+    // Rows first, with the old column count.
+    if (rows != rowCount_) {
+      const int newViewRows = qMax(0, rows - headerRows());
+      if (newViewRows > oldViewRows) {
+        beginInsertRows({}, oldViewRows, newViewRows - 1);
+        rowCount_ = rows;
+        endInsertRows();
+      } else if (newViewRows < oldViewRows) {
+        beginRemoveRows({}, newViewRows, oldViewRows - 1);
+        rowCount_ = rows;
+        endRemoveRows();
+      } else {
+        rowCount_ = rows;
+      }
+      for (QVector<QString>& c : cols_)
+        if (c.size() > rows) c.resize(rows);
+    }
+    if (cols != colCount_) {
+      const int newViewCols = qMax(0, cols - headerCols());
+      if (newViewCols > oldViewCols) {
+        beginInsertColumns({}, oldViewCols, newViewCols - 1);
+        colCount_ = cols;
+        endInsertColumns();
+      } else if (newViewCols < oldViewCols) {
+        beginRemoveColumns({}, newViewCols, oldViewCols - 1);
+        colCount_ = cols;
+        endRemoveColumns();
+      } else {
+        colCount_ = cols;
+      }
+      if (cols_.size() > cols) cols_.resize(cols);
+    }
+  }
+
+  void setFixed(int fixedCols, int fixedRows) {
+    beginResetModel();
+    fixedCols_ = qMax(0, fixedCols);
+    fixedRows_ = qMax(0, fixedRows);
+    endResetModel();
+  }
+
+  bool isFixed(int col, int row) const { return col < fixedCols_ || row < fixedRows_; }
+
+  QVariant colour(int col, int row, int role) const {
+    QColor background, text;
+    if (const auto& hook = grid_->cellColorHook()) hook(col, row, background, text);
+    if (role == Qt::BackgroundRole) {
+      if (background.isValid()) return QBrush(background);
+      if (isFixed(col, row)) return QBrush(grid_->palette().color(QPalette::Button));
+      return {};
+    }
+    if (text.isValid()) return QBrush(text);
+    return {};
+  }
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!index.isValid()) return {};
+    const int col = index.column() + headerCols(), row = index.row() + headerRows();
+    switch (role) {
+      case Qt::DisplayRole:
+      case Qt::EditRole:
+        return cell(col, row);
+      case Qt::BackgroundRole:
+      case Qt::ForegroundRole:
+        return colour(col, row, role);
+      default:
+        return {};
+    }
+  }
+
+  QVariant headerData(int section, Qt::Orientation o, int role) const override {
+    const int col = o == Qt::Horizontal ? section + headerCols() : 0;
+    const int row = o == Qt::Horizontal ? 0 : section + headerRows();
+    switch (role) {
+      case Qt::DisplayRole:
+        return cell(col, row);
+      case Qt::BackgroundRole:
+      case Qt::ForegroundRole:
+        if (!grid_->cellColorHook()) return {};
+        return colour(col, row, role);
+      default:
+        return {};
+    }
+  }
+
+  Qt::ItemFlags flags(const QModelIndex& index) const override {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    const int col = index.column() + headerCols(), row = index.row() + headerRows();
+    if (grid_->editing() && !isFixed(col, row)) f |= Qt::ItemIsEditable;
+    return f;
+  }
+
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+    if (!index.isValid() || role != Qt::EditRole) return false;
+    const int col = index.column() + headerCols(), row = index.row() + headerRows();
+    if (store(col, row, value.toString())) {
+      emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+      emit grid_->cellChanged(col, row);
+    }
+    return true;
+  }
+
+  int colCount_ = 5;
+  int rowCount_ = 5;
+  int fixedCols_ = 1;
+  int fixedRows_ = 1;
+
+ private:
+  StringGrid* grid_;
+  QVector<QVector<QString>> cols_;
+};
+
+// ---- In-place editor -------------------------------------------------------------------------
+namespace {
+
+class StringGridDelegate : public QStyledItemDelegate {
+ public:
+  explicit StringGridDelegate(StringGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                        const QModelIndex& index) const override {
+    auto* edit = new QLineEdit(parent);
+    edit->setFrame(false);
+    const int col = grid_->gridCol(index);
+    if (KeyFilterFn filter = grid_->keyFilterFor(col)) installKeyFilter(edit, std::move(filter));
+    // The program reads the cells while the user types: every keystroke goes to the cell.
+    const QPersistentModelIndex where(index);
+    connect(edit, &QLineEdit::textChanged, edit, [where](const QString& text) {
+      if (!where.isValid()) return;
+      auto* model = const_cast<QAbstractItemModel*>(where.model());
+      if (model->data(where, Qt::EditRole).toString() != text)
+        model->setData(where, text, Qt::EditRole);
+    });
+    return edit;
+  }
+
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+    auto* edit = static_cast<QLineEdit*>(editor);
+    const QString text = index.data(Qt::EditRole).toString();
+    // Called again after each keystroke's write; leave the caret alone then.
+    if (edit->text() != text) edit->setText(text);
+  }
+
+  void setModelData(QWidget* editor, QAbstractItemModel* model,
+                    const QModelIndex& index) const override {
+    const QString text = static_cast<QLineEdit*>(editor)->text();
+    if (model->data(index, Qt::EditRole).toString() != text)
+      model->setData(index, text, Qt::EditRole);
+  }
+
+ private:
+  StringGrid* grid_;
+};
+
+}  // namespace
+
+// ---- Grid ----------------------------------------------------------------------------------
+StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringGridModel(this)) {
+  setModel(model_);
+  setItemDelegate(new StringGridDelegate(this));
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionBehavior(QAbstractItemView::SelectItems);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setWordWrap(false);
+  setCornerButtonEnabled(false);
+
+  QHeaderView* h = horizontalHeader();
+  h->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  h->setHighlightSections(false);
+  h->setSectionResizeMode(QHeaderView::Interactive);
+  h->setMinimumSectionSize(4);
+  QHeaderView* v = verticalHeader();
+  v->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  v->setHighlightSections(false);
+  v->setSectionResizeMode(QHeaderView::Fixed);
+  v->setMinimumSectionSize(4);
+
+  connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid()) emit currentCellChanged(gridCol(current), gridRow(current));
+          });
+  setDefaultRowHeight(24);
+  applyFixedLayout();
+}
+
+StringGrid::~StringGrid() = default;
+
+QString StringGrid::Cells(int col, int row) const { return model_->cell(col, row); }
+
+void StringGrid::setCells(int col, int row, const QString& text) { model_->setCell(col, row, text); }
+
+void StringGrid::clearCells() { model_->clearAll(); }
+
+int StringGrid::ColCount() const { return model_->colCount_; }
+int StringGrid::RowCount() const { return model_->rowCount_; }
+
+void StringGrid::setColCount(int n) {
+  model_->setCounts(n, model_->rowCount_);
+  applyFixedLayout();
+}
+
+void StringGrid::setRowCount(int n) { model_->setCounts(model_->colCount_, n); }
+
+int StringGrid::FixedCols() const { return model_->fixedCols_; }
+int StringGrid::FixedRows() const { return model_->fixedRows_; }
+
+void StringGrid::setFixedCols(int n) {
+  model_->setFixed(n, model_->fixedRows_);
+  applyFixedLayout();
+}
+
+void StringGrid::setFixedRows(int n) {
+  model_->setFixed(model_->fixedCols_, n);
+  applyFixedLayout();
+}
+
+QModelIndex StringGrid::indexOf(int col, int row) const {
+  return model_->index(row - model_->headerRows(), col - model_->headerCols());
+}
+
+int StringGrid::gridRow(const QModelIndex& index) const {
+  return index.row() + model_->headerRows();
+}
+
+int StringGrid::gridCol(const QModelIndex& index) const {
+  return index.column() + model_->headerCols();
+}
+
+int StringGrid::Row() const {
+  const QModelIndex i = currentIndex();
+  return i.isValid() ? gridRow(i) : model_->fixedRows_;
+}
+
+int StringGrid::Col() const {
+  const QModelIndex i = currentIndex();
+  return i.isValid() ? gridCol(i) : model_->fixedCols_;
+}
+
+void StringGrid::setRow(int row) {
+  const QModelIndex i = indexOf(Col(), row);
+  if (!i.isValid()) return;
+  setCurrentIndex(i);
+  scrollTo(i);
+}
+
+void StringGrid::setCol(int col) {
+  const QModelIndex i = indexOf(col, Row());
+  if (!i.isValid()) return;
+  setCurrentIndex(i);
+  scrollTo(i);
+}
+
+void StringGrid::setRowSelect(bool on) {
+  rowSelect_ = on;
+  setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+  const QModelIndex i = currentIndex();
+  if (i.isValid()) selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect |
+                                                            (on ? QItemSelectionModel::Rows
+                                                                : QItemSelectionModel::NoUpdate));
+}
+
+void StringGrid::setEditing(bool on) {
+  editing_ = on;
+  setEditTriggers(on ? (QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                        QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked)
+                     : QAbstractItemView::NoEditTriggers);
+}
+
+void StringGrid::setKeyFilter(int col, KeyFilterFn filter) {
+  if (col < 0) {
+    allColsFilter_ = std::move(filter);
+    return;
+  }
+  if (colFilters_.size() <= col) colFilters_.resize(col + 1);
+  colFilters_[col] = std::move(filter);
+}
+
+KeyFilterFn StringGrid::keyFilterFor(int col) const {
+  if (col >= 0 && col < colFilters_.size() && colFilters_[col]) return colFilters_[col];
+  return allColsFilter_;
+}
+
+void StringGrid::setColWidth(int col, int w) {
+  if (col < 0) return;
+  if (colWidths_.size() <= col) colWidths_.resize(col + 1, -1);
+  colWidths_[col] = w;
+  applyFixedLayout();
+}
+
+int StringGrid::colWidth(int col) const {
+  const int vc = col - model_->headerCols();
+  if (vc >= 0 && vc < model_->viewCols()) return horizontalHeader()->sectionSize(vc);
+  if (col >= 0 && col < colWidths_.size() && colWidths_[col] >= 0) return colWidths_[col];
+  return defaultColWidth_;
+}
+
+void StringGrid::setDefaultColWidth(int w) {
+  defaultColWidth_ = w;
+  horizontalHeader()->setDefaultSectionSize(w);
+  applyFixedLayout();
+}
+
+void StringGrid::setDefaultRowHeight(int h) {
+  verticalHeader()->setDefaultSectionSize(h);
+  horizontalHeader()->setFixedHeight(h);
+}
+
+int StringGrid::defaultRowHeight() const { return verticalHeader()->defaultSectionSize(); }
+
+void StringGrid::setCellColorHook(CellColorFn hook) {
+  colorHook_ = std::move(hook);
+  viewport()->update();
+  horizontalHeader()->viewport()->update();
+  verticalHeader()->viewport()->update();
+}
+
+void StringGrid::applyFixedLayout() {
+  horizontalHeader()->setVisible(model_->headerRows() > 0);
+  verticalHeader()->setVisible(model_->headerCols() > 0);
+  if (model_->headerCols() > 0) {
+    const int w = (!colWidths_.isEmpty() && colWidths_[0] >= 0) ? colWidths_[0] : defaultColWidth_;
+    verticalHeader()->setFixedWidth(w);
+  }
+  // Explicit widths only; the others follow the default, and a width the user dragged
+  // stays until the program sets one.
+  QHeaderView* h = horizontalHeader();
+  for (int col = model_->headerCols(); col < colWidths_.size(); ++col) {
+    const int vc = col - model_->headerCols();
+    if (colWidths_[col] >= 0 && vc < model_->viewCols() && h->sectionSize(vc) != colWidths_[col])
+      h->resizeSection(vc, colWidths_[col]);
+  }
+}
