@@ -128,7 +128,35 @@ class TfrRechn : public Form {
   int FensterHoehe = 0;
 
   // ---- Keypad and tool-bar block (rechn_tasten.cpp, rechn_toolbar.cpp) ------------------
-
+  // Keypad: every key reports the mouse button that pressed it.
+  void TasteMouseDown(PanelButton* taste, Qt::MouseButton knopf);
+  void TasteMouseMove(PanelButton* taste);
+  void sbErgebnisMouseDown(Qt::MouseButton knopf);
+  void sbErgebnisMouseUp(Qt::MouseButton knopf);
+  void sbErgebnisMouseMove();
+  void ed1Enter();
+  // Right click on plOben/edErgebnis, plFunktionen/plRG or plZahlen: the area's colour.
+  void FlaecheFarbeWaehlen(QWidget* flaeche);
+  // Tool bar: user actions arrive on clicked; programmatic state changes only mirror.
+  void tbFormelClick();
+  void tbWerteClick();
+  void tbWert_EinfClick();
+  void tbGrafikClick();
+  void tbDiagrammClick();
+  void tbResultsClick();
+  void tbResultsRechtsklick();
+  void tbCutClick();
+  void tbEinstellungClick();
+  void tbInfoClick();
+  void tbFormStyleClick();
+  void tbEinheitenClick();
+  void plSparRClick();
+  void plTilgRClick();
+  // Ties the tool buttons to the visibility of the side windows; harmless to repeat, and
+  // done again whenever the window is shown (the side windows are created after this one).
+  void SeitenfensterVerbinden();
+  void TastenVerbinden();
+  void ToolBarVerbinden();
   // ---- end of keypad and tool-bar block -------------------------------------------------
 
  private:
