@@ -1,0 +1,178 @@
+#include "graph/grafik_icons.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace GrafikSymbol {
+namespace {
+
+constexpr int kGroesse = 40;  // painted at twice the shown size for high-density screens
+
+const QColor kTinte(40, 60, 110);
+const QColor kRot(200, 40, 40);
+const QColor kGruen(30, 140, 60);
+
+void achsen(QPainter& p) {
+  p.setPen(QPen(kTinte, 2.5));
+  p.drawLine(6, 4, 6, 34);
+  p.drawLine(6, 34, 36, 34);
+}
+
+void kurve(QPainter& p, const QColor& farbe) {
+  QPainterPath pfad;
+  pfad.moveTo(8, 28);
+  pfad.cubicTo(16, 2, 22, 40, 34, 8);
+  p.setPen(QPen(farbe, 3));
+  p.setBrush(Qt::NoBrush);
+  p.drawPath(pfad);
+}
+
+void text(QPainter& p, const QRect& r, const QString& t, int punkte, const QColor& farbe,
+          bool fett = true) {
+  QFont f = p.font();
+  f.setPixelSize(punkte);
+  f.setBold(fett);
+  p.setFont(f);
+  p.setPen(farbe);
+  p.drawText(r, Qt::AlignCenter, t);
+}
+
+void kreuz(QPainter& p, const QColor& farbe, int x, int y, int d) {
+  p.setPen(QPen(farbe, 4, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(x - d, y - d, x + d, y + d);
+  p.drawLine(x - d, y + d, x + d, y - d);
+}
+
+void malen(QPainter& p, Symbol s) {
+  switch (s) {
+    case Symbol::Plus:
+      kurve(p, kTinte);
+      p.setPen(QPen(kGruen, 5, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(28, 20, 28, 36);
+      p.drawLine(20, 28, 36, 28);
+      break;
+    case Symbol::Formel:
+      text(p, QRect(0, 0, kGroesse, kGroesse), QStringLiteral("f(x)"), 17, kTinte);
+      break;
+    case Symbol::Skalierung:
+      achsen(p);
+      p.setPen(QPen(kTinte, 2));
+      for (int i = 12; i <= 32; i += 7) {
+        p.drawLine(i, 31, i, 37);
+        p.drawLine(3, 40 - i, 9, 40 - i);
+      }
+      kurve(p, kRot);
+      break;
+    case Symbol::Automatisch:
+      achsen(p);
+      kurve(p, kRot);
+      text(p, QRect(18, 16, 22, 22), QStringLiteral("A"), 16, kGruen);
+      break;
+    case Symbol::Runden:
+      achsen(p);
+      text(p, QRect(8, 2, 32, 28), QStringLiteral("≈"), 26, kRot);
+      break;
+    case Symbol::Gitter:
+      p.setPen(QPen(kTinte, 2));
+      for (int i = 6; i <= 34; i += 7) {
+        p.drawLine(i, 6, i, 34);
+        p.drawLine(6, i, 34, i);
+      }
+      break;
+    case Symbol::Legende:
+      p.setPen(QPen(kTinte, 2));
+      p.setBrush(Qt::white);
+      p.drawRect(4, 6, 32, 28);
+      p.setPen(QPen(kRot, 3));
+      p.drawLine(8, 14, 16, 14);
+      p.setPen(QPen(kGruen, 3));
+      p.drawLine(8, 26, 16, 26);
+      p.setPen(QPen(kTinte, 2));
+      p.drawLine(20, 14, 32, 14);
+      p.drawLine(20, 26, 32, 26);
+      break;
+    case Symbol::Logarithmisch:
+      text(p, QRect(0, 0, kGroesse, kGroesse), QStringLiteral("log"), 16, kTinte);
+      break;
+    case Symbol::LoeschenLetzte:
+      kurve(p, kTinte);
+      kreuz(p, kRot, 28, 28, 6);
+      break;
+    case Symbol::LoeschenAlles:
+      kreuz(p, kRot, 20, 20, 12);
+      break;
+    case Symbol::Drucken:
+      p.setPen(QPen(kTinte, 2));
+      p.setBrush(Qt::white);
+      p.drawRect(12, 4, 16, 12);
+      p.setBrush(QColor(170, 180, 200));
+      p.drawRoundedRect(4, 15, 32, 14, 3, 3);
+      p.setBrush(Qt::white);
+      p.drawRect(12, 24, 16, 12);
+      break;
+    case Symbol::Einstellung: {
+      p.setPen(Qt::NoPen);
+      p.setBrush(kTinte);
+      p.translate(20, 20);
+      for (int i = 0; i < 8; ++i) {
+        p.drawRect(-3, -17, 6, 8);
+        p.rotate(45);
+      }
+      p.drawEllipse(QPoint(0, 0), 12, 12);
+      p.setBrush(Qt::white);
+      p.drawEllipse(QPoint(0, 0), 5, 5);
+      p.resetTransform();
+      break;
+    }
+    case Symbol::Vorne:
+      p.setPen(QPen(kTinte, 2));
+      p.setBrush(QColor(200, 205, 215));
+      p.drawRect(4, 4, 20, 16);
+      p.setBrush(QColor(255, 230, 140));
+      p.drawRect(14, 16, 22, 18);
+      break;
+    case Symbol::Speichern:
+      p.setPen(QPen(kTinte, 2));
+      p.setBrush(QColor(90, 120, 190));
+      p.drawRoundedRect(5, 5, 30, 30, 3, 3);
+      p.setBrush(Qt::white);
+      p.drawRect(11, 5, 18, 11);
+      p.drawRect(10, 22, 20, 13);
+      break;
+    case Symbol::Schliessen:
+      p.setPen(QPen(kTinte, 2));
+      p.setBrush(QColor(245, 240, 225));
+      p.drawRect(8, 4, 22, 32);
+      p.setPen(QPen(kRot, 4, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(20, 20, 38, 20);
+      p.drawLine(31, 13, 38, 20);
+      p.drawLine(31, 27, 38, 20);
+      break;
+    case Symbol::Neuzeichnen: {
+      p.setPen(QPen(kGruen, 4, Qt::SolidLine, Qt::RoundCap));
+      p.setBrush(Qt::NoBrush);
+      p.drawArc(QRect(7, 7, 26, 26), 60 * 16, 280 * 16);
+      p.drawLine(27, 5, 27, 13);
+      p.drawLine(27, 13, 19, 12);
+      break;
+    }
+  }
+}
+
+}  // namespace
+
+QIcon icon(Symbol symbol) {
+  QPixmap bild(kGroesse, kGroesse);
+  bild.fill(Qt::transparent);
+  {
+    QPainter p(&bild);
+    p.setRenderHint(QPainter::Antialiasing);
+    malen(p, symbol);
+  }
+  bild.setDevicePixelRatio(2.0);
+  return QIcon(bild);
+}
+
+}  // namespace GrafikSymbol

@@ -1,0 +1,447 @@
+#include "platform/chart_view.h"
+
+#include <QLocale>
+#include <QMetaObject>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <qcustomplot.h>
+
+// ---------------------------------------------------------------------------------------------
+// ChartSeries
+
+ChartSeries::ChartSeries(ChartView* chart) : QObject(chart), chart_(chart) {}
+
+PointerStyle ChartSeries::pointerStyleFromName(const QString& name) {
+  if (name == QLatin1String("Rectangle")) return PointerStyle::Rectangle;
+  if (name == QLatin1String("Circle")) return PointerStyle::Circle;
+  if (name == QLatin1String("Triangle")) return PointerStyle::Triangle;
+  if (name == QLatin1String("DownTriangle")) return PointerStyle::DownTriangle;
+  if (name == QLatin1String("Cross")) return PointerStyle::Cross;
+  if (name == QLatin1String("DiagCross")) return PointerStyle::DiagCross;
+  if (name == QLatin1String("Star")) return PointerStyle::Star;
+  if (name == QLatin1String("Diamond")) return PointerStyle::Diamond;
+  if (name == QLatin1String("SmallDot")) return PointerStyle::SmallDot;
+  return PointerStyle::Circle;
+}
+
+Qt::PenStyle ChartSeries::penStyleFromName(const QString& name) {
+  if (name == QLatin1String("Solid")) return Qt::SolidLine;
+  if (name == QLatin1String("Dash")) return Qt::DashLine;
+  if (name == QLatin1String("Dot")) return Qt::DotLine;
+  if (name == QLatin1String("DashDot")) return Qt::DashDotLine;
+  if (name == QLatin1String("DashDotDot")) return Qt::DashDotDotLine;
+  return Qt::SolidLine;
+}
+
+void ChartSeries::clear() {
+  xs_.clear();
+  ys_.clear();
+  ascending_ = true;
+  dataChanged();
+}
+
+void ChartSeries::addXY(double x, double y) {
+  if (!xs_.empty() && x < xs_.back()) ascending_ = false;
+  xs_.push_back(x);
+  ys_.push_back(y);
+  dataChanged();
+}
+
+void ChartSeries::setActive(bool on) {
+  if (active_ == on) return;
+  active_ = on;
+  dataChanged();  // the automatic ranges and the legend depend on it
+}
+
+void ChartSeries::setTitle(const QString& title) {
+  if (title_ == title) return;
+  title_ = title;
+  styleChanged();
+}
+
+void ChartSeries::setColor(const QColor& c) {
+  if (color_ == c) return;
+  color_ = c;
+  styleChanged();
+}
+void ChartSeries::setPointerStyle(PointerStyle s) {
+  pointerStyle_ = s;
+  styleChanged();
+}
+void ChartSeries::setPointerVisible(bool on) {
+  pointerVisible_ = on;
+  styleChanged();
+}
+void ChartSeries::setPointerSize(int size) {
+  pointerSize_ = std::max(0, size);
+  styleChanged();
+}
+void ChartSeries::setPointerBrush(const QColor& c) {
+  pointerBrush_ = c;
+  styleChanged();
+}
+void ChartSeries::setPointerPen(const QColor& c) {
+  pointerPen_ = c;
+  styleChanged();
+}
+void ChartSeries::setLineVisible(bool on) {
+  lineVisible_ = on;
+  styleChanged();
+}
+void ChartSeries::setLineStyle(Qt::PenStyle s) {
+  lineStyle_ = s;
+  styleChanged();
+}
+void ChartSeries::setLineWidth(int w) {
+  lineWidth_ = std::max(1, w);
+  styleChanged();
+}
+
+void ChartSeries::dataChanged() {
+  dataDirty_ = true;
+  chart_->markDirty();
+}
+
+void ChartSeries::styleChanged() {
+  if (plottable_) applyStyle();
+  chart_->markDirty();
+}
+
+void ChartSeries::applyStyle() {
+  QPen linie(color_, lineWidth_, lineStyle_);
+  linie.setCapStyle(Qt::FlatCap);
+  linie.setJoinStyle(Qt::RoundJoin);
+  plottable_->setPen(linie);
+  plottable_->setName(title_.isEmpty() ? objectName() : title_);
+
+  QCPScatterStyle punkt;
+  if (pointerVisible_ && pointerSize_ > 0) {
+    QCPScatterStyle::ScatterShape form = QCPScatterStyle::ssCircle;
+    double groesse = 2.0 * pointerSize_ + 1;
+    switch (pointerStyle_) {
+      case PointerStyle::Rectangle: form = QCPScatterStyle::ssSquare; break;
+      case PointerStyle::Circle: form = QCPScatterStyle::ssCircle; break;
+      case PointerStyle::Triangle: form = QCPScatterStyle::ssTriangle; break;
+      case PointerStyle::DownTriangle: form = QCPScatterStyle::ssTriangleInverted; break;
+      // The settings name an upright cross "Cross" and a slanted one "DiagCross";
+      // QCustomPlot calls them the other way round.
+      case PointerStyle::Cross: form = QCPScatterStyle::ssPlus; break;
+      case PointerStyle::DiagCross: form = QCPScatterStyle::ssCross; break;
+      case PointerStyle::Star: form = QCPScatterStyle::ssStar; break;
+      case PointerStyle::Diamond: form = QCPScatterStyle::ssDiamond; break;
+      case PointerStyle::SmallDot:
+        form = QCPScatterStyle::ssCircle;
+        groesse = 3;
+        break;
+    }
+    const QColor fuellung = pointerBrush_.isValid() ? pointerBrush_ : color_;
+    const QColor umriss = pointerPen_.isValid() ? pointerPen_ : color_;
+    // Open shapes (crosses, star) have no fill, so they are drawn in the fill colour.
+    const bool offen = form == QCPScatterStyle::ssPlus || form == QCPScatterStyle::ssCross ||
+                       form == QCPScatterStyle::ssStar;
+    punkt = QCPScatterStyle(form, QPen(offen ? fuellung : umriss, offen ? 1.5 : 1.0),
+                            QBrush(fuellung), groesse);
+  }
+  if (auto* g = qobject_cast<QCPGraph*>(plottable_)) {
+    g->setLineStyle(lineVisible_ ? QCPGraph::lsLine : QCPGraph::lsNone);
+    g->setScatterStyle(punkt);
+  } else if (auto* c = qobject_cast<QCPCurve*>(plottable_)) {
+    c->setLineStyle(lineVisible_ ? QCPCurve::lsLine : QCPCurve::lsNone);
+    c->setScatterStyle(punkt);
+  }
+}
+
+void ChartSeries::sync() {
+  if (!plottable_ && !active_) return;  // never drawn, nothing to hide
+  const bool kurveNoetig = !ascending_;
+  QCustomPlot* plot = chart_->plot_;
+  if (!plottable_ || plottableIsCurve_ != kurveNoetig) {
+    if (plottable_) plot->removePlottable(plottable_);
+    if (kurveNoetig)
+      plottable_ = new QCPCurve(plot->xAxis, plot->yAxis);
+    else
+      plottable_ = plot->addGraph(plot->xAxis, plot->yAxis);
+    plottable_->removeFromLegend();
+    plottableIsCurve_ = kurveNoetig;
+    applyStyle();
+    dataDirty_ = true;
+  }
+  if (dataDirty_) {
+    const size_t n = xs_.size();
+    if (auto* g = qobject_cast<QCPGraph*>(plottable_)) {
+      QVector<QCPGraphData> daten(static_cast<qsizetype>(n));
+      for (size_t i = 0; i < n; ++i) daten[static_cast<qsizetype>(i)] = QCPGraphData(xs_[i], ys_[i]);
+      g->data()->set(daten, true);
+    } else if (auto* c = qobject_cast<QCPCurve*>(plottable_)) {
+      QVector<QCPCurveData> daten(static_cast<qsizetype>(n));
+      for (size_t i = 0; i < n; ++i)
+        daten[static_cast<qsizetype>(i)] = QCPCurveData(static_cast<double>(i), xs_[i], ys_[i]);
+      c->data()->set(daten, true);
+    }
+    dataDirty_ = false;
+  }
+  plottable_->setVisible(active_);
+}
+
+// ---------------------------------------------------------------------------------------------
+// ChartView
+
+ChartView::ChartView(QWidget* parent) : QFrame(parent), plot_(new QCustomPlot(this)) {
+  setFrameShape(QFrame::NoFrame);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(plot_);
+
+  // German tick labels; group separators would make "1.000" read as one.
+  QLocale deutsch(QLocale::German, QLocale::Germany);
+  deutsch.setNumberOptions(QLocale::OmitGroupSeparator);
+  plot_->setLocale(deutsch);
+
+  plot_->setBackground(Qt::white);
+  plot_->setPlottingHint(QCP::phCacheLabels, true);
+  plot_->setNoAntialiasingOnDrag(true);
+  plot_->setAntialiasedElements(QCP::aePlottables | QCP::aeScatters | QCP::aeLegendItems);
+  const QPen achsenStift(QColor(60, 60, 60), 1);
+  const QPen gitterStift(QColor(200, 200, 200), 1, Qt::DotLine);
+  for (QCPAxis* achse : {plot_->xAxis, plot_->yAxis}) {
+    achse->setNumberFormat(QStringLiteral("gbd"));
+    achse->setNumberPrecision(6);
+    achse->setBasePen(achsenStift);
+    achse->setTickPen(achsenStift);
+    achse->setSubTickPen(achsenStift);
+    achse->setTickLabelColor(QColor(40, 40, 40));
+    achse->grid()->setPen(gitterStift);
+    achse->grid()->setZeroLinePen(QPen(QColor(150, 150, 150), 1));
+    achse->grid()->setSubGridVisible(false);
+    achse->grid()->setVisible(true);
+    achse->setRange(0, 1);
+  }
+  // A box around the plot area, as scientific plots have.
+  plot_->xAxis2->setVisible(true);
+  plot_->yAxis2->setVisible(true);
+  plot_->xAxis2->setTicks(false);
+  plot_->yAxis2->setTicks(false);
+  plot_->xAxis2->setTickLabels(false);
+  plot_->yAxis2->setTickLabels(false);
+  plot_->xAxis2->setBasePen(achsenStift);
+  plot_->yAxis2->setBasePen(achsenStift);
+  connect(plot_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), plot_->xAxis2,
+          qOverload<const QCPRange&>(&QCPAxis::setRange));
+  connect(plot_->yAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), plot_->yAxis2,
+          qOverload<const QCPRange&>(&QCPAxis::setRange));
+
+  plot_->legend->setVisible(true);
+  plot_->legend->setBrush(QColor(255, 255, 255, 230));
+  plot_->legend->setBorderPen(QPen(QColor(150, 150, 150)));
+  plot_->legend->setRowSpacing(0);
+  plot_->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+
+  connect(plot_, &QCustomPlot::plottableClick, this,
+          [this](QCPAbstractPlottable* p, int, QMouseEvent* ereignis) {
+            if (ereignis->button() != Qt::LeftButton) return;
+            for (ChartSeries* s : series_) {
+              if (s->plottable_ == p && s->active_) {
+                emit seriesClicked(s, plot_->mapTo(this, ereignis->position().toPoint()));
+                return;
+              }
+            }
+          });
+}
+
+ChartView::~ChartView() = default;
+
+QColor ChartView::colorFromValue(int32_t bgr) {
+  const auto v = static_cast<uint32_t>(bgr);
+  return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
+                static_cast<int>((v >> 16) & 0xFF));
+}
+
+ChartSeries* ChartView::addSeries(const QString& objectName) {
+  auto* s = new ChartSeries(this);
+  s->setObjectName(objectName);
+  series_.push_back(s);
+  return s;
+}
+
+QCPAxis* ChartView::axisOf(ChartAxis axis) const {
+  return axis == ChartAxis::Bottom ? plot_->xAxis : plot_->yAxis;
+}
+
+void ChartView::setAutomatic(ChartAxis axis, bool on) {
+  automatic_[static_cast<int>(axis)] = on;
+  if (on) markDirty();
+}
+
+bool ChartView::automatic(ChartAxis axis) const { return automatic_[static_cast<int>(axis)]; }
+
+double ChartView::minimum(ChartAxis axis) {
+  sync();
+  return axisOf(axis)->range().lower;
+}
+
+double ChartView::maximum(ChartAxis axis) {
+  sync();
+  return axisOf(axis)->range().upper;
+}
+
+bool ChartView::setMinMax(ChartAxis axis, double min, double max) {
+  if (!std::isfinite(min) || !std::isfinite(max) || !(min < max)) return false;
+  automatic_[static_cast<int>(axis)] = false;
+  axisOf(axis)->setRange(min, max);
+  applyLogLower(axis);
+  markDirty();
+  return true;
+}
+
+void ChartView::setLogarithmic(ChartAxis axis, bool on) {
+  QCPAxis* a = axisOf(axis);
+  if (on == (a->scaleType() == QCPAxis::stLogarithmic)) return;
+  if (on) {
+    a->setScaleType(QCPAxis::stLogarithmic);
+    auto ticker = QSharedPointer<QCPAxisTickerLog>::create();
+    ticker->setLogBase(10);
+    ticker->setSubTickCount(8);
+    a->setTicker(ticker);
+    a->grid()->setSubGridVisible(false);
+  } else {
+    a->setScaleType(QCPAxis::stLinear);
+    a->setTicker(QSharedPointer<QCPAxisTicker>::create());
+  }
+  if (automatic(axis))
+    rescale(axis);
+  else
+    applyLogLower(axis);
+  markDirty();
+}
+
+bool ChartView::logarithmic(ChartAxis axis) const {
+  return axisOf(axis)->scaleType() == QCPAxis::stLogarithmic;
+}
+
+void ChartView::setGridVisible(ChartAxis axis, bool on) {
+  axisOf(axis)->grid()->setVisible(on);
+  markDirty();
+}
+
+bool ChartView::gridVisible(ChartAxis axis) const { return axisOf(axis)->grid()->visible(); }
+
+void ChartView::setLegendVisible(bool on) {
+  plot_->legend->setVisible(on);
+  markDirty();
+}
+
+bool ChartView::legendVisible() const { return plot_->legend->visible(); }
+
+void ChartView::setFrameVisible(bool on) { setFrameShape(on ? QFrame::Box : QFrame::NoFrame); }
+
+ChartRect ChartView::plotRect() {
+  sync();
+  // The layout of the axis rectangle is only known after a replot at the current size.
+  if (plot_->viewport() != plot_->rect()) plot_->setViewport(plot_->rect());
+  plot_->replot(QCustomPlot::rpImmediateRefresh);
+  const QRect r = plot_->axisRect()->rect();
+  const QPoint o = plot_->mapTo(this, r.topLeft());
+  ChartRect c;
+  c.left = o.x();
+  c.top = o.y();
+  c.right = c.left + r.width();
+  c.bottom = c.top + r.height();
+  return c;
+}
+
+double ChartView::valueAt(ChartAxis axis, double pixel) {
+  sync();
+  const QPoint o = plot_->mapTo(this, QPoint(0, 0));
+  return axisOf(axis)->pixelToCoord(pixel - (axis == ChartAxis::Bottom ? o.x() : o.y()));
+}
+
+double ChartView::pixelOf(ChartAxis axis, double value) {
+  sync();
+  const QPoint o = plot_->mapTo(this, QPoint(0, 0));
+  return axisOf(axis)->coordToPixel(value) + (axis == ChartAxis::Bottom ? o.x() : o.y());
+}
+
+void ChartView::markDirty() {
+  if (syncing_) return;
+  // Windows repaint explicitly after a batch of changes; this queued refresh only makes
+  // sure the screen never stays stale when one forgets.
+  if (!refreshQueued_) {
+    refreshQueued_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { if (refreshQueued_) refresh(); }, Qt::QueuedConnection);
+  }
+  dirty_ = true;
+}
+
+void ChartView::sync() {
+  if (!dirty_) return;
+  syncing_ = true;
+  for (ChartSeries* s : series_) s->sync();
+  updateLegend();
+  for (ChartAxis a : {ChartAxis::Bottom, ChartAxis::Left}) {
+    if (automatic(a)) rescale(a);
+    applyLogLower(a);
+  }
+  syncing_ = false;
+  dirty_ = false;
+}
+
+void ChartView::rescale(ChartAxis axis) {
+  const bool log = logarithmic(axis);
+  double lo = std::numeric_limits<double>::infinity();
+  double hi = -lo;
+  for (const ChartSeries* s : series_) {
+    if (!s->active_) continue;
+    const std::vector<double>& werte = axis == ChartAxis::Bottom ? s->xs_ : s->ys_;
+    for (double v : werte) {
+      if (!std::isfinite(v) || (log && v <= 0)) continue;
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
+    }
+  }
+  if (!(lo <= hi)) return;  // no data: the axis keeps its range
+  if (lo == hi) {
+    if (log) {
+      lo /= 10;
+      hi *= 10;
+    } else {
+      const double d = lo == 0 ? 1 : std::abs(lo) * 0.1;
+      lo -= d;
+      hi += d;
+    }
+  }
+  axisOf(axis)->setRange(lo, hi);
+}
+
+void ChartView::applyLogLower(ChartAxis axis) {
+  if (!logarithmic(axis)) return;
+  QCPAxis* a = axisOf(axis);
+  QCPRange r = a->range();
+  if (r.lower > 0) return;
+  if (r.upper <= 0) {
+    a->setRange(1, 10);
+    return;
+  }
+  double kleinste = std::numeric_limits<double>::infinity();
+  for (const ChartSeries* s : series_) {
+    if (!s->active_) continue;
+    for (double v : axis == ChartAxis::Bottom ? s->xs_ : s->ys_)
+      if (v > 0 && v < kleinste) kleinste = v;
+  }
+  r.lower = (std::isfinite(kleinste) && kleinste < r.upper) ? kleinste : r.upper / 1000;
+  a->setRange(r);
+}
+
+void ChartView::updateLegend() {
+  plot_->legend->clearItems();
+  for (ChartSeries* s : series_)
+    if (s->active_ && s->plottable_) s->plottable_->addToLegend();
+}
+
+void ChartView::refresh() {
+  refreshQueued_ = false;
+  sync();
+  plot_->replot(QCustomPlot::rpImmediateRefresh);
+}

@@ -1,0 +1,185 @@
+#pragma once
+// The chart of both graph windows: a bottom and a left axis, a legend and numbered line
+// series with point markers. QCustomPlot does the drawing; every quirk of it that the
+// windows must not see lives here:
+//  - a series keeps its points in the order they were added (QCustomPlot's graph sorts by
+//    X, so only a series whose X decreases somewhere is drawn as an order-keeping curve);
+//  - each axis has an automatic-range flag; an automatic axis spans exactly the data of the
+//    active series and follows it after every change;
+//  - a fixed range is only taken when min < max (an inverted or empty range is refused);
+//  - a logarithmic axis always gets a positive lower end;
+//  - tick labels are German (decimal comma, no group separators);
+//  - the plot rectangle's right edge is left + width (and bottom top + height).
+#include <QColor>
+#include <QFrame>
+#include <QPoint>
+#include <QString>
+#include <QVector>
+#include <cstdint>
+#include <vector>
+
+class QCustomPlot;
+class QCPAbstractPlottable;
+class QCPAxis;
+class ChartView;
+
+enum class ChartAxis { Bottom, Left };
+
+// Point marker shapes under the names the settings dialogs show.
+enum class PointerStyle { Rectangle, Circle, Triangle, DownTriangle, Cross, DiagCross, Star,
+                          Diamond, SmallDot };
+
+// The plot area in widget pixels; right = left + width, bottom = top + height.
+struct ChartRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+};
+
+class ChartSeries : public QObject {
+  Q_OBJECT
+
+ public:
+  // Style names as the settings store them ("Cross" is an upright +, "DiagCross" an x);
+  // names are compared exactly, anything unknown gives a circle resp. a solid line.
+  static PointerStyle pointerStyleFromName(const QString& name);
+  static Qt::PenStyle penStyleFromName(const QString& name);
+
+  // ---- Points (kept in insertion order) ----
+  void clear();
+  void addXY(double x, double y);
+  int count() const { return static_cast<int>(xs_.size()); }
+  double xValue(int i) const { return xs_[static_cast<size_t>(i)]; }
+  double yValue(int i) const { return ys_[static_cast<size_t>(i)]; }
+  const std::vector<double>& xValues() const { return xs_; }
+  const std::vector<double>& yValues() const { return ys_; }
+  // True while every X is >= the one before (drawn as a graph, else as a curve).
+  bool xAscending() const { return ascending_; }
+
+  // ---- Visibility and legend ----
+  // Inactive series are neither drawn, nor in the legend, nor in the automatic ranges.
+  void setActive(bool on);
+  bool active() const { return active_; }
+  void setTitle(const QString& title);
+  QString title() const { return title_; }
+
+  // ---- Style ----
+  void setColor(const QColor& c);
+  QColor color() const { return color_; }
+  void setPointerStyle(PointerStyle s);
+  PointerStyle pointerStyle() const { return pointerStyle_; }
+  void setPointerVisible(bool on);
+  bool pointerVisible() const { return pointerVisible_; }
+  // Half size in pixels (the marker is about 2 * size across).
+  void setPointerSize(int size);
+  int pointerSize() const { return pointerSize_; }
+  // Marker fill and outline; an invalid colour follows the series colour.
+  void setPointerBrush(const QColor& c);
+  QColor pointerBrush() const { return pointerBrush_; }
+  void setPointerPen(const QColor& c);
+  QColor pointerPen() const { return pointerPen_; }
+  void setLineVisible(bool on);
+  bool lineVisible() const { return lineVisible_; }
+  void setLineStyle(Qt::PenStyle s);
+  Qt::PenStyle lineStyle() const { return lineStyle_; }
+  void setLineWidth(int w);
+  int lineWidth() const { return lineWidth_; }
+
+  ChartView* chart() const { return chart_; }
+  // The plottable currently drawing the series (graph or curve); null until first drawn.
+  QCPAbstractPlottable* plottable() const { return plottable_; }
+
+ private:
+  friend class ChartView;
+  explicit ChartSeries(ChartView* chart);
+  void dataChanged();
+  void styleChanged();
+  void sync();  // brings the plottable up to date
+  void applyStyle();
+
+  ChartView* chart_;
+  QCPAbstractPlottable* plottable_ = nullptr;
+  bool plottableIsCurve_ = false;
+  bool dataDirty_ = true;
+  std::vector<double> xs_, ys_;
+  bool ascending_ = true;
+  bool active_ = true;
+  QString title_;
+  QColor color_ = Qt::blue;
+  PointerStyle pointerStyle_ = PointerStyle::Circle;
+  bool pointerVisible_ = true;
+  int pointerSize_ = 3;
+  QColor pointerBrush_;
+  QColor pointerPen_ = Qt::black;
+  bool lineVisible_ = true;
+  Qt::PenStyle lineStyle_ = Qt::SolidLine;
+  int lineWidth_ = 1;
+};
+
+class ChartView : public QFrame {
+  Q_OBJECT
+
+ public:
+  explicit ChartView(QWidget* parent = nullptr);
+  ~ChartView() override;
+
+  // Colours as the settings files keep them (blue-green-red, red in the low byte).
+  static QColor colorFromValue(int32_t bgr);
+
+  // ---- Series ----
+  // Appends a series named objectName (e.g. "Series1"); owned by the chart.
+  ChartSeries* addSeries(const QString& objectName);
+  int seriesCount() const { return static_cast<int>(series_.size()); }
+  ChartSeries* series(int index) const { return series_[static_cast<size_t>(index)]; }
+
+  // ---- Axes ----
+  void setAutomatic(ChartAxis axis, bool on);
+  bool automatic(ChartAxis axis) const;
+  // Current limits (an automatic axis is brought up to date first).
+  double minimum(ChartAxis axis);
+  double maximum(ChartAxis axis);
+  // Fixes the axis at [min, max] and switches its automatic range off; refused (false,
+  // nothing changes) unless min < max and both are finite.
+  bool setMinMax(ChartAxis axis, double min, double max);
+  void setLogarithmic(ChartAxis axis, bool on);
+  bool logarithmic(ChartAxis axis) const;
+  void setGridVisible(ChartAxis axis, bool on);
+  bool gridVisible(ChartAxis axis) const;
+
+  // ---- Legend and frame ----
+  void setLegendVisible(bool on);
+  bool legendVisible() const;
+  // The chart's own border.
+  void setFrameVisible(bool on);
+
+  // ---- Pixels and values ----
+  ChartRect plotRect();
+  double valueAt(ChartAxis axis, double pixel);
+  double pixelOf(ChartAxis axis, double value);
+
+  // Brings every series and automatic axis up to date and repaints now.
+  void refresh();
+
+  // For the data graph's own drawing on the chart; windows use the methods above.
+  QCustomPlot* plot() const { return plot_; }
+
+ signals:
+  // A left click on (or near) a drawn point or line of an active series.
+  void seriesClicked(ChartSeries* series, const QPoint& pos);
+
+ private:
+  friend class ChartSeries;
+  QCPAxis* axisOf(ChartAxis axis) const;
+  void markDirty();
+  void sync();
+  void rescale(ChartAxis axis);
+  void applyLogLower(ChartAxis axis);
+  void updateLegend();
+
+  QCustomPlot* plot_;
+  std::vector<ChartSeries*> series_;
+  bool automatic_[2] = {true, true};
+  bool syncing_ = false;
+  bool dirty_ = true;
+  bool refreshQueued_ = false;
+};
