@@ -36,13 +36,21 @@ QStringList splitLines(const QString& text) {
   return lines;
 }
 
+bool isValidUtf8(const QByteArray& bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QString text = utf8.decode(bytes);  // the decoder works only when converted
+  return !utf8.hasError();
+}
+
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
+  // Unbuffered: a buffered tail is written during commit(), and a failure there (disk
+  // full) would still put the cut-off file in place of the old one.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     setError(error, file.errorString());
     return false;
   }
-  if (file.write(bytes) != bytes.size()) {
+  if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError) {
     setError(error, file.errorString());
     file.cancelWriting();
     return false;
@@ -111,9 +119,7 @@ bool appendTextLine(const QString& path, const QString& line, QString* error) {
   if (QFileInfo::exists(path) && !readAll(path, bytes, error)) return false;
   // An old Windows-1252 file becomes UTF-8 as a whole; appending UTF-8 bytes to it would
   // leave a file that is neither.
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  (void)utf8.decode(bytes);
-  if (utf8.hasError()) bytes = decodeWindows1252(bytes).toUtf8();
+  if (!isValidUtf8(bytes)) bytes = decodeWindows1252(bytes).toUtf8();
   if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r')) bytes.append('\n');
   bytes.append(line.toUtf8());
   bytes.append('\n');

@@ -1,0 +1,87 @@
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "platform/esc_watcher.h"
+
+namespace {
+void postEsc(QWidget* target) {
+  QCoreApplication::postEvent(target,
+                              new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+}
+
+// Polls until the watcher pumps (it pumps at most every 30 ms) or the limit passes.
+bool pollFor(int maxMs) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < maxMs)
+    if (EscWatcher::pressed()) return true;
+  return false;
+}
+}  // namespace
+
+TEST(EscWatcher, PressAfterPollsLatchesOnTheRightPoll) {
+  EscWatcher::pressAfterPolls(2);
+  {
+    EscWatcher::Operation op;
+    EXPECT_FALSE(EscWatcher::pressed());
+    EXPECT_FALSE(EscWatcher::pressed());
+    EXPECT_TRUE(EscWatcher::pressed());
+    EXPECT_TRUE(EscWatcher::pressed());  // latched
+    EscWatcher::reset();                 // a new operation: the earlier press does not count
+    EXPECT_FALSE(EscWatcher::pressed());
+  }
+  EXPECT_FALSE(EscWatcher::active());
+  EscWatcher::pressAfterPolls(0);
+  EscWatcher::reset();
+  EXPECT_TRUE(EscWatcher::pressed());
+  EscWatcher::finish();
+  // After the end the answer stays readable, and the hook was one-shot.
+  EXPECT_TRUE(EscWatcher::pressed());
+  EscWatcher::reset();
+  EXPECT_FALSE(EscWatcher::pressed());
+  EscWatcher::finish();
+}
+
+TEST(EscWatcher, RealEscKeyDuringOperationIsLatchedOtherInputSwallowed) {
+  QLineEdit edit;
+  edit.show();
+  EscWatcher::Operation op;
+  QCoreApplication::postEvent(&edit, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier,
+                                                   QStringLiteral("a")));
+  postEsc(&edit);
+  EXPECT_TRUE(pollFor(2000));
+  EXPECT_EQ(edit.text(), QString());  // the user's typing waited out the operation
+  QTest::keyClicks(&edit, QStringLiteral("xy"));
+  EXPECT_EQ(edit.text(), QString());
+}
+
+TEST(EscWatcher, NoPressNoLatchAndInputFlowsAfterwards) {
+  QLineEdit edit;
+  edit.show();
+  {
+    EscWatcher::Operation op;
+    EXPECT_FALSE(pollFor(60));
+    {
+      // A message box in the middle of an operation must be usable.
+      EscWatcher::Suspend flows;
+      QTest::keyClicks(&edit, QStringLiteral("ab"));
+      postEsc(&edit);
+      QCoreApplication::processEvents();
+    }
+    EXPECT_FALSE(pollFor(60));
+  }
+  QTest::keyClicks(&edit, QStringLiteral("c"));
+  EXPECT_EQ(edit.text(), QStringLiteral("abc"));
+}
+
+TEST(EscWatcher, NestedOperationEndsWithTheOutermost) {
+  {
+    EscWatcher::Operation outer;
+    { EscWatcher::Operation inner; }
+    EXPECT_TRUE(EscWatcher::active());
+  }
+  EXPECT_FALSE(EscWatcher::active());
+}

@@ -1,0 +1,79 @@
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+#include "platform/form.h"
+
+namespace {
+class TestForm : public Form {
+ public:
+  int shows = 0;
+  int closes = 0;
+  bool refuseClose = false;
+  std::function<void()> onRefused;
+  void FormShow() override { ++shows; }
+  void FormClose(bool& accept) override {
+    ++closes;
+    if (refuseClose) {
+      accept = false;
+      if (onRefused) QTimer::singleShot(0, this, onRefused);
+    }
+  }
+};
+}  // namespace
+
+TEST(Form, ShowModalReturnsModalResultSetByTheWindow) {
+  TestForm f;
+  QTimer::singleShot(0, &f, [&] {
+    EXPECT_TRUE(f.isModalRunning());
+    EXPECT_EQ(f.windowModality(), Qt::ApplicationModal);
+    f.Tag = 1;
+    f.ModalResult = mrOk;
+  });
+  EXPECT_EQ(f.ShowModal(), mrOk);
+  EXPECT_FALSE(f.isVisible());
+  EXPECT_FALSE(f.isModalRunning());
+  EXPECT_EQ(f.windowModality(), Qt::NonModal);
+  EXPECT_EQ(f.Tag, 1);
+  EXPECT_EQ(f.shows, 1);
+  EXPECT_EQ(f.closes, 1);
+}
+
+TEST(Form, ClosingAModalWindowGivesCancelAndTheCloseHookMayRefuse) {
+  TestForm f;
+  f.refuseClose = true;
+  // The first close is refused: the window stays and the result goes back to 0.
+  QTimer::singleShot(0, &f, [&] { f.ModalResult = mrYes; });
+  f.onRefused = [&] {
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.ModalResult, mrNone);
+    f.refuseClose = false;
+    f.close();
+  };
+  EXPECT_EQ(f.ShowModal(), mrCancel);
+  EXPECT_EQ(f.closes, 2);
+}
+
+TEST(Form, VisibilitySignalAndHideOnClose) {
+  TestForm f;
+  std::vector<bool> seen;
+  QObject::connect(&f, &Form::visibilityChanged, [&](bool v) { seen.push_back(v); });
+  f.show();
+  f.show();  // already shown: nothing new
+  f.close();  // the close box hides
+  EXPECT_FALSE(f.isVisible());
+  f.show();
+  f.hide();
+  EXPECT_EQ(seen, std::vector<bool>({true, false, true, false}));
+  EXPECT_EQ(f.shows, 2);
+
+  TestForm main;
+  main.hideOnClose = false;
+  main.show();
+  main.refuseClose = true;
+  EXPECT_FALSE(main.close());
+  EXPECT_TRUE(main.isVisible());
+  main.refuseClose = false;
+  EXPECT_TRUE(main.close());
+  EXPECT_FALSE(main.isVisible());
+}

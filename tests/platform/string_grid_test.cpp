@@ -1,0 +1,111 @@
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "core/tastenfilter.h"
+#include "platform/string_grid.h"
+
+TEST(StringGrid, CellsAndFixedRowAndColumnAsHeaders) {
+  StringGrid g;
+  g.setColCount(3);
+  g.setRowCount(4);
+  g.setCells(0, 0, "Var");
+  g.setCells(1, 0, "Wert");
+  g.setCells(0, 2, "b");
+  g.setCells(1, 2, "2,5");
+  EXPECT_EQ(g.Cells(1, 2), QStringLiteral("2,5"));
+  EXPECT_EQ(g.Cells(2, 3), QString());
+  EXPECT_EQ(g.Cells(7, 70), QString());
+  EXPECT_EQ(g.Cells(-1, 0), QString());
+  QAbstractItemModel* m = g.model();
+  EXPECT_EQ(m->rowCount(), 3);
+  EXPECT_EQ(m->columnCount(), 2);
+  EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Wert"));
+  EXPECT_EQ(m->headerData(1, Qt::Vertical).toString(), QStringLiteral("b"));
+  EXPECT_EQ(m->data(g.indexOf(1, 2)).toString(), QStringLiteral("2,5"));
+  // A text written beyond the size shows once the grid grows; shrinking drops it.
+  g.setCells(1, 9, "spaeter");
+  g.setRowCount(10);
+  EXPECT_EQ(g.Cells(1, 9), QStringLiteral("spaeter"));
+  g.setRowCount(4);
+  g.setRowCount(10);
+  EXPECT_EQ(g.Cells(1, 9), QString());
+}
+
+TEST(StringGrid, MillionRows) {
+  StringGrid g;
+  g.setColCount(3);
+  g.show();
+  g.setRowCount(1'000'001);
+  EXPECT_EQ(g.RowCount(), 1'000'001);
+  EXPECT_EQ(g.model()->rowCount(), 1'000'000);
+  g.setCells(2, 1'000'000, "letzte");
+  g.setRow(1'000'000);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(g.Cells(2, 1'000'000), QStringLiteral("letzte"));
+  EXPECT_EQ(g.Row(), 1'000'000);
+  g.setRowCount(2);
+  EXPECT_EQ(g.Cells(2, 1'000'000), QString());
+}
+
+TEST(StringGrid, CurrentCellAndSignal) {
+  StringGrid g;
+  EXPECT_EQ(g.Row(), 1);
+  EXPECT_EQ(g.Col(), 1);
+  int col = -1, row = -1;
+  QObject::connect(&g, &StringGrid::currentCellChanged, [&](int c, int r) { col = c, row = r; });
+  g.setRow(3);
+  g.setCol(2);
+  EXPECT_EQ(g.Row(), 3);
+  EXPECT_EQ(g.Col(), 2);
+  EXPECT_EQ(col, 2);
+  EXPECT_EQ(row, 3);
+  g.setRow(0);  // the header row is not a cell
+  EXPECT_EQ(g.Row(), 3);
+}
+
+TEST(StringGrid, EditorWritesCellOnEveryKeystrokeThroughItsFilter) {
+  StringGrid g;
+  g.setColCount(2);
+  g.setRowCount(3);
+  g.setEditing(true);
+  g.setKeyFilter(1, [](const std::string& t, char k, int) { return kolvex::WertTasteFiltern(t, k); });
+  g.show();
+  g.setRow(2);
+  g.setCol(1);
+  std::vector<QString> seen;
+  QObject::connect(&g, &StringGrid::cellChanged, [&](int c, int r) { seen.push_back(g.Cells(c, r)); });
+  g.edit(g.indexOf(1, 2));
+  auto* editor = g.findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, QStringLiteral("1.5x"));
+  EXPECT_EQ(seen, std::vector<QString>({"1", "1,", "1,5"}));
+  EXPECT_EQ(g.Cells(1, 2), QStringLiteral("1,5"));
+  QTest::keyClick(editor, Qt::Key_Backspace);
+  EXPECT_EQ(g.Cells(1, 2), QStringLiteral("1,"));
+  EXPECT_EQ(editor->cursorPosition(), 2);  // the write-back did not move the caret
+}
+
+TEST(StringGrid, FixedCellsAreNotEditableAndColourHook) {
+  StringGrid g;
+  g.setColCount(3);
+  g.setRowCount(3);
+  g.setFixedRows(2);
+  g.setEditing(true);
+  EXPECT_FALSE(g.model()->flags(g.indexOf(1, 1)) & Qt::ItemIsEditable);
+  EXPECT_TRUE(g.model()->flags(g.indexOf(1, 2)) & Qt::ItemIsEditable);
+  g.setCellColorHook([](int col, int row, QColor& bg, QColor& fg) {
+    if (row == 2) bg = QColor(0x80, 0xFF, 0x80);
+    if (col == 2) fg = Qt::red;
+  });
+  EXPECT_EQ(g.model()->data(g.indexOf(1, 2), Qt::BackgroundRole).value<QBrush>().color(),
+            QColor(0x80, 0xFF, 0x80));
+  EXPECT_EQ(g.model()->data(g.indexOf(2, 1), Qt::ForegroundRole).value<QBrush>().color(),
+            QColor(Qt::red));
+  g.setColWidth(2, 120);
+  EXPECT_EQ(g.colWidth(2), 120);
+  g.setColWidth(0, 40);
+  EXPECT_EQ(g.colWidth(0), 40);
+  EXPECT_EQ(g.verticalHeader()->width(), 40);
+}

@@ -1,0 +1,136 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "platform/text_convert.h"
+#include "platform/text_file.h"
+
+namespace {
+void writeBytes(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+QByteArray readBytes(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  return f.readAll();
+}
+}  // namespace
+
+TEST(TextConvert, PiSignBothWaysAndPositionsKept) {
+  const std::string core = toCore(QStringLiteral("2*π+¶ä€"));
+  ASSERT_EQ(core.size(), 7u);
+  EXPECT_EQ(static_cast<unsigned char>(core[2]), 0xB6);
+  EXPECT_EQ(static_cast<unsigned char>(core[4]), 0xB6);
+  EXPECT_EQ(static_cast<unsigned char>(core[5]), 0xE4);
+  EXPECT_EQ(core[6], '?');
+  EXPECT_EQ(fromCore(core), QStringLiteral("2*π+πä?"));
+}
+
+TEST(TextFile, Windows1252AndUtf8FilesGiveTheSameLines) {
+  QTemporaryDir dir;
+  const QString oldFile = dir.filePath("alt.txt"), newFile = dir.filePath("neu.txt");
+  // "Länge in µm €", "2*¶", "Öl" in Windows-1252 with CR LF and no line end at the end.
+  writeBytes(oldFile, QByteArray("L\xE4nge in \xB5m \x80\r\n2*\xB6\r\n\xD6l"));
+  writeBytes(newFile, QByteArray("L\xC3\xA4nge in \xC2\xB5m \xE2\x82\xAC\n2*\xC2\xB6\n\xC3\x96l\n"));
+  QStringList a, b;
+  ASSERT_TRUE(readTextLines(oldFile, a));
+  ASSERT_TRUE(readTextLines(newFile, b));
+  EXPECT_EQ(a, b);
+  ASSERT_EQ(a.size(), 3);
+  EXPECT_EQ(a[0], QStringLiteral("Länge in µm €"));
+  // Either file's pilcrow is the pi sign for the core.
+  EXPECT_EQ(static_cast<unsigned char>(toCore(a[1])[2]), 0xB6);
+  EXPECT_EQ(a[2], QStringLiteral("Öl"));
+}
+
+TEST(TextFile, LineEndsAndEmptyLines) {
+  QTemporaryDir dir;
+  const QString f = dir.filePath("x.txt");
+  QStringList lines;
+  writeBytes(f, QByteArray(""));
+  ASSERT_TRUE(readTextLines(f, lines));
+  EXPECT_TRUE(lines.isEmpty());
+  writeBytes(f, QByteArray("a\r\n\r\nb\n\nc\r"));
+  ASSERT_TRUE(readTextLines(f, lines));
+  EXPECT_EQ(lines, QStringList({"a", "", "b", "", "c"}));
+  writeBytes(f, QByteArray("\xEF\xBB\xBFx"));
+  ASSERT_TRUE(readTextLines(f, lines));
+  EXPECT_EQ(lines, QStringList({"x"}));
+  QString error;
+  EXPECT_FALSE(readTextLines(dir.filePath("fehlt.txt"), lines, &error));
+  EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(TextFile, WritesUtf8WithLfAndReadsBack) {
+  QTemporaryDir dir;
+  const QString f = dir.filePath("w.txt");
+  const QStringList lines = {QStringLiteral("2*π = 6,28"), QString(), QStringLiteral("Maß")};
+  ASSERT_TRUE(writeTextLines(f, lines));
+  EXPECT_EQ(readBytes(f), QByteArray("2*\xCF\x80 = 6,28\n\nMa\xC3\x9F\n"));
+  QStringList back;
+  ASSERT_TRUE(readTextLines(f, back));
+  EXPECT_EQ(back, lines);
+}
+
+TEST(TextFile, FailedWriteKeepsOldFileAndReportsError) {
+  QTemporaryDir dir;
+  QString error;
+  // The target is a folder.
+  ASSERT_TRUE(QDir(dir.path()).mkdir("ordner"));
+  EXPECT_FALSE(writeTextLines(dir.filePath("ordner"), {"x"}, &error));
+  EXPECT_FALSE(error.isEmpty());
+  EXPECT_TRUE(QFileInfo(dir.filePath("ordner")).isDir());
+  // The folder does not exist.
+  error.clear();
+  EXPECT_FALSE(writeTextLines(dir.filePath("fehlt/datei.txt"), {"x"}, &error));
+  EXPECT_FALSE(error.isEmpty());
+  error.clear();
+  EXPECT_FALSE(appendTextLine(dir.filePath("fehlt/datei.txt"), "x", &error));
+  EXPECT_FALSE(error.isEmpty());
+
+  // The disk fills up in the middle of the write (a file size limit stops even root).
+  const QString f = dir.filePath("result.txt");
+  writeBytes(f, QByteArray("alt\n"));
+  QStringList big;
+  for (int i = 0; i < 2000; ++i) big << QStringLiteral("Zeile %1 mit etwas Text").arg(i);
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  error.clear();
+  const bool ok = writeTextLines(f, big, &error);
+  const bool okAppend = appendTextLine(f, QString(5000, QLatin1Char('x')), nullptr);
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(ok);
+  EXPECT_FALSE(okAppend);
+  EXPECT_FALSE(error.isEmpty());
+  EXPECT_EQ(readBytes(f), QByteArray("alt\n"));
+  // No temporary file is left behind.
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"result.txt"}));
+}
+
+TEST(TextFile, AppendAddsMissingLineBreakAndCreatesFile) {
+  QTemporaryDir dir;
+  const QString f = dir.filePath("result.txt");
+  ASSERT_TRUE(appendTextLine(f, QStringLiteral("1+1 = 2")));
+  EXPECT_EQ(readBytes(f), QByteArray("1+1 = 2\n"));
+  writeBytes(f, QByteArray("a"));
+  ASSERT_TRUE(appendTextLine(f, QStringLiteral("b")));
+  EXPECT_EQ(readBytes(f), QByteArray("a\nb\n"));
+  // An old Windows-1252 log becomes UTF-8 as a whole, so it still reads back right.
+  writeBytes(f, QByteArray("\xE4\r\n"));
+  ASSERT_TRUE(appendTextLine(f, QStringLiteral("ö")));
+  QStringList lines;
+  ASSERT_TRUE(readTextLines(f, lines));
+  EXPECT_EQ(lines, QStringList({"ä", "ö"}));
+}
