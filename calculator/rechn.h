@@ -160,6 +160,12 @@ class TfrRechn : public Form {
   // ---- end of keypad and tool-bar block -------------------------------------------------
 
  private:
+  // Driver helpers (rechn.cpp).
+  void ErgebnisFarbeSetzen();  // red for "Error", else green
+  void AnzeigeBeenden();       // result field back, lbESC cleared, keypad colours reset
+  void ErgebnisZeileSpeichern(const QString& datei, const QString& formel,
+                              const QString& ergebnis);
+
   class Kern;  // the core's window interface, installed while this window lives
   std::unique_ptr<Kern> kern_;
 };
