@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QPointer>
 
 PanelButton::PanelButton(const QString& caption, QWidget* parent)
     : QFrame(parent), caption_(caption) {
@@ -41,30 +42,53 @@ QSize PanelButton::minimumSizeHint() const {
   return {fm.horizontalAdvance(caption_) + 4, fm.height() + 4};
 }
 
+void PanelButton::setIcon(const QIcon& icon) {
+  icon_ = icon;
+  updateGeometry();
+  update();
+}
+
+void PanelButton::setFlat(bool flat) {
+  flat_ = flat;
+  update();
+}
+
 void PanelButton::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const QRect r = rect();
-  p.fillRect(r, shownColor());
-  // A raised bevel, sunken while a button holds it down.
-  const QColor light = QColor(255, 255, 255);
-  const QColor dark = QColor(120, 120, 120);
-  const QColor& topLeft = down_ ? dark : light;
-  const QColor& bottomRight = down_ ? light : dark;
-  p.setPen(topLeft);
-  p.drawLine(r.topLeft(), r.topRight());
-  p.drawLine(r.topLeft(), r.bottomLeft());
-  p.setPen(bottomRight);
-  p.drawLine(r.bottomLeft(), r.bottomRight());
-  p.drawLine(r.topRight(), r.bottomRight());
+  const bool bevel = !flat_ || down_ || hover_;
+  if (!flat_ || color_.isValid()) p.fillRect(r, shownColor());
+  if (bevel) {
+    // A raised bevel, sunken while a button holds it down.
+    const QColor light(255, 255, 255);
+    const QColor dark(120, 120, 120);
+    p.setPen(down_ ? dark : light);
+    p.drawLine(r.topLeft(), r.topRight());
+    p.drawLine(r.topLeft(), r.bottomLeft());
+    p.setPen(down_ ? light : dark);
+    p.drawLine(r.bottomLeft(), r.bottomRight());
+    p.drawLine(r.topRight(), r.bottomRight());
+  }
+  const QRect inner = down_ ? r.translated(1, 1) : r;
+  if (!icon_.isNull()) {
+    const int side = qMin(qMin(inner.width(), inner.height()) - 6, 20);
+    const QSize size(side, side);
+    QRect iconRect(QPoint(0, 0), size);
+    iconRect.moveCenter(inner.center());
+    if (!caption_.isEmpty()) iconRect.moveTop(inner.top() + 3);
+    icon_.paint(&p, iconRect, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    if (caption_.isEmpty()) return;
+  }
   p.setPen(isEnabled() ? palette().color(QPalette::ButtonText)
                        : palette().color(QPalette::Disabled, QPalette::ButtonText));
   p.setFont(font());
-  const QRect textRect = down_ ? r.translated(1, 1) : r;
-  p.drawText(textRect, Qt::AlignCenter, caption_);
+  p.drawText(inner, icon_.isNull() ? Qt::AlignCenter : (Qt::AlignHCenter | Qt::AlignBottom),
+             caption_);
 }
 
 void PanelButton::mousePressEvent(QMouseEvent* event) {
   down_ = true;
+  pressedButton_ = event->button();
   update();
   emit mousePressed(event->button());
   event->accept();
@@ -78,8 +102,13 @@ void PanelButton::mouseDoubleClickEvent(QMouseEvent* event) {
 void PanelButton::mouseReleaseEvent(QMouseEvent* event) {
   down_ = false;
   update();
+  const bool click = event->button() == pressedButton_ && rect().contains(event->position().toPoint());
+  pressedButton_ = Qt::NoButton;
+  // The receiver may hide or delete windows; keep going only while this panel lives.
+  QPointer<PanelButton> self(this);
   emit mouseReleased(event->button());
-  event->accept();
+  if (click && self) emit clicked(event->button());
+  if (self) event->accept();
 }
 
 void PanelButton::mouseMoveEvent(QMouseEvent* event) {
@@ -87,12 +116,14 @@ void PanelButton::mouseMoveEvent(QMouseEvent* event) {
   event->accept();
 }
 
-QColor colorFromBgr(int bgr) {
-  const unsigned v = static_cast<unsigned>(bgr);
-  return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                static_cast<int>((v >> 16) & 0xFF));
+void PanelButton::enterEvent(QEnterEvent* event) {
+  hover_ = true;
+  if (flat_) update();
+  QFrame::enterEvent(event);
 }
 
-int colorToBgr(const QColor& color) {
-  return color.red() | (color.green() << 8) | (color.blue() << 16);
+void PanelButton::leaveEvent(QEvent* event) {
+  hover_ = false;
+  if (flat_) update();
+  QFrame::leaveEvent(event);
 }

@@ -5,6 +5,7 @@
 // widget handles the mouse itself and leaves the decision to the window.
 #include <QColor>
 #include <QFrame>
+#include <QIcon>
 #include <QString>
 
 class PanelButton : public QFrame {
@@ -22,12 +23,19 @@ class PanelButton : public QFrame {
   void resetColor() { setColor(QColor()); }
   QColor shownColor() const;
 
+  // A picture drawn centred (above the caption when there is one).
+  void setIcon(const QIcon& icon);
+  // Flat: no fill and no bevel until the mouse is over it (speed buttons on a tool bar).
+  void setFlat(bool flat);
+
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
 
  signals:
   void mousePressed(Qt::MouseButton button);
   void mouseReleased(Qt::MouseButton button);
+  // Press and release of the same button over the panel.
+  void clicked(Qt::MouseButton button);
   // Any move of the mouse over the panel, pressed or not (the keypad's hover colours).
   void mouseMoved();
 
@@ -37,13 +45,16 @@ class PanelButton : public QFrame {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   QString caption_;
   QColor color_;
+  QIcon icon_;
+  bool flat_ = false;
   bool down_ = false;
+  bool hover_ = false;
+  Qt::MouseButton pressedButton_ = Qt::NoButton;
 };
 
-// Colours as the settings files keep them: blue-green-red, red in the low byte.
-QColor colorFromBgr(int bgr);
-int colorToBgr(const QColor& color);
