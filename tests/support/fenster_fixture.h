@@ -1,0 +1,79 @@
+#pragma once
+// Fixture for window tests: every test starts the program afresh in its own empty temporary
+// working folder, with all windows created in their fixed order, message boxes recorded
+// instead of shown (Yes/OK unless scripted), and no pause after file-existence tests.
+//
+//   class MeinTest : public FensterTest {};
+//   TEST_F(MeinTest, ...) { DateiSchreiben("variable.txt", {"2"}); Neustart(); ... }
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "calculator/einstellungen.h"
+#include "calculator/fenster_erzeugen.h"
+#include "calculator/kolvex.h"
+#include "calculator/rechn.h"
+#include "platform/esc_watcher.h"
+#include "platform/message_dialog.h"
+#include "platform/text_file.h"
+
+class FensterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(ordner_.isValid());
+    alterOrdner_ = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(ordner_.path()));
+    TfrKolvex::DateiPauseMs = 0;
+    EscWatcher::pressAfterPolls(-1);
+    EinstellungenStartwerte();
+    FensterErzeugen();
+  }
+
+  void TearDown() override {
+    FensterZerstoeren();
+    EscWatcher::pressAfterPolls(-1);
+    QDir::setCurrent(alterOrdner_);
+  }
+
+  // Ends the "program" without saving anything and starts it again in the same folder, as
+  // a restart would (the settings globals go back to their start values first).
+  void Neustart() {
+    FensterZerstoeren();
+    EinstellungenStartwerte();
+    FensterErzeugen();
+  }
+
+  // Shows the main window and activates it, as the program does once every window exists
+  // (the calculation driver does nothing before that first activation).
+  void HauptfensterZeigen() {
+    frRechn->show();
+    frRechn->activateWindow();
+    if (!QTest::qWaitForWindowActive(frRechn)) frRechn->FormActivate();
+  }
+
+  // Files in the working folder (UTF-8, LF).
+  QString Pfad(const QString& name) const { return QDir(ordner_.path()).filePath(name); }
+  void DateiSchreiben(const QString& name, const QStringList& zeilen) {
+    ASSERT_TRUE(writeTextLines(Pfad(name), zeilen));
+  }
+  QStringList DateiLesen(const QString& name) const {
+    QStringList zeilen;
+    readTextLines(Pfad(name), zeilen);
+    return zeilen;
+  }
+  bool DateiDa(const QString& name) const { return QFile::exists(Pfad(name)); }
+
+  // Every message shown since the start (or the last clear()).
+  MessageRecorder meldungen;
+
+ private:
+  QTemporaryDir ordner_;
+  QString alterOrdner_;
+};
