@@ -58,3 +58,7 @@ class PanelButton : public QFrame {
   Qt::MouseButton pressedButton_ = Qt::NoButton;
 };
 
+
+// Colours as the settings files keep them: blue-green-red, red in the low byte.
+QColor colorFromBgr(int bgr);
+int colorToBgr(const QColor& color);
