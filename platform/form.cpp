@@ -16,7 +16,9 @@ namespace {
 QPointer<Form> lastActiveForm;
 }  // namespace
 
-Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {}
+Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setAttribute(Qt::WA_QuitOnClose, false);  // see showEvent
+}
 
 Form::~Form() = default;
 
@@ -27,6 +29,10 @@ void Form::setShownState(bool visible) {
 }
 
 void Form::showEvent(QShowEvent* event) {
+  // Only the main window's close may end the program; a window that merely hides must not,
+  // nor may it keep the program alive when it is visible while the main window closes. Qt
+  // decides this before the close event, so the flag is set while the window is shown.
+  setAttribute(Qt::WA_QuitOnClose, !hideOnClose && !modalRunning_);
   QWidget::showEvent(event);
   if (event->spontaneous()) return;  // restored from minimised
   FormShow();
@@ -59,13 +65,6 @@ void Form::closeEvent(QCloseEvent* event) {
     return;
   }
   if (modalRunning_ && ModalResult == mrNone) ModalResult = mrCancel;
-  if (hideOnClose || modalRunning_) {
-    // Hidden, not closed: a close would let Qt end the program when no other window is
-    // visible (the main window is hidden while a modal calculator runs).
-    event->ignore();
-    hide();
-    return;
-  }
   event->accept();
 }
 

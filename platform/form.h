@@ -28,7 +28,8 @@ class Form : public QWidget {
   // close hook may refuse, which sets it back to 0). Closing with the close box gives
   // mrCancel.
   int ModalResult = 0;
-  // The close box hides the window (true) or closes it for good (the main window).
+  // The close box hides the window (true), or closes it for good and ends the program when
+  // it is the last such window (the main window sets false).
   bool hideOnClose = true;
 
   // Shows the window application-modal and returns its ModalResult once it is hidden.

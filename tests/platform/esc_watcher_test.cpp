@@ -2,9 +2,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
+#include <QtTest/qtestspontaneevent.h>
+#include <QCloseEvent>
 #include <gtest/gtest.h>
 
 #include "platform/esc_watcher.h"
+#include "platform/form.h"
 
 namespace {
 void postEsc(QWidget* target) {
@@ -84,4 +87,24 @@ TEST(EscWatcher, NestedOperationEndsWithTheOutermost) {
     EXPECT_TRUE(EscWatcher::active());
   }
   EXPECT_FALSE(EscWatcher::active());
+}
+
+TEST(EscWatcher, UserCloseRequestWaitsForTheEndOfTheOperation) {
+  Form f;
+  f.show();
+  {
+    EscWatcher::Operation op;
+    QCloseEvent userClose;
+    QSpontaneKeyEvent::setSpontaneous(&userClose);
+    QApplication::instance()->notify(&f, &userClose);  // as the window system does
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(f.isVisible());
+    // The program's own close is not held back.
+    Form g;
+    g.show();
+    EXPECT_TRUE(g.close());
+    EXPECT_FALSE(g.isVisible());
+  }
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(f.isVisible());
 }

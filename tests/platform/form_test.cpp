@@ -1,4 +1,8 @@
+#include <QApplication>
+#include <QShowEvent>
+#include <QTest>
 #include <QTimer>
+#include <QtTest/qtestspontaneevent.h>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -9,6 +13,8 @@ class TestForm : public Form {
  public:
   int shows = 0;
   int closes = 0;
+  int activations = 0;
+  void FormActivate() override { ++activations; }
   bool refuseClose = false;
   std::function<void()> onRefused;
   void FormShow() override { ++shows; }
@@ -60,7 +66,11 @@ TEST(Form, VisibilitySignalAndHideOnClose) {
   QObject::connect(&f, &Form::visibilityChanged, [&](bool v) { seen.push_back(v); });
   f.show();
   f.show();  // already shown: nothing new
-  f.close();  // the close box hides
+  // A restore from minimised is no new show.
+  QShowEvent restored;
+  QSpontaneKeyEvent::setSpontaneous(&restored);
+  QApplication::instance()->notify(&f, &restored);
+  EXPECT_TRUE(f.close());  // the close box hides
   EXPECT_FALSE(f.isVisible());
   f.show();
   f.hide();
@@ -76,4 +86,26 @@ TEST(Form, VisibilitySignalAndHideOnClose) {
   main.refuseClose = false;
   EXPECT_TRUE(main.close());
   EXPECT_FALSE(main.isVisible());
+}
+
+TEST(Form, ActivationHookOnlyWhenAnotherFormTakesOver) {
+  TestForm a, b;
+  QWidget other;  // stands for a message box or file dialog
+  a.show();
+  a.activateWindow();
+  if (!QTest::qWaitForWindowActive(&a)) GTEST_SKIP() << "no window activation on this platform";
+  EXPECT_EQ(a.activations, 1);
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  a.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&a));
+  EXPECT_EQ(a.activations, 1);
+  b.show();
+  b.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&b));
+  a.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&a));
+  EXPECT_EQ(a.activations, 2);
+  EXPECT_EQ(b.activations, 1);
 }
