@@ -1,0 +1,49 @@
+#include "platform/text_combo.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+TextCombo::TextCombo(QWidget* parent) : QComboBox(parent) {
+  // Editable only so that the edit part can hold a text outside the list; the user
+  // never types into it.
+  setEditable(true);
+  setInsertPolicy(QComboBox::NoInsert);
+  setCompleter(nullptr);
+  lineEdit()->setReadOnly(true);
+  lineEdit()->installEventFilter(this);
+  lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+void TextCombo::setText(const QString& t) {
+  const int i = findText(t, Qt::MatchExactly);
+  if (i >= 0 && i != currentIndex()) setCurrentIndex(i);
+  if (currentText() != t) setEditText(t);
+}
+
+void TextCombo::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) emit escapePressed();
+  event->accept();
+}
+
+bool TextCombo::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lineEdit()) {
+    switch (event->type()) {
+      case QEvent::KeyPress:
+        keyPressEvent(static_cast<QKeyEvent*>(event));
+        return true;
+      case QEvent::MouseButtonPress:
+        // The edit part behaves like the button of a list-only combo.
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && isEnabled()) {
+          showPopup();
+          return true;
+        }
+        break;
+      case QEvent::MouseButtonDblClick:
+        return true;
+      default:
+        break;
+    }
+  }
+  return QComboBox::eventFilter(watched, event);
+}

@@ -1,0 +1,22 @@
+#pragma once
+// A combo box that shows any text, also one that is not among its items (a settings file
+// may hold "1" or an unknown style name), but is chosen from its list only: typed keys are
+// swallowed. ESC is reported, so a dialog can close on it.
+#include <QComboBox>
+
+class TextCombo : public QComboBox {
+  Q_OBJECT
+ public:
+  explicit TextCombo(QWidget* parent = nullptr);
+
+  QString text() const { return currentText(); }
+  // Shows t; when t is one of the items, that item also becomes the current one.
+  void setText(const QString& t);
+
+ signals:
+  void escapePressed();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+};
