@@ -8,6 +8,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include "calculator/about.h"
+#include "calculator/farben.h"
 #include "core/routinen.h"
 #include "core/tastenfilter.h"
 #include "core/zahltext.h"
@@ -37,6 +39,7 @@ QChar toQChar(char c) { return c == '\0' ? QChar() : fromCoreChar(c); }
 
 TfrKolvex::TfrKolvex(QWidget* parent) : Form(parent) {
   setObjectName(QStringLiteral("frKolvex"));
+  ColorDialog1 = &FarbDialog();
 }
 
 TfrKolvex::~TfrKolvex() {
@@ -172,3 +175,10 @@ void TfrKolvex::Warten(int ms) {
     loop.exec();
   }
 }
+
+// ---- Colour dialog and desktop launcher ----------------------------------------------------
+
+void TfrKolvex::FormCreate() { FarbenLaden(); }
+int32_t TfrKolvex::FarbeMerken(int32_t farbe) { return ::FarbeMerken(farbe); }
+int32_t TfrKolvex::SilberErsetzen(int32_t farbe) { return ::SilberErsetzen(farbe); }
+void TfrKolvex::VerknuepfungErstellen() { ::VerknuepfungErstellen(); }

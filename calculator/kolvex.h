@@ -13,6 +13,7 @@
 #include "platform/form.h"
 
 class QComboBox;
+class KolvexFarbDialog;
 
 class TfrKolvex : public Form {
   Q_OBJECT
@@ -86,6 +87,15 @@ class TfrKolvex : public Form {
   }
   // Returns after at least ms milliseconds, processing window messages meanwhile.
   void Warten(int ms);
+
+  // ---- Colour dialog and desktop launcher (calculator/farben.*, calculator/about.*) -------
+  // Loads the colour dialog's custom colours ("farben.txx").
+  void FormCreate() override;
+  // The program's one colour dialog; its custom colours persist in "farben.txx".
+  KolvexFarbDialog* ColorDialog1 = nullptr;
+  int32_t FarbeMerken(int32_t farbe);
+  int32_t SilberErsetzen(int32_t farbe);
+  void VerknuepfungErstellen();
 };
 
 extern TfrKolvex* frKolvex;
