@@ -1,0 +1,133 @@
+#pragma once
+// The stepwise rewriting evaluator. A checked formula whose variables are already numbers
+// is rewritten again and again: each pass finds one kind of sub-expression whose operands
+// are plain numbers, computes it and splices the result back as a number text with 15
+// significant digits (ZahlZuText(0, ...)). Precedence is the order of the passes, so the
+// carried texts are part of the result: 1/3*3 is 0,999999999999999, -2^2 is 4, 2^3^2 is 64.
+//
+// Positions are 1-based. Texts are taken by value and returned; pass them with std::move
+// to let a pass edit in place.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/formel.h"
+
+namespace kolvex {
+
+// The result of an arithmetic step that failed.
+inline constexpr long double FehlerWert = 999999999999999.0L;
+
+// ---- The work table of the + and - pass ---------------------------------------------------
+struct TermEintrag {
+  std::string Term;     // any length: long number texts must not be cut
+  char Operator = ' ';  // "+" or "-", a blank once folded away
+};
+// Index 0 unused; cleared at the start and the end of every + and - pass.
+extern std::vector<TermEintrag> TermTabelle;
+
+// ---- Passes ------------------------------------------------------------------------------
+// Repeats FunktionenAuswerten, PotenzAuswerten, FakultaetAuswerten until a round changes
+// nothing or ESC is down after a round that changed something. Empty after a fault.
+std::string FunktionenAufloesen(std::string text);
+// One walk folding "++" and "--" to "+", "+-" and "-+" to "-"; a run of three or more
+// signs needs a further call.
+std::string VorzeichenZusammenfassen(std::string text);
+// Drops the parentheses of "(number)" groups until a sweep changes nothing, folding signs
+// after each sweep. Groups after a function-end letter stay; with erlaubeMalGeteilt false
+// so do groups after "*" or "/"; a negative number directly in front of "^" stays too, so
+// that a power does not lose the sign of its base.
+std::string KlammernAufloesen(std::string text, bool erlaubeMalGeteilt);
+// The leftmost group that holds no other group and whose content is not yet a plain
+// number, parentheses included; links = its "(", rechts = the position after its ")".
+// No such group: empty, 0, 0. Throws Laufzeitfehler for a "(" that is never closed.
+void InnersteGruppe(std::string_view text, int& links, std::string& gruppe, int& rechts);
+// From the "(" at position: the group up to its matching ")", which position is set to.
+// Throws Laufzeitfehler when there is none.
+void KlammerInhalt(std::string_view text, int& position, std::string& gruppe);
+// All "*" and "/" from the left, parentheses removed first. Empty after a division by zero
+// (FehlerFlag and FehlerCode are set, the message shown unless StillModus).
+std::string MalGeteiltAuswerten(std::string text);
+// All "+" and "-" from the left through TermTabelle.
+std::string PlusMinusAuswerten(std::string_view text);
+// text[von..bis] without parentheses; von = 0 from the start, bis = 0 to the end.
+std::string OhneKlammern(std::string_view text, int von, int bis);
+
+// x + y, x - y, x * y, x / y. Clears FehlerFlag. y = 0 for "/": "Division durch 0" (unless
+// StillModus), FehlerFlag, FehlerCode -1, result FehlerWert. An unknown operator gives
+// FehlerWert. Throws Laufzeitfehler on overflow.
+long double Rechne(char op, long double x, long double y);
+
+// The value of an operand text; throws Laufzeitfehler when it is not a number.
+long double OperandWert(std::string_view text);
+// IstZahl, rejecting texts that cannot be numbers by their shape before converting.
+bool IstZahlSchnell(std::string_view text);
+
+// ---- Operand pickers ---------------------------------------------------------------------
+// In: position of the operator. Out: where the replaced stretch begins (left pickers) or
+// where the rest of the text begins (right pickers).
+// Back to the nearest operator (included, as the sign), "(" or the start.
+std::string LinkerOperand(std::string_view text, int& position);
+// A "(" after the operator is stepped over with a "-" behind it as the sign; then up to the
+// next operator (one in first place is the sign), parenthesis or the end. A letter makes
+// it empty.
+std::string RechterZahlOperand(std::string_view text, int& position);
+// A ")" in front: the balanced group ending there, unwrapped; else the digits and commas
+// back to the nearest non-digit. Throws Laufzeitfehler for an unmatched ")".
+std::string LinkerKlammerOperand(std::string_view text, int& position);
+// A "(" behind: the balanced group starting there, unwrapped; else the characters up to
+// the next operator or ")". Throws Laufzeitfehler for an unmatched "(".
+std::string RechterOperand(std::string_view text, int& position);
+
+// ---- One evaluation cycle ------------------------------------------------------------------
+enum class ZyklusErgebnis {
+  Unveraendert,      // W is as it was: the evaluation is finished
+  Geaendert,         // W was rewritten: another cycle may follow
+  Fehler,            // a function, power or factorial fault (W is empty or FehlerCode -1)
+  FehlerMalGeteilt,  // the * and / pass met a division by zero (FehlerFlag)
+};
+
+// One cycle on the working text W, in this order: KlammernEinfuegen; FunktionenAufloesen
+// (Fehler when W becomes empty or FehlerCode is not 0); VorzeichenZusammenfassen;
+// T := KlammernAufloesen(W, true); then the innermost group of T, or T as a whole when it
+// has none, goes through MalGeteiltAuswerten (FehlerMalGeteilt on FehlerFlag), loses a
+// leading "+", and goes through PlusMinusAuswerten; a group keeps its parentheses until the
+// next cycle unwraps it.
+//
+// Throws Laufzeitfehler for the faults that have no place in the error status (overflow,
+// ATANH outside its domain, an operand that is not a number, an unmatched parenthesis).
+// Both callers catch it (std::exception): the calculation driver shows "Error", the
+// function plotter skips the point. FehlerCode is then left as it was.
+//
+// The calculation driver and the function plotter both evaluate through this function (or
+// AuswertungLaufen below), so their results cannot drift apart:
+//   driver:  FehlerCode := 0, checks, W := KonstantenEinsetzen(F), sign folding when W
+//            differs from F, W := KlammernEinfuegen(W), FehlerFlag := false,
+//            p := FunktionenPruefen(W, false) (stop with the caret at p + 1 on FehlerFlag),
+//            then AuswertungLaufen(W) inside try: Fehler -> "Error"; FehlerMalGeteilt ->
+//            caret of ed1 at the end of its text, "Error"; Fertig or Abgebrochen -> W is the
+//            result if IstZahl(W), else FehlerCode := -1 and "Error". catch -> "Error".
+//   plotter: the graph's own substitution of the values and of x, sign folding, FehlerFlag
+//            := false, FehlerCode := 0, FunktionenPruefen(h, true), then AuswertungLaufen(h)
+//            inside try: anything but Fertig/Abgebrochen, or FehlerFlag, or a text that is
+//            not IstZahl, or an exception -> the point is skipped.
+ZyklusErgebnis AuswertungsZyklus(std::string& W);
+
+enum class AuswertungsEnde {
+  Fertig,            // a cycle left W unchanged
+  Abgebrochen,       // ESC was down after a cycle that changed W; W is judged as it stands
+  Fehler,            // as ZyklusErgebnis::Fehler
+  FehlerMalGeteilt,  // as ZyklusErgebnis::FehlerMalGeteilt
+};
+
+// Repeats AuswertungsZyklus while it changes W and ESC is not down (Fenster().EscGedrueckt()
+// after every changing cycle). Every cycle either computes something or removes
+// parentheses or signs, so the count is bounded by the text; ZyklenGrenze(W) cycles are a
+// safe ceiling, and reaching it (never seen) ends as Fehler. Throws as AuswertungsZyklus.
+AuswertungsEnde AuswertungLaufen(std::string& W);
+
+// The ceiling of cycles for a working text: far above what any text needs.
+int ZyklenGrenze(std::string_view W);
+
+}  // namespace kolvex
