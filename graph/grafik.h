@@ -5,6 +5,7 @@
 // (grafik_layout.cpp); sampling and the tool-bar handlers live in grafik.cpp.
 #include <QString>
 #include <array>
+#include <functional>
 #include <string>
 
 #include "platform/form.h"
@@ -77,6 +78,9 @@ class TfrGrafik : public Form {
   void tbPrintRechtsDruck();    // right button pressed: portrait
   // A click on the chart at widget position pos of Chart1.
   void Chart1Klick(const QPoint& pos);
+
+  // Test hook for the save dialog of the value export: returns the chosen path ("" = cancel).
+  static inline std::function<QString()> SpeichernDialogHook;
 
   // Texts of the range edits for the settings file: the edit's text when it is a number,
   // otherwise the last number it held (so "-" or "" never reaches the file).

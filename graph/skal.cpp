@@ -55,7 +55,8 @@ void TfrSkal::FormActivate() {
     sgSkal->setRow(1);
   }
   sgSkal->setFocus();
-  sgSkal->edit(sgSkal->indexOf(sgSkal->Col(), sgSkal->Row()));
+  if (sgSkal->state() != QAbstractItemView::EditingState)
+    sgSkal->edit(sgSkal->indexOf(sgSkal->Col(), sgSkal->Row()));
 }
 
 void TfrSkal::SpaltenAnpassen() {

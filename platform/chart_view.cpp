@@ -288,9 +288,12 @@ double ChartView::maximum(ChartAxis axis) {
 
 bool ChartView::setMinMax(ChartAxis axis, double min, double max) {
   if (!std::isfinite(min) || !std::isfinite(max) || !(min < max)) return false;
+  if (!QCPRange::validRange(min, max)) return false;  // beyond what QCustomPlot can show
   automatic_[static_cast<int>(axis)] = false;
+  // QCustomPlot would replace a lower end <= 0 of a log axis by max / 1000 on its own; the
+  // smallest positive value shown is the more useful end.
+  if (logarithmic(axis) && min <= 0) min = positiveLower(axis, max);
   axisOf(axis)->setRange(min, max);
-  applyLogLower(axis);
   markDirty();
   return true;
 }
@@ -298,6 +301,7 @@ bool ChartView::setMinMax(ChartAxis axis, double min, double max) {
 void ChartView::setLogarithmic(ChartAxis axis, bool on) {
   QCPAxis* a = axisOf(axis);
   if (on == (a->scaleType() == QCPAxis::stLogarithmic)) return;
+  const QCPRange vorher = a->range();
   if (on) {
     a->setScaleType(QCPAxis::stLogarithmic);
     auto ticker = QSharedPointer<QCPAxisTickerLog>::create();
@@ -309,10 +313,14 @@ void ChartView::setLogarithmic(ChartAxis axis, bool on) {
     a->setScaleType(QCPAxis::stLinear);
     a->setTicker(QSharedPointer<QCPAxisTicker>::create());
   }
-  if (automatic(axis))
+  if (automatic(axis)) {
     rescale(axis);
-  else
-    applyLogLower(axis);
+  } else if (on && vorher.lower <= 0) {
+    // QCustomPlot has put max / 1000 in place of the lower end by now.
+    a->setRange(vorher.upper > 0 ? QCPRange(positiveLower(axis, vorher.upper), vorher.upper)
+                                 : QCPRange(1, 10));
+  }
+  applyLogLower(axis);
   markDirty();
 }
 
@@ -415,23 +423,25 @@ void ChartView::rescale(ChartAxis axis) {
   axisOf(axis)->setRange(lo, hi);
 }
 
-void ChartView::applyLogLower(ChartAxis axis) {
-  if (!logarithmic(axis)) return;
-  QCPAxis* a = axisOf(axis);
-  QCPRange r = a->range();
-  if (r.lower > 0) return;
-  if (r.upper <= 0) {
-    a->setRange(1, 10);
-    return;
-  }
+double ChartView::positiveLower(ChartAxis axis, double upper) const {
   double kleinste = std::numeric_limits<double>::infinity();
   for (const ChartSeries* s : series_) {
     if (!s->active_) continue;
     for (double v : axis == ChartAxis::Bottom ? s->xs_ : s->ys_)
       if (v > 0 && v < kleinste) kleinste = v;
   }
-  r.lower = (std::isfinite(kleinste) && kleinste < r.upper) ? kleinste : r.upper / 1000;
-  a->setRange(r);
+  return (std::isfinite(kleinste) && kleinste < upper) ? kleinste : upper / 1000;
+}
+
+void ChartView::applyLogLower(ChartAxis axis) {
+  if (!logarithmic(axis)) return;
+  QCPAxis* a = axisOf(axis);
+  const QCPRange r = a->range();
+  if (r.lower > 0) return;
+  if (r.upper <= 0)
+    a->setRange(1, 10);
+  else
+    a->setRange(positiveLower(axis, r.upper), r.upper);
 }
 
 void ChartView::updateLegend() {

@@ -139,7 +139,7 @@ class ChartView : public QFrame {
   double minimum(ChartAxis axis);
   double maximum(ChartAxis axis);
   // Fixes the axis at [min, max] and switches its automatic range off; refused (false,
-  // nothing changes) unless min < max and both are finite.
+  // nothing changes) unless min < max and both are finite (and within +-1e250).
   bool setMinMax(ChartAxis axis, double min, double max);
   void setLogarithmic(ChartAxis axis, bool on);
   bool logarithmic(ChartAxis axis) const;
@@ -174,6 +174,7 @@ class ChartView : public QFrame {
   void sync();
   void rescale(ChartAxis axis);
   void applyLogLower(ChartAxis axis);
+  double positiveLower(ChartAxis axis, double upper) const;
   void updateLegend();
 
   QCustomPlot* plot_;

@@ -1,0 +1,75 @@
+// Function graph: from FormelZeichnen to the drawn chart, with every window of the program
+// created as at start-up (in an empty temporary working folder).
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <benchmark/benchmark.h>
+
+#include "calculator/einstellungen.h"
+#include "calculator/fenster_erzeugen.h"
+#include "calculator/kolvex.h"
+#include "graph/grafik.h"
+#include "platform/application.h"
+#include "platform/chart_view.h"
+#include "platform/message_dialog.h"
+
+namespace {
+
+void BereichSetzen(const char* ab, const char* bis, const char* anzahl) {
+  frGrafik->edAb->setText(QString::fromLatin1(ab));
+  frGrafik->edBis->setText(QString::fromLatin1(bis));
+  frGrafik->edAnzahl->setText(QString::fromLatin1(anzahl));
+}
+
+void BM_Kurven20x1000(benchmark::State& state) {
+  BereichSetzen("-10", "10", "1000");
+  frGrafik->tbPlus->setChecked(true);
+  QStringList formeln;
+  for (int k = 0; k < 20; ++k)
+    formeln << (k == 0 ? QStringLiteral("SIN(x)*x^2+2*x")
+                       : QStringLiteral("SIN(x)*x^2+2*x+%1").arg(k));
+  for (auto _ : state) {
+    frGrafik->AllesLoeschen();
+    for (const QString& f : formeln) frGrafik->FormelZeichnen(f);
+  }
+  if (frGrafik->lbh->count() != 20 || frGrafik->Series20->count() != 1000)
+    state.SkipWithError("the curves were not drawn completely");
+  state.counters["Punkte/s"] =
+      benchmark::Counter(20000.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Kurven20x1000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_Kurve100000(benchmark::State& state) {
+  BereichSetzen("-10", "10", "100000");
+  frGrafik->tbPlus->setChecked(false);
+  for (auto _ : state) {
+    frGrafik->AllesLoeschen();
+    frGrafik->FormelZeichnen(QStringLiteral("SIN(x)*x^2+2*x"));
+  }
+  if (frGrafik->Series1->count() != 100000) state.SkipWithError("the curve was not drawn completely");
+}
+BENCHMARK(BM_Kurve100000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  benchmark::Initialize(&argc, argv);
+  Application app(argc, argv);
+  QTemporaryDir ordner;
+  QDir::setCurrent(ordner.path());
+  TfrKolvex::DateiPauseMs = 0;
+  MessageRecorder keineDialoge;
+  EinstellungenStartwerte();
+  FensterErzeugen();
+  frGrafik->resize(900, 650);
+  frGrafik->show();
+  benchmark::RunSpecifiedBenchmarks();
+  if (!keineDialoge.messages().empty())
+    fprintf(stderr, "message: %s\n", keineDialoge.messages().front().text.toUtf8().constData());
+  FensterZerstoeren();
+  benchmark::Shutdown();
+  return 0;
+}
