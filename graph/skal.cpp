@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 
@@ -55,8 +56,11 @@ void TfrSkal::FormActivate() {
     sgSkal->setRow(1);
   }
   sgSkal->setFocus();
-  if (sgSkal->state() != QAbstractItemView::EditingState)
-    sgSkal->edit(sgSkal->indexOf(sgSkal->Col(), sgSkal->Row()));
+  // The grid is always editing; a cell editor may be open already.
+  bool editorOffen = false;
+  for (const QLineEdit* e : sgSkal->viewport()->findChildren<QLineEdit*>())
+    editorOffen = editorOffen || e->isVisible();
+  if (!editorOffen) sgSkal->edit(sgSkal->indexOf(sgSkal->Col(), sgSkal->Row()));
 }
 
 void TfrSkal::SpaltenAnpassen() {
