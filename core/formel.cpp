@@ -44,7 +44,8 @@ bool KlammernScan(std::string& s) {
   size_t pufferLaenge = 0;
   for (int i = 1; i < Length(s); ++i) {
     const char vor = At(s, i - 1);
-    if (IstOperatorOderKlammer(vor) || IstZifferOderKomma(vor)) pufferLaenge = 0;
+    // "^" is a name of its own whatever stands in front: x^2 must become (x)^(2).
+    if (IstOperatorOderKlammer(vor) || IstZifferOderKomma(vor) || At(s, i) == '^') pufferLaenge = 0;
     if (pufferLaenge < 5) puffer[pufferLaenge] = UpCase(At(s, i));
     if (pufferLaenge <= 5) ++pufferLaenge;
     if (pufferLaenge > 5) continue;

@@ -1,0 +1,113 @@
+// libFuzzer target: arbitrary text through the syntax checks and the evaluation cycles.
+// Nothing may crash or trip a sanitizer, the only exception allowed is Laufzeitfehler, and
+// every evaluation must end within ZyklenGrenze cycles.
+//
+//   build/…/fuzz/kolvex_fuzz_auswerter -max_len=128 -timeout=5 corpus/
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "core/auswerter.h"
+#include "core/fenster.h"
+#include "core/formel.h"
+#include "core/funktionen.h"
+#include "core/globals.h"
+#include "core/konstanten.h"
+#include "core/routinen.h"
+#include "core/zahltext.h"
+
+namespace {
+
+using namespace kolvex;
+
+class FuzzFenster : public KernFenster {
+ public:
+  FuzzFenster() {
+    for (int z = 1; z <= 52; ++z)
+      namen[z] = std::string(1, z <= 26 ? static_cast<char>('a' + z - 1) : static_cast<char>('A' + z - 27));
+    // A few kinds of cells: numbers, a negative one, small formulas, a division by zero,
+    // text that is no number, and (all the others) no value at all.
+    werte[1] = "3";          // a
+    werte[2] = "-2";         // b
+    werte[3] = "2*3+1";      // c
+    werte[4] = "1/0";        // d
+    werte[6] = "(2)";        // f
+    werte[7] = "1E300";      // g
+    werte[24] = "0,5";       // x
+    werte[25] = "-1,25";     // y
+    werte[27] = "abc";       // A
+  }
+  bool RadModus() override { return rad; }
+  int WerteZeilenAnzahl() override { return 53; }
+  std::string WerteZelle(int spalte, int zeile) override {
+    if (zeile < 0 || zeile > 52) return {};
+    return spalte == 0 ? namen[zeile] : spalte == 1 ? werte[zeile] : std::string();
+  }
+  std::string namen[53];
+  std::string werte[53];
+  bool rad = false;
+};
+
+[[noreturn]] void Abbruch(const char* was, const std::string& text) {
+  std::fprintf(stderr, "%s: \"%s\"\n", was, text.c_str());
+  std::abort();
+}
+
+// Runs the cycles by hand so that the natural end is checked, not AuswertungLaufen's ceiling.
+void ZyklenLaufen(std::string w) {
+  const std::string anfang = w;
+  const int grenze = ZyklenGrenze(w);
+  for (int n = 0;; ++n) {
+    if (n > grenze) Abbruch("no end within ZyklenGrenze", anfang);
+    if (AuswertungsZyklus(w) != ZyklusErgebnis::Geaendert) return;
+  }
+}
+
+void Auswerten(const std::string& roh) {
+  // The calculation driver's sequence.
+  const std::string f = OhneLeerzeichen(roh);
+  const std::string geprueft = KlammernEinfuegen(f);
+  FehlendesOperatorPos(geprueft);
+  FormelPruefen(geprueft);
+  LeereKlammerPos(geprueft);
+  FehlerCode = 0;
+  FehlerFlag = false;
+  try {
+    char buchstabe = ' ';
+    UnbekannteKonstante(f, 'x');
+    IstZahlMitKonstanten(f);
+    std::string w = KonstantenEinsetzen(f, buchstabe);
+    if (w != f) w = VorzeichenZusammenfassen(std::move(w));
+    w = KlammernEinfuegen(std::move(w));
+    FehlerFlag = false;
+    FunktionenPruefen(w, true);
+    FehlerCode = 0;
+    FehlerFlag = false;
+    ZyklenLaufen(w);
+  } catch (const Laufzeitfehler&) {
+  }
+  // The bare text straight into the cycles, syntax faults and all.
+  FehlerCode = 0;
+  FehlerFlag = false;
+  try {
+    ZyklenLaufen(f);
+  } catch (const Laufzeitfehler&) {
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static FuzzFenster fenster;
+  static bool eingerichtet = false;
+  if (!eingerichtet) {
+    KernFensterSetzen(&fenster);
+    eingerichtet = true;
+  }
+  if (size < 1 || size > 160) return 0;
+  fenster.rad = (data[0] & 1) != 0;
+  StillModus = true;
+  Auswerten(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+  return 0;
+}
