@@ -1,8 +1,9 @@
 #include <QLocale>
-#include <QWidget>
 #include <clocale>
 
-#include "calculator/kolvex.h"
+#include "calculator/fenster_erzeugen.h"
+#include "calculator/rechn.h"
+#include "core/globals.h"
 #include "platform/application.h"
 
 int main(int argc, char** argv) {
@@ -12,13 +13,15 @@ int main(int argc, char** argv) {
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   std::setlocale(LC_NUMERIC, "C");
 
-  frKolvex = new TfrKolvex;
-  frKolvex->FormCreate();
-
-  // Until a window is shown there is nothing the user could close to end the program.
-  bool anyShown = false;
-  for (QWidget* w : QApplication::topLevelWidgets()) anyShown = anyShown || w->isVisible();
-  const int rc = anyShown ? app.exec() : 0;
-  delete frKolvex;
+  // Every window exists before the main window is shown: its show handler writes the
+  // loaded settings into the settings dialog and the function graph.
+  FensterErzeugen();
+  if (kolvex::MinimiertStarten)
+    frRechn->showMinimized();
+  else
+    frRechn->show();
+  // Closing the main window ends the message loop.
+  const int rc = app.exec();
+  FensterZerstoeren();
   return rc;
 }

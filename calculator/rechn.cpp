@@ -1,0 +1,422 @@
+#include "calculator/rechn.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QToolButton>
+#include <cmath>
+
+#include "calculator/einstell.h"
+#include "calculator/einstellungen.h"
+#include "calculator/formel.h"
+#include "calculator/konstante.h"
+#include "core/auswerter.h"
+#include "core/fenster.h"
+#include "core/formel.h"
+#include "core/globals.h"
+#include "core/konstanten.h"
+#include "core/routinen.h"
+#include "core/text.h"
+#include "core/zahltext.h"
+#include "graph/grafik.h"
+#include "platform/esc_watcher.h"
+#include "platform/message_dialog.h"
+#include "platform/panel_button.h"
+#include "platform/string_grid.h"
+#include "platform/text_combo.h"
+#include "platform/text_convert.h"
+#include "platform/text_file.h"
+#include "units/einheiten.h"
+
+using namespace kolvex;
+
+TfrRechn* frRechn = nullptr;
+
+namespace {
+
+const QString ErrorText = QStringLiteral("Error");
+const QColor ErgebnisGruen(0x00, 0x80, 0x00);  // 0x008000
+const QColor ErrorRot(0xFF, 0x00, 0x00);       // 255
+
+bool EinstellHaken(QCheckBox* TfrEinstell::*feld, bool ersatz) {
+  return frEinstell && frEinstell->*feld ? (frEinstell->*feld)->isChecked() : ersatz;
+}
+
+MessageKind Art(MeldungsArt art) {
+  switch (art) {
+    case MeldungsArt::Information: return MessageKind::Information;
+    case MeldungsArt::Frage: return MessageKind::Question;
+    case MeldungsArt::Warnung: break;
+  }
+  return MessageKind::Warning;
+}
+
+}  // namespace
+
+// ---- The core's window interface ----------------------------------------------------------
+
+class TfrRechn::Kern : public KernFenster {
+ public:
+  explicit Kern(TfrRechn* fenster) : f_(fenster) {}
+  void lbESCLeeren() override {
+    if (f_->lbESC) f_->lbESC->clear();
+  }
+  void edErgebnisLeeren() override {
+    if (f_->edErgebnis) f_->edErgebnis->clear();
+  }
+  void TastenFarbeZuruecksetzen() override { f_->TastenFarbeZuruecksetzen(); }
+  void ed1CaretSetzen(int selStart) override {
+    if (f_->ed1) f_->ed1->setCursorPosition(selStart);
+  }
+  bool RadModus() override { return f_->rbRad && f_->rbRad->isChecked(); }
+  int WerteZeilenAnzahl() override { return frKonstante ? frKonstante->sgK->RowCount() : 0; }
+  std::string WerteZelle(int spalte, int zeile) override {
+    return frKonstante ? toCore(frKonstante->sgK->Cells(spalte, zeile)) : std::string();
+  }
+  Antwort Meldung(const std::string& text, MeldungsArt art, MeldungsKnoepfe knoepfe) override {
+    const MessageAnswer a =
+        showMessage(fromCore(text), Art(art),
+                    knoepfe == MeldungsKnoepfe::JaNein ? MessageButtons::YesNo : MessageButtons::Ok);
+    switch (a) {
+      case MessageAnswer::Yes: return Antwort::Ja;
+      case MessageAnswer::No: return Antwort::Nein;
+      case MessageAnswer::Ok: break;
+    }
+    return Antwort::Ok;
+  }
+  bool EscGedrueckt() override { return EscWatcher::pressed(); }
+
+ private:
+  TfrRechn* f_;
+};
+
+// ---- Life cycle ---------------------------------------------------------------------------
+
+TfrRechn::TfrRechn(QWidget* parent) : Form(parent), kern_(std::make_unique<Kern>(this)) {
+  setObjectName(QStringLiteral("frRechn"));
+  // The main window: its close box ends the program instead of hiding it.
+  hideOnClose = false;
+  LayoutErzeugen();
+  // While a calculation runs the result field is hidden and lbESC shows over its place;
+  // the fields around it must not move meanwhile.
+  QSizePolicy sp = edErgebnis->sizePolicy();
+  sp.setRetainSizeWhenHidden(true);
+  edErgebnis->setSizePolicy(sp);
+  connect(sbExit, &PanelButton::mouseReleased, this, [this](Qt::MouseButton knopf) {
+    if (knopf == Qt::LeftButton && sbExit->rect().contains(sbExit->mapFromGlobal(QCursor::pos())))
+      sbExitClick();
+  });
+  KernFensterSetzen(kern_.get());
+}
+
+TfrRechn::~TfrRechn() {
+  KernFensterSetzen(nullptr);
+  if (frRechn == this) frRechn = nullptr;
+}
+
+void FlaechenFarbeSetzen(QWidget* flaeche, int bgr) {
+  if (!flaeche) return;
+  QPalette p = flaeche->palette();
+  p.setColor(flaeche->backgroundRole(), colorFromBgr(bgr));
+  flaeche->setPalette(p);
+  flaeche->setAutoFillBackground(true);
+}
+
+int FlaechenFarbe(const QWidget* flaeche) {
+  return colorToBgr(flaeche->palette().color(flaeche->backgroundRole()));
+}
+
+void TfrRechn::FormCreate() {
+  // German formats whatever the system says; the core never asks the process locale.
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  if (pl_Pi) pl_Pi->setCaption(QString(fromCoreChar(PiZeichen)));
+  lbESC->clear();
+  edErgebnis->clear();
+  ProgrammPfad = (QDir::currentPath() + QLatin1Char('/')).toStdString();
+  UmrechnungPfad = ProgrammPfad + "Umrechnung/";
+  setWindowTitle(QStringLiteral(" Kolvane"));
+  tbWert_Einf->setEnabled(false);
+  EinstellungenLaden();
+  setWindowState(MinimiertStarten ? Qt::WindowMinimized : Qt::WindowNoState);
+  FlaechenFarbeSetzen(plOben, FarbeOben);
+  FlaechenFarbeSetzen(edErgebnis, FarbeOben);
+  FlaechenFarbeSetzen(plFunktionen, FarbeFunktionen);
+  FlaechenFarbeSetzen(plRG, FarbeFunktionen);
+  FlaechenFarbeSetzen(plZahlen, FarbeZahlen);
+}
+
+void TfrRechn::FormActivate() {
+  TastenFarbeZuruecksetzen();
+  tbGrafik_Visible();
+  if (frEinstell) frEinstell->EinstellPositionieren();
+  if (ErsteAktivierung) {
+    RueckgaengigText = toCore(ed1->text());
+    FensterHoehe = qMax(sizeHint().height(), minimumSizeHint().height());
+  }
+  ErsteAktivierung = 0;
+  if (tbEinheiten->isChecked()) tbGrafik->setEnabled(false);
+  if (FensterHoehe > 0 && height() != FensterHoehe) resize(width(), FensterHoehe);
+}
+
+void TfrRechn::FormShow() {
+  if (TfrEinstell* d = frEinstell) {
+    d->cbPkt_Verbinden->setChecked(PunkteVerbinden);
+    d->cbPkt_Farbe->setChecked(PunkteFarbe);
+    d->cbPkt_Linie->setChecked(PunktLinie);
+    d->UpD_PktG->setValue(PunktGroesse);
+    d->cbRes_Speich->setChecked(ErgebnisseSpeichern);
+    d->cbErgeb_Var_Ersetzen->setChecked(ErgebnisseErsetzen);
+    d->cbTrenPkt->setChecked(TrennPunkt);
+    ComboTextSetzen(d->ComBTrenPkt, QString(fromCoreChar(TrennZeichenGeladen)));
+    TrennZeichen = TrennZeichenGeladen;
+    ComboTextSetzen(d->cbVar, QString(fromCoreChar(GrafikVariable)));
+    d->tbFMin->setChecked(MinimiertStarten);
+    d->cbExponentenzeichen->setChecked(ExponentAnzeige);
+    d->cbXYDatenKAuswahl->setChecked(XYDatenKanalAuswahl);
+  }
+  if (TfrGrafik* g = frGrafik) {
+    g->edAb->setText(fromCore(FloatText(GrafikAb)));
+    g->edBis->setText(fromCore(FloatText(GrafikBis)));
+    g->edAnzahl->setText(QString::number(GrafikAnzahl));
+  }
+  if (ed1->text().contains(fromCoreChar(PiZeichen))) rbRad->setChecked(true);
+  PunktArtenAnzeigen();
+  LinienArtenAnzeigen();
+  StaerkenAnzeigen();
+}
+
+void TfrRechn::FormClose(bool& accept) {
+  (void)accept;
+  // Closing the main window ends the program (the window is the only one that quits on
+  // close), so the settings are written now, without asking.
+  EinstellungenSpeichern();
+}
+
+void TfrRechn::sbExitClick() {
+  if (!IstZahl(toCore(ed1->text())) && frFormel)
+    frFormel->NeueFormelSpeichern(ImProgrammOrdner(FormelDateiName()));
+  if (showMessage(QStringLiteral("Programm beenden?"), MessageKind::Question,
+                  MessageButtons::YesNo) != MessageAnswer::Yes)
+    return;
+  EinstellungenSpeichern();
+  close();
+}
+
+// ---- Calculation driver -------------------------------------------------------------------
+
+void TfrRechn::ErgebnisFarbeSetzen() {
+  QPalette p = edErgebnis->palette();
+  p.setColor(QPalette::Text, edErgebnis->text() == ErrorText ? ErrorRot : ErgebnisGruen);
+  edErgebnis->setPalette(p);
+}
+
+void TfrRechn::AnzeigeBeenden() {
+  edErgebnis->show();
+  lbESC->clear();
+  TastenFarbeZuruecksetzen();
+}
+
+bool TfrRechn::FormelPruefen(const QString& formel) {
+  const std::string f = OhneLeerzeichen(toCore(formel));
+  if (f.empty()) {
+    edErgebnis->show();
+    lbESC->clear();
+    return false;
+  }
+  const std::string t = KlammernEinfuegen(f);
+  int p = FehlendesOperatorPos(t);
+  if (p == 0) p = kolvex::FormelPruefen(t);
+  if (p == 0) p = LeereKlammerPos(t);
+  if (p == 0) return true;
+  AnzeigeBeenden();
+  if (p == -1) {
+    showMessage(QStringLiteral("Formel ist Falsch!\rKlammer"), MessageKind::Warning);
+  } else {
+    showMessage(QStringLiteral("Formel ist Falsch!"), MessageKind::Warning);
+    ed1->setCursorPosition(p);
+  }
+  FehlerCode = -1;
+  return false;
+}
+
+void TfrRechn::ErgebnisAnzeigen(long double wert) {
+  if (edErgebnis->text() == ErrorText || ErsteAktivierung) return;
+  std::string text;
+  if (Genauigkeit == 0)
+    text = ZahlZuText(0, std::nearbyint(wert));
+  else if (EinstellHaken(&TfrEinstell::cbExponentenzeichen, ExponentAnzeige))
+    text = FloatText(wert);
+  else
+    text = ZahlZuText(Genauigkeit, wert);
+  edErgebnis->setText(fromCore(text));
+}
+
+void TfrRechn::FehlerAnzeigen() {
+  edErgebnis->show();
+  lbESC->clear();
+  edErgebnis->setText(ErrorText);
+  TastenFarbeZuruecksetzen();
+  ErgebnisFarbeSetzen();
+}
+
+void TfrRechn::ErgebnisSpeichern(const QString& datei, const QString& formel) {
+  ErgebnisZeileSpeichern(datei, formel, edErgebnis->text());
+}
+
+void TfrRechn::ErgebnisZeileSpeichern(const QString& datei, const QString& formel,
+                                      const QString& ergebnis) {
+  QString letzteZeile;
+  if (RegulaereDateiExistiert(datei)) {
+    QStringList zeilen;
+    if (readTextLines(datei, zeilen) && !zeilen.isEmpty()) letzteZeile = zeilen.last();
+  }
+  QString zeile;
+  if (tbEinheiten->isChecked() && frEinheiten) {
+    const StringGrid* sg = frEinheiten->sg;
+    const std::string reihe = toCore(sg->Cells(1, sg->Row()));
+    const bool invers = frEinheiten->cbInvers->isChecked();
+    zeile = formel + QLatin1Char(' ') + fromCore(TeilAmStrich(reihe, invers)) +
+            QStringLiteral(" = ") + ergebnis + QLatin1Char(' ') +
+            fromCore(TeilAnSpitze(reihe, invers));
+  } else {
+    zeile = formel + QStringLiteral(" = ") + ergebnis;
+  }
+  if (zeile == letzteZeile) return;
+  QString fehler;
+  if (!appendTextLine(datei, zeile, &fehler))
+    showMessage(QStringLiteral("Datei ") + datei +
+                    QStringLiteral(" konnte nicht gespeichert werden.\r") + fehler,
+                MessageKind::Warning);
+}
+
+void TfrRechn::Berechnen(const QString& formel) {
+  if (ErsteAktivierung) return;
+  if (tbGrafik->isEnabled() && tbGrafik->isChecked()) {
+    if (frGrafik) frGrafik->FormelZeichnen(formel);
+    return;
+  }
+  FehlerCode = 0;
+  if (frFormel) {
+    const int zeile = frFormel->FormelSuchen(formel);
+    if (zeile > 0) frFormel->sg1->setRow(zeile);
+  }
+  edErgebnis->hide();
+  lbESC->setText(QStringLiteral("Mit ESC Taste abbrechen"));
+  lbESC->repaint();
+  // An ESC pressed before this calculation does not count.
+  EscWatcher::Operation escOperation;
+  edErgebnis->clear();
+
+  if (!FormelPruefen(formel)) return;
+
+  const bool ersetzen = tbCut->isChecked();
+  // What the log names as the formula in replace mode: the entry before it was replaced.
+  QString ersetzteFormel;
+  try {
+    const std::string f = OhneLeerzeichen(toCore(formel));
+    char buchstabe = ' ';
+    std::string w = KonstantenEinsetzen(f, buchstabe);
+    if (buchstabe != ' ') {
+      AnzeigeBeenden();
+      if (frKonstante) {
+        frKonstante->show();
+        frKonstante->VariableSuchen(fromCoreChar(buchstabe));
+      }
+      showMessage(QStringLiteral("Kein Wert für ") + fromCoreChar(buchstabe),
+                  MessageKind::Warning);
+      FehlerCode = -1;
+      return;
+    }
+    if (w != f) w = VorzeichenZusammenfassen(w);
+    w = KlammernEinfuegen(w);
+
+    FehlerFlag = false;
+    const int p = FunktionenPruefen(w, false);
+    if (FehlerFlag) {
+      AnzeigeBeenden();
+      ed1->setCursorPosition(p + 1);
+      return;
+    }
+
+    // The cycles; ESC ends them and the text is judged as it stands.
+    switch (AuswertungLaufen(w)) {
+      case AuswertungsEnde::Fehler:
+        FehlerAnzeigen();
+        return;
+      case AuswertungsEnde::FehlerMalGeteilt:
+        ed1->setCursorPosition(static_cast<int>(ed1->text().size()));
+        FehlerAnzeigen();
+        return;
+      case AuswertungsEnde::Fertig:
+      case AuswertungsEnde::Abgebrochen:
+        break;
+    }
+
+    if (w.empty() || FehlerCode != 0) {
+      AnzeigeBeenden();
+      return;
+    }
+    long double ergebnis = 0;
+    if (IstZahl(w))
+      ergebnis = TextZuZahl(w);
+    else
+      FehlerCode = -1;
+
+    if (FehlerCode == -1) {
+      LetztesErgebnis = 0;
+      edErgebnis->setText(ErrorText);
+    } else if (ersetzen) {
+      // Only a finished number replaces the formula; anything else shows "Error" above.
+      ersetzteFormel = ed1->text();
+      edErgebnis->clear();
+      ed1->setText(fromCore(w));
+      ed1->setCursorPosition(static_cast<int>(ed1->text().size()));
+    } else {
+      LetztesErgebnis = ergebnis;
+      edErgebnis->setText(QStringLiteral(" "));
+      ErgebnisAnzeigen(LetztesErgebnis);
+    }
+  } catch (...) {
+    edErgebnis->setText(ErrorText);
+    lbESC->clear();
+    TastenFarbeZuruecksetzen();
+  }
+
+  // Unit conversion converts the unrounded result, not the shown (rounded, grouped) text;
+  // LetztesErgebnis keeps the unconverted value.
+  if (tbEinheiten->isChecked() && frEinheiten && !edErgebnis->text().trimmed().isEmpty() &&
+      edErgebnis->text() != ErrorText) {
+    const StringGrid* sg = frEinheiten->sg;
+    const std::string faktor = OhneLeerzeichen(toCore(sg->Cells(2, sg->Row())));
+    if (!faktor.empty() && IstZahl(faktor)) ErgebnisAnzeigen(LetztesErgebnis * TextZuZahl(faktor));
+  }
+
+  AnzeigeBeenden();
+  ErgebnisFarbeSetzen();
+
+  if (EinstellHaken(&TfrEinstell::cbRes_Speich, ErgebnisseSpeichern)) {
+    const bool ersetzt = !ersetzteFormel.isNull();
+    const QString eingabe = ersetzt ? ersetzteFormel : ed1->text();
+    QString logFormel = eingabe;
+    if (EinstellHaken(&TfrEinstell::cbErgeb_Var_Ersetzen, ErgebnisseErsetzen)) {
+      // A failing substitution logs the entry as typed.
+      try {
+        char buchstabe = ' ';
+        const int32_t fehlerCode = FehlerCode;
+        FehlerCode = 0;
+        const std::string ersetzt2 = KonstantenEinsetzen(OhneLeerzeichen(toCore(eingabe)), buchstabe);
+        if (buchstabe == ' ' && FehlerCode == 0 && !ersetzt2.empty()) logFormel = fromCore(ersetzt2);
+        FehlerCode = fehlerCode;
+      } catch (...) {
+      }
+    }
+    ErgebnisZeileSpeichern(ImProgrammOrdner(QStringLiteral("result.txt")), logFormel,
+                           ersetzt ? ed1->text() : edErgebnis->text());
+  }
+}
