@@ -88,6 +88,57 @@ class TfrKolvex : public Form {
   // Returns after at least ms milliseconds, processing window messages meanwhile.
   void Warten(int ms);
 
+  // ---- Formula checks and the rewriting evaluator (core/formel.h, core/auswerter.h,
+  // core/funktionen.h); formula text with "π". Positions are 1-based. ---------------------
+  bool IstOperator(QChar c);
+  bool IstKlammer(QChar c);
+  bool IstOperatorOderKlammer(QChar c);
+  bool IstPlusMinus(QChar c);
+  bool IstMalGeteilt(QChar c);
+  bool IstZifferOderKomma(QChar c);
+  bool IstFunktionsEndbuchstabe(QChar c);
+  bool IstWinkelFunktion(const QString& name);
+  bool IstFunktion(const QString& name);
+  QString KlammernEinfuegen(const QString& text);
+  int FehlendesOperatorPos(const QString& text);
+  int FormelPruefen(const QString& text);
+  int LeereKlammerPos(const QString& text);
+  int FunktionenPruefen(const QString& text, bool still);
+  bool KlammerLoesbar(const QString& text, int position, bool erlaubeMalGeteilt);
+  bool OhneInnereKlammer(const QString& text, int position);
+  QString ZeichenLoeschen(const QString& text, int index);
+
+  QString FunktionenAufloesen(const QString& text);
+  QString VorzeichenZusammenfassen(const QString& text);
+  QString KlammernAufloesen(const QString& text, bool erlaubeMalGeteilt);
+  void InnersteGruppe(const QString& text, int& links, QString& gruppe, int& rechts);
+  void KlammerInhalt(const QString& text, int& position, QString& gruppe);
+  QString MalGeteiltAuswerten(const QString& text);
+  QString PlusMinusAuswerten(const QString& text);
+  QString OhneKlammern(const QString& text, int von, int bis);
+  long double Rechne(QChar op, long double x, long double y);
+  QString LinkerOperand(const QString& text, int& position);
+  QString RechterZahlOperand(const QString& text, int& position);
+  QString LinkerKlammerOperand(const QString& text, int& position);
+  QString RechterOperand(const QString& text, int& position);
+
+  QString FunktionenAuswerten(const QString& text);
+  QString PotenzAuswerten(const QString& text);
+  QString FakultaetAuswerten(const QString& text);
+  void FunktionWert(const QString& name, QString& wert, long double x);
+  long double Fakultaet(int32_t n);
+  int SonderWinkel(long double x);
+  bool FastGleich(long double a, long double b);
+  void FalscherWertMeldung(const QString& label);
+
+  // Variables and the pi sign (core/konstanten.h); letters come back as QChar, blank = none.
+  bool IstKonstante(const QString& text, int position);
+  long double KonstantenWert(const QString& text, int position, QChar& buchstabe);
+  QString KonstantenEinsetzen(const QString& text, QChar& buchstabe);
+  bool EnthaeltVariable(const QString& text);
+  QChar UnbekannteKonstante(const QString& text, QChar grafikVariable);
+  bool IstZahlMitKonstanten(const QString& text);
+
   // ---- Colour dialog and desktop launcher (calculator/farben.*, calculator/about.*) -------
   // Loads the colour dialog's custom colours ("farben.txx").
   void FormCreate() override;

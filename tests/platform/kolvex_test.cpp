@@ -95,3 +95,18 @@ TEST_F(TfrKolvexTest, WartenKeepsTheEventsFlowingAndWaitsAtLeastTheTime) {
   EXPECT_GE(t.elapsed(), 20);
   EXPECT_TRUE(fired);
 }
+
+TEST_F(TfrKolvexTest, EvaluatorRoutinesTakeScreenText) {
+  EXPECT_EQ(k.KlammernEinfuegen(QStringLiteral("SIN30")), QStringLiteral("SIN(30)"));
+  EXPECT_TRUE(k.IstFunktion(QStringLiteral("sin")));
+  EXPECT_FALSE(k.IstFunktion(QStringLiteral("SINUS")));
+  EXPECT_TRUE(k.IstOperatorOderKlammer(QChar('(')));
+  EXPECT_EQ(k.FormelPruefen(QStringLiteral("2*π+(1")), -1);
+  EXPECT_EQ(k.ZeichenLoeschen(QStringLiteral("2π3"), 2), QStringLiteral("23"));
+  int links = 0, rechts = 0;
+  QString gruppe;
+  k.InnersteGruppe(QStringLiteral("2*(3+(4*5))"), links, gruppe, rechts);
+  EXPECT_EQ(gruppe, QStringLiteral("(4*5)"));
+  EXPECT_EQ(links, 6);
+  EXPECT_EQ(k.Rechne(QChar('*'), 2.5L, 4.0L), 10.0L);
+}
