@@ -12,10 +12,12 @@ namespace kolvex {
 
 std::vector<TermEintrag> TermTabelle;
 
+namespace {
+
 // Most texts the passes test are plainly not numbers ("4-1", "2*3"); this rejects them by
-// their shape before IstZahl converts anything. The shape is the one IstZahl accepts:
-// blanks anywhere, a sign, digits with one "," or ".", an exponent with its own sign.
-bool IstZahlSchnell(std::string_view s) {
+// their shape before anything is converted. The shape is the one IstZahl accepts: blanks
+// anywhere, a sign, digits with one "," or ".", an exponent with its own sign.
+bool HatZahlForm(std::string_view s) {
   size_t i = 0;
   const size_t n = s.size();
   auto blanks = [&] {
@@ -47,10 +49,8 @@ bool IstZahlSchnell(std::string_view s) {
     }
     if (!exponent) return false;
   }
-  return IstZahl(s);
+  return true;
 }
-
-namespace {
 
 bool EntferneKlammern(std::string& s) {
   size_t w = 0;
@@ -108,6 +108,15 @@ bool KlammernAufloesenIntern(std::string& s, bool erlaubeMalGeteilt) {
 bool IstBlossesVorzeichen(const std::string& term) { return term.size() == 1 && IstPlusMinus(term[0]); }
 
 }  // namespace
+
+bool IstZahlSchnell(std::string_view text) { return HatZahlForm(text) && IstZahl(text); }
+
+bool ZahlWert(std::string_view text, long double& wert) {
+  long double v = 0;
+  if (!HatZahlForm(text) || !TextZuZahlStreng(text, v) || v == KeineZahl) return false;
+  wert = v;
+  return true;
+}
 
 long double OperandWert(std::string_view text) {
   long double v = 0;
@@ -221,11 +230,11 @@ std::string LinkerOperand(std::string_view text, int& position) {
 
 std::string RechterZahlOperand(std::string_view text, int& position) {
   int j = position + 1;
-  std::string operand;
+  bool minus = false;
   if (At(text, j) == '(') {
     ++j;
     if (At(text, j) == '-') {
-      operand = "-";
+      minus = true;
       ++j;
     } else if (At(text, j) == '+') {
       ++j;
@@ -235,7 +244,8 @@ std::string RechterZahlOperand(std::string_view text, int& position) {
   if (IstOperator(At(text, j))) ++j;
   const int n = Length(text);
   while (j <= n && !IstOperatorOderKlammer(At(text, j))) ++j;
-  operand.append(text.substr(static_cast<size_t>(anfang - 1), static_cast<size_t>(j - anfang)));
+  std::string operand(text.substr(static_cast<size_t>(anfang - 1), static_cast<size_t>(j - anfang)));
+  if (minus) operand.insert(operand.begin(), '-');
   for (char c : operand)
     if (IstBuchstabe(c)) {
       operand.clear();

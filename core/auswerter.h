@@ -63,6 +63,8 @@ long double Rechne(char op, long double x, long double y);
 long double OperandWert(std::string_view text);
 // IstZahl, rejecting texts that cannot be numbers by their shape before converting.
 bool IstZahlSchnell(std::string_view text);
+// IstZahlSchnell and the value in one conversion.
+bool ZahlWert(std::string_view text, long double& wert);
 
 // ---- Operand pickers ---------------------------------------------------------------------
 // In: position of the operator. Out: where the replaced stretch begins (left pickers) or

@@ -1,6 +1,8 @@
 #include "core/formel.h"
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 
 #include "core/auswerter.h"
 #include "core/fenster.h"
@@ -34,6 +36,11 @@ bool IstFunktionGross(std::string_view gross) {
   return gross == "^" || gross == "LOG" || gross == "LN" || gross == "EXP" || IstWinkelName(gross);
 }
 
+// A parenthesis in front of position (1-based; one past the end appends).
+void EinfuegenBei(std::string& s, int position, char c) {
+  s.insert(s.begin() + std::min<std::ptrdiff_t>(position - 1, static_cast<std::ptrdiff_t>(s.size())), c);
+}
+
 // One scan of KlammernEinfuegen; true when it inserted anything. The scan leaves out the
 // last character on purpose: a name there has no argument to wrap.
 bool KlammernScan(std::string& s) {
@@ -54,25 +61,25 @@ bool KlammernScan(std::string& s) {
 
     if (name == "^") {
       if (At(s, i + 1) != '(') {
-        Insert("(", s, i + 1);
+        EinfuegenBei(s, i + 1, '(');
         int k = i + 2;
         while (IstZifferOderKomma(At(s, k))) ++k;
-        Insert(")", s, k);
+        EinfuegenBei(s, k, ')');
         geaendert = true;
       }
       if (At(s, i - 1) != ')') {
-        Insert(")", s, i);
+        EinfuegenBei(s, i, ')');
         int j = i - 1;
         while (j > 1 && IstZifferOderKomma(At(s, j))) --j;
-        Insert("(", s, j <= 1 ? 1 : j + 1);
+        EinfuegenBei(s, j <= 1 ? 1 : j + 1, '(');
         geaendert = true;
       }
     } else if (At(s, i + 1) != '(') {
-      Insert("(", s, i + 1);
+      EinfuegenBei(s, i + 1, '(');
       int k = i + 2;
       if (IstPlusMinus(At(s, k))) ++k;
       while (IstZifferOderKomma(At(s, k))) ++k;
-      Insert(")", s, k);
+      EinfuegenBei(s, k, ')');
       geaendert = true;
     }
   }

@@ -263,9 +263,10 @@ std::string FunktionenAuswerten(std::string text) {
     if (roh.size() > 5 || !IstFunktion(roh) || UpCase(At(text, i + 1)) == 'H') continue;
     int rechts = i;
     const std::string argument = RechterOperand(text, rechts);
-    if (!IstZahlSchnell(argument)) continue;
+    long double x = 0;
+    if (!ZahlWert(argument, x)) continue;
     std::string wert;
-    FunktionWert(roh, wert, OperandWert(argument));
+    FunktionWert(roh, wert, x);
     if (FehlerFlag) {
       Fenster().ed1CaretSetzen(i > 2 ? i - 2 : 0);
       return {};
@@ -288,8 +289,9 @@ std::string PotenzAuswerten(std::string text) {
     if (At(text, i - 1) == ')' && IstFunktionsEndbuchstabe(At(text, links - 1))) continue;
     int rechts = i;
     const std::string exponent = RechterOperand(text, rechts);
-    if (!IstZahlSchnell(basis) || !IstZahlSchnell(exponent)) continue;
-    const long double v = Potenz(OperandWert(basis), OperandWert(exponent));
+    long double b = 0, e = 0;
+    if (!ZahlWert(basis, b) || !ZahlWert(exponent, e)) continue;
+    const long double v = Potenz(b, e);
     if (std::fabs(v) > UeberlaufGrenze) {
       FehlerFlag = true;
       FehlerCode = -1;
@@ -308,8 +310,9 @@ std::string FakultaetAuswerten(std::string text) {
     if (At(text, i) != '!') continue;
     int links = i;
     const std::string operand = LinkerKlammerOperand(text, links);
-    if (!IstZahlSchnell(operand)) continue;
-    const long double v = Fakultaet(GanzzahlBegrenzt(OperandWert(operand)));
+    long double n = 0;
+    if (!ZahlWert(operand, n)) continue;
+    const long double v = Fakultaet(GanzzahlBegrenzt(n));
     // Stop at the first overflow: a later factorial would clear FehlerFlag again.
     if (FehlerFlag) {
       FehlerCode = -1;
