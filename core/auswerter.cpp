@@ -62,8 +62,12 @@ bool EntferneKlammern(std::string& s) {
 }
 
 bool VorzeichenFalten(std::string& s) {
+  // Most texts have no sign pair at all; find the first one before editing anything.
+  size_t erstes = 1;
+  while (erstes < s.size() && !(IstPlusMinus(s[erstes - 1]) && IstPlusMinus(s[erstes]))) ++erstes;
+  if (erstes >= s.size()) return false;
   bool geaendert = false;
-  for (int i = 2; i <= Length(s); ++i) {
+  for (int i = static_cast<int>(erstes) + 1; i <= Length(s); ++i) {
     const char a = s[static_cast<size_t>(i - 2)];
     const char b = s[static_cast<size_t>(i - 1)];
     if (IstPlusMinus(a) && IstPlusMinus(b)) {
@@ -103,6 +107,25 @@ bool KlammernAufloesenIntern(std::string& s, bool erlaubeMalGeteilt) {
     if (!geaendert) return irgendwas;
     irgendwas = true;
   }
+}
+
+// KlammernAufloesen only drops parentheses and folds sign pairs: a group with "*", "/" or
+// a sign behind anything but a sign or an exponent's E never becomes a plain number.
+bool KannZahlWerden(std::string_view gruppe) {
+  char vor = '\0';
+  for (char c : gruppe) {
+    if (IstKlammer(c)) continue;
+    if (IstMalGeteilt(c)) return false;
+    if (IstPlusMinus(c) && vor != '\0' && !IstPlusMinus(vor) && vor != 'e' && vor != 'E') return false;
+    vor = c;
+  }
+  return true;
+}
+
+bool GruppenZahl(std::string gruppe, long double& wert) {
+  if (!KannZahlWerden(gruppe)) return false;
+  KlammernAufloesenIntern(gruppe, false);
+  return ZahlWert(gruppe, wert);
 }
 
 bool IstBlossesVorzeichen(const std::string& term) { return term.size() == 1 && IstPlusMinus(term[0]); }
@@ -289,6 +312,30 @@ std::string RechterOperand(std::string_view text, int& position) {
   while (k <= n && !IstOperator(At(text, k)) && At(text, k) != ')') ++k;
   position = k;
   return Copy(text, j, k - j);
+}
+
+bool RechteZahl(std::string_view text, int& position, long double& wert) {
+  if (At(text, position + 1) != '(') return ZahlWert(RechterOperand(text, position), wert);
+  int zu = position + 1;
+  std::string gruppe;
+  KlammerInhalt(text, zu, gruppe);
+  position = zu + 1;
+  return GruppenZahl(std::move(gruppe), wert);
+}
+
+bool LinkeKlammerZahl(std::string_view text, int& position, long double& wert) {
+  const int j = position - 1;
+  if (At(text, j) != ')') return ZahlWert(LinkerKlammerOperand(text, position), wert);
+  int tiefe = 0;
+  for (int l = j; l >= 1; --l) {
+    const char c = At(text, l);
+    if (c == ')') ++tiefe;
+    if (c == '(' && --tiefe == 0) {
+      position = l;
+      return GruppenZahl(std::string(text.substr(static_cast<size_t>(l - 1), static_cast<size_t>(j - l + 1))), wert);
+    }
+  }
+  throw Laufzeitfehler("Unmatched parenthesis");
 }
 
 std::string MalGeteiltAuswerten(std::string text) {

@@ -82,6 +82,12 @@ std::string LinkerKlammerOperand(std::string_view text, int& position);
 // the next operator or ")". Throws Laufzeitfehler for an unmatched "(".
 std::string RechterOperand(std::string_view text, int& position);
 
+// The pickers as the power, factorial and function passes use them: true when the operand
+// is a plain number once unwrapped, with its value; a group that cannot become one (an
+// operator behind a digit stays an operator) is not unwrapped at all. position as above.
+bool RechteZahl(std::string_view text, int& position, long double& wert);
+bool LinkeKlammerZahl(std::string_view text, int& position, long double& wert);
+
 // ---- One evaluation cycle ------------------------------------------------------------------
 enum class ZyklusErgebnis {
   Unveraendert,      // W is as it was: the evaluation is finished

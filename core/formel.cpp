@@ -56,6 +56,9 @@ bool KlammernScan(std::string& s) {
     if (pufferLaenge < 5) puffer[pufferLaenge] = UpCase(At(s, i));
     if (pufferLaenge <= 5) ++pufferLaenge;
     if (pufferLaenge > 5) continue;
+    // Every name ends in one of these; the others cannot complete one.
+    const char ende = puffer[pufferLaenge - 1];
+    if (ende != 'N' && ende != 'S' && ende != 'G' && ende != 'P' && ende != 'H' && ende != '^') continue;
     const std::string_view name(puffer, pufferLaenge);
     if (!IstFunktionGross(name) || UpCase(At(s, i + 1)) == 'H') continue;
 

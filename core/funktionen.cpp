@@ -262,9 +262,8 @@ std::string FunktionenAuswerten(std::string text) {
     const std::string_view roh(text.data() + lauf - 1, static_cast<size_t>(i - lauf + 1));
     if (roh.size() > 5 || !IstFunktion(roh) || UpCase(At(text, i + 1)) == 'H') continue;
     int rechts = i;
-    const std::string argument = RechterOperand(text, rechts);
     long double x = 0;
-    if (!ZahlWert(argument, x)) continue;
+    if (!RechteZahl(text, rechts, x)) continue;
     std::string wert;
     FunktionWert(roh, wert, x);
     if (FehlerFlag) {
@@ -284,13 +283,13 @@ std::string PotenzAuswerten(std::string text) {
   for (int i = 1; i <= Length(text); ++i) {
     if (At(text, i) != '^') continue;
     int links = i;
-    const std::string basis = LinkerKlammerOperand(text, links);
+    long double b = 0, e = 0;
+    const bool basisZahl = LinkeKlammerZahl(text, links, b);
     // A group right behind a function name is that function's argument, not a base.
     if (At(text, i - 1) == ')' && IstFunktionsEndbuchstabe(At(text, links - 1))) continue;
     int rechts = i;
-    const std::string exponent = RechterOperand(text, rechts);
-    long double b = 0, e = 0;
-    if (!ZahlWert(basis, b) || !ZahlWert(exponent, e)) continue;
+    const bool exponentZahl = RechteZahl(text, rechts, e);
+    if (!basisZahl || !exponentZahl) continue;
     const long double v = Potenz(b, e);
     if (std::fabs(v) > UeberlaufGrenze) {
       FehlerFlag = true;
@@ -309,9 +308,8 @@ std::string FakultaetAuswerten(std::string text) {
   for (int i = 1; i <= Length(text); ++i) {
     if (At(text, i) != '!') continue;
     int links = i;
-    const std::string operand = LinkerKlammerOperand(text, links);
     long double n = 0;
-    if (!ZahlWert(operand, n)) continue;
+    if (!LinkeKlammerZahl(text, links, n)) continue;
     const long double v = Fakultaet(GanzzahlBegrenzt(n));
     // Stop at the first overflow: a later factorial would clear FehlerFlag again.
     if (FehlerFlag) {
