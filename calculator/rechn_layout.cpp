@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
@@ -234,7 +235,8 @@ QToolButton* neuerToolButton(QToolBar* bar, const char* name, const QString& hin
   tb->setObjectName(QString::fromLatin1(name));
   tb->setToolTip(hinweis);
   tb->setIcon(icon);
-  tb->setIconSize(QSize(20, 20));
+  tb->setIconSize(QSize(18, 18));
+  tb->setFixedSize(24, 26);
   tb->setAutoRaise(true);
   tb->setCheckable(umschalter);
   tb->setFocusPolicy(Qt::NoFocus);
@@ -270,7 +272,7 @@ void TfrRechn::LayoutErzeugen() {
   plOben->setFrameShape(QFrame::Panel);
   plOben->setFrameShadow(QFrame::Raised);
   auto* obenLayout = new QVBoxLayout(plOben);
-  obenLayout->setContentsMargins(12, 9, 5, 8);
+  obenLayout->setContentsMargins(7, 8, 5 - plOben->frameWidth(), 7);
   obenLayout->setSpacing(6);
 
   ed1 = new QLineEdit(plOben);
@@ -459,9 +461,12 @@ void TfrRechn::LayoutErzeugen() {
 
   ToolBar1 = new QToolBar(plMenu);
   ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-  ToolBar1->setIconSize(QSize(20, 20));
+  ToolBar1->setIconSize(QSize(18, 18));
   ToolBar1->setMovable(false);
   ToolBar1->setFloatable(false);
+  // Every button has to fit into the narrowest window.
+  ToolBar1->layout()->setSpacing(0);
+  ToolBar1->layout()->setContentsMargins(1, 1, 1, 1);
   tbFormel = neuerToolButton(ToolBar1, "tbFormel", QStringLiteral("Formel"), iconFormel(), true);
   tbWerte = neuerToolButton(ToolBar1, "tbWerte", QStringLiteral("Werte"), iconWerte(), true);
   tbWert_Einf = neuerToolButton(ToolBar1, "tbWert_Einf",
@@ -471,7 +476,6 @@ void TfrRechn::LayoutErzeugen() {
   tbGrafik = neuerToolButton(ToolBar1, "tbGrafik", QStringLiteral("Grafik"), iconGrafik(), true);
   tbDiagramm = neuerToolButton(ToolBar1, "tbDiagramm", QStringLiteral("XY-Daten in Diagramm"),
                                iconDiagramm(), false);
-  ToolBar1->addSeparator();
   tbResults = neuerToolButton(ToolBar1, "tbResults", QStringLiteral("Ergebnisse zeigen"),
                               iconResults(), false);
   tbCut = neuerToolButton(ToolBar1, "tbCut", QStringLiteral("Formel durch Ergebnis ersetzen"),
@@ -491,7 +495,7 @@ void TfrRechn::LayoutErzeugen() {
   sbExit->setToolTip(QStringLiteral("Programm beenden"));
   sbExit->setIcon(iconExit());
   sbExit->setFlat(true);
-  sbExit->setFixedSize(28, 28);
+  sbExit->setFixedSize(24, 26);
   ToolBar1->addWidget(sbExit);
   menuLayout->addWidget(ToolBar1);
   menuLayout->addStretch(1);
@@ -501,5 +505,6 @@ void TfrRechn::LayoutErzeugen() {
 
   TastenVerbinden();
   ToolBarVerbinden();
-  resize(0, inhalt->sizeHint().height());
+  LayoutAnpassen();
+  resize(minimumWidth(), inhalt->sizeHint().height());
 }

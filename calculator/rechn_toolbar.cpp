@@ -60,6 +60,18 @@ class ToolBarBeobachter : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     const QEvent::Type typ = event->type();
+    switch (typ) {
+      case QEvent::Resize:
+      case QEvent::Move:
+      case QEvent::Show:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Enter:
+      case QEvent::ToolTip:
+        break;
+      default:
+        return false;  // also everything a window in destruction still receives
+    }
     if (watched == f_) {
       if (typ == QEvent::Resize) f_->LayoutAnpassen();
       if (typ == QEvent::Show) f_->SeitenfensterVerbinden();
@@ -67,6 +79,10 @@ class ToolBarBeobachter : public QObject {
     }
     if (watched == f_->plTasten && typ == QEvent::Resize) {
       TastenPlatzieren();
+      return false;
+    }
+    if ((watched == f_->plMenu || watched == f_->ToolBar1) && typ == QEvent::Resize) {
+      ToolBarZentrieren();
       return false;
     }
     if (watched == f_->edErgebnis && (typ == QEvent::Resize || typ == QEvent::Move)) {
@@ -109,11 +125,17 @@ class ToolBarBeobachter : public QObject {
   // Function and number keys side by side, centred in the keypad area.
   void TastenPlatzieren() {
     const int m = windowsZuschlag();
-    const int breite = f_->width() + FensterRahmen;
+    const int breite = qMax(f_->width(), f_->minimumWidth()) + FensterRahmen;
     const int links = qMax(0, (breite - f_->plZahlen->width() - f_->plFunktionen->width() - 8 - m) / 2);
     const int oben = qMax(0, (f_->plTasten->height() - f_->plFunktionen->height()) / 2);
     f_->plFunktionen->move(links, oben);
     f_->plZahlen->move(f_->plFunktionen->geometry().right() + 2, oben);
+  }
+
+  // The spacer in front of the tool bar centres it.
+  void ToolBarZentrieren() {
+    const int breite = qMax(1, (f_->plMenu->width() - f_->ToolBar1->sizeHint().width()) / 2);
+    if (f_->plMenu_L->width() != breite) f_->plMenu_L->setFixedWidth(breite);
   }
 
   // The label lies over the result field, 75 pixels in.
@@ -131,7 +153,11 @@ class ToolBarBeobachter : public QObject {
   TfrRechn* f_;
 };
 
-ToolBarBeobachter* beobachter(TfrRechn* f) { return f->findChild<ToolBarBeobachter*>(); }
+ToolBarBeobachter* beobachter(TfrRechn* f) {
+  for (QObject* kind : f->children())
+    if (auto* b = dynamic_cast<ToolBarBeobachter*>(kind)) return b;
+  return nullptr;
+}
 
 // A side window shown or hidden by its tool button.
 void zeigen(QWidget* fenster, bool an) {
@@ -158,6 +184,8 @@ void TfrRechn::ToolBarVerbinden() {
   auto* b = new ToolBarBeobachter(this);
   installEventFilter(b);
   plTasten->installEventFilter(b);
+  plMenu->installEventFilter(b);
+  ToolBar1->installEventFilter(b);
   edErgebnis->installEventFilter(b);
   for (QWidget* w : {static_cast<QWidget*>(tbResults), static_cast<QWidget*>(tbWerte),
                      static_cast<QWidget*>(tbFormel), static_cast<QWidget*>(tbWert_Einf),
@@ -382,18 +410,15 @@ void TfrRechn::LayoutAnpassen() {
   ed1->setFocus();
   ed1->setCursorPosition(static_cast<int>(ed1->text().size()));
 
+  // The width is raised, never lowered: a narrower window is refused.
   const int m = ToolBarBeobachter::windowsZuschlag();
   const int mindestBreite =
       qMax(334 + m, plFunktionen->width() + plZahlen->width() + 12) - FensterRahmen;
   if (minimumWidth() != mindestBreite) setMinimumWidth(mindestBreite);
-  if (width() < mindestBreite) {
-    resize(mindestBreite, height());
-    return;  // the resize comes back here
-  }
-  const int breite = width() + FensterRahmen;
+  const int breite = qMax(width(), mindestBreite) + FensterRahmen;
   ed1->setFixedWidth(breite - 26 - m / 2);
   edErgebnis->setFixedWidth(ed1->width() - 50);
   b->TastenPlatzieren();
-  plMenu_L->setFixedWidth(qMax(1, (plMenu->width() - ToolBar1->width()) / 2));
+  b->ToolBarZentrieren();
   b->lbESCPlatzieren();
 }
