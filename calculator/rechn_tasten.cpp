@@ -51,16 +51,6 @@ constexpr std::array<FunktionsTaste, 16> FunktionsTasten{{
     {"pl_atanh", "atanh"}, {"pl_log", "log"},     {"pl_ln", "ln"},       {"pl_exp", "exp"},
 }};
 
-// Until the core substitutes variables, only plain numbers count.
-template <typename K>
-bool zahlMitKonstanten(K* k, const QString& t) {
-  if (!k) return false;
-  if constexpr (requires { k->IstZahlMitKonstanten(t); })
-    return k->IstZahlMitKonstanten(t);
-  else
-    return k->IstZahl(t);
-}
-
 // Caret as the program counts it: characters in front of it (the selection's start).
 int caret(const QLineEdit* ed) {
   return ed->hasSelectedText() ? ed->selectionStart() : ed->cursorPosition();
@@ -184,7 +174,7 @@ struct Vorlage {
 static void vorlageEinfuegen(TfrRechn* f, PanelButton* taste, const Vorlage& v) {
   kolvex::RueckgaengigText = toCore(f->ed1->text());
   QString zahl;
-  if (zahlMitKonstanten(frKolvex, f->ed1->text())) {
+  if (frKolvex && frKolvex->IstZahlMitKonstanten(f->ed1->text())) {
     zahl = f->ed1->text();
     f->ed1->clear();
   }
@@ -316,7 +306,7 @@ void TfrRechn::sbErgebnisMouseDown(Qt::MouseButton knopf) {
   if (knopf == Qt::LeftButton) {
     TastenFarbeZuruecksetzen();
     const QString formel = ed1->text();
-    if (!zahlMitKonstanten(frKolvex, formel))
+    if (!(frKolvex && frKolvex->IstZahlMitKonstanten(formel)))
       kolvex::RueckgaengigText = toCore(formel);
     edErgebnis->clear();
     if (!formel.isEmpty()) Berechnen(formel);

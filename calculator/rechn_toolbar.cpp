@@ -32,23 +32,6 @@ namespace {
 // The size rules of the layout count the window's frame, 8 pixels a side.
 constexpr int FensterRahmen = 16;
 
-// Until the core reports letters without a value, every letter counts as known.
-template <typename K>
-QChar unbekannteKonstante(K* k, const QString& text, QChar variable) {
-  if constexpr (requires { k->UnbekannteKonstante(text, variable); })
-    return k ? k->UnbekannteKonstante(text, variable) : QChar(u' ');
-  else
-    return QChar(u' ');
-}
-
-template <typename K>
-bool enthaeltVariable(K* k, const QString& text) {
-  if constexpr (requires { k->EnthaeltVariable(text); })
-    return k && k->EnthaeltVariable(text);
-  else
-    return text.contains(QChar::fromLatin1(kolvex::GrafikVariable));
-}
-
 QString ergebnisDatei() { return ImProgrammOrdner(QStringLiteral("result.txt")); }
 
 // Window events the tool bar and the layout react to: resizes, the hints that depend on the
@@ -314,7 +297,7 @@ void TfrRechn::tbGrafikClick() {
   const QString formel = ed1->text();
   if (!FormelPruefen(formel)) return;
   const QChar variable = QChar::fromLatin1(kolvex::GrafikVariable);
-  const QChar fehlt = unbekannteKonstante(frKolvex, formel, variable);
+  const QChar fehlt = frKolvex ? frKolvex->UnbekannteKonstante(formel, variable) : QChar(u' ');
   if (fehlt != u' ') {
     if (frKonstante) {
       frKonstante->show();
@@ -337,7 +320,7 @@ void TfrRechn::tbGrafikClick() {
 }
 
 void TfrRechn::tbGrafik_Visible() {
-  tbGrafik->setEnabled(enthaeltVariable(frKolvex, ed1->text()));
+  tbGrafik->setEnabled(frKolvex && frKolvex->EnthaeltVariable(ed1->text()));
   tbGrafik->setToolTip(QStringLiteral("Grafik\nVariable = ") +
                        QChar::fromLatin1(kolvex::GrafikVariable));
 }
