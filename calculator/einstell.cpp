@@ -24,6 +24,7 @@
 #include "calculator/konstante.h"
 #include "calculator/rechn.h"
 #include "core/globals.h"
+#include "core/routinen.h"
 #include "core/zahltext.h"
 #include "graph/grafik.h"
 #include "platform/string_grid.h"
@@ -289,9 +290,8 @@ void TfrEinstell::ErgebnisNeuAnzeigen() {
   // While unit conversion is on, the shown result is the converted one, as the calculation
   // driver shows it.
   if (frRechn->tbEinheiten && frRechn->tbEinheiten->isChecked() && frEinheiten && frEinheiten->sg) {
-    const QString faktor = frEinheiten->sg->Cells(2, frEinheiten->sg->Row()).trimmed();
-    long double f = 0;
-    if (!faktor.isEmpty() && TextZuZahlStreng(toCore(faktor), f)) wert *= f;
+    const std::string faktor = OhneLeerzeichen(toCore(frEinheiten->sg->Cells(2, frEinheiten->sg->Row())));
+    if (!faktor.empty() && IstZahl(faktor)) wert *= TextZuZahl(faktor);
   }
   frRechn->ErgebnisAnzeigen(wert);
 }

@@ -24,7 +24,12 @@ TfrFormel* frFormel = nullptr;
 
 namespace {
 
-bool OhneLeerzeichenLeer(const QString& text) { return text.trimmed().isEmpty(); }
+// Nothing but blanks (a TAB counts as text, as in the file's own format).
+bool OhneLeerzeichenLeer(const QString& text) {
+  for (QChar c : text)
+    if (c != u' ') return false;
+  return true;
+}
 
 // The n-th TAB field (1-based) without control characters; "" when the line has fewer.
 QString TabFeld(const QString& zeile, int n) {
