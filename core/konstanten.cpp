@@ -53,9 +53,12 @@ long double KonstantenWertIn(const Namen& namen, std::string_view text, int p, c
   if (zeile == 0) wert = ZahlZuText(0, Pi);
   else if (zeile > 0) wert = OhneLeerzeichen(Fenster().WerteZelle(1, zeile));
 
+  long double zahl = 0;
   if (wert.empty()) {
     buchstabe = name;
-  } else if (!IstZahlSchnell(wert)) {
+  } else if (ZahlWert(wert, zahl)) {
+    return zahl;
+  } else {
     // A cell with nothing to multiply or divide is not reduced, so "(2)" stays what it is
     // and fails to convert below.
     if (wert.find_first_of("*/") != std::string::npos) {
