@@ -10,6 +10,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "calculator/dialog_symbole.h"
 #include "calculator/einstell.h"
@@ -238,7 +239,8 @@ void TfrEinstell::LayoutErzeugen() {
   auto* variable = new QHBoxLayout(Panel4);
   variable->setContentsMargins(0, 0, 0, 0);
   variable->setSpacing(6);
-  variable->addWidget(new QLabel(QStringLiteral("Variable für Grafik:"), Panel4));
+  auto* variableText = new QLabel(QStringLiteral("Variable für Grafik:"), Panel4);
+  variable->addWidget(variableText);
   cbVar = new TextCombo(Panel4);
   cbVar->setObjectName(QStringLiteral("cbVar"));
   cbVar->setMaxVisibleItems(13);
@@ -249,6 +251,9 @@ void TfrEinstell::LayoutErzeugen() {
   inhalt->addWidget(plUnten);
 
   // cbGenau, ComBTrenPkt and cbVar line up.
+  const int textBreite = std::max(variableText->sizeHint().width(), genau->itemAtPosition(1, 0)->sizeHint().width());
+  variableText->setFixedWidth(textBreite);
+  genau->setColumnMinimumWidth(0, textBreite);
   const int comboBreite = 56;
   cbGenau->setFixedWidth(comboBreite);
   ComBTrenPkt->setFixedWidth(comboBreite);
