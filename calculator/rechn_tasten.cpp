@@ -23,33 +23,33 @@
 
 namespace {
 
-const QColor FarbeUeber(0, 255, 0);     // the key under the mouse
+const QColor FarbeUeber(0, 255, 0);      // the key under the mouse
 const QColor FarbeGedrueckt(0, 128, 0);  // the key just pressed
-
-const QChar PiZeichen(0x03C0);
 
 struct ZeichenTaste {
   const char* name;
   char16_t zeichen;
 };
+// clang-format off
 constexpr std::array<ZeichenTaste, 18> ZeichenTasten{{
-    {"pl_0", u'0'},      {"pl_1", u'1'},     {"pl_2", u'2'},        {"pl_3", u'3'},
-    {"pl_4", u'4'},      {"pl_5", u'5'},     {"pl_6", u'6'},        {"pl_7", u'7'},
-    {"pl_8", u'8'},      {"pl_9", u'9'},     {"pl_komma", u','},    {"pl_plus", u'+'},
-    {"pl_minus", u'-'},  {"pl_mul", u'*'},   {"pl_div", u'/'},      {"pl_KLeft", u'('},
-    {"pl_KRecht", u')'}, {"pl_Pi", u'\u03C0'},
-}};
+    {"pl_0", u'0'},      {"pl_1", u'1'},     {"pl_2", u'2'},     {"pl_3", u'3'},
+    {"pl_4", u'4'},      {"pl_5", u'5'},     {"pl_6", u'6'},     {"pl_7", u'7'},
+    {"pl_8", u'8'},      {"pl_9", u'9'},     {"pl_komma", u','}, {"pl_plus", u'+'},
+    {"pl_minus", u'-'},  {"pl_mul", u'*'},   {"pl_div", u'/'},   {"pl_KLeft", u'('},
+    {"pl_KRecht", u')'}, {"pl_Pi", u'\u03C0'}}};  // shown as the pi sign
+// clang-format on
 
 struct FunktionsTaste {
   const char* name;
   const char* funktion;
 };
+// clang-format off
 constexpr std::array<FunktionsTaste, 16> FunktionsTasten{{
     {"pl_sin", "sin"},     {"pl_cos", "cos"},     {"pl_tan", "tan"},     {"pl_ctan", "ctan"},
     {"pl_asin", "asin"},   {"pl_acos", "acos"},   {"pl_atan", "atan"},   {"pl_sinh", "sinh"},
     {"pl_cosh", "cosh"},   {"pl_tanh", "tanh"},   {"pl_asinh", "asinh"}, {"pl_acosh", "acosh"},
-    {"pl_atanh", "atanh"}, {"pl_log", "log"},     {"pl_ln", "ln"},       {"pl_exp", "exp"},
-}};
+    {"pl_atanh", "atanh"}, {"pl_log", "log"},     {"pl_ln", "ln"},       {"pl_exp", "exp"}}};
+// clang-format on
 
 // Caret as the program counts it: characters in front of it (the selection's start).
 int caret(const QLineEdit* ed) {
@@ -83,7 +83,8 @@ class FlaechenBeobachter : public QObject {
     if (!w) return false;
     switch (event->type()) {
       case QEvent::MouseMove:
-        if (w != fenster_->plOben && w != fenster_->edErgebnis) fenster_->TastenFarbeZuruecksetzen();
+        if (w != fenster_->plOben && w != fenster_->edErgebnis)
+          fenster_->TastenFarbeZuruecksetzen();
         return false;
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonDblClick:
@@ -212,7 +213,8 @@ void TfrRechn::TasteMouseDown(PanelButton* taste, Qt::MouseButton knopf) {
       rueckgaengig(this);
       return;
     }
-    vorlageEinfuegen(this, taste, {QString::fromLatin1(fk.funktion) + u'(', QStringLiteral(")"), 1});
+    vorlageEinfuegen(this, taste,
+                     {QString::fromLatin1(fk.funktion) + u'(', QStringLiteral(")"), 1});
     return;
   }
 

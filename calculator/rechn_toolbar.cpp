@@ -109,7 +109,8 @@ class ToolBarBeobachter : public QObject {
   void TastenPlatzieren() {
     const int m = windowsZuschlag();
     const int breite = qMax(f_->width(), f_->minimumWidth()) + FensterRahmen;
-    const int links = qMax(0, (breite - f_->plZahlen->width() - f_->plFunktionen->width() - 8 - m) / 2);
+    const int links =
+        qMax(0, (breite - f_->plZahlen->width() - f_->plFunktionen->width() - 8 - m) / 2);
     const int oben = qMax(0, (f_->plTasten->height() - f_->plFunktionen->height()) / 2);
     f_->plFunktionen->move(links, oben);
     f_->plZahlen->move(f_->plFunktionen->geometry().right() + 2, oben);
@@ -128,9 +129,7 @@ class ToolBarBeobachter : public QObject {
     f_->lbESC->raise();
   }
 
-  static int windowsZuschlag() {
-    return (frKolvex ? frKolvex->WindowsVersion() : 6) >= 6 ? 9 : 0;
-  }
+  static int windowsZuschlag() { return (frKolvex ? frKolvex->WindowsVersion() : 6) >= 6 ? 9 : 0; }
 
  private:
   TfrRechn* f_;

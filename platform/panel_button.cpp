@@ -102,7 +102,8 @@ void PanelButton::mouseDoubleClickEvent(QMouseEvent* event) {
 void PanelButton::mouseReleaseEvent(QMouseEvent* event) {
   down_ = false;
   update();
-  const bool click = event->button() == pressedButton_ && rect().contains(event->position().toPoint());
+  const bool click =
+      event->button() == pressedButton_ && rect().contains(event->position().toPoint());
   pressedButton_ = Qt::NoButton;
   // The receiver may hide or delete windows; keep going only while this panel lives.
   QPointer<PanelButton> self(this);
