@@ -132,7 +132,8 @@ enum class AuswertungsEnde {
 // Repeats AuswertungsZyklus while it changes W and ESC is not down (Fenster().EscGedrueckt()
 // after every changing cycle). Every cycle either computes something or removes
 // parentheses or signs, so the count is bounded by the text; ZyklenGrenze(W) cycles are a
-// safe ceiling, and reaching it (never seen) ends as Fehler. Throws as AuswertungsZyklus.
+// safe ceiling (fuzzing never needed more cycles than the text has characters), and
+// reaching it ends as Fehler with FehlerCode -1. Throws as AuswertungsZyklus.
 AuswertungsEnde AuswertungLaufen(std::string& W);
 
 // The ceiling of cycles for a working text: far above what any text needs.

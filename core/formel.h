@@ -42,8 +42,9 @@ bool IstFunktion(std::string_view name);
 
 // ---- Checks ------------------------------------------------------------------------------
 // Puts parentheses around bare function arguments and both operands of "^": SIN30 ->
-// SIN(30), SIN-30 -> SIN(-30), -2^2 -> (-2)^(2), 2*x^2 -> 2*x()^(2). Repeats whole scans
-// until one changes nothing; an empty result means ESC was pressed meanwhile.
+// SIN(30), SIN-30 -> SIN(-30), -2^2 -> (-2)^(2), 2*x^2 -> 2*x()^(2), x^2 -> (x)^(2).
+// Repeats whole scans until one changes nothing; ESC down after a scan that changed
+// something gives an empty text.
 std::string KlammernEinfuegen(std::string text);
 
 // Position of a missing operator ("2x", "(2)3", "2(3)"), 0 if none.
