@@ -1,6 +1,7 @@
 // The main window: its life cycle (first activation, show handler, the two ways to close)
 // and the calculation driver with the results log.
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -260,6 +261,24 @@ TEST_F(RechnTest, ProtokollOhneZeilenendeBekommtEinesVorDerNeuenZeile) {
   f.close();
   Rechnen("2+3");
   EXPECT_EQ(Protokoll(), (QStringList{"1+1 = 2", "2+3 = 5"}));
+}
+
+TEST_F(RechnTest, NichtSchreibbaresProtokollWarntMitDemSystemfehler) {
+  ASSERT_TRUE(QDir().mkdir(Pfad("result.txt")));
+  Rechnen("2+3");
+  EXPECT_EQ(Ergebnis(), "5");
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_EQ(meldungen.messages()[0].kind, MessageKind::Warning);
+  EXPECT_TRUE(meldungen.messages()[0].text.startsWith("Datei " + Pfad("result.txt")));
+}
+
+TEST_F(RechnTest, BogenmassUndPiKommenAusDemHauptfenster) {
+  frRechn->rbRad->setChecked(true);
+  Rechnen("sin(π/2)");
+  EXPECT_EQ(Ergebnis(), "1");
+  frRechn->rbGrad->setChecked(true);
+  Rechnen("sin(30)");
+  EXPECT_EQ(Ergebnis(), "0,5");
 }
 
 TEST_F(RechnTest, EinheitenUmrechnungRechnetMitDemUngerundetenWert) {
