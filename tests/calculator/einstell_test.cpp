@@ -284,6 +284,20 @@ TEST_F(EinstellTest, FarbfeldWaehltDieKurvenfarbeUndMerktSie) {
   EXPECT_TRUE(meldungen.messages().empty());
 }
 
+TEST_F(EinstellTest, VorneHaltenBehaeltLageUndSichtbarkeit) {
+  TfrEinstell* d = frEinstell;
+  d->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+  const QRect lage = d->geometry();
+  QTest::mouseClick(d->tbFormStyle, Qt::LeftButton);
+  EXPECT_TRUE(d->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_TRUE(d->isVisible());
+  EXPECT_EQ(d->geometry(), lage);
+  QTest::mouseClick(d->tbFormStyle, Qt::LeftButton);
+  EXPECT_FALSE(d->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_TRUE(d->isVisible());
+}
+
 TEST_F(EinstellTest, PositioniertSichEinmalRechtsNebenDasHauptfenster) {
   frRechn->move(100, 50);
   frEinstell->EinstellPositionieren();
