@@ -1,6 +1,7 @@
 #include "graph/grafik.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <exception>
@@ -264,6 +266,10 @@ void TfrGrafik::KurveBerechnen(QChar variable, const QString& formel) {
   const bool bereit = Vorbereiten(variable, formel, kurve);
   if (bereit) {
     EscWatcher::Operation esc;
+    // The bar repaints itself at once on every new value, which costs more than a point;
+    // moving it a few times a second looks the same.
+    QElapsedTimer balkenUhr;
+    balkenUhr.start();
     long double x = a - schritt;
     int i = 0;
     for (;;) {
@@ -279,7 +285,10 @@ void TfrGrafik::KurveBerechnen(QChar variable, const QString& formel) {
           serie->setColor(farbe);
         }
       }
-      ProgressBar1->setValue(i);
+      if (balkenUhr.elapsed() >= 40) {
+        ProgressBar1->setValue(i);
+        balkenUhr.restart();
+      }
       if (EscWatcher::pressed()) break;
       if (x >= b || i >= punkte) break;
     }
@@ -369,7 +378,7 @@ long double TfrGrafik::PunktWert(const Kurve& kurve, long double x) {
       return 0;
     }
     long double y = 0;
-    if (!kolvex::IstZahl(h) || !kolvex::TextZuZahlStreng(h, y)) {
+    if (!kolvex::TextZuZahlStreng(h, y) || y == kolvex::KeineZahl) {  // IstZahl(h)
       FehlerCode = -1;
       return 0;
     }
@@ -520,7 +529,7 @@ void TfrGrafik::Drucken() {
   QString fehler;
   bool ok = true;
   if (!DruckHochformat) {
-    Chart1->refresh();
+    Chart1->replotNow();
     ok = PrintService::printWidget(Chart1, QPageLayout::Landscape, 5, this, &fehler);
   } else {
     plUnten->hide();
@@ -530,14 +539,14 @@ void TfrGrafik::Drucken() {
     plOben->setFrameShape(QFrame::NoFrame);
     Chart1->setFrameVisible(false);
     if (layout()) layout()->activate();
-    Chart1->refresh();
+    Chart1->replotNow();
     ok = PrintService::printWidget(this, QPageLayout::Portrait, 0, this, &fehler);
     plOben->setFrameShape(form);
     plOben->setLineWidth(rahmen);
     ToolBar1->show();
     plUnten->show();
     if (layout()) layout()->activate();
-    Chart1->refresh();
+    Chart1->replotNow();
   }
   if (!ok && !fehler.isEmpty()) showMessage(fehler, MessageKind::Warning);
 }

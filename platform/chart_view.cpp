@@ -1,5 +1,7 @@
 #include "platform/chart_view.h"
 
+#include "platform/esc_watcher.h"
+
 #include <QLocale>
 #include <QMetaObject>
 #include <QVBoxLayout>
@@ -10,6 +12,26 @@
 
 // ---------------------------------------------------------------------------------------------
 // ChartSeries
+
+namespace {
+
+// Up to this many points a series draws its markers as shapes (crisp at any resolution and
+// in print); above it as a picture made once.
+constexpr size_t kVektorPunkteGrenze = 300;
+
+QCPScatterStyle alsBild(const QCPScatterStyle& form) {
+  const int seite = static_cast<int>(std::ceil(form.size() + form.pen().widthF() + 2)) | 1;
+  QPixmap bild(seite, seite);
+  bild.fill(Qt::transparent);
+  QCPPainter maler(&bild);
+  maler.setRenderHint(QPainter::Antialiasing);
+  form.applyTo(&maler, QPen());
+  form.drawShape(&maler, seite / 2.0, seite / 2.0);
+  maler.end();
+  return QCPScatterStyle(bild);
+}
+
+}  // namespace
 
 ChartSeries::ChartSeries(ChartView* chart) : QObject(chart), chart_(chart) {}
 
@@ -67,34 +89,42 @@ void ChartSeries::setColor(const QColor& c) {
   styleChanged();
 }
 void ChartSeries::setPointerStyle(PointerStyle s) {
+  if (pointerStyle_ == s) return;
   pointerStyle_ = s;
   styleChanged();
 }
 void ChartSeries::setPointerVisible(bool on) {
+  if (pointerVisible_ == on) return;
   pointerVisible_ = on;
   styleChanged();
 }
 void ChartSeries::setPointerSize(int size) {
+  if (pointerSize_ == std::max(0, size)) return;
   pointerSize_ = std::max(0, size);
   styleChanged();
 }
 void ChartSeries::setPointerBrush(const QColor& c) {
+  if (pointerBrush_ == c) return;
   pointerBrush_ = c;
   styleChanged();
 }
 void ChartSeries::setPointerPen(const QColor& c) {
+  if (pointerPen_ == c) return;
   pointerPen_ = c;
   styleChanged();
 }
 void ChartSeries::setLineVisible(bool on) {
+  if (lineVisible_ == on) return;
   lineVisible_ = on;
   styleChanged();
 }
 void ChartSeries::setLineStyle(Qt::PenStyle s) {
+  if (lineStyle_ == s) return;
   lineStyle_ = s;
   styleChanged();
 }
 void ChartSeries::setLineWidth(int w) {
+  if (lineWidth_ == std::max(1, w)) return;
   lineWidth_ = std::max(1, w);
   styleChanged();
 }
@@ -143,7 +173,11 @@ void ChartSeries::applyStyle() {
                        form == QCPScatterStyle::ssStar;
     punkt = QCPScatterStyle(form, QPen(offen ? fuellung : umriss, offen ? 1.5 : 1.0),
                             QBrush(fuellung), groesse);
+    // Painting an antialiased shape per point costs far more than copying a ready picture
+    // of it, which matters once a chart holds thousands of points.
+    if (xs_.size() > kVektorPunkteGrenze) punkt = alsBild(punkt);
   }
+  punktAlsBild_ = xs_.size() > kVektorPunkteGrenze;
   if (auto* g = qobject_cast<QCPGraph*>(plottable_)) {
     g->setLineStyle(lineVisible_ ? QCPGraph::lsLine : QCPGraph::lsNone);
     g->setScatterStyle(punkt);
@@ -170,6 +204,7 @@ void ChartSeries::sync() {
   }
   if (dataDirty_) {
     const size_t n = xs_.size();
+    if (punktAlsBild_ != (n > kVektorPunkteGrenze)) applyStyle();
     if (auto* g = qobject_cast<QCPGraph*>(plottable_)) {
       QVector<QCPGraphData> daten(static_cast<qsizetype>(n));
       for (size_t i = 0; i < n; ++i) daten[static_cast<qsizetype>(i)] = QCPGraphData(xs_[i], ys_[i]);
@@ -189,6 +224,8 @@ void ChartSeries::sync() {
 // ChartView
 
 ChartView::ChartView(QWidget* parent) : QFrame(parent), plot_(new QCustomPlot(this)) {
+  replotTimer_.setSingleShot(true);
+  connect(&replotTimer_, &QTimer::timeout, this, &ChartView::queuedReplot);
   setFrameShape(QFrame::NoFrame);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -236,6 +273,7 @@ ChartView::ChartView(QWidget* parent) : QFrame(parent), plot_(new QCustomPlot(th
   plot_->legend->setBrush(QColor(255, 255, 255, 230));
   plot_->legend->setBorderPen(QPen(QColor(150, 150, 150)));
   plot_->legend->setRowSpacing(0);
+  plot_->legend->setMargins(QMargins(7, 5, 12, 5));
   plot_->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
 
   connect(plot_, &QCustomPlot::plottableClick, this,
@@ -373,14 +411,25 @@ double ChartView::pixelOf(ChartAxis axis, double value) {
 
 void ChartView::markDirty() {
   if (syncing_) return;
-  // Windows repaint explicitly after a batch of changes; this queued refresh only makes
-  // sure the screen never stays stale when one forgets.
-  if (!refreshQueued_) {
-    refreshQueued_ = true;
-    QMetaObject::invokeMethod(
-        this, [this] { if (refreshQueued_) refresh(); }, Qt::QueuedConnection);
-  }
   dirty_ = true;
+  // Windows repaint explicitly after a batch of changes; the queued repaint only makes sure
+  // the screen never stays stale when one forgets.
+  queueReplot();
+}
+
+void ChartView::queueReplot() {
+  if (!replotTimer_.isActive()) replotTimer_.start(0);
+}
+
+void ChartView::queuedReplot() {
+  // Not in the middle of a long operation (sampling curves): its event pumping would redraw
+  // the growing chart again and again. It is drawn once the operation is over.
+  if (EscWatcher::active()) {
+    replotTimer_.start(50);
+    return;
+  }
+  sync();
+  plot_->replot(QCustomPlot::rpQueuedRefresh);
 }
 
 void ChartView::sync() {
@@ -451,7 +500,12 @@ void ChartView::updateLegend() {
 }
 
 void ChartView::refresh() {
-  refreshQueued_ = false;
+  sync();
+  queueReplot();
+}
+
+void ChartView::replotNow() {
+  replotTimer_.stop();
   sync();
   plot_->replot(QCustomPlot::rpImmediateRefresh);
 }

@@ -14,6 +14,7 @@
 #include <QFrame>
 #include <QPoint>
 #include <QString>
+#include <QTimer>
 #include <QVector>
 #include <cstdint>
 #include <vector>
@@ -101,6 +102,7 @@ class ChartSeries : public QObject {
   QCPAbstractPlottable* plottable_ = nullptr;
   bool plottableIsCurve_ = false;
   bool dataDirty_ = true;
+  bool punktAlsBild_ = false;
   std::vector<double> xs_, ys_;
   bool ascending_ = true;
   bool active_ = true;
@@ -157,8 +159,12 @@ class ChartView : public QFrame {
   double valueAt(ChartAxis axis, double pixel);
   double pixelOf(ChartAxis axis, double value);
 
-  // Brings every series and automatic axis up to date and repaints now.
+  // Brings every series and automatic axis up to date and repaints. The drawing itself is
+  // queued, and held back while a long operation runs (EscWatcher), so that the several
+  // repaints of one command, or of a batch such as redrawing 20 curves, cost one drawing;
+  // replotNow() draws at once (printing, capture).
   void refresh();
+  void replotNow();
 
   // For the data graph's own drawing on the chart; windows use the methods above.
   QCustomPlot* plot() const { return plot_; }
@@ -171,6 +177,8 @@ class ChartView : public QFrame {
   friend class ChartSeries;
   QCPAxis* axisOf(ChartAxis axis) const;
   void markDirty();
+  void queueReplot();
+  void queuedReplot();
   void sync();
   void rescale(ChartAxis axis);
   void applyLogLower(ChartAxis axis);
@@ -182,5 +190,5 @@ class ChartView : public QFrame {
   bool automatic_[2] = {true, true};
   bool syncing_ = false;
   bool dirty_ = true;
-  bool refreshQueued_ = false;
+  QTimer replotTimer_;
 };

@@ -84,13 +84,13 @@ TEST_F(ChartViewTest, LogAxisAlwaysHasAPositiveLowerEnd) {
   a->clear();
   chart.setAutomatic(ChartAxis::Left, true);  // nothing positive at all
   EXPECT_GT(chart.minimum(ChartAxis::Left), 0);
-  chart.refresh();  // and QCustomPlot draws it without complaint
+  chart.replotNow();  // and QCustomPlot draws it without complaint
 }
 
 TEST_F(ChartViewTest, TickLabelsAreGermanWithoutGroupSeparators) {
   a->addXY(0, 1000);
   a->addXY(1, 5000);
-  chart.refresh();
+  chart.replotNow();
   const QVector<QString> x = chart.plot()->xAxis->tickVectorLabels();
   const QVector<QString> y = chart.plot()->yAxis->tickVectorLabels();
   ASSERT_FALSE(x.isEmpty());
