@@ -108,9 +108,8 @@ TfrRechn::TfrRechn(QWidget* parent) : Form(parent), kern_(std::make_unique<Kern>
   QSizePolicy sp = edErgebnis->sizePolicy();
   sp.setRetainSizeWhenHidden(true);
   edErgebnis->setSizePolicy(sp);
-  connect(sbExit, &PanelButton::mouseReleased, this, [this](Qt::MouseButton knopf) {
-    if (knopf == Qt::LeftButton && sbExit->rect().contains(sbExit->mapFromGlobal(QCursor::pos())))
-      sbExitClick();
+  connect(sbExit, &PanelButton::clicked, this, [this](Qt::MouseButton knopf) {
+    if (knopf == Qt::LeftButton) sbExitClick();
   });
   KernFensterSetzen(kern_.get());
 }

@@ -15,6 +15,7 @@
 #include "calculator/konstante.h"
 #include "calculator/rechn.h"
 #include "core/globals.h"
+#include "platform/panel_button.h"
 #include "platform/string_grid.h"
 #include "platform/text_combo.h"
 #include "support/fenster_fixture.h"
@@ -324,8 +325,10 @@ TEST_F(RechnTest, BeendenFragtUndTutBeiNeinNichts) {
   EXPECT_TRUE(frRechn->isVisible());
   EXPECT_FALSE(DateiDa("einstKolvex.frb"));
 
+  // The second time through the button itself, as the user clicks it.
   meldungen.clear();
-  frRechn->sbExitClick();
+  QTest::mouseClick(frRechn->sbExit, Qt::LeftButton);
+  EXPECT_EQ(Texte(), QStringList{"Programm beenden?"});
   EXPECT_FALSE(frRechn->isVisible());
   EXPECT_TRUE(DateiDa("einstKolvex.frb"));
 }
