@@ -1,4 +1,6 @@
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 #include <clocale>
 
 #include "calculator/fenster_erzeugen.h"
@@ -12,6 +14,11 @@ int main(int argc, char** argv) {
   // library keeps reading and writing numbers with a point whatever QApplication set.
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   std::setlocale(LC_NUMERIC, "C");
+  // The common dialogs (files, colours, printing) speak German like the rest of the program.
+  QTranslator qtDeutsch;
+  if (qtDeutsch.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    app.installTranslator(&qtDeutsch);
 
   // Every window exists before the main window is shown: its show handler writes the
   // loaded settings into the settings dialog and the function graph.

@@ -342,7 +342,7 @@ void TfrRechn::LayoutErzeugen() {
   plRG->setFrameShadow(QFrame::Sunken);
   auto* rgLayout = new QHBoxLayout(plRG);
   rgLayout->setContentsMargins(8, 1, 8, 1);
-  rbGrad = new QRadioButton(QStringLiteral("Grad"), plRG);
+  rbGrad = new QRadioButton(QStringLiteral("Deg"), plRG);
   rbGrad->setObjectName(QStringLiteral("rbGrad"));
   rbGrad->setChecked(true);
   rbGrad->setFocusPolicy(Qt::NoFocus);
