@@ -4,7 +4,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <functional>
 
 namespace DialogSymbol {
 namespace {
@@ -13,32 +12,6 @@ const QColor kRand(90, 90, 90);
 const QColor kBlau(0, 70, 160);
 const QColor kRot(200, 30, 30);
 const QColor kGruen(20, 140, 60);
-
-// Painted on a 20 x 20 grid, at 20 and 40 pixels.
-QIcon zeichne(const std::function<void(QPainter&)>& bild, int raster = 20) {
-  QIcon icon;
-  for (int faktor : {1, 2}) {
-    const int groesse = raster * faktor;
-    QPixmap pm(groesse, groesse);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(faktor, faktor);
-    bild(p);
-    p.end();
-    icon.addPixmap(pm);
-  }
-  return icon;
-}
-
-void text(QPainter& p, const QRectF& r, const QString& t, const QColor& farbe, int pixel) {
-  QFont f(QStringLiteral("DejaVu Sans"));
-  f.setPixelSize(pixel);
-  f.setBold(true);
-  p.setFont(f);
-  p.setPen(farbe);
-  p.drawText(r, Qt::AlignCenter, t);
-}
 
 void blatt(QPainter& p, const QColor& farbe) {
   QPainterPath pfad;
@@ -70,8 +43,34 @@ void ordnerZeichen(QPainter& p) {
 
 }  // namespace
 
+QIcon Zeichnen(const std::function<void(QPainter&)>& bild, int raster) {
+  QIcon icon;
+  for (int faktor : {1, 2}) {
+    const int groesse = raster * faktor;
+    QPixmap pm(groesse, groesse);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(faktor, faktor);
+    bild(p);
+    p.end();
+    icon.addPixmap(pm);
+  }
+  return icon;
+}
+
+void Text(QPainter& p, const QRectF& r, const QString& t, const QColor& farbe, int pixel,
+          bool fett) {
+  QFont f(QStringLiteral("DejaVu Sans"));
+  f.setPixelSize(pixel);
+  f.setBold(fett);
+  p.setFont(f);
+  p.setPen(farbe);
+  p.drawText(r, Qt::AlignCenter, t);
+}
+
 QIcon ImVordergrund() {
-  return zeichne([](QPainter& p) {
+  return Zeichnen([](QPainter& p) {
     p.setPen(QPen(kRand, 1));
     p.setBrush(QColor(215, 215, 215));
     p.drawRect(QRectF(2.5, 2.5, 10, 9));
@@ -83,7 +82,7 @@ QIcon ImVordergrund() {
 }
 
 QIcon Minimiert() {
-  return zeichne([](QPainter& p) {
+  return Zeichnen([](QPainter& p) {
     p.setPen(QPen(kRand, 1));
     p.setBrush(Qt::white);
     p.drawRect(QRectF(2.5, 3.5, 15, 12));
@@ -97,23 +96,23 @@ QIcon Minimiert() {
 }
 
 QIcon FormelDatei() {
-  return zeichne([](QPainter& p) {
+  return Zeichnen([](QPainter& p) {
     blatt(p, QColor(255, 255, 235));
-    text(p, QRectF(2, 1, 14, 13), QStringLiteral("f"), kBlau, 11);
+    Text(p, QRectF(2, 1, 14, 13), QStringLiteral("f"), kBlau, 11);
     ordnerZeichen(p);
   });
 }
 
 QIcon WerteDatei() {
-  return zeichne([](QPainter& p) {
+  return Zeichnen([](QPainter& p) {
     blatt(p, QColor(235, 245, 255));
-    text(p, QRectF(2, 1, 14, 13), QStringLiteral("a"), kBlau, 11);
+    Text(p, QRectF(2, 1, 14, 13), QStringLiteral("a"), kBlau, 11);
     ordnerZeichen(p);
   });
 }
 
 QIcon Einfuegen() {
-  return zeichne([](QPainter& p) {
+  return Zeichnen([](QPainter& p) {
     blatt(p, QColor(255, 255, 235));
     p.setPen(QPen(kGruen, 3, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(13.5, 10), QPointF(13.5, 18));
@@ -122,7 +121,7 @@ QIcon Einfuegen() {
 }
 
 QIcon Loeschen() {
-  return zeichne([](QPainter& p) {
+  return Zeichnen([](QPainter& p) {
     blatt(p, QColor(255, 255, 235));
     p.setPen(QPen(kRot, 2.6, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(10, 10.5), QPointF(17, 17.5));
@@ -131,7 +130,7 @@ QIcon Loeschen() {
 }
 
 QIcon Speichern() {
-  return zeichne([](QPainter& p) {
+  return Zeichnen([](QPainter& p) {
     p.setPen(QPen(QColor(30, 50, 100), 1));
     p.setBrush(QColor(60, 100, 180));
     p.drawRoundedRect(QRectF(2.5, 2.5, 15, 15), 1.5, 1.5);
@@ -143,7 +142,7 @@ QIcon Speichern() {
 }
 
 QIcon Berechnen() {
-  return zeichne([](QPainter& p) {
+  return Zeichnen([](QPainter& p) {
     p.setPen(QPen(kRand, 1));
     p.setBrush(QColor(235, 245, 235));
     p.drawRoundedRect(QRectF(2.5, 2.5, 15, 15), 2, 2);
@@ -154,7 +153,7 @@ QIcon Berechnen() {
 }
 
 QIcon Schliessen() {
-  return zeichne([](QPainter& p) {
+  return Zeichnen([](QPainter& p) {
     p.setPen(QPen(QColor(90, 60, 40), 1));
     p.setBrush(QColor(170, 120, 70));
     p.drawRect(QRectF(4.5, 2.5, 9, 15));
@@ -169,7 +168,7 @@ QIcon Schliessen() {
 }
 
 QIcon Programm() {
-  return zeichne(
+  return Zeichnen(
       [](QPainter& p) {
         // A pocket calculator: display and keys.
         p.setPen(QPen(QColor(30, 40, 70), 1.5));
@@ -181,7 +180,7 @@ QIcon Programm() {
         p.setBrush(QColor(235, 228, 194));
         for (int r = 0; r < 3; ++r)
           for (int c = 0; c < 3; ++c) p.drawRoundedRect(QRectF(12 + c * 8.5, 20 + r * 8, 6.5, 6), 1, 1);
-        text(p, QRectF(12, 6, 23, 11), QStringLiteral("π"), QColor(20, 80, 40), 9);
+        Text(p, QRectF(12, 6, 23, 11), QStringLiteral("π"), QColor(20, 80, 40), 9);
       },
       48);
 }

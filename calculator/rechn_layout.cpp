@@ -16,8 +16,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <functional>
 
+#include "calculator/dialog_symbole.h"
 #include "calculator/rechn.h"
 #include "platform/panel_button.h"
 
@@ -41,23 +41,6 @@ PanelButton* neueTaste(QWidget* parent, const char* name, const QString& caption
   return taste;
 }
 
-// Tool-bar pictures are drawn here rather than shipped as files: they stay sharp and need no
-// resource handling.
-QIcon zeichne(const std::function<void(QPainter&)>& bild) {
-  QIcon icon;
-  for (int groesse : {20, 40}) {
-    QPixmap pm(groesse, groesse);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(groesse / 20.0, groesse / 20.0);
-    bild(p);
-    p.end();
-    icon.addPixmap(pm);
-  }
-  return icon;
-}
-
 void blatt(QPainter& p, const QColor& farbe) {
   QPainterPath pfad;
   pfad.moveTo(4, 2);
@@ -71,25 +54,15 @@ void blatt(QPainter& p, const QColor& farbe) {
   p.drawPath(pfad);
 }
 
-void text(QPainter& p, const QRectF& r, const QString& t, const QColor& farbe, int pixel,
-          bool fett = true) {
-  QFont f(QStringLiteral("DejaVu Sans"));
-  f.setPixelSize(pixel);
-  f.setBold(fett);
-  p.setFont(f);
-  p.setPen(farbe);
-  p.drawText(r, Qt::AlignCenter, t);
-}
-
 QIcon iconFormel() {
-  return zeichne([](QPainter& p) {
+  return DialogSymbol::Zeichnen([](QPainter& p) {
     blatt(p, QColor(255, 255, 235));
-    text(p, QRectF(3, 3, 14, 14), QStringLiteral("f"), QColor(0, 70, 160), 12);
+    DialogSymbol::Text(p, QRectF(3, 3, 14, 14), QStringLiteral("f"), QColor(0, 70, 160), 12);
   });
 }
 
 QIcon iconWerte() {
-  return zeichne([](QPainter& p) {
+  return DialogSymbol::Zeichnen([](QPainter& p) {
     p.setPen(QPen(QColor(90, 90, 90), 1));
     p.setBrush(Qt::white);
     p.drawRect(QRectF(2.5, 3.5, 15, 13));
@@ -97,12 +70,12 @@ QIcon iconWerte() {
     p.drawRect(QRectF(2.5, 3.5, 15, 4));
     p.drawLine(QPointF(8.5, 3.5), QPointF(8.5, 16.5));
     p.drawLine(QPointF(2.5, 12), QPointF(17.5, 12));
-    text(p, QRectF(2, 7, 7, 6), QStringLiteral("a"), QColor(0, 70, 160), 6);
+    DialogSymbol::Text(p, QRectF(2, 7, 7, 6), QStringLiteral("a"), QColor(0, 70, 160), 6);
   });
 }
 
 QIcon iconWertEinf() {
-  return zeichne([](QPainter& p) {
+  return DialogSymbol::Zeichnen([](QPainter& p) {
     p.setPen(QPen(QColor(90, 90, 90), 1));
     p.setBrush(Qt::white);
     p.drawRect(QRectF(7.5, 6.5, 10, 11));
@@ -118,7 +91,7 @@ QIcon iconWertEinf() {
 }
 
 QIcon iconGrafik() {
-  return zeichne([](QPainter& p) {
+  return DialogSymbol::Zeichnen([](QPainter& p) {
     p.setPen(QPen(QColor(60, 60, 60), 1));
     p.drawLine(QPointF(2, 10), QPointF(18, 10));
     p.drawLine(QPointF(3, 2), QPointF(3, 18));
@@ -133,7 +106,7 @@ QIcon iconGrafik() {
 }
 
 QIcon iconDiagramm() {
-  return zeichne([](QPainter& p) {
+  return DialogSymbol::Zeichnen([](QPainter& p) {
     p.setPen(QPen(QColor(60, 60, 60), 1));
     p.drawLine(QPointF(2, 17), QPointF(18, 17));
     p.drawLine(QPointF(3, 2), QPointF(3, 18));
@@ -145,7 +118,7 @@ QIcon iconDiagramm() {
 }
 
 QIcon iconResults() {
-  return zeichne([](QPainter& p) {
+  return DialogSymbol::Zeichnen([](QPainter& p) {
     blatt(p, Qt::white);
     p.setPen(QPen(QColor(120, 120, 120), 1));
     for (double y : {7.5, 10.5, 13.5}) p.drawLine(QPointF(6, y), QPointF(11, y));
@@ -155,7 +128,7 @@ QIcon iconResults() {
 }
 
 QIcon iconCut() {
-  return zeichne([](QPainter& p) {
+  return DialogSymbol::Zeichnen([](QPainter& p) {
     p.setPen(QPen(QColor(60, 60, 60), 1.5));
     p.drawLine(QPointF(5, 2), QPointF(13, 14));
     p.drawLine(QPointF(15, 2), QPointF(7, 14));
@@ -167,7 +140,7 @@ QIcon iconCut() {
 }
 
 QIcon iconEinstellung() {
-  return zeichne([](QPainter& p) {
+  return DialogSymbol::Zeichnen([](QPainter& p) {
     p.translate(10, 10);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(100, 110, 130));
@@ -182,28 +155,16 @@ QIcon iconEinstellung() {
 }
 
 QIcon iconInfo() {
-  return zeichne([](QPainter& p) {
+  return DialogSymbol::Zeichnen([](QPainter& p) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(30, 100, 210));
     p.drawEllipse(QPointF(10, 10), 8, 8);
-    text(p, QRectF(2, 2, 16, 16), QStringLiteral("i"), Qt::white, 12);
-  });
-}
-
-QIcon iconFormStyle() {
-  return zeichne([](QPainter& p) {
-    p.setPen(QPen(QColor(90, 90, 90), 1));
-    p.setBrush(QColor(215, 215, 215));
-    p.drawRect(QRectF(2.5, 2.5, 10, 9));
-    p.setBrush(QColor(255, 255, 255));
-    p.drawRect(QRectF(7.5, 7.5, 10, 10));
-    p.setBrush(QColor(30, 100, 210));
-    p.drawRect(QRectF(7.5, 7.5, 10, 2.5));
+    DialogSymbol::Text(p, QRectF(2, 2, 16, 16), QStringLiteral("i"), Qt::white, 12);
   });
 }
 
 QIcon iconEinheiten() {
-  return zeichne([](QPainter& p) {
+  return DialogSymbol::Zeichnen([](QPainter& p) {
     p.setPen(QPen(QColor(120, 90, 20), 1));
     p.setBrush(QColor(250, 215, 110));
     p.drawRect(QRectF(1.5, 6.5, 17, 7));
@@ -215,7 +176,7 @@ QIcon iconEinheiten() {
 }
 
 QIcon iconExit() {
-  return zeichne([](QPainter& p) {
+  return DialogSymbol::Zeichnen([](QPainter& p) {
     p.setPen(QPen(QColor(90, 60, 40), 1));
     p.setBrush(QColor(170, 120, 70));
     p.drawRect(QRectF(4.5, 2.5, 9, 15));
@@ -487,7 +448,7 @@ void TfrRechn::LayoutErzeugen() {
                                   iconEinstellung(), true);
   tbFormStyle = neuerToolButton(ToolBar1, "tbFormStyle",
                                 QStringLiteral("Fenster nach vorne verschieben"),
-                                iconFormStyle(), true);
+                                DialogSymbol::ImVordergrund(), true);
   tbInfo = neuerToolButton(ToolBar1, "tbInfo", QStringLiteral("Info"), iconInfo(), false);
   ToolBar1->addSeparator();
   sbExit = new PanelButton(QString(), ToolBar1);
