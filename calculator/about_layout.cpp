@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "calculator/about.h"
+#include "calculator/dialog_bausteine.h"
 #include "calculator/dialog_symbole.h"
 
 namespace {
@@ -45,14 +46,8 @@ void TfrAbout::LayoutErzeugen() {
   setPalette(navy);
   setAutoFillBackground(true);
 
-  auto* fensterLayout = new QVBoxLayout(this);
-  fensterLayout->setContentsMargins(0, 0, 0, 0);
-  ScrollBox1 = new QScrollArea(this);
-  ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-  ScrollBox1->setFrameShape(QFrame::NoFrame);
-  ScrollBox1->setWidgetResizable(true);
+  ScrollBox1 = ScrollBoxErzeugen(this);
   ScrollBox1->setPalette(navy);
-  fensterLayout->addWidget(ScrollBox1);
 
   auto* flaeche = new QWidget;
   flaeche->setPalette(navy);

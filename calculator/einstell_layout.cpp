@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "calculator/dialog_bausteine.h"
 #include "calculator/dialog_symbole.h"
 #include "calculator/einstell.h"
 #include "platform/text_combo.h"
@@ -43,32 +44,12 @@ TextCombo* neueStilCombo(QWidget* eltern, const QString& name, const QStringList
   return cb;
 }
 
-QToolButton* neuerToolButton(QToolBar* leiste, const char* name, const QString& hinweis,
-                             const QIcon& icon, bool umschalter) {
-  auto* tb = new QToolButton(leiste);
-  tb->setObjectName(QString::fromLatin1(name));
-  tb->setToolTip(hinweis);
-  tb->setIcon(icon);
-  tb->setIconSize(QSize(20, 20));
-  tb->setAutoRaise(true);
-  tb->setCheckable(umschalter);
-  tb->setFocusPolicy(Qt::NoFocus);
-  leiste->addWidget(tb);
-  return tb;
-}
-
 }  // namespace
 
 void TfrEinstell::LayoutErzeugen() {
   setWindowTitle(QStringLiteral(" Einstellung"));
 
-  auto* fensterLayout = new QVBoxLayout(this);
-  fensterLayout->setContentsMargins(0, 0, 0, 0);
-  ScrollBox1 = new QScrollArea(this);
-  ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-  ScrollBox1->setFrameShape(QFrame::NoFrame);
-  ScrollBox1->setWidgetResizable(true);
-  fensterLayout->addWidget(ScrollBox1);
+  ScrollBox1 = ScrollBoxErzeugen(this);
 
   plInhalt = new QWidget;
   plInhalt->setObjectName(QStringLiteral("plInhalt"));
@@ -81,19 +62,15 @@ void TfrEinstell::LayoutErzeugen() {
   auto* menu = new QHBoxLayout(plMenu);
   menu->setContentsMargins(3, 3, 3, 3);
   menu->setSpacing(4);
-  ToolBar1 = new QToolBar(plMenu);
-  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-  ToolBar1->setIconSize(QSize(20, 20));
-  ToolBar1->setStyleSheet(QStringLiteral("QToolBar { border: none; background: transparent; }"));
-  tbFormStyle = neuerToolButton(ToolBar1, "tbFormStyle", QStringLiteral("Fenster nach vorne verschieben"),
-                                DialogSymbol::ImVordergrund(), true);
-  tbFMin = neuerToolButton(ToolBar1, "tbFMin",
-                           QStringLiteral("Nach dem Programmstart  das Fenster minimalisieren"),
-                           DialogSymbol::Minimiert(), true);
-  tbEins_Formel = neuerToolButton(ToolBar1, "tbEins_Formel", QStringLiteral("Dateiname für Formel ändern"),
-                                  DialogSymbol::FormelDatei(), false);
-  tbEins_Werte = neuerToolButton(ToolBar1, "tbEins_Werte", QStringLiteral("Dateiname für Werte ändern"),
-                                 DialogSymbol::WerteDatei(), false);
+  ToolBar1 = DialogLeisteErzeugen(plMenu);
+  tbFormStyle = DialogKnopf(ToolBar1, "tbFormStyle", QStringLiteral("Fenster nach vorne verschieben"),
+                            DialogSymbol::ImVordergrund(), true);
+  tbFMin = DialogKnopf(ToolBar1, "tbFMin", QStringLiteral("Nach dem Programmstart  das Fenster minimalisieren"),
+                       DialogSymbol::Minimiert(), true);
+  tbEins_Formel = DialogKnopf(ToolBar1, "tbEins_Formel", QStringLiteral("Dateiname für Formel ändern"),
+                              DialogSymbol::FormelDatei());
+  tbEins_Werte = DialogKnopf(ToolBar1, "tbEins_Werte", QStringLiteral("Dateiname für Werte ändern"),
+                             DialogSymbol::WerteDatei());
   menu->addWidget(ToolBar1);
   menu->addStretch(1);
   sbSpeichern = new QPushButton(QStringLiteral("Speichern"), plMenu);

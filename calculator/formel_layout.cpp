@@ -5,27 +5,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "calculator/dialog_bausteine.h"
 #include "calculator/dialog_symbole.h"
 #include "calculator/formel.h"
 #include "platform/string_grid.h"
-
-namespace {
-
-QToolButton* neuerKnopf(QToolBar* leiste, const char* name, const QString& hinweis, const QIcon& icon,
-                        bool umschalter = false) {
-  auto* tb = new QToolButton(leiste);
-  tb->setObjectName(QString::fromLatin1(name));
-  tb->setToolTip(hinweis);
-  tb->setIcon(icon);
-  tb->setIconSize(QSize(20, 20));
-  tb->setAutoRaise(true);
-  tb->setCheckable(umschalter);
-  tb->setFocusPolicy(Qt::NoFocus);
-  leiste->addWidget(tb);
-  return tb;
-}
-
-}  // namespace
 
 void TfrFormel::LayoutErzeugen() {
   setWindowTitle(QStringLiteral(" Formel"));
@@ -40,20 +23,17 @@ void TfrFormel::LayoutErzeugen() {
   plMenu->setFrameShape(QFrame::StyledPanel);
   auto* menu = new QHBoxLayout(plMenu);
   menu->setContentsMargins(2, 1, 2, 1);
-  ToolBar1 = new QToolBar(plMenu);
-  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-  ToolBar1->setIconSize(QSize(20, 20));
-  ToolBar1->setStyleSheet(QStringLiteral("QToolBar { border: none; background: transparent; }"));
-  sbForm_Einf = neuerKnopf(ToolBar1, "sbForm_Einf", QStringLiteral("Formel Einfügen"), DialogSymbol::Einfuegen());
+  ToolBar1 = DialogLeisteErzeugen(plMenu);
+  sbForm_Einf = DialogKnopf(ToolBar1, "sbForm_Einf", QStringLiteral("Formel Einfügen"), DialogSymbol::Einfuegen());
   sbFormel_Loeschen =
-      neuerKnopf(ToolBar1, "sbFormel_Loeschen", QStringLiteral("Formel Löschen"), DialogSymbol::Loeschen());
+      DialogKnopf(ToolBar1, "sbFormel_Loeschen", QStringLiteral("Formel Löschen"), DialogSymbol::Loeschen());
   sbFormel_Speichern =
-      neuerKnopf(ToolBar1, "sbFormel_Speichern", QStringLiteral("Formel Speichern"), DialogSymbol::Speichern());
-  sbRefresh = neuerKnopf(ToolBar1, "sbRefresh", QStringLiteral("Berechnen"), DialogSymbol::Berechnen());
+      DialogKnopf(ToolBar1, "sbFormel_Speichern", QStringLiteral("Formel Speichern"), DialogSymbol::Speichern());
+  sbRefresh = DialogKnopf(ToolBar1, "sbRefresh", QStringLiteral("Berechnen"), DialogSymbol::Berechnen());
   ToolBar1->addSeparator();
-  tbFormStyle = neuerKnopf(ToolBar1, "tbFormStyle", QStringLiteral("Fenster nach vorne verschieben"),
-                           DialogSymbol::ImVordergrund(), true);
-  sbExit = neuerKnopf(ToolBar1, "sbExit", QStringLiteral("Fenster schließen"), DialogSymbol::Schliessen());
+  tbFormStyle = DialogKnopf(ToolBar1, "tbFormStyle", QStringLiteral("Fenster nach vorne verschieben"),
+                            DialogSymbol::ImVordergrund(), true);
+  sbExit = DialogKnopf(ToolBar1, "sbExit", QStringLiteral("Fenster schließen"), DialogSymbol::Schliessen());
   menu->addWidget(ToolBar1);
   menu->addStretch(1);
   haupt->addWidget(plMenu);

@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "calculator/dialog_bausteine.h"
 #include "calculator/dialog_symbole.h"
 #include "calculator/rechn.h"
 #include "platform/panel_button.h"
@@ -212,15 +213,7 @@ void TfrRechn::LayoutErzeugen() {
   tastenSchrift.setPointSize(9);
   tastenSchrift.setBold(true);
 
-  auto* fensterLayout = new QVBoxLayout(this);
-  fensterLayout->setContentsMargins(0, 0, 0, 0);
-  fensterLayout->setSpacing(0);
-
-  ScrollBox1 = new QScrollArea(this);
-  ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-  ScrollBox1->setFrameShape(QFrame::NoFrame);
-  ScrollBox1->setWidgetResizable(true);
-  fensterLayout->addWidget(ScrollBox1);
+  ScrollBox1 = ScrollBoxErzeugen(this);
 
   auto* inhalt = new QWidget;
   inhalt->setObjectName(QStringLiteral("ScrollBox1_Inhalt"));
