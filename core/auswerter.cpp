@@ -128,6 +128,17 @@ bool GruppenZahl(std::string gruppe, long double& wert) {
   return ZahlWert(gruppe, wert);
 }
 
+// Where the group closed by the ')' at zu opens, searched backwards (1-based).
+int GruppenAnfang(std::string_view text, int zu) {
+  int tiefe = 0;
+  for (int l = zu; l >= 1; --l) {
+    const char c = At(text, l);
+    if (c == ')') ++tiefe;
+    if (c == '(' && --tiefe == 0) return l;
+  }
+  throw Laufzeitfehler("Unmatched parenthesis");
+}
+
 bool IstBlossesVorzeichen(const std::string& term) { return term.size() == 1 && IstPlusMinus(term[0]); }
 
 }  // namespace
@@ -281,16 +292,9 @@ std::string RechterZahlOperand(std::string_view text, int& position) {
 std::string LinkerKlammerOperand(std::string_view text, int& position) {
   const int j = position - 1;
   if (At(text, j) == ')') {
-    int tiefe = 0;
-    for (int l = j; l >= 1; --l) {
-      const char c = At(text, l);
-      if (c == ')') ++tiefe;
-      if (c == '(' && --tiefe == 0) {
-        position = l;
-        return KlammernAufloesen(std::string(text.substr(static_cast<size_t>(l - 1), static_cast<size_t>(j - l + 1))), false);
-      }
-    }
-    throw Laufzeitfehler("Unmatched parenthesis");
+    const int l = GruppenAnfang(text, j);
+    position = l;
+    return KlammernAufloesen(std::string(text.substr(static_cast<size_t>(l - 1), static_cast<size_t>(j - l + 1))), false);
   }
   int m = j;
   while (m >= 1 && IstZifferOderKomma(At(text, m))) --m;
@@ -326,16 +330,9 @@ bool RechteZahl(std::string_view text, int& position, long double& wert) {
 bool LinkeKlammerZahl(std::string_view text, int& position, long double& wert) {
   const int j = position - 1;
   if (At(text, j) != ')') return ZahlWert(LinkerKlammerOperand(text, position), wert);
-  int tiefe = 0;
-  for (int l = j; l >= 1; --l) {
-    const char c = At(text, l);
-    if (c == ')') ++tiefe;
-    if (c == '(' && --tiefe == 0) {
-      position = l;
-      return GruppenZahl(std::string(text.substr(static_cast<size_t>(l - 1), static_cast<size_t>(j - l + 1))), wert);
-    }
-  }
-  throw Laufzeitfehler("Unmatched parenthesis");
+  const int l = GruppenAnfang(text, j);
+  position = l;
+  return GruppenZahl(std::string(text.substr(static_cast<size_t>(l - 1), static_cast<size_t>(j - l + 1))), wert);
 }
 
 std::string MalGeteiltAuswerten(std::string text) {
