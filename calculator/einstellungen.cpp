@@ -115,6 +115,32 @@ void StilGruppeLesen(ZeilenLeser& leser, std::array<std::string, 21>& tabelle, i
 // Lines 52-54 without a graph window (tools, tests): the variables.
 QString ReellText(long double wert) { return fromCore(FloatText(wert)); }
 
+// The defaults of the settings the file carries, set before it is read (and at start-up).
+void DateiStandardwerte() {
+  for (int i = 1; i <= 10; ++i) GrafikFarben[i] = StandardFarben[i];
+  PunkteVerbinden = PunkteFarbe = PunktLinie = true;
+  ErgebnisseSpeichern = ErgebnisseErsetzen = true;
+  PunktGroesse = 3;
+  GrafikAb = -10.0L;
+  GrafikBis = 10.0L;
+  GrafikAnzahl = 100;
+  MinimiertStarten = false;
+  TrennZeichen = '.';
+  TrennZeichenGeladen = '.';
+  GrafikVariable = 'x';
+  FormelLeft = 1;
+  FormelTop = 0;
+  FormelWidth = 212;
+  FormelHeight = 579;
+  FormelSpalteBreite1 = 80;
+  FormelSpalteBreite2 = 70;
+  FarbeOben = 10941687;
+  FarbeFunktionen = 13891817;
+  FarbeZahlen = 15459522;
+  EinstellungsDateiFehlt = false;
+  farbenGelesen = false;
+}
+
 }  // namespace
 
 bool RegulaereDateiExistiert(const QString& pfad) {
@@ -157,29 +183,8 @@ QString WerteDateiName() {
 }
 
 void EinstellungenLaden() {
-  // Defaults; the settings not named here keep the values they have.
-  for (int i = 1; i <= 10; ++i) GrafikFarben[i] = StandardFarben[i];
-  PunkteVerbinden = PunkteFarbe = PunktLinie = true;
-  ErgebnisseSpeichern = ErgebnisseErsetzen = true;
-  PunktGroesse = 3;
-  GrafikAb = -10.0L;
-  GrafikBis = 10.0L;
-  GrafikAnzahl = 100;
-  MinimiertStarten = false;
-  TrennZeichen = '.';
-  TrennZeichenGeladen = '.';
-  GrafikVariable = 'x';
-  FormelLeft = 1;
-  FormelTop = 0;
-  FormelWidth = 212;
-  FormelHeight = 579;
-  FormelSpalteBreite1 = 80;
-  FormelSpalteBreite2 = 70;
-  FarbeOben = 10941687;
-  FarbeFunktionen = 13891817;
-  FarbeZahlen = 15459522;
-  EinstellungsDateiFehlt = false;
-  farbenGelesen = false;
+  // Defaults; the settings not named there keep the values they have.
+  DateiStandardwerte();
 
   const QString pfad = ImProgrammOrdner(QString::fromLatin1(EinstellungsDateiName));
   if (!RegulaereDateiExistiert(pfad)) {
@@ -380,30 +385,12 @@ void EinstellungenStartwerte() {
   ErsteAktivierung = 1;
   RueckgaengigText.clear();
   TrennPunkt = false;
-  TrennZeichen = TrennZeichenGeladen = '.';
   ExponentAnzeige = false;
-  GrafikVariable = 'x';
-  ErgebnisseSpeichern = ErgebnisseErsetzen = true;
-  MinimiertStarten = false;
   XYDatenKanalAuswahl = false;
-  PunkteVerbinden = PunkteFarbe = PunktLinie = true;
-  PunktGroesse = 3;
-  GrafikAb = -10.0L;
-  GrafikBis = 10.0L;
-  GrafikAnzahl = 100;
   GrafikLeft = GrafikTop = GrafikWidth = GrafikHeight = 0;
-  FormelLeft = 1;
-  FormelTop = 0;
-  FormelWidth = 212;
-  FormelHeight = 579;
-  FormelSpalteBreite1 = 80;
-  FormelSpalteBreite2 = 70;
   FormelZeile = 0;
-  FarbeOben = 10941687;
-  FarbeFunktionen = 13891817;
-  FarbeZahlen = 15459522;
   GrafikFarben.fill(0);
-  for (int i = 1; i <= 10; ++i) GrafikFarben[i] = StandardFarben[i];
+  DateiStandardwerte();
   PunktArten.fill({});
   LinienArten.fill({});
   Staerken.fill({});
@@ -424,6 +411,4 @@ void EinstellungenStartwerte() {
   TitelText3.clear();
   LeseIntervall.clear();
   KanalWahlMaske.clear();
-  EinstellungsDateiFehlt = false;
-  farbenGelesen = false;
 }
