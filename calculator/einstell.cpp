@@ -368,15 +368,6 @@ void TfrEinstell::UpD_PktGClick() {
 
 // ---- Menu ----------------------------------------------------------------------------------
 
-void FensterObenHalten(QWidget* fenster, bool oben) {
-  if (fenster->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == oben) return;
-  const bool sichtbar = fenster->isVisible();
-  const QRect lage = fenster->geometry();
-  fenster->setWindowFlag(Qt::WindowStaysOnTopHint, oben);
-  fenster->setGeometry(lage);
-  if (sichtbar) fenster->show();
-}
-
 void TfrEinstell::tbFormStyleClick() { FensterObenHalten(this, tbFormStyle->isChecked()); }
 
 QString TfrEinstell::DateiWaehlen(const QString& titel, const std::string& name) {

@@ -203,6 +203,3 @@ class TfrEinstell : public Form {
 };
 
 extern TfrEinstell* frEinstell;
-
-// Keeps a window on top of the others (or not) and shows it again where it was.
-void FensterObenHalten(QWidget* fenster, bool oben);

@@ -178,13 +178,7 @@ void TfrKonstante::SpeichernClick() {
 
 void TfrKonstante::sbExitClick() { close(); }
 
-void TfrKonstante::tbFormStyleClick() {
-  const bool vorne = tbFormStyle->isChecked();
-  const bool sichtbar = isVisible();
-  setWindowFlag(Qt::WindowStaysOnTopHint, vorne);
-  // Changing the flags hides a window; it stays where it was.
-  if (sichtbar) show();
-}
+void TfrKonstante::tbFormStyleClick() { FensterObenHalten(this, tbFormStyle->isChecked()); }
 
 void TfrKonstante::resizeEvent(QResizeEvent* event) {
   Form::resizeEvent(event);

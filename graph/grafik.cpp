@@ -727,11 +727,7 @@ void TfrGrafik::tbEinstellClick() {
   if (frRechn) frRechn->tbEinstellung->setChecked(an);
 }
 
-void TfrGrafik::tbFormStyleClick() {
-  const bool sichtbar = isVisible();
-  setWindowFlag(Qt::WindowStaysOnTopHint, tbFormStyle->isChecked());
-  if (sichtbar) show();  // changing the flags hides the window
-}
+void TfrGrafik::tbFormStyleClick() { FensterObenHalten(this, tbFormStyle->isChecked()); }
 
 void TfrGrafik::Chart1Klick(const QPoint& pos) {
   const long double x = Chart1->valueAt(ChartAxis::Bottom, pos.x());

@@ -113,3 +113,12 @@ int Form::ShowModal() {
   setWindowModality(oldModality);
   return ModalResult;
 }
+
+void FensterObenHalten(QWidget* fenster, bool oben) {
+  if (fenster->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == oben) return;
+  const bool sichtbar = fenster->isVisible();
+  const QRect lage = fenster->geometry();
+  fenster->setWindowFlag(Qt::WindowStaysOnTopHint, oben);
+  fenster->setGeometry(lage);
+  if (sichtbar) fenster->show();
+}

@@ -15,6 +15,10 @@ inline constexpr int mrIgnore = 5;
 inline constexpr int mrYes = 6;
 inline constexpr int mrNo = 7;
 
+// Keeps a window on top of the others (or not). Changing the flag hides a window; it is shown
+// again where it was.
+void FensterObenHalten(QWidget* fenster, bool oben);
+
 class Form : public QWidget {
   Q_OBJECT
 
