@@ -1,8 +1,11 @@
 #include "core/zahltext.h"
 
+#include <array>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <system_error>
 
 #include "core/globals.h"
@@ -47,9 +50,192 @@ bool GanzzahlLesen(std::string_view s, long long& k) {
   return true;
 }
 
+// The shortcuts below compute with long double and rely on it being the x87 extended type
+// (64-bit significand) with the x87 unit rounding to nearest at full precision, the Linux
+// default. Should anything switch the unit to double precision or a directed rounding mode,
+// the library's converters take over; they follow whatever mode is set.
+constexpr bool ErweitertesFormat =
+    std::numeric_limits<long double>::radix == 2 && std::numeric_limits<long double>::digits == 64;
+
+bool X87Standard() {
+#if defined(__x86_64__) || defined(__i386__)
+  unsigned short steuerwort = 0;
+  __asm__ volatile("fnstcw %0" : "=m"(steuerwort));
+  // Precision control 11 (64 bits), rounding control 00 (to nearest).
+  return (steuerwort & 0x0F00) == 0x0300;
+#else
+  return false;
+#endif
+}
+
+// 10^27 = 5^27 * 2^27 with 5^27 < 2^64: every power of ten up to it is an exact long double.
+constexpr int ExaktePotenzMax = 27;
+
+constexpr std::array<long double, ExaktePotenzMax + 1> ZehnerPotenzen = [] {
+  std::array<long double, ExaktePotenzMax + 1> p{};
+  long double x = 1;
+  for (long double& e : p) {
+    e = x;
+    x *= 10;
+  }
+  return p;
+}();
+
+// 10^0 .. 10^19, all below 2^64.
+constexpr std::array<uint64_t, 20> GanzePotenzen = [] {
+  std::array<uint64_t, 20> p{};
+  uint64_t x = 1;
+  for (uint64_t& e : p) {
+    e = x;
+    x *= 10;
+  }
+  return p;
+}();
+
+// Text to value without the library (Clinger's fast path): up to 19 significant digits are
+// an exact long double, so is 10^k for k <= 27, and one correctly rounded multiplication or
+// division of two exact values is the correctly rounded value of the text, as the library
+// would give it. False when the digits or the exponent do not allow that.
+bool SchnellLesen(uint64_t ziffern, long long exponent, long double& r) {
+  if (!ErweitertesFormat || !X87Standard()) return false;
+  if (exponent >= 0) {
+    if (exponent > ExaktePotenzMax) {
+      // Short digits leave room for part of the exponent ("1E40" is 10^13 * 10^27).
+      const long long rest = exponent - ExaktePotenzMax;
+      if (rest >= static_cast<long long>(GanzePotenzen.size())) return false;
+      if (ziffern > UINT64_MAX / GanzePotenzen[static_cast<size_t>(rest)]) return false;
+      ziffern *= GanzePotenzen[static_cast<size_t>(rest)];
+      exponent = ExaktePotenzMax;
+    }
+    r = static_cast<long double>(ziffern) * ZehnerPotenzen[static_cast<size_t>(exponent)];
+  } else {
+    if (exponent < -ExaktePotenzMax) return false;
+    r = static_cast<long double>(ziffern) / ZehnerPotenzen[static_cast<size_t>(-exponent)];
+  }
+  return true;
+}
+
+// The 15 significant digits of a finite nonzero |v| as an integer in [10^14, 10^15), with the
+// decimal exponent of the first digit, rounded as "%.14Le" rounds them (the exponent counts
+// after rounding: 999999999999999.5 gives 10^14 and 15). False when the shortcut cannot
+// vouch for the rounding.
+//
+// q = |v| * 10^(14-e) comes from a single correctly rounded operation on exact values, so
+// it is off from the true quotient by at most half an ulp: below 2^50 that is 2^-15, about
+// 3e-5 of a unit in the last digit. Rounding is therefore decided by the computed q unless
+// its fraction lies within Rand of one half (exact halves included, which go to the
+// library and its tie rule). Rounding never crosses the powers 10^14 and 10^15 either way,
+// as both are exact: the computed q lies in [10^14, 10^15) exactly when the true one does,
+// up to the cases where the true q is just below 10^14 and both sides agree on the digits
+// 1 followed by zeros.
+constexpr long double Rand = 1e-3L;
+
+bool SchnellZiffern(long double betrag, uint64_t& ziffern, int& exponent) {
+  if (!ErweitertesFormat || !X87Standard()) return false;
+  const int binaer = std::ilogb(betrag);
+  if (binaer < -60 || binaer > 150) return false;
+  // floor(binaer * log10(2)): the decimal exponent or one below it.
+  int e = (binaer * 78913) >> 18;
+  for (int versuch = 0; versuch < 4; ++versuch) {
+    const int k = 14 - e;
+    if (k > ExaktePotenzMax || k < -ExaktePotenzMax) return false;
+    const long double q = k >= 0 ? betrag * ZehnerPotenzen[static_cast<size_t>(k)]
+                                 : betrag / ZehnerPotenzen[static_cast<size_t>(-k)];
+    if (q >= 1e15L) {
+      ++e;
+      continue;
+    }
+    if (q < 1e14L) {
+      --e;
+      continue;
+    }
+    const auto ganz = static_cast<uint64_t>(q);
+    const long double bruch = q - static_cast<long double>(ganz);  // exact
+    if (std::fabs(bruch - 0.5L) < Rand) return false;
+    ziffern = bruch > 0.5L ? ganz + 1 : ganz;
+    exponent = e;
+    if (ziffern == GanzePotenzen[15]) {
+      ziffern = GanzePotenzen[14];
+      ++exponent;
+    }
+    return true;
+  }
+  return false;
+}
+
+// Writes the digits with the comma placed for decimal exponent x: the fixed form of the
+// general format, and for any x the expansion ExponentAufloesen makes of the E form.
+char* KommaSetzen(char* p, const char* z, int anzahl, int x) {
+  if (x < 0) {
+    *p++ = '0';
+    *p++ = ',';
+    for (int i = 1; i < -x; ++i) *p++ = '0';
+    for (int i = 0; i < anzahl; ++i) *p++ = z[i];
+    return p;
+  }
+  for (int i = 0; i <= x; ++i) *p++ = i < anzahl ? z[i] : '0';
+  if (anzahl > x + 1) {
+    *p++ = ',';
+    for (int i = x + 1; i < anzahl; ++i) *p++ = z[i];
+  }
+  return p;
+}
+
+// The text of a finite nonzero v as FloatText gives it (aufgeloest: as ExponentAufloesen
+// of that). Returns the length written to the buffer, 0 when the shortcut does not apply.
+size_t SchnellText(long double v, bool aufgeloest, char (&puffer)[PufferGroesse]) {
+  uint64_t n = 0;
+  int x = 0;
+  if (!SchnellZiffern(std::fabs(v), n, x)) return 0;
+  char z[15];
+  for (int i = 14; i >= 0; --i) {
+    z[i] = static_cast<char>('0' + n % 10);
+    n /= 10;
+  }
+  int anzahl = 15;
+  while (anzahl > 1 && z[anzahl - 1] == '0') --anzahl;
+
+  // x lies in -13..42, so at most sign, 43 digits and a comma.
+  char* p = puffer;
+  if (v < 0) *p++ = '-';
+  if (aufgeloest || (x >= -4 && x < 15)) {
+    p = KommaSetzen(p, z, anzahl, x);
+  } else {
+    *p++ = z[0];
+    if (anzahl > 1) {
+      *p++ = ',';
+      for (int i = 1; i < anzahl; ++i) *p++ = z[i];
+    }
+    *p++ = 'E';
+    p = std::to_chars(p, puffer + PufferGroesse, x).ptr;
+  }
+  return static_cast<size_t>(p - puffer);
+}
+
+// FloatText with any E notation expanded.
+std::string Aufgeloest(long double x) {
+  if (std::isfinite(x) && x != 0) {
+    char puffer[PufferGroesse];
+    if (const size_t laenge = SchnellText(x, true, puffer)) return std::string(puffer, laenge);
+  }
+  return ExponentAufloesen(intern::FloatTextReferenz(x));
+}
+
+bool IstPunkt(char c) { return c == '.' || c == ','; }
+
+bool ZahlLesen(std::string_view text, long double& value, bool abkuerzen);
+
 }  // namespace
 
 std::string FloatText(long double v) {
+  if (std::isfinite(v) && v != 0) {
+    char puffer[PufferGroesse];
+    if (const size_t laenge = SchnellText(v, false, puffer)) return std::string(puffer, laenge);
+  }
+  return intern::FloatTextReferenz(v);
+}
+
+std::string intern::FloatTextReferenz(long double v) {
   if (std::isnan(v)) return "NAN";
   if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
   if (v == 0) return "0";  // also negative zero
@@ -133,7 +319,7 @@ std::string TausenderTrennen(std::string_view text) {
 }
 
 std::string ZahlZuText(int n, long double x) {
-  if (n <= 0 || !std::isfinite(x)) return ExponentAufloesen(FloatText(x));
+  if (n <= 0 || !std::isfinite(x)) return Aufgeloest(x);
 
   const long double ganz = std::trunc(x);
   long double f = std::fabs(x - ganz);
@@ -143,7 +329,7 @@ std::string ZahlZuText(int n, long double x) {
   for (int i = 0; i < n; ++i) f /= 10;
   long double y = std::fabs(ganz) + f;
   if (x < 0) y = -y;
-  return TausenderTrennen(ExponentAufloesen(FloatText(y)));
+  return TausenderTrennen(Aufgeloest(y));
 }
 
 std::string KommaZuPunkt(std::string_view text) {
@@ -168,8 +354,16 @@ std::string PunktZuKomma(std::string_view text) {
 
 int KommaPosition(std::string_view text) { return Pos(',', text); }
 
-bool TextZuZahlStreng(std::string_view text, long double& value) {
-  const std::string s = KommaZuPunkt(text);
+namespace {
+
+bool ZahlLesen(std::string_view text, long double& value, bool abkuerzen) {
+  // Blanks count for nothing anywhere; the usual text without any is read in place.
+  std::string ohneBlanks;
+  if (text.find(' ') != std::string_view::npos) {
+    ohneBlanks = KommaZuPunkt(text);
+    text = ohneBlanks;
+  }
+  const std::string_view s = text;
   const size_t n = s.size();
   size_t i = 0;
   bool negativ = false;
@@ -179,22 +373,53 @@ bool TextZuZahlStreng(std::string_view text, long double& value) {
   }
   const size_t mantisseAnfang = i;
 
+  // The significant digits as an integer for the shortcut; zeros behind the last nonzero
+  // digit wait in offeneNullen, so that "1000" or "2,50" stay short.
+  uint64_t kurz = 0;
+  int kurzStellen = 0;
+  long long offeneNullen = 0;
+  bool zuLang = false;
+  const auto Aufnehmen = [&](char c) {
+    if (zuLang) return;
+    if (kurzStellen + offeneNullen + 1 > 19) {
+      zuLang = true;
+      return;
+    }
+    kurz = kurz * GanzePotenzen[static_cast<size_t>(offeneNullen + 1)] + static_cast<uint64_t>(c - '0');
+    kurzStellen += static_cast<int>(offeneNullen + 1);
+    offeneNullen = 0;
+  };
+
   bool signifikant = false;
   size_t ziffern = 0;
   long long ganzStellen = 0;
   while (i < n && IstZiffer(s[i])) {
-    if (s[i] != '0') signifikant = true;
+    if (s[i] != '0') {
+      signifikant = true;
+      Aufnehmen(s[i]);
+    } else if (signifikant) {
+      ++offeneNullen;
+    }
     if (signifikant) ++ganzStellen;
     ++ziffern;
     ++i;
   }
+  const long long ganzNullen = offeneNullen;  // zeros closing the integer part
   long long fuehrendeNullen = 0;
-  if (i < n && s[i] == '.') {
+  long long letzteNachkomma = 0;  // place behind the comma of the last nonzero digit
+  if (i < n && IstPunkt(s[i])) {
     ++i;
+    long long stelle = 0;
     while (i < n && IstZiffer(s[i])) {
-      if (!signifikant) {
-        if (s[i] != '0') signifikant = true;
-        else ++fuehrendeNullen;
+      ++stelle;
+      if (s[i] != '0') {
+        signifikant = true;
+        Aufnehmen(s[i]);
+        letzteNachkomma = stelle;
+      } else if (signifikant) {
+        ++offeneNullen;
+      } else {
+        ++fuehrendeNullen;
       }
       ++ziffern;
       ++i;
@@ -205,7 +430,7 @@ bool TextZuZahlStreng(std::string_view text, long double& value) {
 
   long long exponent = 0;
   if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-    if (!GanzzahlLesen(std::string_view(s).substr(i + 1), exponent)) return false;
+    if (!GanzzahlLesen(s.substr(i + 1), exponent)) return false;
     i = n;
   }
   if (i != n) return false;
@@ -224,10 +449,21 @@ bool TextZuZahlStreng(std::string_view text, long double& value) {
     return true;
   }
 
-  // from_chars takes no "+"; the mantissa and a normalised exponent go in.
+  if (abkuerzen && !zuLang) {
+    // value = kurz * 10^(k); |exponent| is saturated far below any overflow here.
+    const long long k = (letzteNachkomma > 0 ? -letzteNachkomma : ganzNullen) + exponent;
+    long double r = 0;
+    if (SchnellLesen(kurz, k, r)) {
+      value = negativ ? -r : r;
+      return true;
+    }
+  }
+
+  // from_chars takes no "+" and no comma; the mantissa and a normalised exponent go in.
   std::string norm;
+  norm.reserve(mantisseEnde - mantisseAnfang + 24);
   if (negativ) norm += '-';
-  norm.append(s, mantisseAnfang, mantisseEnde - mantisseAnfang);
+  for (size_t j = mantisseAnfang; j < mantisseEnde; ++j) norm += IstPunkt(s[j]) ? '.' : s[j];
   if (exponent != 0) norm += "e" + std::to_string(exponent);
 
   long double v = 0;
@@ -240,6 +476,14 @@ bool TextZuZahlStreng(std::string_view text, long double& value) {
   if (res.ec != std::errc() || res.ptr != norm.data() + norm.size()) return false;
   value = v;
   return true;
+}
+
+}  // namespace
+
+bool TextZuZahlStreng(std::string_view text, long double& value) { return ZahlLesen(text, value, true); }
+
+bool intern::TextZuZahlStrengReferenz(std::string_view text, long double& value) {
+  return ZahlLesen(text, value, false);
 }
 
 bool IstZahl(std::string_view text) {

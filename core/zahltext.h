@@ -31,4 +31,12 @@ double AbZehntelRunden(double v);
 // Returns false (and leaves value alone) when the text is not a number.
 bool TextZuZahlStreng(std::string_view text, long double& value);
 
+// FloatText and TextZuZahlStreng take shortcuts for the common values and hand everything
+// else to the library's converters. These are the converters alone, kept callable so that
+// tests can check the shortcuts against them value for value.
+namespace intern {
+std::string FloatTextReferenz(long double v);
+bool TextZuZahlStrengReferenz(std::string_view text, long double& value);
+}  // namespace intern
+
 }  // namespace kolvex

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <random>
 #include <string>
@@ -262,6 +264,223 @@ TEST_F(ZahlTextTest, NumberTextRoundTripsOverTheWholeRange) {
     EXPECT_EQ(FloatText(zurueck), kurz);
     EXPECT_EQ(TextZuZahl(lang), zurueck) << lang;
   }
+}
+
+// FloatText and TextZuZahlStreng take shortcuts; they must give exactly what the library's
+// converters give, text for text and bit for bit.
+
+// The shortcuts rest on the x87 unit's defaults: full 64-bit precision, rounding to nearest.
+TEST(ZahlTextAbkuerzung, FloatingPointUnitRunsAtExtendedPrecisionRoundingToNearest) {
+  ASSERT_EQ(std::numeric_limits<long double>::digits, 64);
+  EXPECT_EQ(std::fegetround(), FE_TONEAREST);
+  volatile long double eins = 1;
+  volatile long double klein = std::ldexp(1.0L, -63);
+  EXPECT_NE(eins + klein, eins);      // would vanish at double precision
+  EXPECT_EQ(eins + klein / 2, eins);  // an exact half goes to the even neighbour
+}
+
+// Counts the inputs on which the two sides differ and reports the first few.
+class Abweichungen {
+ public:
+  void Pruefen(bool gleich, const std::function<std::string()>& beschreibung) {
+    if (gleich) return;
+    if (++anzahl_ <= 10) ADD_FAILURE() << beschreibung();
+  }
+  int Anzahl() const { return anzahl_; }
+
+ private:
+  int anzahl_ = 0;
+};
+
+std::string Hex(long double v) {
+  char puffer[64];
+  std::snprintf(puffer, sizeof puffer, "%La", v);
+  return puffer;
+}
+
+void TextVergleichen(Abweichungen& a, long double v) {
+  const std::string referenz = intern::FloatTextReferenz(v);
+  const std::string schnell = FloatText(v);
+  a.Pruefen(schnell == referenz, [&] { return Hex(v) + ": " + schnell + " instead of " + referenz; });
+  const std::string aufgeloest = ExponentAufloesen(referenz);
+  const std::string voll = ZahlZuText(0, v);
+  a.Pruefen(voll == aufgeloest, [&] { return Hex(v) + ": " + voll + " instead of " + aufgeloest; });
+}
+
+void LesenVergleichen(Abweichungen& a, const std::string& text) {
+  long double schnell = 7, referenz = 7;
+  const bool ok = TextZuZahlStreng(text, schnell);
+  const bool okReferenz = intern::TextZuZahlStrengReferenz(text, referenz);
+  // No NaN ever comes out, so == together with the sign is the bit pattern.
+  a.Pruefen(ok == okReferenz && schnell == referenz && std::signbit(schnell) == std::signbit(referenz),
+            [&] { return '"' + text + "\": " + Hex(schnell) + " instead of " + Hex(referenz); });
+}
+
+// 10^k, exact up to 10^27.
+long double Zehn(int k) {
+  long double p = 1;
+  for (int i = 0; i < std::abs(k) && i < 27; ++i) p *= 10;
+  if (std::abs(k) > 27) p *= std::pow(10.0L, std::abs(k) - 27);
+  return k < 0 ? 1 / p : p;
+}
+
+long double Skaliert(long double d, int k) { return k >= 0 ? d * Zehn(k) : d / Zehn(-k); }
+
+TEST(ZahlTextAbkuerzung, FloatTextMatchesTheLibraryAtTheEdges) {
+  EXPECT_EQ(FloatText(999999999999999.5L), "1E15");           // rounds across the power
+  EXPECT_EQ(FloatText(0.000099999999999999995L), "0,0001");  // back into the fixed form
+  EXPECT_EQ(FloatText(99999999999999.96L), "100000000000000");
+  EXPECT_EQ(FloatText(1234567890123455.0L), "1,23456789012346E15");  // exact half, to even
+  EXPECT_EQ(FloatText(1234567890123465.0L), "1,23456789012346E15");
+
+  Abweichungen a;
+  for (const long double v :
+       {999999999999999.5L, 999999999999999.4L, 999999999999999.0L, 0.000099999999999999995L,
+        0.0000999999999999994L, 0.0001L, 99999999999999.95L, 99999999999999.94L, 1e14L, 1e15L,
+        1e-13L, 1e-14L, 9.999999999999995e-14L, 1e41L, 1e42L, 9.999999999999995e41L, 1e43L,
+        1234567890123455.0L, 1234567890123465.0L, 0.5L, 1.5L, 2.5L, 0.1L, 1.0L / 3, 2.0L / 3,
+        std::numeric_limits<long double>::min(), std::numeric_limits<long double>::max(),
+        std::numeric_limits<long double>::denorm_min()}) {
+    TextVergleichen(a, v);
+    TextVergleichen(a, -v);
+    for (int schritt = 1; schritt <= 3; ++schritt) {
+      TextVergleichen(a, std::nextafter(v, 0.0L));
+      TextVergleichen(a, std::nextafter(v, 1e4000L));
+    }
+  }
+  EXPECT_EQ(a.Anzahl(), 0);
+}
+
+TEST(ZahlTextAbkuerzung, FloatTextMatchesTheLibraryOverRandomValues) {
+  std::mt19937_64 zufall(4711);
+  std::uniform_int_distribution<int> binaer(-100, 150);  // about 1e-30 .. 1e45
+  Abweichungen a;
+  for (int i = 0; i < 80000; ++i) {
+    const uint64_t bits = zufall() | (uint64_t{1} << 63);
+    long double v = std::ldexp(static_cast<long double>(bits), binaer(zufall) - 63);
+    TextVergleichen(a, i % 2 ? -v : v);
+  }
+  // Short values as the evaluator makes them: few digits, then divided.
+  for (int i = 0; i < 30000; ++i) {
+    const long double v = static_cast<long double>(zufall() % 100000) / static_cast<long double>(1 + zufall() % 1000);
+    TextVergleichen(a, v);
+  }
+  EXPECT_EQ(a.Anzahl(), 0);
+}
+
+// Values around the halves between two 15-digit decimals, where the rounding is decided by
+// the last bits, and around the margin inside which the shortcut leaves the rounding to the
+// library.
+TEST(ZahlTextAbkuerzung, FloatTextMatchesTheLibraryNearHalves) {
+  std::mt19937_64 zufall(815);
+  std::uniform_int_distribution<uint64_t> ziffern(100000000000000, 999999999999999);
+  std::uniform_int_distribution<int> exponent(-44, 30);
+  Abweichungen a;
+  for (int i = 0; i < 6000; ++i) {
+    const long double d = static_cast<long double>(ziffern(zufall));
+    const int k = exponent(zufall);
+    const long double mitte = Skaliert(d + 0.5L, k);
+    long double unten = mitte, oben = mitte;
+    TextVergleichen(a, mitte);
+    for (int schritt = 0; schritt < 3; ++schritt) {
+      unten = std::nextafter(unten, 0.0L);
+      oben = std::nextafter(oben, 1e4000L);
+      TextVergleichen(a, unten);
+      TextVergleichen(a, oben);
+    }
+    for (const long double abstand : {1e-3L, 1e-3L * (1 - 1e-6L), 1e-3L * (1 + 1e-6L), 2e-3L})
+      for (const long double seite : {-1.0L, 1.0L}) TextVergleichen(a, Skaliert(d + 0.5L + seite * abstand, k));
+  }
+  EXPECT_EQ(a.Anzahl(), 0);
+}
+
+TEST(ZahlTextAbkuerzung, ReadingMatchesTheLibraryOverRandomTexts) {
+  std::mt19937_64 zufall(1234);
+  Abweichungen a;
+  for (int i = 0; i < 100000; ++i) {
+    std::string t;
+    const uint64_t vorzeichen = zufall() % 6;
+    if (vorzeichen == 0) t += '-';
+    if (vorzeichen == 1) t += '+';
+    std::string ziffern;
+    if (zufall() % 8 == 0) ziffern.append(zufall() % 4, '0');
+    const int stellen = 1 + static_cast<int>(zufall() % 25);
+    for (int j = 0; j < stellen; ++j) ziffern += static_cast<char>('0' + zufall() % 10);
+    if (zufall() % 4 == 0) ziffern.append(zufall() % 30, '0');
+    const size_t punkt = zufall() % (ziffern.size() + 2);
+    if (punkt <= ziffern.size()) ziffern.insert(punkt, 1, zufall() % 2 ? ',' : '.');
+    t += ziffern;
+    if (zufall() % 4 != 0) {
+      t += zufall() % 2 ? 'E' : 'e';
+      const int e = static_cast<int>(zufall() % 81) - 40;
+      if (e >= 0 && zufall() % 4 == 0) t += '+';
+      t += std::to_string(e);
+    }
+    if (zufall() % 50 == 0) t.insert(zufall() % (t.size() + 1), 1, ' ');
+    LesenVergleichen(a, t);
+  }
+  EXPECT_EQ(a.Anzahl(), 0);
+}
+
+TEST(ZahlTextAbkuerzung, ReadingMatchesTheLibraryOnTheEvaluatorsOwnTexts) {
+  std::mt19937_64 zufall(99);
+  std::uniform_int_distribution<int> binaer(-100, 150);
+  Abweichungen a;
+  for (int i = 0; i < 30000; ++i) {
+    const uint64_t bits = zufall() | (uint64_t{1} << 63);
+    const long double v = std::ldexp(static_cast<long double>(bits), binaer(zufall) - 63);
+    LesenVergleichen(a, FloatText(i % 2 ? -v : v));
+    LesenVergleichen(a, ZahlZuText(0, i % 2 ? -v : v));
+  }
+  for (const char* t : {"0", "-0", "+0", "0,000", "-0E5", "1", "-1", "1E27", "1E28", "1E46", "1E47",
+                        "18446744073709551615", "18446744073709551616", "9999999999999999999",
+                        "10000000000000000000", "1E-27", "1E-28", "123456789012345678,9E-10",
+                        "0,0000000000000000000000000001", "1000000000000000000000000000000000000000000",
+                        "-123456789,123456789", "1 234,5", "4,9406564584124654E-4951", "1,18973149535723176502E4932"})
+    LesenVergleichen(a, t);
+  EXPECT_EQ(a.Anzahl(), 0);
+}
+
+// Exact halves between two neighbouring long doubles, made of 19 digits and a power of ten
+// the shortcut multiplies exactly: t * 10^e with 5^e * t odd and 65 bits long.
+TEST(ZahlTextAbkuerzung, ReadingRoundsExactHalvesToEvenLikeTheLibrary) {
+  std::mt19937_64 zufall(7);
+  Abweichungen a;
+  for (int e = 1; e <= 27; ++e) {
+    const unsigned __int128 fuenf = [e] {
+      unsigned __int128 p = 1;
+      for (int i = 0; i < e; ++i) p *= 5;
+      return p;
+    }();
+    const unsigned __int128 unten = ((static_cast<unsigned __int128>(1) << 64) + fuenf - 1) / fuenf;
+    const unsigned __int128 oben = (static_cast<unsigned __int128>(1) << 65) / fuenf;
+    for (int i = 0; i < 40; ++i) {
+      const uint64_t t = static_cast<uint64_t>(unten + zufall() % static_cast<uint64_t>(oben - unten)) | 1;
+      if (t * fuenf >= (static_cast<unsigned __int128>(1) << 65)) continue;
+      LesenVergleichen(a, std::to_string(t) + "E" + std::to_string(e));
+      LesenVergleichen(a, "-" + std::to_string(t) + "E" + std::to_string(e));
+    }
+  }
+  // 2 * (2^64 + 9) = 2^65 + 18 lies halfway between 2^65 + 16 and 2^65 + 20.
+  EXPECT_EQ(TextZuZahl("3689348814741910325E1"), 36893488147419103248.0L);
+  EXPECT_EQ(a.Anzahl(), 0);
+}
+
+// Under a directed rounding mode the library rounds by that mode; so must the routines.
+TEST(ZahlTextAbkuerzung, OtherRoundingModesLeaveItToTheLibrary) {
+  const long double drittel = 1.0L / 3;
+  for (const int modus : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+    ASSERT_EQ(std::fesetround(modus), 0);
+    const std::string kurz = FloatText(drittel);
+    const std::string kurzReferenz = intern::FloatTextReferenz(drittel);
+    long double v = 0, referenz = 0;
+    TextZuZahlStreng("0,1", v);
+    intern::TextZuZahlStrengReferenz("0,1", referenz);
+    std::fesetround(FE_TONEAREST);
+    EXPECT_EQ(kurz, kurzReferenz) << modus;
+    EXPECT_EQ(v, referenz) << modus;
+  }
+  EXPECT_NE(FloatText(drittel), FloatText(std::nextafter(drittel, 1.0L)) + "x");
 }
 
 // Number texts must not follow the process locale: a German LC_NUMERIC would turn a
