@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -130,9 +131,25 @@ bool SchnellLesen(uint64_t ziffern, long long exponent, long double& r) {
 // 1 followed by zeros.
 constexpr long double Rand = 1e-3L;
 
+// The x87 layout: the 64-bit significand (integer bit included) in the low eight bytes, the
+// biased exponent and the sign above it.
+struct X87Bits {
+  uint64_t signifikand;
+  uint16_t vorzeichenExponent;
+};
+
+X87Bits BitsVon(long double v) {
+  static_assert(!ErweitertesFormat || sizeof(long double) >= 10);
+  X87Bits b{};
+  std::memcpy(&b.signifikand, &v, sizeof b.signifikand);
+  std::memcpy(&b.vorzeichenExponent, reinterpret_cast<const char*>(&v) + 8, sizeof b.vorzeichenExponent);
+  return b;
+}
+
 bool SchnellZiffern(long double betrag, uint64_t& ziffern, int& exponent) {
   if (!ErweitertesFormat || !X87Standard()) return false;
-  const int binaer = std::ilogb(betrag);
+  // ilogb without the library call; subnormals (field 0) end up far out of range.
+  const int binaer = (BitsVon(betrag).vorzeichenExponent & 0x7FFF) - 16383;
   if (binaer < -60 || binaer > 150) return false;
   // floor(binaer * log10(2)): the decimal exponent or one below it.
   int e = (binaer * 78913) >> 18;
@@ -149,10 +166,14 @@ bool SchnellZiffern(long double betrag, uint64_t& ziffern, int& exponent) {
       --e;
       continue;
     }
-    const auto ganz = static_cast<uint64_t>(q);
-    const long double bruch = q - static_cast<long double>(ganz);  // exact
-    if (std::fabs(bruch - 0.5L) < Rand) return false;
-    ziffern = bruch > 0.5L ? ganz + 1 : ganz;
+    // Adding 2^63 rounds q to an integer (the unit rounds to nearest, checked above) and
+    // leaves that integer in the significand: no float-to-integer conversion, which on the
+    // x87 means switching the control word back and forth.
+    constexpr long double Hub = 0x1p63L;
+    const long double gehoben = q + Hub;
+    const long double rest = q - (gehoben - Hub);  // exact, within [-0.5, 0.5]
+    if (0.5L - std::fabs(rest) < Rand) return false;
+    ziffern = BitsVon(gehoben).signifikand - (uint64_t{1} << 63);
     exponent = e;
     if (ziffern == GanzePotenzen[15]) {
       ziffern = GanzePotenzen[14];
