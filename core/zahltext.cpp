@@ -125,10 +125,10 @@ bool SchnellLesen(uint64_t ziffern, long long exponent, long double& r) {
 // it is off from the true quotient by at most half an ulp: below 2^50 that is 2^-15, about
 // 3e-5 of a unit in the last digit. Rounding is therefore decided by the computed q unless
 // its fraction lies within Rand of one half (exact halves included, which go to the
-// library and its tie rule). Rounding never crosses the powers 10^14 and 10^15 either way,
-// as both are exact: the computed q lies in [10^14, 10^15) exactly when the true one does,
-// up to the cases where the true q is just below 10^14 and both sides agree on the digits
-// 1 followed by zeros.
+// library and its tie rule). The exponent follows the computed q into [10^14, 10^15); as
+// both bounds are exact and rounding is monotonic, the computed q leaves that range only
+// when the true one does or lands on a bound itself, and there the true digits round to
+// a power of ten as well: both sides give 1 followed by zeros, with the same exponent.
 constexpr long double Rand = 1e-3L;
 
 // The x87 layout: the 64-bit significand (integer bit included) in the low eight bytes, the
@@ -243,8 +243,6 @@ std::string Aufgeloest(long double x) {
 }
 
 bool IstPunkt(char c) { return c == '.' || c == ','; }
-
-bool ZahlLesen(std::string_view text, long double& value, bool abkuerzen);
 
 }  // namespace
 
