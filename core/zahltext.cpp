@@ -327,13 +327,18 @@ std::string ExponentAufloesen(std::string_view text) {
 }
 
 std::string TausenderTrennen(std::string_view text) {
-  std::string s(text);
-  if (!TrennPunkt) return s;
-  const int komma = Pos(',', s);
+  if (!TrennPunkt) return std::string(text);
+  const int komma = Pos(',', text);
   // The position right behind the integer part: the comma, or one past the end.
-  const int ende = komma > 0 ? komma : Length(s) + 1;
-  for (int i = ende - 3; i >= 2; i -= 3) Insert(std::string(1, TrennZeichen), s, i);
-  if (At(s, 1) == '-' && At(s, 2) == TrennZeichen) Delete(s, 2, 1);
+  const int ende = komma > 0 ? komma : static_cast<int>(text.size()) + 1;
+  std::string s;
+  s.reserve(text.size() + text.size() / 3);
+  // A grouping character goes in front of the positions 3, 6, 9 ... left of that, down to 2.
+  for (int i = 1; i <= static_cast<int>(text.size()); ++i) {
+    if (i >= 2 && i <= ende - 3 && (ende - i) % 3 == 0) s += TrennZeichen;
+    s += text[static_cast<size_t>(i - 1)];
+  }
+  if (s.size() >= 2 && s[0] == '-' && s[1] == TrennZeichen) s.erase(1, 1);
   return s;
 }
 
@@ -483,7 +488,10 @@ bool ZahlLesen(std::string_view text, long double& value, bool abkuerzen) {
   norm.reserve(mantisseEnde - mantisseAnfang + 24);
   if (negativ) norm += '-';
   for (size_t j = mantisseAnfang; j < mantisseEnde; ++j) norm += IstPunkt(s[j]) ? '.' : s[j];
-  if (exponent != 0) norm += "e" + std::to_string(exponent);
+  if (exponent != 0) {
+    norm += 'e';
+    norm += std::to_string(exponent);
+  }
 
   long double v = 0;
   const auto res = std::from_chars(norm.data(), norm.data() + norm.size(), v, std::chars_format::general);

@@ -106,6 +106,10 @@ TEST_F(ZahlTextTest, TausenderTrennenGroupsTheIntegerPartOnly) {
   EXPECT_EQ(TausenderTrennen("123"), "123");
   EXPECT_EQ(TausenderTrennen("-123,5"), "-123,5");
   EXPECT_EQ(TausenderTrennen(""), "");
+  EXPECT_EQ(TausenderTrennen("1234"), "1.234");
+  EXPECT_EQ(TausenderTrennen("12345678"), "12.345.678");
+  EXPECT_EQ(TausenderTrennen("-12345678,1234"), "-12.345.678,1234");
+  EXPECT_EQ(TausenderTrennen(",12345"), ",12345");
   Gruppieren(' ');
   EXPECT_EQ(TausenderTrennen("-1234567"), "-1 234 567");
   Gruppieren('-');
