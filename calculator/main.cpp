@@ -1,4 +1,6 @@
+#include <QGuiApplication>
 #include <QLibraryInfo>
+#include <QScreen>
 #include <QLocale>
 #include <QTranslator>
 #include <clocale>
@@ -23,6 +25,14 @@ int main(int argc, char** argv) {
   // Every window exists before the main window is shown: its show handler writes the
   // loaded settings into the settings dialog and the function graph.
   FensterErzeugen();
+  // The side windows open at the screen's edges and beside the main window, so the main
+  // window starts in the middle of the screen rather than wherever the system puts it.
+  if (const QScreen* bildschirm = QGuiApplication::primaryScreen()) {
+    frRechn->adjustSize();
+    QRect rahmen = frRechn->frameGeometry();
+    rahmen.moveCenter(bildschirm->availableGeometry().center());
+    frRechn->move(rahmen.topLeft());
+  }
   if (kolvex::MinimiertStarten)
     frRechn->showMinimized();
   else
