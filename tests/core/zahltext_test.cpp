@@ -5,6 +5,8 @@
 #include <cfenv>
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -489,6 +491,21 @@ TEST(ZahlTextAbkuerzung, OtherRoundingModesLeaveItToTheLibrary) {
 
 // Number texts must not follow the process locale: a German LC_NUMERIC would turn a
 // locale-bound converter's point into a comma and back.
+// A machine without a generated German locale still has its source (package "locales"):
+// compile it into a private folder and point the C library there.
+std::string erzeugteLocale;
+
+const char* DeutscheLocaleErzeugen() {
+  char vorlage[] = "/tmp/kolvex_locale_XXXXXX";
+  if (!mkdtemp(vorlage)) return nullptr;
+  const std::string ordner = erzeugteLocale = vorlage;
+  const std::string befehl = "localedef -i de_DE -f UTF-8 " + ordner +
+                             "/de_DE.UTF-8 >/dev/null 2>&1";
+  if (std::system(befehl.c_str()) != 0) return nullptr;
+  setenv("LOCPATH", ordner.c_str(), 1);
+  return std::setlocale(LC_ALL, "de_DE.UTF-8");
+}
+
 TEST(ZahlTextLocale, UnchangedUnderAGermanLocale) {
   const char* alt = std::setlocale(LC_ALL, nullptr);
   const std::string gesichert = alt ? alt : "C";
@@ -497,7 +514,8 @@ TEST(ZahlTextLocale, UnchangedUnderAGermanLocale) {
     gesetzt = std::setlocale(LC_ALL, name);
     if (gesetzt) break;
   }
-  if (!gesetzt) GTEST_SKIP() << "no German locale installed";
+  if (!gesetzt) gesetzt = DeutscheLocaleErzeugen();
+  if (!gesetzt) GTEST_SKIP() << "no German locale installed and none could be generated";
   const bool komma = std::localeconv()->decimal_point[0] == ',';
 
   const bool altTrenn = TrennPunkt;
@@ -515,6 +533,7 @@ TEST(ZahlTextLocale, UnchangedUnderAGermanLocale) {
   TrennPunkt = altTrenn;
 
   std::setlocale(LC_ALL, gesichert.c_str());
+  if (!erzeugteLocale.empty()) std::filesystem::remove_all(erzeugteLocale);
   EXPECT_TRUE(komma) << "the German locale did not switch the decimal point";
 }
 
