@@ -378,8 +378,12 @@ TEST_F(GrafikTest, ScalingDialogLimitsAreTakenWhicheverWayItCloses) {
 }
 
 TEST_F(GrafikTest, PrintsToPdfInBothOrientations) {
+  // The print button is clicked on a shown window, whose chart has been laid out.
+  g->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
   Bereich("-5", "5", "50");
   Zeichnen("x^2");
+  ASSERT_GT(g->Chart1->width(), 300);
   const QString quer = Pfad("quer.pdf");
   PrintService::setTestOutputFile(quer);
   g->tbPrintClick();
