@@ -109,7 +109,7 @@ void StilAnzeigen(const char* prefix, const std::array<std::string, 21>& tabelle
 void StilGruppeLesen(ZeilenLeser& leser, std::array<std::string, 21>& tabelle, int laenge) {
   for (int i = 1; i <= 10; ++i) tabelle[i] = toCore(leser.Zeile().left(laenge));
   for (int i = 1; i <= 10; ++i)
-    if (tabelle[i].empty()) tabelle[i] = "1";
+    if (tabelle[i].empty()) tabelle[i].assign(1, '1');
 }
 
 // Lines 52-54 without a graph window (tools, tests): the variables.
