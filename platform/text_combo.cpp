@@ -22,7 +22,25 @@ void TextCombo::setText(const QString& t) {
 }
 
 void TextCombo::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape) emit escapePressed();
+  switch (event->key()) {
+    case Qt::Key_Escape:
+      emit escapePressed();
+      break;
+    // Choosing from the list stays possible by keyboard: the arrows step through it, F4 and
+    // Alt+Down open it. Only typed characters are swallowed.
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_F4:
+      if (!(event->modifiers() & Qt::ControlModifier)) {
+        QComboBox::keyPressEvent(event);
+        return;
+      }
+      break;
+    default:
+      break;
+  }
   event->accept();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // A combo box that shows any text, also one that is not among its items (a settings file
-// may hold "1" or an unknown style name), but is chosen from its list only: typed keys are
-// swallowed. ESC is reported, so a dialog can close on it.
+// may hold "1" or an unknown style name), but is chosen from its list only: typed characters
+// are swallowed, the arrow keys step through the list. ESC is reported, so a dialog can
+// close on it.
 #include <QComboBox>
 
 class TextCombo : public QComboBox {

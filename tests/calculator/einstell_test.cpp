@@ -121,8 +121,15 @@ TEST_F(EinstellTest, StilCombosHaltenJedenTextNehmenAberKeineTastenUndESCSchlies
   d->cb4->setFocus();
   QTest::keyClicks(d->cb4->lineEdit(), "Star");
   QTest::keyClick(d->cb4->lineEdit(), Qt::Key_Backspace);
-  QTest::keyClick(d->cb4->lineEdit(), Qt::Key_Down);
+  QTest::keyClick(d->cb4->lineEdit(), Qt::Key_Delete);
   EXPECT_EQ(d->cb4->currentText(), "1");
+  // The arrow keys choose from the list, with the same effect as a choice by mouse.
+  d->cbL5->setFocus();
+  QTest::keyClick(d->cbL5->lineEdit(), Qt::Key_Down);
+  EXPECT_EQ(d->cbL5->currentText(), "Dash");
+  EXPECT_EQ(d->cbS5->currentText(), "1");
+  QTest::keyClick(d->cbL5->lineEdit(), Qt::Key_Up);
+  EXPECT_EQ(d->cbL5->currentText(), "Solid");
   EXPECT_TRUE(d->isVisible());
   QTest::keyClick(d->cb4->lineEdit(), Qt::Key_Escape);
   EXPECT_FALSE(d->isVisible());
