@@ -156,6 +156,12 @@ bool TfrKonstante::eventFilter(QObject* watched, QEvent* event) {
       sbRefreshClick();
       return true;
     }
+    // The undo text is the cell as it stands when the key goes down; the cell may have been
+    // written since it was selected (the main window's result, a loaded values file).
+    if (sgK->Row() >= 1) {
+      rueckgaengigZeile_ = sgK->Row();
+      rueckgaengig_ = sgK->Cells(1, rueckgaengigZeile_);
+    }
   }
   return Form::eventFilter(watched, event);
 }

@@ -156,6 +156,24 @@ TEST_F(KonstanteTest, TasteDieZweiOperatorenNebeneinanderLaesstWirdZurueckgenomm
   EXPECT_EQ(sg()->Cells(1, 1), "1+2*4");
 }
 
+TEST_F(KonstanteTest, RuecknahmeStelltDenZellinhaltBeimTastendruckWiederHer) {
+  // The cell is chosen while it holds "1", then written from outside (as the main window's
+  // "result into the values table" does); a faulty key must bring back what the cell held
+  // when the key went down, not what it held when it was chosen.
+  sg()->setCells(1, 1, "1");
+  frKonstante->show();
+  sg()->setRow(2);
+  sg()->setRow(1);
+  sg()->setCol(1);
+  sg()->setCells(1, 1, "1+2*3");
+  QLineEdit* ed = Bearbeiten(1);
+  ASSERT_NE(ed, nullptr);
+  ASSERT_EQ(ed->text(), "1+2*3");
+  ed->setCursorPosition(3);
+  QTest::keyClick(ed, Qt::Key_Backspace);
+  EXPECT_EQ(sg()->Cells(1, 1), "1+2*3");
+}
+
 TEST_F(KonstanteTest, EnterRechnetDieEingabeDesHauptfenstersNeuAus) {
   HauptfensterZeigen();
   sg()->setCells(1, 1, "2");
