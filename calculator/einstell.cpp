@@ -143,11 +143,13 @@ void TfrEinstell::VerbindungenHerstellen() {
   cbGenau->installEventFilter(this);
   connect(cbTrenPkt, &QCheckBox::toggled, this, [this] { cbTrenPktClick(); });
   connect(ComBTrenPkt, &QComboBox::activated, this, [this] { ComBTrenPktChange(); });
+  connect(ComBTrenPkt->lineEdit(), &QLineEdit::textEdited, this, [this] { ComBTrenPktChange(); });
   connect(cbExponentenzeichen, &QCheckBox::toggled, this, [this] { cbExponentenzeichenClick(); });
   connect(cbRes_Speich, &QCheckBox::toggled, this, [this] { cbRes_SpeichClick(); });
   cbRes_Speich->installEventFilter(this);
   cbErgeb_Var_Ersetzen->installEventFilter(this);
   connect(cbVar, &QComboBox::activated, this, [this] { cbVarChange(); });
+  connect(cbVar->lineEdit(), &QLineEdit::textEdited, this, [this] { cbVarChange(); });
 
   for (int n = 1; n <= 10; ++n) {
     connect(plF(n), &FarbPanel::clicked, this, [this, n] { FarbPanelClick(n); });

@@ -206,6 +206,7 @@ void TfrEinstell::LayoutErzeugen() {
   genau->addWidget(cbTrenPkt, 1, 0);
   ComBTrenPkt = neueStilCombo(plEinst_Genau, QStringLiteral("ComBTrenPkt"),
                               {QStringLiteral(" "), QStringLiteral("."), QStringLiteral("-")}, QStringLiteral("."));
+  ComBTrenPkt->setTippenErlaubt(true);  // any grouping character may be typed
   genau->addWidget(ComBTrenPkt, 1, 1);
   genau->setColumnStretch(2, 1);
   zahlen->addWidget(plEinst_Genau);
@@ -222,6 +223,7 @@ void TfrEinstell::LayoutErzeugen() {
   cbVar->setObjectName(QStringLiteral("cbVar"));
   cbVar->setMaxVisibleItems(13);
   cbVar->setText(QStringLiteral("x"));
+  cbVar->setTippenErlaubt(true);  // capital letters are variables too; a blank means none
   variable->addWidget(cbVar);
   variable->addStretch(1);
   unten->addWidget(Panel4);

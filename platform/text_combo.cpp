@@ -21,7 +21,17 @@ void TextCombo::setText(const QString& t) {
   if (currentText() != t) setEditText(t);
 }
 
+void TextCombo::setTippenErlaubt(bool an) {
+  tippen_ = an;
+  lineEdit()->setReadOnly(!an);
+  lineEdit()->setContextMenuPolicy(an ? Qt::DefaultContextMenu : Qt::NoContextMenu);
+}
+
 void TextCombo::keyPressEvent(QKeyEvent* event) {
+  if (tippen_) {
+    QComboBox::keyPressEvent(event);
+    return;
+  }
   switch (event->key()) {
     case Qt::Key_Escape:
       emit escapePressed();
@@ -45,7 +55,7 @@ void TextCombo::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TextCombo::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == lineEdit()) {
+  if (watched == lineEdit() && !tippen_) {
     switch (event->type()) {
       case QEvent::KeyPress:
         keyPressEvent(static_cast<QKeyEvent*>(event));

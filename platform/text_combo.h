@@ -13,6 +13,8 @@ class TextCombo : public QComboBox {
   QString text() const { return currentText(); }
   // Shows t; when t is one of the items, that item also becomes the current one.
   void setText(const QString& t);
+  // Lets the user type into the edit part as well (the list then only offers choices).
+  void setTippenErlaubt(bool an);
 
  signals:
   void escapePressed();
@@ -20,4 +22,7 @@ class TextCombo : public QComboBox {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool tippen_ = false;
 };

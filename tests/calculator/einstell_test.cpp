@@ -217,6 +217,19 @@ TEST_F(EinstellTest, GrafikvariableBenenntDieBereichsfelderDerGrafik) {
   EXPECT_EQ(GrafikVariable, 'b');
   EXPECT_EQ(frGrafik->lbXmin->text(), "b min =");
   EXPECT_EQ(frGrafik->lbXmax->text(), "b max =");
+
+  // The graph variable and the grouping character may also be typed.
+  frEinstell->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frEinstell));
+  frEinstell->cbVar->lineEdit()->selectAll();
+  QTest::keyClicks(frEinstell->cbVar->lineEdit(), "T");
+  EXPECT_EQ(frEinstell->cbVar->text(), "T");
+  EXPECT_EQ(GrafikVariable, 'T');
+  EXPECT_EQ(frGrafik->lbXmin->text(), "T min =");
+  frEinstell->ComBTrenPkt->lineEdit()->selectAll();
+  QTest::keyClicks(frEinstell->ComBTrenPkt->lineEdit(), "'");
+  EXPECT_EQ(TrennZeichen, '\'');
+  EXPECT_EQ(frEinstell->ComBTrenPkt->text(), "'");
 }
 
 TEST_F(EinstellTest, ErgebnisseErsetzenNurSichtbarWennErgebnisseGespeichertWerden) {
