@@ -209,6 +209,11 @@ void TfrEinstell::FormCreate() {
   AnsichtAnpassen();
 }
 
+// The colour panels are also filled when the window appears: a window shown beside the main
+// window is not always activated (focus rules of the desktop), and black panels would then
+// contradict the curves.
+void TfrEinstell::FormShow() { FarbenAnzeigen(); }
+
 void TfrEinstell::FormActivate() {
   plEinst_Genau->setVisible(!cbExponentenzeichen->isChecked());
   {

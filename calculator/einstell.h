@@ -63,6 +63,7 @@ class TfrEinstell : public Form {
 
   void FormCreate() override;
   void FormActivate() override;
+  void FormShow() override;
   void FormClose(bool& accept) override;
 
   // Chooses the layout by the main window's graph button and sizes the window.

@@ -329,3 +329,17 @@ TEST_F(EinstellTest, PositioniertSichEinmalRechtsNebenDasHauptfenster) {
 }
 
 }  // namespace
+
+namespace {
+class EinstellFarbenTest : public FensterTest {};
+
+// Shown beside the main window without being activated, the panels still show the curves'
+// colours rather than black.
+TEST_F(EinstellFarbenTest, FarbfelderZeigenDieKurvenfarbenSchonBeimErscheinen) {
+  kolvex::GrafikFarben[1] = 255;
+  kolvex::GrafikFarben[2] = 16711680;
+  frEinstell->show();
+  EXPECT_EQ(frEinstell->plF(1)->farbe(), 255);
+  EXPECT_EQ(frEinstell->plF(2)->farbe(), 16711680);
+}
+}  // namespace
