@@ -194,4 +194,23 @@ TEST_F(FormelTest, KlickInDieListeHoltDieFormelInsEingabefeld) {
   EXPECT_EQ(ed1()->text(), "a+b");
 }
 
+// Enter calculates the row's formula also while its cell is being edited.
+TEST_F(FormelTest, EnterImZelleneditorRechnetSofort) {
+  MitListe({"1+1\t\t"});
+  HauptfensterZeigen();
+  frFormel->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frFormel));
+  const QModelIndex zelle = sg()->indexOf(1, 1);
+  sg()->setCurrentIndex(zelle);
+  sg()->edit(zelle);
+  auto* editor = qobject_cast<QLineEdit*>(sg()->indexWidget(zelle));
+  if (!editor) editor = sg()->viewport()->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  editor->selectAll();
+  QTest::keyClicks(editor, "2*3");
+  QTest::keyClick(editor, Qt::Key_Return);
+  EXPECT_EQ(ed1()->text(), "2*3");
+  EXPECT_EQ(frRechn->edErgebnis->text(), "6");
+}
+
 }  // namespace
