@@ -321,12 +321,18 @@ void TfrEinstell::ComBTrenPktChange() {
   ErgebnisNeuAnzeigen();
 }
 
+// The window was sized for the rows visible at its last activation; a row that comes back
+// would otherwise be cut off until the next one.
 void TfrEinstell::cbExponentenzeichenClick() {
   plEinst_Genau->setVisible(!cbExponentenzeichen->isChecked());
+  AnsichtAnpassen();
   ErgebnisNeuAnzeigen();
 }
 
-void TfrEinstell::cbRes_SpeichClick() { cbErgeb_Var_Ersetzen->setVisible(cbRes_Speich->isChecked()); }
+void TfrEinstell::cbRes_SpeichClick() {
+  cbErgeb_Var_Ersetzen->setVisible(cbRes_Speich->isChecked());
+  AnsichtAnpassen();
+}
 
 void TfrEinstell::cbVarChange() {
   const std::string t = toCore(cbVar->text());

@@ -240,6 +240,27 @@ TEST_F(EinstellTest, ErgebnisseErsetzenNurSichtbarWennErgebnisseGespeichertWerde
   EXPECT_TRUE(d->cbErgeb_Var_Ersetzen->isVisibleTo(d));
 }
 
+// A switch that brings a hidden row back (precision behind "Exponentenzeichen", "Ergebnisse
+// Ersetzen" behind "Ergebnisse Speichern") must not leave it cut off: the window was sized
+// with the row hidden when it was last activated.
+TEST_F(EinstellTest, WiederEingeblendeteZeilePasstOhneRollen) {
+  TfrEinstell* d = frEinstell;
+  d->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+  frRechn->tbGrafik->setChecked(false);
+  d->cbExponentenzeichen->setChecked(true);
+  d->cbRes_Speich->setChecked(false);
+  QApplication::processEvents();
+  d->FormActivate();
+  QApplication::processEvents();
+  d->cbExponentenzeichen->setChecked(false);
+  QApplication::processEvents();
+  EXPECT_GE(d->ScrollBox1->viewport()->height(), d->plInhalt->sizeHint().height());
+  d->cbRes_Speich->setChecked(true);
+  QApplication::processEvents();
+  EXPECT_GE(d->ScrollBox1->viewport()->height(), d->plInhalt->sizeHint().height());
+}
+
 TEST_F(EinstellTest, FormeldateiAusAnderemOrdnerBehaeltNurDenNamen) {
   DateiSchreiben("meine.txt", {"7*7\tsieben\t"});
   QString titel, name;
