@@ -254,6 +254,8 @@ void TfrRechn::ErgebnisAnzeigen(long double wert) {
   else
     text = ZahlZuText(Genauigkeit, wert);
   edErgebnis->setText(fromCore(text));
+  // A result wider than the field shows its leading digits, not its tail.
+  edErgebnis->setCursorPosition(0);
 }
 
 void TfrRechn::FehlerAnzeigen() {

@@ -131,6 +131,17 @@ TEST_F(RechnTest, ZahlWirdMitGenauigkeitUndTrennpunktGezeigt) {
   EXPECT_EQ(Ergebnis(), "0,666666666666667");
 }
 
+// A result wider than the field shows its leading digits; its end would hide the magnitude.
+TEST_F(RechnTest, LangesErgebnisZeigtSeinenAnfang) {
+  Genauigkeit = 10;
+  TrennPunkt = true;
+  Rechnen("123456789*123456789*1000000");
+  ASSERT_TRUE(Ergebnis().startsWith("15.241.578.750.190.5"));
+  ASSERT_GT(frRechn->edErgebnis->fontMetrics().horizontalAdvance(Ergebnis()),
+            frRechn->edErgebnis->width());
+  EXPECT_EQ(frRechn->edErgebnis->cursorPosition(), 0);
+}
+
 TEST_F(RechnTest, SyntaxfehlerWarntSetztDenCaretUndProtokolliertNicht) {
   Rechnen("12+*3");
   EXPECT_EQ(Texte(), QStringList{"Formel ist Falsch!"});
