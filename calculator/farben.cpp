@@ -1,5 +1,7 @@
 #include "calculator/farben.h"
 
+#include "platform/bgr_color.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileInfo>
@@ -49,15 +51,10 @@ QColor FarbeZuQColor(int32_t farbe) {
     const QPalette pal = QApplication::palette();
     return (v & 0xFFu) == 0x0Fu ? pal.color(QPalette::Button) : pal.color(QPalette::Window);
   }
-  return QColor(static_cast<int>(v & 0xFFu), static_cast<int>((v >> 8) & 0xFFu),
-                static_cast<int>((v >> 16) & 0xFFu));
+  return colorFromBgr(farbe);
 }
 
-int32_t QColorZuFarbe(const QColor& farbe) {
-  const QColor c = farbe.toRgb();
-  return static_cast<int32_t>(static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
-                              (static_cast<uint32_t>(c.blue()) << 16));
-}
+int32_t QColorZuFarbe(const QColor& farbe) { return colorToBgr(farbe); }
 
 int32_t ButtonFaceFarbe() { return QColorZuFarbe(QApplication::palette().color(QPalette::Button)); }
 

@@ -1,5 +1,6 @@
 #include "platform/chart_view.h"
 
+#include "platform/bgr_color.h"
 #include "platform/esc_watcher.h"
 
 #include <QLocale>
@@ -290,11 +291,7 @@ ChartView::ChartView(QWidget* parent) : QFrame(parent), plot_(new QCustomPlot(th
 
 ChartView::~ChartView() = default;
 
-QColor ChartView::colorFromValue(int32_t bgr) {
-  const auto v = static_cast<uint32_t>(bgr);
-  return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                static_cast<int>((v >> 16) & 0xFF));
-}
+QColor ChartView::colorFromValue(int32_t bgr) { return colorFromBgr(bgr); }
 
 ChartSeries* ChartView::addSeries(const QString& objectName) {
   auto* s = new ChartSeries(this);

@@ -129,12 +129,3 @@ void PanelButton::leaveEvent(QEvent* event) {
   QFrame::leaveEvent(event);
 }
 
-QColor colorFromBgr(int bgr) {
-  const auto v = static_cast<unsigned>(bgr);
-  return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                static_cast<int>((v >> 16) & 0xFF));
-}
-
-int colorToBgr(const QColor& color) {
-  return color.red() | (color.green() << 8) | (color.blue() << 16);
-}

@@ -8,6 +8,8 @@
 #include <QIcon>
 #include <QString>
 
+#include "platform/bgr_color.h"
+
 class PanelButton : public QFrame {
   Q_OBJECT
 
@@ -59,6 +61,3 @@ class PanelButton : public QFrame {
 };
 
 
-// Colours as the settings files keep them: blue-green-red, red in the low byte.
-QColor colorFromBgr(int bgr);
-int colorToBgr(const QColor& color);

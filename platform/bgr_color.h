@@ -1,0 +1,18 @@
+#pragma once
+// Colours as the settings files and the original framework keep them: a 32-bit value with
+// red in the low byte, then green, then blue.
+#include <QColor>
+#include <cstdint>
+
+inline QColor colorFromBgr(int32_t bgr) {
+  const auto v = static_cast<uint32_t>(bgr);
+  return QColor(static_cast<int>(v & 0xFFu), static_cast<int>((v >> 8) & 0xFFu),
+                static_cast<int>((v >> 16) & 0xFFu));
+}
+
+inline int32_t colorToBgr(const QColor& color) {
+  const QColor c = color.toRgb();
+  return static_cast<int32_t>(static_cast<uint32_t>(c.red()) |
+                              (static_cast<uint32_t>(c.green()) << 8) |
+                              (static_cast<uint32_t>(c.blue()) << 16));
+}
