@@ -7,6 +7,7 @@
 #include "calculator/kolvex.h"
 #include "calculator/konstante.h"
 #include "calculator/rechn.h"
+#include "datagraph/einstellung_grafik.h"
 #include "graph/grafik.h"
 #include "graph/skal.h"
 #include "units/einheiten.h"
@@ -36,10 +37,12 @@ void FensterErzeugen() {
   Erzeugen(frGrafik);
   Erzeugen(frSkal);
   Erzeugen(frEinheiten);
+  Erzeugen(frEinstellung_Grafik);
   KurvenFarbenWiederherstellen();
 }
 
 void FensterZerstoeren() {
+  Zerstoeren(frEinstellung_Grafik);
   Zerstoeren(frEinheiten);
   Zerstoeren(frSkal);
   Zerstoeren(frGrafik);
