@@ -8,11 +8,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <array>
-#include <limits>
+#include <algorithm>
 
 #include "calculator/einstell.h"
 #include "calculator/einstellungen.h"
 #include "core/globals.h"
+#include "core/grafikeinstellung.h"
 #include "core/zahltext.h"
 #include "platform/message_dialog.h"
 #include "platform/text_combo.h"
@@ -32,60 +33,6 @@ constexpr std::array<int32_t, kKurven + 1> kStandardFarben = {
     0,        16711680, 255,      32768,    16776960, 16711935, 65280,
     128,      32896,    8388736,  8421376,  15762555, 15355714, 13509911,
     11955455, 10172415, 6291647,  33023,    7321599,  27607,    19351};
-
-// A whole number as the settings files hold it: decimal digits with an optional sign,
-// blanks around allowed, within 32 bits.
-bool GanzzahlLesen(const QString& text, int32_t& wert) {
-  const QString t = text.trimmed();
-  int i = 0;
-  const int n = static_cast<int>(t.size());
-  bool negativ = false;
-  if (i < n && (t[i] == u'-' || t[i] == u'+')) {
-    negativ = t[i] == u'-';
-    ++i;
-  }
-  if (i >= n) return false;
-  long long v = 0;
-  for (; i < n; ++i) {
-    const char16_t c = t[i].unicode();
-    if (c < u'0' || c > u'9') return false;
-    v = v * 10 + (c - u'0');
-    if (v > 2147483648LL) return false;
-  }
-  if (negativ) v = -v;
-  if (v > std::numeric_limits<int32_t>::max()) return false;
-  wert = static_cast<int32_t>(v);
-  return true;
-}
-
-// Reading stops at the first line that is missing or not a number; the line's number and
-// the reason go into the warning.
-struct LeseFehler {
-  int zeile;
-  QString grund;
-};
-
-class ZeilenLeser {
- public:
-  explicit ZeilenLeser(const QStringList& zeilen) : zeilen_(zeilen) {}
-  bool Ende() const { return pos_ >= zeilen_.size(); }
-  QString Zeile() {
-    if (Ende()) throw LeseFehler{pos_ + 1, QStringLiteral("Die Datei endet vor dieser Zeile.")};
-    return zeilen_[pos_++];
-  }
-  int32_t Ganzzahl() {
-    const int nummer = pos_ + 1;
-    const QString t = Zeile();
-    int32_t v = 0;
-    if (!GanzzahlLesen(t, v))
-      throw LeseFehler{nummer, QStringLiteral("\"") + t + QStringLiteral("\" ist keine ganze Zahl.")};
-    return v;
-  }
-
- private:
-  const QStringList& zeilen_;
-  int pos_ = 0;
-};
 
 // Widths beyond the list's 1..10 come only from edited files; a pen far wider than any
 // curve makes the raster engine crawl.
@@ -231,24 +178,31 @@ void TfrEinstellung_Grafik::EinstellungLaden(const QString& name) {
     showMessage(QStringLiteral("Die Datei ") + name + QStringLiteral(" konnte nicht gelesen werden.\r") + fehler,
                 MessageKind::Warning);
   } else {
-    ZeilenLeser z(zeilen);
-    try {
-      for (int i = 1; i <= 6; ++i) z.Zeile();
-      for (int i = 1; i <= kKurven; ++i) GrafikFarben[static_cast<size_t>(i)] = z.Ganzzahl();
-      for (int i = 1; i <= kKurven; ++i) cbPunkt(i)->setText(z.Zeile());
-      for (int i = 1; i <= kKurven; ++i) cbLinie(i)->setText(z.Zeile());
-      for (int i = 1; i <= kKurven; ++i) cbStaerke(i)->setText(z.Zeile());
-      cpPkt_Verbinden->setChecked(z.Zeile() == QLatin1String("TRUE"));
-      cbPkt_Farbe->setChecked(z.Zeile() == QLatin1String("TRUE"));
-      cbPkt_Linie->setChecked(z.Zeile() == QLatin1String("TRUE"));
-      UpD_PktG->setValue(std::clamp(z.Ganzzahl(), 0, 15));
-      UpD_IncY1->setValue(std::clamp(z.Ganzzahl(), 1, 10));
-      // Line 92 is empty; a file written before the picture folder was kept ends there.
-      if (!z.Ende()) z.Zeile();
-      if (!z.Ende()) kolvex::DiagrammPfad = z.Zeile().toStdString();
-    } catch (const LeseFehler& f) {
+    std::vector<std::string> utf8;
+    utf8.reserve(static_cast<size_t>(zeilen.size()));
+    for (const QString& zeile : zeilen) utf8.push_back(zeile.toStdString());
+    const kolvex::GrafikEinstellungDaten daten = kolvex::GrafikEinstellungLesen(utf8);
+    using D = kolvex::GrafikEinstellungDaten;
+    // What the file held up to a fault is taken; the controls after it stay as they are.
+    const int n = daten.gelesen;
+    for (int i = 1; i <= std::min(n, D::kFarbenBis); ++i)
+      GrafikFarben[static_cast<size_t>(i)] = daten.farben[static_cast<size_t>(i)];
+    for (int k = 1; k <= std::min(n, D::kTexteBis) - D::kFarbenBis; ++k) {
+      TextCombo* combo = k <= 20 ? cbPunkt(k) : k <= 40 ? cbLinie(k - 20) : cbStaerke(k - 40);
+      combo->setText(QString::fromStdString(daten.texte[static_cast<size_t>(k)]));
+    }
+    const std::array<QCheckBox*, 3> schalter = {cpPkt_Verbinden, cbPkt_Farbe, cbPkt_Linie};
+    for (int k = 0; k < std::min(n, D::kSchalterBis) - D::kTexteBis; ++k)
+      schalter[static_cast<size_t>(k)]->setChecked(daten.schalter[static_cast<size_t>(k)]);
+    if (n > D::kSchalterBis) UpD_PktG->setValue(daten.punktGroesse);
+    if (n > D::kSchalterBis + 1) UpD_IncY1->setValue(daten.increment);
+    if (daten.diagrammPfad) kolvex::DiagrammPfad = *daten.diagrammPfad;
+    if (daten.fehlerZeile > 0) {
+      const QString grund = daten.fehlt ? QStringLiteral("Die Datei endet vor dieser Zeile.")
+                                        : QStringLiteral("\"") + QString::fromStdString(daten.fehlerText) +
+                                              QStringLiteral("\" ist keine ganze Zahl.");
       showMessage(QStringLiteral("Fehler in der Datei ") + name + QStringLiteral(", Zeile ") +
-                      QString::number(f.zeile) + QStringLiteral(":\r") + f.grund,
+                      QString::number(daten.fehlerZeile) + QStringLiteral(":\r") + grund,
                   MessageKind::Warning);
     }
   }
@@ -301,7 +255,7 @@ int TfrEinstellung_Grafik::Linienbreite(int i) const {
   const TextCombo* c = cbStaerke(i);
   int32_t breite = 1;
   // Empty, or a text from an edited file that is no number: the thinnest line.
-  if (!c || !GanzzahlLesen(c->text(), breite)) return 1;
+  if (!c || !kolvex::GanzzahlAusZeile(c->text().toStdString(), breite)) return 1;
   return std::clamp(breite, 1, kBreiteMax);
 }
 

@@ -55,7 +55,9 @@ TEST_F(EinstellungenTest, OhneDateiGeltenDieVorgabenUndDasErsteSpeichernSchreibt
   EXPECT_EQ(GrafikVariable, 'x');
   EXPECT_EQ(TrennZeichen, '.');
   EXPECT_EQ(TrennZeichenGeladen, '.');
-  EXPECT_EQ(GrafikFarben[1], 255);
+  // Without either settings file the data graph dialog's reader, which runs later at
+  // start-up and sets all 20 curve colours, decides them.
+  EXPECT_EQ(GrafikFarben[1], 16711680);
   EXPECT_EQ(FarbeOben, 10941687);
   HauptfensterZeigen();
   EXPECT_EQ(frEinstell->ComBTrenPkt->currentText(), ".");
@@ -68,7 +70,7 @@ TEST_F(EinstellungenTest, OhneDateiGeltenDieVorgabenUndDasErsteSpeichernSchreibt
   EXPECT_EQ(z[3], "4");
   EXPECT_EQ(z[4], "x");
   EXPECT_EQ(z[6], ".");
-  EXPECT_EQ(z[7], "255");
+  EXPECT_EQ(z[7], "16711680");
   // The combos keep the texts of the dialog's layout while no file was read.
   EXPECT_EQ(z[17], "Circle");
   EXPECT_EQ(z[18], "Rectangle");
