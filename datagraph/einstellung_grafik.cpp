@@ -178,9 +178,10 @@ void TfrEinstellung_Grafik::EinstellungLaden(const QString& name) {
     showMessage(QStringLiteral("Die Datei ") + name + QStringLiteral(" konnte nicht gelesen werden.\r") + fehler,
                 MessageKind::Warning);
   } else {
+    // Lines after the 93rd mean nothing.
     std::vector<std::string> utf8;
-    utf8.reserve(static_cast<size_t>(zeilen.size()));
-    for (const QString& zeile : zeilen) utf8.push_back(zeile.toStdString());
+    for (qsizetype i = 0; i < std::min<qsizetype>(zeilen.size(), kDateiZeilen); ++i)
+      utf8.push_back(zeilen[i].toStdString());
     const kolvex::GrafikEinstellungDaten daten = kolvex::GrafikEinstellungLesen(utf8);
     using D = kolvex::GrafikEinstellungDaten;
     // What the file held up to a fault is taken; the controls after it stay as they are.
@@ -198,8 +199,10 @@ void TfrEinstellung_Grafik::EinstellungLaden(const QString& name) {
     if (n > D::kSchalterBis + 1) UpD_IncY1->setValue(daten.increment);
     if (daten.diagrammPfad) kolvex::DiagrammPfad = *daten.diagrammPfad;
     if (daten.fehlerZeile > 0) {
+      QString text = QString::fromStdString(daten.fehlerText);
+      if (text.size() > 60) text = text.left(60) + QStringLiteral("…");  // a stray binary file
       const QString grund = daten.fehlt ? QStringLiteral("Die Datei endet vor dieser Zeile.")
-                                        : QStringLiteral("\"") + QString::fromStdString(daten.fehlerText) +
+                                        : QStringLiteral("\"") + text +
                                               QStringLiteral("\" ist keine ganze Zahl.");
       showMessage(QStringLiteral("Fehler in der Datei ") + name + QStringLiteral(", Zeile ") +
                       QString::number(daten.fehlerZeile) + QStringLiteral(":\r") + grund,

@@ -246,6 +246,13 @@ TEST_F(EinstellungGrafikTest, KaputteDateiWarntMitNameUndZeileUndBehaeltDasGeles
   d->EinstellungLaden(Pfad("gross.ttx"));
   ASSERT_EQ(meldungen.messages().size(), 1u);
   EXPECT_TRUE(meldungen.messages()[0].text.contains("Zeile 90"));
+  // A stray file of other content: the warning quotes only the start of its line.
+  meldungen.clear();
+  z[6] = QString(5000, QChar(u'x'));
+  DateiSchreiben("fremd.ttx", z);
+  d->EinstellungLaden(Pfad("fremd.ttx"));
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_LT(meldungen.messages()[0].text.size(), 300);
   meldungen.clear();
   DateiSchreiben("leer.ttx", {});
   d->EinstellungLaden(Pfad("leer.ttx"));
