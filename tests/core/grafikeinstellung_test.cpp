@@ -11,11 +11,18 @@ using namespace kolvex;
 
 namespace {
 
+// Prefix + number, built by appending (g++ 12 warns falsely about "P" + std::to_string).
+std::string Nummeriert(const char* vorne, int i) {
+  std::string t(vorne);
+  t += std::to_string(i);
+  return t;
+}
+
 std::vector<std::string> VolleDatei() {
   std::vector<std::string> z(6);
   for (int i = 1; i <= 20; ++i) z.push_back(std::to_string(1000 + i));
-  for (int i = 1; i <= 20; ++i) z.push_back("P" + std::to_string(i));
-  for (int i = 1; i <= 20; ++i) z.push_back("L" + std::to_string(i));
+  for (int i = 1; i <= 20; ++i) z.push_back(Nummeriert("P", i));
+  for (int i = 1; i <= 20; ++i) z.push_back(Nummeriert("L", i));
   for (int i = 1; i <= 20; ++i) z.push_back(std::to_string(i % 10 + 1));
   z.insert(z.end(), {"TRUE", "FALSE", "TRUE", "5", "3", "", "/pfad/"});
   return z;
