@@ -163,35 +163,6 @@ TEST_F(EinstellungGrafikTest, ZweiundneunzigZeilenLassenDenBildordnerStehen) {
   EXPECT_EQ(DiagrammPfad, "");
 }
 
-TEST_F(EinstellungGrafikTest, NurGenauTRUESetztEinenHaken) {
-  QStringList z = d->EinstellungsZeilen();
-  z[86] = "true";
-  z[87] = " TRUE";
-  z[88] = "TRUE";
-  DateiSchreiben("k.ttx", z);
-  d->EinstellungLaden(Pfad("k.ttx"));
-  EXPECT_FALSE(d->cpPkt_Verbinden->isChecked());
-  EXPECT_FALSE(d->cbPkt_Farbe->isChecked());
-  EXPECT_TRUE(d->cbPkt_Linie->isChecked());
-}
-
-TEST_F(EinstellungGrafikTest, PositionenWerdenAufIhrenBereichBegrenzt) {
-  QStringList z = d->EinstellungsZeilen();
-  z[89] = "99";
-  z[90] = "0";
-  DateiSchreiben("p.ttx", z);
-  d->EinstellungLaden(Pfad("p.ttx"));
-  EXPECT_EQ(d->UpD_PktG->value(), 15);
-  EXPECT_EQ(d->UpD_IncY1->value(), 1);
-  z[89] = "-4";
-  z[90] = " 25 ";
-  DateiSchreiben("p.ttx", z);
-  d->EinstellungLaden(Pfad("p.ttx"));
-  EXPECT_EQ(d->UpD_PktG->value(), 0);
-  EXPECT_EQ(d->UpD_IncY1->value(), 10);
-  EXPECT_TRUE(meldungen.messages().empty());
-}
-
 TEST_F(EinstellungGrafikTest, FehlendeDateiSetztNurDieFarbenZurueck) {
   GrafikFarben[2] = 7;
   d->cbPunkt(2)->setText("Star");
