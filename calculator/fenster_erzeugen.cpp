@@ -10,6 +10,7 @@
 #include "graph/grafik.h"
 #include "graph/skal.h"
 #include "units/einheiten.h"
+#include "units/einheiten_edit.h"
 
 namespace {
 template <typename T>
@@ -36,10 +37,12 @@ void FensterErzeugen() {
   Erzeugen(frGrafik);
   Erzeugen(frSkal);
   Erzeugen(frEinheiten);
+  Erzeugen(frEinheiten_Edit);
   KurvenFarbenWiederherstellen();
 }
 
 void FensterZerstoeren() {
+  Zerstoeren(frEinheiten_Edit);
   Zerstoeren(frEinheiten);
   Zerstoeren(frSkal);
   Zerstoeren(frGrafik);
