@@ -45,6 +45,9 @@ TfrEinheiten::TfrEinheiten(QWidget* parent) : Form(parent) {
 }
 
 TfrEinheiten::~TfrEinheiten() {
+  // The grid outlives this part of the window while Qt tears it down; it must not call back.
+  sg->setCellColorHook({});
+  sg->disconnect(this);
   if (frEinheiten == this) frEinheiten = nullptr;
 }
 

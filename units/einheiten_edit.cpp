@@ -37,6 +37,11 @@ TfrEinheiten_Edit::TfrEinheiten_Edit(QWidget* parent) : Form(parent) {
 }
 
 TfrEinheiten_Edit::~TfrEinheiten_Edit() {
+  // The grid outlives this part of the window while Qt tears it down; it must not call back.
+  sge->setCellColorHook({});
+  sge->disconnect(this);
+  sge->removeEventFilter(this);
+  sge->viewport()->removeEventFilter(this);
   if (frEinheiten_Edit == this) frEinheiten_Edit = nullptr;
 }
 
