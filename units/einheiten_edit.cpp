@@ -51,13 +51,6 @@ void TfrEinheiten_Edit::FormShow() { sbSpeichernMouseMove(); }
 
 void TfrEinheiten_Edit::FormActivate() { sge->setFocus(); }
 
-void TfrEinheiten_Edit::resizeEvent(QResizeEvent* event) {
-  Form::resizeEvent(event);
-  if (!plEdit || !plR || !Edit1) return;
-  plR->move(qMax(0, plEdit->width() - plR->width() - 2), (plEdit->height() - plR->height()) / 2);
-  Edit1->setFixedWidth(qMax(40, width() - plR->width() - 10));
-}
-
 bool TfrEinheiten_Edit::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::ChildAdded && watched == sge->viewport()) {
     // An in-place editor was opened: Enter there moves on as in the grid.

@@ -22,6 +22,7 @@ class TfrEinheiten_Edit : public Form {
   void FormCreate() override;
   void FormShow() override;
   void FormActivate() override;
+  // The name field takes the width the buttons leave: its layout in plEdit sees to that.
 
   // Writes every row that holds more than blanks as unit 1 TAB unit 2 TAB factor; on failure
   // *fehler gets the system's error text and the old file stays as it was.
@@ -43,7 +44,6 @@ class TfrEinheiten_Edit : public Form {
   StringGrid* sge = nullptr;
 
  protected:
-  void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "platform/string_grid.h"
+#include "units/einheiten_ecke.h"
 #include "units/einheiten_edit.h"
 
 namespace {
@@ -42,12 +43,16 @@ void TfrEinheiten_Edit::LayoutErzeugen() {
   spalte->setSpacing(2);
   ScrollBox1->setWidget(innen);
 
-  // The name field takes the width the buttons leave (resizeEvent); plR sits at the right.
+  // The name field takes the width the buttons on the right leave.
   plEdit = new QFrame(innen);
   plEdit->setObjectName(QStringLiteral("plEdit"));
   plEdit->setFrameShape(QFrame::StyledPanel);
+  auto* zeile = new QHBoxLayout(plEdit);
+  zeile->setContentsMargins(4, 3, 2, 3);
+  zeile->setSpacing(6);
   Edit1 = new QLineEdit(plEdit);
   Edit1->setObjectName(QStringLiteral("Edit1"));
+  zeile->addWidget(Edit1, 1);
   plR = new QFrame(plEdit);
   plR->setObjectName(QStringLiteral("plR"));
   auto* knoepfe = new QHBoxLayout(plR);
@@ -58,10 +63,7 @@ void TfrEinheiten_Edit::LayoutErzeugen() {
   sbExit->setToolTip(QStringLiteral("Fenster schließen"));
   knoepfe->addWidget(sbSpeichern);
   knoepfe->addWidget(sbExit);
-  plR->adjustSize();
-  const int hoehe = qMax(plR->height(), Edit1->sizeHint().height()) + 8;
-  plEdit->setFixedHeight(hoehe);
-  Edit1->move(4, (hoehe - Edit1->sizeHint().height()) / 2);
+  zeile->addWidget(plR);
   spalte->addWidget(plEdit);
 
   sge = new StringGrid(innen);
@@ -87,5 +89,7 @@ void TfrEinheiten_Edit::LayoutErzeugen() {
   sge->setCells(1, 0, QStringLiteral(" Einheit 1"));
   sge->setCells(2, 0, QStringLiteral(" Einheit 2"));
   sge->setCells(3, 0, QStringLiteral(" Faktor"));
+  sge->horizontalHeader()->setStretchLastSection(true);
+  EckeBeschriften(sge);
   spalte->addWidget(sge, 1);
 }

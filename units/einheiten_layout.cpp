@@ -10,6 +10,7 @@
 
 #include "platform/bgr_color.h"
 #include "platform/string_grid.h"
+#include "units/einheiten_ecke.h"
 #include "units/einheiten.h"
 
 void TfrEinheiten::LayoutErzeugen() {
@@ -80,5 +81,8 @@ void TfrEinheiten::LayoutErzeugen() {
   sg->setCells(0, 0, QStringLiteral(" Nr"));
   sg->setCells(1, 0, QStringLiteral("  Umrechnung"));
   sg->setCells(2, 0, QStringLiteral(" Faktor"));
+  // A window wider than the columns gives the rest to the factors, which can be long.
+  sg->horizontalHeader()->setStretchLastSection(true);
+  EckeBeschriften(sg);
   spalte->addWidget(sg, 1);
 }
