@@ -316,6 +316,14 @@ TEST_F(EinheitenTest, FaktorNullMitInversIstEineTitelzeile) {
   EXPECT_EQ(Ergebnis(), "3");
 }
 
+TEST_F(EinheitenTest, ProtokollBehaeltEinheitenAusserhalbVonLatin1) {
+  Kategorie("Elektrik.txt", QStringLiteral("kΩ\tΩ\t1000\n"));
+  Umrechnen("Elektrik", 1);
+  Rechnen("2");
+  EXPECT_EQ(Ergebnis(), "2000");
+  EXPECT_EQ(DateiLesen("result.txt").last(), "2 kΩ = 2000 Ω");
+}
+
 TEST_F(EinheitenTest, SchliessenMerktKategorieUndZeile) {
   Umrechnen("Raummaße", 7);
   frEinheiten->sg->setRow(12);
