@@ -68,19 +68,10 @@ class EinheitenTest : public FensterTest {
 
 // ---- Tables --------------------------------------------------------------------------------
 
-TEST_F(EinheitenTest, FensterUndRaster) {
+TEST_F(EinheitenTest, FensterUndKategorienInSortierterFolge) {
   EXPECT_EQ(frEinheiten->windowTitle(), " Einheiten - Umrechnung");
   EXPECT_EQ(Kategorien(), QStringList({kFps, "Flächenmaße", "Längenmaße", "Raummaße"}));
-  EXPECT_EQ(frEinheiten->cbInvers->text(), "Invers");
-  EXPECT_EQ(frEinheiten->sbEdit->toolTip(), "Editieren");
-  EXPECT_EQ(Zelle(0, 0), " Nr");
-  EXPECT_EQ(Zelle(1, 0), "  Umrechnung");
-  EXPECT_EQ(Zelle(2, 0), " Faktor");
-  EXPECT_EQ(frEinheiten->sg->colWidth(1), 190);
-  EXPECT_EQ(frEinheiten->sg->colWidth(2), 80);
   EXPECT_FALSE(frEinheiten->sg->editing());
-  for (const char* name : {"ScrollBox1", "plTop", "cb1", "cbInvers", "sbEdit", "sg"})
-    EXPECT_NE(frEinheiten->findChild<QWidget*>(name), nullptr) << name;
 }
 
 TEST_F(EinheitenTest, TabellenMitNummernDieTitelUeberspringen) {
