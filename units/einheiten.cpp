@@ -294,6 +294,9 @@ void TfrEinheiten::sbEditClick() {
   if (frEinheiten_Edit) frEinheiten_Edit->ShowModal();
   if (frRechn) frRechn->show();
   show();
+  // Its activation brings the saved category in.
+  raise();
+  activateWindow();
 }
 
 void TfrEinheiten::sgDrawCell(int col, int row, QColor& hintergrund, QColor& schrift) const {

@@ -246,3 +246,19 @@ TEST_F(EinheitenEditTest, EditierenVersteckt_ZeigtModalUndDanachWiederBeideFenst
   EXPECT_TRUE(frRechn->tbEinheiten->isChecked());
   EXPECT_TRUE(meldungen.messages().empty());
 }
+
+TEST_F(EinheitenEditTest, GespeicherteKategorieErscheintNachDemEditor) {
+  HauptfensterZeigen();
+  frRechn->tbEinheiten->click();
+  QTimer::singleShot(0, [&] {
+    frEinheiten_Edit->Edit1->setText("Neu");
+    sge()->setCells(1, 1, "h");
+    sge()->setCells(2, 1, "min");
+    sge()->setCells(3, 1, "60");
+    frEinheiten_Edit->sbSpeichern->click();
+  });
+  frEinheiten->sbEdit->click();
+  EXPECT_TRUE(QTest::qWaitFor([] { return frEinheiten->cb1->currentText() == "Neu"; }, 2000));
+  EXPECT_EQ(frEinheiten->sg->Cells(1, 1), " h ---> min");
+  EXPECT_EQ(frEinheiten->sg->Cells(2, 1), "60");
+}
