@@ -11,6 +11,7 @@
 #include "graph/grafik.h"
 #include "graph/skal.h"
 #include "units/einheiten.h"
+#include "units/einheiten_edit.h"
 
 namespace {
 template <typename T>
@@ -37,12 +38,14 @@ void FensterErzeugen() {
   Erzeugen(frGrafik);
   Erzeugen(frSkal);
   Erzeugen(frEinheiten);
+  Erzeugen(frEinheiten_Edit);
   Erzeugen(frEinstellung_Grafik);
   KurvenFarbenWiederherstellen();
 }
 
 void FensterZerstoeren() {
   Zerstoeren(frEinstellung_Grafik);
+  Zerstoeren(frEinheiten_Edit);
   Zerstoeren(frEinheiten);
   Zerstoeren(frSkal);
   Zerstoeren(frGrafik);

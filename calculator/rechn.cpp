@@ -280,11 +280,13 @@ void TfrRechn::ErgebnisZeileSpeichern(const QString& datei, const QString& forme
   QString zeile;
   if (tbEinheiten->isChecked() && frEinheiten) {
     const StringGrid* sg = frEinheiten->sg;
-    const std::string reihe = toCore(sg->Cells(1, sg->Row()));
+    // Unit names are cut from the row text as UTF-8 (the cuts only look at ASCII), so names
+    // from category files keep characters beyond Latin-1.
+    const std::string reihe = sg->Cells(1, sg->Row()).toStdString();
     const bool invers = frEinheiten->cbInvers->isChecked();
-    zeile = formel + QLatin1Char(' ') + fromCore(TeilAmStrich(reihe, invers)) +
+    zeile = formel + QLatin1Char(' ') + QString::fromStdString(TeilAmStrich(reihe, invers)) +
             QStringLiteral(" = ") + ergebnis + QLatin1Char(' ') +
-            fromCore(TeilAnSpitze(reihe, invers));
+            QString::fromStdString(TeilAnSpitze(reihe, invers));
   } else {
     zeile = formel + QStringLiteral(" = ") + ergebnis;
   }

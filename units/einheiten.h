@@ -1,10 +1,20 @@
 #pragma once
-// The unit conversion window. For now it holds what the calculation driver reads: the unit
-// grid sg (column 1 the pair of units of a row, column 2 the factor) and cbInvers (convert
-// the other way round).
+// The unit conversion window " Einheiten - Umrechnung": the pairs of one unit category in
+// the grid sg (column 1 the pair of units, column 2 the factor), the category list cb1 and
+// cbInvers (every pair the other way round). While the main window's unit button is down,
+// its calculation driver multiplies each result by the factor of the selected row.
+#include <QString>
+#include <vector>
+
 #include "platform/form.h"
+#include "units/einheiten_datei.h"
 
 class QCheckBox;
+class QColor;
+class QComboBox;
+class QFrame;
+class QScrollArea;
+class QToolButton;
 class StringGrid;
 
 class TfrEinheiten : public Form {
@@ -14,8 +24,64 @@ class TfrEinheiten : public Form {
   explicit TfrEinheiten(QWidget* parent = nullptr);
   ~TfrEinheiten() override;
 
-  StringGrid* sg = nullptr;
+  void FormCreate() override;
+  void FormActivate() override;
+  void FormClose(bool& accept) override;
+
+  // Fills the grid for a category: a built-in table whose name matches exactly, then the
+  // category's file over it when there is one.
+  void TabelleAufbauen(const QString& kategorie);
+  // Empties the body and leaves two rows.
+  void TabelleLeeren();
+  // Numbers the pair rows; title rows (empty factor) stay unnumbered.
+  void ZeilenNummerieren();
+  // Brings cb1 up to date with the category files: a file with pairs adds its category, a
+  // file without pairs removes it (a built-in one too).
+  void KategorienEinlesen();
+  // Fills the grid from the category's file; the number of pair rows, 0 without a file
+  // (the grid then stays as it is).
+  int DateiLaden(const QString& kategorie);
+  // Copies the table and the chosen category into the editor.
+  void EditorFuellen();
+
+  // The file of a category: UmrechnungPfad + name + ".txt", the extension in any letter
+  // case; empty when there is none.
+  static QString KategorieDatei(const QString& kategorie);
+  // Reads a category file (UTF-8 or Windows-1252); false when it can't be read.
+  static bool KategorieDateiLesen(const QString& pfad, einheiten::Kategorie& kategorie);
+
+  // Handlers (public so that other windows and tests can trigger them).
+  void cb1Click();
+  void cbInversClick();
+  void sgClick();
+  void sbEditClick();
+  void sgDrawCell(int col, int row, QColor& hintergrund, QColor& schrift) const;
+
+  // ---- Components (einheiten_layout.cpp) ------------------------------------------------
+  QScrollArea* ScrollBox1 = nullptr;
+  QFrame* plTop = nullptr;
+  QComboBox* cb1 = nullptr;
   QCheckBox* cbInvers = nullptr;
+  QToolButton* sbEdit = nullptr;
+  StringGrid* sg = nullptr;
+
+ private:
+  void LayoutErzeugen();
+  void ZeileGewechselt(int row);
+  // Inserts a category name at its place in the collated order of cb1.
+  void KategorieEinfuegen(const QString& name);
+  void DateiZeilenEintragen(const einheiten::Kategorie& kategorie);
+
+  // Where each body row came from: a file row keeps its fields as read, so the editor gets
+  // the names unchanged; built-in rows have none.
+  struct Herkunft {
+    bool ausDatei = false;
+    einheiten::DateiZeile feld;
+  };
+  std::vector<Herkunft> herkunft_;  // index = grid row
+  // The row the last row change ran for; rebuilding the table alone doesn't rerun it.
+  int gewaehlteZeile_ = -1;
+  bool aufbau_ = false;
 };
 
 extern TfrEinheiten* frEinheiten;

@@ -294,18 +294,20 @@ TEST_F(RechnTest, BogenmassUndPiKommenAusDemHauptfenster) {
 }
 
 TEST_F(RechnTest, EinheitenUmrechnungRechnetMitDemUngerundetenWert) {
-  frEinheiten->sg->setCells(1, 1, "m -> km");
-  frEinheiten->sg->setCells(2, 1, "1000");
-  frEinheiten->sg->setRow(1);
+  // "Flächenmaße", row 5: " a ---> m²", factor 100.
+  EinheitenKategorie = 1;
+  EinheitenZeile = 5;
   frEinheiten->show();
+  frEinheiten->FormActivate();
+  ASSERT_EQ(frEinheiten->sg->Cells(2, frEinheiten->sg->Row()), "100");
   frRechn->tbEinheiten->setChecked(true);
   Rechnen("2");
-  EXPECT_EQ(Ergebnis(), "2000");
+  EXPECT_EQ(Ergebnis(), "200");
   EXPECT_EQ(LetztesErgebnis, 2.0L);
-  EXPECT_EQ(Protokoll(), QStringList{"2 m = 2000 km"});
+  EXPECT_EQ(Protokoll(), QStringList{"2 a = 200 m²"});
   Genauigkeit = 2;
   Rechnen("1,23456");
-  EXPECT_EQ(Ergebnis(), "1234,56");
+  EXPECT_EQ(Ergebnis(), "123,46");
 }
 
 TEST_F(RechnTest, GerechneteFormelWirdInDerFormelListeGewaehlt) {
