@@ -134,6 +134,14 @@ bool Lauf::Einrichten(int k) {
     erg_.fokus = TilgFeld::Tilgungsdauer;
     return false;
   }
+  // Without a repayment the debt never falls, and a duration search would run until ESC,
+  // its horizon and the schedule growing without end.
+  if (k == Tilgungsdauer && T_ <= 0 && L_ > 0) {
+    erg_.rateMarkiert = true;
+    erg_.meldungen.push_back("Tilgungsrate ist zu klein");
+    erg_.fokus = TilgFeld::Tilgungsrate;
+    return false;
+  }
   tab_.Leeren();
   erg_.tabelleNeu = true;
   // Fee and disagio are fixed once per calculation, so that every pass and the cost line
