@@ -7,6 +7,8 @@
 #include "calculator/kolvex.h"
 #include "calculator/konstante.h"
 #include "calculator/rechn.h"
+#include "finance/spar_rechner.h"
+#include "finance/tilg_rechner.h"
 #include "graph/grafik.h"
 #include "graph/skal.h"
 #include "units/einheiten.h"
@@ -36,10 +38,14 @@ void FensterErzeugen() {
   Erzeugen(frGrafik);
   Erzeugen(frSkal);
   Erzeugen(frEinheiten);
+  Erzeugen(frSparRechner);
+  Erzeugen(frTilgRechner);
   KurvenFarbenWiederherstellen();
 }
 
 void FensterZerstoeren() {
+  Zerstoeren(frTilgRechner);
+  Zerstoeren(frSparRechner);
   Zerstoeren(frEinheiten);
   Zerstoeren(frSkal);
   Zerstoeren(frGrafik);
