@@ -90,7 +90,7 @@ TEST(TilgPlan, RowRhythms) {
     TilgEingaben e;
     e.darlehensbetrag = "100.000,00";
     e.tilgungsrate = "100,00";
-    e.tilgungsdauer = "2";
+    e.tilgungsdauer = std::string("2");  // a move: g++ 12 misreports -Wrestrict on "2" here
     e.tilgungsintervall = f.tilgung;
     e.zinsperiode = f.zins;
     e.zinseZahlen = true;
