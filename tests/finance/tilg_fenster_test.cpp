@@ -162,6 +162,19 @@ TEST_F(TilgFensterTest, TooSmallInputsAreMarkedWithTheirMessages) {
   EXPECT_TRUE(meldungen.messages().empty());
 }
 
+TEST_F(TilgFensterTest, EscDuringARateSearchKeepsTheLastPassAndComputesItsSchedule) {
+  Zeigen();
+  Waehlen(1);
+  EscWatcher::pressAfterPolls(2);  // the third pass sees ESC
+  Berechnen();
+  EXPECT_EQ(f->edTilgungsrate->text(), QStringLiteral("200,00"));
+  // 200 a year is less than the interest: the schedule of that rate says so.
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_EQ(meldungen.messages()[0].text, QStringLiteral("Tilgungsrate ist zu klein"));
+  EXPECT_EQ(f->sg1->RowCount(), 5);
+  EXPECT_DOUBLE_EQ(f->TilgRate, 200.0);
+}
+
 TEST_F(TilgFensterTest, ThirtyYearMonthlyScheduleFillsTheGrid) {
   Zeigen();
   f->edDarlehensbetrag->setText(QStringLiteral("200.000,00"));
