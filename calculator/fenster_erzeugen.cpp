@@ -8,6 +8,8 @@
 #include "calculator/konstante.h"
 #include "calculator/rechn.h"
 #include "datagraph/einstellung_grafik.h"
+#include "finance/spar_rechner.h"
+#include "finance/tilg_rechner.h"
 #include "graph/grafik.h"
 #include "graph/skal.h"
 #include "units/einheiten.h"
@@ -40,10 +42,14 @@ void FensterErzeugen() {
   Erzeugen(frEinheiten);
   Erzeugen(frEinheiten_Edit);
   Erzeugen(frEinstellung_Grafik);
+  Erzeugen(frSparRechner);
+  Erzeugen(frTilgRechner);
   KurvenFarbenWiederherstellen();
 }
 
 void FensterZerstoeren() {
+  Zerstoeren(frTilgRechner);
+  Zerstoeren(frSparRechner);
   Zerstoeren(frEinstellung_Grafik);
   Zerstoeren(frEinheiten_Edit);
   Zerstoeren(frEinheiten);

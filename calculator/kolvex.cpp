@@ -10,10 +10,12 @@
 
 #include "calculator/about.h"
 #include "calculator/farben.h"
+#include "core/geld.h"
 #include "core/routinen.h"
 #include "core/tastenfilter.h"
 #include "core/zahltext.h"
 #include "platform/message_dialog.h"
+#include "platform/string_grid.h"
 #include "platform/text_convert.h"
 
 TfrKolvex* frKolvex = nullptr;
@@ -69,6 +71,14 @@ int32_t TfrKolvex::TextZuGanzzahl(const QString& text) {
 long double TfrKolvex::TextZuZahl(const QString& text) { return kolvex::TextZuZahl(toCore(text)); }
 double TfrKolvex::AufZehntelRunden(double v) { return kolvex::AufZehntelRunden(v); }
 double TfrKolvex::AbZehntelRunden(double v) { return kolvex::AbZehntelRunden(v); }
+double TfrKolvex::GeldTextZuZahl(const QString& text) {
+  return kolvex::GeldTextZuZahl(text.toStdString());
+}
+void TfrKolvex::GitterLeeren(StringGrid* grid) {
+  if (!grid) return;
+  for (int zeile = 1; zeile < grid->RowCount(); ++zeile)
+    for (int spalte = 0; spalte < grid->ColCount(); ++spalte) grid->setCells(spalte, zeile, QString());
+}
 
 // ---- Key filters ----------------------------------------------------------------------------
 QChar TfrKolvex::FormelTasteFiltern(const QString& text, QChar key, int caret) {

@@ -14,6 +14,7 @@
 
 class QComboBox;
 class KolvexFarbDialog;
+class StringGrid;
 
 class TfrKolvex : public Form {
   Q_OBJECT
@@ -36,6 +37,11 @@ class TfrKolvex : public Form {
   long double TextZuZahl(const QString& text);
   double AufZehntelRunden(double v);
   double AbZehntelRunden(double v);
+  // Money and rate fields of the calculators: dots dropped, comma as decimal point, other
+  // characters ignored; 0 for a text that is not a number ("26.315,30 €" gives 26315,3).
+  double GeldTextZuZahl(const QString& text);
+  // Empties every cell of rows 1 to RowCount - 1; row 0 and the row count stay.
+  void GitterLeeren(StringGrid* grid);
 
   // ---- Key filters: the character to insert, or 0 to swallow ------------------------------
   QChar FormelTasteFiltern(const QString& text, QChar key, int caret);

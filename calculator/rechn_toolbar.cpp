@@ -19,6 +19,8 @@
 #include "calculator/rechn.h"
 #include "calculator/rechn_ergebnis.h"
 #include "core/globals.h"
+#include "finance/spar_rechner.h"
+#include "finance/tilg_rechner.h"
 #include "graph/grafik.h"
 #include "platform/message_dialog.h"
 #include "platform/panel_button.h"
@@ -378,11 +380,24 @@ void TfrRechn::tbInfoClick() {
 
 void TfrRechn::tbFormStyleClick() { FensterObenHalten(this, tbFormStyle->isChecked()); }
 
-// The data graph, the channel choice and the two financial calculators are not part of the
-// program yet; their buttons stay silent until the windows exist.
+// The data graph and the channel choice are not part of the program yet; their button stays
+// silent until the windows exist.
 void TfrRechn::tbDiagrammClick() {}
-void TfrRechn::plSparRClick() {}
-void TfrRechn::plTilgRClick() {}
+
+// The calculators are modal; the main window steps aside meanwhile.
+void TfrRechn::plSparRClick() {
+  if (!frSparRechner) return;
+  hide();
+  frSparRechner->ShowModal();
+  show();
+}
+
+void TfrRechn::plTilgRClick() {
+  if (!frTilgRechner) return;
+  hide();
+  frTilgRechner->ShowModal();
+  show();
+}
 
 // ---- Layout -----------------------------------------------------------------------------------
 

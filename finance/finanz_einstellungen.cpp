@@ -1,0 +1,132 @@
+#include "finance/finanz_einstellungen.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include "calculator/kolvex.h"
+#include "core/globals.h"
+#include "finance/finanz_text.h"
+#include "finance/spar_rechner.h"
+#include "finance/tilg_rechner.h"
+#include "platform/text_file.h"
+
+namespace {
+
+const QString kSparDatei = QStringLiteral("einstSR.frb");
+const QString kTilgDatei = QStringLiteral("einstTilgR.frb");
+
+QString Pfad(const QString& name) { return QString::fromStdString(kolvex::ProgrammPfad) + name; }
+
+// A line that does not convert ends the reading; what was read stays.
+struct LeseEnde {};
+
+class Zeilen {
+ public:
+  explicit Zeilen(QStringList zeilen) : zeilen_(std::move(zeilen)) {}
+  // The next line; a missing line reads as empty text.
+  QString Text() { return next_ < zeilen_.size() ? zeilen_[next_++] : (++next_, QString()); }
+  bool Schalter() { return Text() == QLatin1String("1"); }
+  // A combo box index in decimal: optional leading blanks and sign, digits, nothing else.
+  int Index() {
+    static const QRegularExpression ganzzahl(QStringLiteral("^ *[+-]?[0-9]{1,9}$"));
+    const QString t = Text();
+    if (!ganzzahl.match(t).hasMatch()) throw LeseEnde{};
+    return t.trimmed().toInt();
+  }
+
+ private:
+  QStringList zeilen_;
+  qsizetype next_ = 0;
+};
+
+// An index beyond the items leaves the combo box without a choice.
+void IndexSetzen(QComboBox* c, int index) {
+  c->setCurrentIndex(index >= 0 && index < c->count() ? index : -1);
+}
+
+QString Geld(double v) { return QString::fromStdString(finanz::Geld(v)); }
+
+bool Lesen(const QString& name, QStringList& zeilen) {
+  const QString pfad = Pfad(name);
+  if (!frKolvex || !frKolvex->DateiExistiert(pfad)) return false;
+  return readTextLines(pfad, zeilen);
+}
+
+QString Index(const QComboBox* c) { return QString::number(c->currentIndex()); }
+QString Schalter(const QCheckBox* c) { return c->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); }
+
+}  // namespace
+
+void SparEinstellungenLaden() {
+  TfrSparRechner* f = frSparRechner;
+  QStringList inhalt;
+  if (!f || !Lesen(kSparDatei, inhalt)) return;
+  Zeilen z(std::move(inhalt));
+  try {
+    f->edAnfangskapital->setText(z.Text());
+    f->edSparrate->setText(z.Text());
+    IndexSetzen(f->cbSparintervall, frKolvex->TextZuGanzzahl(z.Text()));
+    IndexSetzen(f->cbEinzahlungsart, z.Index());
+    f->chbDynamik->setChecked(z.Schalter());
+    f->edDynamik->setText(z.Text());
+    IndexSetzen(f->cbDynamik, z.Index());
+    f->edZinssatz->setText(Geld(static_cast<double>(frKolvex->TextZuZahl(z.Text()))));
+    IndexSetzen(f->cbZinsperiode, z.Index());
+    IndexSetzen(f->cbZinseszins, z.Index());
+    f->edAnsparzeit->setText(z.Text());
+    IndexSetzen(f->cbAnsparzeit, z.Index());
+    f->edFestlegungsfrist->setText(z.Text());
+    IndexSetzen(f->cbFestlegungsfrist, z.Index());
+  } catch (const LeseEnde&) {
+  }
+}
+
+void SparEinstellungenSpeichern() {
+  const TfrSparRechner* f = frSparRechner;
+  if (!f) return;
+  const QStringList zeilen{f->edAnfangskapital->text(), f->edSparrate->text(),
+                           Index(f->cbSparintervall),   Index(f->cbEinzahlungsart),
+                           Schalter(f->chbDynamik),      f->edDynamik->text(),
+                           Index(f->cbDynamik),          f->edZinssatz->text(),
+                           Index(f->cbZinsperiode),      Index(f->cbZinseszins),
+                           f->edAnsparzeit->text(),      Index(f->cbAnsparzeit),
+                           f->edFestlegungsfrist->text(), Index(f->cbFestlegungsfrist)};
+  writeTextLines(Pfad(kSparDatei), zeilen);  // a failure keeps the old file, silently
+}
+
+void TilgEinstellungenLaden() {
+  TfrTilgRechner* f = frTilgRechner;
+  QStringList inhalt;
+  if (!f || !Lesen(kTilgDatei, inhalt)) return;
+  Zeilen z(std::move(inhalt));
+  try {
+    f->edDarlehensbetrag->setText(Geld(frKolvex->GeldTextZuZahl(z.Text())));
+    f->cbBearbeitungsgebuhr->setChecked(z.Schalter());
+    f->edBearbeitungsgebuhr->setText(Geld(frKolvex->GeldTextZuZahl(z.Text())));
+    f->cbDisagio->setChecked(z.Schalter());
+    f->edDisagio->setText(Geld(frKolvex->GeldTextZuZahl(z.Text())));
+    f->edZinssatz->setText(Geld(frKolvex->GeldTextZuZahl(z.Text())));
+    IndexSetzen(f->cbZinszahlungsintervall, frKolvex->TextZuGanzzahl(z.Text()));
+    f->cbZinseZahlen->setChecked(z.Schalter());
+    f->edTilgungsrate->setText(z.Text());
+    IndexSetzen(f->cbTilgungsintervall, z.Index());
+    f->edTilgungsdauer->setText(z.Text());
+    IndexSetzen(f->cbTilgungsdauer, z.Index());
+  } catch (const LeseEnde&) {
+  }
+}
+
+void TilgEinstellungenSpeichern() {
+  const TfrTilgRechner* f = frTilgRechner;
+  if (!f) return;
+  const QStringList zeilen{f->edDarlehensbetrag->text(),     Schalter(f->cbBearbeitungsgebuhr),
+                           f->edBearbeitungsgebuhr->text(),  Schalter(f->cbDisagio),
+                           f->edDisagio->text(),             f->edZinssatz->text(),
+                           Index(f->cbZinszahlungsintervall), Schalter(f->cbZinseZahlen),
+                           f->edTilgungsrate->text(),        Index(f->cbTilgungsintervall),
+                           f->edTilgungsdauer->text(),       Index(f->cbTilgungsdauer)};
+  writeTextLines(Pfad(kTilgDatei), zeilen);  // a failure keeps the old file, silently
+}

@@ -1,0 +1,218 @@
+#include "finance/spar_rechner.h"
+
+#include <QApplication>
+#include <cmath>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+
+#include "calculator/kolvex.h"
+#include "finance/finanz_einstellungen.h"
+#include "finance/radio_group.h"
+#include "platform/esc_watcher.h"
+#include "platform/key_filter.h"
+
+TfrSparRechner* frSparRechner = nullptr;
+
+namespace {
+const QColor kGelb(255, 255, 0);
+const QColor kGruen(0, 128, 0);
+const QColor kRot(255, 0, 0);
+const QColor kSchwarz(0, 0, 0);
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QString& s) { return s.toStdString(); }
+}  // namespace
+
+TfrSparRechner::TfrSparRechner(QWidget* parent) : Form(parent) {
+  LayoutErzeugen();
+  connect(sbBerechnen, &QPushButton::clicked, this, &TfrSparRechner::sbBerechnenClick);
+  connect(sbExit, &QPushButton::clicked, this, &TfrSparRechner::sbExitClick);
+  connect(rg1, &RadioGroup::clicked, this, &TfrSparRechner::rg1Click);
+  connect(chbDynamik, &QCheckBox::toggled, this, &TfrSparRechner::chbDynamikClick);
+  connect(cbZinseszins, &QComboBox::activated, this, &TfrSparRechner::cbZinseszinsChange);
+  connect(edAnsparzeit, &QLineEdit::returnPressed, this, &TfrSparRechner::sbBerechnenClick);
+  connect(edFestlegungsfrist, &QLineEdit::returnPressed, this, &TfrSparRechner::sbBerechnenClick);
+  // The target takes the decimal comma also from the "." key.
+  installKeyFilter(edEndkapital, [](const std::string&, char key, int) {
+    return key == '.' ? ',' : key;
+  });
+}
+
+TfrSparRechner::~TfrSparRechner() {
+  if (frSparRechner == this) frSparRechner = nullptr;
+}
+
+void TfrSparRechner::FormCreate() {
+  Vorgaben();
+  FormResize();
+}
+
+void TfrSparRechner::Vorgaben() {
+  edAnfangskapital->setText(QStringLiteral("10.000,00"));
+  edSparrate->setText(QStringLiteral("150,00"));
+  cbSparintervall->setCurrentIndex(0);
+  cbEinzahlungsart->setCurrentIndex(0);
+  chbDynamik->setChecked(false);
+  edDynamik->setText(QStringLiteral("1,00"));
+  cbDynamik->setCurrentIndex(0);
+  edZinssatz->setText(QStringLiteral("3,00"));
+  cbZinsperiode->setCurrentIndex(3);
+  cbZinseszins->setCurrentIndex(0);
+  edAnsparzeit->setText(QStringLiteral("7"));
+  cbAnsparzeit->setCurrentIndex(0);
+  edFestlegungsfrist->setText(QStringLiteral("0"));
+  cbFestlegungsfrist->setCurrentIndex(0);
+  rg1->setItemIndex(finanz::Endkapital);
+  edEndkapital->clear();
+  edZinseG->clear();
+  plDynamik->setVisible(false);
+}
+
+void TfrSparRechner::FormActivate() {
+  plESC->hide();
+  SparEinstellungenLaden();
+  plDynamik->setVisible(chbDynamik->isChecked());
+  cbZinseszinsChange();
+  lbAlleSparraten->setText(QStringLiteral("Alle Sparraten:"));
+  EingabenLesen();
+  edZinseG->clear();
+  lbGesamt->clear();
+  lbZinse->clear();
+  rg1->setItemColor(rg1->ItemIndex(), kRot);
+}
+
+void TfrSparRechner::resizeEvent(QResizeEvent* event) {
+  Form::resizeEvent(event);
+  FormResize();
+}
+
+void TfrSparRechner::FormResize() {
+  const int links = qMax(0, (width() - sbBerechnen->width() - sbExit->width() - 20) / 2);
+  const int oben = qMax(0, (plFormel_Unten->height() - sbBerechnen->height()) / 2);
+  sbBerechnen->move(links, oben);
+  sbExit->move(sbBerechnen->geometry().right() + 1 + 20, oben);
+}
+
+double TfrSparRechner::TextZuZahl(const QString& text) {
+  return static_cast<double>(finanz::FeldTextZuZahl(S(text)));
+}
+
+int TfrSparRechner::TextZuGanzzahl(const QString& text) {
+  return finanz::FeldTextZuGanzzahl(S(text));
+}
+
+void TfrSparRechner::EingabenLesen() {
+  Anfangskapital = frKolvex->GeldTextZuZahl(edAnfangskapital->text());
+  Sparrate = frKolvex->GeldTextZuZahl(edSparrate->text());
+  Dynamik = frKolvex->GeldTextZuZahl(edDynamik->text());
+  Zinssatz = frKolvex->GeldTextZuZahl(edZinssatz->text());
+  Ansparzeit = static_cast<int>(std::nearbyint(frKolvex->GeldTextZuZahl(edAnsparzeit->text())));
+}
+
+finanz::SparEingaben TfrSparRechner::Eingaben() const {
+  finanz::SparEingaben e;
+  e.anfangskapital = S(edAnfangskapital->text());
+  e.sparrate = S(edSparrate->text());
+  e.dynamik = S(edDynamik->text());
+  e.zinssatz = S(edZinssatz->text());
+  e.ansparzeit = S(edAnsparzeit->text());
+  e.festlegungsfrist = S(edFestlegungsfrist->text());
+  e.endkapital = S(edEndkapital->text());
+  e.sparintervall = S(cbSparintervall->currentText());
+  e.einzahlungsart = S(cbEinzahlungsart->currentText());
+  e.dynamikAn = chbDynamik->isChecked();
+  e.dynamikIndex = cbDynamik->currentIndex();
+  e.zinsperiode = S(cbZinsperiode->currentText());
+  e.zinseszinsIndex = cbZinseszins->currentIndex();
+  e.ansparzeitEinheit = S(cbAnsparzeit->currentText());
+  e.festlegungsfristEinheit = S(cbFestlegungsfrist->currentText());
+  return e;
+}
+
+QLineEdit* TfrSparRechner::FeldVon(int k) const {
+  switch (k) {
+    case 0: return edAnfangskapital;
+    case 1: return edSparrate;
+    case 2: return edDynamik;
+    case 3: return edZinssatz;
+    case 4: return edAnsparzeit;
+    case 5: return edEndkapital;
+    default: return nullptr;
+  }
+}
+
+void TfrSparRechner::Berechnen(int k) {
+  if (k < 0 || k > 5) return;
+  EscWatcher::Operation esc;  // an earlier ESC does not count
+  const finanz::SparErgebnis r =
+      finanz::SparBerechnen(Eingaben(), k, [] { return EscWatcher::pressed(); });
+  if (r.gesuchtesFeld) FeldVon(k)->setText(Q(*r.gesuchtesFeld));
+  edEndkapital->setText(Q(r.endkapital));
+  edZinseG->setText(Q(r.zinsen));
+  lbGesamt->setText(Q(r.gesamt));
+  lbAlleSparraten->setText(Q(r.alleSparraten));
+}
+
+void TfrSparRechner::sbBerechnenClick() {
+  plESC->show();
+  cbZinseszinsChange();
+  repaint();
+  Berechnen(rg1->ItemIndex());
+  EingabenLesen();
+  plESC->hide();
+}
+
+void TfrSparRechner::sbExitClick() {
+  SparEinstellungenSpeichern();
+  close();
+}
+
+void TfrSparRechner::FeldNormal(QLineEdit* feld) { feld->setPalette(QPalette()); }
+
+void TfrSparRechner::rg1Click() {
+  edZinseG->clear();
+  lbGesamt->clear();
+  lbZinse->clear();
+  edAnfangskapital->setText(Q(finanz::Geld(Anfangskapital)));
+  edSparrate->setText(Q(finanz::Geld(Sparrate)));
+  edDynamik->setText(Q(finanz::Geld(Dynamik)));
+  edZinssatz->setText(Q(finanz::Geld(Zinssatz)));
+  edAnsparzeit->setText(Q(finanz::GanzGeld(Ansparzeit)));
+  for (int i = 0; i <= 5; ++i) {
+    FeldNormal(FeldVon(i));
+    rg1->setItemColor(i, kSchwarz);
+  }
+  const int k = rg1->ItemIndex();
+  rg1->setItemColor(k, kRot);
+  if (QLineEdit* feld = FeldVon(k)) {
+    QPalette pal = feld->palette();
+    pal.setColor(QPalette::Base, kGelb);
+    pal.setColor(QPalette::Text, kGruen);
+    feld->setPalette(pal);
+    feld->clear();
+  }
+  if (k == finanz::Dynamik) chbDynamik->setChecked(true);
+}
+
+void TfrSparRechner::chbDynamikClick() { plDynamik->setVisible(chbDynamik->isChecked()); }
+
+void TfrSparRechner::cbZinseszinsChange() {
+  edZinseG->clear();
+  if (cbZinseszins->currentIndex() == 1) {
+    lbZinse->setText(QStringLiteral("Ausbezahlt:"));
+    lbZinse->setToolTip(QStringLiteral(
+        "Ausbezahlt ist das ausbezahlte Zinsertrag zum Ende der Laufzeit des Sparvorhabens und "
+        "Festlegungsfrist."));
+    lbGesamt->setText(QStringLiteral("Gesamt:"));
+  } else {
+    lbZinse->setText(QStringLiteral("Zinse:"));
+    lbZinse->setToolTip(QStringLiteral(
+        "Die Zinse ist das Zinsertrag zum Ende der Laufzeit des Sparvorhabens und "
+        "Festlegungsfrist."));
+    lbGesamt->clear();
+  }
+}

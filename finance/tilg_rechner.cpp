@@ -1,0 +1,286 @@
+#include "finance/tilg_rechner.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+
+#include "calculator/kolvex.h"
+#include "finance/finanz_einstellungen.h"
+#include "finance/radio_group.h"
+#include "platform/bgr_color.h"
+#include "platform/esc_watcher.h"
+#include "platform/message_dialog.h"
+#include "platform/string_grid.h"
+
+TfrTilgRechner* frTilgRechner = nullptr;
+
+namespace {
+const QColor kGelb(255, 255, 0);
+const QColor kGruen(0, 128, 0);
+const QColor kRot(255, 0, 0);
+const QColor kSchwarz(0, 0, 0);
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+void Normal(QLineEdit* feld) { feld->setPalette(QPalette()); }
+
+void Hintergrund(QLineEdit* feld, const QColor& farbe) {
+  QPalette pal = feld->palette();
+  pal.setColor(QPalette::Base, farbe);
+  feld->setPalette(pal);
+}
+
+void Gesucht(QLineEdit* feld) {
+  QPalette pal = feld->palette();
+  pal.setColor(QPalette::Base, kGelb);
+  pal.setColor(QPalette::Text, kGruen);
+  feld->setPalette(pal);
+}
+
+}  // namespace
+
+TfrTilgRechner::TfrTilgRechner(QWidget* parent) : Form(parent) {
+  LayoutErzeugen();
+  connect(sbBerechnen, &QPushButton::clicked, this, &TfrTilgRechner::sbBerechnenClick);
+  connect(sbExit, &QPushButton::clicked, this, &TfrTilgRechner::sbExitClick);
+  connect(rg1, &RadioGroup::clicked, this, &TfrTilgRechner::rg1Click);
+  connect(cbBearbeitungsgebuhr, &QCheckBox::toggled, this,
+          &TfrTilgRechner::cbBearbeitungsgebuhrClick);
+  connect(cbDisagio, &QCheckBox::toggled, this, &TfrTilgRechner::cbBearbeitungsgebuhrClick);
+  connect(edDarlehensbetrag, &QLineEdit::textEdited, this,
+          &TfrTilgRechner::edDarlehensbetragKeyPress);
+  connect(edTilgungsrate, &QLineEdit::textEdited, this, &TfrTilgRechner::edTilgungsrateKeyPress);
+  connect(edTilgungsdauer, &QLineEdit::textEdited, this,
+          &TfrTilgRechner::edTilgungsdauerKeyPress);
+  connect(sg1, &StringGrid::clicked, this, &TfrTilgRechner::sg1Click);
+  sg1->setCellColorHook([this](int col, int row, QColor& hintergrund, QColor& text) {
+    sg1DrawCell(col, row, hintergrund, text);
+  });
+}
+
+TfrTilgRechner::~TfrTilgRechner() {
+  if (frTilgRechner == this) frTilgRechner = nullptr;
+}
+
+void TfrTilgRechner::FormCreate() {
+  Voreinstellungen();
+  FormResize();
+}
+
+void TfrTilgRechner::Voreinstellungen() {
+  edDarlehensbetrag->setText(QStringLiteral("12.000,00"));
+  cbBearbeitungsgebuhr->setChecked(false);
+  edBearbeitungsgebuhr->setText(QStringLiteral("0,00"));
+  cbDisagio->setChecked(false);
+  edDisagio->setText(QStringLiteral("0,00"));
+  edZinssatz->setText(QStringLiteral("5,00"));
+  cbZinszahlungsintervall->setCurrentIndex(1);
+  cbZinseZahlen->setChecked(false);
+  edTilgungsrate->setText(QStringLiteral("3.000,00"));
+  cbTilgungsintervall->setCurrentIndex(3);
+  edTilgungsdauer->setText(QStringLiteral("7"));
+  cbTilgungsdauer->setCurrentIndex(0);
+  rg1->setItemIndex(finanz::Restschuld);
+  edRestschuld->clear();
+  lbZinseG->clear();
+  GebuehrenFelderZeigen();
+}
+
+void TfrTilgRechner::FormActivate() {
+  plESC->hide();
+  TilgEinstellungenLaden();
+  EingabenLesen();
+  GebuehrenFelderZeigen();
+  sg1->setRowCount(2);
+  frKolvex->GitterLeeren(sg1);
+  rg1->setItemColor(rg1->ItemIndex(), kRot);
+}
+
+void TfrTilgRechner::resizeEvent(QResizeEvent* event) {
+  Form::resizeEvent(event);
+  FormResize();
+}
+
+void TfrTilgRechner::FormResize() {
+  const int links = qMax(0, (width() - sbBerechnen->width() - sbExit->width() - 20) / 2);
+  const int oben = qMax(0, (plFormel_Unten->height() - sbBerechnen->height()) / 2);
+  sbBerechnen->move(links, oben);
+  sbExit->move(sbBerechnen->geometry().right() + 1 + 20, oben);
+  const int breite = (width() - sg1->colWidth(0) - sg1->colWidth(1) - 45) / 5;
+  if (breite > 0)
+    for (int spalte = 2; spalte <= 6; ++spalte) sg1->setColWidth(spalte, breite);
+}
+
+long double TfrTilgRechner::TextZuZahl(const QString& text) {
+  return finanz::FeldTextZuZahl(S(text));
+}
+
+int TfrTilgRechner::TextZuGanzzahl(const QString& text) {
+  return finanz::FeldTextZuGanzzahl(S(text));
+}
+
+void TfrTilgRechner::EingabenLesen() {
+  TilgDarlehen = frKolvex->GeldTextZuZahl(edDarlehensbetrag->text());
+  TilgRate = frKolvex->GeldTextZuZahl(edTilgungsrate->text());
+  TilgDauer = static_cast<int>(std::nearbyint(frKolvex->GeldTextZuZahl(edTilgungsdauer->text())));
+}
+
+void TfrTilgRechner::GebuehrenFelderZeigen() {
+  const bool gebuehr = cbBearbeitungsgebuhr->isChecked();
+  edBearbeitungsgebuhr->setVisible(gebuehr);
+  lbB->setVisible(gebuehr);
+  lbBkeine->setVisible(!gebuehr);
+  const bool disagio = cbDisagio->isChecked();
+  edDisagio->setVisible(disagio);
+  lbD->setVisible(disagio);
+  lbDkeine->setVisible(!disagio);
+}
+
+QLineEdit* TfrTilgRechner::GesuchtesFeld(int k) const {
+  switch (k) {
+    case 0: return edDarlehensbetrag;
+    case 1: return edTilgungsrate;
+    case 2: return edTilgungsdauer;
+    case 3: return edRestschuld;
+    default: return nullptr;
+  }
+}
+
+void TfrTilgRechner::TilgungBerechnen(int k) {
+  if (k < 0 || k > 3) return;
+  // An earlier error mark goes; the sought field keeps its colours.
+  if (k == finanz::Tilgungsrate)
+    Gesucht(edTilgungsrate);
+  else
+    Normal(edTilgungsrate);
+
+  finanz::TilgEingaben e;
+  e.darlehensbetrag = S(edDarlehensbetrag->text());
+  e.bearbeitungsgebuehr = S(edBearbeitungsgebuhr->text());
+  e.disagio = S(edDisagio->text());
+  e.zinssatz = S(edZinssatz->text());
+  e.tilgungsrate = S(edTilgungsrate->text());
+  e.tilgungsdauer = S(edTilgungsdauer->text());
+  e.restschuld = S(edRestschuld->text());
+  e.gebuehrAn = cbBearbeitungsgebuhr->isChecked();
+  e.disagioAn = cbDisagio->isChecked();
+  e.zinseZahlen = cbZinseZahlen->isChecked();
+  e.zinsperiode = S(cbZinszahlungsintervall->currentText());
+  e.tilgungsintervall = S(cbTilgungsintervall->currentText());
+  e.dauerEinheit = S(cbTilgungsdauer->currentText());
+  e.zeilenAnzahl = sg1->RowCount();
+
+  finanz::TilgErgebnis r;
+  {
+    EscWatcher::Operation esc;  // an earlier ESC does not count
+    r = finanz::TilgungBerechnen(e, k, [] { return EscWatcher::pressed(); });
+  }
+
+  edDarlehensbetrag->setText(Q(r.darlehensbetrag));
+  edTilgungsrate->setText(Q(r.tilgungsrate));
+  edTilgungsdauer->setText(Q(r.tilgungsdauer));
+  edRestschuld->setText(Q(r.restschuld));
+  if (r.tabelleNeu) {
+    const finanz::TilgTabelle& t = r.tabelle;
+    sg1->setRowCount(t.zeilenAnzahl);
+    frKolvex->GitterLeeren(sg1);
+    for (int zeile = 1; zeile < t.zeilenAnzahl; ++zeile)
+      for (int spalte = 0; spalte < finanz::kTilgSpalten; ++spalte) {
+        const std::string& zelle = t.Zelle(spalte, zeile);
+        if (!zelle.empty()) sg1->setCells(spalte, zeile, Q(zelle));
+      }
+  }
+  if (r.zeilenGesetzt) {
+    lbZinseG->setText(Q(r.zinsenZeile));
+    lbGesamt->setText(Q(r.gesamtZeile));
+  }
+  const QColor zuKlein = colorFromBgr(0xCCCCFF);
+  if (r.rateMarkiert) Hintergrund(edTilgungsrate, zuKlein);
+  if (r.dauerMarkiert) Hintergrund(edTilgungsdauer, zuKlein);
+  for (const std::string& m : r.meldungen) frKolvex->Meldung(Q(m));
+  if (r.fokus == finanz::TilgFeld::Tilgungsrate) edTilgungsrate->setFocus();
+  if (r.fokus == finanz::TilgFeld::Tilgungsdauer) edTilgungsdauer->setFocus();
+}
+
+void TfrTilgRechner::sbBerechnenClick() {
+  plESC->show();
+  repaint();
+  TilgungBerechnen(rg1->ItemIndex());
+  EingabenLesen();
+  plESC->hide();
+  sg1->viewport()->update();
+}
+
+void TfrTilgRechner::sbExitClick() {
+  TilgEinstellungenSpeichern();
+  close();
+}
+
+void TfrTilgRechner::rg1Click() {
+  lbGesamt->setText(QStringLiteral("Gesamt:"));
+  lbZinseG->clear();
+  edDarlehensbetrag->setText(Q(finanz::Geld(TilgDarlehen)));
+  edTilgungsrate->setText(Q(finanz::Geld(TilgRate)));
+  edTilgungsdauer->setText(Q(finanz::GanzGeld(TilgDauer)));
+  for (QLineEdit* feld : {edRestschuld, edDarlehensbetrag, edTilgungsrate, edTilgungsdauer})
+    Normal(feld);
+  {
+    QPalette pal = edZinssatz->palette();
+    pal.setColor(QPalette::Text, QPalette().color(QPalette::Text));
+    edZinssatz->setPalette(pal);
+  }
+  for (int i = 0; i < rg1->count(); ++i) rg1->setItemColor(i, kSchwarz);
+  const int k = rg1->ItemIndex();
+  rg1->setItemColor(k, kRot);
+  edRestschuld->clear();
+  if (QLineEdit* feld = GesuchtesFeld(k)) {
+    Gesucht(feld);
+    feld->clear();
+  }
+}
+
+void TfrTilgRechner::cbBearbeitungsgebuhrClick() { GebuehrenFelderZeigen(); }
+
+void TfrTilgRechner::edDarlehensbetragKeyPress() {
+  TilgDarlehen = static_cast<double>(TextZuZahl(edDarlehensbetrag->text()));
+}
+
+void TfrTilgRechner::edTilgungsrateKeyPress() {
+  TilgRate = static_cast<double>(TextZuZahl(edTilgungsrate->text()));
+  if (rg1->ItemIndex() == finanz::Tilgungsrate)
+    Gesucht(edTilgungsrate);
+  else
+    Normal(edTilgungsrate);
+}
+
+void TfrTilgRechner::edTilgungsdauerKeyPress() {
+  TilgDauer = TextZuGanzzahl(edTilgungsdauer->text());
+  if (rg1->ItemIndex() == finanz::Tilgungsdauer)
+    Gesucht(edTilgungsdauer);
+  else
+    Normal(edTilgungsdauer);
+}
+
+void TfrTilgRechner::sg1Click() {
+  TilgMarkierteZeile = sg1->Row();
+  sg1->viewport()->update();
+}
+
+void TfrTilgRechner::sg1DrawCell(int col, int row, QColor& hintergrund, QColor& text) const {
+  (void)col;
+  if (row < 1) {
+    hintergrund = kGelb;
+    return;
+  }
+  text = kSchwarz;
+  if (row == TilgMarkierteZeile) {
+    hintergrund = colorFromBgr(0xC5FECC);
+    return;
+  }
+  const int jahr = frKolvex ? frKolvex->TextZuGanzzahl(sg1->Cells(0, row)) : 0;
+  hintergrund = colorFromBgr(jahr % 2 != 0 ? 0xFFEBDF : 0xFFFBFF);
+}
