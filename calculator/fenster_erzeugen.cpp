@@ -7,6 +7,8 @@
 #include "calculator/kolvex.h"
 #include "calculator/konstante.h"
 #include "calculator/rechn.h"
+#include "datagraph/approxim.h"
+#include "datagraph/approxim_auswahl.h"
 #include "graph/grafik.h"
 #include "graph/skal.h"
 #include "units/einheiten.h"
@@ -36,10 +38,14 @@ void FensterErzeugen() {
   Erzeugen(frGrafik);
   Erzeugen(frSkal);
   Erzeugen(frEinheiten);
+  Erzeugen(frApproxim);
+  Erzeugen(frApproxim_Auswahl);
   KurvenFarbenWiederherstellen();
 }
 
 void FensterZerstoeren() {
+  Zerstoeren(frApproxim_Auswahl);
+  Zerstoeren(frApproxim);
   Zerstoeren(frEinheiten);
   Zerstoeren(frSkal);
   Zerstoeren(frGrafik);
