@@ -71,7 +71,12 @@ TfrApproxim_Auswahl::~TfrApproxim_Auswahl() {
 
 void TfrApproxim_Auswahl::FormCreate() {}
 
+void TfrApproxim_Auswahl::FormShow() { schliesst_ = false; }
+
 void TfrApproxim_Auswahl::FormActivate() {
+  // Showing the model list again while closing may hand the activation back for a moment;
+  // that must not build the model text the close has just emptied.
+  if (schliesst_) return;
   // Enter in the grid's cell editors reaches the window first.
   qApp->installEventFilter(this);
   KurvenListeFuellen();
@@ -79,6 +84,7 @@ void TfrApproxim_Auswahl::FormActivate() {
 }
 
 void TfrApproxim_Auswahl::FormClose(bool&) {
+  schliesst_ = true;
   qApp->removeEventFilter(this);
   plOben->setText(QString());  // the data graph fits the model list's choice again
   if (frApproxim) frApproxim->AnsaetzeSpeichern();

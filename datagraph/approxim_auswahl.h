@@ -30,6 +30,7 @@ class TfrApproxim_Auswahl : public Form {
   ~TfrApproxim_Auswahl() override;
 
   void FormCreate() override;
+  void FormShow() override;
   void FormActivate() override;
   void FormClose(bool& accept) override;
 
@@ -96,7 +97,8 @@ class TfrApproxim_Auswahl : public Form {
 
   std::vector<QCheckBox*> boxen_;
   bool mausLos_ = false;
-  bool listeVersteckt_ = false;  // the model list was hidden by cbApproximZeigen
+  bool listeVersteckt_ = false;
+  bool schliesst_ = false;  // the model list was hidden by cbApproximZeigen
 };
 
 extern TfrApproxim_Auswahl* frApproxim_Auswahl;
