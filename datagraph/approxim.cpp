@@ -219,7 +219,7 @@ void TfrApproxim::hideEvent(QHideEvent* event) {
   // Hidden for the builder while this window runs modally: its modal run goes on and it
   // comes back when the builder closes.
   if (nurVerstecken_) {
-    QWidget::hideEvent(event);  // NOLINT: skips Form's end of the modal run on purpose
+    QWidget::hideEvent(event);
     return;
   }
   Form::hideEvent(event);
