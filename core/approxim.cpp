@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "core/matrix.h"
 #include "core/routinen.h"
@@ -350,6 +351,10 @@ bool KoeffizientLesen(std::string_view text, double& wert) {
   if (t.find(',') != std::string::npos) t = OhnePunkt(t);
   long double v = 0;
   if (!TextZuZahlStreng(t, v)) return false;
+  // The listed text of a coefficient near the largest double may round beyond it
+  // ("1,798E+308"); within the rounding of the shorter form it still means that double.
+  constexpr long double groesste = std::numeric_limits<double>::max();
+  if (std::fabs(v) > groesste && std::fabs(v) <= groesste * 1.001L) v = std::copysign(groesste, v);
   const double d = static_cast<double>(v);
   if (!std::isfinite(d)) return false;
   wert = d;

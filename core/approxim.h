@@ -118,7 +118,8 @@ std::string KoeffizientText(double v, bool abrunden);
 
 // A typed coefficient: with a "," in the text every "." is a thousands separator and is
 // dropped ("1.000,0000" is 1000), otherwise "," or "." is the decimal point. False when
-// the text is not a number or does not fit a double.
+// the text is not a number or does not fit a double; a text that the listing of the largest
+// doubles rounded up beyond the double range is read as the largest double.
 bool KoeffizientLesen(std::string_view text, double& wert);
 
 }  // namespace kolvex

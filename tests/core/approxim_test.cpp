@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -372,8 +373,14 @@ TEST(KoeffizientLesen, BothFormsReadBack) {
     EXPECT_FALSE(KoeffizientLesen(falsch, v)) << falsch;
     EXPECT_EQ(v, 42);
   }
-  // Whatever the builder lists can be typed back.
-  for (double w : {1000.0, 1234.5, 0.0005, -2.0, 0.333, 999.99, 1e-7, -123456.0}) {
+  // Whatever the builder lists can be typed back, even where the listing rounded beyond
+  // the largest double.
+  ASSERT_TRUE(KoeffizientLesen("-1,798E+308", v));
+  EXPECT_EQ(v, -std::numeric_limits<double>::max());
+  EXPECT_FALSE(KoeffizientLesen("1,8E+308", v));
+  for (double w : {1000.0, 1234.5, 0.0005, -2.0, 0.333, 999.99, 1e-7, -123456.0,
+                   std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
+                   std::numeric_limits<double>::denorm_min()}) {
     for (bool abrunden : {false, true}) {
       ASSERT_TRUE(KoeffizientLesen(KoeffizientText(w, abrunden), v)) << KoeffizientText(w, abrunden);
       EXPECT_NEAR(v, w, std::fabs(w) * (abrunden ? 1e-3 : 1e-14)) << KoeffizientText(w, abrunden);
