@@ -185,15 +185,6 @@ TEST_F(ApproximTest, OkStoresTheChoiceEscOnOkSetsTag99) {
   EXPECT_EQ(kolvex::AnsatzIndex, 4);
 }
 
-TEST_F(ApproximTest, ButtonsCentredTwentyApart) {
-  a->resize(631, 400);
-  a->Buttonsplatzieren();
-  const int summe = a->sbAppromAuswahl->width() + a->sbLoschen->width() + a->OKButton->width();
-  EXPECT_EQ(a->sbAppromAuswahl->x(), (631 - (summe + 40)) / 2);
-  EXPECT_EQ(a->sbLoschen->x(), a->sbAppromAuswahl->x() + a->sbAppromAuswahl->width() + 20);
-  EXPECT_EQ(a->OKButton->x(), a->sbLoschen->x() + a->sbLoschen->width() + 20);
-}
-
 // ---- Fits for the data graph ------------------------------------------------------------
 
 TEST_F(ApproximTest, FitOfACurveFillsTheGlobals) {
