@@ -13,7 +13,7 @@
 #include "calculator/einstellungen.h"
 #include "calculator/fenster_erzeugen.h"
 #include "calculator/kolvex.h"
-#include "finance/radio_group.h"
+#include "platform/radio_group.h"
 #include "finance/spar_rechnung.h"
 #include "finance/tilg_rechner.h"
 #include "finance/tilg_rechnung.h"

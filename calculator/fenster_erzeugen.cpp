@@ -7,6 +7,8 @@
 #include "calculator/kolvex.h"
 #include "calculator/konstante.h"
 #include "calculator/rechn.h"
+#include "datagraph/approxim.h"
+#include "datagraph/approxim_auswahl.h"
 #include "datagraph/einstellung_grafik.h"
 #include "finance/spar_rechner.h"
 #include "finance/tilg_rechner.h"
@@ -41,6 +43,8 @@ void FensterErzeugen() {
   Erzeugen(frSkal);
   Erzeugen(frEinheiten);
   Erzeugen(frEinheiten_Edit);
+  Erzeugen(frApproxim);
+  Erzeugen(frApproxim_Auswahl);
   Erzeugen(frEinstellung_Grafik);
   Erzeugen(frSparRechner);
   Erzeugen(frTilgRechner);
@@ -51,6 +55,8 @@ void FensterZerstoeren() {
   Zerstoeren(frTilgRechner);
   Zerstoeren(frSparRechner);
   Zerstoeren(frEinstellung_Grafik);
+  Zerstoeren(frApproxim_Auswahl);
+  Zerstoeren(frApproxim);
   Zerstoeren(frEinheiten_Edit);
   Zerstoeren(frEinheiten);
   Zerstoeren(frSkal);

@@ -186,6 +186,15 @@ void TfrKolvex::Warten(int ms) {
   }
 }
 
+// ---- Solver ------------------------------------------------------------------------------
+
+bool TfrKolvex::MatrixInvertieren(int n, kolvex::Matrix31& a) {
+  return kolvex::MatrixInvertieren(n, a);
+}
+bool TfrKolvex::MatrixMalVektor(int n, const kolvex::Matrix31& a, long double* v) {
+  return kolvex::MatrixMalVektor(n, a, v);
+}
+
 // ---- Colour dialog and desktop launcher ----------------------------------------------------
 
 void TfrKolvex::FormCreate() { FarbenLaden(); }

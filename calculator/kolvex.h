@@ -10,6 +10,7 @@
 #include <string>
 #include <type_traits>
 
+#include "core/matrix.h"
 #include "platform/form.h"
 
 class QComboBox;
@@ -144,6 +145,11 @@ class TfrKolvex : public Form {
   bool EnthaeltVariable(const QString& text);
   QChar UnbekannteKonstante(const QString& text, QChar grafikVariable);
   bool IstZahlMitKonstanten(const QString& text);
+
+  // ---- Solver of the least-squares fit (core/matrix.h); false where the original stopped
+  // with a floating-point error. -------------------------------------------------------------
+  bool MatrixInvertieren(int n, kolvex::Matrix31& a);
+  bool MatrixMalVektor(int n, const kolvex::Matrix31& a, long double* v);
 
   // ---- Colour dialog and desktop launcher (calculator/farben.*, calculator/about.*) -------
   // Loads the colour dialog's custom colours ("farben.txx").

@@ -69,4 +69,10 @@ std::array<double, 21> KurveMaxX{};
 std::array<double, 21> KurveMaxXY{};
 bool TermFehlerGemeldet = false;
 
+std::vector<long double> XWerte(11, 0.0L);
+std::vector<long double> YWerte(11, 0.0L);
+std::vector<double> Koeff(11, 0.0);
+std::array<double, 1000> KurveX{};
+std::array<double, 1000> KurveY{};
+
 }  // namespace kolvex

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kolvex {
 
@@ -83,5 +84,16 @@ extern std::array<int32_t, 21> KurvenPunkte;
 extern std::array<double, 21> KurveMaxX;
 extern std::array<double, 21> KurveMaxXY;
 extern bool TermFehlerGemeldet;
+
+// ---- The last curve fit (core/approxim.h) ------------------------------------------------
+// Points of the curve being fitted, 1..n used (index 0 unused), reallocated by each fit.
+extern std::vector<long double> XWerte;
+extern std::vector<long double> YWerte;
+// Coefficients a1..a10 at 1..10 (index 0 unused), fitted or typed.
+extern std::vector<double> Koeff;
+// The 1000 samples of the fitted curve; only valid samples are written, failed ones and a
+// failed fit leave what was there.
+extern std::array<double, 1000> KurveX;
+extern std::array<double, 1000> KurveY;
 
 }  // namespace kolvex

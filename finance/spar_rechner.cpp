@@ -11,7 +11,7 @@
 
 #include "calculator/kolvex.h"
 #include "finance/finanz_einstellungen.h"
-#include "finance/radio_group.h"
+#include "platform/radio_group.h"
 #include "platform/esc_watcher.h"
 #include "platform/key_filter.h"
 
@@ -31,7 +31,7 @@ TfrSparRechner::TfrSparRechner(QWidget* parent) : Form(parent) {
   LayoutErzeugen();
   connect(sbBerechnen, &QPushButton::clicked, this, &TfrSparRechner::sbBerechnenClick);
   connect(sbExit, &QPushButton::clicked, this, &TfrSparRechner::sbExitClick);
-  connect(rg1, &RadioGroup::clicked, this, &TfrSparRechner::rg1Click);
+  connect(rg1, &RadioGroup::itemClicked, this, &TfrSparRechner::rg1Click);
   connect(chbDynamik, &QCheckBox::toggled, this, &TfrSparRechner::chbDynamikClick);
   connect(cbZinseszins, &QComboBox::activated, this, &TfrSparRechner::cbZinseszinsChange);
   connect(edAnsparzeit, &QLineEdit::returnPressed, this, &TfrSparRechner::sbBerechnenClick);
@@ -82,7 +82,7 @@ void TfrSparRechner::FormActivate() {
   edZinseG->clear();
   lbGesamt->clear();
   lbZinse->clear();
-  rg1->setItemColor(rg1->ItemIndex(), kRot);
+  rg1->setItemColor(rg1->itemIndex(), kRot);
 }
 
 void TfrSparRechner::resizeEvent(QResizeEvent* event) {
@@ -161,7 +161,7 @@ void TfrSparRechner::sbBerechnenClick() {
   plESC->show();
   cbZinseszinsChange();
   repaint();
-  Berechnen(rg1->ItemIndex());
+  Berechnen(rg1->itemIndex());
   EingabenLesen();
   plESC->hide();
 }
@@ -186,7 +186,7 @@ void TfrSparRechner::rg1Click() {
     FeldNormal(FeldVon(i));
     rg1->setItemColor(i, kSchwarz);
   }
-  const int k = rg1->ItemIndex();
+  const int k = rg1->itemIndex();
   rg1->setItemColor(k, kRot);
   if (QLineEdit* feld = FeldVon(k)) {
     QPalette pal = feld->palette();

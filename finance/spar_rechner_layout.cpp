@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "finance/radio_group.h"
+#include "platform/radio_group.h"
 #include "finance/spar_rechner.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "calculator/kolvex.h"
 #include "finance/finanz_einstellungen.h"
-#include "finance/radio_group.h"
+#include "platform/radio_group.h"
 #include "platform/bgr_color.h"
 #include "platform/esc_watcher.h"
 #include "platform/message_dialog.h"
@@ -47,7 +47,7 @@ TfrTilgRechner::TfrTilgRechner(QWidget* parent) : Form(parent) {
   LayoutErzeugen();
   connect(sbBerechnen, &QPushButton::clicked, this, &TfrTilgRechner::sbBerechnenClick);
   connect(sbExit, &QPushButton::clicked, this, &TfrTilgRechner::sbExitClick);
-  connect(rg1, &RadioGroup::clicked, this, &TfrTilgRechner::rg1Click);
+  connect(rg1, &RadioGroup::itemClicked, this, &TfrTilgRechner::rg1Click);
   connect(cbBearbeitungsgebuhr, &QCheckBox::toggled, this,
           &TfrTilgRechner::cbBearbeitungsgebuhrClick);
   connect(cbDisagio, &QCheckBox::toggled, this, &TfrTilgRechner::cbBearbeitungsgebuhrClick);
@@ -97,7 +97,7 @@ void TfrTilgRechner::FormActivate() {
   GebuehrenFelderZeigen();
   sg1->setRowCount(2);
   frKolvex->GitterLeeren(sg1);
-  rg1->setItemColor(rg1->ItemIndex(), kRot);
+  rg1->setItemColor(rg1->itemIndex(), kRot);
 }
 
 void TfrTilgRechner::resizeEvent(QResizeEvent* event) {
@@ -209,7 +209,7 @@ void TfrTilgRechner::TilgungBerechnen(int k) {
 void TfrTilgRechner::sbBerechnenClick() {
   plESC->show();
   repaint();
-  TilgungBerechnen(rg1->ItemIndex());
+  TilgungBerechnen(rg1->itemIndex());
   EingabenLesen();
   plESC->hide();
   sg1->viewport()->update();
@@ -234,7 +234,7 @@ void TfrTilgRechner::rg1Click() {
     edZinssatz->setPalette(pal);
   }
   for (int i = 0; i < rg1->count(); ++i) rg1->setItemColor(i, kSchwarz);
-  const int k = rg1->ItemIndex();
+  const int k = rg1->itemIndex();
   rg1->setItemColor(k, kRot);
   edRestschuld->clear();
   if (QLineEdit* feld = GesuchtesFeld(k)) {
@@ -251,7 +251,7 @@ void TfrTilgRechner::edDarlehensbetragKeyPress() {
 
 void TfrTilgRechner::edTilgungsrateKeyPress() {
   TilgRate = static_cast<double>(TextZuZahl(edTilgungsrate->text()));
-  if (rg1->ItemIndex() == finanz::Tilgungsrate)
+  if (rg1->itemIndex() == finanz::Tilgungsrate)
     Gesucht(edTilgungsrate);
   else
     Normal(edTilgungsrate);
@@ -259,7 +259,7 @@ void TfrTilgRechner::edTilgungsrateKeyPress() {
 
 void TfrTilgRechner::edTilgungsdauerKeyPress() {
   TilgDauer = TextZuGanzzahl(edTilgungsdauer->text());
-  if (rg1->ItemIndex() == finanz::Tilgungsdauer)
+  if (rg1->itemIndex() == finanz::Tilgungsdauer)
     Gesucht(edTilgungsdauer);
   else
     Normal(edTilgungsdauer);

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "finance/radio_group.h"
+#include "platform/radio_group.h"
 #include "finance/tilg_rechner.h"
 #include "platform/bgr_color.h"
 #include "platform/string_grid.h"

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "finance/radio_group.h"
+#include "platform/radio_group.h"
 #include "finance/spar_rechner.h"
 #include "support/fenster_fixture.h"
 
@@ -30,7 +30,7 @@ class SparFensterTest : public FensterTest {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(f));
     f->FormActivate();
   }
-  void Waehlen(int k) { QTest::mouseClick(f->rg1->Button(k), Qt::LeftButton); }
+  void Waehlen(int k) { QTest::mouseClick(f->rg1->button(k), Qt::LeftButton); }
   static QColor Grund(QLineEdit* e) { return e->palette().color(QPalette::Base); }
   static QColor Schrift(QLineEdit* e) { return e->palette().color(QPalette::Text); }
 
@@ -48,8 +48,8 @@ TEST_F(SparFensterTest, ComponentsAndDefaults) {
     EXPECT_NE(f->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
   EXPECT_EQ(f->rg1->title(), QStringLiteral(" Berechnen "));
   ASSERT_EQ(f->rg1->count(), 6);
-  EXPECT_EQ(f->rg1->Button(3)->text(), QStringLiteral("Zinsatz"));
-  EXPECT_EQ(f->rg1->ItemIndex(), 5);
+  EXPECT_EQ(f->rg1->button(3)->text(), QStringLiteral("Zinsatz"));
+  EXPECT_EQ(f->rg1->itemIndex(), 5);
   Zeigen();
   EXPECT_EQ(f->edAnfangskapital->text(), QStringLiteral("10.000,00"));
   EXPECT_EQ(f->cbZinsperiode->currentText(), QStringLiteral("jährlich"));
@@ -96,7 +96,7 @@ TEST_F(SparFensterTest, ChoosingASoughtQuantityEmptiesAndColoursItsField) {
   Zeigen();
   const QColor normal = Grund(f->edSparrate);
   Waehlen(0);
-  EXPECT_EQ(f->rg1->ItemIndex(), 0);
+  EXPECT_EQ(f->rg1->itemIndex(), 0);
   EXPECT_EQ(f->edAnfangskapital->text(), QString());
   EXPECT_EQ(Grund(f->edAnfangskapital), QColor(255, 255, 0));
   EXPECT_EQ(Schrift(f->edAnfangskapital), QColor(0, 128, 0));

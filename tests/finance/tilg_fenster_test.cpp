@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "finance/radio_group.h"
+#include "platform/radio_group.h"
 #include "finance/tilg_rechner.h"
 #include "platform/bgr_color.h"
 #include "platform/string_grid.h"
@@ -32,7 +32,7 @@ class TilgFensterTest : public FensterTest {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(f));
     f->FormActivate();
   }
-  void Waehlen(int k) { QTest::mouseClick(f->rg1->Button(k), Qt::LeftButton); }
+  void Waehlen(int k) { QTest::mouseClick(f->rg1->button(k), Qt::LeftButton); }
   void Berechnen() { QTest::mouseClick(f->sbBerechnen, Qt::LeftButton); }
   QColor Zellgrund(int spalte, int zeile) const {
     QColor grund, text;
@@ -54,7 +54,7 @@ TEST_F(TilgFensterTest, ComponentsGridAndDefaults) {
         "sbBerechnen", "sbExit"})
     EXPECT_NE(f->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
   Zeigen();
-  EXPECT_EQ(f->rg1->ItemIndex(), 3);
+  EXPECT_EQ(f->rg1->itemIndex(), 3);
   EXPECT_EQ(f->cbZinszahlungsintervall->currentText(), QStringLiteral("vierteljährlich"));
   EXPECT_EQ(f->cbTilgungsintervall->currentText(), QStringLiteral("jährlich"));
   ASSERT_EQ(f->sg1->ColCount(), 7);
