@@ -5,90 +5,14 @@
 #include <limits>
 #include <new>
 
+#include "core/tabelle.h"
 #include "core/zahltext.h"
 
 namespace {
 
 constexpr double kLeer = std::numeric_limits<double>::quiet_NaN();
 
-constexpr double kZehnerPotenz[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The general float text prints 15 significant digits, no trailing zeros, no "+" and no
-// leading zeros, in fixed form from 1e-4 up to below 1e15. A text of exactly that shape
-// names a decimal of at most 15 digits, which survives the trip through a double (15 is
-// the double's guaranteed decimal precision), so the text is that double's general text.
-// The mantissa stays below 2^53 and the power of ten is exact, so one division gives the
-// correctly rounded double.
-template <class Ch>
-bool kanonisch(const Ch* p, size_t n, double& value) {
-  size_t i = 0;
-  bool negativ = false;
-  if (i < n && p[i] == Ch('-')) {
-    negativ = true;
-    ++i;
-  }
-  if (i >= n) return false;
-  auto ziffer = [](Ch c) { return c >= Ch('0') && c <= Ch('9'); };
-
-  uint64_t m = 0;
-  int stellen = 0;
-  bool ganzNull = false;
-  if (p[i] == Ch('0')) {
-    ganzNull = true;
-    ++i;
-  } else if (ziffer(p[i])) {
-    while (i < n && ziffer(p[i])) {
-      m = m * 10 + static_cast<uint64_t>(p[i] - Ch('0'));
-      if (++stellen > 15) return false;
-      ++i;
-    }
-  } else {
-    return false;
-  }
-
-  int nachkomma = 0;
-  if (i < n) {
-    if (p[i] != Ch(',')) return false;
-    ++i;
-    if (i >= n || p[n - 1] == Ch('0')) return false;  // "5," or a trailing zero
-    int fuehrendeNullen = 0;
-    for (; i < n; ++i) {
-      if (!ziffer(p[i])) return false;
-      const auto d = static_cast<uint64_t>(p[i] - Ch('0'));
-      if (m == 0 && d == 0) {
-        ++fuehrendeNullen;
-      } else {
-        m = m * 10 + d;
-        if (++stellen > 15) return false;
-      }
-      ++nachkomma;
-    }
-    if (ganzNull && fuehrendeNullen > 3) return false;  // below 1e-4: "1E-5" form
-  }
-  if (m == 0 && negativ) return false;  // "-0" prints as "0"
-  double v = static_cast<double>(m);
-  if (nachkomma > 0) v /= kZehnerPotenz[nachkomma];
-  value = negativ ? -v : v;
-  return true;
-}
-
-bool nurAscii(std::string_view s) {
-  for (const char c : s)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
-
 }  // namespace
-
-bool ValueTable::canonicalNumber(std::string_view text, double& value) {
-  return kanonisch(text.data(), text.size(), value);
-}
-
-bool ValueTable::canonicalNumber(const char16_t* text, size_t length, double& value) {
-  return kanonisch(text, length, value);
-}
 
 ValueTable::ValueTable() { setSize(0, 2); }
 
@@ -136,40 +60,22 @@ QString ValueTable::cell(int col, int row) const {
 void ValueTable::setCell(int col, int row, std::string_view utf8) {
   if (!inside(col, row)) return;
   Column& c = cols_[static_cast<size_t>(col)];
-  const auto r = static_cast<size_t>(row);
-  double d = 0;
-  if (utf8.empty()) {
-    c.wert[r] = kLeer;
+  double d = kLeer;
+  const kolvex::ZellArt art = kolvex::ZelleLesen(utf8, d);
+  c.wert[static_cast<size_t>(row)] =
+      (art == kolvex::ZellArt::Leer || art == kolvex::ZellArt::Text) ? kLeer : d;
+  if (art == kolvex::ZellArt::Text || art == kolvex::ZellArt::ZahlMitText)
+    storeText(c, row, utf8);
+  else
     dropText(c, row);
-    return;
-  }
-  if (kanonisch(utf8.data(), utf8.size(), d)) {
-    c.wert[r] = d;
-    dropText(c, row);
-    return;
-  }
-  long double v = 0;
-  if (nurAscii(utf8) && kolvex::TextZuZahlStreng(utf8, v) && v != kolvex::KeineZahl) {
-    d = static_cast<double>(v);
-    c.wert[r] = d;
-    if (kolvex::FloatText(d) == utf8)
-      dropText(c, row);
-    else
-      storeText(c, row, utf8);
-    return;
-  }
-  c.wert[r] = kLeer;
-  storeText(c, row, utf8);
 }
 
 void ValueTable::setCell(int col, int row, const QString& text) {
   if (!inside(col, row)) return;
   double d = 0;
-  if (!text.isEmpty() && kanonisch(reinterpret_cast<const char16_t*>(text.utf16()),
-                                   static_cast<size_t>(text.size()), d)) {
-    Column& c = cols_[static_cast<size_t>(col)];
-    c.wert[static_cast<size_t>(row)] = d;
-    dropText(c, row);
+  if (!text.isEmpty() && kolvex::KanonischeZahl(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                static_cast<size_t>(text.size()), d)) {
+    setNumber(col, row, d);
     return;
   }
   const QByteArray bytes = text.toUtf8();

@@ -57,12 +57,6 @@ class ValueTable {
   // Bytes held by the cells (for the benchmark's and tests' accounting).
   size_t memoryUsed() const;
 
-  // The value of a text when the text is exactly that value's general float text in its
-  // common fixed form ("-12,5", "0,001", "300"), found without a general conversion. False
-  // means "not proven canonical", not "not a number". Public for the tests.
-  static bool canonicalNumber(std::string_view text, double& value);
-  static bool canonicalNumber(const char16_t* text, size_t length, double& value);
-
  private:
   struct Column {
     std::vector<double> wert;

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <limits>
-#include <random>
 #include <vector>
 
 #include "core/zahltext.h"
@@ -191,45 +190,4 @@ TEST(ValueTable, RewritingTextsDoesNotGrowWithoutBound) {
   EXPECT_LT(t.memoryUsed(), vorher + 16 * 1024);
   EXPECT_EQ(t.cell(0, 42), QStringLiteral("Neuer Text 9"));
   EXPECT_EQ(t.cell(0, 0), QStringLiteral("Neuer Text 9"));
-}
-
-// The shape test must agree with the general float text everywhere: whatever it accepts is
-// exactly the text of the double it returns, and every fixed-form general text is accepted.
-TEST(ValueTable, ShapeTestAgreesWithTheGeneralFloatText) {
-  std::mt19937_64 zufall(7);
-  std::uniform_real_distribution<double> mantisse(-1, 1);
-  std::uniform_int_distribution<int> exponent(-8, 18);
-  std::uniform_int_distribution<int> stellen(1, 17);
-  int angenommen = 0;
-  for (int i = 0; i < 200000; ++i) {
-    double v = mantisse(zufall) * std::pow(10.0, exponent(zufall));
-    if (i % 3 == 0) {  // short decimals, the common case in tables
-      const double p = std::pow(10.0, stellen(zufall) % 6);
-      v = std::nearbyint(v * p) / p;
-    }
-    const std::string text = kolvex::FloatText(v);
-    double d = 0;
-    const bool ok = ValueTable::canonicalNumber(text, d);
-    if (ok) {
-      ++angenommen;
-      ASSERT_EQ(kolvex::FloatText(d), text) << v;
-    }
-    if (text.find('E') == std::string::npos) {
-      ASSERT_TRUE(ok) << text;
-    }
-    std::u16string breit(text.begin(), text.end());
-    double d16 = 0;
-    ASSERT_EQ(ValueTable::canonicalNumber(breit.data(), breit.size(), d16), ok);
-    if (ok) {
-      ASSERT_EQ(d16, d);
-    }
-    // Variants that are numbers but not this text are never taken for it.
-    for (const std::string& anders : {text + "0", "0" + text, text + ",", "+" + text, " " + text}) {
-      double a = 0;
-      if (ValueTable::canonicalNumber(anders, a)) {
-        ASSERT_EQ(kolvex::FloatText(a), anders);
-      }
-    }
-  }
-  EXPECT_GT(angenommen, 100000);
 }
