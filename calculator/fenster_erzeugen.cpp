@@ -7,6 +7,8 @@
 #include "calculator/kolvex.h"
 #include "calculator/konstante.h"
 #include "calculator/rechn.h"
+#include "datagraph/einstellung_grafik.h"
+#include "datagraph/grafik_approx.h"
 #include "graph/grafik.h"
 #include "graph/skal.h"
 #include "units/einheiten.h"
@@ -36,10 +38,15 @@ void FensterErzeugen() {
   Erzeugen(frGrafik);
   Erzeugen(frSkal);
   Erzeugen(frEinheiten);
+  Erzeugen(frGrafikApprox);
+  Erzeugen(frEinstellung_Grafik);
+  frEinstellung_Grafik->Zieldiagramm = frGrafikApprox->Chart1;
   KurvenFarbenWiederherstellen();
 }
 
 void FensterZerstoeren() {
+  Zerstoeren(frEinstellung_Grafik);
+  Zerstoeren(frGrafikApprox);
   Zerstoeren(frEinheiten);
   Zerstoeren(frSkal);
   Zerstoeren(frGrafik);
