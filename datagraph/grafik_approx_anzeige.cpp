@@ -372,7 +372,9 @@ void TfrGrafikApprox::RandSetzen() {
 
 void TfrGrafikApprox::KurvenBeschriften() {
   std::vector<ChartOverlayText> texte;
-  if (cbMoment->isChecked()) {
+  // With the legend shown the curves are named there, and the margin leaves no room for
+  // labels beside the plot: they would be cut off at the chart's edge.
+  if (cbMoment->isChecked() && !Chart1->legendVisible()) {
     QFont schrift = Chart1->font();
     schrift.setBold(true);
     for (int i = 1; i <= ListBox1->count() && i <= 20; ++i) {

@@ -23,17 +23,34 @@ void ValueTable::setSize(int cols, int rows) {
   const auto n = static_cast<size_t>(rows);
   for (Column& c : cols_) {
     c.wert.resize(n, kLeer);
-    if (c.hatText()) {
-      if (rows < rows_) {
-        // Texts of dropped rows would otherwise stay in the buffer.
-        for (size_t r = n; r < c.laenge.size(); ++r) c.totBytes += c.laenge[r];
+    if (rows < rows_) {
+      // Texts of dropped rows would otherwise stay in the buffer.
+      for (size_t r = n; r < c.alle.size(); ++r) c.totBytes += c.alle[r].laenge;
+      for (auto it = c.wenige.begin(); it != c.wenige.end();) {
+        if (static_cast<size_t>(it->first) >= n) {
+          c.totBytes += it->second.laenge;
+          it = c.wenige.erase(it);
+        } else {
+          ++it;
+        }
       }
-      c.anfang.resize(n, 0);
-      c.laenge.resize(n, 0);
-      if (c.totBytes > c.bytes.size() / 2) compact(c);
     }
+    if (!c.alle.empty()) c.alle.resize(n);
+    if (c.totBytes > c.bytes.size() / 2) compact(c);
   }
   rows_ = rows;
+}
+
+std::string_view ValueTable::textOf(const Column& c, size_t row) {
+  Stelle s;
+  if (!c.alle.empty()) {
+    s = c.alle[row];
+  } else if (!c.wenige.empty()) {
+    const auto it = c.wenige.find(static_cast<int32_t>(row));
+    if (it == c.wenige.end()) return {};
+    s = it->second;
+  }
+  return std::string_view(c.bytes.data() + s.anfang, s.laenge);
 }
 
 void ValueTable::clear() {
@@ -50,8 +67,8 @@ QString ValueTable::cell(int col, int row) const {
   if (!inside(col, row)) return {};
   const Column& c = cols_[static_cast<size_t>(col)];
   const auto r = static_cast<size_t>(row);
-  if (c.hatText() && c.laenge[r] > 0)
-    return QString::fromUtf8(c.bytes.data() + c.anfang[r], static_cast<qsizetype>(c.laenge[r]));
+  const std::string_view text = textOf(c, r);
+  if (!text.empty()) return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   const double v = c.wert[r];
   if (std::isnan(v)) return {};
   return QString::fromLatin1(kolvex::FloatText(v));
@@ -101,10 +118,17 @@ void ValueTable::setNumbers(int col, int firstRow, std::span<const double> value
   Column& c = cols_[static_cast<size_t>(col)];
   const auto start = static_cast<size_t>(firstRow);
   std::copy_n(values.begin() + static_cast<ptrdiff_t>(von), n, c.wert.begin() + static_cast<ptrdiff_t>(start));
-  if (c.hatText()) {
-    for (size_t r = start; r < start + n; ++r) {
-      c.totBytes += c.laenge[r];
-      c.laenge[r] = 0;
+  for (size_t r = start; r < start + n && !c.alle.empty(); ++r) {
+    c.totBytes += c.alle[r].laenge;
+    c.alle[r].laenge = 0;
+  }
+  for (auto it = c.wenige.begin(); it != c.wenige.end();) {
+    const auto r = static_cast<size_t>(it->first);
+    if (r >= start && r < start + n) {
+      c.totBytes += it->second.laenge;
+      it = c.wenige.erase(it);
+    } else {
+      ++it;
     }
   }
 }
@@ -123,48 +147,60 @@ void ValueTable::swap(ValueTable& other) noexcept {
 size_t ValueTable::memoryUsed() const {
   size_t n = cols_.capacity() * sizeof(Column);
   for (const Column& c : cols_) {
-    n += c.wert.capacity() * sizeof(double) + c.anfang.capacity() * sizeof(uint32_t) +
-         c.laenge.capacity() * sizeof(uint32_t) + c.bytes.capacity();
+    n += c.wert.capacity() * sizeof(double) + c.alle.capacity() * sizeof(Stelle) +
+         c.bytes.capacity() + c.wenige.bucket_count() * sizeof(void*) +
+         c.wenige.size() * (sizeof(std::pair<int32_t, Stelle>) + 2 * sizeof(void*));
   }
   return n;
 }
 
 void ValueTable::storeText(Column& c, int row, std::string_view utf8) {
-  const auto r = static_cast<size_t>(row);
-  if (!c.hatText()) {
-    c.anfang.assign(static_cast<size_t>(rows_), 0);
-    c.laenge.assign(static_cast<size_t>(rows_), 0);
-  }
-  c.totBytes += c.laenge[r];
-  c.laenge[r] = 0;
+  dropText(c, row);
   // Offsets are 32 bits: one column's texts stay below 4 GB.
   constexpr size_t grenze = std::numeric_limits<uint32_t>::max();
   if (utf8.size() > grenze || c.bytes.size() + utf8.size() > grenze) {
     compact(c);
     if (utf8.size() > grenze || c.bytes.size() + utf8.size() > grenze) throw std::bad_alloc();
   }
-  c.anfang[r] = static_cast<uint32_t>(c.bytes.size());
+  const Stelle neu{static_cast<uint32_t>(c.bytes.size()), static_cast<uint32_t>(utf8.size())};
   c.bytes.append(utf8);
-  c.laenge[r] = static_cast<uint32_t>(utf8.size());
+  if (c.alle.empty() && c.wenige.size() >= std::max<size_t>(64, static_cast<size_t>(rows_) / 16)) {
+    // Many texts: a place per row costs less than a map entry per text.
+    c.alle.assign(static_cast<size_t>(rows_), Stelle{});
+    for (const auto& [r, st] : c.wenige) c.alle[static_cast<size_t>(r)] = st;
+    c.wenige = {};
+  }
+  if (!c.alle.empty())
+    c.alle[static_cast<size_t>(row)] = neu;
+  else
+    c.wenige[row] = neu;
   if (c.totBytes > 4096 && c.totBytes > c.bytes.size() / 2) compact(c);
 }
 
 void ValueTable::dropText(Column& c, int row) {
-  if (!c.hatText()) return;
-  const auto r = static_cast<size_t>(row);
-  c.totBytes += c.laenge[r];
-  c.laenge[r] = 0;
+  if (!c.alle.empty()) {
+    Stelle& s = c.alle[static_cast<size_t>(row)];
+    c.totBytes += s.laenge;
+    s.laenge = 0;
+  } else if (!c.wenige.empty()) {
+    const auto it = c.wenige.find(row);
+    if (it == c.wenige.end()) return;
+    c.totBytes += it->second.laenge;
+    c.wenige.erase(it);
+  }
 }
 
 void ValueTable::compact(Column& c) {
   std::string neu;
   neu.reserve(c.bytes.size() - std::min(c.totBytes, c.bytes.size()));
-  for (size_t r = 0; r < c.laenge.size(); ++r) {
-    if (c.laenge[r] == 0) continue;
+  auto umziehen = [&](Stelle& s) {
+    if (s.laenge == 0) return;
     const size_t a = neu.size();
-    neu.append(c.bytes, c.anfang[r], c.laenge[r]);
-    c.anfang[r] = static_cast<uint32_t>(a);
-  }
+    neu.append(c.bytes, s.anfang, s.laenge);
+    s.anfang = static_cast<uint32_t>(a);
+  };
+  for (Stelle& s : c.alle) umziehen(s);
+  for (auto& [r, s] : c.wenige) umziehen(s);
   c.bytes = std::move(neu);
   c.totBytes = 0;
 }

@@ -5,7 +5,8 @@
 // A table of a million rows must not cost a string per cell, so the table is a column
 // store. Every column keeps one double per row (NaN: the cell holds no number) and, only
 // once a cell of it holds text that is not plainly a number, a text part: the UTF-8 bytes of
-// all its texts in one buffer with an offset and a length per row. The kind of a cell
+// all its texts in one buffer with an offset and a length per text (per row once the
+// column holds many texts). The kind of a cell
 // follows from its two parts:
 //   no number, no text   empty
 //   number, no text      a number whose text is its general float text ("1,5", "1E20")
@@ -19,6 +20,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class ValueTable {
@@ -58,17 +60,21 @@ class ValueTable {
   size_t memoryUsed() const;
 
  private:
+  struct Stelle {
+    uint32_t anfang = 0;
+    uint32_t laenge = 0;  // 0: no text
+  };
   struct Column {
     std::vector<double> wert;
-    // Text part; empty vectors while no cell of the column holds text.
-    std::vector<uint32_t> anfang;
-    std::vector<uint32_t> laenge;
+    // Text part. The few texts of a numeric column (its header, the odd cell) are kept by
+    // row; once a column holds many, every row gets its place.
+    std::unordered_map<int32_t, Stelle> wenige;
+    std::vector<Stelle> alle;
     std::string bytes;
     size_t totBytes = 0;  // bytes of overwritten texts still in `bytes`
-
-    bool hatText() const { return !laenge.empty(); }
   };
 
+  static std::string_view textOf(const Column& c, size_t row);
   void storeText(Column& c, int row, std::string_view utf8);
   void dropText(Column& c, int row);
   static void compact(Column& c);

@@ -444,8 +444,10 @@ TEST_F(DatenGrafikTest, GridLegendAndClickReadOut) {
   EXPECT_FALSE(g->Chart1->gridVisible(ChartAxis::Left));
   EXPECT_FALSE(g->Chart1->gridVisible(ChartAxis::Bottom));
   EXPECT_FALSE(g->Chart1->legendVisible());
+  EXPECT_EQ(g->Chart1->overlayTexts().size(), 1u);
   g->tbLegende->click();
   EXPECT_TRUE(g->Chart1->legendVisible());
+  EXPECT_TRUE(g->Chart1->overlayTexts().empty());  // named in the legend instead
   EXPECT_EQ(g->Chart1->rightMargin(), std::max(12, static_cast<int>(std::nearbyint(2 * g->Chart1->width() / 100.0))));
   const QPoint p(static_cast<int>(g->Chart1->pixelOf(ChartAxis::Bottom, 2.345)),
                  static_cast<int>(g->Chart1->pixelOf(ChartAxis::Left, 50)));
@@ -495,7 +497,8 @@ TEST_F(DatenGrafikTest, XyDataButtonOpensTheGraphModallyWithTheChosenTable) {
   HauptfensterZeigen();
   frRechn->tbWerte->click();
   ASSERT_TRUE(frKonstante->isVisible());
-  QTest::qWaitForWindowActive(frKonstante);  // its activation must not come in later
+  // Its activation must not come in later and press the button again.
+  if (!QTest::qWaitForWindowActive(frKonstante)) frKonstante->FormActivate();
   QString angefangen;
   TfrGrafikApprox::OeffnenDialogHook = [&](DateiDialogDaten& d) {
     angefangen = d.FileName;
@@ -525,4 +528,52 @@ TEST_F(DatenGrafikTest, XyDataButtonOpensTheGraphModallyWithTheChosenTable) {
   frRechn->tbDiagrammClick();
   EXPECT_TRUE(frRechn->isVisible());
   EXPECT_FALSE(frGrafikApprox->isVisible());
+}
+
+// The finished graph as the user sees it: three curves, legend, labels, title block. The
+// picture goes to $KOLVEX_GRAB_DIR when set (for looking at it).
+TEST_F(DatenGrafikTest, ThreeCurvesWithLegendAndTitleBlock) {
+  QStringList zeilen{"Zeit [s];Weg [mm];Kraft [N];Temperatur [°C]"};
+  for (int i = 0; i <= 40; ++i) {
+    const double t = i * 0.25;
+    zeilen << QString("%1;%2;%3;%4")
+                  .arg(QString::fromStdString(kolvex::FloatText(t)))
+                  .arg(QString::fromStdString(kolvex::FloatText(std::round(20 * std::sin(t / 2) * 100) / 100)))
+                  .arg(QString::fromStdString(kolvex::FloatText(std::round((3 * t + 2) * 100) / 100)))
+                  .arg(QString::fromStdString(kolvex::FloatText(std::round((25 - 1.5 * t) * 100) / 100)));
+  }
+  Laden("zugversuch.csv", zeilen);
+  g->show();
+  g->resize(1100, 750);
+  QTest::qWait(50);
+  Kurve(1, 2);
+  g->tbPlusClick();
+  Kurve(1, 3);
+  g->tbPlusClick();
+  Kurve(1, 4);
+  g->tbLegende->click();
+  g->edText1->setText("Zugversuch Probe 12");
+  g->edText2->setText("Labor 3, Prüfer: M. Keller");
+  g->edText3->setText("Werkstoff S235");
+  QTest::qWait(100);
+  g->Chart1->replotNow();
+  const QImage bild = g->grab().toImage();
+  if (!qEnvironmentVariableIsEmpty("KOLVEX_GRAB_DIR")) {
+    bild.save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_legende.png"));
+    g->tbLegende->click();
+    QTest::qWait(50);
+    g->Chart1->replotNow();
+    g->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_beschriftet.png"));
+    g->tbPlusClick();
+    QTest::qWait(50);
+    g->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_tabelle.png"));
+  }
+  EXPECT_EQ(g->ListBox1->count(), 3);
+  EXPECT_EQ(g->plUnten->height(), 82);
+  // The axis captions sit inside the plot.
+  const ChartRect r = g->Chart1->lastPlotRect();
+  EXPECT_GE(g->lbDX->x(), r.left);
+  EXPECT_LE(g->lbDX->x() + g->lbDX->width(), r.right);
+  EXPECT_LE(g->lbDX->y() + g->lbDX->height(), r.bottom);
+  EXPECT_GE(g->lbDY->y(), r.top);
 }

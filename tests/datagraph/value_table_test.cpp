@@ -96,6 +96,11 @@ TEST(ValueTable, PlainNumberTextCostsNoTextStorage) {
   EXPECT_GT(t.memoryUsed(), leer);
   EXPECT_EQ(t.cell(1, 5), QStringLiteral("5,0"));
   EXPECT_EQ(t.cell(1, 6), QStringLiteral("6"));
+  // Header texts and the odd text cost a little, not a place in every row.
+  EXPECT_LT(t.memoryUsed(), leer + 1024);
+  t.setCell(0, 0, QStringLiteral("Zeit [s]"));
+  EXPECT_LT(t.memoryUsed(), leer + 2048);
+  EXPECT_EQ(t.cell(0, 0), QStringLiteral("Zeit [s]"));
 }
 
 TEST(ValueTable, OverwritingChangesTheKindOfACell) {
@@ -139,7 +144,10 @@ TEST(ValueTable, BulkNumbersClipToTheTableAndReplaceTexts) {
 }
 
 TEST(ValueTable, ShrinkingDropsCellsAndGrowingAddsEmptyOnes) {
-  ValueTable t = Tabelle(3, 4);
+  // Column 0 holds a text in every row (a place per row), the others a few.
+  ValueTable t = Tabelle(3, 400);
+  for (int r = 0; r < 400; ++r) t.setCell(0, r, QStringLiteral("T%1").arg(r));
+  t.setSize(3, 4);
   t.setCell(2, 3, QStringLiteral("weg"));
   t.setNumber(1, 3, 4);
   t.setCell(0, 1, QStringLiteral("bleibt"));
@@ -148,6 +156,8 @@ TEST(ValueTable, ShrinkingDropsCellsAndGrowingAddsEmptyOnes) {
   EXPECT_EQ(t.cell(2, 3), QString());
   EXPECT_FALSE(t.number(1, 3));
   EXPECT_EQ(t.cell(0, 1), QStringLiteral("bleibt"));
+  EXPECT_EQ(t.cell(0, 2), QStringLiteral("T2"));
+  EXPECT_EQ(t.cell(0, 3), QString());
   EXPECT_EQ(t.cell(0, 5), QString());
 }
 
