@@ -147,7 +147,9 @@ void TfrGrafikApprox::FormCreate() {
   };
 }
 
-void TfrGrafikApprox::FormShow() { Aktivieren(); }
+void TfrGrafikApprox::FormShow() {
+  if (!wiederZeigen_) Aktivieren();
+}
 
 void TfrGrafikApprox::Aktivieren() {
   // 1. Settings afresh; the table shows.
@@ -304,7 +306,9 @@ void TfrGrafikApprox::sbLadenClick() {
     if (!tabelle && kolvex::XYDatenKanalAuswahl && KanalAuswahl) {
       hide();
       const bool bestaetigt = KanalAuswahl();
+      wiederZeigen_ = true;
       show();
+      wiederZeigen_ = false;
       if (bestaetigt) Aktivieren();
     } else {
       Aktivieren();

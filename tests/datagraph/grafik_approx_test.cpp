@@ -1,5 +1,8 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <functional>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -576,4 +579,84 @@ TEST_F(DatenGrafikTest, ThreeCurvesWithLegendAndTitleBlock) {
   EXPECT_LE(g->lbDX->x() + g->lbDX->width(), r.right);
   EXPECT_LE(g->lbDX->y() + g->lbDX->height(), r.bottom);
   EXPECT_GE(g->lbDY->y(), r.top);
+}
+
+// The user's way, with the program's real file dialogs: "XY-Daten in Diagramm", the table
+// chosen in the dialog, columns picked with the mouse, two curves, "Werte speichern" under
+// a name typed without extension with the text filter, and "Fenster schließen".
+TEST_F(DatenGrafikTest, UserPathThroughTheRealDialogs) {
+  DateiSchreiben("versuch.csv", {"Zeit;Weg;Kraft", "0;0;1", "1;2,5;3", "2;5;4,5"});
+  kolvex::DatenPfad = QDir(Pfad("")).absolutePath().toStdString() + "/";
+  HauptfensterZeigen();
+
+  // Runs tun once bedingung holds (each waiter is its own timer, so they may nest).
+  auto warten = [](std::function<bool()> bedingung, std::function<void()> tun) {
+    auto* uhr = new QTimer;
+    uhr->setInterval(20);
+    QObject::connect(uhr, &QTimer::timeout, [uhr, bedingung, tun] {
+      if (!bedingung()) return;
+      uhr->stop();
+      uhr->deleteLater();
+      tun();
+    });
+    uhr->start();
+  };
+  auto dateiDialog = [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); };
+  auto eintippen = [](QFileDialog* d, const QString& text) {
+    auto* feld = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(feld, nullptr);
+    feld->setText(text);
+    QTest::keyClick(feld, Qt::Key_Return);
+  };
+  // Whatever happens, nothing waits forever.
+  QTimer notbremse;
+  notbremse.setSingleShot(true);
+  bool abgebrochen = false;
+  QObject::connect(&notbremse, &QTimer::timeout, [&] {
+    abgebrochen = true;
+    while (QWidget* w = QApplication::activeModalWidget()) w->close();
+  });
+  notbremse.start(20000);
+
+  QString titel;
+  warten([&] { return dateiDialog() != nullptr; }, [&] {
+    titel = dateiDialog()->windowTitle();
+    eintippen(dateiDialog(), Pfad("versuch.csv"));
+  });
+  warten([&] { return QApplication::activeModalWidget() == frGrafikApprox && g->sg1->RowCount() == 4; },
+         [&] {
+           QHeaderView* kopf = g->sg1->horizontalHeader();
+           auto spalte = [&](int c) {
+             return QPoint(kopf->sectionViewportPosition(c) + 5, kopf->height() / 2);
+           };
+           QTest::mouseClick(kopf->viewport(), Qt::LeftButton, {}, spalte(1));
+           QTest::mouseClick(kopf->viewport(), Qt::RightButton, {}, spalte(2));
+           QTest::mouseClick(g->sbGrafik, Qt::LeftButton);
+           g->tbPlus->click();
+           QTest::mouseClick(kopf->viewport(), Qt::RightButton, {}, spalte(3));
+           QTest::mouseClick(g->sbGrafik, Qt::LeftButton);
+           warten([&] { return dateiDialog() != nullptr; }, [&] {
+             QFileDialog* d = dateiDialog();
+             auto* filter = d->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+             ASSERT_NE(filter, nullptr);
+             QTest::keyClick(filter, Qt::Key_Down);  // the second filter, as a user picks it
+             eintippen(d, Pfad("kurven"));
+           });
+           g->tbSpeichern->click();
+           g->btExit->click();
+         });
+  QTest::mouseClick(frRechn->tbDiagramm, Qt::LeftButton);
+  notbremse.stop();
+
+  ASSERT_FALSE(abgebrochen);
+  EXPECT_EQ(titel, QStringLiteral(" Öffnen Datei für XY-Diagramm"));
+  EXPECT_TRUE(frRechn->isVisible());
+  EXPECT_FALSE(g->isVisible());
+  EXPECT_TRUE(meldungen.messages().empty());
+  EXPECT_EQ(QDir(Pfad("")).entryList({"kurven*"}), QStringList{"kurven.txt"});
+  EXPECT_EQ(DateiLesen("kurven.txt"),
+            (QStringList{"X\tversuch   Zeit : Weg\tversuch   Zeit : Kraft", "0\t0\t1", "1\t2,5\t3",
+                         "2\t5\t4,5"}));
+  EXPECT_EQ(kolvex::KanalY, "Kraft");
+  EXPECT_TRUE(DateiLesen("einstKolvex.frb").contains("Kraft"));
 }
