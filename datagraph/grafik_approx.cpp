@@ -528,49 +528,46 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
 // Curve value file
 
 bool TfrGrafikApprox::WerteSpeichern(const QString& datei) {
-  const QString trenner =
-      Endung(datei) == QLatin1String(".TXT") ? QStringLiteral("\t") : QStringLiteral(";");
+  const char trenner = Endung(datei) == QLatin1String(".TXT") ? '\t' : ';';
   const int kurven = std::min(Kurven(), 20);
-  QStringList zeilen;
-  QString kopf = QStringLiteral("X");
-  for (int k = 0; k < kurven; ++k) kopf += trenner + ListBox1->item(k)->text();
-  zeilen << kopf;
+  // Built as UTF-8 bytes: a million points of 20 curves would cost gigabytes as QStrings.
+  QByteArray text = "X";
+  for (int k = 0; k < kurven; ++k) {
+    text += trenner;
+    text += ListBox1->item(k)->text().toUtf8();
+  }
+  text += '\n';
+  auto zahl = [&text](double v) {
+    const std::string t = kolvex::FloatText(v);
+    text.append(t.data(), static_cast<qsizetype>(t.size()));
+  };
 
   // Curves are lined up by the table row their points came from, not by point index: a
   // curve that skipped a row (an empty cell) must not have its later values written
-  // against another row's X.
-  auto text = [](double v) { return fromCore(kolvex::FloatText(v)); };
-  std::vector<std::vector<int32_t>> punktJeZeile(static_cast<size_t>(kurven));
-  for (int k = 1; k < kurven; ++k) {
-    const auto& quelle = kolvex::KurvenZeilen[static_cast<size_t>(k + 1)];
-    const ChartSeries* s = Serien[static_cast<size_t>(k)];
-    auto& karte = punktJeZeile[static_cast<size_t>(k)];
-    int32_t groesste = 0;
-    for (int32_t z : quelle) groesste = std::max(groesste, z);
-    karte.assign(static_cast<size_t>(groesste) + 1, -1);
-    const size_t n = std::min(quelle.size(), static_cast<size_t>(s->count()));
-    for (size_t j = 0; j < n; ++j) {
-      int32_t& p = karte[static_cast<size_t>(quelle[j])];
-      if (p < 0) p = static_cast<int32_t>(j);
-    }
-  }
+  // against another row's X. Every curve's rows rise, so one pointer per curve walks along.
+  std::vector<size_t> zeiger(static_cast<size_t>(kurven), 0);
   const ChartSeries* erste = Serien[0];
   const auto& ersteZeilen = kolvex::KurvenZeilen[1];
   for (int j = 0; kurven > 0 && j < erste->count(); ++j) {
-    QString zeile = text(erste->xValue(j)) + trenner + text(erste->yValue(j));
+    zahl(erste->xValue(j));
+    text += trenner;
+    zahl(erste->yValue(j));
     const int32_t quellZeile =
         static_cast<size_t>(j) < ersteZeilen.size() ? ersteZeilen[static_cast<size_t>(j)] : -1;
     for (int k = 1; k < kurven; ++k) {
-      zeile += trenner;
-      const auto& karte = punktJeZeile[static_cast<size_t>(k)];
-      if (quellZeile < 0 || static_cast<size_t>(quellZeile) >= karte.size()) continue;
-      const int32_t p = karte[static_cast<size_t>(quellZeile)];
-      if (p >= 0) zeile += text(Serien[static_cast<size_t>(k)]->yValue(p));
+      text += trenner;
+      if (quellZeile < 0) continue;
+      const auto& zeilen = kolvex::KurvenZeilen[static_cast<size_t>(k + 1)];
+      const ChartSeries* s = Serien[static_cast<size_t>(k)];
+      const size_t n = std::min(zeilen.size(), static_cast<size_t>(s->count()));
+      size_t& z = zeiger[static_cast<size_t>(k)];
+      while (z < n && zeilen[z] < quellZeile) ++z;
+      if (z < n && zeilen[z] == quellZeile) zahl(s->yValue(static_cast<int>(z)));
     }
-    zeilen << zeile;
+    text += '\n';
   }
   QString fehler;
-  if (!writeTextLines(datei, zeilen, &fehler)) {
+  if (!writeUtf8Text(datei, text, &fehler)) {
     showMessage(fehler, MessageKind::Warning);
     return false;
   }

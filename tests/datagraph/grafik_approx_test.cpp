@@ -351,10 +351,15 @@ TEST_F(DatenGrafikTest, ValueFileLinesCurvesUpBySourceRow) {
   TfrGrafikApprox::SpeichernDialogHook = [&](int&) { return QString(); };
   g->tbSpeichernClick();  // cancelled: nothing
   EXPECT_TRUE(meldungen.messages().empty());
+  // A file that cannot be written: the system's message, no file.
+  EXPECT_FALSE(g->WerteSpeichern(Pfad("fehlt/aus.csv")));
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_FALSE(Meldungen().front().isEmpty());
+  meldungen.clear();
 
   g->tbLoeschenClick();
   g->tbSpeichernClick();
-  EXPECT_EQ(Meldungen().value(1), QStringLiteral("Keine Werte"));
+  EXPECT_EQ(Meldungen(), (QStringList{"Diagramm löschen?", "Keine Werte"}));
 }
 
 // ---- Display ----------------------------------------------------------------------------------
