@@ -444,13 +444,12 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
   ValueTable neu;
   int spalten = static_cast<int>(leser.kopf().size()) + 1;
   int zeilen = 0;
-  {
-    // Room for every remaining line, so that the columns do not grow row by row.
-    const std::string_view rest = bytes.substr(leser.position());
-    const int64_t umbrueche = std::count(rest.begin(), rest.end(), '\n') + 1;
-    const int64_t platz = std::min<int64_t>(umbrueche + 1, 2000000000);
-    neu.setSize(spalten, static_cast<int>(platz));
-  }
+  // Room for every remaining line, so that the columns do not grow row by row; a header of
+  // absurdly many fields starts small and grows with the rows actually read.
+  const std::string_view rest = bytes.substr(leser.position());
+  const int64_t umbrueche = std::count(rest.begin(), rest.end(), '\n') + 1;
+  const int64_t hoechstens = std::max<int64_t>(1024, (int64_t{64} << 20) / spalten);
+  const int64_t platz = std::min({umbrueche + 1, hoechstens, int64_t{2000000000}});
 
   ProgressBar1->setMaximum(10000);
   ProgressBar1->setValue(0);
@@ -461,18 +460,20 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
     std::vector<std::string_view> felder;
     int zaehler = 0;
     try {
+      neu.setSize(spalten, static_cast<int>(platz));
       while (leser.naechsteZeile(felder)) {
         if (SpeicherFehlerNachZeilen >= 0 && zeilen >= SpeicherFehlerNachZeilen)
           throw std::bad_alloc();
-        const int r = ++zeilen;
+        const int r = zeilen + 1;
         const int breite = static_cast<int>(felder.size()) + 1;
         if (breite > spalten || r >= neu.rowCount()) {
-          spalten = std::max(spalten, breite);
           const int64_t mehr = std::max<int64_t>(r + 1, int64_t{2} * neu.rowCount());
-          neu.setSize(spalten, static_cast<int>(std::min<int64_t>(mehr, 2000000000)));
+          neu.setSize(std::max(spalten, breite), static_cast<int>(std::min<int64_t>(mehr, 2000000000)));
+          spalten = std::max(spalten, breite);  // only once the room is there
         }
         neu.setNumber(0, r, r);
         for (size_t c = 0; c < felder.size(); ++c) setzen(neu, static_cast<int>(c) + 1, r, felder[c]);
+        zeilen = r;  // a row counts once all of it is stored
         if (++zaehler > 10000) zaehler = 0;
         if (r % 1000 == 0) {
           ProgressBar1->setValue(zaehler);
@@ -485,7 +486,8 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
       showMessage(QStringLiteral("Speicherplatz Fehler"), MessageKind::Warning);
     }
   }
-  neu.setSize(spalten, zeilen + 1);
+  // Fewer rows and the columns there are: nothing to allocate.
+  neu.setSize(spalten, std::min(zeilen + 1, neu.rowCount()));
 
   // Header: "Nr", the header fields, "K" + column for an empty or missing one.
   QStringList kanaele;

@@ -22,7 +22,7 @@ void ValueTable::setSize(int cols, int rows) {
   cols_.resize(static_cast<size_t>(cols));
   const auto n = static_cast<size_t>(rows);
   for (Column& c : cols_) {
-    c.wert.resize(n, kLeer);
+    if (!c.wert.empty()) c.wert.resize(n, kLeer);
     if (rows < rows_) {
       // Texts of dropped rows would otherwise stay in the buffer.
       for (size_t r = n; r < c.alle.size(); ++r) c.totBytes += c.alle[r].laenge;
@@ -41,6 +41,14 @@ void ValueTable::setSize(int cols, int rows) {
   rows_ = rows;
 }
 
+void ValueTable::setWert(Column& c, size_t row, double value) {
+  if (c.wert.empty()) {
+    if (std::isnan(value)) return;
+    c.wert.assign(static_cast<size_t>(rows_), kLeer);
+  }
+  c.wert[row] = value;
+}
+
 std::string_view ValueTable::textOf(const Column& c, size_t row) {
   Stelle s;
   if (!c.alle.empty()) {
@@ -57,7 +65,6 @@ void ValueTable::clear() {
   for (Column& c : cols_) {
     // Swapped, not move-assigned: a moved-into string keeps its old buffer.
     Column frisch;
-    frisch.wert.assign(2, kLeer);
     std::swap(c, frisch);
   }
   rows_ = 2;
@@ -69,7 +76,7 @@ QString ValueTable::cell(int col, int row) const {
   const auto r = static_cast<size_t>(row);
   const std::string_view text = textOf(c, r);
   if (!text.empty()) return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-  const double v = c.wert[r];
+  const double v = c.wert.empty() ? kLeer : c.wert[r];
   if (std::isnan(v)) return {};
   return QString::fromLatin1(kolvex::FloatText(v));
 }
@@ -79,8 +86,8 @@ void ValueTable::setCell(int col, int row, std::string_view utf8) {
   Column& c = cols_[static_cast<size_t>(col)];
   double d = kLeer;
   const kolvex::ZellArt art = kolvex::ZelleLesen(utf8, d);
-  c.wert[static_cast<size_t>(row)] =
-      (art == kolvex::ZellArt::Leer || art == kolvex::ZellArt::Text) ? kLeer : d;
+  setWert(c, static_cast<size_t>(row),
+          (art == kolvex::ZellArt::Leer || art == kolvex::ZellArt::Text) ? kLeer : d);
   if (art == kolvex::ZellArt::Text || art == kolvex::ZellArt::ZahlMitText)
     storeText(c, row, utf8);
   else
@@ -102,7 +109,7 @@ void ValueTable::setCell(int col, int row, const QString& text) {
 void ValueTable::setNumber(int col, int row, double value) {
   if (!inside(col, row)) return;
   Column& c = cols_[static_cast<size_t>(col)];
-  c.wert[static_cast<size_t>(row)] = value;
+  setWert(c, static_cast<size_t>(row), value);
   dropText(c, row);
 }
 
@@ -117,7 +124,12 @@ void ValueTable::setNumbers(int col, int firstRow, std::span<const double> value
   const size_t n = std::min(values.size() - von, static_cast<size_t>(rows_ - firstRow));
   Column& c = cols_[static_cast<size_t>(col)];
   const auto start = static_cast<size_t>(firstRow);
-  std::copy_n(values.begin() + static_cast<ptrdiff_t>(von), n, c.wert.begin() + static_cast<ptrdiff_t>(start));
+  const auto erster = values.begin() + static_cast<ptrdiff_t>(von);
+  // An empty column gets its values only when one of them is a number.
+  if (c.wert.empty() &&
+      !std::all_of(erster, erster + static_cast<ptrdiff_t>(n), [](double v) { return std::isnan(v); }))
+    c.wert.assign(static_cast<size_t>(rows_), kLeer);
+  if (!c.wert.empty()) std::copy_n(erster, n, c.wert.begin() + static_cast<ptrdiff_t>(start));
   for (size_t r = start; r < start + n && !c.alle.empty(); ++r) {
     c.totBytes += c.alle[r].laenge;
     c.alle[r].laenge = 0;

@@ -3,7 +3,8 @@
 // coordinates (row 0 the column headers, column 0 the row number "Nr"). No widget.
 //
 // A table of a million rows must not cost a string per cell, so the table is a column
-// store. Every column keeps one double per row (NaN: the cell holds no number) and, only
+// store. Every column with a number in it keeps one double per row (NaN: the cell holds no
+// number) and, only
 // once a cell of it holds text that is not plainly a number, a text part: the UTF-8 bytes of
 // all its texts in one buffer with an offset and a length per text (per row once the
 // column holds many texts). The kind of a cell
@@ -45,7 +46,9 @@ class ValueTable {
   // optional exponent; the "not a number" marker is none). Empty or not a number: none.
   std::optional<double> number(int col, int row) const {
     if (col < 0 || row < 0 || col >= columnCount() || row >= rows_) return std::nullopt;
-    const double v = cols_[static_cast<size_t>(col)].wert[static_cast<size_t>(row)];
+    const std::vector<double>& w = cols_[static_cast<size_t>(col)].wert;
+    if (w.empty()) return std::nullopt;
+    const double v = w[static_cast<size_t>(row)];
     if (std::isnan(v)) return std::nullopt;
     return v;
   }
@@ -65,6 +68,8 @@ class ValueTable {
     uint32_t laenge = 0;  // 0: no text
   };
   struct Column {
+    // One value per row, or none at all while no cell of the column holds a number (a
+    // file's many empty columns cost nothing).
     std::vector<double> wert;
     // Text part. The few texts of a numeric column (its header, the odd cell) are kept by
     // row; once a column holds many, every row gets its place.
@@ -75,6 +80,7 @@ class ValueTable {
   };
 
   static std::string_view textOf(const Column& c, size_t row);
+  void setWert(Column& c, size_t row, double value);
   void storeText(Column& c, int row, std::string_view utf8);
   void dropText(Column& c, int row);
   static void compact(Column& c);

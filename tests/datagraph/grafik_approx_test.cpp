@@ -665,3 +665,19 @@ TEST_F(DatenGrafikTest, UserPathThroughTheRealDialogs) {
   EXPECT_EQ(kolvex::KanalY, "Kraft");
   EXPECT_TRUE(DateiLesen("einstKolvex.frb").contains("Kraft"));
 }
+
+// A header of very many fields: the table grows with the rows actually read instead of
+// reserving every line for every column at once.
+TEST_F(DatenGrafikTest, VeryWideHeaderLoadsWithoutReservingEverything) {
+  QStringList kopf;
+  for (int c = 0; c < 20000; ++c) kopf << QString("K%1").arg(c);
+  QStringList zeilen{kopf.join(';')};
+  for (int i = 0; i < 3000; ++i) zeilen << QString("%1;%2").arg(i).arg(i + 1);
+  Laden("breit.csv", zeilen);
+  EXPECT_TRUE(meldungen.messages().empty());
+  EXPECT_EQ(g->sg1->ColCount(), 20001);
+  EXPECT_EQ(g->sg1->RowCount(), 3001);
+  EXPECT_EQ(g->sg1->Cells(2, 3000), QStringLiteral("3000"));
+  // Only the columns holding numbers have a value per row.
+  EXPECT_LT(g->sg1->table().memoryUsed(), 8u * 1024 * 1024);
+}
