@@ -681,3 +681,31 @@ TEST_F(DatenGrafikTest, VeryWideHeaderLoadsWithoutReservingEverything) {
   // Only the columns holding numbers have a value per row.
   EXPECT_LT(g->sg1->table().memoryUsed(), 8u * 1024 * 1024);
 }
+
+TEST_F(DatenGrafikTest, ActivationStepsRunOnShowingNotOnEveryActivation) {
+  DateiSchreiben("a.csv", {"X;Y", "1;2"});
+  g->OpenDialog1.FileName = Pfad("a.csv");
+  g->show();
+  EXPECT_EQ(g->sg1->RowCount(), 2);
+  ASSERT_TRUE(QFile::remove(Pfad("a.csv")));
+  // Coming back to the window from elsewhere does not load the (now missing) file again.
+  g->activateWindow();
+  QTest::qWait(20);
+  QEvent aktiv(QEvent::WindowActivate);
+  QApplication::sendEvent(g, &aktiv);
+  EXPECT_TRUE(meldungen.messages().empty());
+  EXPECT_EQ(g->sg1->Cells(2, 1), QStringLiteral("2"));
+}
+
+TEST_F(DatenGrafikTest, EscWhileAddingACurveKeepsThePointsSoFar) {
+  QStringList zeilen{"X;Y"};
+  for (int i = 1; i <= 5000; ++i) zeilen << QString("%1;%2").arg(i).arg(i);
+  Laden("esc.csv", zeilen);
+  EscWatcher::pressAfterPolls(0);
+  Kurve(1, 2);
+  EXPECT_EQ(g->ListBox1->count(), 1);
+  EXPECT_EQ(g->Serien[0]->count(), 1000);
+  EXPECT_EQ(kolvex::KurvenPunkte[1], 1000);
+  EXPECT_EQ(kolvex::KurveMaxX[1], 1000);
+  EXPECT_TRUE(g->plAbbruch->isHidden());
+}
