@@ -709,3 +709,30 @@ TEST_F(DatenGrafikTest, EscWhileAddingACurveKeepsThePointsSoFar) {
   EXPECT_EQ(kolvex::KurveMaxX[1], 1000);
   EXPECT_TRUE(g->plAbbruch->isHidden());
 }
+
+TEST_F(DatenGrafikTest, StoredScalingIsEditedInTheScalingDialogAndApplied) {
+  Laden("s.csv", {"x;y", "0;0", "10;100"});
+  Kurve(1, 2);
+  ASSERT_EQ(g->Tag, 1);
+  QStringList angezeigt;
+  QTimer::singleShot(0, [&] {
+    for (int c = 1; c <= 2; ++c)
+      for (int r = 1; r <= 2; ++r) angezeigt << frSkal->sgSkal->Cells(c, r);
+    frSkal->sgSkal->setCells(1, 1, QStringLiteral("-1"));
+    frSkal->sgSkal->setCells(2, 2, QStringLiteral("12,5"));
+    frSkal->sbSpeichernClick();
+  });
+  g->tbSkal_speichRechtsClick();
+  // Empty stored limits show the current ones.
+  EXPECT_EQ(angezeigt, (QStringList{"0", "100", "0", "10"}));
+  EXPECT_EQ(kolvex::SkalYMin, "-1");
+  EXPECT_EQ(kolvex::SkalXMax, "12,5");
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), -1);
+  EXPECT_EQ(g->Chart1->maximum(ChartAxis::Bottom), 12.5);
+  EXPECT_TRUE(DateiLesen("einstKolvex.frb").contains("12,5"));
+  // The left button applies them again after an automatic scaling.
+  g->tbAutom_SkalClick();
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), 0);
+  g->tbSkal_speich->click();
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), -1);
+}
