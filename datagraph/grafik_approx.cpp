@@ -511,12 +511,12 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
   setWindowTitle(QStringLiteral("  XY-Daten im Diagramm"));
   plAbbruch->hide();
   GrafikZeigen(false);
-  cbXKanal->setCurrentIndex(cbXKanal->findText(QString::fromStdString(kolvex::KanalX)) < 0
-                                ? 0
-                                : cbXKanal->findText(QString::fromStdString(kolvex::KanalX)));
-  cbYKanal->setCurrentIndex(cbYKanal->findText(QString::fromStdString(kolvex::KanalY)) < 0
-                                ? 0
-                                : cbYKanal->findText(QString::fromStdString(kolvex::KanalY)));
+  // The channels used last, when the file has them.
+  auto index = [](QComboBox* box, const std::string& kanal) {
+    return std::max(0, box->findText(QString::fromStdString(kanal)));
+  };
+  cbXKanal->setCurrentIndex(index(cbXKanal, kolvex::KanalX));
+  cbYKanal->setCurrentIndex(index(cbYKanal, kolvex::KanalY));
   cbXKanalChange();
   lbFName->setText(name);
   lbTitel->setText(QString::number(sg1->ColCount() - 1) + QStringLiteral(" Kanäle  ") +

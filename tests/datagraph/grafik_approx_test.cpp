@@ -736,3 +736,22 @@ TEST_F(DatenGrafikTest, StoredScalingIsEditedInTheScalingDialogAndApplied) {
   g->tbSkal_speich->click();
   EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), -1);
 }
+
+TEST_F(DatenGrafikTest, ChannelsUsedLastArePreselected) {
+  kolvex::KanalX = "Zeit";
+  kolvex::KanalY = "Kraft";
+  ASSERT_TRUE(EinstellungenSpeichern());  // the activation reads the settings afresh
+  Laden("k.csv", {"Weg;Kraft;Zeit", "1;2;3"});
+  EXPECT_EQ(g->cbXKanal->currentText(), QStringLiteral("Zeit"));
+  EXPECT_EQ(g->cbYKanal->currentText(), QStringLiteral("Kraft"));
+  EXPECT_EQ(g->sg1->tableModel()->xChannel(), 3);
+  EXPECT_EQ(g->sg1->model()->data(g->sg1->model()->index(0, 2), Qt::BackgroundRole).value<QColor>(),
+            colorFromBgr(0xFFCCEA));
+  EXPECT_EQ(g->sg1->model()->data(g->sg1->model()->index(0, 0), Qt::BackgroundRole).value<QColor>(),
+            QColor(Qt::white));
+  // Absent channels: "Nr".
+  kolvex::KanalX = "Druck";
+  ASSERT_TRUE(EinstellungenSpeichern());
+  Laden("k.csv", {"Weg;Kraft;Zeit", "1;2;3"});
+  EXPECT_EQ(g->cbXKanal->currentIndex(), 0);
+}
