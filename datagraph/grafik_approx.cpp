@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -459,6 +460,8 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
     EscWatcher::Operation esc;
     std::vector<std::string_view> felder;
     int zaehler = 0;
+    QElapsedTimer balkenUhr;
+    balkenUhr.start();
     try {
       neu.setSize(spalten, static_cast<int>(platz));
       while (leser.naechsteZeile(felder)) {
@@ -476,8 +479,12 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
         zeilen = r;  // a row counts once all of it is stored
         if (++zaehler > 10000) zaehler = 0;
         if (r % 1000 == 0) {
-          ProgressBar1->setValue(zaehler);
-          setWindowTitle(QStringLiteral(" Lesen ") + QString::number(r));
+          // The bar and the caption repaint at once; a few times a second looks the same.
+          if (balkenUhr.elapsed() >= 40) {
+            ProgressBar1->setValue(zaehler);
+            setWindowTitle(QStringLiteral(" Lesen ") + QString::number(r));
+            balkenUhr.restart();
+          }
           if (EscWatcher::pressed()) break;
         }
       }
