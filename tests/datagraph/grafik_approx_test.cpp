@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTextBlock>
@@ -550,6 +551,17 @@ TEST_F(DatenGrafikTest, ThreeCurvesWithLegendAndTitleBlock) {
                   .arg(QString::fromStdString(kolvex::FloatText(std::round((3 * t + 2) * 100) / 100)))
                   .arg(QString::fromStdString(kolvex::FloatText(std::round((25 - 1.5 * t) * 100) / 100)));
   }
+  QImage logo(120, 80, QImage::Format_RGB32);
+  logo.fill(QColor(30, 90, 160));
+  {
+    QPainter p(&logo);
+    p.setPen(Qt::white);
+    p.setFont(QFont("Sans", 28, QFont::Bold));
+    p.drawText(logo.rect(), Qt::AlignCenter, "KLX");
+  }
+  ASSERT_TRUE(logo.save(Pfad("logo.png")));
+  kolvex::LogoDatei = Pfad("logo.png").toStdString();
+  ASSERT_TRUE(EinstellungenSpeichern());
   Laden("zugversuch.csv", zeilen);
   g->show();
   g->resize(1100, 750);
@@ -578,6 +590,7 @@ TEST_F(DatenGrafikTest, ThreeCurvesWithLegendAndTitleBlock) {
   }
   EXPECT_EQ(g->ListBox1->count(), 3);
   EXPECT_EQ(g->plUnten->height(), 82);
+  EXPECT_FALSE(g->Image1->pixmap().isNull());  // the stored logo came back
   // The axis captions sit inside the plot.
   const ChartRect r = g->Chart1->lastPlotRect();
   EXPECT_GE(g->lbDX->x(), r.left);
