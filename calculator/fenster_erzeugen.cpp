@@ -10,6 +10,7 @@
 #include "datagraph/approxim.h"
 #include "datagraph/approxim_auswahl.h"
 #include "datagraph/einstellung_grafik.h"
+#include "datagraph/grafik_approx.h"
 #include "finance/spar_rechner.h"
 #include "finance/tilg_rechner.h"
 #include "graph/grafik.h"
@@ -45,9 +46,11 @@ void FensterErzeugen() {
   Erzeugen(frEinheiten_Edit);
   Erzeugen(frApproxim);
   Erzeugen(frApproxim_Auswahl);
+  Erzeugen(frGrafikApprox);
   Erzeugen(frEinstellung_Grafik);
   Erzeugen(frSparRechner);
   Erzeugen(frTilgRechner);
+  frEinstellung_Grafik->Zieldiagramm = frGrafikApprox->Chart1;
   KurvenFarbenWiederherstellen();
 }
 
@@ -55,6 +58,7 @@ void FensterZerstoeren() {
   Zerstoeren(frTilgRechner);
   Zerstoeren(frSparRechner);
   Zerstoeren(frEinstellung_Grafik);
+  Zerstoeren(frGrafikApprox);
   Zerstoeren(frApproxim_Auswahl);
   Zerstoeren(frApproxim);
   Zerstoeren(frEinheiten_Edit);

@@ -1,6 +1,7 @@
 // The main window's tool bar: the side windows come and go beside the main window and the
 // tool buttons mirror their visibility; replace and graph mode; the result into the values
 // table; the results log; stay on top; the about box; the layout on resize.
+#include <QCheckBox>
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include "calculator/rechn.h"
 #include "calculator/rechn_ergebnis.h"
 #include "core/globals.h"
+#include "datagraph/grafik_approx.h"
 #include "finance/spar_rechner.h"
 #include "finance/tilg_rechner.h"
 #include "graph/grafik.h"
@@ -380,9 +382,40 @@ void TfrRechn::tbInfoClick() {
 
 void TfrRechn::tbFormStyleClick() { FensterObenHalten(this, tbFormStyle->isChecked()); }
 
-// The data graph and the channel choice are not part of the program yet; their button stays
-// silent until the windows exist.
-void TfrRechn::tbDiagrammClick() {}
+void TfrRechn::tbDiagrammClick() {
+  SeitenfensterVerbinden();
+  // The side windows close; the data graph is modal and the main window hides meanwhile.
+  for (auto [knopf, fenster] : {std::pair<QToolButton*, QWidget*>{tbFormel, frFormel},
+                                {tbWerte, frKonstante},
+                                {tbEinstellung, frEinstell},
+                                {tbEinheiten, frEinheiten}}) {
+    knopf->setChecked(false);
+    if (fenster) fenster->hide();
+  }
+  if (frGrafik && frGrafik->tbFormel) frGrafik->tbFormel->setChecked(false);
+  if (frGrafik && frGrafik->tbEinstell) frGrafik->tbEinstell->setChecked(false);
+  tbCut->setEnabled(true);
+  tbGrafik_Visible();
+  if (!frGrafikApprox) return;
+
+  TfrGrafikApprox* g = frGrafikApprox;
+  g->OpenDialog1.FileName = QStringLiteral("*.dat");
+  g->OpenDialog1.FilterIndex = kolvex::DatenFilterIndex;
+  g->OpenDialog1.InitialDir = QString::fromStdString(kolvex::DatenPfad);
+  if (!g->OpenDialog1Execute()) return;
+  hide();
+  g->OpenDialog1.FileName = TfrGrafikApprox::DatenDateiName(g->OpenDialog1.FileName);
+  const QString endung = frKolvex ? frKolvex->DateiEndungGross(g->OpenDialog1.FileName) : QString();
+  const bool tabelle = endung == QLatin1String(".CSV") || endung == QLatin1String(".TXT");
+  const bool auswahl = frEinstell && frEinstell->cbXYDatenKAuswahl->isChecked();
+  // Without the channel choice in the program a measurement file goes straight on.
+  if (!tabelle && auswahl && TfrGrafikApprox::KanalAuswahl) {
+    if (TfrGrafikApprox::KanalAuswahl()) g->ShowModal();
+  } else {
+    g->ShowModal();
+  }
+  show();
+}
 
 // The calculators are modal; the main window steps aside meanwhile.
 void TfrRechn::plSparRClick() {

@@ -67,6 +67,7 @@ int32_t FarbNummer = 0;
 std::array<int32_t, 21> KurvenPunkte{};
 std::array<double, 21> KurveMaxX{};
 std::array<double, 21> KurveMaxXY{};
+std::array<std::vector<int32_t>, 21> KurvenZeilen{};
 bool TermFehlerGemeldet = false;
 
 std::vector<long double> XWerte(11, 0.0L);

@@ -83,6 +83,8 @@ extern int32_t FarbNummer;
 extern std::array<int32_t, 21> KurvenPunkte;
 extern std::array<double, 21> KurveMaxX;
 extern std::array<double, 21> KurveMaxXY;
+// The table row (1-based) each point of a curve came from, per curve 1..20.
+extern std::array<std::vector<int32_t>, 21> KurvenZeilen;
 extern bool TermFehlerGemeldet;
 
 // ---- The last curve fit (core/approxim.h) ------------------------------------------------

@@ -276,6 +276,7 @@ void TfrEinstellung_Grafik::EinstellungUebernehmen() {
   incrementY_ = UpD_IncY1->value() / 10.0;
   lbIncY1->setText(fromCore(kolvex::FloatText(static_cast<long double>(UpD_IncY1->value()) / 10.0L)));
   if (!Zieldiagramm) return;
+  Zieldiagramm->setLeftIncrement(incrementY_);
   emit IncrementYGeaendert(incrementY_);
 
   std::array<ChartSeries*, kKurven + 1> serien{};

@@ -12,6 +12,76 @@
 #include <qcustomplot.h>
 
 // ---------------------------------------------------------------------------------------------
+// Overlay and increment ticker
+
+// Paints the texts and lines it was given; it neither computes nor reports anything, so a
+// paint can never start work of the window.
+class ChartOverlay : public QCPLayerable {
+ public:
+  explicit ChartOverlay(QCustomPlot* plot) : QCPLayerable(plot) {}
+
+  std::vector<ChartOverlayText> texte;
+  std::vector<ChartOverlayLine> linien;
+
+ protected:
+  void applyDefaultAntialiasingHint(QCPPainter* maler) const override {
+    applyAntialiasingHint(maler, true, QCP::aeOther);
+  }
+
+  void draw(QCPPainter* maler) override {
+    QCustomPlot* plot = parentPlot();
+    QCPAxis* x = plot->xAxis;
+    QCPAxis* y = plot->yAxis;
+    const QRect flaeche = plot->axisRect()->rect();
+    const QPoint ursprung = plot->mapTo(plot->parentWidget(), QPoint(0, 0));
+    if (!linien.empty()) {
+      maler->save();
+      maler->setClipRect(flaeche);
+      for (const ChartOverlayLine& l : linien) {
+        QPolygonF zug;
+        zug.reserve(l.points.size());
+        for (const QPointF& p : l.points) {
+          const QPointF q = l.inPixels ? p - QPointF(ursprung)
+                                       : QPointF(x->coordToPixel(p.x()), y->coordToPixel(p.y()));
+          if (std::isfinite(q.x()) && std::isfinite(q.y())) zug << q;
+        }
+        maler->setPen(l.pen);
+        maler->setBrush(Qt::NoBrush);
+        if (zug.size() == 1)
+          maler->drawPoint(zug.front());
+        else
+          maler->drawPolyline(zug);
+      }
+      maler->restore();
+    }
+    for (const ChartOverlayText& t : texte) {
+      const double px = x->coordToPixel(t.x) + t.offset.x();
+      const double py = y->coordToPixel(t.y) + t.offset.y();
+      if (!std::isfinite(px) || !std::isfinite(py) || std::abs(px) > 1e6 || std::abs(py) > 1e6)
+        continue;
+      maler->setPen(t.color);
+      maler->setFont(t.font);
+      const QFontMetrics m(t.font);
+      maler->drawText(QPointF(px, py + m.ascent()), t.text);
+    }
+  }
+};
+
+// A linear ticker whose step never falls below a given smallest step.
+class ChartIncrementTicker : public QCPAxisTicker {
+ public:
+  double mindestSchritt = 0;
+
+ protected:
+  double getTickStep(const QCPRange& bereich) override {
+    const double s = QCPAxisTicker::getTickStep(bereich);
+    if (mindestSchritt > 0 && s < mindestSchritt && bereich.size() / mindestSchritt < 1000)
+      return mindestSchritt;
+    return s;
+  }
+};
+
+// ---------------------------------------------------------------------------------------------
 // ChartSeries
 
 namespace {
@@ -69,6 +139,16 @@ void ChartSeries::addXY(double x, double y) {
   if (!xs_.empty() && x < xs_.back()) ascending_ = false;
   xs_.push_back(x);
   ys_.push_back(y);
+  dataChanged();
+}
+
+void ChartSeries::setPoints(std::vector<double> xs, std::vector<double> ys) {
+  const size_t n = std::min(xs.size(), ys.size());
+  xs.resize(n);
+  ys.resize(n);
+  xs_ = std::move(xs);
+  ys_ = std::move(ys);
+  ascending_ = std::is_sorted(xs_.begin(), xs_.end());
   dataChanged();
 }
 
@@ -277,6 +357,15 @@ ChartView::ChartView(QWidget* parent) : QFrame(parent), plot_(new QCustomPlot(th
   plot_->legend->setMargins(QMargins(7, 5, 12, 5));
   plot_->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
 
+  plot_->addLayer(QStringLiteral("beschriftung"), plot_->layer(QStringLiteral("axes")),
+                  QCustomPlot::limAbove);
+  QCPLayer* ebene = plot_->layer(QStringLiteral("beschriftung"));
+  ebene->setMode(QCPLayer::lmBuffered);
+  overlay_ = new ChartOverlay(plot_);
+  overlay_->setLayer(ebene);
+  applyLinearTicker(ChartAxis::Left);
+  connect(plot_, &QCustomPlot::afterLayout, this, &ChartView::layoutChanged);
+
   connect(plot_, &QCustomPlot::plottableClick, this,
           [this](QCPAbstractPlottable* p, int, QMouseEvent* ereignis) {
             if (ereignis->button() != Qt::LeftButton) return;
@@ -346,7 +435,7 @@ void ChartView::setLogarithmic(ChartAxis axis, bool on) {
     a->grid()->setSubGridVisible(false);
   } else {
     a->setScaleType(QCPAxis::stLinear);
-    a->setTicker(QSharedPointer<QCPAxisTicker>::create());
+    applyLinearTicker(axis);
   }
   if (automatic(axis)) {
     rescale(axis);
@@ -370,6 +459,56 @@ void ChartView::setGridVisible(ChartAxis axis, bool on) {
 
 bool ChartView::gridVisible(ChartAxis axis) const { return axisOf(axis)->grid()->visible(); }
 
+void ChartView::applyLinearTicker(ChartAxis axis) {
+  auto ticker = QSharedPointer<ChartIncrementTicker>::create();
+  if (axis == ChartAxis::Left) ticker->mindestSchritt = leftIncrement_;
+  axisOf(axis)->setTicker(ticker);
+}
+
+void ChartView::setLeftIncrement(double step) {
+  leftIncrement_ = (std::isfinite(step) && step > 0) ? step : 0;
+  if (!logarithmic(ChartAxis::Left)) applyLinearTicker(ChartAxis::Left);
+  markDirty();
+}
+
+void ChartView::setRightMargin(int pixels) {
+  rightMargin_ = pixels < 0 ? -1 : pixels;
+  QCPAxisRect* r = plot_->axisRect();
+  if (rightMargin_ < 0) {
+    r->setAutoMargins(QCP::msAll);
+  } else {
+    r->setAutoMargins(QCP::msLeft | QCP::msTop | QCP::msBottom);
+    QMargins m = r->margins();
+    m.setRight(rightMargin_);
+    r->setMargins(m);
+  }
+  markDirty();
+}
+
+void ChartView::setOverlayTexts(std::vector<ChartOverlayText> texts) {
+  overlay_->texte = std::move(texts);
+  replotOverlay();
+}
+
+void ChartView::replotOverlay() {
+  // A pending full drawing takes the overlay along; otherwise only the overlay's own buffer
+  // is drawn again, and the curves below it are not.
+  if (dirty_ || replotTimer_.isActive() || EscWatcher::active()) {
+    markDirty();
+    return;
+  }
+  overlay_->layer()->replot();
+}
+
+const std::vector<ChartOverlayText>& ChartView::overlayTexts() const { return overlay_->texte; }
+
+void ChartView::setOverlayLines(std::vector<ChartOverlayLine> lines) {
+  overlay_->linien = std::move(lines);
+  replotOverlay();
+}
+
+const std::vector<ChartOverlayLine>& ChartView::overlayLines() const { return overlay_->linien; }
+
 void ChartView::setLegendVisible(bool on) {
   plot_->legend->setVisible(on);
   markDirty();
@@ -386,6 +525,17 @@ ChartRect ChartView::plotRect() {
   plot_->replot(QCustomPlot::rpImmediateRefresh);
   const QRect r = plot_->axisRect()->rect();
   const QPoint o = plot_->mapTo(this, r.topLeft());
+  ChartRect c;
+  c.left = o.x();
+  c.top = o.y();
+  c.right = c.left + r.width();
+  c.bottom = c.top + r.height();
+  return c;
+}
+
+ChartRect ChartView::lastPlotRect() const {
+  const QRect r = plot_->axisRect()->rect();
+  const QPoint o = plot_->mapTo(const_cast<ChartView*>(this), r.topLeft());
   ChartRect c;
   c.left = o.x();
   c.top = o.y();

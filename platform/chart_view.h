@@ -9,9 +9,15 @@
 //  - a fixed range is only taken when min < max (an inverted or empty range is refused);
 //  - a logarithmic axis always gets a positive lower end;
 //  - tick labels are German (decimal comma, no group separators);
-//  - the plot rectangle's right edge is left + width (and bottom top + height).
+//  - the plot rectangle's right edge is left + width (and bottom top + height);
+//  - texts and lines of the window's own (curve labels, fitted curves) go on an overlay
+//    drawn after the series; the overlay only paints what it was given, so changing it
+//    redraws the overlay alone, not the curves.
 #include <QColor>
+#include <QFont>
 #include <QFrame>
+#include <QPen>
+#include <QPointF>
 #include <QPoint>
 #include <QString>
 #include <QTimer>
@@ -23,6 +29,8 @@ class QCustomPlot;
 class QCPAbstractPlottable;
 class QCPAxis;
 class ChartView;
+class ChartOverlay;
+class ChartIncrementTicker;
 
 enum class ChartAxis { Bottom, Left };
 
@@ -37,6 +45,25 @@ struct ChartRect {
   int height() const { return bottom - top; }
 };
 
+// A text on the overlay: anchored at axis values, its top-left corner offset from there by
+// pixels (so it moves with the axes).
+struct ChartOverlayText {
+  double x = 0;
+  double y = 0;
+  QPoint offset;
+  QString text;
+  QColor color = Qt::black;
+  QFont font;
+};
+
+// A line through points on the overlay, cut off at the plot rectangle: axis values, or
+// pixels of the chart widget when inPixels is set.
+struct ChartOverlayLine {
+  QVector<QPointF> points;
+  bool inPixels = false;
+  QPen pen;
+};
+
 class ChartSeries : public QObject {
   Q_OBJECT
 
@@ -49,6 +76,8 @@ class ChartSeries : public QObject {
   // ---- Points (kept in insertion order) ----
   void clear();
   void addXY(double x, double y);
+  // All points at once (the shorter length counts), for large series.
+  void setPoints(std::vector<double> xs, std::vector<double> ys);
   int count() const { return static_cast<int>(xs_.size()); }
   double xValue(int i) const { return xs_[static_cast<size_t>(i)]; }
   double yValue(int i) const { return ys_[static_cast<size_t>(i)]; }
@@ -148,6 +177,19 @@ class ChartView : public QFrame {
   void setGridVisible(ChartAxis axis, bool on);
   bool gridVisible(ChartAxis axis) const;
 
+  // Smallest distance between two labels of the left axis (0: the axis chooses freely).
+  void setLeftIncrement(double step);
+  double leftIncrement() const { return leftIncrement_; }
+  // Width of the space right of the plot rectangle in pixels; < 0: as the axes need.
+  void setRightMargin(int pixels);
+  int rightMargin() const { return rightMargin_; }
+
+  // ---- Overlay (drawn after the series, below the legend) ----
+  void setOverlayTexts(std::vector<ChartOverlayText> texts);
+  const std::vector<ChartOverlayText>& overlayTexts() const;
+  void setOverlayLines(std::vector<ChartOverlayLine> lines);
+  const std::vector<ChartOverlayLine>& overlayLines() const;
+
   // ---- Legend and frame ----
   void setLegendVisible(bool on);
   bool legendVisible() const;
@@ -156,6 +198,8 @@ class ChartView : public QFrame {
 
   // ---- Pixels and values ----
   ChartRect plotRect();
+  // The plot rectangle as the last drawing laid it out (no drawing now).
+  ChartRect lastPlotRect() const;
   double valueAt(ChartAxis axis, double pixel);
   double pixelOf(ChartAxis axis, double value);
 
@@ -172,6 +216,8 @@ class ChartView : public QFrame {
  signals:
   // A left click on (or near) a drawn point or line of an active series.
   void seriesClicked(ChartSeries* series, const QPoint& pos);
+  // The drawing has laid out axes and plot rectangle anew (before it paints).
+  void layoutChanged();
 
  private:
   friend class ChartSeries;
@@ -184,8 +230,13 @@ class ChartView : public QFrame {
   void applyLogLower(ChartAxis axis);
   double positiveLower(ChartAxis axis, double upper) const;
   void updateLegend();
+  void applyLinearTicker(ChartAxis axis);
+  void replotOverlay();
 
   QCustomPlot* plot_;
+  ChartOverlay* overlay_ = nullptr;
+  double leftIncrement_ = 0;
+  int rightMargin_ = -1;
   std::vector<ChartSeries*> series_;
   bool automatic_[2] = {true, true};
   bool syncing_ = false;

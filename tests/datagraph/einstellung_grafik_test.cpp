@@ -11,6 +11,7 @@
 #include "calculator/einstell.h"
 #include "core/globals.h"
 #include "datagraph/einstellung_grafik.h"
+#include "datagraph/grafik_approx.h"
 #include "platform/chart_view.h"
 #include "platform/text_combo.h"
 #include "support/fenster_fixture.h"
@@ -28,8 +29,12 @@ class EinstellungGrafikTest : public FensterTest {
     FensterTest::SetUp();
     d = frEinstellung_Grafik;
     ASSERT_NE(d, nullptr);
+    // Each test chooses its own chart; the data graph's stays untouched.
+    d->Zieldiagramm = nullptr;
   }
   void TearDown() override {
+    // A restart inside the test made the windows anew.
+    if (frEinstellung_Grafik && frGrafikApprox) frEinstellung_Grafik->Zieldiagramm = frGrafikApprox->Chart1;
     KolvexFarbDialog::setTestHook({});
     TfrEinstellung_Grafik::SpeichernDialogHook = {};
     TfrEinstellung_Grafik::LadenDialogHook = {};
@@ -280,6 +285,7 @@ TEST_F(EinstellungGrafikTest, UebernehmenSetztDieZwanzigSerienUndLaesstAndereInR
   ASSERT_EQ(increment.count(), 1);
   EXPECT_DOUBLE_EQ(increment[0][0].toDouble(), 0.3);
   EXPECT_DOUBLE_EQ(d->IncrementY(), 0.3);
+  EXPECT_DOUBLE_EQ(Diagramm()->leftIncrement(), 0.3);
   EXPECT_EQ(d->lbIncY1->text(), "0,3");
   EXPECT_EQ(Serie(1)->pointerStyle(), PointerStyle::Circle);
   EXPECT_EQ(Serie(2)->pointerStyle(), PointerStyle::Rectangle);

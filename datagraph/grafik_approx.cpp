@@ -1,0 +1,674 @@
+// Data graph window: creation, activation, loading of text tables, the table page and the
+// curve value file.
+#include "datagraph/grafik_approx.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTextEdit>
+#include <QToolButton>
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <string_view>
+#include <vector>
+
+#include "calculator/einstellungen.h"
+#include "core/globals.h"
+#include "core/routinen.h"
+#include "core/tabelle.h"
+#include "core/zahltext.h"
+#include "datagraph/einstellung_grafik.h"
+#include "datagraph/value_grid.h"
+#include "graph/skal.h"
+#include "platform/bgr_color.h"
+#include "platform/esc_watcher.h"
+#include "platform/message_dialog.h"
+#include "platform/string_grid.h"
+#include "platform/text_convert.h"
+#include "platform/text_file.h"
+
+TfrGrafikApprox* frGrafikApprox = nullptr;
+
+namespace {
+
+QString Endung(const QString& name) {
+  return QString::fromStdString(kolvex::DateiEndungGross(name.toStdString()));
+}
+
+// The text of an edit as a whole number by the rules of number text (0 when it is none).
+int GanzzahlAus(const QString& text) { return kolvex::TextZuGanzzahl(toCore(text)); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Creation and life cycle
+
+TfrGrafikApprox::TfrGrafikApprox(QWidget* parent) : Form(parent) {
+  LayoutErzeugen();
+  VerbindungenHerstellen();
+}
+
+TfrGrafikApprox::~TfrGrafikApprox() {
+  if (frGrafikApprox == this) frGrafikApprox = nullptr;
+}
+
+void TfrGrafikApprox::VerbindungenHerstellen() {
+  connect(tbPlus, &QToolButton::clicked, this, &TfrGrafikApprox::tbPlusClick);
+  connect(tbEinstellung, &QToolButton::clicked, this, &TfrGrafikApprox::tbEinstellungClick);
+  connect(tbSkalierung, &QToolButton::clicked, this, &TfrGrafikApprox::tbSkalierungClick);
+  connect(tbAutom_Skal, &QToolButton::clicked, this, &TfrGrafikApprox::tbAutom_SkalClick);
+  connect(tbSkal_speich, &QToolButton::clicked, this, &TfrGrafikApprox::tbSkal_speichClick);
+  connect(tbSkal_Rund, &QToolButton::clicked, this, &TfrGrafikApprox::tbSkal_RundClick);
+  connect(tbGitter, &QToolButton::clicked, this, &TfrGrafikApprox::tbGitterClick);
+  connect(tbLegende, &QToolButton::clicked, this, &TfrGrafikApprox::tbLegendeClick);
+  connect(cbMoment, &QCheckBox::clicked, this, &TfrGrafikApprox::cbMomentClick);
+  connect(tbTitel, &QToolButton::clicked, this, &TfrGrafikApprox::tbTitelClick);
+  connect(tbLoeschenL, &QToolButton::clicked, this, &TfrGrafikApprox::tbLoeschenLClick);
+  connect(tbLoeschen, &QToolButton::clicked, this, &TfrGrafikApprox::tbLoeschenClick);
+  connect(tbSpeichern, &QToolButton::clicked, this, &TfrGrafikApprox::tbSpeichernClick);
+  connect(btExit, &QToolButton::clicked, this, [this] { close(); });
+  // The right buttons of these act on press; the model list's button also takes the left
+  // one on press (it toggles there itself).
+  for (QToolButton* tb : {tbInterpolation, tbAutom_Skal, tbSkal_Rund, tbSkal_speich})
+    tb->installEventFilter(this);
+  connect(Chart1, &ChartView::seriesClicked, this, &TfrGrafikApprox::Chart1Klick);
+  connect(Chart1, &ChartView::layoutChanged, this, &TfrGrafikApprox::BeschriftungPlatzieren);
+
+  connect(sbGrafik, &QPushButton::clicked, this, &TfrGrafikApprox::sbGrafikClick);
+  connect(sbLaden, &QPushButton::clicked, this, &TfrGrafikApprox::sbLadenClick);
+  connect(sbLoeschen, &QPushButton::clicked, this, &TfrGrafikApprox::tbLoeschenClick);
+  connect(sbAbZeile, &QPushButton::clicked, this, &TfrGrafikApprox::sbAbZeileClick);
+  connect(edAbZeile, &QLineEdit::returnPressed, this, &TfrGrafikApprox::sbAbZeileClick);
+  connect(cbKommentar, &QCheckBox::clicked, this, &TfrGrafikApprox::cbKommentarClick);
+  connect(cbXKanal, &QComboBox::currentIndexChanged, this, &TfrGrafikApprox::cbXKanalChange);
+  connect(cbYKanal, &QComboBox::currentIndexChanged, this, &TfrGrafikApprox::cbXKanalChange);
+  sg1->viewport()->installEventFilter(this);
+  sg1->horizontalHeader()->viewport()->installEventFilter(this);
+
+  connect(edText1, &QLineEdit::returnPressed, edText2, [this] { edText2->setFocus(); });
+  connect(edText2, &QLineEdit::returnPressed, edText3, [this] { edText3->setFocus(); });
+  connect(edText3, &QLineEdit::returnPressed, edText1, [this] { edText1->setFocus(); });
+}
+
+void TfrGrafikApprox::FormCreate() {
+  SaveDialog1.FileName.clear();
+  cbXKanal->clear();
+  cbYKanal->clear();
+  lbFName->clear();
+  lbTitel->setText(QStringLiteral("Datei:"));
+  for (ChartSeries* s : Serien) s->setActive(false);
+  for (int i = 1; i <= 20; ++i) {
+    kolvex::KurveMaxX[static_cast<size_t>(i)] = -99999;
+    kolvex::KurveMaxXY[static_cast<size_t>(i)] = -99999;
+    kolvex::KurvenZeilen[static_cast<size_t>(i)].clear();
+  }
+  RichEdit1->clear();
+  sgK->setColCount(2);
+  sgK->setRowCount(2);
+  sgK->setCells(0, 0, QStringLiteral(" Nr"));
+  sgK->setCells(1, 0, QStringLiteral(" Kommentar"));
+  sgK->setCellColorHook([](int, int row, QColor& hintergrund, QColor&) {
+    if (row == 0) hintergrund = colorFromBgr(0x66FFFF);
+  });
+  Chart1->setLegendVisible(tbLegende->isChecked());
+  Chart1->setGridVisible(ChartAxis::Bottom, tbGitter->isChecked());
+  Chart1->setGridVisible(ChartAxis::Left, tbGitter->isChecked());
+  KurvenListeSchreiben();
+  lbAbZeile->hide();
+  edAbZeile->hide();
+  sbAbZeile->hide();
+  cbKommentar->hide();
+  sbGrafik->setEnabled(false);
+  sbLoeschen->hide();
+
+  // The scaling dialog's OK stores and applies the limits while this window calls it.
+  TfrSkal::DatenGrafikRuft = [] { return frGrafikApprox && frGrafikApprox->Tag == 1; };
+  TfrSkal::DatenGrafikAnwenden = [] {
+    if (frGrafikApprox) frGrafikApprox->SkalierungAnwenden();
+  };
+}
+
+void TfrGrafikApprox::FormShow() {
+  if (!wiederZeigen_) Aktivieren();
+}
+
+void TfrGrafikApprox::Aktivieren() {
+  // 1. Settings afresh; the table shows.
+  sbLoeschen->hide();
+  EinstellungenLaden();
+  lbX->clear();
+  lbY->clear();
+  if (AnsatzWahlSetzen) AnsatzWahlSetzen();
+  GrafikZeigen(false);
+
+  // 2.-3. The file to load, its folder and filter kept in the settings.
+  OpenDialog1.FileName = DatenDateiName(OpenDialog1.FileName);
+  const QString name = OpenDialog1.FileName;
+  if (!name.isEmpty()) {
+    QString ordner = QFileInfo(name).absolutePath();
+    if (!ordner.endsWith(QLatin1Char('/'))) ordner += QLatin1Char('/');
+    kolvex::DatenPfad = ordner.toStdString();
+  }
+  kolvex::DatenFilterIndex = OpenDialog1.FilterIndex;
+  EinstellungenSpeichern();
+
+  // 4. Load by extension.
+  lbAbZeile->hide();
+  edAbZeile->hide();
+  sbAbZeile->hide();
+  const QString endung = Endung(name);
+  if (endung == QLatin1String(".DAT") || endung == QLatin1String(".TDM")) {
+    DiaDemDateiLaden(name);
+  } else if (endung == QLatin1String(".CSV") || endung == QLatin1String(".TXT")) {
+    TextDateiLaden(name);
+    lbAbZeile->show();
+    edAbZeile->show();
+    sbAbZeile->show();
+  }
+
+  // 5.-9.
+  SpaltenAnpassen();
+  if (frEinstellung_Grafik) frEinstellung_Grafik->EinstellungUebernehmen();
+  edDatum->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+  FarbListeFuellen();
+  cbFarbe->setCurrentIndex(std::min(Kurven(), cbFarbe->count() - 1));
+  Tag = 1;
+  const QString logo = QString::fromStdString(kolvex::LogoDatei);
+  if (!logo.isEmpty() && QFileInfo(logo).isFile()) LogoLaden(logo);
+  edText1->setText(QString::fromStdString(kolvex::TitelText1));
+  edText2->setText(QString::fromStdString(kolvex::TitelText2));
+  edText3->setText(QString::fromStdString(kolvex::TitelText3));
+  sbLoeschen->setVisible(Kurven() >= 1);
+  sbGrafik->setEnabled(cbXKanal->count() >= 1);
+}
+
+void TfrGrafikApprox::FormClose(bool& accept) {
+  (void)accept;
+  // The table's memory goes back at once; a million rows must not wait for the next load.
+  sg1->clearCells();
+  cbXKanal->clear();
+  cbYKanal->clear();
+  Tag = 0;
+  kolvex::TitelText1 = edText1->text().toStdString();
+  kolvex::TitelText2 = edText2->text().toStdString();
+  kolvex::TitelText3 = edText3->text().toStdString();
+  EinstellungenSpeichern();
+}
+
+QString TfrGrafikApprox::DatenDateiName(const QString& name) {
+  const QString endung = Endung(name);
+  QString ziel = name;
+  const qsizetype punkt = name.lastIndexOf(QLatin1Char('.'));
+  if (endung == QLatin1String(".TDX"))
+    ziel = name.left(punkt) + QStringLiteral(".TDM");
+  else if (endung == QLatin1String(".R32") || endung == QLatin1String(".R48") ||
+           endung == QLatin1String(".R64"))
+    ziel = name.left(punkt) + QStringLiteral(".DAT");
+  if (ziel == name || ziel.isEmpty() || QFileInfo::exists(ziel)) return ziel;
+  // The file system tells letter cases apart; the program's files come from one that
+  // does not, so "messung.dat" answers for "messung.DAT".
+  const QFileInfo info(ziel);
+  const QDir ordner = info.dir();
+  const QStringList namen = ordner.entryList(QDir::Files | QDir::Hidden);
+  for (const QString& n : namen)
+    if (n.compare(info.fileName(), Qt::CaseInsensitive) == 0) return ordner.filePath(n);
+  return ziel;
+}
+
+bool TfrGrafikApprox::OpenDialog1Execute() {
+  if (OeffnenDialogHook) return OeffnenDialogHook(OpenDialog1);
+  const QStringList filter = {
+      QStringLiteral("Alle DiaDem-Dateien (*.dat *.DAT *.tdm *.TDM *.tdx *.TDX *.r32 *.R32 *.r48 "
+                     "*.R48 *.r64 *.R64)"),
+      QStringLiteral("DiaDem TDM (*.tdm *.TDM *.tdx *.TDX)"),
+      QStringLiteral("DiaDem DAT (*.dat *.DAT *.r32 *.R32 *.r48 *.R48 *.r64 *.R64)"),
+      QStringLiteral("TXT-Datei (*.txt *.TXT)"),
+      QStringLiteral("CSV-Datei (*.csv *.CSV)"),
+      QStringLiteral("*.* (*)"),
+  };
+  QFileDialog dialog(this, QStringLiteral(" Öffnen Datei für XY-Diagramm"));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters(filter);
+  const int index = std::clamp(OpenDialog1.FilterIndex, 1, static_cast<int>(filter.size()));
+  dialog.selectNameFilter(filter[index - 1]);
+  if (!OpenDialog1.InitialDir.isEmpty() && QFileInfo(OpenDialog1.InitialDir).isDir())
+    dialog.setDirectory(OpenDialog1.InitialDir);
+  else if (!OpenDialog1.FileName.isEmpty() && !OpenDialog1.FileName.contains(QLatin1Char('*')))
+    dialog.setDirectory(QFileInfo(OpenDialog1.FileName).absolutePath());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  OpenDialog1.FileName = dialog.selectedFiles().constFirst();
+  OpenDialog1.FilterIndex = static_cast<int>(filter.indexOf(dialog.selectedNameFilter())) + 1;
+  if (OpenDialog1.FilterIndex < 1) OpenDialog1.FilterIndex = 1;
+  return true;
+}
+
+void TfrGrafikApprox::DiaDemDateiLaden(const QString& name) {
+  if (DiaDemLaden) DiaDemLaden(name);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Table page
+
+void TfrGrafikApprox::KanalBoxenFuellen(const QStringList& namen) {
+  for (QComboBox* cb : {cbXKanal, cbYKanal}) {
+    const QSignalBlocker sperre(cb);
+    cb->clear();
+    cb->addItems(namen);
+  }
+}
+
+void TfrGrafikApprox::GrafikZeigen(bool grafik) {
+  plSeiten->setCurrentWidget(grafik ? plChart : plTabelle);
+}
+
+int TfrGrafikApprox::Kurven() const { return ListBox1->count(); }
+
+void TfrGrafikApprox::FarbListeFuellen() {
+  const QSignalBlocker sperre(cbFarbe);
+  cbFarbe->clear();
+  for (int i = 1; i <= 20; ++i) {
+    const QColor farbe = colorFromBgr(kolvex::GrafikFarben[static_cast<size_t>(i)]);
+    QPixmap feld(cbFarbe->iconSize());
+    feld.fill(farbe);
+    QPainter rand(&feld);
+    rand.setPen(QColor(90, 90, 90));
+    rand.drawRect(0, 0, feld.width() - 1, feld.height() - 1);
+    rand.end();
+    cbFarbe->addItem(QIcon(feld), QString());
+  }
+}
+
+void TfrGrafikApprox::sbLadenClick() {
+  if (OpenDialog1Execute()) {
+    OpenDialog1.FileName = DatenDateiName(OpenDialog1.FileName);
+    const QString endung = Endung(OpenDialog1.FileName);
+    const bool tabelle = endung == QLatin1String(".CSV") || endung == QLatin1String(".TXT");
+    if (!tabelle && kolvex::XYDatenKanalAuswahl && KanalAuswahl) {
+      hide();
+      const bool bestaetigt = KanalAuswahl();
+      wiederZeigen_ = true;
+      show();
+      wiederZeigen_ = false;
+      if (bestaetigt) Aktivieren();
+    } else {
+      Aktivieren();
+    }
+  }
+  sbGrafik->setEnabled(cbXKanal->count() >= 1);
+}
+
+void TfrGrafikApprox::sbAbZeileClick() {
+  // The reader builds a fresh table and swaps it in only when the file could be read, so
+  // the grid is not emptied first: a start row beyond the end keeps what was shown.
+  TextDateiLaden(OpenDialog1.FileName);
+  SpaltenAnpassen();
+}
+
+void TfrGrafikApprox::tbPlusClick() {
+  GrafikZeigen(false);
+  cbFarbe->setCurrentIndex(std::min(Kurven(), cbFarbe->count() - 1));
+  if (Kurven() >= 1) sbLoeschen->show();
+}
+
+void TfrGrafikApprox::cbKommentarClick() {
+  sgK->setVisible(cbKommentar->isChecked());
+  Splitter1->setVisible(cbKommentar->isChecked());
+}
+
+void TfrGrafikApprox::cbXKanalChange() {
+  sg1->tableModel()->setChannels(cbXKanal->currentIndex(), cbYKanal->currentIndex());
+}
+
+void TfrGrafikApprox::tbLoeschenLClick() {
+  const int n = Kurven();
+  if (n == 0) {
+    AlleKurvenLoeschen();
+    sbLoeschen->hide();
+    return;
+  }
+  delete ListBox1->takeItem(n - 1);
+  delete lbFarben->takeItem(n - 1);
+  ChartSeries* s = Serien[static_cast<size_t>(n - 1)];
+  s->clear();
+  s->setActive(false);
+  s->setTitle(QString());
+  kolvex::KurveMaxX[static_cast<size_t>(n)] = -99999;
+  kolvex::KurveMaxXY[static_cast<size_t>(n)] = -99999;
+  kolvex::KurvenZeilen[static_cast<size_t>(n)].clear();
+  KurvenListeSchreiben();
+  ApproximationZeichnen();
+  if (Kurven() == 0) {
+    AlleKurvenLoeschen();
+    sbLoeschen->hide();
+  }
+}
+
+void TfrGrafikApprox::tbLoeschenClick() {
+  if (showMessage(QStringLiteral("Diagramm löschen?"), MessageKind::Question,
+                  MessageButtons::YesNo) != MessageAnswer::Yes)
+    return;
+  AlleKurvenLoeschen();
+  sbLoeschen->hide();
+}
+
+void TfrGrafikApprox::AlleKurvenLoeschen() {
+  const int n = Kurven();
+  ListBox1->clear();
+  lbFarben->clear();
+  for (int i = 0; i < 20; ++i) {
+    ChartSeries* s = Serien[static_cast<size_t>(i)];
+    if (i < n || s->count() > 0) {
+      s->clear();
+      s->setActive(false);
+      s->setTitle(QString());
+    }
+    kolvex::KurvenZeilen[static_cast<size_t>(i + 1)].clear();
+  }
+  KurvenListeSchreiben();
+  Chart1->setOverlayTexts({});
+  Chart1->refresh();
+  GrafikZeigen(false);
+  kolvex::KurvenNummer = 1;
+  kolvex::FarbNummer = cbFarbe->currentIndex() + 1;
+  cbFarbe->setCurrentIndex(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading a text table
+
+void TfrGrafikApprox::TextDateiLaden(const QString& name) {
+  const char trenner = Endung(name) == QLatin1String(".CSV") ? ';' : '\t';
+  const int startZeile = std::max(1, GanzzahlAus(edAbZeile->text()));
+
+  QFile datei(name);
+  if (!datei.open(QIODevice::ReadOnly)) {
+    showMessage(datei.errorString(), MessageKind::Warning);
+    return;
+  }
+  // The file is mapped, not read: its lines are handed out as views into it.
+  const qint64 groesse = datei.size();
+  QByteArray gelesen;
+  std::string_view bytes;
+  if (groesse > 0) {
+    if (uchar* karte = datei.map(0, groesse)) {
+      bytes = std::string_view(reinterpret_cast<const char*>(karte), static_cast<size_t>(groesse));
+    } else {
+      gelesen = datei.readAll();
+      if (datei.error() != QFileDevice::NoError) {
+        showMessage(datei.errorString(), MessageKind::Warning);
+        return;
+      }
+      bytes = std::string_view(gelesen.constData(), static_cast<size_t>(gelesen.size()));
+    }
+  }
+  const bool utf8 = kolvex::GueltigesUtf8(bytes);
+
+  kolvex::TabellenLeser leser(bytes, trenner, startZeile);
+  if (leser.fehler() == kolvex::TabellenFehler::KeinKopf) {
+    showMessage(QStringLiteral("Lesefehler Datei: ") + name, MessageKind::Warning);
+    return;
+  }
+  if (leser.fehler() == kolvex::TabellenFehler::ZuKurz) {
+    showMessage(QStringLiteral("Lesefehler in Datei ") + name, MessageKind::Warning);
+    return;
+  }
+
+  auto setzen = [utf8](ValueTable& t, int c, int r, std::string_view feld) {
+    if (utf8 || std::all_of(feld.begin(), feld.end(), [](char ch) { return ch >= 0; }))
+      t.setCell(c, r, feld);
+    else
+      t.setCell(c, r, std::string_view(kolvex::Cp1252ZuUtf8(feld)));
+  };
+
+  // The rows go into a fresh table that replaces the grid's only at the end.
+  ValueTable neu;
+  int spalten = static_cast<int>(leser.kopf().size()) + 1;
+  int zeilen = 0;
+  // Room for every remaining line, so that the columns do not grow row by row; a header of
+  // absurdly many fields starts small and grows with the rows actually read.
+  const std::string_view rest = bytes.substr(leser.position());
+  const int64_t umbrueche = std::count(rest.begin(), rest.end(), '\n') + 1;
+  const int64_t hoechstens = std::max<int64_t>(1024, (int64_t{64} << 20) / spalten);
+  const int64_t platz = std::min({umbrueche + 1, hoechstens, int64_t{2000000000}});
+
+  ProgressBar1->setMaximum(10000);
+  ProgressBar1->setValue(0);
+  plAbbruch->show();
+  plAbbruch->repaint();
+  {
+    EscWatcher::Operation esc;
+    std::vector<std::string_view> felder;
+    int zaehler = 0;
+    QElapsedTimer balkenUhr;
+    balkenUhr.start();
+    try {
+      neu.setSize(spalten, static_cast<int>(platz));
+      while (leser.naechsteZeile(felder)) {
+        if (SpeicherFehlerNachZeilen >= 0 && zeilen >= SpeicherFehlerNachZeilen)
+          throw std::bad_alloc();
+        const int r = zeilen + 1;
+        const int breite = static_cast<int>(felder.size()) + 1;
+        if (breite > spalten || r >= neu.rowCount()) {
+          const int64_t mehr = std::max<int64_t>(r + 1, int64_t{2} * neu.rowCount());
+          neu.setSize(std::max(spalten, breite), static_cast<int>(std::min<int64_t>(mehr, 2000000000)));
+          spalten = std::max(spalten, breite);  // only once the room is there
+        }
+        neu.setNumber(0, r, r);
+        for (size_t c = 0; c < felder.size(); ++c) setzen(neu, static_cast<int>(c) + 1, r, felder[c]);
+        zeilen = r;  // a row counts once all of it is stored
+        if (++zaehler > 10000) zaehler = 0;
+        if (r % 1000 == 0) {
+          // The bar and the caption repaint at once; a few times a second looks the same.
+          if (balkenUhr.elapsed() >= 40) {
+            ProgressBar1->setValue(zaehler);
+            setWindowTitle(QStringLiteral(" Lesen ") + QString::number(r));
+            balkenUhr.restart();
+          }
+          if (EscWatcher::pressed()) break;
+        }
+      }
+    } catch (const std::bad_alloc&) {
+      EscWatcher::Suspend frei;
+      showMessage(QStringLiteral("Speicherplatz Fehler"), MessageKind::Warning);
+    }
+  }
+  // Fewer rows and the columns there are: nothing to allocate.
+  neu.setSize(spalten, std::min(zeilen + 1, neu.rowCount()));
+
+  // Header: "Nr", the header fields, "K" + column for an empty or missing one.
+  QStringList kanaele;
+  neu.setCell(0, 0, std::string_view("Nr"));
+  kanaele << QStringLiteral("Nr");
+  for (int c = 1; c < spalten; ++c) {
+    const size_t k = static_cast<size_t>(c - 1);
+    if (k < leser.kopf().size() && !leser.kopf()[k].empty())
+      setzen(neu, c, 0, leser.kopf()[k]);
+    else
+      neu.setCell(c, 0, QStringLiteral("K%1").arg(c));
+    kanaele << neu.cell(c, 0);
+  }
+  datei.close();
+
+  sg1->table().swap(neu);
+  sg1->tableChanged();
+  neu = ValueTable();  // the old cells go now, not at the end of the function
+  KanalBoxenFuellen(kanaele);
+
+  setWindowTitle(QStringLiteral("  XY-Daten im Diagramm"));
+  plAbbruch->hide();
+  GrafikZeigen(false);
+  // The channels used last, when the file has them.
+  auto index = [](QComboBox* box, const std::string& kanal) {
+    return std::max(0, box->findText(QString::fromStdString(kanal)));
+  };
+  cbXKanal->setCurrentIndex(index(cbXKanal, kolvex::KanalX));
+  cbYKanal->setCurrentIndex(index(cbYKanal, kolvex::KanalY));
+  cbXKanalChange();
+  lbFName->setText(name);
+  lbTitel->setText(QString::number(sg1->ColCount() - 1) + QStringLiteral(" Kanäle  ") +
+                   QString::number(sg1->RowCount() - 1) + QStringLiteral(" Werte Datei: "));
+  cbKommentar->hide();
+  sgK->hide();
+  Splitter1->hide();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Curve value file
+
+bool TfrGrafikApprox::WerteSpeichern(const QString& datei) {
+  const char trenner = Endung(datei) == QLatin1String(".TXT") ? '\t' : ';';
+  const int kurven = std::min(Kurven(), 20);
+  // Built as UTF-8 bytes: a million points of 20 curves would cost gigabytes as QStrings.
+  QByteArray text = "X";
+  for (int k = 0; k < kurven; ++k) {
+    text += trenner;
+    text += ListBox1->item(k)->text().toUtf8();
+  }
+  text += '\n';
+  auto zahl = [&text](double v) {
+    const std::string t = kolvex::FloatText(v);
+    text.append(t.data(), static_cast<qsizetype>(t.size()));
+  };
+
+  // Curves are lined up by the table row their points came from, not by point index: a
+  // curve that skipped a row (an empty cell) must not have its later values written
+  // against another row's X. Every curve's rows rise, so one pointer per curve walks along.
+  std::vector<size_t> zeiger(static_cast<size_t>(kurven), 0);
+  const ChartSeries* erste = Serien[0];
+  const auto& ersteZeilen = kolvex::KurvenZeilen[1];
+  for (int j = 0; kurven > 0 && j < erste->count(); ++j) {
+    zahl(erste->xValue(j));
+    text += trenner;
+    zahl(erste->yValue(j));
+    const int32_t quellZeile =
+        static_cast<size_t>(j) < ersteZeilen.size() ? ersteZeilen[static_cast<size_t>(j)] : -1;
+    for (int k = 1; k < kurven; ++k) {
+      text += trenner;
+      if (quellZeile < 0) continue;
+      const auto& zeilen = kolvex::KurvenZeilen[static_cast<size_t>(k + 1)];
+      const ChartSeries* s = Serien[static_cast<size_t>(k)];
+      const size_t n = std::min(zeilen.size(), static_cast<size_t>(s->count()));
+      size_t& z = zeiger[static_cast<size_t>(k)];
+      while (z < n && zeilen[z] < quellZeile) ++z;
+      if (z < n && zeilen[z] == quellZeile) zahl(s->yValue(static_cast<int>(z)));
+    }
+    text += '\n';
+  }
+  QString fehler;
+  if (!writeUtf8Text(datei, text, &fehler)) {
+    showMessage(fehler, MessageKind::Warning);
+    return false;
+  }
+  return true;
+}
+
+void TfrGrafikApprox::tbSpeichernClick() {
+  if (Kurven() == 0) {
+    showMessage(QStringLiteral("Keine Werte"), MessageKind::Warning);
+    return;
+  }
+  QString datei;
+  int filter = SaveDialog1.FilterIndex;
+  if (SpeichernDialogHook) {
+    datei = SpeichernDialogHook(filter);
+  } else {
+    const QStringList filterListe = {QStringLiteral("Excel-Datei (*.csv *.CSV)"),
+                                     QStringLiteral("Text-Datei (*.txt *.TXT)")};
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filterListe);
+    filter = std::clamp(filter, 1, 2);
+    dialog.selectNameFilter(filterListe[filter - 1]);
+    dialog.setDefaultSuffix(filter == 2 ? QStringLiteral("txt") : QStringLiteral("csv"));
+    if (!kolvex::DatenPfad.empty()) dialog.setDirectory(QString::fromStdString(kolvex::DatenPfad));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+      dialog.setDefaultSuffix(f.contains(QLatin1String("*.txt")) ? QStringLiteral("txt")
+                                                                  : QStringLiteral("csv"));
+    });
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+      datei = dialog.selectedFiles().constFirst();
+      filter = dialog.selectedNameFilter().contains(QLatin1String("*.txt")) ? 2 : 1;
+    }
+  }
+  if (datei.isEmpty()) return;
+  // A name typed without an extension gets the one of the chosen filter.
+  if (QFileInfo(datei).suffix().isEmpty())
+    datei += filter == 2 ? QStringLiteral(".txt") : QStringLiteral(".csv");
+  SaveDialog1.FileName = datei;
+  SaveDialog1.FilterIndex = filter;
+  WerteSpeichern(datei);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse and keys
+
+bool TfrGrafikApprox::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type typ = event->type();
+  if (typ == QEvent::MouseButtonPress) {
+    auto* maus = static_cast<QMouseEvent*>(event);
+    const Qt::MouseButton k = maus->button();
+    // A button on the grid or its header picks the column under the pointer.
+    if (watched == sg1->viewport() || watched == sg1->horizontalHeader()->viewport()) {
+      const int spalte = watched == sg1->viewport()
+                             ? sg1->columnAtPoint(maus->position().toPoint())
+                             : sg1->horizontalHeader()->logicalIndexAt(maus->position().toPoint());
+      if (spalte >= 0) {
+        QComboBox* box = k == Qt::RightButton ? cbYKanal : cbXKanal;
+        if (spalte < box->count()) box->setCurrentIndex(spalte);
+      }
+      return k == Qt::RightButton;  // no context menu
+    }
+    if (watched == tbInterpolation) {
+      tbInterpolationMausDruck(k);
+      return true;
+    }
+    if (k == Qt::RightButton) {
+      if (watched == tbAutom_Skal) {
+        tbAutom_SkalRechtsClick();
+        return true;
+      }
+      if (watched == tbSkal_Rund) {
+        tbAutom_SkalClick();
+        return true;
+      }
+      if (watched == tbSkal_speich) {
+        tbSkal_speichRechtsClick();
+        return true;
+      }
+    }
+    if (watched == Image1 && k == Qt::LeftButton) {
+      Image1Click();
+      return true;
+    }
+  } else if (typ == QEvent::Enter || typ == QEvent::MouseMove || typ == QEvent::ToolTip) {
+    if (watched == tbInterpolation)
+      tbInterpolation->setToolTip(QStringLiteral("Appromaximation\nRechtemaus: Auswahl"));
+    else if (watched == tbSkal_speich)
+      tbSkal_speich->setToolTip(QStringLiteral("Gespeicherte Skalierung\nRechtemaus: Speichern"));
+    else if (watched == sbAbZeile)
+      sbAbZeile->setToolTip(QStringLiteral("Neuladen ab Zeile Nr. ") + edAbZeile->text());
+  }
+  return Form::eventFilter(watched, event);
+}

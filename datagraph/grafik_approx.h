@@ -1,0 +1,237 @@
+#pragma once
+// The data graph window: loads an XY-data table (or, through the measurement import, a
+// measurement file) into the value grid sg1, turns chosen column pairs into up to 20
+// curves of Chart1, and shows them with scaling, grid, legend, curve labels and a title
+// block. The widgets are built by LayoutErzeugen() (grafik_approx_layout.cpp); loading and
+// the table page live in grafik_approx.cpp, curves, title block and display in
+// grafik_approx_anzeige.cpp.
+//
+// Hooks for the parts of the program built elsewhere (each may stay empty):
+//  - DiaDemLaden(name): reads a measurement header and its data into sg1 and the channel
+//    boxes (called by DiaDemDateiLaden; empty: a measurement file loads nothing).
+//  - KanalAuswahl(): shows the channel choice modally for a measurement file and tells
+//    whether it was confirmed (its Tag is 1); empty: the file is loaded at once.
+//  - AnsatzWahlSetzen(): puts the model list's choice to AnsatzIndex (every activation).
+//  - AusgleichZeichnen(): the fitting-on path of ApproximationZeichnen, run while
+//    tbInterpolation is down; it draws the fitted curves into Chart1's overlay lines.
+//  - ModellListeZeigen(): the model list, shown modally by a right click on
+//    tbInterpolation.
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+
+#include "platform/chart_view.h"
+#include "platform/form.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QStackedWidget;
+class QTextEdit;
+class QToolBar;
+class QToolButton;
+class StringGrid;
+class ValueGrid;
+
+// What the original's common dialogs kept between openings.
+struct DateiDialogDaten {
+  QString FileName;
+  int FilterIndex = 1;  // 1-based
+  QString InitialDir;
+};
+
+class TfrGrafikApprox : public Form {
+  Q_OBJECT
+
+ public:
+  explicit TfrGrafikApprox(QWidget* parent = nullptr);
+  ~TfrGrafikApprox() override;
+
+  void FormCreate() override;
+  // The activation steps run when the program shows the window (and on a reload), not
+  // whenever it becomes the active window again.
+  void FormShow() override;
+  void FormClose(bool& accept) override;
+
+  // ---- Loading (window and text tables) -------------------------------------------------
+  // The file the loader must open for a chosen file: a measurement data file maps to its
+  // header (".TDX" -> ".TDM", ".R32"/".R48"/".R64" -> ".DAT"); when that name does not
+  // exist, a file of the same name in other letter case in the same folder is taken.
+  static QString DatenDateiName(const QString& name);
+  // Settings re-read, file loaded by its extension, title block restored.
+  void Aktivieren();
+  void TextDateiLaden(const QString& name);
+  void DiaDemDateiLaden(const QString& name);
+  void AlleKurvenLoeschen();
+  void FarbListeFuellen();
+  // Runs the file dialog OpenDialog1 (or its hook); true when a file was chosen.
+  bool OpenDialog1Execute();
+
+  void sbLadenClick();
+  void sbAbZeileClick();  // also Enter in edAbZeile
+  void tbPlusClick();
+  void tbLoeschenLClick();
+  void tbLoeschenClick();  // also sbLoeschen
+  void cbKommentarClick();
+  void cbXKanalChange();
+
+  // ---- Curve value file -----------------------------------------------------------------
+  void tbSpeichernClick();
+  // Writes the curve values (";", TAB for ".TXT"); false after a write error (shown).
+  bool WerteSpeichern(const QString& datei);
+
+  // ---- Curves and title block -------------------------------------------------------------
+  void sbGrafikClick();
+  void KurveEinlesen();
+  // The label of the chosen column pair: file name without folder and extension, three
+  // blanks, X text, " : ", Y text.
+  QString KurvenBezeichnung() const;
+  // The curve list of the title block and the block's height.
+  void KurvenListeSchreiben();
+  void tbTitelClick();
+  void Image1Click();
+  bool LogoLaden(const QString& datei);
+
+  // ---- Display --------------------------------------------------------------------------
+  void ApproximationZeichnen();
+  QPoint WertZuPixel(double x, double y);
+  void SkalierungAnwenden();
+  void RandSetzen();
+  void KurvenBeschriften();
+  void BeschriftungPlatzieren();
+  void SpaltenAnpassen();
+
+  void tbSkalierungClick();
+  void tbAutom_SkalClick();
+  void tbAutom_SkalRechtsClick();
+  void tbSkal_RundClick();
+  void tbSkal_speichClick();
+  void tbSkal_speichRechtsClick();
+  void tbGitterClick();
+  void tbLegendeClick();
+  void cbMomentClick();
+  void tbInterpolationMausDruck(Qt::MouseButton knopf);
+  void tbEinstellungClick();
+  // A click on a point of a series at widget position pos of Chart1.
+  void Chart1Klick(ChartSeries* serie, const QPoint& pos);
+
+  // ---- Pure rules (public for the tests) --------------------------------------------------
+  // The part of a curve label after its first double blank (the channel names).
+  static QString KurvenTeil(const QString& bezeichnung);
+  // Right margin in the chart's units (percent of its width): 2 with the legend shown or
+  // the curve labels off, else 0.65 x the longest channel part, halves to even.
+  static int RandWert(const QStringList& bezeichnungen, bool legende, bool beschriften);
+  // Height of the title block for that many curve-list lines (at least 82).
+  static int TitelHoehe(int zeilen);
+  static QPoint WertZuPixelIn(const ChartRect& r, double xmin, double xmax, double ymin,
+                              double ymax, double x, double y);
+  // The limits of "Grenze Abrunden": the left axis to whole numbers outward, the bottom
+  // axis to hundreds outward (halves to even).
+  static std::pair<double, double> LinksGerundet(double min, double max);
+  static std::pair<double, double> UntenGerundet(double min, double max);
+
+  // ---- Hooks --------------------------------------------------------------------------------
+  static inline std::function<void(const QString& name)> DiaDemLaden;
+  static inline std::function<bool()> KanalAuswahl;
+  static inline std::function<void()> AnsatzWahlSetzen;
+  static inline std::function<void()> AusgleichZeichnen;
+  static inline std::function<void()> ModellListeZeigen;
+  // Test hooks for the file dialogs. Open: may change the dialog data, true = confirmed.
+  // Save: the chosen path ("" = cancel); the filter index (1 csv, 2 txt) chooses the
+  // default suffix. Picture: the chosen path ("" = cancel).
+  static inline std::function<bool(DateiDialogDaten&)> OeffnenDialogHook;
+  static inline std::function<QString(int& filterIndex)> SpeichernDialogHook;
+  static inline std::function<QString()> BildDialogHook;
+  // Test hook: the table reader fails for lack of memory after that many rows (-1: off).
+  static inline int SpeicherFehlerNachZeilen = -1;
+
+  DateiDialogDaten OpenDialog1;
+  DateiDialogDaten SaveDialog1;
+  DateiDialogDaten OpenPictureDialog1;
+
+  // ---- Components (created by LayoutErzeugen) -------------------------------------------
+  QStackedWidget* plSeiten = nullptr;  // holds plChart and plTabelle
+  QFrame* plChart = nullptr;
+  QToolBar* ToolBar1 = nullptr;
+  QToolButton* tbPlus = nullptr;
+  QToolButton* tbInterpolation = nullptr;
+  QToolButton* tbEinstellung = nullptr;
+  QToolButton* tbSkalierung = nullptr;
+  QToolButton* tbAutom_Skal = nullptr;
+  QToolButton* tbSkal_speich = nullptr;
+  QToolButton* tbSkal_Rund = nullptr;
+  QToolButton* tbGitter = nullptr;
+  QToolButton* tbLegende = nullptr;
+  QCheckBox* cbMoment = nullptr;
+  QToolButton* tbTitel = nullptr;
+  QToolButton* tbLoeschenL = nullptr;
+  QToolButton* tbLoeschen = nullptr;
+  QToolButton* tbSpeichern = nullptr;
+  QToolButton* btExit = nullptr;
+  QLabel* lbX = nullptr;
+  QLabel* lbY = nullptr;
+  ChartView* Chart1 = nullptr;
+  std::array<ChartSeries*, 20> Serien{};  // Serien[i] is Series(i+1)
+  ChartSeries* Series1 = nullptr;
+  QLabel* lbDX = nullptr;
+  QLabel* lbDY = nullptr;
+  QListWidget* ListBox1 = nullptr;
+  QListWidget* lbFarben = nullptr;
+  QFrame* plLinie = nullptr;
+  QFrame* plUnten = nullptr;
+  QLabel* Image1 = nullptr;
+  QFrame* Shape2 = nullptr;
+  QTextEdit* RichEdit1 = nullptr;
+  QLineEdit* edText1 = nullptr;
+  QLineEdit* edText2 = nullptr;
+  QLineEdit* edText3 = nullptr;
+  QLineEdit* edDatum = nullptr;
+
+  QFrame* plTabelle = nullptr;
+  QFrame* plAOben = nullptr;
+  QComboBox* cbXKanal = nullptr;
+  QComboBox* cbYKanal = nullptr;
+  QComboBox* cbFarbe = nullptr;
+  QPushButton* sbGrafik = nullptr;
+  QPushButton* sbLaden = nullptr;
+  QPushButton* sbLoeschen = nullptr;
+  QLabel* lbAbZeile = nullptr;
+  QLineEdit* edAbZeile = nullptr;
+  QPushButton* sbAbZeile = nullptr;
+  QCheckBox* cbKommentar = nullptr;
+  QLabel* lbTitel = nullptr;
+  QLabel* lbFName = nullptr;
+  QSplitter* plGitter = nullptr;  // sg1 and sgK
+  ValueGrid* sg1 = nullptr;
+  QWidget* Splitter1 = nullptr;   // the handle between sg1 and sgK
+  StringGrid* sgK = nullptr;
+
+  QFrame* plAbbruch = nullptr;
+  QProgressBar* ProgressBar1 = nullptr;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void LayoutErzeugen();
+  void VerbindungenHerstellen();
+  void KanalBoxenFuellen(const QStringList& namen);
+  void GrafikZeigen(bool grafik);
+  void SerienAktivieren(int anzahl);
+  void LinienNachEinstellung();
+  int Kurven() const;
+
+  QPixmap logo_;  // the logo as loaded; Image1 shows it scaled to the block
+  bool wiederZeigen_ = false;  // shown again after the channel choice: no activation steps
+};
+
+extern TfrGrafikApprox* frGrafikApprox;

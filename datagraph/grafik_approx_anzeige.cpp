@@ -1,0 +1,570 @@
+// Data graph window: adding curves, the title block, and the display of the chart
+// (scaling, grid, legend, curve labels, click read-out).
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QToolButton>
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <vector>
+
+#include "calculator/einstellungen.h"
+#include "core/globals.h"
+#include "core/zahltext.h"
+#include "datagraph/einstellung_grafik.h"
+#include "datagraph/grafik_approx.h"
+#include "datagraph/value_grid.h"
+#include "graph/skal.h"
+#include "platform/bgr_color.h"
+#include "platform/esc_watcher.h"
+#include "platform/message_dialog.h"
+#include "platform/string_grid.h"
+#include "platform/text_convert.h"
+
+namespace {
+
+constexpr double kKeinPunkt = -99999;
+
+// Rounds halves to the even neighbour (the processor's default mode).
+double Runden(double v) { return std::nearbyint(v); }
+double AufZweiStellen(double v) { return std::nearbyint(v * 100) / 100; }
+
+QString ZahlText(double v) { return fromCore(kolvex::FloatText(v)); }
+
+// A stored text as a number; false when it is empty or not a number.
+bool TextWert(const std::string& text, double& wert) {
+  long double v = 0;
+  if (!kolvex::TextZuZahlStreng(toCore(QString::fromStdString(text)), v) || v == kolvex::KeineZahl)
+    return false;
+  const double d = static_cast<double>(v);
+  if (!std::isfinite(d)) return false;
+  wert = d;
+  return true;
+}
+
+QColor FarbeAusHex(const QString& hex) {
+  bool ok = false;
+  const uint v = hex.toUInt(&ok, 16);
+  return colorFromBgr(ok ? static_cast<int32_t>(v) : 0);
+}
+
+// Keeps the hourglass on a widget until the end of the scope, on every way out.
+class Sanduhr {
+ public:
+  explicit Sanduhr(QWidget* w) : w_(w) { w_->setCursor(Qt::WaitCursor); }
+  ~Sanduhr() { w_->unsetCursor(); }
+  Sanduhr(const Sanduhr&) = delete;
+  Sanduhr& operator=(const Sanduhr&) = delete;
+
+ private:
+  QWidget* w_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Pure rules
+
+QString TfrGrafikApprox::KurvenTeil(const QString& bezeichnung) {
+  const qsizetype p = bezeichnung.indexOf(QStringLiteral("  "));
+  return p < 0 ? bezeichnung : bezeichnung.mid(p + 2);
+}
+
+int TfrGrafikApprox::RandWert(const QStringList& bezeichnungen, bool legende, bool beschriften) {
+  if (legende || !beschriften) return 2;
+  qsizetype laengste = 0;
+  for (const QString& b : bezeichnungen) laengste = std::max(laengste, KurvenTeil(b).size());
+  return static_cast<int>(Runden(0.65 * static_cast<double>(laengste)));
+}
+
+int TfrGrafikApprox::TitelHoehe(int zeilen) {
+  return std::max(82, static_cast<int>(Runden(zeilen * 14.5)));
+}
+
+QPoint TfrGrafikApprox::WertZuPixelIn(const ChartRect& r, double xmin, double xmax, double ymin,
+                                      double ymax, double x, double y) {
+  const double breite = r.right - r.left;
+  const double hoehe = r.bottom - r.top;
+  int px = r.left;
+  int py = r.top;
+  if ((xmax - xmin) * breite != 0) px = static_cast<int>(Runden((x - xmin) / (xmax - xmin) * breite + r.left));
+  if ((ymax - ymin) * breite != 0) py = static_cast<int>(Runden(r.top + (ymax - y) / (ymax - ymin) * hoehe));
+  return {px, py};
+}
+
+std::pair<double, double> TfrGrafikApprox::LinksGerundet(double min, double max) {
+  return {Runden(min - 0.5), Runden(max + 0.5)};
+}
+
+std::pair<double, double> TfrGrafikApprox::UntenGerundet(double min, double max) {
+  return {Runden(min / 100 - 0.5) * 100, Runden(max / 100 + 0.5) * 100};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Curves
+
+QString TfrGrafikApprox::KurvenBezeichnung() const {
+  const QString datei = QFileInfo(OpenDialog1.FileName).fileName();
+  const qsizetype punkt = datei.lastIndexOf(QLatin1Char('.'));
+  return (punkt < 0 ? datei : datei.left(punkt)) + QStringLiteral("   ") +
+         cbXKanal->currentText() + QStringLiteral(" : ") + cbYKanal->currentText();
+}
+
+void TfrGrafikApprox::sbGrafikClick() {
+  const QString xText = cbXKanal->currentText();
+  const QString yText = cbYKanal->currentText();
+  if (xText.isEmpty() || yText.isEmpty()) {
+    showMessage(QStringLiteral("Keine Daten"), MessageKind::Warning);
+    return;
+  }
+  const QString bezeichnung = KurvenBezeichnung();
+  kolvex::KanalX = xText.toStdString();
+  kolvex::KanalY = yText.toStdString();
+  lbDX->setText(xText);
+  lbDY->setText(yText);
+  lbDX->adjustSize();
+  lbDY->adjustSize();
+
+  GrafikZeigen(true);
+  repaint();
+  Sanduhr sanduhr(Chart1);
+
+  if (Kurven() >= 20) {
+    showMessage(QStringLiteral("Maximium ") + QStringLiteral("20") + QStringLiteral(" Formeln"),
+                MessageKind::Warning);
+    ApproximationZeichnen();
+    return;
+  }
+  if (!ListBox1->findItems(bezeichnung, Qt::MatchExactly).isEmpty()) {
+    showMessage(bezeichnung + QStringLiteral(" ist schon vorhanden"), MessageKind::Warning);
+    ApproximationZeichnen();
+    return;
+  }
+  EinstellungenSpeichern();
+  KurveEinlesen();
+  Chart1->setLegendVisible(tbLegende->isChecked());
+  RandSetzen();
+  if (frEinstellung_Grafik) frEinstellung_Grafik->EinstellungUebernehmen();
+  ApproximationZeichnen();
+  BeschriftungPlatzieren();
+  KurvenListeSchreiben();
+}
+
+void TfrGrafikApprox::KurveEinlesen() {
+  const int s = Kurven() + 1;
+  if (s < 1 || s > 20) return;
+  const auto si = static_cast<size_t>(s);
+  kolvex::KurvenNummer = s;
+  kolvex::FarbNummer = std::clamp(cbFarbe->currentIndex() + 1, 1, 20);
+  lbX->clear();
+  lbY->clear();
+  Chart1->setLogarithmic(ChartAxis::Left, false);
+
+  const int xSpalte = cbXKanal->currentIndex();
+  const int ySpalte = cbYKanal->currentIndex();
+  const ValueTable& t = sg1->table();
+  const int zeilen = t.rowCount();
+  ProgressBar1->setMaximum(std::max(1, zeilen - 1));
+  ProgressBar1->setValue(0);
+  plAbbruch->show();
+  plAbbruch->repaint();
+  kolvex::KurveMaxX[si] = kKeinPunkt;
+  kolvex::KurveMaxXY[si] = kKeinPunkt;
+
+  const QColor farbe = colorFromBgr(kolvex::GrafikFarben[static_cast<size_t>(kolvex::FarbNummer)]);
+  std::vector<double> xs, ys;
+  std::vector<int32_t> quelle;
+  bool hatPunkt = false;
+  {
+    EscWatcher::Operation esc;
+    QElapsedTimer balkenUhr;  // the bar repaints at once; a few times a second will do
+    balkenUhr.start();
+    try {
+      const size_t platz = static_cast<size_t>(std::max(0, zeilen - 1));
+      xs.reserve(platz);
+      ys.reserve(platz);
+      quelle.reserve(platz);
+      for (int r = 1; r < zeilen; ++r) {
+        // A row whose X or Y is empty or not a number adds no point.
+        const std::optional<double> x = t.number(xSpalte, r);
+        const std::optional<double> y = t.number(ySpalte, r);
+        if (x && y && std::isfinite(*x) && std::isfinite(*y)) {
+          xs.push_back(*x);
+          ys.push_back(*y);
+          quelle.push_back(r);
+          if (!hatPunkt || *x > kolvex::KurveMaxX[si]) {  // the first of equal maxima stays
+            kolvex::KurveMaxX[si] = *x;
+            kolvex::KurveMaxXY[si] = *y;
+            hatPunkt = true;
+          }
+        }
+        if (r % 1000 == 0) {
+          if (balkenUhr.elapsed() >= 40) {
+            ProgressBar1->setValue(r);
+            balkenUhr.restart();
+          }
+          if (EscWatcher::pressed()) break;
+        }
+      }
+    } catch (const std::bad_alloc&) {
+      EscWatcher::Suspend frei;
+      showMessage(QStringLiteral("Speicher-Fehler"), MessageKind::Warning);
+    }
+  }
+  const int punkte = static_cast<int>(xs.size());
+  ChartSeries* serie = Serien[si - 1];
+  serie->setPoints(std::move(xs), std::move(ys));
+  serie->setColor(farbe);
+  kolvex::KurvenZeilen[si] = std::move(quelle);
+
+  plAbbruch->hide();
+  kolvex::KurvenPunkte[si] = punkte;
+  Chart1->setAutomatic(ChartAxis::Bottom, true);
+  Chart1->setAutomatic(ChartAxis::Left, true);
+
+  ListBox1->addItem(KurvenBezeichnung());
+  lbFarben->addItem(QStringLiteral("%1").arg(
+      static_cast<uint>(kolvex::GrafikFarben[static_cast<size_t>(kolvex::FarbNummer)]), 8, 16,
+      QLatin1Char('0')).toUpper());
+  SerienAktivieren(s);
+  Chart1->refresh();
+}
+
+void TfrGrafikApprox::SerienAktivieren(int anzahl) {
+  for (int i = 0; i < 20; ++i) {
+    ChartSeries* s = Serien[static_cast<size_t>(i)];
+    s->setTitle(i < ListBox1->count() ? ListBox1->item(i)->text() : QString());
+    s->setActive(i < anzahl);
+  }
+}
+
+void TfrGrafikApprox::KurvenListeSchreiben() {
+  RichEdit1->clear();
+  RichEdit1->setLineWrapMode(QTextEdit::NoWrap);
+  QFont schrift(QStringLiteral("Courier New"));
+  schrift.setStyleHint(QFont::TypeWriter);
+  schrift.setFixedPitch(true);
+  schrift.setBold(true);
+  schrift.setPixelSize(11);
+  QTextCursor cursor(RichEdit1->document());
+  const int n = Kurven();
+  int zeilen = 0;
+  auto zeile = [&](const QString& text, const QColor& farbe) {
+    QTextCharFormat format;
+    format.setFont(schrift);
+    format.setForeground(farbe);
+    if (zeilen > 0) cursor.insertBlock();
+    QTextBlockFormat block;
+    block.setLineHeight(14, QTextBlockFormat::FixedHeight);
+    cursor.setBlockFormat(block);
+    cursor.insertText(text, format);
+    ++zeilen;
+  };
+  if (n < 4) zeile(QString(), Qt::black);
+  for (int i = 0; i < n; ++i)
+    zeile(ListBox1->item(i)->text(),
+          i < lbFarben->count() ? FarbeAusHex(lbFarben->item(i)->text()) : QColor(Qt::black));
+  const int h = TitelHoehe(zeilen);
+  plUnten->setFixedHeight(h);
+  RichEdit1->setFixedHeight(h);
+  Image1->setFixedSize(h, h);
+  Shape2->setFixedHeight(h);
+  if (!logo_.isNull())
+    Image1->setPixmap(logo_.scaled(h - 4, h - 4, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Title block
+
+void TfrGrafikApprox::tbTitelClick() {
+  plUnten->setVisible(tbTitel->isChecked());
+  plLinie->setVisible(tbTitel->isChecked());
+  if (tbInterpolation->isChecked()) ApproximationZeichnen();
+}
+
+bool TfrGrafikApprox::LogoLaden(const QString& datei) {
+  logo_ = QPixmap();
+  Image1->clear();
+  QImageReader leser(datei);
+  leser.setAutoTransform(true);
+  const QImage bild = leser.read();
+  if (bild.isNull()) return false;
+  logo_ = QPixmap::fromImage(bild);
+  const int h = Image1->height();
+  Image1->setPixmap(logo_.scaled(h - 4, h - 4, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  return true;
+}
+
+void TfrGrafikApprox::Image1Click() {
+  QString datei;
+  if (BildDialogHook) {
+    datei = BildDialogHook();
+  } else {
+    QStringList muster;
+    for (const QByteArray& f : QImageReader::supportedImageFormats()) {
+      muster << QStringLiteral("*.") + QString::fromLatin1(f).toLower()
+             << QStringLiteral("*.") + QString::fromLatin1(f).toUpper();
+    }
+    datei = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Bild laden"), OpenPictureDialog1.InitialDir,
+        QStringLiteral("Bilder (") + muster.join(QLatin1Char(' ')) + QStringLiteral(");;*.* (*)"));
+  }
+  if (!datei.isEmpty()) {
+    OpenPictureDialog1.FileName = datei;
+    OpenPictureDialog1.InitialDir = QFileInfo(datei).absolutePath();
+    kolvex::LogoDatei = datei.toStdString();
+    LogoLaden(datei);
+    return;
+  }
+  if (showMessage(QStringLiteral("Bild löschen?"), MessageKind::Question, MessageButtons::YesNo) ==
+      MessageAnswer::Yes) {
+    kolvex::LogoDatei.clear();
+    logo_ = QPixmap();
+    Image1->clear();
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Display
+
+void TfrGrafikApprox::LinienNachEinstellung() {
+  if (!frEinstellung_Grafik) return;
+  // The settings dialog's "Punkte Verbinden" decides.
+  if (auto* verbinden = frEinstellung_Grafik->findChild<QCheckBox*>(QStringLiteral("cpPkt_Verbinden")))
+    frEinstellung_Grafik->LinienZeigen(verbinden->isChecked());
+}
+
+void TfrGrafikApprox::ApproximationZeichnen() {
+  if (OpenDialog1.FileName.isEmpty()) return;
+  kolvex::TermFehlerGemeldet = false;
+  if (tbInterpolation->isChecked() && AusgleichZeichnen) {
+    AusgleichZeichnen();
+    return;
+  }
+  Chart1->setOverlayLines({});
+  LinienNachEinstellung();
+  Chart1->refresh();
+  KurvenBeschriften();
+}
+
+QPoint TfrGrafikApprox::WertZuPixel(double x, double y) {
+  const ChartRect r = Chart1->plotRect();
+  return WertZuPixelIn(r, Chart1->minimum(ChartAxis::Bottom), Chart1->maximum(ChartAxis::Bottom),
+                       Chart1->minimum(ChartAxis::Left), Chart1->maximum(ChartAxis::Left), x, y);
+}
+
+void TfrGrafikApprox::RandSetzen() {
+  QStringList namen;
+  for (int i = 0; i < ListBox1->count(); ++i) namen << ListBox1->item(i)->text();
+  const int wert = RandWert(namen, Chart1->legendVisible(), cbMoment->isChecked());
+  // The margin is a share of the chart's width, in percent.
+  const int pixel = static_cast<int>(Runden(wert * Chart1->width() / 100.0));
+  Chart1->setRightMargin(std::max(pixel, 12));
+}
+
+void TfrGrafikApprox::KurvenBeschriften() {
+  std::vector<ChartOverlayText> texte;
+  // With the legend shown the curves are named there, and the margin leaves no room for
+  // labels beside the plot: they would be cut off at the chart's edge.
+  if (cbMoment->isChecked() && !Chart1->legendVisible()) {
+    QFont schrift = Chart1->font();
+    schrift.setBold(true);
+    for (int i = 1; i <= ListBox1->count() && i <= 20; ++i) {
+      const auto si = static_cast<size_t>(i);
+      // A curve without points has no place for a label.
+      if (Serien[si - 1]->count() == 0) continue;
+      ChartOverlayText t;
+      t.x = kolvex::KurveMaxX[si];
+      t.y = kolvex::KurveMaxXY[si];
+      t.offset = QPoint(8, -8);
+      t.text = KurvenTeil(ListBox1->item(i - 1)->text());
+      t.color = i - 1 < lbFarben->count() ? FarbeAusHex(lbFarben->item(i - 1)->text())
+                                          : QColor(Qt::black);
+      t.font = schrift;
+      texte.push_back(std::move(t));
+    }
+  }
+  Chart1->setOverlayTexts(std::move(texte));
+}
+
+void TfrGrafikApprox::BeschriftungPlatzieren() {
+  const ChartRect r = Chart1->lastPlotRect();
+  lbDY->adjustSize();
+  lbDX->adjustSize();
+  lbDY->move(r.left + 6, r.top + 4);
+  const int oben = std::min(Chart1->height() - 65, r.bottom - lbDX->height() - 4);
+  lbDX->move(r.right - lbDX->width() - 10, oben);
+  lbDX->raise();
+  lbDY->raise();
+}
+
+void TfrGrafikApprox::SpaltenAnpassen() {
+  const int spalten = std::max(1, sg1->ColCount());
+  const int breite = std::max(40, (width() - 30) / spalten - 4);
+  for (int c = 0; c < sg1->ColCount(); ++c) sg1->setColumnWidth(c, breite);
+  sgK->setColWidth(0, 30);
+  sgK->setColWidth(1, std::max(60, width() - 30));
+}
+
+void TfrGrafikApprox::resizeEvent(QResizeEvent* event) {
+  Form::resizeEvent(event);
+  SpaltenAnpassen();
+  RandSetzen();
+  ApproximationZeichnen();
+  BeschriftungPlatzieren();
+  KurvenBeschriften();
+}
+
+// ---- Scaling ----------------------------------------------------------------------------------
+
+void TfrGrafikApprox::tbSkalierungClick() {
+  if (!frSkal) return;
+  frSkal->sbSpeichern->setVisible(true);
+  auto zelle = [](double v) { return ZahlText(AufZweiStellen(v)); };
+  frSkal->sgSkal->setCells(1, 1, zelle(Chart1->minimum(ChartAxis::Left)));
+  frSkal->sgSkal->setCells(1, 2, zelle(Chart1->maximum(ChartAxis::Left)));
+  frSkal->sgSkal->setCells(2, 1, zelle(Chart1->minimum(ChartAxis::Bottom)));
+  frSkal->sgSkal->setCells(2, 2, zelle(Chart1->maximum(ChartAxis::Bottom)));
+  frSkal->ShowModal();
+  repaint();
+  for (const auto& [spalte, achse] :
+       {std::pair{1, ChartAxis::Left}, std::pair{2, ChartAxis::Bottom}}) {
+    double min = Chart1->minimum(achse);
+    double max = Chart1->maximum(achse);
+    TextWert(frSkal->sgSkal->Cells(spalte, 1).toStdString(), min);
+    TextWert(frSkal->sgSkal->Cells(spalte, 2).toStdString(), max);
+    if (max > min) Chart1->setMinMax(achse, min, max);
+  }
+  ApproximationZeichnen();
+}
+
+void TfrGrafikApprox::tbAutom_SkalClick() {
+  Chart1->setAutomatic(ChartAxis::Bottom, true);
+  Chart1->setAutomatic(ChartAxis::Left, true);
+  Chart1->refresh();
+  ApproximationZeichnen();
+}
+
+void TfrGrafikApprox::tbAutom_SkalRechtsClick() {
+  Chart1->setAutomatic(ChartAxis::Left, true);
+  Chart1->setMinMax(ChartAxis::Left, kolvex::AbZehntelRunden(Chart1->minimum(ChartAxis::Left)),
+                    kolvex::AufZehntelRunden(Chart1->maximum(ChartAxis::Left)));
+  Chart1->setAutomatic(ChartAxis::Bottom, true);
+  Chart1->setMinMax(ChartAxis::Bottom, Runden(Chart1->minimum(ChartAxis::Bottom)),
+                    Runden(Chart1->maximum(ChartAxis::Bottom)));
+  ApproximationZeichnen();
+}
+
+void TfrGrafikApprox::tbSkal_RundClick() {
+  Chart1->setAutomatic(ChartAxis::Left, true);
+  const auto [lMin, lMax] =
+      LinksGerundet(Chart1->minimum(ChartAxis::Left), Chart1->maximum(ChartAxis::Left));
+  Chart1->setMinMax(ChartAxis::Left, lMin, lMax);
+  Chart1->setAutomatic(ChartAxis::Bottom, true);
+  const auto [uMin, uMax] =
+      UntenGerundet(Chart1->minimum(ChartAxis::Bottom), Chart1->maximum(ChartAxis::Bottom));
+  Chart1->setMinMax(ChartAxis::Bottom, uMin, uMax);
+  ApproximationZeichnen();
+}
+
+void TfrGrafikApprox::tbSkal_speichClick() { SkalierungAnwenden(); }
+
+void TfrGrafikApprox::tbSkal_speichRechtsClick() {
+  if (!frSkal) return;
+  EinstellungenLaden();
+  auto fuellen = [](std::string& text, double aktuell) {
+    if (text.empty()) text = ZahlText(aktuell).toStdString();
+  };
+  fuellen(kolvex::SkalYMin, Chart1->minimum(ChartAxis::Left));
+  fuellen(kolvex::SkalYMax, Chart1->maximum(ChartAxis::Left));
+  fuellen(kolvex::SkalXMin, Chart1->minimum(ChartAxis::Bottom));
+  fuellen(kolvex::SkalXMax, Chart1->maximum(ChartAxis::Bottom));
+  frSkal->sgSkal->setCells(1, 1, QString::fromStdString(kolvex::SkalYMin));
+  frSkal->sgSkal->setCells(1, 2, QString::fromStdString(kolvex::SkalYMax));
+  frSkal->sgSkal->setCells(2, 1, QString::fromStdString(kolvex::SkalXMin));
+  frSkal->sgSkal->setCells(2, 2, QString::fromStdString(kolvex::SkalXMax));
+  frSkal->ShowModal();
+}
+
+void TfrGrafikApprox::SkalierungAnwenden() {
+  EinstellungenLaden();
+  const struct {
+    ChartAxis achse;
+    const std::string& min;
+    const std::string& max;
+  } grenzen[] = {{ChartAxis::Left, kolvex::SkalYMin, kolvex::SkalYMax},
+                 {ChartAxis::Bottom, kolvex::SkalXMin, kolvex::SkalXMax}};
+  for (const auto& g : grenzen) {
+    double min = Chart1->minimum(g.achse);
+    double max = Chart1->maximum(g.achse);
+    Chart1->setAutomatic(g.achse, false);
+    // A stored limit that is empty or not a number leaves that limit as it is; the maximum
+    // counts only above the minimum.
+    TextWert(g.min, min);
+    double gespeichert = 0;
+    if (TextWert(g.max, gespeichert) && gespeichert > min) max = gespeichert;
+    if (max > min) Chart1->setMinMax(g.achse, min, max);
+  }
+  ApproximationZeichnen();
+}
+
+// ---- Switches ---------------------------------------------------------------------------------
+
+void TfrGrafikApprox::tbGitterClick() {
+  Chart1->setGridVisible(ChartAxis::Left, tbGitter->isChecked());
+  Chart1->setGridVisible(ChartAxis::Bottom, tbGitter->isChecked());
+  ApproximationZeichnen();
+}
+
+void TfrGrafikApprox::tbLegendeClick() {
+  Chart1->setLegendVisible(tbLegende->isChecked());
+  RandSetzen();
+  ApproximationZeichnen();
+  BeschriftungPlatzieren();
+}
+
+void TfrGrafikApprox::cbMomentClick() {
+  RandSetzen();
+  ApproximationZeichnen();
+  BeschriftungPlatzieren();
+}
+
+void TfrGrafikApprox::tbInterpolationMausDruck(Qt::MouseButton knopf) {
+  if (knopf == Qt::RightButton || knopf == Qt::MiddleButton) {
+    tbInterpolation->setChecked(true);
+    ApproximationZeichnen();
+    if (ModellListeZeigen) ModellListeZeigen();
+  } else {
+    tbInterpolation->setChecked(!tbInterpolation->isChecked());
+  }
+  ApproximationZeichnen();
+}
+
+void TfrGrafikApprox::tbEinstellungClick() {
+  if (frEinstellung_Grafik) frEinstellung_Grafik->ShowModal();
+  if (tbInterpolation->isChecked()) ApproximationZeichnen();
+}
+
+void TfrGrafikApprox::Chart1Klick(ChartSeries* serie, const QPoint& pos) {
+  // Every series shares the two axes, so the position converts alike whichever series
+  // was hit.
+  if (!serie) return;
+  const double x = AufZweiStellen(Chart1->valueAt(ChartAxis::Bottom, pos.x()));
+  const double y = AufZweiStellen(Chart1->valueAt(ChartAxis::Left, pos.y()));
+  lbX->setText(QStringLiteral("X=") + ZahlText(x));
+  lbY->setText(QStringLiteral("Y=") + ZahlText(y));
+}

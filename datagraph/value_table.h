@@ -1,0 +1,93 @@
+#pragma once
+// The data graph's value table: the cells of a loaded table or measurement file in grid
+// coordinates (row 0 the column headers, column 0 the row number "Nr"). No widget.
+//
+// A table of a million rows must not cost a string per cell, so the table is a column
+// store. Every column with a number in it keeps one double per row (NaN: the cell holds no
+// number) and, only
+// once a cell of it holds text that is not plainly a number, a text part: the UTF-8 bytes of
+// all its texts in one buffer with an offset and a length per text (per row once the
+// column holds many texts). The kind of a cell
+// follows from its two parts:
+//   no number, no text   empty
+//   number, no text      a number whose text is its general float text ("1,5", "1E20")
+//   number and text      a number written otherwise ("1,50", "1.5", " 3"); the text is kept
+//   text, no number      text that is not a number
+// so a cell gives back exactly what was put in, and number text is made only on demand.
+#include <QString>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class ValueTable {
+ public:
+  ValueTable();
+
+  int rowCount() const { return rows_; }
+  int columnCount() const { return static_cast<int>(cols_.size()); }
+  // New cells are empty; cells outside the new size are dropped.
+  void setSize(int cols, int rows);
+  // Every cell empty, 2 rows (the column count stays); the memory of the cells is given back.
+  void clear();
+
+  // Reading outside the table gives "" and no number; writing outside it is ignored.
+  QString cell(int col, int row) const;
+  void setCell(int col, int row, const QString& text);
+  // The same from UTF-8 bytes (the readers' own form; no QString is made for number text).
+  void setCell(int col, int row, std::string_view utf8);
+  // NaN empties the cell.
+  void setNumber(int col, int row, double value);
+  // The cell's value by the rules of number text (decimal comma or point, blanks ignored,
+  // optional exponent; the "not a number" marker is none). Empty or not a number: none.
+  std::optional<double> number(int col, int row) const {
+    if (col < 0 || row < 0 || col >= columnCount() || row >= rows_) return std::nullopt;
+    const std::vector<double>& w = cols_[static_cast<size_t>(col)].wert;
+    if (w.empty()) return std::nullopt;
+    const double v = w[static_cast<size_t>(row)];
+    if (std::isnan(v)) return std::nullopt;
+    return v;
+  }
+  // Bulk form of setNumber for importers: values[i] goes to (col, firstRow + i); values
+  // beyond the last row are dropped, NaN is an empty cell.
+  void setNumbers(int col, int firstRow, std::span<const double> values);
+
+  void copyFrom(const ValueTable& other);
+  void swap(ValueTable& other) noexcept;
+
+  // Bytes held by the cells (for the benchmark's and tests' accounting).
+  size_t memoryUsed() const;
+
+ private:
+  struct Stelle {
+    uint32_t anfang = 0;
+    uint32_t laenge = 0;  // 0: no text
+  };
+  struct Column {
+    // One value per row, or none at all while no cell of the column holds a number (a
+    // file's many empty columns cost nothing).
+    std::vector<double> wert;
+    // Text part. The few texts of a numeric column (its header, the odd cell) are kept by
+    // row; once a column holds many, every row gets its place.
+    std::unordered_map<int32_t, Stelle> wenige;
+    std::vector<Stelle> alle;
+    std::string bytes;
+    size_t totBytes = 0;  // bytes of overwritten texts still in `bytes`
+  };
+
+  static std::string_view textOf(const Column& c, size_t row);
+  void setWert(Column& c, size_t row, double value);
+  void storeText(Column& c, int row, std::string_view utf8);
+  void dropText(Column& c, int row);
+  static void compact(Column& c);
+  bool inside(int col, int row) const {
+    return col >= 0 && row >= 0 && col < columnCount() && row < rows_;
+  }
+
+  std::vector<Column> cols_;
+  int rows_ = 0;
+};

@@ -1,0 +1,770 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <functional>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <cmath>
+
+#include "calculator/einstell.h"
+#include "calculator/konstante.h"
+#include "core/zahltext.h"
+#include "platform/bgr_color.h"
+#include "core/globals.h"
+#include "datagraph/grafik_approx.h"
+#include "datagraph/value_grid.h"
+#include "graph/skal.h"
+#include "platform/string_grid.h"
+#include "support/fenster_fixture.h"
+
+namespace {
+
+class DatenGrafikTest : public FensterTest {
+ protected:
+  void SetUp() override {
+    FensterTest::SetUp();
+    g = frGrafikApprox;
+    ASSERT_NE(g, nullptr);
+    TfrGrafikApprox::SpeicherFehlerNachZeilen = -1;
+  }
+  void TearDown() override {
+    TfrGrafikApprox::SpeichernDialogHook = nullptr;
+    TfrGrafikApprox::OeffnenDialogHook = nullptr;
+    TfrGrafikApprox::BildDialogHook = nullptr;
+    TfrGrafikApprox::SpeicherFehlerNachZeilen = -1;
+    FensterTest::TearDown();
+  }
+
+  // Writes the file and loads it as the window's activation does.
+  void Laden(const QString& name, const QStringList& zeilen) {
+    DateiSchreiben(name, zeilen);
+    g->OpenDialog1.FileName = Pfad(name);
+    g->Aktivieren();
+  }
+  void BytesLaden(const QString& name, const QByteArray& bytes) {
+    QFile f(Pfad(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    g->OpenDialog1.FileName = Pfad(name);
+    g->Aktivieren();
+  }
+  void Kurve(int x, int y) {
+    g->cbXKanal->setCurrentIndex(x);
+    g->cbYKanal->setCurrentIndex(y);
+    g->sbGrafikClick();
+  }
+  QStringList Items(QComboBox* cb) const {
+    QStringList l;
+    for (int i = 0; i < cb->count(); ++i) l << cb->itemText(i);
+    return l;
+  }
+  QStringList Zeile(int r) const {
+    QStringList l;
+    for (int c = 0; c < g->sg1->ColCount(); ++c) l << g->sg1->Cells(c, r);
+    return l;
+  }
+  QStringList Meldungen() const {
+    QStringList l;
+    for (const RecordedMessage& m : meldungen.messages()) l << m.text;
+    return l;
+  }
+
+  TfrGrafikApprox* g = nullptr;
+};
+
+}  // namespace
+
+// ---- Reading tables ---------------------------------------------------------------------------
+
+TEST_F(DatenGrafikTest, TableWithPreambleFillsGridBoxesAndTitle) {
+  Laden("messung.csv", {"Versuch 7", "Zeit;Weg;Kraft", "0;1,5;2", "1;2,50;3"});
+  EXPECT_TRUE(meldungen.messages().empty());
+  EXPECT_EQ(g->sg1->ColCount(), 4);
+  EXPECT_EQ(g->sg1->RowCount(), 3);
+  EXPECT_EQ(Zeile(0), (QStringList{"Nr", "Zeit", "Weg", "Kraft"}));
+  EXPECT_EQ(Zeile(1), (QStringList{"1", "0", "1,5", "2"}));
+  EXPECT_EQ(Zeile(2), (QStringList{"2", "1", "2,50", "3"}));
+  EXPECT_EQ(Items(g->cbXKanal), (QStringList{"Nr", "Zeit", "Weg", "Kraft"}));
+  EXPECT_EQ(Items(g->cbYKanal), Items(g->cbXKanal));
+  EXPECT_EQ(g->lbTitel->text(), QStringLiteral("3 Kanäle  2 Werte Datei: "));
+  EXPECT_EQ(g->lbFName->text(), Pfad("messung.csv"));
+  EXPECT_EQ(g->plSeiten->currentWidget(), g->plTabelle);
+  EXPECT_FALSE(g->edAbZeile->isHidden());
+  EXPECT_TRUE(g->sbGrafik->isEnabled());
+  EXPECT_EQ(g->windowTitle(), QStringLiteral("  XY-Daten im Diagramm"));
+  // The folder of the file is remembered.
+  EXPECT_EQ(QString::fromStdString(kolvex::DatenPfad), QDir(Pfad("")).absolutePath() + "/");
+}
+
+TEST_F(DatenGrafikTest, OwnValueFileLosesNoRowAndStartRowSkipsAfterTheHeader) {
+  Laden("werte.csv", {"X;a   X : Y", "1;10", "2;20", "3;30"});
+  EXPECT_EQ(g->sg1->RowCount(), 4);
+  EXPECT_EQ(g->sg1->Cells(2, 1), QStringLiteral("10"));
+  g->edAbZeile->setText("3");
+  g->sbAbZeileClick();
+  EXPECT_EQ(g->sg1->RowCount(), 2);
+  EXPECT_EQ(g->sg1->Cells(1, 1), QStringLiteral("3"));
+  // A start row beyond the file's end: message, the grid as it was.
+  g->edAbZeile->setText("5");
+  g->sbAbZeileClick();
+  ASSERT_EQ(Meldungen(), QStringList{"Lesefehler in Datei " + Pfad("werte.csv")});
+  EXPECT_EQ(g->sg1->RowCount(), 2);
+  EXPECT_EQ(g->sg1->Cells(1, 1), QStringLiteral("3"));
+  EXPECT_EQ(Items(g->cbXKanal).size(), 3);
+}
+
+TEST_F(DatenGrafikTest, TabTableUnderCsvNameAndFilesWithoutHeader) {
+  Laden("tab.csv", {"Kopfzeile ohne Trenner", "t\ts", "1\t2", "3\t4"});
+  EXPECT_EQ(Zeile(0), (QStringList{"Nr", "t", "s"}));
+  EXPECT_EQ(g->sg1->RowCount(), 3);
+  EXPECT_EQ(g->sg1->Cells(2, 2), QStringLiteral("4"));
+  // No line to take as header: message, grid and boxes as they were.
+  Laden("leer.txt", {"", "", ""});
+  ASSERT_EQ(Meldungen(), QStringList{"Lesefehler Datei: " + Pfad("leer.txt")});
+  EXPECT_EQ(Zeile(0), (QStringList{"Nr", "t", "s"}));
+  EXPECT_EQ(Items(g->cbXKanal), (QStringList{"Nr", "t", "s"}));
+  // A file that cannot be read: the system's message, the grid kept.
+  meldungen.clear();
+  g->OpenDialog1.FileName = Pfad("fehlt.csv");
+  g->Aktivieren();
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_FALSE(Meldungen().front().isEmpty());
+  EXPECT_EQ(g->sg1->RowCount(), 3);
+}
+
+TEST_F(DatenGrafikTest, EmptyHeaderFieldsAndRaggedRowsKeepEveryColumn) {
+  Laden("k.csv", {"A;B;;D", "1;2;3;4;5", "6;7", "", ""});
+  EXPECT_EQ(g->sg1->ColCount(), 6);  // the widest row has five fields
+  EXPECT_EQ(g->sg1->RowCount(), 3);  // empty lines are no rows
+  EXPECT_EQ(Zeile(0), (QStringList{"Nr", "A", "B", "K3", "D", "K5"}));
+  EXPECT_EQ(Items(g->cbYKanal), (QStringList{"Nr", "A", "B", "K3", "D", "K5"}));
+  EXPECT_EQ(Zeile(2), (QStringList{"2", "6", "7", "", "", ""}));
+}
+
+TEST_F(DatenGrafikTest, Windows1252TableIsDecoded) {
+  BytesLaden("alt.txt", QByteArray("Zeit\tWeg [\xB5m]\r\n0\t1,5\r\n1\t2\xB0\r\n"));
+  EXPECT_EQ(g->sg1->Cells(2, 0), QStringLiteral("Weg [µm]"));
+  EXPECT_EQ(g->sg1->Cells(2, 2), QStringLiteral("2°"));
+  EXPECT_FALSE(g->sg1->table().number(2, 2));
+}
+
+TEST_F(DatenGrafikTest, EscAndLackOfMemoryKeepTheRowsReadSoFar) {
+  QStringList zeilen{"X;Y"};
+  for (int i = 0; i < 5000; ++i) zeilen << QString("%1;%2").arg(i).arg(i * 2);
+  EscWatcher::pressAfterPolls(0);
+  Laden("lang.csv", zeilen);
+  EXPECT_TRUE(meldungen.messages().empty());
+  EXPECT_EQ(g->sg1->RowCount(), 1001);
+  EXPECT_EQ(g->sg1->Cells(2, 1000), QStringLiteral("1998"));
+  EXPECT_EQ(g->lbTitel->text(), QStringLiteral("2 Kanäle  1000 Werte Datei: "));
+
+  TfrGrafikApprox::SpeicherFehlerNachZeilen = 10;
+  g->sbAbZeileClick();
+  EXPECT_EQ(Meldungen(), QStringList{"Speicherplatz Fehler"});
+  EXPECT_EQ(g->sg1->RowCount(), 11);
+  EXPECT_TRUE(g->plAbbruch->isHidden());
+}
+
+TEST_F(DatenGrafikTest, DataFileNamesMapToTheirHeaders) {
+  EXPECT_EQ(TfrGrafikApprox::DatenDateiName("/a/b/versuch.R48"), QStringLiteral("/a/b/versuch.DAT"));
+  EXPECT_EQ(TfrGrafikApprox::DatenDateiName("/a/b.c/versuch.tdx"), QStringLiteral("/a/b.c/versuch.TDM"));
+  EXPECT_EQ(TfrGrafikApprox::DatenDateiName("/a/tabelle.csv"), QStringLiteral("/a/tabelle.csv"));
+  EXPECT_EQ(TfrGrafikApprox::DatenDateiName(""), QString());
+  // The header on disk in other letter case is the one taken.
+  DateiSchreiben("messung.dat", {"#BEGINGLOBALHEADER"});
+  EXPECT_EQ(TfrGrafikApprox::DatenDateiName(Pfad("messung.r32")), Pfad("messung.dat"));
+  // A measurement file loads nothing until the import exists; the table stays as it was.
+  Laden("t.csv", {"X;Y", "1;2"});
+  g->OpenDialog1.FileName = Pfad("messung.r32");
+  g->Aktivieren();
+  EXPECT_EQ(g->sg1->Cells(1, 0), QStringLiteral("X"));
+  EXPECT_TRUE(g->edAbZeile->isHidden());
+}
+
+// ---- Curves -----------------------------------------------------------------------------------
+
+TEST_F(DatenGrafikTest, CurvesGetLabelsColoursAndRefuseDuplicatesAndTheTwentyFirst) {
+  QStringList kopf{"X"};
+  QStringList zeile1{"1"}, zeile2{"2"};
+  for (int k = 1; k <= 21; ++k) {
+    kopf << QString("Y%1").arg(k);
+    zeile1 << QString::number(k);
+    zeile2 << QString::number(2 * k);
+  }
+  Laden("viele.txt", {kopf.join('\t'), zeile1.join('\t'), zeile2.join('\t')});
+  Kurve(1, 2);
+  ASSERT_EQ(g->ListBox1->count(), 1);
+  EXPECT_EQ(g->ListBox1->item(0)->text(), QStringLiteral("viele   X : Y1"));
+  EXPECT_EQ(g->plSeiten->currentWidget(), g->plChart);
+  EXPECT_EQ(g->lbDX->text(), QStringLiteral("X"));
+  EXPECT_EQ(g->lbDY->text(), QStringLiteral("Y1"));
+  EXPECT_EQ(kolvex::KanalX, "X");
+  EXPECT_EQ(g->Serien[0]->title(), QStringLiteral("viele   X : Y1"));
+  EXPECT_EQ(g->lbFarben->item(0)->text(),
+            QString("%1").arg(static_cast<uint>(kolvex::GrafikFarben[1]), 8, 16, QChar('0')).toUpper());
+  EXPECT_EQ(g->Serien[0]->color(), colorFromBgr(kolvex::GrafikFarben[1]));
+
+  Kurve(1, 2);
+  EXPECT_EQ(Meldungen(), QStringList{"viele   X : Y1 ist schon vorhanden"});
+  EXPECT_EQ(g->ListBox1->count(), 1);
+
+  for (int k = 2; k <= 20; ++k) {
+    g->tbPlusClick();
+    EXPECT_EQ(g->cbFarbe->currentIndex(), k - 1);  // the next curve takes the next colour
+    Kurve(1, k + 1);
+  }
+  EXPECT_EQ(g->ListBox1->count(), 20);
+  meldungen.clear();
+  Kurve(1, 21);
+  EXPECT_EQ(Meldungen(), QStringList{"Maximium 20 Formeln"});
+  EXPECT_EQ(g->ListBox1->count(), 20);
+  for (int i = 0; i < 20; ++i) EXPECT_TRUE(g->Serien[static_cast<size_t>(i)]->active());
+}
+
+TEST_F(DatenGrafikTest, RowsWithoutNumbersAddNoPointAndTheLargestXKeepsTheFirst) {
+  Laden("l.csv", {"x;y;z", "1;10;", "abc;20;1", "5;x;2", "5;50;3", "5;60;4", "2;;5", "-3;7;6"});
+  Kurve(1, 2);
+  const ChartSeries* s = g->Serien[0];
+  ASSERT_EQ(s->count(), 4);
+  EXPECT_EQ(s->xValues(), (std::vector<double>{1, 5, 5, -3}));
+  EXPECT_EQ(s->yValues(), (std::vector<double>{10, 50, 60, 7}));
+  EXPECT_EQ(kolvex::KurvenZeilen[1], (std::vector<int32_t>{1, 4, 5, 7}));
+  EXPECT_EQ(kolvex::KurvenPunkte[1], 4);
+  EXPECT_EQ(kolvex::KurveMaxX[1], 5);
+  EXPECT_EQ(kolvex::KurveMaxXY[1], 50);
+  // "Nr" as Y: the row number, right-clicked on the grid's first column.
+  g->tbPlusClick();
+  const QRect zelle = g->sg1->visualRect(g->sg1->model()->index(0, 0));
+  QTest::mouseClick(g->sg1->viewport(), Qt::RightButton, {}, zelle.center());
+  EXPECT_EQ(g->cbYKanal->currentIndex(), 0);
+  QTest::mouseClick(g->sg1->viewport(), Qt::LeftButton, {}, zelle.center());
+  EXPECT_EQ(g->cbXKanal->currentIndex(), 0);
+  g->cbXKanal->setCurrentIndex(3);
+  g->sbGrafikClick();
+  EXPECT_EQ(g->Serien[1]->xValues(), (std::vector<double>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(g->Serien[1]->yValues(), (std::vector<double>{2, 3, 4, 5, 6, 7}));
+}
+
+TEST_F(DatenGrafikTest, CurveWithoutPointsIsListedButNotLabelled) {
+  Laden("p.csv", {"a;b;c", "1;2;x", "2;3;y"});
+  Kurve(1, 2);
+  g->tbPlusClick();
+  Kurve(1, 3);
+  EXPECT_EQ(g->ListBox1->count(), 2);
+  EXPECT_EQ(g->Serien[1]->count(), 0);
+  const auto& texte = g->Chart1->overlayTexts();
+  ASSERT_EQ(texte.size(), 1u);
+  EXPECT_EQ(texte[0].text, QStringLiteral(" a : b"));
+  EXPECT_EQ(texte[0].x, 2);
+  EXPECT_EQ(texte[0].y, 3);
+  EXPECT_EQ(texte[0].offset, QPoint(8, -8));
+  g->cbMoment->click();
+  EXPECT_TRUE(g->Chart1->overlayTexts().empty());
+  EXPECT_EQ(g->Chart1->rightMargin(), std::max(12, static_cast<int>(std::nearbyint(2 * g->Chart1->width() / 100.0))));
+}
+
+TEST_F(DatenGrafikTest, TitleBlockListsTheCurvesInTheirColours) {
+  Laden("t.csv", {"a;b;c;d;e", "1;2;3;4;5"});
+  Kurve(1, 2);
+  EXPECT_EQ(g->RichEdit1->document()->blockCount(), 2);
+  EXPECT_EQ(g->RichEdit1->document()->firstBlock().text(), QString());
+  EXPECT_EQ(g->RichEdit1->document()->lastBlock().text(), QStringLiteral("t   a : b"));
+  EXPECT_EQ(g->plUnten->height(), 82);
+  const QTextCharFormat f = g->RichEdit1->document()->lastBlock().begin().fragment().charFormat();
+  EXPECT_TRUE(f.font().bold());
+  EXPECT_TRUE(f.font().fixedPitch());
+  EXPECT_EQ(f.foreground().color(), colorFromBgr(kolvex::GrafikFarben[1]));
+  for (int y = 3; y <= 5; ++y) {
+    g->tbPlusClick();
+    Kurve(1, y);
+  }
+  EXPECT_EQ(g->RichEdit1->document()->blockCount(), 4);  // no empty line from 4 curves on
+  EXPECT_EQ(TfrGrafikApprox::TitelHoehe(4), 82);
+  EXPECT_EQ(TfrGrafikApprox::TitelHoehe(7), 102);  // 101,5 to the even 102
+  EXPECT_EQ(TfrGrafikApprox::TitelHoehe(9), 130);  // 130,5 to the even 130
+  EXPECT_EQ(TfrGrafikApprox::TitelHoehe(21), 304);
+  g->tbTitel->click();
+  EXPECT_TRUE(g->plUnten->isHidden());
+  EXPECT_TRUE(g->plLinie->isHidden());
+}
+
+TEST_F(DatenGrafikTest, DeletingCurves) {
+  Laden("d.csv", {"a;b;c", "1;2;3"});
+  Kurve(1, 2);
+  g->tbLoeschenLClick();  // the only curve
+  EXPECT_EQ(g->ListBox1->count(), 0);
+  EXPECT_FALSE(g->Serien[0]->active());
+  EXPECT_EQ(g->Serien[0]->count(), 0);
+  EXPECT_EQ(g->plSeiten->currentWidget(), g->plTabelle);
+  Kurve(1, 2);
+  g->tbPlusClick();
+  Kurve(1, 3);
+  meldungen.answerWith({MessageAnswer::No});
+  g->tbLoeschenClick();
+  EXPECT_EQ(g->ListBox1->count(), 2);
+  g->tbLoeschenClick();
+  EXPECT_EQ(Meldungen(), (QStringList{"Diagramm löschen?", "Diagramm löschen?"}));
+  EXPECT_EQ(g->ListBox1->count(), 0);
+  EXPECT_EQ(g->lbFarben->count(), 0);
+  EXPECT_FALSE(g->Serien[1]->active());
+  EXPECT_EQ(kolvex::KurvenNummer, 1);
+  EXPECT_EQ(g->cbFarbe->currentIndex(), 0);
+  EXPECT_TRUE(g->sbLoeschen->isHidden());
+}
+
+// ---- Curve value file -------------------------------------------------------------------------
+
+TEST_F(DatenGrafikTest, ValueFileLinesCurvesUpBySourceRow) {
+  Laden("v.csv", {"x;y1;y2", "1;10;", "2;;200", "3;30;300", "4,5;40;400"});
+  Kurve(1, 2);
+  g->tbPlusClick();
+  Kurve(1, 3);
+  int angeboten = 0;
+  TfrGrafikApprox::SpeichernDialogHook = [&](int& filter) {
+    angeboten = filter;
+    filter = 1;
+    return Pfad("aus");
+  };
+  g->tbSpeichernClick();
+  EXPECT_EQ(angeboten, 1);
+  EXPECT_EQ(DateiLesen("aus.csv"), (QStringList{"X;v   x : y1;v   x : y2", "1;10;", "3;30;300",
+                                                 "4,5;40;400"}));
+  // The text filter: TAB, and the ".txt" the name lacked.
+  TfrGrafikApprox::SpeichernDialogHook = [&](int& filter) {
+    filter = 2;
+    return Pfad("aus2");
+  };
+  g->tbSpeichernClick();
+  EXPECT_EQ(DateiLesen("aus2.txt").value(1), QStringLiteral("1\t10\t"));
+  TfrGrafikApprox::SpeichernDialogHook = [&](int&) { return Pfad("GROSS.TXT"); };
+  g->tbSpeichernClick();
+  EXPECT_EQ(DateiLesen("GROSS.TXT").value(2), QStringLiteral("3\t30\t300"));
+  TfrGrafikApprox::SpeichernDialogHook = [&](int&) { return QString(); };
+  g->tbSpeichernClick();  // cancelled: nothing
+  EXPECT_TRUE(meldungen.messages().empty());
+  // A file that cannot be written: the system's message, no file.
+  EXPECT_FALSE(g->WerteSpeichern(Pfad("fehlt/aus.csv")));
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_FALSE(Meldungen().front().isEmpty());
+  meldungen.clear();
+
+  g->tbLoeschenClick();
+  g->tbSpeichernClick();
+  EXPECT_EQ(Meldungen(), (QStringList{"Diagramm löschen?", "Keine Werte"}));
+}
+
+// ---- Display ----------------------------------------------------------------------------------
+
+TEST_F(DatenGrafikTest, PureDisplayRules) {
+  EXPECT_EQ(TfrGrafikApprox::KurvenTeil("datei   Zeit : Weg"), QStringLiteral(" Zeit : Weg"));
+  EXPECT_EQ(TfrGrafikApprox::RandWert({"d   Zeit : Weg"}, false, true), 7);  // 7,15
+  EXPECT_EQ(TfrGrafikApprox::RandWert({"d   a : b", "d   Zeit : Weg"}, true, true), 2);
+  EXPECT_EQ(TfrGrafikApprox::RandWert({"d   Zeit : Weg"}, false, false), 2);
+  EXPECT_EQ(TfrGrafikApprox::RandWert({"dd  ab : cdefg"}, false, true), 6);  // 6,5 to even
+  EXPECT_EQ(TfrGrafikApprox::RandWert({}, false, true), 0);
+
+  const ChartRect r{10, 20, 110, 220};
+  EXPECT_EQ(TfrGrafikApprox::WertZuPixelIn(r, 0, 10, 0, 100, 5, 50), QPoint(60, 120));
+  EXPECT_EQ(TfrGrafikApprox::WertZuPixelIn(r, 0, 10, 0, 100, 0.05, 0), QPoint(10, 220));   // 10,5 -> 10
+  EXPECT_EQ(TfrGrafikApprox::WertZuPixelIn(r, 0, 10, 0, 100, 0.15, 100), QPoint(12, 20));  // 11,5 -> 12
+  EXPECT_EQ(TfrGrafikApprox::WertZuPixelIn(r, 3, 3, 5, 5, 7, 7), QPoint(10, 20));
+  EXPECT_EQ(TfrGrafikApprox::WertZuPixelIn(ChartRect{10, 20, 10, 220}, 0, 10, 0, 100, 5, 50),
+            QPoint(10, 20));
+
+  EXPECT_EQ(TfrGrafikApprox::LinksGerundet(0.3, 7.6), std::make_pair(0.0, 8.0));
+  EXPECT_EQ(TfrGrafikApprox::LinksGerundet(3, 4).first, 2);   // round(2,5) = 2
+  EXPECT_EQ(TfrGrafikApprox::LinksGerundet(4, 5).first, 4);   // round(3,5) = 4
+  EXPECT_EQ(TfrGrafikApprox::UntenGerundet(130, 870), std::make_pair(100.0, 900.0));
+}
+
+TEST_F(DatenGrafikTest, StoredScalingIgnoresTextsThatAreNoNumbers) {
+  Laden("s.csv", {"x;y", "0;0", "10;100"});
+  Kurve(1, 2);
+  const double xMin = g->Chart1->minimum(ChartAxis::Bottom);
+  const double xMax = g->Chart1->maximum(ChartAxis::Bottom);
+  kolvex::SkalYMin = "-5";
+  kolvex::SkalYMax = "abc";
+  kolvex::SkalXMin = "";
+  kolvex::SkalXMax = "3";
+  ASSERT_TRUE(EinstellungenSpeichern());
+  g->SkalierungAnwenden();
+  EXPECT_FALSE(g->Chart1->automatic(ChartAxis::Left));
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), -5);
+  EXPECT_EQ(g->Chart1->maximum(ChartAxis::Left), 100);  // "abc" leaves it
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Bottom), xMin);
+  EXPECT_EQ(g->Chart1->maximum(ChartAxis::Bottom), 3);
+
+  // A stored maximum not above the minimum does not count.
+  kolvex::SkalYMin = "20";
+  kolvex::SkalYMax = "10";
+  kolvex::SkalXMax = std::to_string(static_cast<int>(xMax));
+  ASSERT_TRUE(EinstellungenSpeichern());
+  g->SkalierungAnwenden();
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), 20);
+  EXPECT_EQ(g->Chart1->maximum(ChartAxis::Left), 100);
+  EXPECT_EQ(g->Chart1->maximum(ChartAxis::Bottom), xMax);
+
+  g->tbAutom_SkalClick();
+  EXPECT_TRUE(g->Chart1->automatic(ChartAxis::Left));
+  EXPECT_EQ(g->Chart1->maximum(ChartAxis::Left), 100);
+}
+
+TEST_F(DatenGrafikTest, ScalingDialogRoundTrip) {
+  Laden("s.csv", {"x;y", "0,123;0,3", "870,4;7,6"});
+  Kurve(1, 2);
+  g->Tag = 1;
+  QTimer::singleShot(0, [] {
+    EXPECT_EQ(frSkal->sgSkal->Cells(1, 1), QStringLiteral("0,3"));
+    EXPECT_EQ(frSkal->sgSkal->Cells(2, 1), QStringLiteral("0,12"));
+    EXPECT_EQ(frSkal->sgSkal->Cells(2, 2), QStringLiteral("870,4"));
+    frSkal->sgSkal->setCells(1, 2, QStringLiteral("9"));
+    frSkal->sgSkal->setCells(2, 1, QString());
+    frSkal->sbExitClick();
+  });
+  g->tbSkalierungClick();
+  EXPECT_EQ(g->Chart1->maximum(ChartAxis::Left), 9);
+  EXPECT_NEAR(g->Chart1->minimum(ChartAxis::Bottom), 0.123, 1e-12);
+  g->tbSkal_RundClick();
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), 0);
+  EXPECT_EQ(g->Chart1->maximum(ChartAxis::Left), 8);
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Bottom), 0);
+  EXPECT_EQ(g->Chart1->maximum(ChartAxis::Bottom), 900);
+  g->tbAutom_SkalRechtsClick();
+  EXPECT_NEAR(g->Chart1->minimum(ChartAxis::Left), 0.2, 1e-12);
+  EXPECT_NEAR(g->Chart1->maximum(ChartAxis::Left), 7.7, 1e-12);
+  EXPECT_EQ(g->Chart1->maximum(ChartAxis::Bottom), 870);
+}
+
+TEST_F(DatenGrafikTest, GridLegendAndClickReadOut) {
+  Laden("c.csv", {"x;y", "0;0", "10;100"});
+  Kurve(1, 2);
+  EXPECT_TRUE(g->Chart1->gridVisible(ChartAxis::Left));
+  g->tbGitter->click();
+  EXPECT_FALSE(g->Chart1->gridVisible(ChartAxis::Left));
+  EXPECT_FALSE(g->Chart1->gridVisible(ChartAxis::Bottom));
+  EXPECT_FALSE(g->Chart1->legendVisible());
+  EXPECT_EQ(g->Chart1->overlayTexts().size(), 1u);
+  g->tbLegende->click();
+  EXPECT_TRUE(g->Chart1->legendVisible());
+  EXPECT_TRUE(g->Chart1->overlayTexts().empty());  // named in the legend instead
+  EXPECT_EQ(g->Chart1->rightMargin(), std::max(12, static_cast<int>(std::nearbyint(2 * g->Chart1->width() / 100.0))));
+  const QPoint p(static_cast<int>(g->Chart1->pixelOf(ChartAxis::Bottom, 2.345)),
+                 static_cast<int>(g->Chart1->pixelOf(ChartAxis::Left, 50)));
+  g->Chart1Klick(g->Serien[0], p);
+  const double x = std::nearbyint(g->Chart1->valueAt(ChartAxis::Bottom, p.x()) * 100) / 100;
+  EXPECT_EQ(g->lbX->text(), "X=" + QString::fromStdString(kolvex::FloatText(x)));
+  EXPECT_TRUE(g->lbY->text().startsWith("Y="));
+}
+
+TEST_F(DatenGrafikTest, CloseGivesTheTableBackAndStoresTheTitleTexts) {
+  QStringList zeilen{"X;Y"};
+  for (int i = 0; i < 5000; ++i) zeilen << QString("%1;%2").arg(i).arg(i);
+  Laden("gross.csv", zeilen);
+  g->edText1->setText("Versuchsreihe 4");
+  g->close();
+  EXPECT_EQ(g->sg1->RowCount(), 2);
+  EXPECT_EQ(g->sg1->Cells(1, 1), QString());
+  EXPECT_LT(g->sg1->table().memoryUsed(), 1024u);
+  EXPECT_EQ(g->cbXKanal->count(), 0);
+  EXPECT_EQ(g->Tag, 0);
+  EXPECT_EQ(kolvex::TitelText1, "Versuchsreihe 4");
+  EXPECT_TRUE(DateiLesen("einstKolvex.frb").contains("Versuchsreihe 4"));
+}
+
+TEST_F(DatenGrafikTest, LogoLoadsAndCanBeRemoved) {
+  QImage bild(40, 20, QImage::Format_RGB32);
+  bild.fill(Qt::red);
+  ASSERT_TRUE(bild.save(Pfad("logo.png")));
+  TfrGrafikApprox::BildDialogHook = [this] { return Pfad("logo.png"); };
+  g->Image1Click();
+  EXPECT_EQ(kolvex::LogoDatei, Pfad("logo.png").toStdString());
+  EXPECT_FALSE(g->Image1->pixmap().isNull());
+  TfrGrafikApprox::BildDialogHook = [] { return QString(); };
+  meldungen.answerWith({MessageAnswer::No, MessageAnswer::Yes});
+  g->Image1Click();
+  EXPECT_FALSE(g->Image1->pixmap().isNull());
+  g->Image1Click();
+  EXPECT_EQ(Meldungen(), (QStringList{"Bild löschen?", "Bild löschen?"}));
+  EXPECT_TRUE(kolvex::LogoDatei.empty());
+  EXPECT_TRUE(g->Image1->pixmap().isNull());
+}
+
+// ---- From the main window ---------------------------------------------------------------------
+
+TEST_F(DatenGrafikTest, XyDataButtonOpensTheGraphModallyWithTheChosenTable) {
+  DateiSchreiben("haupt.csv", {"a;b", "1;2", "3;4"});
+  HauptfensterZeigen();
+  frRechn->tbWerte->click();
+  ASSERT_TRUE(frKonstante->isVisible());
+  // Its activation must not come in later and press the button again.
+  if (!QTest::qWaitForWindowActive(frKonstante)) frKonstante->FormActivate();
+  QString angefangen;
+  TfrGrafikApprox::OeffnenDialogHook = [&](DateiDialogDaten& d) {
+    angefangen = d.FileName;
+    d.FileName = Pfad("haupt.csv");
+    d.FilterIndex = 5;
+    return true;
+  };
+  bool hauptfensterVersteckt = false;
+  int zeilen = 0;
+  QTimer::singleShot(0, [&] {
+    hauptfensterVersteckt = !frRechn->isVisible();
+    zeilen = frGrafikApprox->sg1->RowCount();
+    frGrafikApprox->close();
+  });
+  frRechn->tbDiagrammClick();
+  EXPECT_EQ(angefangen, QStringLiteral("*.dat"));
+  EXPECT_FALSE(frKonstante->isVisible());
+  EXPECT_FALSE(frRechn->tbWerte->isChecked());
+  EXPECT_TRUE(hauptfensterVersteckt);
+  EXPECT_EQ(zeilen, 3);
+  EXPECT_TRUE(frRechn->isVisible());
+  EXPECT_EQ(kolvex::DatenFilterIndex, 5);
+  EXPECT_FALSE(frGrafikApprox->isVisible());
+
+  // Cancelled: nothing opens.
+  TfrGrafikApprox::OeffnenDialogHook = [](DateiDialogDaten&) { return false; };
+  frRechn->tbDiagrammClick();
+  EXPECT_TRUE(frRechn->isVisible());
+  EXPECT_FALSE(frGrafikApprox->isVisible());
+}
+
+// The finished graph as the user sees it: three curves, legend, labels, title block. The
+// picture goes to $KOLVEX_GRAB_DIR when set (for looking at it).
+TEST_F(DatenGrafikTest, ThreeCurvesWithLegendAndTitleBlock) {
+  QStringList zeilen{"Zeit [s];Weg [mm];Kraft [N];Temperatur [°C]"};
+  for (int i = 0; i <= 40; ++i) {
+    const double t = i * 0.25;
+    zeilen << QString("%1;%2;%3;%4")
+                  .arg(QString::fromStdString(kolvex::FloatText(t)))
+                  .arg(QString::fromStdString(kolvex::FloatText(std::round(20 * std::sin(t / 2) * 100) / 100)))
+                  .arg(QString::fromStdString(kolvex::FloatText(std::round((3 * t + 2) * 100) / 100)))
+                  .arg(QString::fromStdString(kolvex::FloatText(std::round((25 - 1.5 * t) * 100) / 100)));
+  }
+  QImage logo(120, 80, QImage::Format_RGB32);
+  logo.fill(QColor(30, 90, 160));
+  {
+    QPainter p(&logo);
+    p.setPen(Qt::white);
+    p.setFont(QFont("Sans", 28, QFont::Bold));
+    p.drawText(logo.rect(), Qt::AlignCenter, "KLX");
+  }
+  ASSERT_TRUE(logo.save(Pfad("logo.png")));
+  kolvex::LogoDatei = Pfad("logo.png").toStdString();
+  ASSERT_TRUE(EinstellungenSpeichern());
+  Laden("zugversuch.csv", zeilen);
+  g->show();
+  g->resize(1100, 750);
+  QTest::qWait(50);
+  Kurve(1, 2);
+  g->tbPlusClick();
+  Kurve(1, 3);
+  g->tbPlusClick();
+  Kurve(1, 4);
+  g->tbLegende->click();
+  g->edText1->setText("Zugversuch Probe 12");
+  g->edText2->setText("Labor 3, Prüfer: M. Keller");
+  g->edText3->setText("Werkstoff S235");
+  QTest::qWait(100);
+  g->Chart1->replotNow();
+  const QImage bild = g->grab().toImage();
+  if (!qEnvironmentVariableIsEmpty("KOLVEX_GRAB_DIR")) {
+    bild.save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_legende.png"));
+    g->tbLegende->click();
+    QTest::qWait(50);
+    g->Chart1->replotNow();
+    g->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_beschriftet.png"));
+    g->tbPlusClick();
+    QTest::qWait(50);
+    g->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_tabelle.png"));
+  }
+  EXPECT_EQ(g->ListBox1->count(), 3);
+  EXPECT_EQ(g->plUnten->height(), 82);
+  EXPECT_FALSE(g->Image1->pixmap().isNull());  // the stored logo came back
+  // The axis captions sit inside the plot.
+  const ChartRect r = g->Chart1->lastPlotRect();
+  EXPECT_GE(g->lbDX->x(), r.left);
+  EXPECT_LE(g->lbDX->x() + g->lbDX->width(), r.right);
+  EXPECT_LE(g->lbDX->y() + g->lbDX->height(), r.bottom);
+  EXPECT_GE(g->lbDY->y(), r.top);
+}
+
+// The user's way, with the program's real file dialogs: "XY-Daten in Diagramm", the table
+// chosen in the dialog, columns picked with the mouse, two curves, "Werte speichern" under
+// a name typed without extension with the text filter, and "Fenster schließen".
+TEST_F(DatenGrafikTest, UserPathThroughTheRealDialogs) {
+  DateiSchreiben("versuch.csv", {"Zeit;Weg;Kraft", "0;0;1", "1;2,5;3", "2;5;4,5"});
+  kolvex::DatenPfad = QDir(Pfad("")).absolutePath().toStdString() + "/";
+  HauptfensterZeigen();
+
+  // Runs tun once bedingung holds (each waiter is its own timer, so they may nest).
+  auto warten = [](std::function<bool()> bedingung, std::function<void()> tun) {
+    auto* uhr = new QTimer;
+    uhr->setInterval(20);
+    QObject::connect(uhr, &QTimer::timeout, [uhr, bedingung, tun] {
+      if (!bedingung()) return;
+      uhr->stop();
+      uhr->deleteLater();
+      tun();
+    });
+    uhr->start();
+  };
+  auto dateiDialog = [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); };
+  auto eintippen = [](QFileDialog* d, const QString& text) {
+    auto* feld = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(feld, nullptr);
+    feld->setText(text);
+    QTest::keyClick(feld, Qt::Key_Return);
+  };
+  // Whatever happens, nothing waits forever.
+  QTimer notbremse;
+  notbremse.setSingleShot(true);
+  bool abgebrochen = false;
+  QObject::connect(&notbremse, &QTimer::timeout, [&] {
+    abgebrochen = true;
+    while (QWidget* w = QApplication::activeModalWidget()) w->close();
+  });
+  notbremse.start(20000);
+
+  QString titel;
+  warten([&] { return dateiDialog() != nullptr; }, [&] {
+    titel = dateiDialog()->windowTitle();
+    eintippen(dateiDialog(), Pfad("versuch.csv"));
+  });
+  warten([&] { return QApplication::activeModalWidget() == frGrafikApprox && g->sg1->RowCount() == 4; },
+         [&] {
+           QHeaderView* kopf = g->sg1->horizontalHeader();
+           auto spalte = [&](int c) {
+             return QPoint(kopf->sectionViewportPosition(c) + 5, kopf->height() / 2);
+           };
+           QTest::mouseClick(kopf->viewport(), Qt::LeftButton, {}, spalte(1));
+           QTest::mouseClick(kopf->viewport(), Qt::RightButton, {}, spalte(2));
+           QTest::mouseClick(g->sbGrafik, Qt::LeftButton);
+           g->tbPlus->click();
+           QTest::mouseClick(kopf->viewport(), Qt::RightButton, {}, spalte(3));
+           QTest::mouseClick(g->sbGrafik, Qt::LeftButton);
+           warten([&] { return dateiDialog() != nullptr; }, [&] {
+             QFileDialog* d = dateiDialog();
+             auto* filter = d->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+             ASSERT_NE(filter, nullptr);
+             QTest::keyClick(filter, Qt::Key_Down);  // the second filter, as a user picks it
+             eintippen(d, Pfad("kurven"));
+           });
+           g->tbSpeichern->click();
+           g->btExit->click();
+         });
+  QTest::mouseClick(frRechn->tbDiagramm, Qt::LeftButton);
+  notbremse.stop();
+
+  ASSERT_FALSE(abgebrochen);
+  EXPECT_EQ(titel, QStringLiteral(" Öffnen Datei für XY-Diagramm"));
+  EXPECT_TRUE(frRechn->isVisible());
+  EXPECT_FALSE(g->isVisible());
+  EXPECT_TRUE(meldungen.messages().empty());
+  EXPECT_EQ(QDir(Pfad("")).entryList({"kurven*"}), QStringList{"kurven.txt"});
+  EXPECT_EQ(DateiLesen("kurven.txt"),
+            (QStringList{"X\tversuch   Zeit : Weg\tversuch   Zeit : Kraft", "0\t0\t1", "1\t2,5\t3",
+                         "2\t5\t4,5"}));
+  EXPECT_EQ(kolvex::KanalY, "Kraft");
+  EXPECT_TRUE(DateiLesen("einstKolvex.frb").contains("Kraft"));
+}
+
+// A header of very many fields: the table grows with the rows actually read instead of
+// reserving every line for every column at once.
+TEST_F(DatenGrafikTest, VeryWideHeaderLoadsWithoutReservingEverything) {
+  QStringList kopf;
+  for (int c = 0; c < 20000; ++c) kopf << QString("K%1").arg(c);
+  QStringList zeilen{kopf.join(';')};
+  for (int i = 0; i < 3000; ++i) zeilen << QString("%1;%2").arg(i).arg(i + 1);
+  Laden("breit.csv", zeilen);
+  EXPECT_TRUE(meldungen.messages().empty());
+  EXPECT_EQ(g->sg1->ColCount(), 20001);
+  EXPECT_EQ(g->sg1->RowCount(), 3001);
+  EXPECT_EQ(g->sg1->Cells(2, 3000), QStringLiteral("3000"));
+  // Only the columns holding numbers have a value per row.
+  EXPECT_LT(g->sg1->table().memoryUsed(), 8u * 1024 * 1024);
+}
+
+TEST_F(DatenGrafikTest, ActivationStepsRunOnShowingNotOnEveryActivation) {
+  DateiSchreiben("a.csv", {"X;Y", "1;2"});
+  g->OpenDialog1.FileName = Pfad("a.csv");
+  g->show();
+  EXPECT_EQ(g->sg1->RowCount(), 2);
+  ASSERT_TRUE(QFile::remove(Pfad("a.csv")));
+  // Coming back to the window from elsewhere does not load the (now missing) file again.
+  g->activateWindow();
+  QTest::qWait(20);
+  QEvent aktiv(QEvent::WindowActivate);
+  QApplication::sendEvent(g, &aktiv);
+  EXPECT_TRUE(meldungen.messages().empty());
+  EXPECT_EQ(g->sg1->Cells(2, 1), QStringLiteral("2"));
+}
+
+TEST_F(DatenGrafikTest, EscWhileAddingACurveKeepsThePointsSoFar) {
+  QStringList zeilen{"X;Y"};
+  for (int i = 1; i <= 5000; ++i) zeilen << QString("%1;%2").arg(i).arg(i);
+  Laden("esc.csv", zeilen);
+  EscWatcher::pressAfterPolls(0);
+  Kurve(1, 2);
+  EXPECT_EQ(g->ListBox1->count(), 1);
+  EXPECT_EQ(g->Serien[0]->count(), 1000);
+  EXPECT_EQ(kolvex::KurvenPunkte[1], 1000);
+  EXPECT_EQ(kolvex::KurveMaxX[1], 1000);
+  EXPECT_TRUE(g->plAbbruch->isHidden());
+}
+
+TEST_F(DatenGrafikTest, StoredScalingIsEditedInTheScalingDialogAndApplied) {
+  Laden("s.csv", {"x;y", "0;0", "10;100"});
+  Kurve(1, 2);
+  ASSERT_EQ(g->Tag, 1);
+  QStringList angezeigt;
+  QTimer::singleShot(0, [&] {
+    for (int c = 1; c <= 2; ++c)
+      for (int r = 1; r <= 2; ++r) angezeigt << frSkal->sgSkal->Cells(c, r);
+    frSkal->sgSkal->setCells(1, 1, QStringLiteral("-1"));
+    frSkal->sgSkal->setCells(2, 2, QStringLiteral("12,5"));
+    frSkal->sbSpeichernClick();
+  });
+  g->tbSkal_speichRechtsClick();
+  // Empty stored limits show the current ones.
+  EXPECT_EQ(angezeigt, (QStringList{"0", "100", "0", "10"}));
+  EXPECT_EQ(kolvex::SkalYMin, "-1");
+  EXPECT_EQ(kolvex::SkalXMax, "12,5");
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), -1);
+  EXPECT_EQ(g->Chart1->maximum(ChartAxis::Bottom), 12.5);
+  EXPECT_TRUE(DateiLesen("einstKolvex.frb").contains("12,5"));
+  // The left button applies them again after an automatic scaling.
+  g->tbAutom_SkalClick();
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), 0);
+  g->tbSkal_speich->click();
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), -1);
+}
+
+TEST_F(DatenGrafikTest, ChannelsUsedLastArePreselected) {
+  kolvex::KanalX = "Zeit";
+  kolvex::KanalY = "Kraft";
+  ASSERT_TRUE(EinstellungenSpeichern());  // the activation reads the settings afresh
+  Laden("k.csv", {"Weg;Kraft;Zeit", "1;2;3"});
+  EXPECT_EQ(g->cbXKanal->currentText(), QStringLiteral("Zeit"));
+  EXPECT_EQ(g->cbYKanal->currentText(), QStringLiteral("Kraft"));
+  EXPECT_EQ(g->sg1->tableModel()->xChannel(), 3);
+  EXPECT_EQ(g->sg1->model()->data(g->sg1->model()->index(0, 2), Qt::BackgroundRole).value<QColor>(),
+            colorFromBgr(0xFFCCEA));
+  EXPECT_EQ(g->sg1->model()->data(g->sg1->model()->index(0, 0), Qt::BackgroundRole).value<QColor>(),
+            QColor(Qt::white));
+  // Absent channels: "Nr".
+  kolvex::KanalX = "Druck";
+  ASSERT_TRUE(EinstellungenSpeichern());
+  Laden("k.csv", {"Weg;Kraft;Zeit", "1;2;3"});
+  EXPECT_EQ(g->cbXKanal->currentIndex(), 0);
+}

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "core/zahltext.h"
+#include "datagraph/value_table.h"
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// An empty table of cols x rows.
+ValueTable Tabelle(int cols, int rows) {
+  ValueTable t;
+  t.setSize(cols, rows);
+  return t;
+}
+
+}  // namespace
+
+TEST(ValueTable, SizeAndCellsOutsideTheTable) {
+  ValueTable t;
+  EXPECT_EQ(t.columnCount(), 0);
+  EXPECT_EQ(t.rowCount(), 2);
+  t.setSize(3, 5);
+  EXPECT_EQ(t.columnCount(), 3);
+  EXPECT_EQ(t.rowCount(), 5);
+  EXPECT_EQ(t.cell(2, 4), QString());
+  EXPECT_FALSE(t.number(2, 4));
+  // Outside: nothing read, nothing written, no crash.
+  t.setCell(3, 0, QStringLiteral("x"));
+  t.setCell(0, 5, QStringLiteral("x"));
+  t.setCell(-1, 0, QStringLiteral("x"));
+  t.setNumber(0, -1, 1);
+  EXPECT_EQ(t.cell(3, 0), QString());
+  EXPECT_EQ(t.cell(-1, -1), QString());
+  EXPECT_FALSE(t.number(0, 5));
+  t.setSize(-4, -4);
+  EXPECT_EQ(t.columnCount(), 0);
+  EXPECT_EQ(t.rowCount(), 0);
+}
+
+TEST(ValueTable, TextsComeBackAsTheyWereWritten) {
+  ValueTable t = Tabelle(2, 40);
+  struct Fall {
+    const char* text;
+    bool zahl;
+    double wert;
+  };
+  const Fall faelle[] = {
+      {"1,5", true, 1.5},          {"-12,25", true, -12.25},      {"300", true, 300},
+      {"0", true, 0},              {"0,0001", true, 1e-4},        {"1E20", true, 1e20},
+      {"1,5E-5", true, 1.5e-5},    {"1,50", true, 1.5},           {"1.5", true, 1.5},
+      {" 3", true, 3},             {"1 234", true, 1234},         {"+2", true, 2},
+      {"007", true, 7},            {"1E5", true, 1e5},            {"0,00001", true, 1e-5},
+      {"-0", true, 0},             {",5", true, 0.5},             {"5,", true, 5},
+      {"1,234567890123456789", true, 1.234567890123456789},
+      {"1000000000000000", true, 1e15},
+      {"abc", false, 0},           {"1,2,3", false, 0},           {"-123456789,123456789", false, 0},
+      {"Zeit [µs]", false, 0},     {"NAN", false, 0},             {"inf", false, 0},
+      {"0x10", false, 0},          {"1e", false, 0},              {"-", false, 0},
+  };
+  int r = 0;
+  for (const Fall& f : faelle) {
+    SCOPED_TRACE(f.text);
+    const QString text = QString::fromUtf8(f.text);
+    // Both ways in: the readers' UTF-8 bytes and a QString.
+    t.setCell(0, r, std::string_view(f.text));
+    t.setCell(1, r, text);
+    for (int c = 0; c < 2; ++c) {
+      EXPECT_EQ(t.cell(c, r), text);
+      const auto n = t.number(c, r);
+      ASSERT_EQ(n.has_value(), f.zahl);
+      if (f.zahl) {
+        EXPECT_EQ(*n, f.wert);
+      }
+    }
+    ++r;
+  }
+}
+
+TEST(ValueTable, PlainNumberTextCostsNoTextStorage) {
+  ValueTable t = Tabelle(2, 10000);
+  const size_t anfangs = t.memoryUsed();
+  for (int r = 0; r < 10000; ++r) {
+    t.setCell(0, r, std::string_view(kolvex::FloatText(r * 0.25L - 7)));
+    t.setCell(1, r, QString::number(r));
+  }
+  const size_t leer = t.memoryUsed();  // the numbers only: 8 bytes a cell
+  EXPECT_EQ(leer, anfangs + 2 * 10000 * sizeof(double));
+  EXPECT_EQ(t.cell(0, 3), QStringLiteral("-6,25"));
+  EXPECT_EQ(*t.number(1, 9999), 9999);
+  // One odd text gives the column its text part; the numbers stay as they were.
+  t.setCell(1, 5, QStringLiteral("5,0"));
+  EXPECT_GT(t.memoryUsed(), leer);
+  EXPECT_EQ(t.cell(1, 5), QStringLiteral("5,0"));
+  EXPECT_EQ(t.cell(1, 6), QStringLiteral("6"));
+  // Header texts and the odd text cost a little, not a place in every row.
+  EXPECT_LT(t.memoryUsed(), leer + 1024);
+  t.setCell(0, 0, QStringLiteral("Zeit [s]"));
+  EXPECT_LT(t.memoryUsed(), leer + 2048);
+  EXPECT_EQ(t.cell(0, 0), QStringLiteral("Zeit [s]"));
+}
+
+TEST(ValueTable, ColumnsWithoutNumbersCostNoRows) {
+  ValueTable t = Tabelle(50, 100000);
+  EXPECT_LT(t.memoryUsed(), 16u * 1024);
+  t.setCell(7, 0, QStringLiteral("Kopf"));
+  t.setCell(8, 5, QString());
+  t.setNumber(9, 5, std::numeric_limits<double>::quiet_NaN());
+  t.setNumbers(10, 0, std::vector<double>(10, kNaN));
+  EXPECT_LT(t.memoryUsed(), 16u * 1024);
+  EXPECT_EQ(t.cell(10, 3), QString());
+  t.setNumber(11, 99999, 4);
+  EXPECT_GE(t.memoryUsed(), 100000u * sizeof(double));
+  EXPECT_LT(t.memoryUsed(), 100000u * sizeof(double) + 16 * 1024);
+  EXPECT_EQ(*t.number(11, 99999), 4);
+  EXPECT_FALSE(t.number(11, 0));
+  t.setSize(50, 200000);
+  EXPECT_FALSE(t.number(11, 150000));
+  EXPECT_FALSE(t.number(12, 150000));
+  t.setNumbers(12, 199999, std::vector<double>{1, 2});
+  EXPECT_EQ(*t.number(12, 199999), 1);
+}
+
+TEST(ValueTable, OverwritingChangesTheKindOfACell) {
+  ValueTable t = Tabelle(1, 3);
+  t.setCell(0, 1, QStringLiteral("Text"));
+  t.setNumber(0, 1, 2.5);
+  EXPECT_EQ(t.cell(0, 1), QStringLiteral("2,5"));
+  t.setCell(0, 1, QStringLiteral("2,50"));
+  EXPECT_EQ(t.cell(0, 1), QStringLiteral("2,50"));
+  t.setCell(0, 1, QStringLiteral("7"));
+  EXPECT_EQ(t.cell(0, 1), QStringLiteral("7"));
+  t.setCell(0, 1, QString());
+  EXPECT_EQ(t.cell(0, 1), QString());
+  EXPECT_FALSE(t.number(0, 1));
+  t.setNumber(0, 2, 1e300);
+  EXPECT_EQ(t.cell(0, 2), QStringLiteral("1E300"));
+  t.setNumber(0, 2, kNaN);
+  EXPECT_FALSE(t.number(0, 2));
+  EXPECT_EQ(t.cell(0, 2), QString());
+}
+
+TEST(ValueTable, BulkNumbersClipToTheTableAndReplaceTexts) {
+  ValueTable t = Tabelle(2, 5);
+  t.setCell(1, 2, QStringLiteral("alt"));
+  const std::vector<double> werte = {10, 11, kNaN, 13, 14, 15};
+  t.setNumbers(1, 1, werte);  // rows 1..4 get 10, 11, empty, 13; the rest is dropped
+  EXPECT_FALSE(t.number(1, 0));
+  EXPECT_EQ(*t.number(1, 1), 10);
+  EXPECT_EQ(t.cell(1, 2), QStringLiteral("11"));
+  EXPECT_EQ(t.cell(1, 3), QString());
+  EXPECT_EQ(*t.number(1, 4), 13);
+  t.setNumbers(0, -2, werte);  // starts with werte[2] in row 0
+  EXPECT_FALSE(t.number(0, 0));
+  EXPECT_EQ(*t.number(0, 1), 13);
+  EXPECT_EQ(*t.number(0, 3), 15);
+  EXPECT_FALSE(t.number(0, 4));
+  t.setNumbers(0, -10, werte);  // nothing left to write
+  t.setNumbers(0, 5, werte);
+  t.setNumbers(2, 0, werte);
+  EXPECT_EQ(*t.number(0, 3), 15);
+}
+
+TEST(ValueTable, ShrinkingDropsCellsAndGrowingAddsEmptyOnes) {
+  // Column 0 holds a text in every row (a place per row), the others a few.
+  ValueTable t = Tabelle(3, 400);
+  for (int r = 0; r < 400; ++r) t.setCell(0, r, QStringLiteral("T%1").arg(r));
+  t.setSize(3, 4);
+  t.setCell(2, 3, QStringLiteral("weg"));
+  t.setNumber(1, 3, 4);
+  t.setCell(0, 1, QStringLiteral("bleibt"));
+  t.setSize(2, 3);
+  t.setSize(3, 6);
+  EXPECT_EQ(t.cell(2, 3), QString());
+  EXPECT_FALSE(t.number(1, 3));
+  EXPECT_EQ(t.cell(0, 1), QStringLiteral("bleibt"));
+  EXPECT_EQ(t.cell(0, 2), QStringLiteral("T2"));
+  EXPECT_EQ(t.cell(0, 3), QString());
+  EXPECT_EQ(t.cell(0, 5), QString());
+}
+
+TEST(ValueTable, ClearEmptiesEveryCellAndGivesTheMemoryBack) {
+  ValueTable t = Tabelle(4, 100000);
+  for (int r = 0; r < 100000; ++r) {
+    t.setCell(3, r, QStringLiteral("Text %1").arg(r));
+    t.setNumber(r % 3, r, r);
+  }
+  EXPECT_GT(t.memoryUsed(), 3u * 100000 * sizeof(double));
+  t.clear();
+  EXPECT_EQ(t.columnCount(), 4);
+  EXPECT_EQ(t.rowCount(), 2);
+  EXPECT_LT(t.memoryUsed(), 1024u);
+  for (int c = 0; c < 4; ++c)
+    for (int r = 0; r < 2; ++r) EXPECT_EQ(t.cell(c, r), QString());
+  t.setSize(4, 3);
+  EXPECT_EQ(t.cell(3, 2), QString());
+}
+
+TEST(ValueTable, CopyIsIndependent) {
+  ValueTable a = Tabelle(2, 3);
+  a.setCell(0, 0, QStringLiteral("Nr"));
+  a.setCell(1, 2, QStringLiteral("1,50"));
+  ValueTable b;
+  b.copyFrom(a);
+  a.setCell(1, 2, QStringLiteral("x"));
+  a.setSize(1, 1);
+  EXPECT_EQ(b.columnCount(), 2);
+  EXPECT_EQ(b.rowCount(), 3);
+  EXPECT_EQ(b.cell(0, 0), QStringLiteral("Nr"));
+  EXPECT_EQ(b.cell(1, 2), QStringLiteral("1,50"));
+  b.copyFrom(b);
+  EXPECT_EQ(b.cell(1, 2), QStringLiteral("1,50"));
+}
+
+TEST(ValueTable, RewritingTextsDoesNotGrowWithoutBound) {
+  ValueTable t = Tabelle(1, 100);
+  for (int r = 0; r < 100; ++r) t.setCell(0, r, QStringLiteral("Anfangstext"));
+  const size_t vorher = t.memoryUsed();
+  for (int i = 0; i < 200; ++i)
+    for (int r = 0; r < 100; ++r) t.setCell(0, r, QStringLiteral("Neuer Text %1").arg(i % 10));
+  EXPECT_LT(t.memoryUsed(), vorher + 16 * 1024);
+  EXPECT_EQ(t.cell(0, 42), QStringLiteral("Neuer Text 9"));
+  EXPECT_EQ(t.cell(0, 0), QStringLiteral("Neuer Text 9"));
+}
