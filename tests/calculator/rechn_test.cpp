@@ -190,6 +190,28 @@ TEST_F(RechnTest, LnVonNullWirdVorDerRechnungGemeldet) {
   EXPECT_FALSE(DateiDa("result.txt"));
 }
 
+TEST_F(RechnTest, KlammernUmVorzeichenPotenzbasisUndLogarithmusRechnenRichtig) {
+  Genauigkeit = 4;
+  const struct {
+    const char* formel;
+    const char* ergebnis;
+  } faelle[] = {{"(-(2)+3)", "1"},       {"3*(-(4)+5)", "3"},      {"2*(-SIN(30)+1)", "1"},
+                {"COSH(-(2)+3)", "1,5431"}, {"-(2)^(1+1)", "-4"},    {"-(2)^(2)", "-4"},
+                {"-2^2", "4"},           {"2^3^2", "64"},          {"LN((-2)^(2))", "1,3863"},
+                {"LN((0)!)", "0"},       {"LOG((-4)^(0))", "0"}};
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.formel);
+    Rechnen(f.formel);
+    EXPECT_EQ(Ergebnis(), f.ergebnis);
+    EXPECT_EQ(ErgebnisFarbe(), Gruen);
+  }
+  EXPECT_TRUE(Texte().isEmpty()) << Texte().join(" | ").toStdString();
+
+  Rechnen("LOG(-5)");
+  EXPECT_EQ(Texte(), QStringList{"Falsche Wert in log()"});
+  EXPECT_EQ(frRechn->ed1->cursorPosition(), 4);
+}
+
 TEST_F(RechnTest, DivisionDurchNullEndetRotMitError) {
   Rechnen("1/0");
   EXPECT_EQ(Texte(), QStringList{"Division durch 0"});
