@@ -89,6 +89,8 @@ QString decodeWindows1252(const QByteArray& bytes) {
   return out;
 }
 
+void piSignFromFile(QString& text) { text.replace(QChar(0x00B6), QChar(0x03C0)); }
+
 QString decodeText(const QByteArray& bytes) {
   QByteArray body = bytes;
   if (body.startsWith("\xEF\xBB\xBF")) body.remove(0, 3);
@@ -101,7 +103,9 @@ QString decodeText(const QByteArray& bytes) {
 bool readTextLines(const QString& path, QStringList& lines, QString* error) {
   QByteArray bytes;
   if (!readAll(path, bytes, error)) return false;
-  lines = splitLines(decodeText(bytes));
+  QString text = decodeText(bytes);
+  piSignFromFile(text);
+  lines = splitLines(text);
   return true;
 }
 

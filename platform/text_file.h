@@ -7,7 +7,8 @@
 #include <QStringList>
 
 // Lines of the file; CR LF or LF (a lone CR too) end a line; a last line without a line end
-// counts, an empty file has no lines. A UTF-8 byte order mark is dropped.
+// counts, an empty file has no lines. A UTF-8 byte order mark is dropped. The pi sign of an
+// old file ("¶", the byte B6 of Windows-1252) comes back as "π" (piSignFromFile).
 bool readTextLines(const QString& path, QStringList& lines, QString* error = nullptr);
 // Writes every line followed by LF.
 bool writeTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);
@@ -15,6 +16,9 @@ bool writeTextLines(const QString& path, const QStringList& lines, QString* erro
 // A missing file is created.
 bool appendTextLine(const QString& path, const QString& line, QString* error = nullptr);
 
+// Old files hold the pi sign as the byte B6, which reads as the pilcrow "¶"; the program's
+// files never mean a pilcrow. The one mapping of every reader of the program's text files.
+void piSignFromFile(QString& text);
 // The decoding rule of readTextLines for bytes from elsewhere.
 QString decodeText(const QByteArray& bytes);
 // Windows-1252 bytes to text (undefined bytes 0x81, 0x8D, 0x8F, 0x90, 0x9D map to U+0081...).

@@ -2,7 +2,9 @@
 // that takes its lines from the controls, and the round trip through a restart.
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QToolButton>
 
 #include "calculator/einstell.h"
@@ -48,6 +50,24 @@ class EinstellungenTest : public FensterTest {
     Neustart();
   }
 };
+
+TEST_F(EinstellungenTest, PiZeichenEinerAltenDateiInDerLetztenFormelSchaltetAufBogenmass) {
+  // The pilcrow in a UTF-8 file, and the byte B6 of a Windows-1252 file (the ü makes it one).
+  const QList<QByteArray> letzteZeilen = {QByteArray("sin(3*\xC2\xB6/2)"), QByteArray("sin(3*\xB6/2)+\xFC")};
+  for (const QByteArray& letzte : letzteZeilen) {
+    SCOPED_TRACE(letzte.toStdString());
+    QByteArray inhalt = VolleDatei().mid(0, 91).join("\r\n").toUtf8() + "\r\n" + letzte + "\r\n";
+    QFile f(Pfad("einstKolvex.frb"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(inhalt);
+    f.close();
+    Neustart();
+    EXPECT_TRUE(frRechn->ed1->text().startsWith(QStringLiteral("sin(3*π/2)")));
+    frRechn->rbGrad->setChecked(true);
+    HauptfensterZeigen();
+    EXPECT_TRUE(frRechn->rbRad->isChecked());
+  }
+}
 
 TEST_F(EinstellungenTest, OhneDateiGeltenDieVorgabenUndDasErsteSpeichernSchreibt92Zeilen) {
   EXPECT_TRUE(EinstellungsDateiFehlt);

@@ -45,7 +45,8 @@ TEST(TextFile, Windows1252AndUtf8FilesGiveTheSameLines) {
   EXPECT_EQ(a, b);
   ASSERT_EQ(a.size(), 3);
   EXPECT_EQ(a[0], QStringLiteral("Länge in µm €"));
-  // Either file's pilcrow is the pi sign for the core.
+  // Either file's pilcrow is the pi sign, for the screen as for the core.
+  EXPECT_EQ(a[1], QStringLiteral("2*π"));
   EXPECT_EQ(static_cast<unsigned char>(toCore(a[1])[2]), 0xB6);
   EXPECT_EQ(a[2], QStringLiteral("Öl"));
 }
