@@ -7,6 +7,8 @@
 #include <QPalette>
 #include <QStyledItemDelegate>
 
+#include "platform/line_edit.h"
+
 // ---- Model ---------------------------------------------------------------------------------
 // Texts per grid column, each vector only as long as its last written row: growing the row
 // count is free, and a million rows cost memory only where there are texts.
@@ -202,6 +204,7 @@ class StringGridDelegate : public QStyledItemDelegate {
                         const QModelIndex& index) const override {
     auto* edit = new QLineEdit(parent);
     edit->setFrame(false);
+    liftTextLimit(edit);
     const int col = grid_->gridCol(index);
     if (KeyFilterFn filter = grid_->keyFilterFor(col)) installKeyFilter(edit, std::move(filter));
     // The program reads the cells while the user types: every keystroke goes to the cell.

@@ -212,6 +212,19 @@ TEST_F(RechnTest, KlammernUmVorzeichenPotenzbasisUndLogarithmusRechnenRichtig) {
   EXPECT_EQ(frRechn->ed1->cursorPosition(), 4);
 }
 
+TEST_F(RechnTest, LangeFormelWirdGanzGezeigtGerechnetUndProtokolliert) {
+  // 100 kB, far beyond a line edit's default limit of 32 767 characters.
+  const QString formel = QStringLiteral("1") + QStringLiteral("+1").repeated(50'000);
+  Rechnen(formel);
+  EXPECT_EQ(frRechn->ed1->text(), formel);
+  EXPECT_EQ(Ergebnis(), "50001");
+  ASSERT_EQ(Protokoll().size(), 1);
+  EXPECT_EQ(Protokoll()[0], formel + " = 50001");
+  // A result field takes a long value as well.
+  frRechn->edErgebnis->setText(QString(40'000, u'9'));
+  EXPECT_EQ(frRechn->edErgebnis->text().size(), 40'000);
+}
+
 TEST_F(RechnTest, DivisionDurchNullEndetRotMitError) {
   Rechnen("1/0");
   EXPECT_EQ(Texte(), QStringList{"Division durch 0"});

@@ -109,3 +109,22 @@ TEST(StringGrid, FixedCellsAreNotEditableAndColourHook) {
   EXPECT_EQ(g.colWidth(0), 40);
   EXPECT_EQ(g.verticalHeader()->width(), 40);
 }
+
+TEST(StringGrid, EditorKeepsTextsLongerThanALineEditsDefaultLimit) {
+  StringGrid g;
+  g.setColCount(2);
+  g.setRowCount(3);
+  g.setEditing(true);
+  g.show();
+  const QString lang = QStringLiteral("1+").repeated(25'000) + QStringLiteral("1");
+  g.setCells(1, 1, lang);
+  g.setRow(1);
+  g.setCol(1);
+  g.edit(g.indexOf(1, 1));
+  auto* editor = g.findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->text().size(), lang.size());
+  editor->end(false);
+  QTest::keyClicks(editor, QStringLiteral("+2"));
+  EXPECT_EQ(g.Cells(1, 1), lang + QStringLiteral("+2"));
+}
