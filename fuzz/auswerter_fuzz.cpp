@@ -143,6 +143,19 @@ void NullMinusGleich(const std::string& roh) {
     if (f[i - 1] == ')' && !IstOperator(f[i]) && f[i] != ')') return;
     if (f[i] == '(' && !IstOperator(f[i - 1]) && f[i - 1] != '(' && !IstBuchstabe(f[i - 1])) return;
   }
+  // A typed number with more than 15 significant digits is rounded to 15 once it is
+  // subtracted from 0, and not while it stands alone: the carry the evaluator works with.
+  int ziffern = 0;
+  bool fuehrend = true;
+  for (char c : f) {
+    if (IstZiffer(c)) {
+      if (c != '0') fuehrend = false;
+      if (!fuehrend && ++ziffern > 15) return;
+    } else if (c != ',') {
+      ziffern = 0;
+      fuehrend = true;
+    }
+  }
   try {
     char buchstabe = ' ';
     if (FehlendesOperatorPos(KlammernEinfuegen(KonstantenEinsetzen(f, buchstabe))) != 0) return;
