@@ -69,6 +69,28 @@ TEST_F(EinstellungenTest, PiZeichenEinerAltenDateiInDerLetztenFormelSchaltetAufB
   }
 }
 
+TEST_F(EinstellungenTest, UnpassendesTrennzeichenUndGrafikvariableFallenAufDieVorgabe) {
+  const struct {
+    const char* trenn;
+    char trennErwartet;
+    const char* variable;
+    char variableErwartet;
+  } faelle[] = {{"5", '.', "+", 'x'}, {",", '.', "1", 'x'}, {"E", '.', "(", 'x'}, {"e", '.', "^", 'x'},
+                {"+", '.', "#", 'x'}, {"-", '-', "t", 't'}, {" ", ' ', " ", ' '}, {"_", '_', "Z", 'Z'}};
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(std::string(f.trenn) + " / " + f.variable);
+    QStringList z = VolleDatei();
+    z[6] = f.trenn;
+    z[4] = f.variable;
+    LadenAus(z);
+    EXPECT_EQ(TrennZeichen, f.trennErwartet);
+    EXPECT_EQ(TrennZeichenGeladen, f.trennErwartet);
+    EXPECT_EQ(GrafikVariable, f.variableErwartet);
+    // The rest of the file is read as usual.
+    EXPECT_EQ(GrafikFarben[1], 101);
+  }
+}
+
 TEST_F(EinstellungenTest, OhneDateiGeltenDieVorgabenUndDasErsteSpeichernSchreibt92Zeilen) {
   EXPECT_TRUE(EinstellungsDateiFehlt);
   EXPECT_TRUE(meldungen.messages().empty());
