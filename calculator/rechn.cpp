@@ -272,11 +272,8 @@ void TfrRechn::ErgebnisSpeichern(const QString& datei, const QString& formel) {
 
 void TfrRechn::ErgebnisZeileSpeichern(const QString& datei, const QString& formel,
                                       const QString& ergebnis) {
-  QString letzteZeile;
-  if (RegulaereDateiExistiert(datei)) {
-    QStringList zeilen;
-    if (readTextLines(datei, zeilen) && !zeilen.isEmpty()) letzteZeile = zeilen.last();
-  }
+  // The existence test pauses like every one of the program.
+  RegulaereDateiExistiert(datei);
   QString zeile;
   if (tbEinheiten->isChecked() && frEinheiten) {
     const StringGrid* sg = frEinheiten->sg;
@@ -288,9 +285,9 @@ void TfrRechn::ErgebnisZeileSpeichern(const QString& datei, const QString& forme
   } else {
     zeile = formel + QStringLiteral(" = ") + ergebnis;
   }
-  if (zeile == letzteZeile) return;
   QString fehler;
-  if (!appendTextLine(datei, zeile, &fehler))
+  bool angehaengt = false;
+  if (!appendTextLineUnlessLast(datei, zeile, &angehaengt, &fehler))
     showMessage(QStringLiteral("Datei ") + datei +
                     QStringLiteral(" konnte nicht gespeichert werden.\r") + fehler,
                 MessageKind::Warning);

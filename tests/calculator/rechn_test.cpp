@@ -310,6 +310,21 @@ TEST_F(RechnTest, ProtokollOhneZeilenendeBekommtEinesVorDerNeuenZeile) {
   EXPECT_EQ(Protokoll(), (QStringList{"1+1 = 2", "2+3 = 5"}));
 }
 
+TEST_F(RechnTest, AltesProtokollBekommtNurDieNeueZeileInSeinerKodierung) {
+  const QByteArray alt("Gr\xF6\xDF" "e = 1\r\n2*\xB6 = 6,2832\r\n");
+  frEinstell->cbErgeb_Var_Ersetzen->setChecked(false);
+  {
+    QFile f(Pfad("result.txt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(alt);
+  }
+  Rechnen("2*π");  // the same line as the last one: nothing is written
+  Rechnen("π+1");
+  QFile f(Pfad("result.txt"));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), alt + "\xB6+1 = 4,1416\n");
+}
+
 TEST_F(RechnTest, NichtSchreibbaresProtokollWarntMitDemSystemfehler) {
   ASSERT_TRUE(QDir().mkdir(Pfad("result.txt")));
   Rechnen("2+3");
