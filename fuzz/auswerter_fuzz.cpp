@@ -139,10 +139,13 @@ void NullMinusGleich(const std::string& roh) {
   // A name or value glued to a parenthesis lacks its operator, which the syntax checks do
   // not see before the values are in: such a text runs number texts together, and "(0-"
   // may round them differently.
-  for (size_t i = 1; i < f.size(); ++i) {
-    if (f[i - 1] == ')' && !IstOperator(f[i]) && f[i] != ')') return;
-    if (f[i] == '(' && !IstOperator(f[i - 1]) && f[i - 1] != '(' && !IstBuchstabe(f[i - 1])) return;
-  }
+  // The same after the parentheses are inserted: SIN1E-5 is SIN(1)E-5.
+  for (const std::string& t : {f, KlammernEinfuegen(f)})
+    for (size_t i = 1; i < t.size(); ++i) {
+      if (t[i - 1] == ')' && !IstOperator(t[i]) && t[i] != ')') return;
+      if (t[i] == '(' && !IstOperator(t[i - 1]) && t[i - 1] != '(' && !IstBuchstabe(t[i - 1]) && t[i - 1] != '^')
+        return;
+    }
   // A typed number with more than 15 significant digits is rounded to 15 once it is
   // subtracted from 0, and not while it stands alone: the carry the evaluator works with.
   int ziffern = 0;
