@@ -59,10 +59,21 @@ Qt::PenStyle ChartSeries::penStyleFromName(const QString& name) {
 }
 
 void ChartSeries::clear() {
-  xs_.clear();
-  ys_.clear();
+  std::vector<double>().swap(xs_);
+  std::vector<double>().swap(ys_);
   ascending_ = true;
   dataChanged();
+}
+
+void ChartSeries::reserve(int n) {
+  if (n <= 0) return;
+  xs_.reserve(static_cast<size_t>(n));
+  ys_.reserve(static_cast<size_t>(n));
+}
+
+void ChartSeries::squeeze() {
+  xs_.shrink_to_fit();
+  ys_.shrink_to_fit();
 }
 
 void ChartSeries::addXY(double x, double y) {

@@ -47,8 +47,16 @@ class ChartSeries : public QObject {
   static Qt::PenStyle penStyleFromName(const QString& name);
 
   // ---- Points (kept in insertion order) ----
+  // Empties the series and gives its memory back.
   void clear();
   void addXY(double x, double y);
+  // Room for n points at once, so a long curve does not grow by doubling (which can hold
+  // twice the memory its points need); squeeze() gives back what was not used, e.g. after a
+  // curve was stopped early.
+  void reserve(int n);
+  void squeeze();
+  // Points the series has room for without growing.
+  size_t capacity() const { return xs_.capacity(); }
   int count() const { return static_cast<int>(xs_.size()); }
   double xValue(int i) const { return xs_[static_cast<size_t>(i)]; }
   double yValue(int i) const { return ys_[static_cast<size_t>(i)]; }

@@ -16,6 +16,7 @@
 #include "graph/grafik.h"
 #include "graph/skal.h"
 #include "platform/chart_view.h"
+#include "platform/message_dialog.h"
 #include "platform/print_service.h"
 #include "platform/string_grid.h"
 #include "platform/text_combo.h"
@@ -465,7 +466,57 @@ TEST_F(GrafikTest, EscStopsTheCurveKeepingItsPoints) {
   ChartSeries* s = Zeichnen("x");
   EXPECT_GE(s->count(), 1);
   EXPECT_LT(s->count(), 100);
+  // The room for the points that were not computed is given back.
+  EXPECT_EQ(s->capacity(), static_cast<size_t>(s->count()));
   EscWatcher::pressAfterPolls(-1);
+}
+
+TEST_F(GrafikTest, CurvePointsTakeNoMoreRoomThanTheyNeed) {
+  // Grown by doubling, 1000 points would hold room for 1024.
+  Bereich("-1", "1", "1000");
+  ChartSeries* s = Zeichnen("1/x");
+  EXPECT_EQ(s->count(), 1000);
+  EXPECT_EQ(s->capacity(), 1000u);
+  Bereich("0", "2", "3");  // the point at 0 is left out
+  s = Zeichnen("1/x");
+  EXPECT_EQ(s->count(), 2);
+  EXPECT_EQ(s->capacity(), 2u);
+  g->AllesLoeschen();
+  EXPECT_EQ(s->count(), 0);
+  EXPECT_EQ(s->capacity(), 0u);
+}
+
+TEST_F(GrafikTest, MoreThanTenMillionPointsPerCurveAreRefused) {
+  g->show();
+  g->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(g));
+  g->edAnzahl->setText(QStringLiteral("2000000"));
+  g->edAnzahl->setFocus();
+  g->edAnzahl->end(false);
+  QTest::keyClicks(g->edAnzahl, QStringLiteral("0"));  // 20 000 000
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_EQ(meldungen.messages()[0].kind, MessageKind::Warning);
+  EXPECT_EQ(meldungen.messages()[0].text,
+            QStringLiteral("Zu viele Punkte: eine Kurve kann höchstens 10000000 Punkte haben."));
+  EXPECT_EQ(g->edAnzahl->text(), QStringLiteral("2000000"));
+  // The limit itself is taken.
+  g->edAnzahl->setText(QStringLiteral("1000000"));
+  g->edAnzahl->end(false);
+  QTest::keyClicks(g->edAnzahl, QStringLiteral("0"));
+  EXPECT_EQ(g->edAnzahl->text(), QStringLiteral("10000000"));
+  EXPECT_EQ(meldungen.messages().size(), 1u);
+
+  // A count from elsewhere (the settings file) beyond the limit, even beyond the integer
+  // range: warned when drawing, the last usable count is drawn and kept.
+  meldungen.clear();
+  Bereich("0", "1", "50");
+  g->edAnzahl->setText(QStringLiteral("2000000000"));
+  ChartSeries* s = Zeichnen("x");
+  EXPECT_EQ(s->count(), 50);
+  EXPECT_EQ(g->edAnzahl->text(), QStringLiteral("50"));
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  g->edAnzahl->setText(QStringLiteral("99999999999999999999"));
+  EXPECT_EQ(g->AnzahlText(), QStringLiteral("50"));
 }
 
 }  // namespace
