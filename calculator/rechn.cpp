@@ -193,7 +193,12 @@ void TfrRechn::FormShow() {
 void TfrRechn::FormClose(bool& accept) {
   (void)accept;
   // Closing the main window ends the program (the window is the only one that quits on
-  // close), so the settings are written now, without asking.
+  // close), so the settings are written now, without asking; the exit button has just
+  // written them, and a failure it reported is not reported a second time.
+  if (beendenGespeichert_) {
+    beendenGespeichert_ = false;
+    return;
+  }
   EinstellungenSpeichern();
 }
 
@@ -204,7 +209,9 @@ void TfrRechn::sbExitClick() {
                   MessageButtons::YesNo) != MessageAnswer::Yes)
     return;
   EinstellungenSpeichern();
+  beendenGespeichert_ = true;
   close();
+  beendenGespeichert_ = false;
 }
 
 // ---- Calculation driver -------------------------------------------------------------------

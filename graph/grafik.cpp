@@ -638,7 +638,10 @@ bool TfrGrafik::WerteSpeichern(const QString& datei) {
   }
   QString fehler;
   if (!writeTextLines(datei, zeilen, &fehler)) {
-    showMessage(fehler, MessageKind::Warning);
+    // The system's text alone ("Permission denied") would not say which file failed.
+    showMessage(QStringLiteral("Datei ") + datei +
+                    QStringLiteral(" konnte nicht gespeichert werden.\r") + fehler,
+                MessageKind::Warning);
     return false;
   }
   return true;

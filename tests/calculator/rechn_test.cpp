@@ -394,6 +394,23 @@ TEST_F(RechnTest, BeendenFragtUndTutBeiNeinNichts) {
   EXPECT_TRUE(DateiDa("einstKolvex.frb"));
 }
 
+TEST_F(RechnTest, NichtGespeicherteEinstellungenWerdenBeimBeendenEinmalGemeldet) {
+  frRechn->ed1->setText("5");
+  ASSERT_TRUE(QDir().mkdir(Pfad("einstKolvex.frb")));  // cannot be written as a file
+  meldungen.answerWith({MessageAnswer::Yes});
+  frRechn->sbExitClick();
+  ASSERT_EQ(Texte().size(), 2) << Texte().join(" | ").toStdString();
+  EXPECT_EQ(Texte()[0], "Programm beenden?");
+  EXPECT_TRUE(Texte()[1].startsWith("Datei " + Pfad("einstKolvex.frb") + " konnte nicht gespeichert werden."));
+  EXPECT_FALSE(frRechn->isVisible());
+
+  // Closing any other way still writes (and reports) on its own.
+  HauptfensterZeigen();
+  meldungen.clear();
+  frRechn->close();
+  EXPECT_EQ(Texte().size(), 1);
+}
+
 TEST_F(RechnTest, BeendenBietetEineNeueFormelZumSpeichernAn) {
   frRechn->ed1->setText("2*c");
   meldungen.answerWith({MessageAnswer::Yes, MessageAnswer::No});

@@ -1,6 +1,7 @@
 // The function graph window: sampling, curve list, styles, export, log axis, scaling,
 // printing and the range edits.
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -290,6 +291,20 @@ TEST_F(GrafikTest, ExportAlignsCurvesByX) {
   TfrGrafik::SpeichernDialogHook = [] { return QString(); };  // cancelled
   g->tbSpeichernClick();
   EXPECT_FALSE(DateiDa("werte.txt"));
+}
+
+TEST_F(GrafikTest, FailedExportNamesTheFile) {
+  Bereich("0", "1", "3");
+  Zeichnen("x");
+  ASSERT_TRUE(QDir().mkdir(Pfad("ordner.csv")));  // a folder cannot be written as a file
+  EXPECT_FALSE(g->WerteSpeichern(Pfad("ordner.csv")));
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_EQ(meldungen.messages()[0].kind, MessageKind::Warning);
+  EXPECT_TRUE(meldungen.messages()[0].text.startsWith(
+      QStringLiteral("Datei ") + Pfad("ordner.csv") + QStringLiteral(" konnte nicht gespeichert werden.\r")))
+      << meldungen.messages()[0].text.toStdString();
+  EXPECT_GT(meldungen.messages()[0].text.size(),
+            (QStringLiteral("Datei ") + Pfad("ordner.csv") + QStringLiteral(" konnte nicht gespeichert werden.\r")).size());
 }
 
 TEST_F(GrafikTest, LogAxisNeedsNonNegativeLimits) {
