@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QScreen>
 #include <QToolBar>
@@ -571,8 +572,12 @@ void TfrGrafik::Drucken() {
   QString fehler;
   bool ok = true;
   if (!DruckHochformat) {
-    Chart1->replotNow();
-    ok = PrintService::printWidget(Chart1, QPageLayout::Landscape, 5, this, &fehler);
+    // The chart paints itself onto the printer: sharp lines and text at any resolution,
+    // and a small file when the printer is a PDF.
+    ok = PrintService::printDrawing(
+        QPageLayout::Landscape, 5, this,
+        [this](QPrinter& drucker, const QRectF& flaeche) { return Chart1->renderTo(&drucker, flaeche); },
+        &fehler);
   } else {
     plUnten->hide();
     ToolBar1->hide();

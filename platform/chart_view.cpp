@@ -517,3 +517,24 @@ void ChartView::replotNow() {
   sync();
   plot_->replot(QCustomPlot::rpImmediateRefresh);
 }
+
+bool ChartView::renderTo(QPaintDevice* device, const QRectF& target) {
+  replotNow();  // the layout of axes and legend is worked out while drawing
+  const QSize groesse = plot_->size().isEmpty() ? QSize(800, 500) : plot_->size();
+  if (target.width() <= 0 || target.height() <= 0) return true;
+  QCPPainter painter;
+  if (!painter.begin(device)) return false;
+  // Vector output: nothing cached as a picture, and pens that scale with the drawing (a
+  // cosmetic pen would be one device dot wide on a printer).
+  painter.setMode(QCPPainter::pmVectorized);
+  painter.setMode(QCPPainter::pmNoCaching);
+  painter.setMode(QCPPainter::pmNonCosmetic);
+  const double massstab =
+      std::min(target.width() / groesse.width(), target.height() / groesse.height());
+  painter.translate(target.left() + (target.width() - groesse.width() * massstab) / 2,
+                    target.top());
+  painter.scale(massstab, massstab);
+  plot_->toPainter(&painter, groesse.width(), groesse.height());
+  painter.end();
+  return true;
+}

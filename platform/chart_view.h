@@ -12,6 +12,7 @@
 //  - the plot rectangle's right edge is left + width (and bottom top + height).
 #include <QColor>
 #include <QFrame>
+#include <QRectF>
 #include <QPoint>
 #include <QString>
 #include <QTimer>
@@ -20,6 +21,7 @@
 #include <vector>
 
 class QCustomPlot;
+class QPaintDevice;
 class QCPAbstractPlottable;
 class QCPAxis;
 class ChartView;
@@ -173,6 +175,12 @@ class ChartView : public QFrame {
   // replotNow() draws at once (printing, capture).
   void refresh();
   void replotNow();
+
+  // Draws the chart as a vector drawing (lines, markers and text, no picture of the
+  // screen) on device, a printer or PDF for instance, scaled into target (device pixels)
+  // from its size on screen, keeping its proportions, centred horizontally. False when no
+  // painter could be begun on device.
+  bool renderTo(QPaintDevice* device, const QRectF& target);
 
   // For the data graph's own drawing on the chart; windows use the methods above.
   QCustomPlot* plot() const { return plot_; }

@@ -406,6 +406,16 @@ TEST_F(GrafikTest, PrintsToPdfInBothOrientations) {
   EXPECT_EQ(PrintService::lastOrientation(), QPageLayout::Landscape);
   ASSERT_TRUE(QFile::exists(quer));
   EXPECT_GT(QFile(quer).size(), 1000);
+  // The chart is a vector drawing: no picture in the file, its text as text, and small
+  // (a picture of the chart at the printer's resolution was megabytes).
+  {
+    QFile pdf(quer);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray inhalt = pdf.readAll();
+    EXPECT_FALSE(inhalt.contains("/Subtype /Image"));
+    EXPECT_TRUE(inhalt.contains("/Font"));
+    EXPECT_LT(inhalt.size(), 200 * 1024);
+  }
 
   const QString hoch = Pfad("hoch.pdf");
   PrintService::setTestOutputFile(hoch);
