@@ -128,7 +128,7 @@ std::string Ergebnis(const std::string& roh) {
 // Without "^" and "!" (where a signed base is meant to behave differently) a negative
 // start of a group must mean the same as a subtraction from 0: "(-" and "(0-" agree.
 void NullMinusGleich(const std::string& roh) {
-  std::string f = OhneLeerzeichen(roh);
+  const std::string f = OhneLeerzeichen(roh);
   if (f.find_first_of("^!") != std::string::npos) return;
   std::string mitNull;
   for (size_t i = 0; i < f.size(); ++i) {
@@ -137,14 +137,14 @@ void NullMinusGleich(const std::string& roh) {
   }
   if (mitNull == f) return;
   // A name or value glued to a parenthesis lacks its operator, which the syntax checks do
-  // not see before the values are in: such a text runs number texts together, and "(0-"
-  // may round them differently.
-  // The same after the parentheses are inserted: SIN1E-5 is SIN(1)E-5.
+  // not see (also once the parentheses are inserted: SIN1E-5 is SIN(1)E-5, and before the
+  // values are in): such a text runs number texts together, and "(0-" may round them
+  // differently.
   for (const std::string& t : {f, KlammernEinfuegen(f)})
     for (size_t i = 1; i < t.size(); ++i) {
-      if (t[i - 1] == ')' && !IstOperator(t[i]) && t[i] != ')') return;
-      if (t[i] == '(' && !IstOperator(t[i - 1]) && t[i - 1] != '(' && !IstBuchstabe(t[i - 1]) && t[i - 1] != '^')
-        return;
+      const char vor = t[i - 1];
+      if (vor == ')' && !IstOperator(t[i]) && t[i] != ')') return;
+      if (t[i] == '(' && !IstOperator(vor) && vor != '(' && !IstBuchstabe(vor)) return;
     }
   // A typed number with more than 15 significant digits is rounded to 15 once it is
   // subtracted from 0, and not while it stands alone: the carry the evaluator works with.
@@ -170,7 +170,8 @@ void NullMinusGleich(const std::string& roh) {
   // Compared as the carried 15-digit texts: "-0" is "0", and a typed number with more
   // digits is rounded by the subtraction but not when it stands alone.
   long double va = 0, vb = 0;
-  if (a != b && !(ZahlWert(a, va) && ZahlWert(b, vb) && ZahlZuText(0, va) == ZahlZuText(0, vb))) Abbruch(("\"(-\" and \"(0-\" differ: " + a + " vs " + b + " for").c_str(), f);
+  if (a == b || (ZahlWert(a, va) && ZahlWert(b, vb) && ZahlZuText(0, va) == ZahlZuText(0, vb))) return;
+  Abbruch(("\"(-\" and \"(0-\" differ: " + a + " vs " + b + " for").c_str(), f);
 }
 
 }  // namespace
