@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace {
 
@@ -153,12 +154,13 @@ struct FileEnd {
   bool hasLines = false;
 };
 
-// Where the bytes from the start of the last line on begin (the line before a final break).
-qsizetype lastLineStart(const QByteArray& bytes) {
+// Where the bytes from the start of the last line on begin (the line before a final break),
+// looking at the bytes from index `from` on only (those before hold no earlier break).
+qsizetype lastLineStart(const QByteArray& bytes, qsizetype from) {
   qsizetype e = bytes.size();
   if (bytes.endsWith("\r\n")) e -= 2;
   else if (bytes.endsWith('\n') || bytes.endsWith('\r')) e -= 1;
-  for (qsizetype i = e - 1; i >= 0; --i)
+  for (qsizetype i = e - 1; i >= std::max<qsizetype>(from, 0); --i)
     if (bytes[i] == '\n' || bytes[i] == '\r') return i + 1;
   return 0;
 }
@@ -194,8 +196,10 @@ bool scanFileEnd(const QString& path, FileEnd& end, QString* error) {
     if (piece.isEmpty()) break;
     end.size += piece.size();
     end.endsWithBreak = piece.endsWith('\n') || piece.endsWith('\r');
+    // Only the new bytes (and a break just before them) can start a later line.
+    const qsizetype bisher = tail.size();
     tail.append(piece);
-    tail.remove(0, lastLineStart(tail));
+    tail.remove(0, lastLineStart(tail, bisher - 1));
     if (!end.utf8) continue;
     if (first && piece.startsWith("\xEF\xBB\xBF")) piece.remove(0, 3);
     first = false;

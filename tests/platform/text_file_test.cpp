@@ -166,6 +166,19 @@ TEST(TextFile, AppendNeverRewritesTheBytesInTheFile) {
   ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("π"), &angehaengt));
   EXPECT_TRUE(angehaengt);
   EXPECT_EQ(readBytes(f), gross + "\xCF\x80\n");
+
+  // CR LF split across the pieces, and a line break as the last byte of the first piece.
+  QByteArray geteilt((1 << 20) - 1, 'b');
+  geteilt.append("\r\nletzte\r\n");
+  writeBytes(f, geteilt);
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("letzte"), &angehaengt));
+  EXPECT_FALSE(angehaengt);
+  QByteArray rand((1 << 20) - 2, 'c');
+  rand.append("d\n");
+  writeBytes(f, rand);
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QString((1 << 20) - 2, u'c') + "d", &angehaengt));
+  EXPECT_FALSE(angehaengt);
+  EXPECT_EQ(readBytes(f).size(), rand.size());
 }
 
 TEST(TextFile, AppendUnlessLastComparesWithTheLastLineAsRead) {
