@@ -317,7 +317,14 @@ void TfrEinstell::cbTrenPktClick() {
 
 void TfrEinstell::ComBTrenPktChange() {
   const std::string t = toCore(ComBTrenPkt->text());
-  if (!t.empty()) TrennZeichen = t[0];
+  if (!t.empty()) {
+    // A character that would read as part of a number is not taken: the previous one stays.
+    if (!TrennZeichenErlaubt(t[0])) {
+      ComBTrenPkt->setText(fromCore(std::string(1, TrennZeichen)));
+      return;
+    }
+    TrennZeichen = t[0];
+  }
   ErgebnisNeuAnzeigen();
 }
 
@@ -336,7 +343,13 @@ void TfrEinstell::cbRes_SpeichClick() {
 
 void TfrEinstell::cbVarChange() {
   const std::string t = toCore(cbVar->text());
-  GrafikVariable = t.empty() ? ' ' : t[0];
+  const char neu = t.empty() ? ' ' : t[0];
+  // Only a letter (or the blank for none) can be a variable of a plotted formula.
+  if (!GrafikVariableErlaubt(neu)) {
+    cbVar->setText(fromCore(std::string(1, GrafikVariable)));
+    return;
+  }
+  GrafikVariable = neu;
   if (frRechn) frRechn->tbGrafik_Visible();
   if (frGrafik) {
     const QString buchstabe = fromCore(std::string(1, GrafikVariable));

@@ -14,6 +14,7 @@
 #include "calculator/kolvex.h"
 #include "calculator/rechn.h"
 #include "core/globals.h"
+#include "core/text.h"
 #include "core/zahltext.h"
 #include "graph/grafik.h"
 #include "platform/message_dialog.h"
@@ -149,6 +150,12 @@ bool RegulaereDateiExistiert(const QString& pfad) {
   return QFileInfo(pfad).isFile();
 }
 
+bool TrennZeichenErlaubt(char c) {
+  return !IstZiffer(c) && c != ',' && c != '+' && c != 'E' && c != 'e';
+}
+
+bool GrafikVariableErlaubt(char c) { return c == ' ' || IstBuchstabe(c); }
+
 bool DateiSchreibenMitWarnung(const QString& pfad, const QStringList& zeilen) {
   QString fehler;
   if (writeTextLines(pfad, zeilen, &fehler)) return true;
@@ -209,12 +216,15 @@ void EinstellungenLaden() {
     }
     {
       const QString s = z.Zeile();
-      if (!s.isEmpty()) GrafikVariable = toCoreChar(s[0]);
+      // Anything else would break every plot; the default stays.
+      if (!s.isEmpty() && GrafikVariableErlaubt(toCoreChar(s[0]))) GrafikVariable = toCoreChar(s[0]);
     }
     TrennPunkt = z.Schalter();
     {
       const QString s = z.Zeile();
-      if (!s.isEmpty()) TrennZeichen = TrennZeichenGeladen = toCoreChar(s[0]);
+      // A digit or a decimal comma as grouping would change the numbers shown and logged.
+      if (!s.isEmpty() && TrennZeichenErlaubt(toCoreChar(s[0])))
+        TrennZeichen = TrennZeichenGeladen = toCoreChar(s[0]);
     }
     for (int i = 1; i <= 10; ++i) GrafikFarben[i] = z.Ganzzahl();
     for (int i = 1; i <= 10; ++i) geleseneFarben[i] = GrafikFarben[i];

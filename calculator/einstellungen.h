@@ -41,6 +41,12 @@ void EinstellungenStartwerte();
 
 class QComboBox;
 
+// A grouping character must not be read as part of a number: a digit, the decimal comma,
+// "+", "E" and "e" are refused (" ", ".", "-" and any other character are taken).
+bool TrennZeichenErlaubt(char c);
+// The graph variable is a letter a-z or A-Z, or the blank that means none.
+bool GrafikVariableErlaubt(char c);
+
 // A regular file of that name exists (a folder of that name does not count); pauses like
 // every existence test of the program.
 bool RegulaereDateiExistiert(const QString& pfad);

@@ -37,8 +37,6 @@ QString TabFeld(const QString& zeile, int n) {
   if (n < 1 || n > felder.size()) return {};
   QString feld = felder[n - 1];
   feld.removeIf([](QChar c) { return c.unicode() < 32; });
-  // An old file holds the pi sign as the byte B6, which reads as the pilcrow.
-  feld.replace(QChar(0x00B6), QChar(0x03C0));
   return feld;
 }
 

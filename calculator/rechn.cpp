@@ -193,7 +193,12 @@ void TfrRechn::FormShow() {
 void TfrRechn::FormClose(bool& accept) {
   (void)accept;
   // Closing the main window ends the program (the window is the only one that quits on
-  // close), so the settings are written now, without asking.
+  // close), so the settings are written now, without asking; the exit button has just
+  // written them, and a failure it reported is not reported a second time.
+  if (beendenGespeichert_) {
+    beendenGespeichert_ = false;
+    return;
+  }
   EinstellungenSpeichern();
 }
 
@@ -204,7 +209,9 @@ void TfrRechn::sbExitClick() {
                   MessageButtons::YesNo) != MessageAnswer::Yes)
     return;
   EinstellungenSpeichern();
+  beendenGespeichert_ = true;
   close();
+  beendenGespeichert_ = false;
 }
 
 // ---- Calculation driver -------------------------------------------------------------------
@@ -272,11 +279,8 @@ void TfrRechn::ErgebnisSpeichern(const QString& datei, const QString& formel) {
 
 void TfrRechn::ErgebnisZeileSpeichern(const QString& datei, const QString& formel,
                                       const QString& ergebnis) {
-  QString letzteZeile;
-  if (RegulaereDateiExistiert(datei)) {
-    QStringList zeilen;
-    if (readTextLines(datei, zeilen) && !zeilen.isEmpty()) letzteZeile = zeilen.last();
-  }
+  // The existence test pauses like every one of the program.
+  RegulaereDateiExistiert(datei);
   QString zeile;
   if (tbEinheiten->isChecked() && frEinheiten) {
     const StringGrid* sg = frEinheiten->sg;
@@ -290,9 +294,9 @@ void TfrRechn::ErgebnisZeileSpeichern(const QString& datei, const QString& forme
   } else {
     zeile = formel + QStringLiteral(" = ") + ergebnis;
   }
-  if (zeile == letzteZeile) return;
   QString fehler;
-  if (!appendTextLine(datei, zeile, &fehler))
+  bool angehaengt = false;
+  if (!appendTextLineUnlessLast(datei, zeile, &angehaengt, &fehler))
     showMessage(QStringLiteral("Datei ") + datei +
                     QStringLiteral(" konnte nicht gespeichert werden.\r") + fehler,
                 MessageKind::Warning);

@@ -168,6 +168,7 @@ class TfrRechn : public Form {
 
   class Kern;  // the core's window interface, installed while this window lives
   std::unique_ptr<Kern> kern_;
+  bool beendenGespeichert_ = false;  // the exit button wrote the settings for this close
 };
 
 extern TfrRechn* frRechn;

@@ -20,6 +20,7 @@
 #include "calculator/dialog_bausteine.h"
 #include "calculator/dialog_symbole.h"
 #include "calculator/rechn.h"
+#include "platform/line_edit.h"
 #include "platform/panel_button.h"
 
 namespace {
@@ -231,6 +232,7 @@ void TfrRechn::LayoutErzeugen() {
 
   ed1 = new QLineEdit(plOben);
   ed1->setObjectName(QStringLiteral("ed1"));
+  liftTextLimit(ed1);
   QFont feldSchrift(QStringLiteral("DejaVu Sans"));
   feldSchrift.setPointSize(11);
   ed1->setFont(feldSchrift);
@@ -241,6 +243,7 @@ void TfrRechn::LayoutErzeugen() {
   ergebnisZeile->setSpacing(5);
   edErgebnis = new QLineEdit(plOben);
   edErgebnis->setObjectName(QStringLiteral("edErgebnis"));
+  liftTextLimit(edErgebnis);
   edErgebnis->setReadOnly(true);
   edErgebnis->setFocusPolicy(Qt::ClickFocus);
   QFont ergebnisSchrift(feldSchrift);

@@ -372,7 +372,14 @@ void TfrRechn::tbResultsRechtsklick() {
   if (!f.remove()) showMessage(f.errorString(), MessageKind::Warning);
 }
 
-void TfrRechn::DateiOeffnen(const QString& datei) { shellOpen(datei); }
+void TfrRechn::DateiOeffnen(const QString& datei) {
+  // Without a program for text files nothing would happen at all.
+  QString grund;
+  if (!shellOpen(datei, &grund))
+    showMessage(QStringLiteral("Datei ") + datei +
+                    QStringLiteral(" konnte nicht geöffnet werden.\r") + grund,
+                MessageKind::Warning);
+}
 
 // ---- Window -----------------------------------------------------------------------------------
 

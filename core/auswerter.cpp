@@ -82,22 +82,22 @@ bool VorzeichenFalten(std::string& s) {
 bool KlammernAufloesenIntern(std::string& s, bool erlaubeMalGeteilt) {
   if (s.empty()) return false;
   bool irgendwas = false;
-  std::string inhalt;
   for (;;) {
     bool geaendert = false;
     for (int i = 1; i <= Length(s); ++i) {
       if (At(s, i) != '(' || !KlammerLoesbar(s, i, erlaubeMalGeteilt)) continue;
-      const size_t zuIndex = s.find(')', static_cast<size_t>(i));
+      // Only a group that holds no other group, dropped together with its own ")": pairing
+      // a "(" with a later group's ")" would move a sign in front of a whole sum, as in
+      // (-(2)+3). Nested groups come free sweep by sweep from the inside.
+      const size_t zuIndex = s.find_first_of("()", static_cast<size_t>(i));
       if (zuIndex == std::string::npos) break;
+      if (s[zuIndex] == '(') continue;
       const int zu = static_cast<int>(zuIndex) + 1;
-      std::string_view innen(s.data() + i, static_cast<size_t>(zu - i - 1));
-      if (innen.find('(') != std::string_view::npos) {
-        inhalt.assign(innen);
-        EntferneKlammern(inhalt);
-        innen = inhalt;
-      }
-      // A negative base keeps its parentheses, or the power would take only its digits.
-      if (!innen.empty() && innen.front() == '-' && At(s, zu + 1) == '^') continue;
+      // The base of a power stays a group until the power is computed: unwrapped while the
+      // exponent is still being reduced, a sign in front of it would be taken into the base
+      // by the next insertion of parentheses.
+      if (At(s, zu + 1) == '^') continue;
+      const std::string_view innen(s.data() + i, static_cast<size_t>(zu - i - 1));
       if (!IstZahlSchnell(innen)) continue;
       s.erase(zuIndex, 1);
       s.erase(static_cast<size_t>(i - 1), 1);

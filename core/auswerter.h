@@ -34,10 +34,10 @@ std::string FunktionenAufloesen(std::string text);
 // One walk folding "++" and "--" to "+", "+-" and "-+" to "-"; a run of three or more
 // signs needs a further call.
 std::string VorzeichenZusammenfassen(std::string text);
-// Drops the parentheses of "(number)" groups until a sweep changes nothing, folding signs
-// after each sweep. Groups after a function-end letter stay; with erlaubeMalGeteilt false
-// so do groups after "*" or "/"; a negative number directly in front of "^" stays too, so
-// that a power does not lose the sign of its base.
+// Drops the parentheses of "(number)" groups (a "(" with its own ")" and no parenthesis
+// between them) until a sweep changes nothing, folding signs after each sweep. Groups after
+// a function-end letter stay; with erlaubeMalGeteilt false so do groups after "*" or "/"; a
+// group directly in front of "^" stays too, so that a power keeps its base as a whole.
 std::string KlammernAufloesen(std::string text, bool erlaubeMalGeteilt);
 // The leftmost group that holds no other group and whose content is not yet a plain
 // number, parentheses included; links = its "(", rechts = the position after its ")".

@@ -198,8 +198,9 @@ int FunktionenPruefen(std::string_view text, bool still) {
   // it is worked out once per "(".
   int auf = 0;               // the next "(" at or after p
   bool argumentOk = true;    // the plain number inside it is empty or a number
-  std::string inhalt;        // the raw content up to the next ")", without parentheses
+  std::string inhalt;        // the content up to the matching ")", without parentheses
   int zu = 0;                // that ")", 0 if none
+  int naechsteZu = 0;        // the first ")" behind the "(", where the caret goes
   bool inhaltZahl = false;
   long double inhaltWert = 0;
 
@@ -216,12 +217,17 @@ int FunktionenPruefen(std::string_view text, bool still) {
       int k = auf - 1;
       const std::string argument = RechterZahlOperand(text, k);
       argumentOk = argument.empty() || IstZahl(argument);
+      // The whole argument up to the matching ")": judged here only when all of it is a
+      // number, as in LN(0) or LOG((-4)); LN((-2)^(2)) waits for its value.
       zu = 0;
-      for (int q = auf + 1; q <= n; ++q)
-        if (At(text, q) == ')') {
-          zu = q;
-          break;
-        }
+      naechsteZu = 0;
+      int tiefe = 0;
+      for (int q = auf; q <= n && zu == 0; ++q) {
+        if (At(text, q) == '(') ++tiefe;
+        if (At(text, q) != ')') continue;
+        if (naechsteZu == 0) naechsteZu = q;
+        if (--tiefe == 0) zu = q;
+      }
       inhalt = zu > 0 ? OhneKlammern(text, auf + 1, zu - 1) : std::string();
       inhaltZahl = !inhalt.empty() && TextZuZahlStreng(inhalt, inhaltWert) && inhaltWert != KeineZahl;
     }
@@ -248,7 +254,7 @@ int FunktionenPruefen(std::string_view text, bool still) {
         Fenster().TastenFarbeZuruecksetzen();
       }
       FalscherWertMeldung(ln ? "ln()" : "log()");
-      Fenster().ed1CaretSetzen(zu - 1);
+      Fenster().ed1CaretSetzen(naechsteZu - 1);
     }
     FehlerFlag = true;
     FehlerCode = -1;

@@ -57,8 +57,8 @@ int FormelPruefen(std::string_view text);
 // Position of a "(" directly followed by ")", "*" or "/", 0 if none.
 int LeereKlammerPos(std::string_view text);
 
-// Pre-check of literal LOG and LN arguments. Sets StillModus := still. A non-positive
-// literal argument shows "Falsche Wert in log()" / "Falsche Wert in ln()" (unless still),
+// Pre-check of literal LOG and LN arguments. Sets StillModus := still. An argument that is
+// a number as a whole (up to its matching ")", parentheses left out) and not positive shows "Falsche Wert in log()" / "Falsche Wert in ln()" (unless still),
 // raises FehlerFlag and sets FehlerCode -1; the result is then the position of the last
 // function looked at, where the driver puts the caret (+ 1). The caller clears FehlerFlag
 // before and tests it afterwards.

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QScreen>
 #include <QToolBar>
@@ -65,6 +66,26 @@ bool GanzzahlText(const QString& text, int& wert) {
   return true;
 }
 
+// A point count that can be used: a whole number up to the limit per curve.
+bool PunktAnzahl(const QString& text, int& wert) {
+  return GanzzahlText(text, wert) && wert <= TfrGrafik::MaxPunkteProKurve;
+}
+
+// Digits that name more points than a curve may have (also beyond the integer range).
+bool AnzahlZuGross(const QString& text) {
+  const QString t = text.trimmed();
+  if (t.isEmpty()) return false;
+  for (QChar c : t)
+    if (!c.isDigit()) return false;
+  int n = 0;
+  return !GanzzahlText(t, n) || n > TfrGrafik::MaxPunkteProKurve;
+}
+
+void ZuVielePunkteMelden() {
+  showMessage(QStringLiteral("Zu viele Punkte: eine Kurve kann höchstens 10000000 Punkte haben."),
+              MessageKind::Warning);
+}
+
 }  // namespace
 
 // One curve's formula, prepared once for all of its points: the work that does not depend on
@@ -116,7 +137,20 @@ void TfrGrafik::VerbindungenHerstellen() {
   connect(edAnzahl, &QLineEdit::returnPressed, edAb, [this] { edAb->setFocus(); });
   connect(edAnzahl, &QLineEdit::textChanged, this, [this](const QString& t) {
     int n = 0;
-    if (GanzzahlText(t, n)) letzteAnzahl_ = t;
+    if (PunktAnzahl(t, n)) letzteAnzahl_ = t;
+    if (!edAnzahl->isModified() && !AnzahlZuGross(t)) vorherAnzahl_ = t;
+  });
+  // A typed count beyond the limit is refused at once; the edit keeps what it held.
+  connect(edAnzahl, &QLineEdit::textEdited, this, [this](const QString& t) {
+    if (AnzahlZuGross(t)) {
+      {
+        const QSignalBlocker sperre(edAnzahl);
+        edAnzahl->setText(vorherAnzahl_);
+      }
+      ZuVielePunkteMelden();
+      return;
+    }
+    vorherAnzahl_ = t;
   });
 }
 
@@ -241,6 +275,11 @@ void TfrGrafik::KurveBerechnen(QChar variable, const QString& formel) {
   long double a = 0, b = 0;
   if (!ZahlText(AbText(), a)) a = kolvex::GrafikAb;
   if (!ZahlText(BisText(), b)) b = kolvex::GrafikBis;
+  // A count beyond the limit (from the settings file) is refused here as well.
+  if (AnzahlZuGross(edAnzahl->text())) {
+    ZuVielePunkteMelden();
+    edAnzahl->setText(letzteAnzahl_);
+  }
   int punkte = 0;
   if (!GanzzahlText(AnzahlText(), punkte)) punkte = 100;
   // With fewer than two points the step would divide by zero.
@@ -254,6 +293,8 @@ void TfrGrafik::KurveBerechnen(QChar variable, const QString& formel) {
   lbY->clear();
   ChartSeries* serie = Serien[static_cast<size_t>(n - 1)];
   serie->clear();
+  // b < a gives one point only; otherwise room for all of them at once.
+  serie->reserve(b < a ? 1 : punkte);
   Chart1->setLogarithmic(ChartAxis::Left, false);
   tbLog_Lin->setChecked(false);
 
@@ -294,6 +335,8 @@ void TfrGrafik::KurveBerechnen(QChar variable, const QString& formel) {
     }
   }
   ProgressBar1->hide();
+  // A curve stopped by ESC, or with points left out, does not keep the room of the rest.
+  serie->squeeze();
   Chart1->setAutomatic(ChartAxis::Bottom, true);
   Chart1->setAutomatic(ChartAxis::Left, true);
   SerienAktivieren(n);
@@ -529,8 +572,12 @@ void TfrGrafik::Drucken() {
   QString fehler;
   bool ok = true;
   if (!DruckHochformat) {
-    Chart1->replotNow();
-    ok = PrintService::printWidget(Chart1, QPageLayout::Landscape, 5, this, &fehler);
+    // The chart paints itself onto the printer: sharp lines and text at any resolution,
+    // and a small file when the printer is a PDF.
+    ok = PrintService::printDrawing(
+        QPageLayout::Landscape, 5, this,
+        [this](QPrinter& drucker, const QRectF& flaeche) { return Chart1->renderTo(&drucker, flaeche); },
+        &fehler);
   } else {
     plUnten->hide();
     ToolBar1->hide();
@@ -596,7 +643,10 @@ bool TfrGrafik::WerteSpeichern(const QString& datei) {
   }
   QString fehler;
   if (!writeTextLines(datei, zeilen, &fehler)) {
-    showMessage(fehler, MessageKind::Warning);
+    // The system's text alone ("Permission denied") would not say which file failed.
+    showMessage(QStringLiteral("Datei ") + datei +
+                    QStringLiteral(" konnte nicht gespeichert werden.\r") + fehler,
+                MessageKind::Warning);
     return false;
   }
   return true;
@@ -756,7 +806,7 @@ QString TfrGrafik::BisText() const {
 
 QString TfrGrafik::AnzahlText() const {
   int n = 0;
-  return GanzzahlText(edAnzahl->text(), n) ? edAnzahl->text() : letzteAnzahl_;
+  return PunktAnzahl(edAnzahl->text(), n) ? edAnzahl->text() : letzteAnzahl_;
 }
 
 bool TfrGrafik::eventFilter(QObject* watched, QEvent* event) {

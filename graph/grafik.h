@@ -87,6 +87,9 @@ class TfrGrafik : public Form {
   QString AbText() const;
   QString BisText() const;
   QString AnzahlText() const;
+  // More points than this per curve could not be held (20 curves of them in memory and in
+  // the chart); a larger count is refused with a warning.
+  static constexpr int MaxPunkteProKurve = 10'000'000;
 
   // ---- Components (created by LayoutErzeugen) -----------------------------------------------
   QToolBar* ToolBar1 = nullptr;
@@ -165,6 +168,7 @@ class TfrGrafik : public Form {
   QString letztesAb_ = "-5";
   QString letztesBis_ = "5";
   QString letzteAnzahl_ = "100";
+  QString vorherAnzahl_ = "100";  // the count edit's text before the key being typed
 };
 
 extern TfrGrafik* frGrafik;

@@ -12,6 +12,7 @@
 #include "graph/grafik.h"
 #include "graph/grafik_icons.h"
 #include "platform/chart_view.h"
+#include "platform/line_edit.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ QLineEdit* bereichEdit(QWidget* eltern, const char* name, const QString& text, i
   auto* ed = new QLineEdit(text, eltern);
   ed->setObjectName(QString::fromLatin1(name));
   ed->setFixedWidth(breite);
+  liftTextLimit(ed);
   return ed;
 }
 

@@ -129,10 +129,21 @@ Qt::PenStyle ChartSeries::penStyleFromName(const QString& name) {
 }
 
 void ChartSeries::clear() {
-  xs_.clear();
-  ys_.clear();
+  std::vector<double>().swap(xs_);
+  std::vector<double>().swap(ys_);
   ascending_ = true;
   dataChanged();
+}
+
+void ChartSeries::reserve(int n) {
+  if (n <= 0) return;
+  xs_.reserve(static_cast<size_t>(n));
+  ys_.reserve(static_cast<size_t>(n));
+}
+
+void ChartSeries::squeeze() {
+  xs_.shrink_to_fit();
+  ys_.shrink_to_fit();
 }
 
 void ChartSeries::addXY(double x, double y) {
@@ -655,4 +666,25 @@ void ChartView::replotNow() {
   replotTimer_.stop();
   sync();
   plot_->replot(QCustomPlot::rpImmediateRefresh);
+}
+
+bool ChartView::renderTo(QPaintDevice* device, const QRectF& target) {
+  replotNow();  // the layout of axes and legend is worked out while drawing
+  const QSize groesse = plot_->size().isEmpty() ? QSize(800, 500) : plot_->size();
+  if (target.width() <= 0 || target.height() <= 0) return true;
+  QCPPainter painter;
+  if (!painter.begin(device)) return false;
+  // Vector output: nothing cached as a picture, and pens that scale with the drawing (a
+  // cosmetic pen would be one device dot wide on a printer).
+  painter.setMode(QCPPainter::pmVectorized);
+  painter.setMode(QCPPainter::pmNoCaching);
+  painter.setMode(QCPPainter::pmNonCosmetic);
+  const double massstab =
+      std::min(target.width() / groesse.width(), target.height() / groesse.height());
+  painter.translate(target.left() + (target.width() - groesse.width() * massstab) / 2,
+                    target.top());
+  painter.scale(massstab, massstab);
+  plot_->toPainter(&painter, groesse.width(), groesse.height());
+  painter.end();
+  return true;
 }

@@ -18,6 +18,7 @@
 #include <QFrame>
 #include <QPen>
 #include <QPointF>
+#include <QRectF>
 #include <QPoint>
 #include <QString>
 #include <QTimer>
@@ -26,6 +27,7 @@
 #include <vector>
 
 class QCustomPlot;
+class QPaintDevice;
 class QCPAbstractPlottable;
 class QCPAxis;
 class ChartView;
@@ -74,10 +76,18 @@ class ChartSeries : public QObject {
   static Qt::PenStyle penStyleFromName(const QString& name);
 
   // ---- Points (kept in insertion order) ----
+  // Empties the series and gives its memory back.
   void clear();
   void addXY(double x, double y);
   // All points at once (the shorter length counts), for large series.
   void setPoints(std::vector<double> xs, std::vector<double> ys);
+  // Room for n points at once, so a long curve does not grow by doubling (which can hold
+  // twice the memory its points need); squeeze() gives back what was not used, e.g. after a
+  // curve was stopped early.
+  void reserve(int n);
+  void squeeze();
+  // Points the series has room for without growing.
+  size_t capacity() const { return xs_.capacity(); }
   int count() const { return static_cast<int>(xs_.size()); }
   double xValue(int i) const { return xs_[static_cast<size_t>(i)]; }
   double yValue(int i) const { return ys_[static_cast<size_t>(i)]; }
@@ -209,6 +219,12 @@ class ChartView : public QFrame {
   // replotNow() draws at once (printing, capture).
   void refresh();
   void replotNow();
+
+  // Draws the chart as a vector drawing (lines, markers and text, no picture of the
+  // screen) on device, a printer or PDF for instance, scaled into target (device pixels)
+  // from its size on screen, keeping its proportions, centred horizontally. False when no
+  // painter could be begun on device.
+  bool renderTo(QPaintDevice* device, const QRectF& target);
 
   // For the data graph's own drawing on the chart; windows use the methods above.
   QCustomPlot* plot() const { return plot_; }

@@ -1,8 +1,12 @@
 #include "platform/message_dialog.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
+#include <memory>
 
 #include "platform/esc_watcher.h"
 
@@ -61,24 +65,45 @@ MessageAnswer MessageRecorder::record(const QString& text, MessageKind kind,
   return a;
 }
 
+int messageBoxMinimumWidth(const QString& title) {
+  // Title bars use a larger, often bold font; the window manager adds its icon and its
+  // buttons (close, minimise, maximise) on the same line.
+  QFont titleFont = QApplication::font();
+  titleFont.setBold(true);
+  titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
+  return QFontMetrics(titleFont).horizontalAdvance(title) + 200;
+}
+
+QMessageBox* createMessageBox(const QString& text, MessageKind kind, MessageButtons buttons,
+                              QWidget* parent) {
+  auto* box = new QMessageBox(iconOf(kind), titleOf(kind), withLineBreaks(text),
+                              QMessageBox::NoButton, parent);
+  box->setTextFormat(Qt::PlainText);
+  if (buttons == MessageButtons::Ok) {
+    QPushButton* ok = box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box->setDefaultButton(ok);
+    box->setEscapeButton(ok);
+  } else {
+    QPushButton* yes = box->addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
+    QPushButton* no = box->addButton(QStringLiteral("Nein"), QMessageBox::NoRole);
+    box->setDefaultButton(yes);
+    box->setEscapeButton(no);
+  }
+  // The box sizes itself from its layout (a minimum width alone is overridden), so the
+  // width goes in as a spacer across the whole layout.
+  if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+    grid->addItem(new QSpacerItem(messageBoxMinimumWidth(titleOf(kind)), 0, QSizePolicy::Minimum,
+                                  QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  return box;
+}
+
 MessageAnswer showMessage(const QString& text, MessageKind kind, MessageButtons buttons) {
   if (activeRecorder) return activeRecorder->record(text, kind, buttons);
-
   EscWatcher::Suspend inputFlows;
-  QMessageBox box(iconOf(kind), titleOf(kind), withLineBreaks(text), QMessageBox::NoButton,
-                  QApplication::activeWindow());
-  box.setTextFormat(Qt::PlainText);
-  if (buttons == MessageButtons::Ok) {
-    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
-    box.exec();
-    return MessageAnswer::Ok;
-  }
-  QPushButton* yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
-  QPushButton* no = box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole);
-  box.setDefaultButton(yes);
-  box.setEscapeButton(no);
-  box.exec();
-  return box.clickedButton() == yes ? MessageAnswer::Yes : MessageAnswer::No;
+  const std::unique_ptr<QMessageBox> box(
+      createMessageBox(text, kind, buttons, QApplication::activeWindow()));
+  box->exec();
+  if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+  return box->clickedButton() == box->defaultButton() ? MessageAnswer::Yes : MessageAnswer::No;
 }

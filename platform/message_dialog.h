@@ -15,6 +15,16 @@ enum class MessageAnswer { Ok, Yes, No };
 MessageAnswer showMessage(const QString& text, MessageKind kind,
                           MessageButtons buttons = MessageButtons::Ok);
 
+class QMessageBox;
+class QWidget;
+// The box showMessage() shows (not yet shown; the caller owns it). It is at least as wide
+// as its title needs beside the window manager's buttons, so a short text does not leave a
+// box whose title bar cuts "Warnung" to "Wa…ung".
+QMessageBox* createMessageBox(const QString& text, MessageKind kind, MessageButtons buttons,
+                              QWidget* parent = nullptr);
+// That least width for a title.
+int messageBoxMinimumWidth(const QString& title);
+
 struct RecordedMessage {
   QString text;
   MessageKind kind;

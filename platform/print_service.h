@@ -2,8 +2,11 @@
 // Printing a window or a part of it: the user picks the printer in the print dialog; the
 // widget is rendered at its own size and scaled to fit the page.
 #include <QPageLayout>
+#include <QRectF>
 #include <QString>
+#include <functional>
 
+class QPrinter;
 class QWidget;
 
 namespace PrintService {
@@ -14,6 +17,16 @@ namespace PrintService {
 // dialog was cancelled or the printer could not be opened (then *error says why).
 bool printWidget(QWidget* widget, QPageLayout::Orientation orientation, double marginPercent = 0,
                  QWidget* dialogParent = nullptr, QString* error = nullptr);
+
+// Prints a drawing that paints itself (a chart as vector drawing): after the print dialog,
+// paint gets the printer and the page's area inside the margins (device pixels, margins of
+// marginPercent per cent as above) and begins its own painter on the printer; it returns
+// false when it could not. The printer works in screen units (fonts and lines keep their
+// size relative to the drawing as on screen); the output stays vector.
+bool printDrawing(QPageLayout::Orientation orientation, double marginPercent,
+                  QWidget* dialogParent,
+                  const std::function<bool(QPrinter& printer, const QRectF& area)>& paint,
+                  QString* error = nullptr);
 
 // Test hook: while set (non-empty), printing goes to this PDF file without a dialog.
 void setTestOutputFile(const QString& pdfPath);

@@ -24,13 +24,20 @@ bool looksLikeUrl(const QString& text) {
 }
 }  // namespace
 
-bool shellOpen(const QString& fileOrUrl) {
-  if (hook()) return hook()(fileOrUrl);
-  if (fileOrUrl.isEmpty()) return false;
+bool shellOpen(const QString& fileOrUrl, QString* reason) {
+  auto fail = [reason](const QString& text) {
+    if (reason) *reason = text;
+    return false;
+  };
+  const QString keinProgramm =
+      QStringLiteral("Das System hat kein Programm gefunden, das diese Datei öffnet.");
+  if (hook()) return hook()(fileOrUrl) || fail(keinProgramm);
+  if (fileOrUrl.isEmpty()) return fail(QStringLiteral("Kein Dateiname angegeben."));
   const QUrl url = looksLikeUrl(fileOrUrl)
                        ? QUrl(fileOrUrl, QUrl::TolerantMode)
                        : QUrl::fromLocalFile(QFileInfo(fileOrUrl).absoluteFilePath());
-  return url.isValid() && QDesktopServices::openUrl(url);
+  if (!url.isValid()) return fail(QStringLiteral("Die Adresse ist ungültig."));
+  return QDesktopServices::openUrl(url) || fail(keinProgramm);
 }
 
 void setShellOpenHook(std::function<bool(const QString&)> h) { hook() = std::move(h); }

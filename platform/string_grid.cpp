@@ -4,8 +4,11 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QStyledItemDelegate>
+
+#include "platform/line_edit.h"
 
 // ---- Model ---------------------------------------------------------------------------------
 // Texts per grid column, each vector only as long as its last written row: growing the row
@@ -202,6 +205,7 @@ class StringGridDelegate : public QStyledItemDelegate {
                         const QModelIndex& index) const override {
     auto* edit = new QLineEdit(parent);
     edit->setFrame(false);
+    liftTextLimit(edit);
     const int col = grid_->gridCol(index);
     if (KeyFilterFn filter = grid_->keyFilterFor(col)) installKeyFilter(edit, std::move(filter));
     // The program reads the cells while the user types: every keystroke goes to the cell.
@@ -342,9 +346,27 @@ void StringGrid::setRowSelect(bool on) {
 
 void StringGrid::setEditing(bool on) {
   editing_ = on;
+  // No SelectedClicked: the view opens that editor only after the double-click interval and
+  // meanwhile refuses to open one for a typed key, which the user then loses. A click on the
+  // current cell opens the editor at once instead (mouseReleaseEvent).
   setEditTriggers(on ? (QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                        QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked)
+                        QAbstractItemView::AnyKeyPressed)
                      : QAbstractItemView::NoEditTriggers);
+}
+
+void StringGrid::mousePressEvent(QMouseEvent* event) {
+  const QModelIndex at = indexAt(event->position().toPoint());
+  clickOnCurrent_ = editing_ && event->button() == Qt::LeftButton && at.isValid() &&
+                    at == currentIndex() && state() != EditingState;
+  QTableView::mousePressEvent(event);
+}
+
+void StringGrid::mouseReleaseEvent(QMouseEvent* event) {
+  const bool open = clickOnCurrent_ && event->button() == Qt::LeftButton &&
+                    indexAt(event->position().toPoint()) == currentIndex();
+  clickOnCurrent_ = false;
+  QTableView::mouseReleaseEvent(event);
+  if (open && state() != EditingState && currentIndex().isValid()) edit(currentIndex());
 }
 
 void StringGrid::setKeyFilter(int col, KeyFilterFn filter) {

@@ -79,12 +79,17 @@ class StringGrid : public QTableView {
   // The current cell moved.
   void currentCellChanged(int col, int row);
 
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
  private:
   void applyFixedLayout();
 
   StringGridModel* model_;
   bool rowSelect_ = false;
   bool editing_ = false;
+  bool clickOnCurrent_ = false;  // the left button went down on the current cell
   int defaultColWidth_ = 64;
   QVector<int> colWidths_;  // -1 = default
   KeyFilterFn allColsFilter_;

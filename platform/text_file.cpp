@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace {
 
@@ -36,6 +37,7 @@ QStringList splitLines(const QString& text) {
   return lines;
 }
 
+// The same rule as readTextLines.
 bool isValidUtf8(const QByteArray& bytes) {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const QString text = utf8.decode(bytes);  // the decoder works only when converted
@@ -89,6 +91,8 @@ QString decodeWindows1252(const QByteArray& bytes) {
   return out;
 }
 
+void piSignFromFile(QString& text) { text.replace(QChar(0x00B6), QChar(0x03C0)); }
+
 QString decodeText(const QByteArray& bytes) {
   QByteArray body = bytes;
   if (body.startsWith("\xEF\xBB\xBF")) body.remove(0, 3);
@@ -101,7 +105,9 @@ QString decodeText(const QByteArray& bytes) {
 bool readTextLines(const QString& path, QStringList& lines, QString* error) {
   QByteArray bytes;
   if (!readAll(path, bytes, error)) return false;
-  lines = splitLines(decodeText(bytes));
+  QString text = decodeText(bytes);
+  piSignFromFile(text);
+  lines = splitLines(text);
   return true;
 }
 
@@ -118,14 +124,144 @@ bool writeUtf8Text(const QString& path, const QByteArray& utf8, QString* error) 
   return writeAtomically(path, utf8, error);
 }
 
-bool appendTextLine(const QString& path, const QString& line, QString* error) {
+namespace {
+
+// Windows-1252 bytes of a text for an old file; "π" is the byte B6 there, as the old
+// program wrote it, and a character the code page lacks becomes "?".
+QByteArray encodeWindows1252(const QString& text) {
+  QByteArray out;
+  out.reserve(text.size());
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    char b = '?';
+    if (u == 0x03C0) {
+      b = '\xB6';
+    } else if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+      b = static_cast<char>(u);
+    } else {
+      for (int i = 0; i < 32; ++i)
+        if (kCp1252High[i] == u) b = static_cast<char>(0x80 + i);
+    }
+    out.append(b);
+  }
+  return out;
+}
+
+// What an append needs to know about a file, from one pass over its bytes in pieces (a
+// results log may be large): whether it reads as UTF-8, whether it ends in a line break,
+// and its last line as readTextLines would give it.
+struct FileEnd {
+  qint64 size = 0;
+  bool utf8 = true;
+  bool endsWithBreak = false;
+  QString lastLine;
+  bool hasLines = false;
+};
+
+// Where the bytes from the start of the last line on begin (the line before a final break),
+// looking at the bytes from index `from` on only (those before hold no earlier break).
+qsizetype lastLineStart(const QByteArray& bytes, qsizetype from) {
+  qsizetype e = bytes.size();
+  if (bytes.endsWith("\r\n")) e -= 2;
+  else if (bytes.endsWith('\n') || bytes.endsWith('\r')) e -= 1;
+  for (qsizetype i = e - 1; i >= std::max<qsizetype>(from, 0); --i)
+    if (bytes[i] == '\n' || bytes[i] == '\r') return i + 1;
+  return 0;
+}
+
+// The bytes at the end of a piece that may begin a UTF-8 sequence the next piece completes.
+qsizetype openSequence(const QByteArray& bytes) {
+  qsizetype i = bytes.size();
+  int continuation = 0;
+  while (i > 0 && continuation < 3 && (static_cast<unsigned char>(bytes[i - 1]) & 0xC0) == 0x80) {
+    --i;
+    ++continuation;
+  }
+  if (i > 0 && static_cast<unsigned char>(bytes[i - 1]) >= 0xC0) return bytes.size() - (i - 1);
+  return 0;
+}
+
+bool scanFileEnd(const QString& path, FileEnd& end, QString* error) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    setError(error, file.errorString());
+    return false;
+  }
+  QByteArray tail;   // the bytes from the start of the last line on
+  QByteArray carry;  // an unfinished UTF-8 sequence at the end of the last piece
+  constexpr qint64 kPiece = 1 << 20;
+  bool first = true;
+  for (;;) {
+    QByteArray piece = file.read(kPiece);
+    if (file.error() != QFileDevice::NoError) {
+      setError(error, file.errorString());
+      return false;
+    }
+    if (piece.isEmpty()) break;
+    end.size += piece.size();
+    end.endsWithBreak = piece.endsWith('\n') || piece.endsWith('\r');
+    // Only the new bytes (and a break just before them) can start a later line.
+    const qsizetype bisher = tail.size();
+    tail.append(piece);
+    tail.remove(0, lastLineStart(tail, bisher - 1));
+    if (!end.utf8) continue;
+    if (first && piece.startsWith("\xEF\xBB\xBF")) piece.remove(0, 3);
+    first = false;
+    piece.prepend(carry);
+    carry = piece.right(openSequence(piece));
+    piece.chop(carry.size());
+    if (!isValidUtf8(piece)) end.utf8 = false;
+  }
+  if (end.utf8 && !carry.isEmpty() && !isValidUtf8(carry)) end.utf8 = false;
+  const QStringList lines = splitLines(end.utf8 ? QString::fromUtf8(tail) : decodeWindows1252(tail));
+  end.hasLines = !lines.isEmpty();
+  if (end.hasLines) {
+    end.lastLine = lines.last();
+    piSignFromFile(end.lastLine);
+  }
+  return true;
+}
+
+bool appendBytes(const QString& path, qint64 oldSize, const QByteArray& bytes, QString* error) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+    setError(error, file.errorString());
+    return false;
+  }
+  if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError) {
+    setError(error, file.errorString());
+    // A line cut off by a full disk would join the next one; the bytes that were in the
+    // file stay as they were.
+    file.resize(oldSize);
+    return false;
+  }
+  return true;
+}
+
+bool appendLine(const QString& path, const QString& line, bool unlessLast, bool* appended,
+                QString* error) {
+  if (appended) *appended = false;
+  FileEnd end;
+  const bool exists = QFileInfo::exists(path);
+  if (exists && !scanFileEnd(path, end, error)) return false;
+  if (unlessLast && end.hasLines && end.lastLine == line) return true;
   QByteArray bytes;
-  if (QFileInfo::exists(path) && !readAll(path, bytes, error)) return false;
-  // An old Windows-1252 file becomes UTF-8 as a whole; appending UTF-8 bytes to it would
-  // leave a file that is neither.
-  if (!isValidUtf8(bytes)) bytes = decodeWindows1252(bytes).toUtf8();
-  if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r')) bytes.append('\n');
-  bytes.append(line.toUtf8());
+  // A file that does not end in a line break gets one first, so the line stands alone.
+  if (end.size > 0 && !end.endsWithBreak) bytes.append('\n');
+  bytes.append(end.utf8 ? line.toUtf8() : encodeWindows1252(line));
   bytes.append('\n');
-  return writeAtomically(path, bytes, error);
+  if (!appendBytes(path, end.size, bytes, error)) return false;
+  if (appended) *appended = true;
+  return true;
+}
+
+}  // namespace
+
+bool appendTextLine(const QString& path, const QString& line, QString* error) {
+  return appendLine(path, line, false, nullptr, error);
+}
+
+bool appendTextLineUnlessLast(const QString& path, const QString& line, bool* appended,
+                              QString* error) {
+  return appendLine(path, line, true, appended, error);
 }

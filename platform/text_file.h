@@ -7,17 +7,28 @@
 #include <QStringList>
 
 // Lines of the file; CR LF or LF (a lone CR too) end a line; a last line without a line end
-// counts, an empty file has no lines. A UTF-8 byte order mark is dropped.
+// counts, an empty file has no lines. A UTF-8 byte order mark is dropped. The pi sign of an
+// old file ("¶", the byte B6 of Windows-1252) comes back as "π" (piSignFromFile).
 bool readTextLines(const QString& path, QStringList& lines, QString* error = nullptr);
 // Writes every line followed by LF.
 bool writeTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);
 // Writes text that is already UTF-8 with LF line ends, as it stands (for large files built
 // as bytes).
 bool writeUtf8Text(const QString& path, const QByteArray& utf8, QString* error = nullptr);
-// Appends one line (with LF); adds a line break first if the file does not end in one.
-// A missing file is created.
+// Appends one line with LF in one write to the file opened for appending; the bytes already
+// in the file are never rewritten. The line is encoded like the file: UTF-8 when the file
+// is empty or valid UTF-8, else Windows-1252 (with "π" as the byte B6). A file that does not
+// end in a line break gets one first; a missing file is created. A failed write takes its
+// own bytes out again, so the file is as it was.
 bool appendTextLine(const QString& path, const QString& line, QString* error = nullptr);
+// The same, but nothing is written when the file's last line (as readTextLines gives it)
+// equals line already; *appended tells whether the line was written.
+bool appendTextLineUnlessLast(const QString& path, const QString& line, bool* appended,
+                              QString* error = nullptr);
 
+// Old files hold the pi sign as the byte B6, which reads as the pilcrow "¶"; the program's
+// files never mean a pilcrow. The one mapping of every reader of the program's text files.
+void piSignFromFile(QString& text);
 // The decoding rule of readTextLines for bytes from elsewhere.
 QString decodeText(const QByteArray& bytes);
 // Windows-1252 bytes to text (undefined bytes 0x81, 0x8D, 0x8F, 0x90, 0x9D map to U+0081...).

@@ -232,6 +232,48 @@ TEST_F(EinstellTest, GrafikvariableBenenntDieBereichsfelderDerGrafik) {
   EXPECT_EQ(frEinstell->ComBTrenPkt->text(), "'");
 }
 
+TEST_F(EinstellTest, TrennzeichenUndGrafikvariableNehmenNurWasZuIhnenPasst) {
+  TfrEinstell* d = frEinstell;
+  HauptfensterZeigen();
+  d->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+  d->cbTrenPkt->setChecked(true);
+  Waehlen(d->ComBTrenPkt, "-");
+  LetztesErgebnis = 1234567;
+  frRechn->edErgebnis->setText(" ");
+  d->cbGenau->setCurrentIndex(2);
+  ASSERT_EQ(frRechn->edErgebnis->text(), "1-234-567");
+  // Typed characters that would read as part of a number: the previous one stays.
+  for (const char* zeichen : {"5", ",", "+", "E", "e", "0"}) {
+    SCOPED_TRACE(zeichen);
+    d->ComBTrenPkt->lineEdit()->selectAll();
+    QTest::keyClicks(d->ComBTrenPkt->lineEdit(), zeichen);
+    EXPECT_EQ(TrennZeichen, '-');
+    EXPECT_EQ(d->ComBTrenPkt->text(), "-");
+    EXPECT_EQ(frRechn->edErgebnis->text(), "1-234-567");
+  }
+  d->ComBTrenPkt->lineEdit()->selectAll();
+  QTest::keyClicks(d->ComBTrenPkt->lineEdit(), "_");
+  EXPECT_EQ(TrennZeichen, '_');
+  EXPECT_EQ(frRechn->edErgebnis->text(), "1_234_567");
+
+  // The graph variable: a letter or the blank for none.
+  for (const char* zeichen : {"+", "1", "(", "^", ","}) {
+    SCOPED_TRACE(zeichen);
+    d->cbVar->lineEdit()->selectAll();
+    QTest::keyClicks(d->cbVar->lineEdit(), zeichen);
+    EXPECT_EQ(GrafikVariable, 'x');
+    EXPECT_EQ(d->cbVar->text(), "x");
+    EXPECT_EQ(frGrafik->lbXmin->text(), "x min =");
+  }
+  d->cbVar->lineEdit()->selectAll();
+  QTest::keyClicks(d->cbVar->lineEdit(), " ");
+  EXPECT_EQ(GrafikVariable, ' ');
+  d->cbVar->lineEdit()->selectAll();
+  QTest::keyClicks(d->cbVar->lineEdit(), "Q");
+  EXPECT_EQ(GrafikVariable, 'Q');
+}
+
 TEST_F(EinstellTest, ErgebnisseErsetzenNurSichtbarWennErgebnisseGespeichertWerden) {
   TfrEinstell* d = frEinstell;
   d->cbRes_Speich->setChecked(false);

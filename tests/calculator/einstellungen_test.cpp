@@ -2,7 +2,9 @@
 // that takes its lines from the controls, and the round trip through a restart.
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QToolButton>
 
 #include "calculator/einstell.h"
@@ -48,6 +50,46 @@ class EinstellungenTest : public FensterTest {
     Neustart();
   }
 };
+
+TEST_F(EinstellungenTest, PiZeichenEinerAltenDateiInDerLetztenFormelSchaltetAufBogenmass) {
+  // The pilcrow in a UTF-8 file, and the byte B6 of a Windows-1252 file (the ü makes it one).
+  const QList<QByteArray> letzteZeilen = {QByteArray("sin(3*\xC2\xB6/2)"), QByteArray("sin(3*\xB6/2)+\xFC")};
+  for (const QByteArray& letzte : letzteZeilen) {
+    SCOPED_TRACE(letzte.toStdString());
+    QByteArray inhalt = VolleDatei().mid(0, 91).join("\r\n").toUtf8() + "\r\n" + letzte + "\r\n";
+    QFile f(Pfad("einstKolvex.frb"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(inhalt);
+    f.close();
+    Neustart();
+    EXPECT_TRUE(frRechn->ed1->text().startsWith(QStringLiteral("sin(3*π/2)")));
+    frRechn->rbGrad->setChecked(true);
+    HauptfensterZeigen();
+    EXPECT_TRUE(frRechn->rbRad->isChecked());
+  }
+}
+
+TEST_F(EinstellungenTest, UnpassendesTrennzeichenUndGrafikvariableFallenAufDieVorgabe) {
+  const struct {
+    const char* trenn;
+    char trennErwartet;
+    const char* variable;
+    char variableErwartet;
+  } faelle[] = {{"5", '.', "+", 'x'}, {",", '.', "1", 'x'}, {"E", '.', "(", 'x'}, {"e", '.', "^", 'x'},
+                {"+", '.', "#", 'x'}, {"-", '-', "t", 't'}, {" ", ' ', " ", ' '}, {"_", '_', "Z", 'Z'}};
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(std::string(f.trenn) + " / " + f.variable);
+    QStringList z = VolleDatei();
+    z[6] = f.trenn;
+    z[4] = f.variable;
+    LadenAus(z);
+    EXPECT_EQ(TrennZeichen, f.trennErwartet);
+    EXPECT_EQ(TrennZeichenGeladen, f.trennErwartet);
+    EXPECT_EQ(GrafikVariable, f.variableErwartet);
+    // The rest of the file is read as usual.
+    EXPECT_EQ(GrafikFarben[1], 101);
+  }
+}
 
 TEST_F(EinstellungenTest, OhneDateiGeltenDieVorgabenUndDasErsteSpeichernSchreibt92Zeilen) {
   EXPECT_TRUE(EinstellungsDateiFehlt);

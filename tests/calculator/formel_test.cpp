@@ -1,5 +1,6 @@
 // The formula list: its file (formula TAB comment TAB), insert, delete and save with their
 // questions, the offer at program exit, the row chosen last time, and grid clicks.
+#include <QApplication>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -192,6 +193,20 @@ TEST_F(FormelTest, KlickInDieListeHoltDieFormelInsEingabefeld) {
   sg()->setRow(1);
   frFormel->sg1Enter();
   EXPECT_EQ(ed1()->text(), "a+b");
+}
+
+// A second click on the chosen row and typing at once: the first letter is not lost.
+TEST_F(FormelTest, TippenGleichNachDemKlickAufDieGewaehlteZelleVerliertNichts) {
+  MitListe({"a+b\t\t"});
+  HauptfensterZeigen();
+  frFormel->show();
+  frFormel->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frFormel));
+  const QPoint zelle = sg()->visualRect(sg()->indexOf(1, 2)).center();
+  QTest::mouseClick(sg()->viewport(), Qt::LeftButton, {}, zelle);
+  QTest::mouseClick(sg()->viewport(), Qt::LeftButton, {}, zelle);
+  for (char c : std::string("SIN(x)")) QTest::keyClick(QApplication::focusWidget(), c);
+  EXPECT_EQ(sg()->Cells(1, 2), "SIN(x)");
 }
 
 // Enter calculates the row's formula also while its cell is being edited.

@@ -190,6 +190,41 @@ TEST_F(RechnTest, LnVonNullWirdVorDerRechnungGemeldet) {
   EXPECT_FALSE(DateiDa("result.txt"));
 }
 
+TEST_F(RechnTest, KlammernUmVorzeichenPotenzbasisUndLogarithmusRechnenRichtig) {
+  Genauigkeit = 4;
+  const struct {
+    const char* formel;
+    const char* ergebnis;
+  } faelle[] = {{"(-(2)+3)", "1"},       {"3*(-(4)+5)", "3"},      {"2*(-SIN(30)+1)", "1"},
+                {"COSH(-(2)+3)", "1,5431"}, {"-(2)^(1+1)", "-4"},    {"-(2)^(2)", "-4"},
+                {"-2^2", "4"},           {"2^3^2", "64"},          {"LN((-2)^(2))", "1,3863"},
+                {"LN((0)!)", "0"},       {"LOG((-4)^(0))", "0"}};
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.formel);
+    Rechnen(f.formel);
+    EXPECT_EQ(Ergebnis(), f.ergebnis);
+    EXPECT_EQ(ErgebnisFarbe(), Gruen);
+  }
+  EXPECT_TRUE(Texte().isEmpty()) << Texte().join(" | ").toStdString();
+
+  Rechnen("LOG(-5)");
+  EXPECT_EQ(Texte(), QStringList{"Falsche Wert in log()"});
+  EXPECT_EQ(frRechn->ed1->cursorPosition(), 4);
+}
+
+TEST_F(RechnTest, LangeFormelWirdGanzGezeigtGerechnetUndProtokolliert) {
+  // 100 kB, far beyond a line edit's default limit of 32 767 characters.
+  const QString formel = QStringLiteral("1") + QStringLiteral("+1").repeated(50'000);
+  Rechnen(formel);
+  EXPECT_EQ(frRechn->ed1->text(), formel);
+  EXPECT_EQ(Ergebnis(), "50001");
+  ASSERT_EQ(Protokoll().size(), 1);
+  EXPECT_EQ(Protokoll()[0], formel + " = 50001");
+  // A result field takes a long value as well.
+  frRechn->edErgebnis->setText(QString(40'000, u'9'));
+  EXPECT_EQ(frRechn->edErgebnis->text().size(), 40'000);
+}
+
 TEST_F(RechnTest, DivisionDurchNullEndetRotMitError) {
   Rechnen("1/0");
   EXPECT_EQ(Texte(), QStringList{"Division durch 0"});
@@ -275,6 +310,21 @@ TEST_F(RechnTest, ProtokollOhneZeilenendeBekommtEinesVorDerNeuenZeile) {
   EXPECT_EQ(Protokoll(), (QStringList{"1+1 = 2", "2+3 = 5"}));
 }
 
+TEST_F(RechnTest, AltesProtokollBekommtNurDieNeueZeileInSeinerKodierung) {
+  const QByteArray alt("Gr\xF6\xDF" "e = 1\r\n2*\xB6 = 6,2832\r\n");
+  frEinstell->cbErgeb_Var_Ersetzen->setChecked(false);
+  {
+    QFile f(Pfad("result.txt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(alt);
+  }
+  Rechnen("2*π");  // the same line as the last one: nothing is written
+  Rechnen("π+1");
+  QFile f(Pfad("result.txt"));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), alt + "\xB6+1 = 4,1416\n");
+}
+
 TEST_F(RechnTest, NichtSchreibbaresProtokollWarntMitDemSystemfehler) {
   ASSERT_TRUE(QDir().mkdir(Pfad("result.txt")));
   Rechnen("2+3");
@@ -344,6 +394,23 @@ TEST_F(RechnTest, BeendenFragtUndTutBeiNeinNichts) {
   EXPECT_EQ(Texte(), QStringList{"Programm beenden?"});
   EXPECT_FALSE(frRechn->isVisible());
   EXPECT_TRUE(DateiDa("einstKolvex.frb"));
+}
+
+TEST_F(RechnTest, NichtGespeicherteEinstellungenWerdenBeimBeendenEinmalGemeldet) {
+  frRechn->ed1->setText("5");
+  ASSERT_TRUE(QDir().mkdir(Pfad("einstKolvex.frb")));  // cannot be written as a file
+  meldungen.answerWith({MessageAnswer::Yes});
+  frRechn->sbExitClick();
+  ASSERT_EQ(Texte().size(), 2) << Texte().join(" | ").toStdString();
+  EXPECT_EQ(Texte()[0], "Programm beenden?");
+  EXPECT_TRUE(Texte()[1].startsWith("Datei " + Pfad("einstKolvex.frb") + " konnte nicht gespeichert werden."));
+  EXPECT_FALSE(frRechn->isVisible());
+
+  // Closing any other way still writes (and reports) on its own.
+  HauptfensterZeigen();
+  meldungen.clear();
+  frRechn->close();
+  EXPECT_EQ(Texte().size(), 1);
 }
 
 TEST_F(RechnTest, BeendenBietetEineNeueFormelZumSpeichernAn) {

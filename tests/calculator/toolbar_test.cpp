@@ -312,6 +312,19 @@ TEST_F(ToolBarTest, ErgebnisDatei) {
   EXPECT_EQ(geoeffnet.size(), 1);  // the right button never opens
 }
 
+TEST_F(ToolBarTest, ErgebnisDateiOhneProgrammZumOeffnenWarnt) {
+  setShellOpenHook([](const QString&) { return false; });
+  DateiSchreiben(QStringLiteral("result.txt"), {QStringLiteral("1+1 = 2")});
+  const QString datei = QString::fromStdString(kolvex::ProgrammPfad) + QStringLiteral("result.txt");
+  klick(frRechn->tbResults);
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_EQ(meldungen.messages()[0].kind, MessageKind::Warning);
+  EXPECT_EQ(meldungen.messages()[0].text,
+            QStringLiteral("Datei ") + datei +
+                QStringLiteral(" konnte nicht geöffnet werden.\rDas System hat kein Programm gefunden, "
+                               "das diese Datei öffnet."));
+}
+
 TEST_F(ToolBarTest, GrafikKnopfFolgtDerFormel) {
   formel(QStringLiteral("2+3"));
   EXPECT_FALSE(frRechn->tbGrafik->isEnabled());

@@ -83,7 +83,76 @@ TEST(Auswertung, NegativeBaseKeepsItsSignWhileTheExponentIsReduced) {
   EXPECT_EQ(Rechnen("(-8)^(1/3)"), "Error");
   EXPECT_EQ(Rechnen("1+(-8)^(1/3)"), "Error");
   EXPECT_EQ(KlammernAufloesen("1+(-2)^(1+1)", true), "1+(-2)^(1+1)");
-  EXPECT_EQ(KlammernAufloesen("1+(2)^(1+1)", true), "1+2^(1+1)");
+  EXPECT_EQ(KlammernAufloesen("1+(2)^(1+1)", true), "1+(2)^(1+1)");
+}
+
+TEST(Auswertung, PowerBaseGroupStaysAGroupUntilThePowerIsComputed) {
+  FakeFenster fenster;
+  // Unwrapped early, the base (2) would take the leading minus at the next insertion of
+  // parentheses and give 4.
+  EXPECT_EQ(Zyklen("-(2)^(1+1)"), (std::vector<std::string>{"-(2)^(2)", "-4"}));
+  EXPECT_EQ(Rechnen("-(2)^(1+1)"), "-4");
+  EXPECT_EQ(Rechnen("-(2)^(2)"), "-4");
+  EXPECT_EQ(Rechnen("-(2)^2"), "-4");
+  EXPECT_EQ(Rechnen("1-(3)^(4/2)"), "-8");
+  EXPECT_EQ(Rechnen("-((2))^(1+1)"), "-4");
+  // What the rules give on purpose stays.
+  EXPECT_EQ(Rechnen("-2^2"), "4");
+  EXPECT_EQ(Rechnen("-2^(1+1)"), "4");
+  EXPECT_EQ(Rechnen("2^3^2"), "64");
+  EXPECT_EQ(Rechnen("(2)^(3)^(2)"), "64");
+}
+
+TEST(Auswertung, SignBeforeANestedGroupStaysWithItsOwnGroup) {
+  FakeFenster fenster;
+  EXPECT_EQ(Zyklen("(-(2)+3)"), (std::vector<std::string>{"(1)", "1"}));
+  EXPECT_EQ(Rechnen("(-(2)+3)"), "1");
+  EXPECT_EQ(Rechnen("3*(-(4)+5)"), "3");
+  EXPECT_EQ(Rechnen("2*(-SIN(30)+1)"), "1");
+  EXPECT_EQ(Rechnen("COSH(-(2)+3)"), "1,54308063481524");
+  EXPECT_EQ(Rechnen("(-(-(2))+1)"), "3");
+  EXPECT_EQ(Rechnen("((2)-(3))"), "-1");
+  EXPECT_EQ(Rechnen("-(-(2)-(-3))"), "-1");
+  EXPECT_EQ(KlammernAufloesen("(-(2)+3)", true), "(-2+3)");
+  EXPECT_EQ(KlammernAufloesen("(-((2)))", true), "-2");
+}
+
+TEST(Auswertung, LogAndLnArgumentsAreJudgedAsAWhole) {
+  FakeFenster fenster;
+  EXPECT_EQ(Rechnen("LN((-2)^(2))"), "1,38629436111989");
+  EXPECT_EQ(Rechnen("LN((0)!)"), "0");
+  EXPECT_EQ(Rechnen("LOG((-4)^(0))"), "0");
+  EXPECT_EQ(Rechnen("LN((2)-3)"), "Error");  // judged once its value is known
+  EXPECT_TRUE(fenster.meldungen.size() <= 1u);
+  fenster.meldungen.clear();
+  FehlerFlag = false;
+  EXPECT_EQ(FunktionenPruefen("LN((-2)^(2))", false), 0);
+  EXPECT_FALSE(FehlerFlag);
+  EXPECT_TRUE(fenster.meldungen.empty());
+
+  // A literal argument of 0 or below is still refused before evaluation, caret and all.
+  const struct {
+    const char* formel;
+    const char* meldung;
+    int caret;
+  } literal[] = {{"LN(0)", "Falsche Wert in ln()", 4},
+                 {"LOG(-5)", "Falsche Wert in log()", 6},
+                 {"2+LOG((-1))", "Falsche Wert in log()", 9},
+                 {"LN((0))+LN((2)^(2))", "Falsche Wert in ln()", 5}};
+  for (const auto& f : literal) {
+    SCOPED_TRACE(f.formel);
+    fenster.meldungen.clear();
+    FehlerFlag = false;
+    FehlerCode = 0;
+    EXPECT_GT(FunktionenPruefen(f.formel, false), 0);
+    EXPECT_TRUE(FehlerFlag);
+    EXPECT_EQ(FehlerCode, -1);
+    EXPECT_EQ(fenster.meldungen, std::vector<std::string>{f.meldung});
+    EXPECT_EQ(fenster.caret, f.caret);
+  }
+  fenster.meldungen.clear();
+  EXPECT_EQ(Rechnen("LN(0)", true), "Error");
+  EXPECT_TRUE(fenster.meldungen.empty());
 }
 
 TEST(Auswertung, LongNumberTextsAreNotCut) {
@@ -139,7 +208,7 @@ TEST(Passes, UnwrappingNumberGroups) {
   EXPECT_EQ(KlammernAufloesen("2*(3)", true), "2*3");
   EXPECT_EQ(KlammernAufloesen("2*(3)", false), "2*(3)");
   EXPECT_EQ(KlammernAufloesen("SIN(30)", true), "SIN(30)");
-  EXPECT_EQ(KlammernAufloesen("(2)^(3)", true), "2^(3)");
+  EXPECT_EQ(KlammernAufloesen("(2)^(3)", true), "(2)^(3)");
   EXPECT_EQ(KlammernAufloesen("(1+2)", true), "(1+2)");
   EXPECT_EQ(KlammernAufloesen("", true), "");
 }

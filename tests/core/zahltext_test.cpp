@@ -463,8 +463,13 @@ TEST(ZahlTextAbkuerzung, ReadingRoundsExactHalvesToEvenLikeTheLibrary) {
     for (int i = 0; i < 40; ++i) {
       const uint64_t t = static_cast<uint64_t>(unten + zufall() % static_cast<uint64_t>(oben - unten)) | 1;
       if (t * fuenf >= (static_cast<unsigned __int128>(1) << 65)) continue;
-      LesenVergleichen(a, std::to_string(t) + "E" + std::to_string(e));
-      LesenVergleichen(a, "-" + std::to_string(t) + "E" + std::to_string(e));
+      const std::string text = std::to_string(t) + "E" + std::to_string(e);
+      LesenVergleichen(a, text);
+      // Appended rather than "-" + text: g++ 12 warns (-Wrestrict) about a copy inside that
+      // operator+ when optimising.
+      std::string negativ(1, '-');
+      negativ += text;
+      LesenVergleichen(a, negativ);
     }
   }
   // 2 * (2^64 + 9) = 2^65 + 18 lies halfway between 2^65 + 16 and 2^65 + 20.

@@ -1,6 +1,7 @@
 // The function graph window: sampling, curve list, styles, export, log axis, scaling,
 // printing and the range edits.
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include "graph/grafik.h"
 #include "graph/skal.h"
 #include "platform/chart_view.h"
+#include "platform/message_dialog.h"
 #include "platform/print_service.h"
 #include "platform/string_grid.h"
 #include "platform/text_combo.h"
@@ -291,6 +293,20 @@ TEST_F(GrafikTest, ExportAlignsCurvesByX) {
   EXPECT_FALSE(DateiDa("werte.txt"));
 }
 
+TEST_F(GrafikTest, FailedExportNamesTheFile) {
+  Bereich("0", "1", "3");
+  Zeichnen("x");
+  ASSERT_TRUE(QDir().mkdir(Pfad("ordner.csv")));  // a folder cannot be written as a file
+  EXPECT_FALSE(g->WerteSpeichern(Pfad("ordner.csv")));
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_EQ(meldungen.messages()[0].kind, MessageKind::Warning);
+  EXPECT_TRUE(meldungen.messages()[0].text.startsWith(
+      QStringLiteral("Datei ") + Pfad("ordner.csv") + QStringLiteral(" konnte nicht gespeichert werden.\r")))
+      << meldungen.messages()[0].text.toStdString();
+  EXPECT_GT(meldungen.messages()[0].text.size(),
+            (QStringLiteral("Datei ") + Pfad("ordner.csv") + QStringLiteral(" konnte nicht gespeichert werden.\r")).size());
+}
+
 TEST_F(GrafikTest, LogAxisNeedsNonNegativeLimits) {
   Bereich("-2", "5", "8");
   Zeichnen("x");
@@ -390,6 +406,16 @@ TEST_F(GrafikTest, PrintsToPdfInBothOrientations) {
   EXPECT_EQ(PrintService::lastOrientation(), QPageLayout::Landscape);
   ASSERT_TRUE(QFile::exists(quer));
   EXPECT_GT(QFile(quer).size(), 1000);
+  // The chart is a vector drawing: no picture in the file, its text as text, and small
+  // (a picture of the chart at the printer's resolution was megabytes).
+  {
+    QFile pdf(quer);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray inhalt = pdf.readAll();
+    EXPECT_FALSE(inhalt.contains("/Subtype /Image"));
+    EXPECT_TRUE(inhalt.contains("/Font"));
+    EXPECT_LT(inhalt.size(), 200 * 1024);
+  }
 
   const QString hoch = Pfad("hoch.pdf");
   PrintService::setTestOutputFile(hoch);
@@ -465,7 +491,57 @@ TEST_F(GrafikTest, EscStopsTheCurveKeepingItsPoints) {
   ChartSeries* s = Zeichnen("x");
   EXPECT_GE(s->count(), 1);
   EXPECT_LT(s->count(), 100);
+  // The room for the points that were not computed is given back.
+  EXPECT_EQ(s->capacity(), static_cast<size_t>(s->count()));
   EscWatcher::pressAfterPolls(-1);
+}
+
+TEST_F(GrafikTest, CurvePointsTakeNoMoreRoomThanTheyNeed) {
+  // Grown by doubling, 1000 points would hold room for 1024.
+  Bereich("-1", "1", "1000");
+  ChartSeries* s = Zeichnen("1/x");
+  EXPECT_EQ(s->count(), 1000);
+  EXPECT_EQ(s->capacity(), 1000u);
+  Bereich("0", "2", "3");  // the point at 0 is left out
+  s = Zeichnen("1/x");
+  EXPECT_EQ(s->count(), 2);
+  EXPECT_EQ(s->capacity(), 2u);
+  g->AllesLoeschen();
+  EXPECT_EQ(s->count(), 0);
+  EXPECT_EQ(s->capacity(), 0u);
+}
+
+TEST_F(GrafikTest, MoreThanTenMillionPointsPerCurveAreRefused) {
+  g->show();
+  g->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(g));
+  g->edAnzahl->setText(QStringLiteral("2000000"));
+  g->edAnzahl->setFocus();
+  g->edAnzahl->end(false);
+  QTest::keyClicks(g->edAnzahl, QStringLiteral("0"));  // 20 000 000
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_EQ(meldungen.messages()[0].kind, MessageKind::Warning);
+  EXPECT_EQ(meldungen.messages()[0].text,
+            QStringLiteral("Zu viele Punkte: eine Kurve kann höchstens 10000000 Punkte haben."));
+  EXPECT_EQ(g->edAnzahl->text(), QStringLiteral("2000000"));
+  // The limit itself is taken.
+  g->edAnzahl->setText(QStringLiteral("1000000"));
+  g->edAnzahl->end(false);
+  QTest::keyClicks(g->edAnzahl, QStringLiteral("0"));
+  EXPECT_EQ(g->edAnzahl->text(), QStringLiteral("10000000"));
+  EXPECT_EQ(meldungen.messages().size(), 1u);
+
+  // A count from elsewhere (the settings file) beyond the limit, even beyond the integer
+  // range: warned when drawing, the last usable count is drawn and kept.
+  meldungen.clear();
+  Bereich("0", "1", "50");
+  g->edAnzahl->setText(QStringLiteral("2000000000"));
+  ChartSeries* s = Zeichnen("x");
+  EXPECT_EQ(s->count(), 50);
+  EXPECT_EQ(g->edAnzahl->text(), QStringLiteral("50"));
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  g->edAnzahl->setText(QStringLiteral("99999999999999999999"));
+  EXPECT_EQ(g->AnzahlText(), QStringLiteral("50"));
 }
 
 }  // namespace

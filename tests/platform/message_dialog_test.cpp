@@ -1,8 +1,12 @@
+#include <QMessageBox>
 #include <QObject>
+#include <QTest>
 #include <QCoreApplication>
 #include <QEvent>
 #include <gtest/gtest.h>
+#include <memory>
 #include <stdexcept>
+#include <string>
 
 #include "platform/message_dialog.h"
 
@@ -67,4 +71,26 @@ TEST(Application, ExceptionFromEventHandlerBecomesWarningAndProgramGoesOn) {
   ASSERT_EQ(rec.messages().size(), 2u);
   EXPECT_EQ(rec.messages()[0].text, QStringLiteral("Datei kaputt"));
   EXPECT_EQ(rec.messages()[0].kind, MessageKind::Warning);
+}
+
+TEST(MessageDialog, BoxIsWideEnoughForItsTitle) {
+  const struct {
+    MessageKind kind;
+    MessageButtons buttons;
+    const char* titel;
+  } faelle[] = {{MessageKind::Warning, MessageButtons::Ok, "Warnung"},
+                {MessageKind::Information, MessageButtons::Ok, "Information"},
+                {MessageKind::Question, MessageButtons::YesNo, "Frage"}};
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.titel);
+    std::unique_ptr<QMessageBox> box(createMessageBox(QStringLiteral("x"), f.kind, f.buttons));
+    box->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
+    EXPECT_EQ(box->windowTitle(), QString::fromLatin1(f.titel));
+    EXPECT_GE(box->width(), messageBoxMinimumWidth(box->windowTitle()));
+    EXPECT_GE(messageBoxMinimumWidth(box->windowTitle()),
+              box->fontMetrics().horizontalAdvance(box->windowTitle()) + 150);
+    // The buttons as before.
+    EXPECT_EQ(box->buttons().size(), f.buttons == MessageButtons::Ok ? 1 : 2);
+  }
 }

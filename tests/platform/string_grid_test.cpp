@@ -109,3 +109,54 @@ TEST(StringGrid, FixedCellsAreNotEditableAndColourHook) {
   EXPECT_EQ(g.colWidth(0), 40);
   EXPECT_EQ(g.verticalHeader()->width(), 40);
 }
+
+TEST(StringGrid, EditorKeepsTextsLongerThanALineEditsDefaultLimit) {
+  StringGrid g;
+  g.setColCount(2);
+  g.setRowCount(3);
+  g.setEditing(true);
+  g.show();
+  const QString lang = QStringLiteral("1+").repeated(25'000) + QStringLiteral("1");
+  g.setCells(1, 1, lang);
+  g.setRow(1);
+  g.setCol(1);
+  g.edit(g.indexOf(1, 1));
+  auto* editor = g.findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->text().size(), lang.size());
+  editor->end(false);
+  QTest::keyClicks(editor, QStringLiteral("+2"));
+  EXPECT_EQ(g.Cells(1, 1), lang + QStringLiteral("+2"));
+}
+
+// Clicking the cell that is already current and typing at once: the key that opens the
+// editor must reach it, whether or not events are processed between click and key.
+TEST(StringGrid, FirstKeyAfterClickOnTheSelectedCellReachesTheEditor) {
+  for (int warten : {-1, 0, 1}) {
+    SCOPED_TRACE(warten);
+    StringGrid g;
+    g.setColCount(3);
+    g.setRowCount(4);
+    g.setEditing(true);
+    g.show();
+    g.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&g));
+    g.setFocus();
+    g.setRow(2);
+    g.setCol(1);
+    const QPoint mitte = g.visualRect(g.indexOf(1, 2)).center();
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, mitte);
+    if (warten >= 0) QTest::qWait(warten);
+    // Keys go where the user's keys go: to the widget that has the focus.
+    auto tippen = [](const QString& text) {
+      for (QChar c : text) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    };
+    tippen(QStringLiteral("SIN(x)"));
+    EXPECT_EQ(g.Cells(1, 2), QStringLiteral("SIN(x)"));
+    // The delayed edit of the click must not undo what was typed.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    EXPECT_EQ(g.Cells(1, 2), QStringLiteral("SIN(x)"));
+    tippen(QStringLiteral("+1"));
+    EXPECT_EQ(g.Cells(1, 2), QStringLiteral("SIN(x)+1"));
+  }
+}

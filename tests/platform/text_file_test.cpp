@@ -45,7 +45,8 @@ TEST(TextFile, Windows1252AndUtf8FilesGiveTheSameLines) {
   EXPECT_EQ(a, b);
   ASSERT_EQ(a.size(), 3);
   EXPECT_EQ(a[0], QStringLiteral("Länge in µm €"));
-  // Either file's pilcrow is the pi sign for the core.
+  // Either file's pilcrow is the pi sign, for the screen as for the core.
+  EXPECT_EQ(a[1], QStringLiteral("2*π"));
   EXPECT_EQ(static_cast<unsigned char>(toCore(a[1])[2]), 0xB6);
   EXPECT_EQ(a[2], QStringLiteral("Öl"));
 }
@@ -127,10 +128,82 @@ TEST(TextFile, AppendAddsMissingLineBreakAndCreatesFile) {
   writeBytes(f, QByteArray("a"));
   ASSERT_TRUE(appendTextLine(f, QStringLiteral("b")));
   EXPECT_EQ(readBytes(f), QByteArray("a\nb\n"));
-  // An old Windows-1252 log becomes UTF-8 as a whole, so it still reads back right.
+  // An old Windows-1252 log gets a Windows-1252 line, pi as the byte B6; what was in the
+  // file stays byte for byte.
   writeBytes(f, QByteArray("\xE4\r\n"));
-  ASSERT_TRUE(appendTextLine(f, QStringLiteral("ö")));
+  ASSERT_TRUE(appendTextLine(f, QStringLiteral("ö*π = 1 €")));
+  EXPECT_EQ(readBytes(f), QByteArray("\xE4\r\n\xF6*\xB6 = 1 \x80\n"));
   QStringList lines;
   ASSERT_TRUE(readTextLines(f, lines));
-  EXPECT_EQ(lines, QStringList({"ä", "ö"}));
+  EXPECT_EQ(lines, QStringList({"ä", "ö*π = 1 €"}));
+  // A UTF-8 file gets UTF-8, also when its last line is cut short of its line break.
+  writeBytes(f, QByteArray("\xC3\xA4"));
+  ASSERT_TRUE(appendTextLine(f, QStringLiteral("π")));
+  EXPECT_EQ(readBytes(f), QByteArray("\xC3\xA4\n\xCF\x80\n"));
+}
+
+TEST(TextFile, AppendNeverRewritesTheBytesInTheFile) {
+  QTemporaryDir dir;
+  const QString f = dir.filePath("result.txt");
+  // 4 096 bytes that are no text at all: they stay as they are, the line follows in
+  // Windows-1252.
+  QByteArray binaer(4096, '\0');
+  for (int i = 0; i < binaer.size(); ++i) binaer[i] = static_cast<char>((i * 37 + 11) & 0xFF);
+  binaer[4095] = '\x90';
+  writeBytes(f, binaer);
+  ASSERT_TRUE(appendTextLine(f, QStringLiteral("2+3 = 5")));
+  EXPECT_EQ(readBytes(f), binaer + "\n2+3 = 5\n");
+
+  // A UTF-8 sequence split across the reading pieces (1 MiB) still counts as UTF-8, and the
+  // last line is found across the pieces as well.
+  QByteArray gross(1 << 20, 'a');
+  gross[(1 << 20) - 1] = '\xC3';
+  gross.append("\xA4 Ende\r\n");
+  writeBytes(f, gross);
+  bool angehaengt = true;
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("a").repeated((1 << 20) - 1) + "ä Ende", &angehaengt));
+  EXPECT_FALSE(angehaengt);
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("π"), &angehaengt));
+  EXPECT_TRUE(angehaengt);
+  EXPECT_EQ(readBytes(f), gross + "\xCF\x80\n");
+
+  // CR LF split across the pieces, and a line break as the last byte of the first piece.
+  QByteArray geteilt((1 << 20) - 1, 'b');
+  geteilt.append("\r\nletzte\r\n");
+  writeBytes(f, geteilt);
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("letzte"), &angehaengt));
+  EXPECT_FALSE(angehaengt);
+  QByteArray rand((1 << 20) - 2, 'c');
+  rand.append("d\n");
+  writeBytes(f, rand);
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QString((1 << 20) - 2, u'c') + "d", &angehaengt));
+  EXPECT_FALSE(angehaengt);
+  EXPECT_EQ(readBytes(f).size(), rand.size());
+}
+
+TEST(TextFile, AppendUnlessLastComparesWithTheLastLineAsRead) {
+  QTemporaryDir dir;
+  const QString f = dir.filePath("result.txt");
+  bool angehaengt = false;
+  // Missing file: created with the line.
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("1+1 = 2"), &angehaengt));
+  EXPECT_TRUE(angehaengt);
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("1+1 = 2"), &angehaengt));
+  EXPECT_FALSE(angehaengt);
+  EXPECT_EQ(readBytes(f), QByteArray("1+1 = 2\n"));
+  // The old pi sign of a Windows-1252 line is pi; CR LF and a missing last break alike.
+  for (const QByteArray& alt : {QByteArray("x\r\n2*\xB6 = 6,28\r\n"), QByteArray("x\n2*\xB6 = 6,28")}) {
+    writeBytes(f, alt);
+    ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("2*π = 6,28"), &angehaengt));
+    EXPECT_FALSE(angehaengt);
+    EXPECT_EQ(readBytes(f), alt);
+  }
+  // An empty last line is a line; an empty file has none.
+  writeBytes(f, QByteArray("a\n\n"));
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QString(), &angehaengt));
+  EXPECT_FALSE(angehaengt);
+  writeBytes(f, QByteArray());
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QString(), &angehaengt));
+  EXPECT_TRUE(angehaengt);
+  EXPECT_EQ(readBytes(f), QByteArray("\n"));
 }
