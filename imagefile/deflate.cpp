@@ -535,7 +535,8 @@ std::uint32_t DeflateStream::takeBits(int n) {
   return v;
 }
 
-void DeflateStream::buildTable(DecodeTable& t, const std::uint8_t* lengths, int n) {
+void DeflateStream::buildTable(DecodeTable& t, const std::uint8_t* lengths, int n, int usable) {
+  if (usable < 0) usable = n;
   std::array<int, 16> count{};
   int maxLen = 0;
   for (int i = 0; i < n; ++i) {
@@ -549,7 +550,7 @@ void DeflateStream::buildTable(DecodeTable& t, const std::uint8_t* lengths, int 
     // Over-subscribed: two symbols would share a code.
     if (left < 0) throw Error(text::kErrorInCompressedData);
   }
-  const bool complete = left == 0;
+  const bool complete = left == 0 && usable == n;
   const int primary = std::clamp(maxLen, 1, 10);
   t.primaryBits = primary;
   const std::uint32_t primarySize = 1u << primary;
@@ -582,7 +583,7 @@ void DeflateStream::buildTable(DecodeTable& t, const std::uint8_t* lengths, int 
   t.entries.assign(total, entry(kInvalid, 0, 0));
   for (std::uint32_t i = 0; i < primarySize; ++i)
     if (subBits[i]) t.entries[i] = entry(kLink, subBits[i], subStart[i]);
-  for (int s = 0; s < n; ++s) {
+  for (int s = 0; s < usable; ++s) {
     const int len = lengths[s];
     if (!len) continue;
     if (len <= primary) {
@@ -601,7 +602,7 @@ void DeflateStream::buildTable(DecodeTable& t, const std::uint8_t* lengths, int 
   // many bits lead to that branch: a decoder given fewer bits must report the truncation,
   // as one walking the tree bit by bit would.
   std::vector<std::uint8_t> prefix(1u << 16, 0);  // (1 << l) | l-bit prefix -> exists
-  for (int s = 0; s < n; ++s)
+  for (int s = 0; s < usable; ++s)
     for (int l = 1; l <= lengths[s]; ++l) prefix[(1u << l) | (rev[s] & ((1u << l) - 1))] = 1;
   auto depthOf = [&](std::uint32_t bits, int from) {
     int l = from;
@@ -744,10 +745,11 @@ void DeflateStream::readHeader() {
     case 1: {
       std::array<std::uint8_t, 288> lit{};
       fixedLengths(lit.data());
-      lit[286] = lit[287] = 0;  // not part of the code
       std::array<std::uint8_t, 32> dist;
       dist.fill(5);
-      buildTable(litTable_, lit.data(), 288);
+      // 286 and 287 have codes in the fixed table but are no symbols: their bits lead
+      // nowhere.
+      buildTable(litTable_, lit.data(), 288, 286);
       buildTable(distTable_, dist.data(), 32);
       huffmanBlock_ = true;
       state_ = State::Symbols;

@@ -61,7 +61,8 @@ class DeflateStream : public FilterStream {
   void refill();
   std::uint32_t takeBits(int n);
   int decode(const DecodeTable& table);
-  void buildTable(DecodeTable& table, const std::uint8_t* lengths, int n);
+  // Symbols from `usable` on keep their place in the code but decode as missing branches.
+  void buildTable(DecodeTable& table, const std::uint8_t* lengths, int n, int usable = -1);
   void readHeader();
   void readDynamicTables();
   void readStoredBytes(std::uint8_t* dst, std::size_t n);
