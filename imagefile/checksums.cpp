@@ -108,4 +108,20 @@ std::uint32_t adler32Bytes(std::span<const std::uint8_t> data) {
   return adler32Value(s);
 }
 
+CRC32Stream::CRC32Stream(BaseStream* next) : FilterStream(next) {
+  canRead_ = next->canRead();
+  canWrite_ = next->canWrite();
+}
+
+std::size_t CRC32Stream::write(const void* buffer, std::size_t count) {
+  crc_ = crc32Update(crc_, static_cast<const std::uint8_t*>(buffer), count);
+  return next_->write(buffer, count);
+}
+
+std::size_t CRC32Stream::readImpl(void* buffer, std::size_t count, bool strict) {
+  const std::size_t n = readNext(buffer, count, strict);
+  crc_ = crc32Update(crc_, static_cast<const std::uint8_t*>(buffer), n);
+  return n;
+}
+
 }  // namespace imagefile

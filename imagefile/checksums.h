@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <span>
 
+#include "imagefile/streams.h"
+
 namespace imagefile {
 
 // The finished CRC-32 of the bytes, as zlib's crc32(0, data, n) gives it.
@@ -27,5 +29,22 @@ std::uint32_t adler32Value(const Adler32State& state);
 // The value with its bytes reversed, so that storing it in (little-endian) memory order
 // writes the big-endian trailer zlib data needs.
 std::uint32_t adler32Result(const Adler32State& state);
+
+// Keeps the CRC-32 of every byte that passes through it (the PNG chunk check).
+class CRC32Stream : public FilterStream {
+ public:
+  explicit CRC32Stream(BaseStream* next);
+  void resetCRC() { crc_ = 0xFFFFFFFFu; }
+  // The finished CRC of everything since the last reset.
+  std::uint32_t getCRC() const { return ~crc_; }
+  std::size_t write(const void* buffer, std::size_t count) override;
+  void flush() override {}
+
+ protected:
+  std::size_t readImpl(void* buffer, std::size_t count, bool strict) override;
+
+ private:
+  std::uint32_t crc_ = 0xFFFFFFFFu;
+};
 
 }  // namespace imagefile

@@ -515,6 +515,9 @@ void DeflateStream::refill() {
       const int take = (63 - bitsIn_) >> 3;
       inPos_ += static_cast<std::size_t>(take);
       bitsIn_ += take * 8;
+      // Only whole bytes taken count; the rest of the word must not linger above them, or
+      // bytes later read around the bit buffer (stored data) would be mixed with them.
+      bitBuf_ &= (1ull << bitsIn_) - 1;
       return;
     }
     if (inPos_ == inEnd_ && !fillInput()) return;
