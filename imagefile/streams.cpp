@@ -454,7 +454,7 @@ std::size_t BufferedStream::write(const void* buffer, std::size_t count) {
   const auto* p = static_cast<const std::uint8_t*>(buffer);
   const std::size_t free = writeBuf_.size() - writeCount_;
   if (count <= free) {
-    std::memcpy(writeBuf_.data() + writeCount_, p, count);
+    if (count) std::memcpy(writeBuf_.data() + writeCount_, p, count);
     writeCount_ += count;
     return count;
   }
