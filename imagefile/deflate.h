@@ -4,6 +4,7 @@
 // two-byte keys with the 64 newest positions each; its output depends only on the bytes
 // written, never on how the writes were split.
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <span>
 #include <vector>
@@ -81,9 +82,14 @@ class DeflateStream : public FilterStream {
 
   // write side
   std::uint64_t absolute_ = 0;
-  std::unique_ptr<std::uint32_t[]> bucketCount_;
-  std::unique_ptr<std::uint64_t[]> slots_;
-  std::vector<std::uint32_t> symbols_;
+  struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+  };
+  // Match table: the newest position of each two-byte key (64-bit absolute positions, so
+  // nothing wraps) and, per position, how far back the key's previous position lies.
+  std::unique_ptr<std::uint64_t[], FreeDeleter> head_;
+  std::unique_ptr<std::uint16_t[]> prev_;
+  std::unique_ptr<std::uint32_t[]> symbols_;  // 65537 entries, filled before read
   std::size_t symbolCount_ = 0;
   HuffmanTable litCodes_;
   HuffmanTable distCodes_;
