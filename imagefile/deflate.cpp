@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cassert>
+#include <stdexcept>
 #include <cstring>
 
 namespace imagefile {
@@ -105,8 +105,8 @@ DeflateStream::DeflateStream(BaseStream* next, int direction) : FilterStream(nex
     canRead_ = true;
     in_.resize(kInChunk);
   } else {
-    assert(!"DeflateStream: next stream can neither be read nor written");
-    throw Error(text::kStreamNotOpenForWrite);
+    // A programming error, not a fault of the data.
+    throw std::logic_error("Deflate stream over a stream that can be neither read nor written");
   }
   setHuffmanCount(litCodes_, 288);
   setHuffmanCount(distCodes_, 32);
