@@ -740,18 +740,10 @@ void DeflateStream::readHeader() {
       const std::uint16_t len = static_cast<std::uint16_t>(hdr[0] | (hdr[1] << 8));
       const std::uint16_t nlen = static_cast<std::uint16_t>(hdr[2] | (hdr[3] << 8));
       if (static_cast<std::uint16_t>(~nlen) != len) throw Error(text::kErrorInCompressedData);
-      second_ = cur_;
-      std::size_t left = len;
-      while (left > 0) {
-        const std::size_t n = std::min<std::size_t>(left, kWindow - cur_);
-        readStoredBytes(window_.data() + cur_, n);
-        cur_ = static_cast<std::uint16_t>(cur_ + n);
-        left -= n;
-      }
-      pending_ = len;
-      produced_ += len;
+      // The data goes straight to the caller (readImpl); the window learns it afterwards.
+      storedLeft_ = len;
       huffmanBlock_ = false;
-      state_ = State::Pending;
+      state_ = len ? State::Stored : State::Header;
       break;
     }
     case 1: {
@@ -832,11 +824,48 @@ void DeflateStream::decodeSymbols(std::size_t want) {
   }
 }
 
+void DeflateStream::appendHistory(const std::uint8_t* p, std::size_t n) {
+  // Only the newest 65536 bytes can be reached from later blocks.
+  if (n > kWindow) {
+    cur_ = static_cast<std::uint16_t>(cur_ + (n - kWindow));
+    p += n - kWindow;
+    n = kWindow;
+  }
+  while (n > 0) {
+    const std::size_t k = std::min(n, kWindow - cur_);
+    std::memcpy(window_.data() + cur_, p, k);
+    cur_ = static_cast<std::uint16_t>(cur_ + k);
+    p += k;
+    n -= k;
+  }
+}
+
 std::size_t DeflateStream::readImpl(void* buffer, std::size_t count, bool strict) {
   canWrite_ = false;
   auto* out = static_cast<std::uint8_t*>(buffer);
   std::size_t done = 0;
+  // Stored data is copied from the input straight into the caller's buffer; the window
+  // takes it once, before a Huffman block needs it as history or when this call returns,
+  // so a run of stored blocks is not copied block by block through the window.
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::size_t historyFrom = kNone;
+  auto settleHistory = [&] {
+    if (historyFrom != kNone) {
+      appendHistory(out + historyFrom, done - historyFrom);
+      historyFrom = kNone;
+    }
+  };
   while (done < count) {
+    if (state_ == State::Stored) {
+      const std::size_t n = std::min(count - done, static_cast<std::size_t>(storedLeft_));
+      readStoredBytes(out + done, n);
+      if (historyFrom == kNone) historyFrom = done;
+      done += n;
+      storedLeft_ -= static_cast<std::uint32_t>(n);
+      produced_ += n;
+      if (storedLeft_ == 0) state_ = State::Header;
+      continue;
+    }
     if (pending_ > 0) {
       const std::size_t n = std::min({count - done, static_cast<std::size_t>(pending_),
                                       kWindow - second_});
@@ -855,8 +884,10 @@ std::size_t DeflateStream::readImpl(void* buffer, std::size_t count, bool strict
       readHeader();
       continue;
     }
+    settleHistory();
     decodeSymbols(count - done);
   }
+  settleHistory();
   return done;
 }
 
@@ -864,7 +895,7 @@ std::int64_t DeflateStream::availableImpl() {
   if (!canRead_) return next_->available();
   const std::int64_t buffered = static_cast<std::int64_t>(inEnd_ - inPos_ + bitsIn_ / 8);
   if (state_ == State::End) return next_->available() + buffered;
-  return next_->available() + buffered + pending_;
+  return next_->available() + buffered + pending_ + storedLeft_;
 }
 
 // ---- one-call forms -----------------------------------------------------------------------

@@ -68,6 +68,7 @@ class DeflateStream : public FilterStream {
   void readDynamicTables();
   void readStoredBytes(std::uint8_t* dst, std::size_t n);
   void giveBackInput();
+  void appendHistory(const std::uint8_t* p, std::size_t n);
   void decodeSymbols(std::size_t want);
 
   int mode_ = kDeflateDynamic;
@@ -98,9 +99,10 @@ class DeflateStream : public FilterStream {
   std::vector<std::uint8_t> out_;
 
   // read side
-  enum class State { Header, Pending, Symbols, End };
+  enum class State { Header, Stored, Pending, Symbols, End };
   State state_ = State::Header;
   bool huffmanBlock_ = false;
+  std::uint32_t storedLeft_ = 0;  // bytes of the current stored block still to deliver
   std::uint64_t produced_ = 0;  // bytes decoded so far (no distance may reach before them)
   std::vector<std::uint8_t> in_;
   std::size_t inPos_ = 0;

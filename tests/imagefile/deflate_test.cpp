@@ -324,6 +324,16 @@ TEST(DeflateStream, StoredBlockWrappingTheWindowKeepsHistoryForLaterBlocks) {
   for (int i = 0; i < 258; ++i) expected.push_back(expected[from + i]);
   EXPECT_EQ(inflateBytes(w.out), expected);
   EXPECT_EQ(zlibInflate(w.out, expected.size()), expected);
+  // Read in small pieces the stored data reaches the window piece by piece.
+  for (std::size_t piece : {1u, 4097u}) {
+    SpanStream in(w.out.data(), w.out.size());
+    DeflateStream d(&in, 0);
+    Bytes got(expected.size() + 10);
+    std::size_t at = 0;
+    for (std::size_t n; (n = d.readSome(got.data() + at, std::min(piece, got.size() - at))) > 0;) at += n;
+    got.resize(at);
+    EXPECT_EQ(got, expected) << piece;
+  }
 }
 
 TEST(DeflateStream, MalformedStreamsEndWithTheirText) {
