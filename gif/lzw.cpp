@@ -55,17 +55,13 @@ class CodeReader {
 
  private:
   bool refill() {
-    if (terminated_) {
-      if (nbits_ == 0 && !warned_) {
-        warned_ = true;
-        frame_.warning(1, "Decoder bit buffer under-run");
-      }
-      return false;
-    }
+    if (terminated_) return false;
     uint8_t n = 0;
     if (!tryReadByte(s_, n)) return false;
     if (n == 0) {
+      // Only asked for while pixels are still missing.
       terminated_ = true;
+      frame_.warning(1, "Decoder bit buffer under-run");
       return false;
     }
     const int64_t left = s_.size() - s_.position();
@@ -88,7 +84,6 @@ class CodeReader {
   uint32_t acc_ = 0;
   int nbits_ = 0;
   bool terminated_ = false;
-  bool warned_ = false;
 };
 
 constexpr int kMaxCodes = 4096;
@@ -125,7 +120,6 @@ void decodeFrame(GifSubImage& frame, ByteStream& s) {
   uint8_t* out = complete ? nullptr : data.data() + static_cast<size_t>(rows[0]) * static_cast<size_t>(w);
   int left = w;
   bool corrupt = false;
-  bool ended = false;
 
   while (!complete) {
     int code = reader.read(size);
@@ -137,10 +131,7 @@ void decodeFrame(GifSubImage& frame, ByteStream& s) {
       old = -1;
       continue;
     }
-    if (code == end) {
-      ended = true;
-      break;
-    }
+    if (code == end) break;
     int sp = 0;
     if (old < 0) {
       // The first code after a reset must be a literal.
@@ -192,7 +183,6 @@ void decodeFrame(GifSubImage& frame, ByteStream& s) {
     }
   }
   if (corrupt) frame.warning(1, "Invalid LZW code");
-  if (!complete && !ended && !corrupt) reader.read(size);  // reports data that ended early
   reader.skipToTerminator();
   frame.dropCache();
 }
