@@ -1,33 +1,33 @@
 #pragma once
 // Exceptions of the GIF codec. Every format fault is a GifException carrying an English text;
 // the callers (picture container, export) decide what the user sees.
-#include <new>
-#include <stdexcept>
 #include <string>
+
+#include "imagefile/errors.h"
 
 namespace gif {
 
-// Base of every "this is not a usable graphic" failure.
-class InvalidGraphicBase : public std::runtime_error {
+class GifException : public imagefile::InvalidGraphic {
  public:
-  using std::runtime_error::runtime_error;
+  using imagefile::InvalidGraphic::InvalidGraphic;
 };
 
-class GifException : public InvalidGraphicBase {
+// Memory the codec could not get (std::bad_alloc arrives as this, too).
+class GifOutOfMemory : public imagefile::Error {
  public:
-  using InvalidGraphicBase::InvalidGraphicBase;
+  using imagefile::Error::Error;
 };
 
-// Allocation failures of the codec, with a text a user can read.
-class GifOutOfMemory : public std::runtime_error {
+// Stream and device faults, with the system's text after " - ".
+class GifStreamError : public imagefile::InOutError {
  public:
-  using std::runtime_error::runtime_error;
+  using imagefile::InOutError::InOutError;
 };
 
-// Stream faults (files, devices) with the system's error text after " - ".
-class GifStreamError : public std::runtime_error {
+// An operation on an image that it cannot carry out (a row outside it).
+class GifInvalidOperation : public imagefile::InvalidGraphic {
  public:
-  using std::runtime_error::runtime_error;
+  using imagefile::InvalidGraphic::InvalidGraphic;
 };
 
 [[noreturn]] inline void raiseError(const std::string& message) { throw GifException(message); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <new>
 
 #include "gif/errors.h"
 
@@ -201,6 +202,11 @@ void GifFile::loadFromStream(ByteStream& s) {
     images_.loadFromStream(s);
     GifTrailer::loadFromStream(s);
     ok = true;
+  } catch (const std::bad_alloc&) {
+    s.seek(start);
+    changed();
+    progress(ProgressStage::Ending, 0, "Loading...");
+    throw GifOutOfMemory("Out of memory");
   } catch (...) {
     s.seek(start);
     changed();

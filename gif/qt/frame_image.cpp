@@ -193,6 +193,14 @@ void assignFromImage(GifSubImage& frame, const QImage& image, const ReductionSet
   frame.dropCache();
 }
 
+void assignFromGraphic(GifSubImage& frame, const imagefile::Graphic& graphic, const ReductionSettings& settings) {
+  if (graphic.empty()) {
+    frame.clear();
+    return;
+  }
+  assignFromImage(frame, graphic.toImage(), settings);
+}
+
 void drawFrame(QPainter& painter, const GifSubImage& frame, const QRect& target, bool transparent, bool tile) {
   QImage image = frameImage(frame);
   if (image.isNull()) return;

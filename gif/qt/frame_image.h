@@ -6,6 +6,7 @@
 #include <QRect>
 
 #include "gif/qt/color_reduction.h"
+#include "imagefile/qt/graphic.h"
 #include "gif/sub_image.h"
 
 namespace gif {
@@ -25,6 +26,9 @@ QImage frameImage(const GifSubImage& frame);
 // reduced with the settings first. An image with alpha is a masked graphic: pixels with
 // alpha below 128 become a transparent colour of the frame.
 void assignFromImage(GifSubImage& frame, const QImage& image, const ReductionSettings& settings);
+
+// Any picture of the container: its look, with its transparency as alpha, made a frame.
+void assignFromGraphic(GifSubImage& frame, const imagefile::Graphic& graphic, const ReductionSettings& settings);
 
 // Draws the frame scaled from the picture's area into `target` (no smoothing). With `tile`
 // the frame is repeated across the target, stepping by the picture's size.

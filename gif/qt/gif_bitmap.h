@@ -14,12 +14,6 @@
 
 namespace gif {
 
-// A row index outside the image.
-class GifInvalidOperation : public InvalidGraphicBase {
- public:
-  using InvalidGraphicBase::InvalidGraphicBase;
-};
-
 // The one conversion between Qt's colours and colour values (red in the low byte).
 inline QRgb toQRgb(ColorValue c) { return qRgb(colorRed(c), colorGreen(c), colorBlue(c)); }
 inline ColorValue fromQRgb(QRgb c) {

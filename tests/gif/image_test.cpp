@@ -266,6 +266,35 @@ TEST(FrameImage, FramesFromImagesKeepIndicesReduceOrMask) {
   EXPECT_EQ(f.extensions().count(), 0);
 }
 
+TEST(FrameImage, FramesFromContainerPicturesKeepTheirTransparency) {
+  class Masked final : public imagefile::Graphic {
+   public:
+    void loadFromStream(QIODevice&) override {}
+    void saveToStream(QIODevice&) override {}
+    int width() const override { return 2; }
+    int height() const override { return 1; }
+    bool empty() const override { return false; }
+    void draw(QPainter&, const QRect&) override {}
+    QImage toImage() const override {
+      QImage img(2, 1, QImage::Format_ARGB32);
+      img.setPixel(0, 0, qRgba(0, 0, 0, 0));
+      img.setPixel(1, 0, qRgba(200, 10, 10, 255));
+      return img;
+    }
+  };
+  gif::GifFile file;
+  GifSubImage& f = addFrame(file);
+  ReductionSettings s;
+  s.method = rdOctreeSystem;
+  assignFromGraphic(f, Masked(), s);
+  ASSERT_TRUE(f.transparent());
+  EXPECT_EQ(f.pixel(0, 0), f.transparentColorIndex());
+  EXPECT_EQ(f.colorMap().color(f.pixel(1, 0)), makeColor(200, 10, 10));
+  // The codec's errors are the picture library's invalid-graphic errors.
+  EXPECT_THROW(f.pixel(5, 0), imagefile::InvalidGraphic);
+  EXPECT_THROW(makeImage(1, 1, 4), imagefile::Error);
+}
+
 TEST(FrameImage, DrawingScalesTilesAndRespectsTransparency) {
   gif::GifFile file;
   GifSubImage& f = addFrame(file);
