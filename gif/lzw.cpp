@@ -212,28 +212,6 @@ void GifWriter::flush() {
   pos_ = 1;
 }
 
-void HashTable::insert(uint32_t key, int code) {
-  int h = hash(key);
-  const int step = h == 0 ? 1 : kSize - h;
-  while (table_[static_cast<size_t>(h)] != 0xFFFFFFFFu) {
-    h -= step;
-    if (h < 0) h += kSize;
-  }
-  table_[static_cast<size_t>(h)] = (key << 12) | (static_cast<uint32_t>(code) & 0xFFF);
-}
-
-int HashTable::lookup(uint32_t key) const {
-  int h = hash(key);
-  const int step = h == 0 ? 1 : kSize - h;
-  for (;;) {
-    const uint32_t e = table_[static_cast<size_t>(h)];
-    if (e == 0xFFFFFFFFu) return -1;
-    if ((e >> 12) == key) return static_cast<int>(e & 0xFFF);
-    h -= step;
-    if (h < 0) h += kSize;
-  }
-}
-
 namespace {
 
 // Codes packed least significant bit first into sub-blocks.
@@ -320,26 +298,42 @@ void lzwCompress(ByteStream& s, const EncoderInput& in) {
     };
     if (hasPixels(in)) {
       HashTable table;
-      PixelSource px(in);
+      const std::vector<int> rows = rowOrder(in.height, in.interlaced);
+      const auto limit = static_cast<unsigned>(in.colorLimit);
+      auto checked = [limit](unsigned pixel) {
+        if (pixel >= limit) raiseError("Color not in color table");
+        return pixel;
+      };
       output(c.clear);
-      int prefix = px.next();
-      while (px.more()) {
-        const int pixel = px.next();
-        const uint32_t key = (static_cast<uint32_t>(prefix) << 8) | static_cast<uint32_t>(pixel);
-        const int code = table.lookup(key);
-        if (code >= 0) {
-          prefix = code;
-          continue;
+      const size_t w = static_cast<size_t>(in.width);
+      int prefix = static_cast<int>(checked(in.pixels[static_cast<size_t>(rows[0]) * w]));
+      bool first = true;
+      // Row by row in storage order; the string carries on across row ends.
+      for (int y : rows) {
+        const uint8_t* p = in.pixels + static_cast<size_t>(y) * w;
+        const uint8_t* end = p + w;
+        if (first) {
+          ++p;
+          first = false;
         }
-        output(prefix);
-        prefix = pixel;
-        if (freeCode >= 4095) {
-          output(c.clear);
-          table.clear();
-          freeCode = c.base;
-        } else {
-          table.insert(key, freeCode);
-          ++freeCode;
+        for (; p < end; ++p) {
+          const unsigned pixel = checked(*p);
+          const uint32_t key = (static_cast<uint32_t>(prefix) << 8) | pixel;
+          const int code = table.lookup(key);
+          if (code >= 0) {
+            prefix = code;
+            continue;
+          }
+          output(prefix);
+          prefix = static_cast<int>(pixel);
+          if (freeCode >= 4095) {
+            output(c.clear);
+            table.clear();
+            freeCode = c.base;
+          } else {
+            table.insert(key, freeCode);
+            ++freeCode;
+          }
         }
       }
       output(prefix);

@@ -42,17 +42,29 @@ class GifWriter {
   size_t pos_ = 1;
 };
 
-// Open-addressing table of (prefix << 8 | pixel) -> code for the LZW encoder.
+// Open-addressing table of (prefix << 8 | pixel) -> code for the LZW encoder: each entry
+// holds key << 12 | code, all ones when empty. At most 4093 codes live in its 8192 entries,
+// and the next lookup waits for this one, so the hash is one multiplication.
 class HashTable {
  public:
-  static constexpr int kSize = 8009;
+  static constexpr int kSize = 8192;
   HashTable() { clear(); }
   void clear() { table_.fill(0xFFFFFFFFu); }
-  void insert(uint32_t key, int code);
-  int lookup(uint32_t key) const;
+  void insert(uint32_t key, int code) {
+    uint32_t h = hash(key);
+    while (table_[h] != 0xFFFFFFFFu) h = (h + 1) & (kSize - 1);
+    table_[h] = (key << 12) | (static_cast<uint32_t>(code) & 0xFFF);
+  }
+  int lookup(uint32_t key) const {
+    for (uint32_t h = hash(key);; h = (h + 1) & (kSize - 1)) {
+      const uint32_t e = table_[h];
+      if (e == 0xFFFFFFFFu) return -1;
+      if ((e >> 12) == key) return static_cast<int>(e & 0xFFF);
+    }
+  }
 
  private:
-  static int hash(uint32_t key) { return static_cast<int>(((key >> 4) ^ key) % kSize); }
+  static uint32_t hash(uint32_t key) { return (key * 2654435761u) >> 19; }
   std::array<uint32_t, kSize> table_;
 };
 
