@@ -376,6 +376,11 @@ TEST(GifFrames, FramesGrowThePictureUpToTheLargestScreen) {
   EXPECT_EQ(file.width(), 110);
   EXPECT_EQ(warnings, (std::vector<std::string>{"Image width too small for contained frames",
                                                  "Image exceeds Logical Screen size"}));
+  warnings.clear();
+  f.setBounds(10, 3, 100, 5);
+  EXPECT_EQ(file.height(), 8);
+  EXPECT_EQ(warnings, (std::vector<std::string>{"Image height too small for contained frames",
+                                                 "Image exceeds Logical Screen size"}));
   f.setBounds(60000, 0, 10000, 1);
   EXPECT_EQ(file.width(), 65535);
   EXPECT_EQ(f.left(), 60000);
