@@ -1,6 +1,7 @@
 #pragma once
 // Exceptions of the GIF codec. Every format fault is a GifException carrying an English text;
 // the callers (picture container, export) decide what the user sees.
+#include <new>
 #include <string>
 
 #include "imagefile/errors.h"
@@ -29,6 +30,16 @@ class GifInvalidOperation : public imagefile::InvalidGraphic {
  public:
   using imagefile::InvalidGraphic::InvalidGraphic;
 };
+
+// Runs f; memory the runtime could not get arrives as GifOutOfMemory.
+template <class F>
+auto guardMemory(F&& f) -> decltype(f()) {
+  try {
+    return f();
+  } catch (const std::bad_alloc&) {
+    throw GifOutOfMemory("Out of memory");
+  }
+}
 
 [[noreturn]] inline void raiseError(const std::string& message) { throw GifException(message); }
 

@@ -220,9 +220,11 @@ void GifFile::loadFromStream(ByteStream& s) {
 void GifFile::saveToStream(ByteStream& s) {
   progress(ProgressStage::Starting, 0, "Saving...");
   try {
-    header_.saveToStream(s);
-    images_.saveToStream(s);
-    GifTrailer::saveToStream(s);
+    guardMemory([&] {
+      header_.saveToStream(s);
+      images_.saveToStream(s);
+      GifTrailer::saveToStream(s);
+    });
   } catch (...) {
     progress(ProgressStage::Ending, 0, "Saving...");
     throw;

@@ -294,7 +294,8 @@ std::vector<ColorValue> octreePalette(const QImage& rgb32, int colors, bool with
 
 // --- reduction --------------------------------------------------------------------------------
 
-Reduction reduce(const QImage& image, const ReductionSettings& settings) {
+namespace {
+Reduction reduceImage(const QImage& image, const ReductionSettings& settings) {
   if (settings.method < rdNone || settings.method > rdPalette) raiseError("Invalid reduction method");
   if (settings.dither < dtNearest || settings.dither > dtBurkes) raiseError("Invalid dither mode");
   if (image.isNull() || image.width() <= 0 || image.height() <= 0) raiseError("Invalid image dimensions");
@@ -338,6 +339,12 @@ Reduction reduce(const QImage& image, const ReductionSettings& settings) {
     ditherer->nextLine();
   }
   return result;
+}
+
+}  // namespace
+
+Reduction reduce(const QImage& image, const ReductionSettings& settings) {
+  return guardMemory([&] { return reduceImage(image, settings); });
 }
 
 QImage reduceColors(const QImage& image, int method, int dither, const std::vector<ColorValue>& palette, int bits) {

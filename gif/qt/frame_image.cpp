@@ -131,7 +131,8 @@ void progress(const GifSubImage& frame, int y, int h) {
 
 }  // namespace
 
-void assignFromImage(GifSubImage& frame, const QImage& image, const ReductionSettings& settings) {
+namespace {
+void assignImage(GifSubImage& frame, const QImage& image, const ReductionSettings& settings) {
   frame.clear();
   if (image.isNull() || image.width() <= 0 || image.height() <= 0) return;
   const int w = image.width(), h = image.height();
@@ -191,6 +192,12 @@ void assignFromImage(GifSubImage& frame, const QImage& image, const ReductionSet
   }
   if (!mask.empty()) applyMask(frame, mask);
   frame.dropCache();
+}
+
+}  // namespace
+
+void assignFromImage(GifSubImage& frame, const QImage& image, const ReductionSettings& settings) {
+  guardMemory([&] { assignImage(frame, image, settings); });
 }
 
 void assignFromGraphic(GifSubImage& frame, const imagefile::Graphic& graphic, const ReductionSettings& settings) {
