@@ -103,6 +103,9 @@ class GifFile {
 
   // 0 LZW, 1 run-length coding in valid LZW codes.
   int compression = 0;
+  // Pixels all frames of a loaded file may hold together: a few hundred bytes of file can
+  // ask for any number of frames of up to 2^28 pixels each.
+  int64_t maxTotalPixels = int64_t{1} << 29;
   WarningHandler onWarning;
   ProgressHandler onProgress;
   // Lets the image side drop what it built from the first frame.

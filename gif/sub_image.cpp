@@ -190,7 +190,14 @@ void GifSubImage::loadFromStream(ByteStream& s) {
     setWord(7, picture_ ? picture_->height() : 0);
     warning(1, "Image exceeds Logical Screen size");
   }
-  if (static_cast<int64_t>(width()) * height() > kMaxPixels) raiseError("Image dimensions too large");
+  const int64_t pixels = static_cast<int64_t>(width()) * height();
+  if (pixels > kMaxPixels) raiseError("Image dimensions too large");
+  if (picture_) {
+    int64_t total = pixels;
+    for (int i = 0; i < picture_->images().count(); ++i)
+      if (&picture_->images().image(i) != this) total += static_cast<int64_t>(picture_->images().image(i).data().size());
+    if (total > picture_->maxTotalPixels) raiseError("Image dimensions too large");
+  }
   if (descriptor_[9] & 0x80) colorMap_.loadFromStream(s, 2 << (descriptor_[9] & 7));
   decodeFrame(*this, s);
 }

@@ -393,6 +393,20 @@ TEST(GifFrames, HugeFramesAreRefusedBeforeAllocating) {
   EXPECT_EQ(errorOf([&] { f.setBounds(0, 0, 65535, 65535); }), "Image dimensions too large");
   Bytes big = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, ',', 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x40, 0, 2, 0, ';'};
   EXPECT_EQ(loadError(big), "Image dimensions too large");
+  // Many frames together are bounded as well, before the one too many is allocated.
+  Bytes three = encode(small());
+  three.pop_back();
+  const Bytes frame(three.begin() + 13, three.end());
+  for (int i = 0; i < 2; ++i) three.insert(three.end(), frame.begin(), frame.end());
+  three.push_back(';');
+  gif::GifFile limited;
+  limited.maxTotalPixels = 24;
+  gif::MemoryReader r(three.data(), three.size());
+  EXPECT_EQ(errorOf([&] { limited.loadFromStream(r); }), "Image dimensions too large");
+  limited.maxTotalPixels = 36;
+  r.seek(0);
+  limited.loadFromStream(r);
+  EXPECT_EQ(limited.images().count(), 3);
   // Just below the limit is allowed (and costs a byte per pixel).
   EXPECT_EQ(errorOf([&] { f.setBounds(0, 0, 16384, 16384); }), "");
   EXPECT_EQ(f.data().size(), size_t{16384} * 16384);
