@@ -1,0 +1,235 @@
+#include "gif/gif_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <new>
+
+#include "gif/errors.h"
+
+namespace gif {
+
+namespace {
+constexpr uint8_t kIntroducer = 0x21;
+constexpr uint8_t kImageSeparator = 0x2C;
+constexpr uint8_t kTrailer = 0x3B;
+
+bool isGifSignature(const uint8_t* b) {
+  return std::toupper(b[0]) == 'G' && std::toupper(b[1]) == 'I' && std::toupper(b[2]) == 'F';
+}
+}  // namespace
+
+// --- header -----------------------------------------------------------------------------------
+
+void GifHeader::clear() {
+  colorMap_.clear();
+  descriptor_.fill(0);
+}
+
+void GifHeader::assign(const GifHeader& other) {
+  if (&other == this) return;
+  colorMap_.assign(other.colorMap_);
+  descriptor_ = other.descriptor_;
+}
+
+void GifHeader::setWidth(int w) {
+  descriptor_[0] = static_cast<uint8_t>(w & 0xFF);
+  descriptor_[1] = static_cast<uint8_t>((w >> 8) & 0xFF);
+}
+
+void GifHeader::setHeight(int h) {
+  descriptor_[2] = static_cast<uint8_t>(h & 0xFF);
+  descriptor_[3] = static_cast<uint8_t>((h >> 8) & 0xFF);
+}
+
+void GifHeader::loadFromStream(ByteStream& s) {
+  const int64_t start = s.position();
+  uint8_t sig[6];
+  readExact(s, sig, 6);
+  if (!isGifSignature(sig)) {
+    // Picture data kept behind a 4-byte length prefix.
+    s.seek(start + 4);
+    readExact(s, sig, 6);
+    if (!isGifSignature(sig)) raiseError("Invalid GIF signature");
+  }
+  signature_.assign(reinterpret_cast<const char*>(sig), 6);
+  readExact(s, descriptor_.data(), descriptor_.size());
+  if (descriptor_[4] & 0x80)
+    colorMap_.loadFromStream(s, 2 << (descriptor_[4] & 7));
+  else
+    colorMap_.clear();
+}
+
+void GifHeader::prepare() {
+  uint8_t packed = 0;
+  if (colorMap_.count() > 0) {
+    packed |= 0x80;
+    if (colorMap_.sorted()) packed |= 0x08;
+    // The size field describes the table that follows, and nothing else.
+    packed |= static_cast<uint8_t>((colorMap_.bitsPerPixel() - 1) & 7);
+  }
+  const int resolution = picture_ ? picture_->colorResolution() : colorResolution();
+  packed |= static_cast<uint8_t>((std::max(resolution, 0) & 7) << 4);
+  descriptor_[4] = packed;
+}
+
+void GifHeader::saveToStream(ByteStream& s) {
+  const int v = picture_ ? picture_->version() : version();
+  if (v != 1 && v != 2) raiseError("Unsupported GIF version");
+  prepare();
+  s.write(v == 1 ? "GIF87a" : "GIF89a", 6);
+  s.write(descriptor_.data(), descriptor_.size());
+  if (descriptor_[4] & 0x80) colorMap_.saveToStream(s);
+}
+
+int GifHeader::version() const { return (colorMap_.sorted() || aspectRatio() != 0) ? 2 : 1; }
+
+// --- frame list -------------------------------------------------------------------------------
+
+int GifImageList::add(std::unique_ptr<GifSubImage> frame) {
+  items_.push_back(std::move(frame));
+  return count() - 1;
+}
+
+void GifImageList::remove(int i) { items_.erase(items_.begin() + i); }
+
+namespace {
+// Skips zero bytes; false at the end of the stream.
+bool nextNonZero(ByteStream& s, uint8_t& b) {
+  while (tryReadByte(s, b))
+    if (b != 0) return true;
+  return false;
+}
+}  // namespace
+
+void GifImageList::loadFromStream(ByteStream& s) {
+  uint8_t b = 0;
+  if (!nextNonZero(s, b)) return;
+  while (b != kTrailer) {
+    stepBack(s);
+    if (b != kIntroducer && b != kImageSeparator) {
+      picture_->warning(1, "Unknown GIF block type");
+      return;
+    }
+    auto frame = std::make_unique<GifSubImage>(picture_);
+    GifSubImage* f = frame.get();
+    add(std::move(frame));
+    f->loadFromStream(s);
+    const int64_t size = s.size();
+    if (size > 0) picture_->progress(ProgressStage::Running, static_cast<int>(s.position() * 100 / size), "Loading...");
+    if (!nextNonZero(s, b)) return;
+  }
+  // Only the trailer byte just read is given back.
+  stepBack(s);
+}
+
+void GifImageList::saveToStream(ByteStream& s) const {
+  for (int i = 0; i < count(); ++i) {
+    image(i).saveToStream(s);
+    if (picture_) picture_->progress(ProgressStage::Running, (i + 1) * 100 / count(), "Saving...");
+  }
+}
+
+// --- trailer ----------------------------------------------------------------------------------
+
+void GifTrailer::saveToStream(ByteStream& s) { writeByte(s, kTrailer); }
+
+void GifTrailer::loadFromStream(ByteStream& s) {
+  uint8_t b = 0;
+  if (!tryReadByte(s, b) || b != kTrailer) raiseError("Invalid Image trailer");
+}
+
+// --- file -------------------------------------------------------------------------------------
+
+GifFile::GifFile() : header_(this), images_(this) {}
+
+GifFile::~GifFile() {
+  onChange = nullptr;
+  images_.clear();
+}
+
+void GifFile::warning(int severity, const std::string& message) const {
+  if (onWarning) onWarning(severity, message);
+}
+
+void GifFile::progress(ProgressStage stage, int percent, const std::string& text) const {
+  if (onProgress) onProgress(stage, percent, text);
+}
+
+void GifFile::changed() const {
+  if (onChange) onChange();
+}
+
+int GifFile::version() const {
+  if (images_.count() == 0) return 0;
+  // A sorted global table or an aspect ratio is 89a as much as an extension is.
+  int v = header_.version();
+  for (int i = 0; i < images_.count(); ++i) v = std::max(v, images_.image(i).version());
+  return v;
+}
+
+int GifFile::bitsPerPixel() const {
+  int bits = header_.bitsPerPixel();
+  for (int i = 0; i < images_.count(); ++i) bits = std::max(bits, images_.image(i).bitsPerPixel());
+  return bits;
+}
+
+int GifFile::colorResolution() const {
+  int r = header_.colorResolution();
+  for (int i = 0; i < images_.count(); ++i) r = std::max(r, images_.image(i).colorResolution());
+  return r;
+}
+
+void GifFile::clear() {
+  images_.clear();
+  header_.clear();
+  changed();
+}
+
+int GifFile::add(std::unique_ptr<GifSubImage> frame) {
+  const int i = images_.add(std::move(frame));
+  changed();
+  return i;
+}
+
+void GifFile::loadFromStream(ByteStream& s) {
+  progress(ProgressStage::Starting, 0, "Loading...");
+  bool ok = false;
+  clear();
+  const int64_t start = s.position();
+  try {
+    header_.loadFromStream(s);
+    images_.loadFromStream(s);
+    GifTrailer::loadFromStream(s);
+    ok = true;
+  } catch (const std::bad_alloc&) {
+    s.seek(start);
+    changed();
+    progress(ProgressStage::Ending, 0, "Loading...");
+    throw GifOutOfMemory("Out of memory");
+  } catch (...) {
+    s.seek(start);
+    changed();
+    progress(ProgressStage::Ending, 0, "Loading...");
+    throw;
+  }
+  changed();
+  progress(ProgressStage::Ending, ok ? 100 : 0, "Loading...");
+}
+
+void GifFile::saveToStream(ByteStream& s) {
+  progress(ProgressStage::Starting, 0, "Saving...");
+  try {
+    guardMemory([&] {
+      header_.saveToStream(s);
+      images_.saveToStream(s);
+      GifTrailer::saveToStream(s);
+    });
+  } catch (...) {
+    progress(ProgressStage::Ending, 0, "Saving...");
+    throw;
+  }
+  progress(ProgressStage::Ending, 100, "Saving...");
+}
+
+}  // namespace gif

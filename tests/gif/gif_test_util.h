@@ -1,0 +1,229 @@
+#pragma once
+// Helpers of the GIF tests: files made and loaded through the file model, warnings
+// collected, a code packer for hand-made LZW data, and re-chunking of image data.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "gif/errors.h"
+#include "gif/gif_file.h"
+#include "gif/lzw.h"
+
+namespace giftest {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Loaded {
+  std::unique_ptr<gif::GifFile> file = std::make_unique<gif::GifFile>();
+  std::vector<std::string> warnings;
+};
+
+inline std::unique_ptr<Loaded> load(const Bytes& bytes) {
+  auto l = std::make_unique<Loaded>();
+  Loaded* raw = l.get();
+  l->file->onWarning = [raw](int, const std::string& m) { raw->warnings.push_back(m); };
+  gif::MemoryReader reader(bytes.data(), bytes.size());
+  l->file->loadFromStream(reader);
+  return l;
+}
+
+inline std::string loadError(const Bytes& bytes, std::vector<std::string>* warnings = nullptr) {
+  gif::GifFile file;
+  file.onWarning = [warnings](int, const std::string& m) {
+    if (warnings) warnings->push_back(m);
+  };
+  gif::MemoryReader reader(bytes.data(), bytes.size());
+  try {
+    file.loadFromStream(reader);
+  } catch (const gif::GifException& e) {
+    return e.what();
+  }
+  return "";
+}
+
+inline Bytes save(gif::GifFile& file) {
+  gif::MemoryStream out;
+  file.saveToStream(out);
+  return out.bytes();
+}
+
+struct Spec {
+  int width = 1, height = 1;
+  std::vector<gif::ColorValue> colors{0, 0xFFFFFF};
+  Bytes pixels{0};
+  bool interlace = false, rle = false, global = false;
+};
+
+inline gif::GifSubImage& addFrame(gif::GifFile& file) {
+  auto f = std::make_unique<gif::GifSubImage>(&file);
+  gif::GifSubImage& ref = *f;
+  file.add(std::move(f));
+  return ref;
+}
+
+inline Bytes encode(const Spec& s) {
+  gif::GifFile file;
+  file.compression = s.rle ? 1 : 0;
+  gif::GifSubImage& f = addFrame(file);
+  if (s.global)
+    file.globalColorMap().importColors(s.colors);
+  else
+    f.colorMap().importColors(s.colors);
+  f.setBounds(0, 0, s.width, s.height);
+  f.setInterlaced(s.interlace);
+  f.mutableData() = s.pixels;
+  return save(file);
+}
+
+inline std::vector<gif::ColorValue> greyColors(int n) {
+  std::vector<gif::ColorValue> c;
+  for (int i = 0; i < n; ++i) {
+    const auto v = static_cast<uint8_t>(i * 255 / std::max(n - 1, 1));
+    c.push_back(gif::makeColor(v, static_cast<uint8_t>(255 - v), static_cast<uint8_t>(i)));
+  }
+  return c;
+}
+
+inline Bytes noise(int n, int colors, unsigned seed) {
+  std::mt19937 rng(seed);
+  Bytes b(static_cast<size_t>(n));
+  for (auto& p : b) p = static_cast<uint8_t>(rng() % static_cast<unsigned>(colors));
+  return b;
+}
+
+// Runs of random length and colour: what the run-length coder is for.
+inline Bytes runs(int n, int colors, unsigned seed, int maxRun) {
+  std::mt19937 rng(seed);
+  Bytes b;
+  while (static_cast<int>(b.size()) < n) {
+    const auto c = static_cast<uint8_t>(rng() % static_cast<unsigned>(colors));
+    const int len = 1 + static_cast<int>(rng() % static_cast<unsigned>(maxRun));
+    for (int i = 0; i < len && static_cast<int>(b.size()) < n; ++i) b.push_back(c);
+  }
+  return b;
+}
+
+// Packs LZW codes least significant bit first.
+class CodePacker {
+ public:
+  void put(int code, int bits) {
+    acc_ |= static_cast<uint64_t>(code) << n_;
+    n_ += bits;
+    while (n_ >= 8) {
+      bytes_.push_back(static_cast<uint8_t>(acc_ & 0xFF));
+      acc_ >>= 8;
+      n_ -= 8;
+    }
+  }
+  Bytes finish() {
+    if (n_ > 0) bytes_.push_back(static_cast<uint8_t>(acc_ & 0xFF));
+    n_ = 0;
+    acc_ = 0;
+    return bytes_;
+  }
+
+ private:
+  Bytes bytes_;
+  uint64_t acc_ = 0;
+  int n_ = 0;
+};
+
+// Data bytes as sub-blocks of `chunk` bytes plus the terminator.
+inline Bytes subBlocks(const Bytes& data, size_t chunk = 255, bool terminate = true) {
+  Bytes out;
+  for (size_t i = 0; i < data.size(); i += chunk) {
+    const size_t k = std::min(chunk, data.size() - i);
+    out.push_back(static_cast<uint8_t>(k));
+    out.insert(out.end(), data.begin() + static_cast<std::ptrdiff_t>(i), data.begin() + static_cast<std::ptrdiff_t>(i + k));
+  }
+  if (terminate) out.push_back(0);
+  return out;
+}
+
+// A whole file: header (2-colour global table), one w x h frame, the given image data
+// (code size byte and sub-blocks), trailer.
+inline Bytes fileWithData(int w, int h, const Bytes& imageData, bool interlace = false) {
+  Bytes b = {'G', 'I', 'F', '8', '9', 'a', static_cast<uint8_t>(w), 0, static_cast<uint8_t>(h), 0, 0x80, 0, 0,
+             0, 0, 0, 255, 255, 255};
+  const Bytes desc = {',', 0, 0, 0, 0, static_cast<uint8_t>(w), 0, static_cast<uint8_t>(h), 0,
+                      static_cast<uint8_t>(interlace ? 0x40 : 0)};
+  b.insert(b.end(), desc.begin(), desc.end());
+  b.insert(b.end(), imageData.begin(), imageData.end());
+  b.push_back(';');
+  return b;
+}
+
+// The same file with every frame's image data cut into sub-blocks of `chunk` bytes. Knows
+// the simple layout the encoders here produce (extensions are copied as they are).
+inline Bytes rechunk(const Bytes& in, size_t chunk) {
+  Bytes out(in.begin(), in.begin() + 13);
+  size_t p = 13;
+  if (in[10] & 0x80) {
+    const size_t n = 3u * (2u << (in[10] & 7));
+    out.insert(out.end(), in.begin() + 13, in.begin() + static_cast<std::ptrdiff_t>(13 + n));
+    p += n;
+  }
+  while (p < in.size()) {
+    const uint8_t b = in[p];
+    if (b == ';') {
+      out.push_back(b);
+      break;
+    }
+    if (b == '!') {
+      out.push_back(in[p]);
+      out.push_back(in[p + 1]);
+      p += 2;
+      for (;;) {
+        const uint8_t n = in[p];
+        out.insert(out.end(), in.begin() + static_cast<std::ptrdiff_t>(p), in.begin() + static_cast<std::ptrdiff_t>(p + 1 + n));
+        p += 1 + n;
+        if (n == 0) break;
+      }
+      continue;
+    }
+    out.insert(out.end(), in.begin() + static_cast<std::ptrdiff_t>(p), in.begin() + static_cast<std::ptrdiff_t>(p + 10));
+    const uint8_t packed = in[p + 9];
+    p += 10;
+    if (packed & 0x80) {
+      const size_t n = 3u * (2u << (packed & 7));
+      out.insert(out.end(), in.begin() + static_cast<std::ptrdiff_t>(p), in.begin() + static_cast<std::ptrdiff_t>(p + n));
+      p += n;
+    }
+    out.push_back(in[p++]);  // code size
+    Bytes data;
+    for (;;) {
+      const uint8_t n = in[p++];
+      if (n == 0) break;
+      data.insert(data.end(), in.begin() + static_cast<std::ptrdiff_t>(p), in.begin() + static_cast<std::ptrdiff_t>(p + n));
+      p += n;
+    }
+    const Bytes blocks = subBlocks(data, chunk);
+    out.insert(out.end(), blocks.begin(), blocks.end());
+  }
+  return out;
+}
+
+inline Bytes colorBytes(const std::vector<gif::ColorValue>& colors) {
+  Bytes b;
+  for (auto c : colors) {
+    b.push_back(gif::colorRed(c));
+    b.push_back(gif::colorGreen(c));
+    b.push_back(gif::colorBlue(c));
+  }
+  return b;
+}
+
+template <class F>
+std::string errorOf(F&& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
+}  // namespace giftest
