@@ -29,6 +29,8 @@
 #include "platform/message_dialog.h"
 #include "platform/text_file.h"
 
+#include "bench/programm_bench.h"
+
 namespace {
 
 constexpr int kZeilen = 1000000;
@@ -140,23 +142,10 @@ BENCHMARK(BM_Neuzeichnen20x100000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  benchmark::Initialize(&argc, argv);
-  Application app(argc, argv);
-  QTemporaryDir ordner;
-  QDir::setCurrent(ordner.path());
-  TfrKolvex::DateiPauseMs = 0;
-  MessageRecorder keineDialoge;
-  EinstellungenStartwerte();
-  FensterErzeugen();
-  tabellenDatei = QDir(ordner.path()).filePath(QStringLiteral("gross.csv"));
-  TabelleSchreiben(tabellenDatei);
-  frGrafikApprox->resize(1100, 750);
-  frGrafikApprox->show();
-  benchmark::RunSpecifiedBenchmarks();
-  if (!keineDialoge.messages().empty())
-    std::fprintf(stderr, "Meldung: %s\n", keineDialoge.messages().front().text.toUtf8().constData());
-  FensterZerstoeren();
-  benchmark::Shutdown();
-  return 0;
+  return ProgrammBenchmarks(argc, argv, [](const QString& ordner) {
+    tabellenDatei = QDir(ordner).filePath(QStringLiteral("gross.csv"));
+    TabelleSchreiben(tabellenDatei);
+    frGrafikApprox->resize(1100, 750);
+    frGrafikApprox->show();
+  });
 }

@@ -18,6 +18,8 @@
 #include "platform/text_file.h"
 #include "units/einheiten.h"
 
+#include "bench/programm_bench.h"
+
 namespace {
 
 QStringList Dateien() {
@@ -61,21 +63,8 @@ BENCHMARK(BM_Lesen20x100)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  benchmark::Initialize(&argc, argv);
-  Application app(argc, argv);
-  QTemporaryDir ordner;
-  QDir::setCurrent(ordner.path());
-  TfrKolvex::DateiPauseMs = 0;
-  MessageRecorder keineDialoge;
-  EinstellungenStartwerte();
-  FensterErzeugen();
-  DateienAnlegen();
-  frEinheiten->show();
-  benchmark::RunSpecifiedBenchmarks();
-  if (!keineDialoge.messages().empty())
-    std::fprintf(stderr, "Meldung: %s\n", keineDialoge.messages().front().text.toUtf8().constData());
-  FensterZerstoeren();
-  benchmark::Shutdown();
-  return 0;
+  return ProgrammBenchmarks(argc, argv, [](const QString&) {
+    DateienAnlegen();
+    frEinheiten->show();
+  });
 }

@@ -21,6 +21,8 @@
 #include "platform/message_dialog.h"
 #include "platform/string_grid.h"
 
+#include "bench/programm_bench.h"
+
 namespace {
 
 using namespace finanz;
@@ -148,20 +150,5 @@ BENCHMARK(BM_Tilgungsplan30JahreMonatlich)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  benchmark::Initialize(&argc, argv);
-  Application app(argc, argv);
-  QTemporaryDir ordner;
-  QDir::setCurrent(ordner.path());
-  TfrKolvex::DateiPauseMs = 0;
-  MessageRecorder keineDialoge;
-  EinstellungenStartwerte();
-  FensterErzeugen();
-  frTilgRechner->show();
-  benchmark::RunSpecifiedBenchmarks();
-  for (const RecordedMessage& m : keineDialoge.messages())
-    std::fprintf(stderr, "Meldung: %s\n", m.text.toUtf8().constData());
-  FensterZerstoeren();
-  benchmark::Shutdown();
-  return 0;
+  return ProgrammBenchmarks(argc, argv, [](const QString&) { frTilgRechner->show(); });
 }

@@ -17,6 +17,8 @@
 #include "platform/chart_view.h"
 #include "platform/message_dialog.h"
 
+#include "bench/programm_bench.h"
+
 namespace {
 
 // sin(x)*x^2+2*x in the program's formula syntax (a variable as the base of "^" stands in
@@ -76,21 +78,8 @@ BENCHMARK(BM_Kurve100000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  benchmark::Initialize(&argc, argv);
-  Application app(argc, argv);
-  QTemporaryDir ordner;
-  QDir::setCurrent(ordner.path());
-  TfrKolvex::DateiPauseMs = 0;
-  MessageRecorder keineDialoge;
-  EinstellungenStartwerte();
-  FensterErzeugen();
-  frGrafik->resize(900, 650);
-  frGrafik->show();
-  benchmark::RunSpecifiedBenchmarks();
-  if (!keineDialoge.messages().empty())
-    std::fprintf(stderr, "Meldung: %s\n", keineDialoge.messages().front().text.toUtf8().constData());
-  FensterZerstoeren();
-  benchmark::Shutdown();
-  return 0;
+  return ProgrammBenchmarks(argc, argv, [](const QString&) {
+    frGrafik->resize(900, 650);
+    frGrafik->show();
+  });
 }
