@@ -10,6 +10,8 @@
 #include "datagraph/einstellung_grafik.h"
 #include "datagraph/grafik_approx.h"
 #include "graph/grafik.h"
+#include "import/diadem.h"
+#include "import/diadem_kauswahl.h"
 #include "graph/skal.h"
 #include "units/einheiten.h"
 
@@ -39,13 +41,17 @@ void FensterErzeugen() {
   Erzeugen(frSkal);
   Erzeugen(frEinheiten);
   Erzeugen(frGrafikApprox);
+  Erzeugen(frDiaDem);
   Erzeugen(frEinstellung_Grafik);
   frEinstellung_Grafik->Zieldiagramm = frGrafikApprox->Chart1;
+  Erzeugen(frDiaDemKAuswahl);
   KurvenFarbenWiederherstellen();
 }
 
 void FensterZerstoeren() {
+  Zerstoeren(frDiaDemKAuswahl);
   Zerstoeren(frEinstellung_Grafik);
+  Zerstoeren(frDiaDem);
   Zerstoeren(frGrafikApprox);
   Zerstoeren(frEinheiten);
   Zerstoeren(frSkal);

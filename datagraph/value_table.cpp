@@ -33,6 +33,12 @@ void ValueTable::setSize(int cols, int rows) {
       if (c.totBytes > c.bytes.size() / 2) compact(c);
     }
   }
+  if (rows == 0) {
+    for (Column& c : cols_) {
+      c.kopf.clear();
+      c.kopfText = false;
+    }
+  }
   rows_ = rows;
 }
 
@@ -50,6 +56,8 @@ QString ValueTable::cell(int col, int row) const {
   if (!inside(col, row)) return {};
   const Column& c = cols_[static_cast<size_t>(col)];
   const auto r = static_cast<size_t>(row);
+  if (row == 0 && c.kopfText)
+    return QString::fromUtf8(c.kopf.data(), static_cast<qsizetype>(c.kopf.size()));
   if (c.hatText() && c.laenge[r] > 0)
     return QString::fromUtf8(c.bytes.data() + c.anfang[r], static_cast<qsizetype>(c.laenge[r]));
   const double v = c.wert[r];
@@ -101,6 +109,7 @@ void ValueTable::setNumbers(int col, int firstRow, std::span<const double> value
   Column& c = cols_[static_cast<size_t>(col)];
   const auto start = static_cast<size_t>(firstRow);
   std::copy_n(values.begin() + static_cast<ptrdiff_t>(von), n, c.wert.begin() + static_cast<ptrdiff_t>(start));
+  if (start == 0 && n > 0) dropText(c, 0);
   if (c.hatText()) {
     for (size_t r = start; r < start + n; ++r) {
       c.totBytes += c.laenge[r];
@@ -120,16 +129,89 @@ void ValueTable::swap(ValueTable& other) noexcept {
   std::swap(rows_, other.rows_);
 }
 
+void ValueTable::setColumn(int col, std::vector<double>&& values) {
+  if (col < 0 || col >= columnCount()) return;
+  Column frisch;
+  frisch.wert = std::move(values);
+  frisch.wert.resize(static_cast<size_t>(rows_), kLeer);
+  std::swap(cols_[static_cast<size_t>(col)], frisch);
+}
+
+void ValueTable::insertColumn(int at) {
+  at = std::clamp(at, 0, columnCount());
+  Column neu;
+  neu.wert.assign(static_cast<size_t>(rows_), kLeer);
+  cols_.insert(cols_.begin() + at, std::move(neu));
+}
+
+void ValueTable::removeColumn(int col) {
+  if (col < 0 || col >= columnCount()) return;
+  cols_.erase(cols_.begin() + col);
+}
+
+void ValueTable::keepRows(const std::vector<bool>& keep) {
+  const size_t alt = static_cast<size_t>(rows_);
+  size_t neu = 0;
+  for (size_t r = 0; r < alt && r < keep.size(); ++r) neu += keep[r] ? 1 : 0;
+  if (neu == alt) return;
+  for (Column& c : cols_) {
+    size_t z = 0;
+    for (size_t r = 0; r < alt && r < keep.size(); ++r) {
+      if (!keep[r]) continue;
+      if (z != r) {
+        c.wert[z] = c.wert[r];
+        if (c.hatText()) {
+          c.anfang[z] = c.anfang[r];
+          c.laenge[z] = c.laenge[r];
+        }
+      }
+      ++z;
+    }
+    if (!keep.empty() && !keep[0]) {
+      // The header went: the first kept row is row 0 now and its text sits in the column.
+      if (c.hatText() && neu > 0 && c.laenge[0] > 0) {
+        c.kopf.assign(c.bytes, c.anfang[0], c.laenge[0]);
+        c.kopfText = true;
+        c.totBytes += c.laenge[0];
+        c.laenge[0] = 0;
+      } else {
+        c.kopf.clear();
+        c.kopfText = false;
+      }
+    }
+    c.wert.resize(neu);
+    c.wert.shrink_to_fit();
+    if (c.hatText()) {
+      c.anfang.resize(neu);
+      c.laenge.resize(neu);
+      compact(c);
+    }
+  }
+  rows_ = static_cast<int>(neu);
+}
+
+void ValueTable::moveFrom(ValueTable& other) {
+  if (&other == this) return;
+  swap(other);
+  ValueTable leer;  // my former cells go with it
+  other.swap(leer);
+}
+
 size_t ValueTable::memoryUsed() const {
   size_t n = cols_.capacity() * sizeof(Column);
   for (const Column& c : cols_) {
     n += c.wert.capacity() * sizeof(double) + c.anfang.capacity() * sizeof(uint32_t) +
-         c.laenge.capacity() * sizeof(uint32_t) + c.bytes.capacity();
+         c.laenge.capacity() * sizeof(uint32_t) + c.bytes.capacity() + c.kopf.capacity();
   }
   return n;
 }
 
 void ValueTable::storeText(Column& c, int row, std::string_view utf8) {
+  if (row == 0) {
+    c.kopf.assign(utf8);
+    c.kopfText = true;
+    return;
+  }
   const auto r = static_cast<size_t>(row);
   if (!c.hatText()) {
     c.anfang.assign(static_cast<size_t>(rows_), 0);
@@ -150,6 +232,11 @@ void ValueTable::storeText(Column& c, int row, std::string_view utf8) {
 }
 
 void ValueTable::dropText(Column& c, int row) {
+  if (row == 0) {
+    c.kopf.clear();
+    c.kopfText = false;
+    return;
+  }
   if (!c.hatText()) return;
   const auto r = static_cast<size_t>(row);
   c.totBytes += c.laenge[r];

@@ -54,6 +54,19 @@ class ValueTable {
   void copyFrom(const ValueTable& other);
   void swap(ValueTable& other) noexcept;
 
+  // ---- Whole-column operations (importers) ------------------------------------------------
+  // The column takes the vector as its numbers, without a copy: values[r] is row r (row 0
+  // included), missing rows are empty, rows beyond the table are dropped. Its texts go.
+  void setColumn(int col, std::vector<double>&& values);
+  // A new empty column at `at` (0..columnCount()); the columns from there move right.
+  void insertColumn(int at);
+  // Drops the column; the columns behind it move left.
+  void removeColumn(int col);
+  // Keeps the rows whose keep[row] is true (rows beyond keep.size() go), in order.
+  void keepRows(const std::vector<bool>& keep);
+  // Takes over the other table's cells and size; the other is left empty (no column, 2 rows).
+  void moveFrom(ValueTable& other);
+
   // Bytes held by the cells (for the benchmark's and tests' accounting).
   size_t memoryUsed() const;
 
@@ -65,6 +78,10 @@ class ValueTable {
     std::vector<uint32_t> laenge;
     std::string bytes;
     size_t totBytes = 0;  // bytes of overwritten texts still in `bytes`
+    // Row 0 (the header) keeps its text apart, so that a named column of numbers needs no
+    // text part for its body rows.
+    std::string kopf;
+    bool kopfText = false;
 
     bool hatText() const { return !laenge.empty(); }
   };
