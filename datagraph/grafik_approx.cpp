@@ -148,7 +148,15 @@ void TfrGrafikApprox::FormCreate() {
   };
 }
 
-void TfrGrafikApprox::FormShow() { Aktivieren(); }
+namespace {
+// Set while the window comes back after the channel choice: whether it loads depends on the
+// choice, not on being shown.
+bool nachKanalAuswahl = false;
+}  // namespace
+
+void TfrGrafikApprox::FormShow() {
+  if (!nachKanalAuswahl) Aktivieren();
+}
 
 void TfrGrafikApprox::Aktivieren() {
   // 1. Settings afresh; the table shows.
@@ -306,7 +314,9 @@ void TfrGrafikApprox::sbLadenClick() {
     if (!tabelle && kolvex::XYDatenKanalAuswahl && KanalAuswahl) {
       hide();
       const bool bestaetigt = KanalAuswahl();
+      nachKanalAuswahl = true;
       show();
+      nachKanalAuswahl = false;
       if (bestaetigt) Aktivieren();
     } else {
       Aktivieren();

@@ -286,7 +286,8 @@ void TDMHeaderLesen(const Zeilen& kopf, bool win1252, KopfErgebnis& e) {
         if (gespeichert) KanalMonotonie[k] = Kuerzen255(TagText(zeile(m)));
         lauf = m;
       } else {
-        lauf = 0;
+        // From the list on, not from the top: the list line itself holds every id.
+        lauf = kanaele + 1;
       }
     }
   }
