@@ -355,10 +355,8 @@ void TfrDiaDem::NrSpalteEinfuegen(ValueTable& grid) {
 }
 
 void TfrDiaDem::TabelleKomprimieren(ValueTable& grid) {
-  for (int c = grid.columnCount() - 1; c >= 0; --c)
-    if (grid.cell(c, 0).isEmpty()) grid.removeColumn(c);
-  // Rows of which the first three columns are empty go (the number column, where there is
-  // one, keeps every row).
+  // Rows empty in the first three columns go (the number column, where there is one,
+  // keeps every row); then the columns without a header.
   std::vector<bool> behalten(static_cast<size_t>(grid.rowCount()), true);
   bool alle = true;
   for (int r = 0; r < grid.rowCount(); ++r) {
@@ -367,7 +365,11 @@ void TfrDiaDem::TabelleKomprimieren(ValueTable& grid) {
     behalten[static_cast<size_t>(r)] = !leer;
     alle = alle && !leer;
   }
+  std::vector<int> ohneKopf;
+  for (int c = grid.columnCount() - 1; c >= 0; --c)
+    if (grid.cell(c, 0).isEmpty()) ohneKopf.push_back(c);
   if (!alle) grid.keepRows(behalten);
+  for (int c : ohneKopf) grid.removeColumn(c);
 }
 
 void TfrDiaDem::GridKopieren(ValueTable& quelle, ValueTable& ziel) { ziel.moveFrom(quelle); }
