@@ -137,11 +137,21 @@ void ValueTable::setColumn(int col, std::vector<double>&& values) {
   std::swap(cols_[static_cast<size_t>(col)], frisch);
 }
 
-void ValueTable::insertColumn(int at) {
+void ValueTable::insertColumn(int at, std::vector<double>&& values) {
   at = std::clamp(at, 0, columnCount());
   Column neu;
-  neu.wert.assign(static_cast<size_t>(rows_), kLeer);
+  neu.wert = std::move(values);
+  neu.wert.resize(static_cast<size_t>(rows_), kLeer);
   cols_.insert(cols_.begin() + at, std::move(neu));
+}
+
+bool ValueTable::isEmpty(int col, int row) const {
+  if (!inside(col, row)) return true;
+  const Column& c = cols_[static_cast<size_t>(col)];
+  const auto r = static_cast<size_t>(row);
+  if (!std::isnan(c.wert[r])) return false;
+  if (row == 0) return !c.kopfText || c.kopf.empty();
+  return !c.hatText() || c.laenge[r] == 0;
 }
 
 void ValueTable::removeColumn(int col) {

@@ -58,8 +58,11 @@ class ValueTable {
   // The column takes the vector as its numbers, without a copy: values[r] is row r (row 0
   // included), missing rows are empty, rows beyond the table are dropped. Its texts go.
   void setColumn(int col, std::vector<double>&& values);
-  // A new empty column at `at` (0..columnCount()); the columns from there move right.
-  void insertColumn(int at);
+  // A new column at `at` (0..columnCount()); the columns from there move right. It takes the
+  // numbers as setColumn does (none: an empty column).
+  void insertColumn(int at, std::vector<double>&& values = {});
+  // The cell holds neither a number nor a text (no text is made to tell).
+  bool isEmpty(int col, int row) const;
   // Drops the column; the columns behind it move left.
   void removeColumn(int col);
   // Keeps the rows whose keep[row] is true (rows beyond keep.size() go), in order.

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -72,6 +73,7 @@ class FensterAnzeige : public kolvex::LeseAnzeige {
   explicit FensterAnzeige(TfrGrafikApprox* g) : g_(g) {}
   void beginnen(int64_t maximum) override {
     maximum_ = std::max<int64_t>(maximum, 1);
+    seit_.start();
     if (!g_) return;
     g_->plTabelle->hide();
     // The bar runs 0..10000 whatever the count: no int overflow for huge files.
@@ -87,6 +89,9 @@ class FensterAnzeige : public kolvex::LeseAnzeige {
     if (!titel.empty()) g_->setWindowTitle(Q(titel));
   }
   bool abbruch() override {
+    // Asking pumps the window's events, which repaints it; a short load does without, a
+    // long one asks every few milliseconds from then on.
+    if (seit_.elapsed() < TfrDiaDem::EscAbMs) return false;
     if (!EscWatcher::pressed()) return false;
     // One press ends one run: the next chosen channel is read again.
     EscWatcher::reset();
@@ -111,6 +116,7 @@ class FensterAnzeige : public kolvex::LeseAnzeige {
  private:
   TfrGrafikApprox* g_;
   int64_t maximum_ = 1;
+  QElapsedTimer seit_;
 };
 
 // Ends the display however the reader leaves.
@@ -251,11 +257,11 @@ kolvex::LeseStand TfrDiaDem::GewaehlteKanaeleLesen(const QString& datei, kolvex:
   auto uebernehmen = [&] {
     ValueTable neu;
     const int spalten = static_cast<int>(e.kopf.size());
-    neu.setSize(spalten, e.zeilen + 1);
+    neu.setSize(1, e.zeilen + 1);
     for (int c = 1; c < spalten; ++c) {
       std::vector<double>& s = e.spalten[static_cast<size_t>(c)];
       s.resize(static_cast<size_t>(e.zeilen) + 1, std::numeric_limits<double>::quiet_NaN());
-      neu.setColumn(c, std::move(s));
+      neu.insertColumn(c, std::move(s));
       neu.setCell(c, 0, std::string_view(e.kopf[static_cast<size_t>(c)]));
     }
     if (wahl.intervall == 1) {
@@ -337,9 +343,9 @@ void TfrDiaDem::TabelleAufbauen(ValueTable& grid, const QString& typ) {
   Meldungen(t.meldungen);
   ValueTable neu;
   const int spalten = static_cast<int>(t.spalten.size());
-  neu.setSize(spalten, t.zeilen);
+  neu.setSize(0, t.zeilen);
   for (int c = 0; c < spalten; ++c) {
-    neu.setColumn(c, std::move(t.spalten[static_cast<size_t>(c)]));
+    neu.insertColumn(c, std::move(t.spalten[static_cast<size_t>(c)]));
     neu.setCell(c, 0, std::string_view(t.kopf[static_cast<size_t>(c)]));
   }
   for (const auto& [c, text] : t.textSpalten)
@@ -348,10 +354,9 @@ void TfrDiaDem::TabelleAufbauen(ValueTable& grid, const QString& typ) {
 }
 
 void TfrDiaDem::NrSpalteEinfuegen(ValueTable& grid) {
-  grid.insertColumn(0);
   std::vector<double> nr(static_cast<size_t>(grid.rowCount()));
   for (size_t r = 0; r < nr.size(); ++r) nr[r] = static_cast<double>(r);
-  grid.setColumn(0, std::move(nr));
+  grid.insertColumn(0, std::move(nr));
 }
 
 void TfrDiaDem::TabelleKomprimieren(ValueTable& grid) {
@@ -361,13 +366,13 @@ void TfrDiaDem::TabelleKomprimieren(ValueTable& grid) {
   bool alle = true;
   for (int r = 0; r < grid.rowCount(); ++r) {
     bool leer = true;
-    for (int c = 0; c < 3 && c < grid.columnCount() && leer; ++c) leer = grid.cell(c, r).isEmpty();
+    for (int c = 0; c < 3 && c < grid.columnCount() && leer; ++c) leer = grid.isEmpty(c, r);
     behalten[static_cast<size_t>(r)] = !leer;
     alle = alle && !leer;
   }
   std::vector<int> ohneKopf;
   for (int c = grid.columnCount() - 1; c >= 0; --c)
-    if (grid.cell(c, 0).isEmpty()) ohneKopf.push_back(c);
+    if (grid.isEmpty(c, 0)) ohneKopf.push_back(c);
   if (!alle) grid.keepRows(behalten);
   for (int c : ohneKopf) grid.removeColumn(c);
 }

@@ -70,6 +70,8 @@ class TfrDiaDem {
   // Test hooks: reading options (ESC block, memory failure) and a display in place of the
   // data graph's bar (nullptr: the data graph's window).
   static inline kolvex::LeseOptionen Optionen;
+  // ESC is asked for from this many milliseconds into a reading on (tests: 0).
+  static inline int EscAbMs = 100;
   static inline kolvex::LeseAnzeige* AnzeigeHook = nullptr;
 
  private:

@@ -55,9 +55,11 @@ class ImportTest : public FensterTest {
     d = frDiaDemKAuswahl;
     ASSERT_TRUE(g && d && frDiaDem);
     TfrDiaDem::Optionen = {};
+    TfrDiaDem::EscAbMs = 0;
     TfrDiaDemKAuswahl::DateiHook.clear();
   }
   void TearDown() override {
+    TfrDiaDem::EscAbMs = 100;
     TfrDiaDem::Optionen = {};
     TfrDiaDemKAuswahl::DateiHook.clear();
     TfrGrafikApprox::OeffnenDialogHook = nullptr;
