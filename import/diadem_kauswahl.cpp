@@ -44,9 +44,16 @@ TfrDiaDemKAuswahl::~TfrDiaDemKAuswahl() {
   TfrGrafikApprox::KanalAuswahl = nullptr;
 }
 
+namespace {
+// The interval shown for a saved one; "1" while none was saved.
+QString Intervall() {
+  return kolvex::LeseIntervall.empty() ? QStringLiteral("1") : Q(kolvex::LeseIntervall);
+}
+}  // namespace
+
 void TfrDiaDemKAuswahl::FormCreate() {
   // The settings writer takes the interval from here, so the loaded one must be in place.
-  edInterval->setText(Q(kolvex::LeseIntervall));
+  edInterval->setText(Intervall());
   // Both roads to the data graph (its "Datei laden" and the main window's "XY-Daten in
   // Diagramm") ask here when the channel choice is switched on.
   TfrGrafikApprox::KanalAuswahl = [] {
@@ -60,7 +67,7 @@ void TfrDiaDemKAuswahl::FormCreate() {
 }
 
 void TfrDiaDemKAuswahl::FormShow() {
-  edInterval->setText(Q(kolvex::LeseIntervall));
+  edInterval->setText(Intervall());
   lbKZahl->clear();
   lbWZahl->clear();
   sg1->clearCells();
