@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -148,14 +149,8 @@ void TfrGrafikApprox::FormCreate() {
   };
 }
 
-namespace {
-// Set while the window comes back after the channel choice: whether it loads depends on the
-// choice, not on being shown.
-bool nachKanalAuswahl = false;
-}  // namespace
-
 void TfrGrafikApprox::FormShow() {
-  if (!nachKanalAuswahl) Aktivieren();
+  if (!wiederZeigen_) Aktivieren();
 }
 
 void TfrGrafikApprox::Aktivieren() {
@@ -314,9 +309,9 @@ void TfrGrafikApprox::sbLadenClick() {
     if (!tabelle && kolvex::XYDatenKanalAuswahl && KanalAuswahl) {
       hide();
       const bool bestaetigt = KanalAuswahl();
-      nachKanalAuswahl = true;
+      wiederZeigen_ = true;
       show();
-      nachKanalAuswahl = false;
+      wiederZeigen_ = false;
       if (bestaetigt) Aktivieren();
     } else {
       Aktivieren();
@@ -452,13 +447,12 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
   ValueTable neu;
   int spalten = static_cast<int>(leser.kopf().size()) + 1;
   int zeilen = 0;
-  {
-    // Room for every remaining line, so that the columns do not grow row by row.
-    const std::string_view rest = bytes.substr(leser.position());
-    const int64_t umbrueche = std::count(rest.begin(), rest.end(), '\n') + 1;
-    const int64_t platz = std::min<int64_t>(umbrueche + 1, 2000000000);
-    neu.setSize(spalten, static_cast<int>(platz));
-  }
+  // Room for every remaining line, so that the columns do not grow row by row; a header of
+  // absurdly many fields starts small and grows with the rows actually read.
+  const std::string_view rest = bytes.substr(leser.position());
+  const int64_t umbrueche = std::count(rest.begin(), rest.end(), '\n') + 1;
+  const int64_t hoechstens = std::max<int64_t>(1024, (int64_t{64} << 20) / spalten);
+  const int64_t platz = std::min({umbrueche + 1, hoechstens, int64_t{2000000000}});
 
   ProgressBar1->setMaximum(10000);
   ProgressBar1->setValue(0);
@@ -468,23 +462,31 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
     EscWatcher::Operation esc;
     std::vector<std::string_view> felder;
     int zaehler = 0;
+    QElapsedTimer balkenUhr;
+    balkenUhr.start();
     try {
+      neu.setSize(spalten, static_cast<int>(platz));
       while (leser.naechsteZeile(felder)) {
         if (SpeicherFehlerNachZeilen >= 0 && zeilen >= SpeicherFehlerNachZeilen)
           throw std::bad_alloc();
-        const int r = ++zeilen;
+        const int r = zeilen + 1;
         const int breite = static_cast<int>(felder.size()) + 1;
         if (breite > spalten || r >= neu.rowCount()) {
-          spalten = std::max(spalten, breite);
           const int64_t mehr = std::max<int64_t>(r + 1, int64_t{2} * neu.rowCount());
-          neu.setSize(spalten, static_cast<int>(std::min<int64_t>(mehr, 2000000000)));
+          neu.setSize(std::max(spalten, breite), static_cast<int>(std::min<int64_t>(mehr, 2000000000)));
+          spalten = std::max(spalten, breite);  // only once the room is there
         }
         neu.setNumber(0, r, r);
         for (size_t c = 0; c < felder.size(); ++c) setzen(neu, static_cast<int>(c) + 1, r, felder[c]);
+        zeilen = r;  // a row counts once all of it is stored
         if (++zaehler > 10000) zaehler = 0;
         if (r % 1000 == 0) {
-          ProgressBar1->setValue(zaehler);
-          setWindowTitle(QStringLiteral(" Lesen ") + QString::number(r));
+          // The bar and the caption repaint at once; a few times a second looks the same.
+          if (balkenUhr.elapsed() >= 40) {
+            ProgressBar1->setValue(zaehler);
+            setWindowTitle(QStringLiteral(" Lesen ") + QString::number(r));
+            balkenUhr.restart();
+          }
           if (EscWatcher::pressed()) break;
         }
       }
@@ -493,7 +495,8 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
       showMessage(QStringLiteral("Speicherplatz Fehler"), MessageKind::Warning);
     }
   }
-  neu.setSize(spalten, zeilen + 1);
+  // Fewer rows and the columns there are: nothing to allocate.
+  neu.setSize(spalten, std::min(zeilen + 1, neu.rowCount()));
 
   // Header: "Nr", the header fields, "K" + column for an empty or missing one.
   QStringList kanaele;
@@ -517,12 +520,12 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
   setWindowTitle(QStringLiteral("  XY-Daten im Diagramm"));
   plAbbruch->hide();
   GrafikZeigen(false);
-  cbXKanal->setCurrentIndex(cbXKanal->findText(QString::fromStdString(kolvex::KanalX)) < 0
-                                ? 0
-                                : cbXKanal->findText(QString::fromStdString(kolvex::KanalX)));
-  cbYKanal->setCurrentIndex(cbYKanal->findText(QString::fromStdString(kolvex::KanalY)) < 0
-                                ? 0
-                                : cbYKanal->findText(QString::fromStdString(kolvex::KanalY)));
+  // The channels used last, when the file has them.
+  auto index = [](QComboBox* box, const std::string& kanal) {
+    return std::max(0, box->findText(QString::fromStdString(kanal)));
+  };
+  cbXKanal->setCurrentIndex(index(cbXKanal, kolvex::KanalX));
+  cbYKanal->setCurrentIndex(index(cbYKanal, kolvex::KanalY));
   cbXKanalChange();
   lbFName->setText(name);
   lbTitel->setText(QString::number(sg1->ColCount() - 1) + QStringLiteral(" Kanäle  ") +
@@ -536,49 +539,46 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
 // Curve value file
 
 bool TfrGrafikApprox::WerteSpeichern(const QString& datei) {
-  const QString trenner =
-      Endung(datei) == QLatin1String(".TXT") ? QStringLiteral("\t") : QStringLiteral(";");
+  const char trenner = Endung(datei) == QLatin1String(".TXT") ? '\t' : ';';
   const int kurven = std::min(Kurven(), 20);
-  QStringList zeilen;
-  QString kopf = QStringLiteral("X");
-  for (int k = 0; k < kurven; ++k) kopf += trenner + ListBox1->item(k)->text();
-  zeilen << kopf;
+  // Built as UTF-8 bytes: a million points of 20 curves would cost gigabytes as QStrings.
+  QByteArray text = "X";
+  for (int k = 0; k < kurven; ++k) {
+    text += trenner;
+    text += ListBox1->item(k)->text().toUtf8();
+  }
+  text += '\n';
+  auto zahl = [&text](double v) {
+    const std::string t = kolvex::FloatText(v);
+    text.append(t.data(), static_cast<qsizetype>(t.size()));
+  };
 
   // Curves are lined up by the table row their points came from, not by point index: a
   // curve that skipped a row (an empty cell) must not have its later values written
-  // against another row's X.
-  auto text = [](double v) { return fromCore(kolvex::FloatText(v)); };
-  std::vector<std::vector<int32_t>> punktJeZeile(static_cast<size_t>(kurven));
-  for (int k = 1; k < kurven; ++k) {
-    const auto& quelle = kolvex::KurvenZeilen[static_cast<size_t>(k + 1)];
-    const ChartSeries* s = Serien[static_cast<size_t>(k)];
-    auto& karte = punktJeZeile[static_cast<size_t>(k)];
-    int32_t groesste = 0;
-    for (int32_t z : quelle) groesste = std::max(groesste, z);
-    karte.assign(static_cast<size_t>(groesste) + 1, -1);
-    const size_t n = std::min(quelle.size(), static_cast<size_t>(s->count()));
-    for (size_t j = 0; j < n; ++j) {
-      int32_t& p = karte[static_cast<size_t>(quelle[j])];
-      if (p < 0) p = static_cast<int32_t>(j);
-    }
-  }
+  // against another row's X. Every curve's rows rise, so one pointer per curve walks along.
+  std::vector<size_t> zeiger(static_cast<size_t>(kurven), 0);
   const ChartSeries* erste = Serien[0];
   const auto& ersteZeilen = kolvex::KurvenZeilen[1];
   for (int j = 0; kurven > 0 && j < erste->count(); ++j) {
-    QString zeile = text(erste->xValue(j)) + trenner + text(erste->yValue(j));
+    zahl(erste->xValue(j));
+    text += trenner;
+    zahl(erste->yValue(j));
     const int32_t quellZeile =
         static_cast<size_t>(j) < ersteZeilen.size() ? ersteZeilen[static_cast<size_t>(j)] : -1;
     for (int k = 1; k < kurven; ++k) {
-      zeile += trenner;
-      const auto& karte = punktJeZeile[static_cast<size_t>(k)];
-      if (quellZeile < 0 || static_cast<size_t>(quellZeile) >= karte.size()) continue;
-      const int32_t p = karte[static_cast<size_t>(quellZeile)];
-      if (p >= 0) zeile += text(Serien[static_cast<size_t>(k)]->yValue(p));
+      text += trenner;
+      if (quellZeile < 0) continue;
+      const auto& zeilen = kolvex::KurvenZeilen[static_cast<size_t>(k + 1)];
+      const ChartSeries* s = Serien[static_cast<size_t>(k)];
+      const size_t n = std::min(zeilen.size(), static_cast<size_t>(s->count()));
+      size_t& z = zeiger[static_cast<size_t>(k)];
+      while (z < n && zeilen[z] < quellZeile) ++z;
+      if (z < n && zeilen[z] == quellZeile) zahl(s->yValue(static_cast<int>(z)));
     }
-    zeilen << zeile;
+    text += '\n';
   }
   QString fehler;
-  if (!writeTextLines(datei, zeilen, &fehler)) {
+  if (!writeUtf8Text(datei, text, &fehler)) {
     showMessage(fehler, MessageKind::Warning);
     return false;
   }

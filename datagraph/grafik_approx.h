@@ -231,6 +231,7 @@ class TfrGrafikApprox : public Form {
   int Kurven() const;
 
   QPixmap logo_;  // the logo as loaded; Image1 shows it scaled to the block
+  bool wiederZeigen_ = false;  // shown again after the channel choice: no activation steps
 };
 
 extern TfrGrafikApprox* frGrafikApprox;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImageReader>
@@ -190,6 +191,8 @@ void TfrGrafikApprox::KurveEinlesen() {
   bool hatPunkt = false;
   {
     EscWatcher::Operation esc;
+    QElapsedTimer balkenUhr;  // the bar repaints at once; a few times a second will do
+    balkenUhr.start();
     try {
       const size_t platz = static_cast<size_t>(std::max(0, zeilen - 1));
       xs.reserve(platz);
@@ -210,7 +213,10 @@ void TfrGrafikApprox::KurveEinlesen() {
           }
         }
         if (r % 1000 == 0) {
-          ProgressBar1->setValue(r);
+          if (balkenUhr.elapsed() >= 40) {
+            ProgressBar1->setValue(r);
+            balkenUhr.restart();
+          }
           if (EscWatcher::pressed()) break;
         }
       }
@@ -372,7 +378,9 @@ void TfrGrafikApprox::RandSetzen() {
 
 void TfrGrafikApprox::KurvenBeschriften() {
   std::vector<ChartOverlayText> texte;
-  if (cbMoment->isChecked()) {
+  // With the legend shown the curves are named there, and the margin leaves no room for
+  // labels beside the plot: they would be cut off at the chart's edge.
+  if (cbMoment->isChecked() && !Chart1->legendVisible()) {
     QFont schrift = Chart1->font();
     schrift.setBold(true);
     for (int i = 1; i <= ListBox1->count() && i <= 20; ++i) {

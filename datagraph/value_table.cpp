@@ -22,31 +22,49 @@ void ValueTable::setSize(int cols, int rows) {
   cols_.resize(static_cast<size_t>(cols));
   const auto n = static_cast<size_t>(rows);
   for (Column& c : cols_) {
-    c.wert.resize(n, kLeer);
-    if (c.hatText()) {
-      if (rows < rows_) {
-        // Texts of dropped rows would otherwise stay in the buffer.
-        for (size_t r = n; r < c.laenge.size(); ++r) c.totBytes += c.laenge[r];
+    if (!c.wert.empty()) c.wert.resize(n, kLeer);
+    if (rows < rows_) {
+      // Texts of dropped rows would otherwise stay in the buffer.
+      for (size_t r = n; r < c.alle.size(); ++r) c.totBytes += c.alle[r].laenge;
+      for (auto it = c.wenige.begin(); it != c.wenige.end();) {
+        if (static_cast<size_t>(it->first) >= n) {
+          c.totBytes += it->second.laenge;
+          it = c.wenige.erase(it);
+        } else {
+          ++it;
+        }
       }
-      c.anfang.resize(n, 0);
-      c.laenge.resize(n, 0);
-      if (c.totBytes > c.bytes.size() / 2) compact(c);
     }
-  }
-  if (rows == 0) {
-    for (Column& c : cols_) {
-      c.kopf.clear();
-      c.kopfText = false;
-    }
+    if (!c.alle.empty()) c.alle.resize(n);
+    if (c.totBytes > c.bytes.size() / 2) compact(c);
   }
   rows_ = rows;
+}
+
+void ValueTable::setWert(Column& c, size_t row, double value) {
+  if (c.wert.empty()) {
+    if (std::isnan(value)) return;
+    c.wert.assign(static_cast<size_t>(rows_), kLeer);
+  }
+  c.wert[row] = value;
+}
+
+std::string_view ValueTable::textOf(const Column& c, size_t row) {
+  Stelle s;
+  if (!c.alle.empty()) {
+    s = c.alle[row];
+  } else if (!c.wenige.empty()) {
+    const auto it = c.wenige.find(static_cast<int32_t>(row));
+    if (it == c.wenige.end()) return {};
+    s = it->second;
+  }
+  return std::string_view(c.bytes.data() + s.anfang, s.laenge);
 }
 
 void ValueTable::clear() {
   for (Column& c : cols_) {
     // Swapped, not move-assigned: a moved-into string keeps its old buffer.
     Column frisch;
-    frisch.wert.assign(2, kLeer);
     std::swap(c, frisch);
   }
   rows_ = 2;
@@ -56,11 +74,9 @@ QString ValueTable::cell(int col, int row) const {
   if (!inside(col, row)) return {};
   const Column& c = cols_[static_cast<size_t>(col)];
   const auto r = static_cast<size_t>(row);
-  if (row == 0 && c.kopfText)
-    return QString::fromUtf8(c.kopf.data(), static_cast<qsizetype>(c.kopf.size()));
-  if (c.hatText() && c.laenge[r] > 0)
-    return QString::fromUtf8(c.bytes.data() + c.anfang[r], static_cast<qsizetype>(c.laenge[r]));
-  const double v = c.wert[r];
+  const std::string_view text = textOf(c, r);
+  if (!text.empty()) return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  const double v = c.wert.empty() ? kLeer : c.wert[r];
   if (std::isnan(v)) return {};
   return QString::fromLatin1(kolvex::FloatText(v));
 }
@@ -70,8 +86,8 @@ void ValueTable::setCell(int col, int row, std::string_view utf8) {
   Column& c = cols_[static_cast<size_t>(col)];
   double d = kLeer;
   const kolvex::ZellArt art = kolvex::ZelleLesen(utf8, d);
-  c.wert[static_cast<size_t>(row)] =
-      (art == kolvex::ZellArt::Leer || art == kolvex::ZellArt::Text) ? kLeer : d;
+  setWert(c, static_cast<size_t>(row),
+          (art == kolvex::ZellArt::Leer || art == kolvex::ZellArt::Text) ? kLeer : d);
   if (art == kolvex::ZellArt::Text || art == kolvex::ZellArt::ZahlMitText)
     storeText(c, row, utf8);
   else
@@ -93,7 +109,7 @@ void ValueTable::setCell(int col, int row, const QString& text) {
 void ValueTable::setNumber(int col, int row, double value) {
   if (!inside(col, row)) return;
   Column& c = cols_[static_cast<size_t>(col)];
-  c.wert[static_cast<size_t>(row)] = value;
+  setWert(c, static_cast<size_t>(row), value);
   dropText(c, row);
 }
 
@@ -108,12 +124,23 @@ void ValueTable::setNumbers(int col, int firstRow, std::span<const double> value
   const size_t n = std::min(values.size() - von, static_cast<size_t>(rows_ - firstRow));
   Column& c = cols_[static_cast<size_t>(col)];
   const auto start = static_cast<size_t>(firstRow);
-  std::copy_n(values.begin() + static_cast<ptrdiff_t>(von), n, c.wert.begin() + static_cast<ptrdiff_t>(start));
-  if (start == 0 && n > 0) dropText(c, 0);
-  if (c.hatText()) {
-    for (size_t r = start; r < start + n; ++r) {
-      c.totBytes += c.laenge[r];
-      c.laenge[r] = 0;
+  const auto erster = values.begin() + static_cast<ptrdiff_t>(von);
+  // An empty column gets its values only when one of them is a number.
+  if (c.wert.empty() &&
+      !std::all_of(erster, erster + static_cast<ptrdiff_t>(n), [](double v) { return std::isnan(v); }))
+    c.wert.assign(static_cast<size_t>(rows_), kLeer);
+  if (!c.wert.empty()) std::copy_n(erster, n, c.wert.begin() + static_cast<ptrdiff_t>(start));
+  for (size_t r = start; r < start + n && !c.alle.empty(); ++r) {
+    c.totBytes += c.alle[r].laenge;
+    c.alle[r].laenge = 0;
+  }
+  for (auto it = c.wenige.begin(); it != c.wenige.end();) {
+    const auto r = static_cast<size_t>(it->first);
+    if (r >= start && r < start + n) {
+      c.totBytes += it->second.laenge;
+      it = c.wenige.erase(it);
+    } else {
+      ++it;
     }
   }
 }
@@ -133,7 +160,7 @@ void ValueTable::setColumn(int col, std::vector<double>&& values) {
   if (col < 0 || col >= columnCount()) return;
   Column frisch;
   frisch.wert = std::move(values);
-  frisch.wert.resize(static_cast<size_t>(rows_), kLeer);
+  if (!frisch.wert.empty()) frisch.wert.resize(static_cast<size_t>(rows_), kLeer);
   std::swap(cols_[static_cast<size_t>(col)], frisch);
 }
 
@@ -141,17 +168,8 @@ void ValueTable::insertColumn(int at, std::vector<double>&& values) {
   at = std::clamp(at, 0, columnCount());
   Column neu;
   neu.wert = std::move(values);
-  neu.wert.resize(static_cast<size_t>(rows_), kLeer);
+  if (!neu.wert.empty()) neu.wert.resize(static_cast<size_t>(rows_), kLeer);
   cols_.insert(cols_.begin() + at, std::move(neu));
-}
-
-bool ValueTable::isEmpty(int col, int row) const {
-  if (!inside(col, row)) return true;
-  const Column& c = cols_[static_cast<size_t>(col)];
-  const auto r = static_cast<size_t>(row);
-  if (!std::isnan(c.wert[r])) return false;
-  if (row == 0) return !c.kopfText || c.kopf.empty();
-  return !c.hatText() || c.laenge[r] == 0;
 }
 
 void ValueTable::removeColumn(int col) {
@@ -159,45 +177,52 @@ void ValueTable::removeColumn(int col) {
   cols_.erase(cols_.begin() + col);
 }
 
+bool ValueTable::isEmpty(int col, int row) const {
+  if (!inside(col, row)) return true;
+  const Column& c = cols_[static_cast<size_t>(col)];
+  const auto r = static_cast<size_t>(row);
+  if (!c.wert.empty() && !std::isnan(c.wert[r])) return false;
+  return textOf(c, r).empty();
+}
+
 void ValueTable::keepRows(const std::vector<bool>& keep) {
-  const size_t alt = static_cast<size_t>(rows_);
-  size_t neu = 0;
-  for (size_t r = 0; r < alt && r < keep.size(); ++r) neu += keep[r] ? 1 : 0;
-  if (neu == alt) return;
+  const auto alt = static_cast<size_t>(rows_);
+  std::vector<int32_t> neuIndex(alt, -1);
+  int32_t neu = 0;
+  for (size_t r = 0; r < alt && r < keep.size(); ++r)
+    if (keep[r]) neuIndex[r] = neu++;
+  if (static_cast<size_t>(neu) == alt) return;
+  const auto n = static_cast<size_t>(neu);
   for (Column& c : cols_) {
-    size_t z = 0;
-    for (size_t r = 0; r < alt && r < keep.size(); ++r) {
-      if (!keep[r]) continue;
-      if (z != r) {
-        c.wert[z] = c.wert[r];
-        if (c.hatText()) {
-          c.anfang[z] = c.anfang[r];
-          c.laenge[z] = c.laenge[r];
-        }
+    if (!c.wert.empty()) {
+      for (size_t r = 0; r < alt; ++r)
+        if (neuIndex[r] >= 0) c.wert[static_cast<size_t>(neuIndex[r])] = c.wert[r];
+      c.wert.resize(n);
+      c.wert.shrink_to_fit();
+    }
+    if (!c.alle.empty()) {
+      for (size_t r = 0; r < alt; ++r) {
+        if (neuIndex[r] >= 0)
+          c.alle[static_cast<size_t>(neuIndex[r])] = c.alle[r];
+        else
+          c.totBytes += c.alle[r].laenge;
       }
-      ++z;
+      c.alle.resize(n);
     }
-    if (!keep.empty() && !keep[0]) {
-      // The header went: the first kept row is row 0 now and its text sits in the column.
-      if (c.hatText() && neu > 0 && c.laenge[0] > 0) {
-        c.kopf.assign(c.bytes, c.anfang[0], c.laenge[0]);
-        c.kopfText = true;
-        c.totBytes += c.laenge[0];
-        c.laenge[0] = 0;
-      } else {
-        c.kopf.clear();
-        c.kopfText = false;
+    if (!c.wenige.empty()) {
+      std::unordered_map<int32_t, Stelle> umgezogen;
+      for (const auto& [r, s] : c.wenige) {
+        const int32_t z = static_cast<size_t>(r) < alt ? neuIndex[static_cast<size_t>(r)] : -1;
+        if (z >= 0)
+          umgezogen[z] = s;
+        else
+          c.totBytes += s.laenge;
       }
+      c.wenige = std::move(umgezogen);
     }
-    c.wert.resize(neu);
-    c.wert.shrink_to_fit();
-    if (c.hatText()) {
-      c.anfang.resize(neu);
-      c.laenge.resize(neu);
-      compact(c);
-    }
+    if (c.totBytes > 0) compact(c);
   }
-  rows_ = static_cast<int>(neu);
+  rows_ = neu;
 }
 
 void ValueTable::moveFrom(ValueTable& other) {
@@ -210,58 +235,60 @@ void ValueTable::moveFrom(ValueTable& other) {
 size_t ValueTable::memoryUsed() const {
   size_t n = cols_.capacity() * sizeof(Column);
   for (const Column& c : cols_) {
-    n += c.wert.capacity() * sizeof(double) + c.anfang.capacity() * sizeof(uint32_t) +
-         c.laenge.capacity() * sizeof(uint32_t) + c.bytes.capacity() + c.kopf.capacity();
+    n += c.wert.capacity() * sizeof(double) + c.alle.capacity() * sizeof(Stelle) +
+         c.bytes.capacity() + c.wenige.bucket_count() * sizeof(void*) +
+         c.wenige.size() * (sizeof(std::pair<int32_t, Stelle>) + 2 * sizeof(void*));
   }
   return n;
 }
 
 void ValueTable::storeText(Column& c, int row, std::string_view utf8) {
-  if (row == 0) {
-    c.kopf.assign(utf8);
-    c.kopfText = true;
-    return;
-  }
-  const auto r = static_cast<size_t>(row);
-  if (!c.hatText()) {
-    c.anfang.assign(static_cast<size_t>(rows_), 0);
-    c.laenge.assign(static_cast<size_t>(rows_), 0);
-  }
-  c.totBytes += c.laenge[r];
-  c.laenge[r] = 0;
+  dropText(c, row);
   // Offsets are 32 bits: one column's texts stay below 4 GB.
   constexpr size_t grenze = std::numeric_limits<uint32_t>::max();
   if (utf8.size() > grenze || c.bytes.size() + utf8.size() > grenze) {
     compact(c);
     if (utf8.size() > grenze || c.bytes.size() + utf8.size() > grenze) throw std::bad_alloc();
   }
-  c.anfang[r] = static_cast<uint32_t>(c.bytes.size());
+  const Stelle neu{static_cast<uint32_t>(c.bytes.size()), static_cast<uint32_t>(utf8.size())};
   c.bytes.append(utf8);
-  c.laenge[r] = static_cast<uint32_t>(utf8.size());
+  if (c.alle.empty() && c.wenige.size() >= std::max<size_t>(64, static_cast<size_t>(rows_) / 16)) {
+    // Many texts: a place per row costs less than a map entry per text.
+    c.alle.assign(static_cast<size_t>(rows_), Stelle{});
+    for (const auto& [r, st] : c.wenige) c.alle[static_cast<size_t>(r)] = st;
+    c.wenige = {};
+  }
+  if (!c.alle.empty())
+    c.alle[static_cast<size_t>(row)] = neu;
+  else
+    c.wenige[row] = neu;
   if (c.totBytes > 4096 && c.totBytes > c.bytes.size() / 2) compact(c);
 }
 
 void ValueTable::dropText(Column& c, int row) {
-  if (row == 0) {
-    c.kopf.clear();
-    c.kopfText = false;
-    return;
+  if (!c.alle.empty()) {
+    Stelle& s = c.alle[static_cast<size_t>(row)];
+    c.totBytes += s.laenge;
+    s.laenge = 0;
+  } else if (!c.wenige.empty()) {
+    const auto it = c.wenige.find(row);
+    if (it == c.wenige.end()) return;
+    c.totBytes += it->second.laenge;
+    c.wenige.erase(it);
   }
-  if (!c.hatText()) return;
-  const auto r = static_cast<size_t>(row);
-  c.totBytes += c.laenge[r];
-  c.laenge[r] = 0;
 }
 
 void ValueTable::compact(Column& c) {
   std::string neu;
   neu.reserve(c.bytes.size() - std::min(c.totBytes, c.bytes.size()));
-  for (size_t r = 0; r < c.laenge.size(); ++r) {
-    if (c.laenge[r] == 0) continue;
+  auto umziehen = [&](Stelle& s) {
+    if (s.laenge == 0) return;
     const size_t a = neu.size();
-    neu.append(c.bytes, c.anfang[r], c.laenge[r]);
-    c.anfang[r] = static_cast<uint32_t>(a);
-  }
+    neu.append(c.bytes, s.anfang, s.laenge);
+    s.anfang = static_cast<uint32_t>(a);
+  };
+  for (Stelle& s : c.alle) umziehen(s);
+  for (auto& [r, s] : c.wenige) umziehen(s);
   c.bytes = std::move(neu);
   c.totBytes = 0;
 }

@@ -3,9 +3,11 @@
 // coordinates (row 0 the column headers, column 0 the row number "Nr"). No widget.
 //
 // A table of a million rows must not cost a string per cell, so the table is a column
-// store. Every column keeps one double per row (NaN: the cell holds no number) and, only
+// store. Every column with a number in it keeps one double per row (NaN: the cell holds no
+// number) and, only
 // once a cell of it holds text that is not plainly a number, a text part: the UTF-8 bytes of
-// all its texts in one buffer with an offset and a length per row. The kind of a cell
+// all its texts in one buffer with an offset and a length per text (per row once the
+// column holds many texts). The kind of a cell
 // follows from its two parts:
 //   no number, no text   empty
 //   number, no text      a number whose text is its general float text ("1,5", "1E20")
@@ -19,6 +21,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class ValueTable {
@@ -43,7 +46,9 @@ class ValueTable {
   // optional exponent; the "not a number" marker is none). Empty or not a number: none.
   std::optional<double> number(int col, int row) const {
     if (col < 0 || row < 0 || col >= columnCount() || row >= rows_) return std::nullopt;
-    const double v = cols_[static_cast<size_t>(col)].wert[static_cast<size_t>(row)];
+    const std::vector<double>& w = cols_[static_cast<size_t>(col)].wert;
+    if (w.empty()) return std::nullopt;
+    const double v = w[static_cast<size_t>(row)];
     if (std::isnan(v)) return std::nullopt;
     return v;
   }
@@ -61,10 +66,10 @@ class ValueTable {
   // A new column at `at` (0..columnCount()); the columns from there move right. It takes the
   // numbers as setColumn does (none: an empty column).
   void insertColumn(int at, std::vector<double>&& values = {});
-  // The cell holds neither a number nor a text (no text is made to tell).
-  bool isEmpty(int col, int row) const;
   // Drops the column; the columns behind it move left.
   void removeColumn(int col);
+  // The cell holds neither a number nor a text (no text is made to tell).
+  bool isEmpty(int col, int row) const;
   // Keeps the rows whose keep[row] is true (rows beyond keep.size() go), in order.
   void keepRows(const std::vector<bool>& keep);
   // Takes over the other table's cells and size; the other is left empty (no column, 2 rows).
@@ -74,21 +79,24 @@ class ValueTable {
   size_t memoryUsed() const;
 
  private:
+  struct Stelle {
+    uint32_t anfang = 0;
+    uint32_t laenge = 0;  // 0: no text
+  };
   struct Column {
+    // One value per row, or none at all while no cell of the column holds a number (a
+    // file's many empty columns cost nothing).
     std::vector<double> wert;
-    // Text part; empty vectors while no cell of the column holds text.
-    std::vector<uint32_t> anfang;
-    std::vector<uint32_t> laenge;
+    // Text part. The few texts of a numeric column (its header, the odd cell) are kept by
+    // row; once a column holds many, every row gets its place.
+    std::unordered_map<int32_t, Stelle> wenige;
+    std::vector<Stelle> alle;
     std::string bytes;
     size_t totBytes = 0;  // bytes of overwritten texts still in `bytes`
-    // Row 0 (the header) keeps its text apart, so that a named column of numbers needs no
-    // text part for its body rows.
-    std::string kopf;
-    bool kopfText = false;
-
-    bool hatText() const { return !laenge.empty(); }
   };
 
+  static std::string_view textOf(const Column& c, size_t row);
+  void setWert(Column& c, size_t row, double value);
   void storeText(Column& c, int row, std::string_view utf8);
   void dropText(Column& c, int row);
   static void compact(Column& c);

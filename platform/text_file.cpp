@@ -114,6 +114,10 @@ bool writeTextLines(const QString& path, const QStringList& lines, QString* erro
   return writeAtomically(path, bytes, error);
 }
 
+bool writeUtf8Text(const QString& path, const QByteArray& utf8, QString* error) {
+  return writeAtomically(path, utf8, error);
+}
+
 bool appendTextLine(const QString& path, const QString& line, QString* error) {
   QByteArray bytes;
   if (QFileInfo::exists(path) && !readAll(path, bytes, error)) return false;

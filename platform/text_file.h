@@ -11,6 +11,9 @@
 bool readTextLines(const QString& path, QStringList& lines, QString* error = nullptr);
 // Writes every line followed by LF.
 bool writeTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);
+// Writes text that is already UTF-8 with LF line ends, as it stands (for large files built
+// as bytes).
+bool writeUtf8Text(const QString& path, const QByteArray& utf8, QString* error = nullptr);
 // Appends one line (with LF); adds a line break first if the file does not end in one.
 // A missing file is created.
 bool appendTextLine(const QString& path, const QString& line, QString* error = nullptr);

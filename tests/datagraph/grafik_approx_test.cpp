@@ -1,8 +1,12 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <functional>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTextBlock>
@@ -350,10 +354,15 @@ TEST_F(DatenGrafikTest, ValueFileLinesCurvesUpBySourceRow) {
   TfrGrafikApprox::SpeichernDialogHook = [&](int&) { return QString(); };
   g->tbSpeichernClick();  // cancelled: nothing
   EXPECT_TRUE(meldungen.messages().empty());
+  // A file that cannot be written: the system's message, no file.
+  EXPECT_FALSE(g->WerteSpeichern(Pfad("fehlt/aus.csv")));
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_FALSE(Meldungen().front().isEmpty());
+  meldungen.clear();
 
   g->tbLoeschenClick();
   g->tbSpeichernClick();
-  EXPECT_EQ(Meldungen().value(1), QStringLiteral("Keine Werte"));
+  EXPECT_EQ(Meldungen(), (QStringList{"Diagramm löschen?", "Keine Werte"}));
 }
 
 // ---- Display ----------------------------------------------------------------------------------
@@ -446,8 +455,10 @@ TEST_F(DatenGrafikTest, GridLegendAndClickReadOut) {
   EXPECT_FALSE(g->Chart1->gridVisible(ChartAxis::Left));
   EXPECT_FALSE(g->Chart1->gridVisible(ChartAxis::Bottom));
   EXPECT_FALSE(g->Chart1->legendVisible());
+  EXPECT_EQ(g->Chart1->overlayTexts().size(), 1u);
   g->tbLegende->click();
   EXPECT_TRUE(g->Chart1->legendVisible());
+  EXPECT_TRUE(g->Chart1->overlayTexts().empty());  // named in the legend instead
   EXPECT_EQ(g->Chart1->rightMargin(), std::max(12, static_cast<int>(std::nearbyint(2 * g->Chart1->width() / 100.0))));
   const QPoint p(static_cast<int>(g->Chart1->pixelOf(ChartAxis::Bottom, 2.345)),
                  static_cast<int>(g->Chart1->pixelOf(ChartAxis::Left, 50)));
@@ -497,7 +508,8 @@ TEST_F(DatenGrafikTest, XyDataButtonOpensTheGraphModallyWithTheChosenTable) {
   HauptfensterZeigen();
   frRechn->tbWerte->click();
   ASSERT_TRUE(frKonstante->isVisible());
-  QTest::qWaitForWindowActive(frKonstante);  // its activation must not come in later
+  // Its activation must not come in later and press the button again.
+  if (!QTest::qWaitForWindowActive(frKonstante)) frKonstante->FormActivate();
   QString angefangen;
   TfrGrafikApprox::OeffnenDialogHook = [&](DateiDialogDaten& d) {
     angefangen = d.FileName;
@@ -527,4 +539,234 @@ TEST_F(DatenGrafikTest, XyDataButtonOpensTheGraphModallyWithTheChosenTable) {
   frRechn->tbDiagrammClick();
   EXPECT_TRUE(frRechn->isVisible());
   EXPECT_FALSE(frGrafikApprox->isVisible());
+}
+
+// The finished graph as the user sees it: three curves, legend, labels, title block. The
+// picture goes to $KOLVEX_GRAB_DIR when set (for looking at it).
+TEST_F(DatenGrafikTest, ThreeCurvesWithLegendAndTitleBlock) {
+  QStringList zeilen{"Zeit [s];Weg [mm];Kraft [N];Temperatur [°C]"};
+  for (int i = 0; i <= 40; ++i) {
+    const double t = i * 0.25;
+    zeilen << QString("%1;%2;%3;%4")
+                  .arg(QString::fromStdString(kolvex::FloatText(t)))
+                  .arg(QString::fromStdString(kolvex::FloatText(std::round(20 * std::sin(t / 2) * 100) / 100)))
+                  .arg(QString::fromStdString(kolvex::FloatText(std::round((3 * t + 2) * 100) / 100)))
+                  .arg(QString::fromStdString(kolvex::FloatText(std::round((25 - 1.5 * t) * 100) / 100)));
+  }
+  QImage logo(120, 80, QImage::Format_RGB32);
+  logo.fill(QColor(30, 90, 160));
+  {
+    QPainter p(&logo);
+    p.setPen(Qt::white);
+    p.setFont(QFont("Sans", 28, QFont::Bold));
+    p.drawText(logo.rect(), Qt::AlignCenter, "KLX");
+  }
+  ASSERT_TRUE(logo.save(Pfad("logo.png")));
+  kolvex::LogoDatei = Pfad("logo.png").toStdString();
+  ASSERT_TRUE(EinstellungenSpeichern());
+  Laden("zugversuch.csv", zeilen);
+  g->show();
+  g->resize(1100, 750);
+  QTest::qWait(50);
+  Kurve(1, 2);
+  g->tbPlusClick();
+  Kurve(1, 3);
+  g->tbPlusClick();
+  Kurve(1, 4);
+  g->tbLegende->click();
+  g->edText1->setText("Zugversuch Probe 12");
+  g->edText2->setText("Labor 3, Prüfer: M. Keller");
+  g->edText3->setText("Werkstoff S235");
+  QTest::qWait(100);
+  g->Chart1->replotNow();
+  const QImage bild = g->grab().toImage();
+  if (!qEnvironmentVariableIsEmpty("KOLVEX_GRAB_DIR")) {
+    bild.save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_legende.png"));
+    g->tbLegende->click();
+    QTest::qWait(50);
+    g->Chart1->replotNow();
+    g->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_beschriftet.png"));
+    g->tbPlusClick();
+    QTest::qWait(50);
+    g->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_tabelle.png"));
+  }
+  EXPECT_EQ(g->ListBox1->count(), 3);
+  EXPECT_EQ(g->plUnten->height(), 82);
+  EXPECT_FALSE(g->Image1->pixmap().isNull());  // the stored logo came back
+  // The axis captions sit inside the plot.
+  const ChartRect r = g->Chart1->lastPlotRect();
+  EXPECT_GE(g->lbDX->x(), r.left);
+  EXPECT_LE(g->lbDX->x() + g->lbDX->width(), r.right);
+  EXPECT_LE(g->lbDX->y() + g->lbDX->height(), r.bottom);
+  EXPECT_GE(g->lbDY->y(), r.top);
+}
+
+// The user's way, with the program's real file dialogs: "XY-Daten in Diagramm", the table
+// chosen in the dialog, columns picked with the mouse, two curves, "Werte speichern" under
+// a name typed without extension with the text filter, and "Fenster schließen".
+TEST_F(DatenGrafikTest, UserPathThroughTheRealDialogs) {
+  DateiSchreiben("versuch.csv", {"Zeit;Weg;Kraft", "0;0;1", "1;2,5;3", "2;5;4,5"});
+  kolvex::DatenPfad = QDir(Pfad("")).absolutePath().toStdString() + "/";
+  HauptfensterZeigen();
+
+  // Runs tun once bedingung holds (each waiter is its own timer, so they may nest).
+  auto warten = [](std::function<bool()> bedingung, std::function<void()> tun) {
+    auto* uhr = new QTimer;
+    uhr->setInterval(20);
+    QObject::connect(uhr, &QTimer::timeout, [uhr, bedingung, tun] {
+      if (!bedingung()) return;
+      uhr->stop();
+      uhr->deleteLater();
+      tun();
+    });
+    uhr->start();
+  };
+  auto dateiDialog = [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); };
+  auto eintippen = [](QFileDialog* d, const QString& text) {
+    auto* feld = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(feld, nullptr);
+    feld->setText(text);
+    QTest::keyClick(feld, Qt::Key_Return);
+  };
+  // Whatever happens, nothing waits forever.
+  QTimer notbremse;
+  notbremse.setSingleShot(true);
+  bool abgebrochen = false;
+  QObject::connect(&notbremse, &QTimer::timeout, [&] {
+    abgebrochen = true;
+    while (QWidget* w = QApplication::activeModalWidget()) w->close();
+  });
+  notbremse.start(20000);
+
+  QString titel;
+  warten([&] { return dateiDialog() != nullptr; }, [&] {
+    titel = dateiDialog()->windowTitle();
+    eintippen(dateiDialog(), Pfad("versuch.csv"));
+  });
+  warten([&] { return QApplication::activeModalWidget() == frGrafikApprox && g->sg1->RowCount() == 4; },
+         [&] {
+           QHeaderView* kopf = g->sg1->horizontalHeader();
+           auto spalte = [&](int c) {
+             return QPoint(kopf->sectionViewportPosition(c) + 5, kopf->height() / 2);
+           };
+           QTest::mouseClick(kopf->viewport(), Qt::LeftButton, {}, spalte(1));
+           QTest::mouseClick(kopf->viewport(), Qt::RightButton, {}, spalte(2));
+           QTest::mouseClick(g->sbGrafik, Qt::LeftButton);
+           g->tbPlus->click();
+           QTest::mouseClick(kopf->viewport(), Qt::RightButton, {}, spalte(3));
+           QTest::mouseClick(g->sbGrafik, Qt::LeftButton);
+           warten([&] { return dateiDialog() != nullptr; }, [&] {
+             QFileDialog* d = dateiDialog();
+             auto* filter = d->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+             ASSERT_NE(filter, nullptr);
+             QTest::keyClick(filter, Qt::Key_Down);  // the second filter, as a user picks it
+             eintippen(d, Pfad("kurven"));
+           });
+           g->tbSpeichern->click();
+           g->btExit->click();
+         });
+  QTest::mouseClick(frRechn->tbDiagramm, Qt::LeftButton);
+  notbremse.stop();
+
+  ASSERT_FALSE(abgebrochen);
+  EXPECT_EQ(titel, QStringLiteral(" Öffnen Datei für XY-Diagramm"));
+  EXPECT_TRUE(frRechn->isVisible());
+  EXPECT_FALSE(g->isVisible());
+  EXPECT_TRUE(meldungen.messages().empty());
+  EXPECT_EQ(QDir(Pfad("")).entryList({"kurven*"}), QStringList{"kurven.txt"});
+  EXPECT_EQ(DateiLesen("kurven.txt"),
+            (QStringList{"X\tversuch   Zeit : Weg\tversuch   Zeit : Kraft", "0\t0\t1", "1\t2,5\t3",
+                         "2\t5\t4,5"}));
+  EXPECT_EQ(kolvex::KanalY, "Kraft");
+  EXPECT_TRUE(DateiLesen("einstKolvex.frb").contains("Kraft"));
+}
+
+// A header of very many fields: the table grows with the rows actually read instead of
+// reserving every line for every column at once.
+TEST_F(DatenGrafikTest, VeryWideHeaderLoadsWithoutReservingEverything) {
+  QStringList kopf;
+  for (int c = 0; c < 20000; ++c) kopf << QString("K%1").arg(c);
+  QStringList zeilen{kopf.join(';')};
+  for (int i = 0; i < 3000; ++i) zeilen << QString("%1;%2").arg(i).arg(i + 1);
+  Laden("breit.csv", zeilen);
+  EXPECT_TRUE(meldungen.messages().empty());
+  EXPECT_EQ(g->sg1->ColCount(), 20001);
+  EXPECT_EQ(g->sg1->RowCount(), 3001);
+  EXPECT_EQ(g->sg1->Cells(2, 3000), QStringLiteral("3000"));
+  // Only the columns holding numbers have a value per row.
+  EXPECT_LT(g->sg1->table().memoryUsed(), 8u * 1024 * 1024);
+}
+
+TEST_F(DatenGrafikTest, ActivationStepsRunOnShowingNotOnEveryActivation) {
+  DateiSchreiben("a.csv", {"X;Y", "1;2"});
+  g->OpenDialog1.FileName = Pfad("a.csv");
+  g->show();
+  EXPECT_EQ(g->sg1->RowCount(), 2);
+  ASSERT_TRUE(QFile::remove(Pfad("a.csv")));
+  // Coming back to the window from elsewhere does not load the (now missing) file again.
+  g->activateWindow();
+  QTest::qWait(20);
+  QEvent aktiv(QEvent::WindowActivate);
+  QApplication::sendEvent(g, &aktiv);
+  EXPECT_TRUE(meldungen.messages().empty());
+  EXPECT_EQ(g->sg1->Cells(2, 1), QStringLiteral("2"));
+}
+
+TEST_F(DatenGrafikTest, EscWhileAddingACurveKeepsThePointsSoFar) {
+  QStringList zeilen{"X;Y"};
+  for (int i = 1; i <= 5000; ++i) zeilen << QString("%1;%2").arg(i).arg(i);
+  Laden("esc.csv", zeilen);
+  EscWatcher::pressAfterPolls(0);
+  Kurve(1, 2);
+  EXPECT_EQ(g->ListBox1->count(), 1);
+  EXPECT_EQ(g->Serien[0]->count(), 1000);
+  EXPECT_EQ(kolvex::KurvenPunkte[1], 1000);
+  EXPECT_EQ(kolvex::KurveMaxX[1], 1000);
+  EXPECT_TRUE(g->plAbbruch->isHidden());
+}
+
+TEST_F(DatenGrafikTest, StoredScalingIsEditedInTheScalingDialogAndApplied) {
+  Laden("s.csv", {"x;y", "0;0", "10;100"});
+  Kurve(1, 2);
+  ASSERT_EQ(g->Tag, 1);
+  QStringList angezeigt;
+  QTimer::singleShot(0, [&] {
+    for (int c = 1; c <= 2; ++c)
+      for (int r = 1; r <= 2; ++r) angezeigt << frSkal->sgSkal->Cells(c, r);
+    frSkal->sgSkal->setCells(1, 1, QStringLiteral("-1"));
+    frSkal->sgSkal->setCells(2, 2, QStringLiteral("12,5"));
+    frSkal->sbSpeichernClick();
+  });
+  g->tbSkal_speichRechtsClick();
+  // Empty stored limits show the current ones.
+  EXPECT_EQ(angezeigt, (QStringList{"0", "100", "0", "10"}));
+  EXPECT_EQ(kolvex::SkalYMin, "-1");
+  EXPECT_EQ(kolvex::SkalXMax, "12,5");
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), -1);
+  EXPECT_EQ(g->Chart1->maximum(ChartAxis::Bottom), 12.5);
+  EXPECT_TRUE(DateiLesen("einstKolvex.frb").contains("12,5"));
+  // The left button applies them again after an automatic scaling.
+  g->tbAutom_SkalClick();
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), 0);
+  g->tbSkal_speich->click();
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), -1);
+}
+
+TEST_F(DatenGrafikTest, ChannelsUsedLastArePreselected) {
+  kolvex::KanalX = "Zeit";
+  kolvex::KanalY = "Kraft";
+  ASSERT_TRUE(EinstellungenSpeichern());  // the activation reads the settings afresh
+  Laden("k.csv", {"Weg;Kraft;Zeit", "1;2;3"});
+  EXPECT_EQ(g->cbXKanal->currentText(), QStringLiteral("Zeit"));
+  EXPECT_EQ(g->cbYKanal->currentText(), QStringLiteral("Kraft"));
+  EXPECT_EQ(g->sg1->tableModel()->xChannel(), 3);
+  EXPECT_EQ(g->sg1->model()->data(g->sg1->model()->index(0, 2), Qt::BackgroundRole).value<QColor>(),
+            colorFromBgr(0xFFCCEA));
+  EXPECT_EQ(g->sg1->model()->data(g->sg1->model()->index(0, 0), Qt::BackgroundRole).value<QColor>(),
+            QColor(Qt::white));
+  // Absent channels: "Nr".
+  kolvex::KanalX = "Druck";
+  ASSERT_TRUE(EinstellungenSpeichern());
+  Laden("k.csv", {"Weg;Kraft;Zeit", "1;2;3"});
+  EXPECT_EQ(g->cbXKanal->currentIndex(), 0);
 }

@@ -83,12 +83,13 @@ TEST(ValueTable, TextsComeBackAsTheyWereWritten) {
 
 TEST(ValueTable, PlainNumberTextCostsNoTextStorage) {
   ValueTable t = Tabelle(2, 10000);
-  const size_t leer = t.memoryUsed();
+  const size_t anfangs = t.memoryUsed();
   for (int r = 0; r < 10000; ++r) {
     t.setCell(0, r, std::string_view(kolvex::FloatText(r * 0.25L - 7)));
     t.setCell(1, r, QString::number(r));
   }
-  EXPECT_EQ(t.memoryUsed(), leer);
+  const size_t leer = t.memoryUsed();  // the numbers only: 8 bytes a cell
+  EXPECT_EQ(leer, anfangs + 2 * 10000 * sizeof(double));
   EXPECT_EQ(t.cell(0, 3), QStringLiteral("-6,25"));
   EXPECT_EQ(*t.number(1, 9999), 9999);
   // One odd text gives the column its text part; the numbers stay as they were.
@@ -96,6 +97,32 @@ TEST(ValueTable, PlainNumberTextCostsNoTextStorage) {
   EXPECT_GT(t.memoryUsed(), leer);
   EXPECT_EQ(t.cell(1, 5), QStringLiteral("5,0"));
   EXPECT_EQ(t.cell(1, 6), QStringLiteral("6"));
+  // Header texts and the odd text cost a little, not a place in every row.
+  EXPECT_LT(t.memoryUsed(), leer + 1024);
+  t.setCell(0, 0, QStringLiteral("Zeit [s]"));
+  EXPECT_LT(t.memoryUsed(), leer + 2048);
+  EXPECT_EQ(t.cell(0, 0), QStringLiteral("Zeit [s]"));
+}
+
+TEST(ValueTable, ColumnsWithoutNumbersCostNoRows) {
+  ValueTable t = Tabelle(50, 100000);
+  EXPECT_LT(t.memoryUsed(), 16u * 1024);
+  t.setCell(7, 0, QStringLiteral("Kopf"));
+  t.setCell(8, 5, QString());
+  t.setNumber(9, 5, std::numeric_limits<double>::quiet_NaN());
+  t.setNumbers(10, 0, std::vector<double>(10, kNaN));
+  EXPECT_LT(t.memoryUsed(), 16u * 1024);
+  EXPECT_EQ(t.cell(10, 3), QString());
+  t.setNumber(11, 99999, 4);
+  EXPECT_GE(t.memoryUsed(), 100000u * sizeof(double));
+  EXPECT_LT(t.memoryUsed(), 100000u * sizeof(double) + 16 * 1024);
+  EXPECT_EQ(*t.number(11, 99999), 4);
+  EXPECT_FALSE(t.number(11, 0));
+  t.setSize(50, 200000);
+  EXPECT_FALSE(t.number(11, 150000));
+  EXPECT_FALSE(t.number(12, 150000));
+  t.setNumbers(12, 199999, std::vector<double>{1, 2});
+  EXPECT_EQ(*t.number(12, 199999), 1);
 }
 
 TEST(ValueTable, OverwritingChangesTheKindOfACell) {
@@ -139,7 +166,10 @@ TEST(ValueTable, BulkNumbersClipToTheTableAndReplaceTexts) {
 }
 
 TEST(ValueTable, ShrinkingDropsCellsAndGrowingAddsEmptyOnes) {
-  ValueTable t = Tabelle(3, 4);
+  // Column 0 holds a text in every row (a place per row), the others a few.
+  ValueTable t = Tabelle(3, 400);
+  for (int r = 0; r < 400; ++r) t.setCell(0, r, QStringLiteral("T%1").arg(r));
+  t.setSize(3, 4);
   t.setCell(2, 3, QStringLiteral("weg"));
   t.setNumber(1, 3, 4);
   t.setCell(0, 1, QStringLiteral("bleibt"));
@@ -148,13 +178,18 @@ TEST(ValueTable, ShrinkingDropsCellsAndGrowingAddsEmptyOnes) {
   EXPECT_EQ(t.cell(2, 3), QString());
   EXPECT_FALSE(t.number(1, 3));
   EXPECT_EQ(t.cell(0, 1), QStringLiteral("bleibt"));
+  EXPECT_EQ(t.cell(0, 2), QStringLiteral("T2"));
+  EXPECT_EQ(t.cell(0, 3), QString());
   EXPECT_EQ(t.cell(0, 5), QString());
 }
 
 TEST(ValueTable, ClearEmptiesEveryCellAndGivesTheMemoryBack) {
   ValueTable t = Tabelle(4, 100000);
-  for (int r = 0; r < 100000; ++r) t.setCell(3, r, QStringLiteral("Text %1").arg(r));
-  EXPECT_GT(t.memoryUsed(), 4u * 100000 * sizeof(double));
+  for (int r = 0; r < 100000; ++r) {
+    t.setCell(3, r, QStringLiteral("Text %1").arg(r));
+    t.setNumber(r % 3, r, r);
+  }
+  EXPECT_GT(t.memoryUsed(), 3u * 100000 * sizeof(double));
   t.clear();
   EXPECT_EQ(t.columnCount(), 4);
   EXPECT_EQ(t.rowCount(), 2);

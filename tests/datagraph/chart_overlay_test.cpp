@@ -1,0 +1,110 @@
+// The chart adapter's parts for the data graph: bulk points, overlay, left-axis increment
+// and right margin.
+#include <QTest>
+#include <gtest/gtest.h>
+#include <qcustomplot.h>
+
+#include "platform/chart_view.h"
+
+namespace {
+
+class ChartZusatzTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    chart.resize(600, 400);
+    s = chart.addSeries("Series1");
+    chart.show();
+  }
+  // The colour of a pixel of the drawn chart.
+  QColor Pixel(int x, int y) {
+    chart.replotNow();
+    return chart.grab().toImage().pixelColor(x, y);
+  }
+  ChartView chart;
+  ChartSeries* s = nullptr;
+};
+
+TEST_F(ChartZusatzTest, BulkPointsTakeTheShorterLengthAndKnowTheirOrder) {
+  s->setPoints({1, 2, 3, 4}, {10, 20, 30});
+  EXPECT_EQ(s->count(), 3);
+  EXPECT_TRUE(s->xAscending());
+  EXPECT_EQ(chart.maximum(ChartAxis::Left), 30);
+  s->setPoints({3, 1}, {1, 2});
+  EXPECT_FALSE(s->xAscending());
+  chart.refresh();
+  EXPECT_NE(qobject_cast<QCPCurve*>(s->plottable()), nullptr);
+  s->setPoints({}, {});
+  EXPECT_EQ(s->count(), 0);
+}
+
+TEST_F(ChartZusatzTest, OverlayTextsFollowTheAxesAndStayAboveTheCurves) {
+  s->setPoints({0, 10}, {0, 10});
+  s->setPointerVisible(false);
+  ChartOverlayText t;
+  t.x = 5;
+  t.y = 5;
+  t.offset = QPoint(8, -8);
+  t.text = QStringLiteral("█████");
+  t.color = QColor(255, 0, 255);
+  chart.setOverlayTexts({t});
+  chart.replotNow();
+  const int px = static_cast<int>(chart.pixelOf(ChartAxis::Bottom, 5)) + 8;
+  const int py = static_cast<int>(chart.pixelOf(ChartAxis::Left, 5)) - 8;
+  // The text's top-left corner is at the anchor plus the offset.
+  EXPECT_EQ(Pixel(px + 3, py + 6), QColor(255, 0, 255));
+  EXPECT_NE(Pixel(px - 4, py - 4), QColor(255, 0, 255));
+  // Rescaling moves it with the axes.
+  chart.setMinMax(ChartAxis::Bottom, 0, 20);
+  const int px2 = static_cast<int>(chart.pixelOf(ChartAxis::Bottom, 5)) + 8;
+  EXPECT_LT(px2, px);
+  EXPECT_EQ(Pixel(px2 + 3, py + 6), QColor(255, 0, 255));
+  chart.setOverlayTexts({});
+  EXPECT_NE(Pixel(px2 + 3, py + 6), QColor(255, 0, 255));
+
+  // A line in axis values, cut at the plot rectangle.
+  ChartOverlayLine l;
+  l.points = {QPointF(-100, 2), QPointF(100, 2)};
+  l.pen = QPen(QColor(0, 200, 0), 3);
+  chart.setOverlayLines({l});
+  const ChartRect r = chart.plotRect();
+  const int ly = static_cast<int>(std::lround(chart.pixelOf(ChartAxis::Left, 2)));
+  EXPECT_EQ(Pixel((r.left + r.right) / 2, ly), QColor(0, 200, 0));
+  EXPECT_NE(Pixel(r.left - 5, ly), QColor(0, 200, 0));
+  EXPECT_EQ(chart.overlayLines().size(), 1u);
+}
+
+TEST_F(ChartZusatzTest, LeftIncrementIsTheSmallestLabelStep) {
+  s->setPoints({0, 1}, {0, 1});
+  chart.replotNow();
+  auto schritt = [this] {
+    chart.replotNow();
+    const QVector<double> ticks = chart.plot()->yAxis->tickVector();
+    return ticks.size() >= 2 ? ticks[1] - ticks[0] : 0.0;
+  };
+  const double frei = schritt();
+  EXPECT_LT(frei, 0.5);
+  chart.setLeftIncrement(0.5);
+  EXPECT_NEAR(schritt(), 0.5, 1e-12);
+  // Switching the axis to logarithmic and back keeps it.
+  chart.setLogarithmic(ChartAxis::Left, true);
+  chart.setLogarithmic(ChartAxis::Left, false);
+  EXPECT_NEAR(schritt(), 0.5, 1e-12);
+  // A step below the automatic one changes nothing; 0 and nonsense switch it off.
+  chart.setLeftIncrement(0.0001);
+  EXPECT_NEAR(schritt(), frei, 1e-12);
+  chart.setLeftIncrement(std::nan(""));
+  EXPECT_EQ(chart.leftIncrement(), 0);
+}
+
+TEST_F(ChartZusatzTest, RightMarginInPixels) {
+  s->setPoints({0, 1}, {0, 1});
+  chart.setRightMargin(150);
+  chart.replotNow();
+  EXPECT_EQ(chart.lastPlotRect().right, chart.width() - 150);
+  EXPECT_EQ(chart.plotRect().right, chart.lastPlotRect().right);
+  chart.setRightMargin(-1);
+  chart.replotNow();
+  EXPECT_GT(chart.lastPlotRect().right, chart.width() - 40);
+}
+
+}  // namespace
