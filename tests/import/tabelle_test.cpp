@@ -110,3 +110,24 @@ TEST(Staging, ANamedNumberColumnCostsEightBytesPerRow) {
   t.setSize(1, 1);
   EXPECT_EQ(t.cell(0, 0), QString());
 }
+
+TEST(Staging, CompactionMovesTextsOfFewAndOfManyCellsWithTheirRows) {
+  // Column 0 has a text in every row (a place per row), column 1 one text (kept by row).
+  ValueTable t;
+  t.setSize(3, 200);
+  for (int r = 0; r < 200; ++r) t.setCell(0, r, QStringLiteral("z%1").arg(r));
+  t.setCell(1, 0, QStringLiteral("B"));
+  t.setCell(1, 150, QStringLiteral("eins"));
+  t.setCell(2, 0, QStringLiteral("C"));
+  t.setCell(2, 151, QStringLiteral("2,5"));
+  std::vector<bool> keep(200, false);
+  keep[0] = keep[150] = keep[151] = true;
+  t.keepRows(keep);
+  ASSERT_EQ(t.rowCount(), 3);
+  EXPECT_EQ(Zeile(t, 0), (QStringList{"z0", "B", "C"}));
+  EXPECT_EQ(Zeile(t, 1), (QStringList{"z150", "eins", ""}));
+  EXPECT_EQ(Zeile(t, 2), (QStringList{"z151", "", "2,5"}));
+  EXPECT_TRUE(t.isEmpty(1, 2));
+  EXPECT_FALSE(t.isEmpty(2, 2));
+  EXPECT_TRUE(t.isEmpty(5, 0));
+}
