@@ -238,6 +238,26 @@ TEST_F(ImportTest, MemoryFailureKeepsWhatWasReadAndRestoresTheWindow) {
   EXPECT_EQ(g->windowTitle(), QStringLiteral(" XY-Daten im Diagramm"));
 }
 
+TEST_F(ImportTest, MemoryFailureWhileReadingChosenChannelsKeepsTheirRows) {
+  Messung();
+  TfrDiaDemKAuswahl::DateiHook = Pfad("messung.DAT");
+  d->FormShow();
+  d->sg1->setCells(3, 2, "X");
+  d->sg1->setCells(3, 3, "X");
+  d->Tag = 1;
+  TfrDiaDem::Optionen.block = 1;
+  TfrDiaDem::Optionen.speicherFehlerNach = 4;
+  Laden("messung.DAT");
+  ASSERT_EQ(Meldungen().size(), 1);
+  EXPECT_TRUE(Meldungen()[0].startsWith("Speicher-Fehler."));
+  EXPECT_EQ(Zeile(0), (QStringList{"Nr", "Kraft", "Weg"}));
+  EXPECT_EQ(Zeile(1), (QStringList{"1", "1,5", "10"}));
+  EXPECT_EQ(g->sg1->RowCount(), 4);
+  EXPECT_EQ(Zeile(3), (QStringList{"3", "3", ""}));
+  EXPECT_TRUE(g->plAbbruch->isHidden());
+  d->Tag = 0;
+}
+
 TEST_F(ImportTest, EscStopsTheReadingAndKeepsTheValuesRead) {
   Kopf("lang.DAT", messdaten::DatKopf({{"A", 100}}, "REAL32"));
   std::string bytes;
