@@ -52,7 +52,11 @@ QString gOrdner;
 using Uhr = std::chrono::steady_clock;
 double Sekunden(Uhr::time_point a) { return std::chrono::duration<double>(Uhr::now() - a).count(); }
 
-size_t Heap() { return mallinfo2().uordblks; }
+// Heap in use, the large blocks the allocator maps on their own included.
+size_t Heap() {
+  const struct mallinfo2 m = mallinfo2();
+  return m.uordblks + m.hblkhd;
+}
 
 // ---- Fixtures --------------------------------------------------------------------------------
 
@@ -374,8 +378,6 @@ int main(int argc, char** argv) {
   frGrafikApprox->resize(1100, 750);
   frGrafikApprox->show();
   Registrieren();
-  static kolvex::LeseAnzeige still;
-  if (qEnvironmentVariableIsSet("OHNE_ANZEIGE")) TfrDiaDem::AnzeigeHook = &still;
   benchmark::RunSpecifiedBenchmarks();
   if (gross) GrossLaden();
   if (!keineDialoge.messages().empty())
