@@ -17,6 +17,7 @@
 #include "core/text.h"
 #include "core/zahltext.h"
 #include "graph/grafik.h"
+#include "import/diadem_kauswahl.h"
 #include "platform/message_dialog.h"
 #include "platform/string_grid.h"
 #include "platform/text_combo.h"
@@ -361,7 +362,8 @@ QStringList EinstellungsZeilen() {
     << Text(SkalYMin) << Text(SkalYMax);
   z << Text(LogoDatei) << Text(TitelText1) << Text(TitelText2) << Text(TitelText3);   // 85-88
   z << Schalter(d ? d->cbXYDatenKAuswahl->isChecked() : XYDatenKanalAuswahl);         // 89
-  z << Text(LeseIntervall) << Text(KanalWahlMaske);                                   // 90-91
+  z << (frDiaDemKAuswahl ? frDiaDemKAuswahl->edInterval->text() : Text(LeseIntervall)) // 90
+    << Text(KanalWahlMaske);                                                          // 91
   z << (r && r->ed1 ? r->ed1->text() : QString());                                    // 92
   return z;
 }

@@ -15,6 +15,8 @@
 #include "finance/tilg_rechner.h"
 #include "graph/grafik.h"
 #include "graph/skal.h"
+#include "import/diadem.h"
+#include "import/diadem_kauswahl.h"
 #include "units/einheiten.h"
 #include "units/einheiten_edit.h"
 
@@ -47,7 +49,9 @@ void FensterErzeugen() {
   Erzeugen(frApproxim);
   Erzeugen(frApproxim_Auswahl);
   Erzeugen(frGrafikApprox);
+  Erzeugen(frDiaDem);
   Erzeugen(frEinstellung_Grafik);
+  Erzeugen(frDiaDemKAuswahl);
   Erzeugen(frSparRechner);
   Erzeugen(frTilgRechner);
   frEinstellung_Grafik->Zieldiagramm = frGrafikApprox->Chart1;
@@ -57,7 +61,9 @@ void FensterErzeugen() {
 void FensterZerstoeren() {
   Zerstoeren(frTilgRechner);
   Zerstoeren(frSparRechner);
+  Zerstoeren(frDiaDemKAuswahl);
   Zerstoeren(frEinstellung_Grafik);
+  Zerstoeren(frDiaDem);
   Zerstoeren(frGrafikApprox);
   Zerstoeren(frApproxim_Auswahl);
   Zerstoeren(frApproxim);

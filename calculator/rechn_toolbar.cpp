@@ -23,6 +23,7 @@
 #include "datagraph/grafik_approx.h"
 #include "finance/spar_rechner.h"
 #include "finance/tilg_rechner.h"
+#include "import/diadem_kauswahl.h"
 #include "graph/grafik.h"
 #include "platform/message_dialog.h"
 #include "platform/panel_button.h"
@@ -412,6 +413,7 @@ void TfrRechn::tbDiagrammClick() {
   if (!g->OpenDialog1Execute()) return;
   hide();
   g->OpenDialog1.FileName = TfrGrafikApprox::DatenDateiName(g->OpenDialog1.FileName);
+  if (frDiaDemKAuswahl) frDiaDemKAuswahl->Tag = 0;
   const QString endung = frKolvex ? frKolvex->DateiEndungGross(g->OpenDialog1.FileName) : QString();
   const bool tabelle = endung == QLatin1String(".CSV") || endung == QLatin1String(".TXT");
   const bool auswahl = frEinstell && frEinstell->cbXYDatenKAuswahl->isChecked();

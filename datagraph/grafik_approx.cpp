@@ -40,6 +40,7 @@
 #include "datagraph/einstellung_grafik.h"
 #include "datagraph/value_grid.h"
 #include "graph/skal.h"
+#include "import/diadem_kauswahl.h"
 #include "platform/bgr_color.h"
 #include "platform/esc_watcher.h"
 #include "platform/message_dialog.h"
@@ -302,6 +303,7 @@ void TfrGrafikApprox::FarbListeFuellen() {
 void TfrGrafikApprox::sbLadenClick() {
   if (OpenDialog1Execute()) {
     OpenDialog1.FileName = DatenDateiName(OpenDialog1.FileName);
+    if (frDiaDemKAuswahl) frDiaDemKAuswahl->Tag = 0;
     const QString endung = Endung(OpenDialog1.FileName);
     const bool tabelle = endung == QLatin1String(".CSV") || endung == QLatin1String(".TXT");
     if (!tabelle && kolvex::XYDatenKanalAuswahl && KanalAuswahl) {

@@ -156,6 +156,82 @@ void ValueTable::swap(ValueTable& other) noexcept {
   std::swap(rows_, other.rows_);
 }
 
+void ValueTable::setColumn(int col, std::vector<double>&& values) {
+  if (col < 0 || col >= columnCount()) return;
+  Column frisch;
+  frisch.wert = std::move(values);
+  if (!frisch.wert.empty()) frisch.wert.resize(static_cast<size_t>(rows_), kLeer);
+  std::swap(cols_[static_cast<size_t>(col)], frisch);
+}
+
+void ValueTable::insertColumn(int at, std::vector<double>&& values) {
+  at = std::clamp(at, 0, columnCount());
+  Column neu;
+  neu.wert = std::move(values);
+  if (!neu.wert.empty()) neu.wert.resize(static_cast<size_t>(rows_), kLeer);
+  cols_.insert(cols_.begin() + at, std::move(neu));
+}
+
+void ValueTable::removeColumn(int col) {
+  if (col < 0 || col >= columnCount()) return;
+  cols_.erase(cols_.begin() + col);
+}
+
+bool ValueTable::isEmpty(int col, int row) const {
+  if (!inside(col, row)) return true;
+  const Column& c = cols_[static_cast<size_t>(col)];
+  const auto r = static_cast<size_t>(row);
+  if (!c.wert.empty() && !std::isnan(c.wert[r])) return false;
+  return textOf(c, r).empty();
+}
+
+void ValueTable::keepRows(const std::vector<bool>& keep) {
+  const auto alt = static_cast<size_t>(rows_);
+  std::vector<int32_t> neuIndex(alt, -1);
+  int32_t neu = 0;
+  for (size_t r = 0; r < alt && r < keep.size(); ++r)
+    if (keep[r]) neuIndex[r] = neu++;
+  if (static_cast<size_t>(neu) == alt) return;
+  const auto n = static_cast<size_t>(neu);
+  for (Column& c : cols_) {
+    if (!c.wert.empty()) {
+      for (size_t r = 0; r < alt; ++r)
+        if (neuIndex[r] >= 0) c.wert[static_cast<size_t>(neuIndex[r])] = c.wert[r];
+      c.wert.resize(n);
+      c.wert.shrink_to_fit();
+    }
+    if (!c.alle.empty()) {
+      for (size_t r = 0; r < alt; ++r) {
+        if (neuIndex[r] >= 0)
+          c.alle[static_cast<size_t>(neuIndex[r])] = c.alle[r];
+        else
+          c.totBytes += c.alle[r].laenge;
+      }
+      c.alle.resize(n);
+    }
+    if (!c.wenige.empty()) {
+      std::unordered_map<int32_t, Stelle> umgezogen;
+      for (const auto& [r, s] : c.wenige) {
+        const int32_t z = static_cast<size_t>(r) < alt ? neuIndex[static_cast<size_t>(r)] : -1;
+        if (z >= 0)
+          umgezogen[z] = s;
+        else
+          c.totBytes += s.laenge;
+      }
+      c.wenige = std::move(umgezogen);
+    }
+    if (c.totBytes > 0) compact(c);
+  }
+  rows_ = neu;
+}
+
+void ValueTable::moveFrom(ValueTable& other) {
+  if (&other == this) return;
+  swap(other);
+  ValueTable leer;  // my former cells go with it
+  other.swap(leer);
+}
+
 size_t ValueTable::memoryUsed() const {
   size_t n = cols_.capacity() * sizeof(Column);
   for (const Column& c : cols_) {

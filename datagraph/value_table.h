@@ -59,6 +59,22 @@ class ValueTable {
   void copyFrom(const ValueTable& other);
   void swap(ValueTable& other) noexcept;
 
+  // ---- Whole-column operations (importers) ------------------------------------------------
+  // The column takes the vector as its numbers, without a copy: values[r] is row r (row 0
+  // included), missing rows are empty, rows beyond the table are dropped. Its texts go.
+  void setColumn(int col, std::vector<double>&& values);
+  // A new column at `at` (0..columnCount()); the columns from there move right. It takes the
+  // numbers as setColumn does (none: an empty column).
+  void insertColumn(int at, std::vector<double>&& values = {});
+  // Drops the column; the columns behind it move left.
+  void removeColumn(int col);
+  // The cell holds neither a number nor a text (no text is made to tell).
+  bool isEmpty(int col, int row) const;
+  // Keeps the rows whose keep[row] is true (rows beyond keep.size() go), in order.
+  void keepRows(const std::vector<bool>& keep);
+  // Takes over the other table's cells and size; the other is left empty (no column, 2 rows).
+  void moveFrom(ValueTable& other);
+
   // Bytes held by the cells (for the benchmark's and tests' accounting).
   size_t memoryUsed() const;
 

@@ -183,11 +183,13 @@ TEST_F(DatenGrafikTest, DataFileNamesMapToTheirHeaders) {
   // The header on disk in other letter case is the one taken.
   DateiSchreiben("messung.dat", {"#BEGINGLOBALHEADER"});
   EXPECT_EQ(TfrGrafikApprox::DatenDateiName(Pfad("messung.r32")), Pfad("messung.dat"));
-  // A measurement file loads nothing until the import exists; the table stays as it was.
+  // A measurement file goes to the import: this header names no channel and no data type,
+  // so the table keeps its number column only.
   Laden("t.csv", {"X;Y", "1;2"});
   g->OpenDialog1.FileName = Pfad("messung.r32");
   g->Aktivieren();
-  EXPECT_EQ(g->sg1->Cells(1, 0), QStringLiteral("X"));
+  EXPECT_EQ(g->sg1->ColCount(), 1);
+  EXPECT_EQ(g->sg1->Cells(0, 0), QStringLiteral("Nr"));
   EXPECT_TRUE(g->edAbZeile->isHidden());
 }
 

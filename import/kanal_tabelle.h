@@ -1,0 +1,36 @@
+#pragma once
+// The channel table of the current measurement header: one set for the whole program,
+// overwritten by every header parse and read by the data readers, the table builder, the
+// channel choice and the data graph. Pure C++ (no Qt), so that parsers and readers can be
+// fuzzed alone. Texts are UTF-8; channels are numbered 1..40 (index 0 unused).
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kolvex {
+
+inline constexpr int MaxKanaele = 40;
+// "decreasing" monotony: an implicit channel, which has no values of its own in the data file.
+inline constexpr const char* Implizit = "decreasing";
+
+extern int32_t KanalAnzahl;                     // 0..40
+extern std::array<std::string, 41> KanalName;   // at most 255 characters each
+extern std::array<std::string, 41> KanalBeschreibung;
+extern std::array<std::string, 41> KanalMonotonie;
+// Value count of channel k at index k; grows as needed (a missing entry counts 0).
+extern std::vector<int32_t> KanalWerteAnzahl;
+// Start value of the j-th implicit channel (0-based here), in channel order.
+extern std::vector<std::string> StartWerte;
+extern bool BlockFormat;   // the ".DAT" header declares the BLOCK layout
+extern int32_t TDMZeilen;  // row count of a ".TDM" measurement
+// The values the all-channel readers collected, in file order; NaN is an empty cell.
+extern std::vector<double> Messwerte;
+
+int32_t WerteAnzahl(int kanal);  // 0 for a channel without a count
+void WerteAnzahlSetzen(int kanal, int32_t anzahl);
+bool IstImplizit(int kanal);
+// The number of implicit channels among 1..bisKanal.
+int ImpliziteBis(int bisKanal);
+
+}  // namespace kolvex
