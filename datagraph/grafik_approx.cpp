@@ -37,6 +37,7 @@
 #include "core/routinen.h"
 #include "core/tabelle.h"
 #include "core/zahltext.h"
+#include "datagraph/approxim.h"
 #include "datagraph/einstellung_grafik.h"
 #include "datagraph/value_grid.h"
 #include "graph/skal.h"
@@ -69,6 +70,7 @@ TfrGrafikApprox::TfrGrafikApprox(QWidget* parent) : Form(parent) {
 }
 
 TfrGrafikApprox::~TfrGrafikApprox() {
+  if (frApproxim && frApproxim->Datenquelle == this) frApproxim->Datenquelle = nullptr;
   if (frGrafikApprox == this) frGrafikApprox = nullptr;
 }
 
@@ -141,6 +143,9 @@ void TfrGrafikApprox::FormCreate() {
   sbGrafik->setEnabled(false);
   sbLoeschen->hide();
 
+  // The model list fits this window's curves and has it redraw them.
+  if (frApproxim) frApproxim->Datenquelle = this;
+
   // The scaling dialog's OK stores and applies the limits while this window calls it.
   TfrSkal::DatenGrafikRuft = [] { return frGrafikApprox && frGrafikApprox->Tag == 1; };
   TfrSkal::DatenGrafikAnwenden = [] {
@@ -158,7 +163,10 @@ void TfrGrafikApprox::Aktivieren() {
   EinstellungenLaden();
   lbX->clear();
   lbY->clear();
-  if (AnsatzWahlSetzen) AnsatzWahlSetzen();
+  if (AnsatzWahlSetzen)
+    AnsatzWahlSetzen();
+  else if (frApproxim)
+    frApproxim->AuswahlSetzen(kolvex::AnsatzIndex);
   GrafikZeigen(false);
 
   // 2.-3. The file to load, its folder and filter kept in the settings.

@@ -37,13 +37,28 @@ class ChartOverlay : public QCPLayerable {
     if (!linien.empty()) {
       maler->save();
       maler->setClipRect(flaeche);
+      const ChartRect rechteck{flaeche.left(), flaeche.top(), flaeche.left() + flaeche.width(),
+                               flaeche.top() + flaeche.height()};
       for (const ChartOverlayLine& l : linien) {
         QPolygonF zug;
         zug.reserve(l.points.size());
-        for (const QPointF& p : l.points) {
-          const QPointF q = l.inPixels ? p - QPointF(ursprung)
-                                       : QPointF(x->coordToPixel(p.x()), y->coordToPixel(p.y()));
-          if (std::isfinite(q.x()) && std::isfinite(q.y())) zug << q;
+        if (l.skipOutside && !l.inPixels) {
+          const QCPRange xb = x->range();
+          const QCPRange yb = y->range();
+          for (const QPointF& p : l.points) {
+            const QPoint q = chartValueToPixel(rechteck, xb.lower, xb.upper, yb.lower, yb.upper,
+                                               p.x(), p.y()) + l.shift;
+            if (q.x() >= rechteck.left && q.x() <= rechteck.right && q.y() >= rechteck.top &&
+                q.y() <= rechteck.bottom)
+              zug << QPointF(q);
+          }
+          if (zug.isEmpty()) continue;
+        } else {
+          for (const QPointF& p : l.points) {
+            const QPointF q = l.inPixels ? p - QPointF(ursprung)
+                                         : QPointF(x->coordToPixel(p.x()), y->coordToPixel(p.y()));
+            if (std::isfinite(q.x()) && std::isfinite(q.y())) zug << q;
+          }
         }
         maler->setPen(l.pen);
         maler->setBrush(Qt::NoBrush);
@@ -80,6 +95,21 @@ class ChartIncrementTicker : public QCPAxisTicker {
     return s;
   }
 };
+
+QPoint chartValueToPixel(const ChartRect& r, double xmin, double xmax, double ymin, double ymax,
+                         double x, double y) {
+  const double breite = r.right - r.left;
+  const double hoehe = r.bottom - r.top;
+  // Far beyond any screen, but inside int: a value of 1e300 must not wrap around into view.
+  auto pixel = [](double v) {
+    if (std::isnan(v)) v = -1e9;
+    return static_cast<int>(std::nearbyint(std::clamp(v, -1e9, 1e9)));
+  };
+  QPoint p(r.left, r.top);
+  if ((xmax - xmin) * breite != 0) p.setX(pixel((x - xmin) / (xmax - xmin) * breite + r.left));
+  if ((ymax - ymin) * breite != 0) p.setY(pixel(r.top + (ymax - y) / (ymax - ymin) * hoehe));
+  return p;
+}
 
 // ---------------------------------------------------------------------------------------------
 // ChartSeries
@@ -128,18 +158,24 @@ Qt::PenStyle ChartSeries::penStyleFromName(const QString& name) {
   return Qt::SolidLine;
 }
 
+void ChartSeries::pointsChanged() {
+  static std::uint64_t naechste = 0;
+  revision_ = ++naechste;
+  dataChanged();
+}
+
 void ChartSeries::clear() {
   xs_.clear();
   ys_.clear();
   ascending_ = true;
-  dataChanged();
+  pointsChanged();
 }
 
 void ChartSeries::addXY(double x, double y) {
   if (!xs_.empty() && x < xs_.back()) ascending_ = false;
   xs_.push_back(x);
   ys_.push_back(y);
-  dataChanged();
+  pointsChanged();
 }
 
 void ChartSeries::setPoints(std::vector<double> xs, std::vector<double> ys) {
@@ -149,7 +185,7 @@ void ChartSeries::setPoints(std::vector<double> xs, std::vector<double> ys) {
   xs_ = std::move(xs);
   ys_ = std::move(ys);
   ascending_ = std::is_sorted(xs_.begin(), xs_.end());
-  dataChanged();
+  pointsChanged();
 }
 
 void ChartSeries::setActive(bool on) {
