@@ -56,6 +56,23 @@ QString Endung(const QString& name) {
   return QString::fromStdString(kolvex::DateiEndungGross(name.toStdString()));
 }
 
+// The whole file from its current position to its end, in large reads straight into the
+// buffer (no mapping, no copy of the bytes after reading).
+bool DateiLesen(QFile& datei, QByteArray& bytes) {
+  const qint64 angekuendigt = std::max<qint64>(datei.size(), 0);
+  qint64 gelesen = 0;
+  bytes.resize(angekuendigt + 1);  // one more, to see the end without a second pass
+  for (;;) {
+    if (gelesen == bytes.size()) bytes.resize(bytes.size() + std::max<qint64>(bytes.size(), 1 << 16));
+    const qint64 n = datei.read(bytes.data() + gelesen, bytes.size() - gelesen);
+    if (n < 0) return false;
+    if (n == 0) break;
+    gelesen += n;
+  }
+  bytes.resize(gelesen);
+  return true;
+}
+
 // The text of an edit as a whole number by the rules of number text (0 when it is none).
 int GanzzahlAus(const QString& text) { return kolvex::TextZuGanzzahl(toCore(text)); }
 
@@ -410,26 +427,20 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
   const int startZeile = std::max(1, GanzzahlAus(edAbZeile->text()));
 
   QFile datei(name);
-  if (!datei.open(QIODevice::ReadOnly)) {
+  if (!datei.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
     showMessage(datei.errorString(), MessageKind::Warning);
     return;
   }
-  // The file is mapped, not read: its lines are handed out as views into it.
-  const qint64 groesse = datei.size();
+  // Read into memory, not mapped: a mapped file that another program cuts short while it
+  // loads ends the program (SIGBUS) at the first touch of a page beyond the new end. The
+  // reading takes what the file holds until its end, shorter or longer than announced.
   QByteArray gelesen;
-  std::string_view bytes;
-  if (groesse > 0) {
-    if (uchar* karte = datei.map(0, groesse)) {
-      bytes = std::string_view(reinterpret_cast<const char*>(karte), static_cast<size_t>(groesse));
-    } else {
-      gelesen = datei.readAll();
-      if (datei.error() != QFileDevice::NoError) {
-        showMessage(datei.errorString(), MessageKind::Warning);
-        return;
-      }
-      bytes = std::string_view(gelesen.constData(), static_cast<size_t>(gelesen.size()));
-    }
+  if (!DateiLesen(datei, gelesen)) {
+    showMessage(datei.errorString(), MessageKind::Warning);
+    return;
   }
+  datei.close();
+  const std::string_view bytes(gelesen.constData(), static_cast<size_t>(gelesen.size()));
   const bool utf8 = kolvex::GueltigesUtf8(bytes);
 
   kolvex::TabellenLeser leser(bytes, trenner, startZeile);
@@ -516,7 +527,6 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
       neu.setCell(c, 0, QStringLiteral("K%1").arg(c));
     kanaele << neu.cell(c, 0);
   }
-  datei.close();
 
   sg1->table().swap(neu);
   sg1->tableChanged();
