@@ -2,6 +2,9 @@
 // left axis raised to the highest sample, failed fits drawing nothing, typed coefficients,
 // the fitting switch with the model list, ESC during a refit, and the pass's one message.
 #include <QCheckBox>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,16 +13,21 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QDir>
 #include <QToolButton>
 #include <cmath>
+#include <functional>
 
 #include "calculator/einstell.h"
+#include "calculator/rechn.h"
 #include "core/globals.h"
 #include "core/zahltext.h"
 #include "datagraph/approxim.h"
 #include "datagraph/approxim_auswahl.h"
 #include "datagraph/einstellung_grafik.h"
 #include "datagraph/grafik_approx.h"
+#include "datagraph/value_grid.h"
 #include "platform/radio_group.h"
 #include "platform/string_grid.h"
 #include "platform/text_combo.h"
@@ -50,7 +58,9 @@ class AusgleichTest : public FensterTest {
     g->OpenDialog1.FileName = Pfad("messung.csv");
     g->Aktivieren();
   }
+  // As the user adds a curve: back to the table (the colour box moves on), columns, graph.
   void Kurve(int y) {
+    g->tbPlusClick();
     g->cbXKanal->setCurrentIndex(1);
     g->cbYKanal->setCurrentIndex(y);
     g->sbGrafikClick();
@@ -341,6 +351,168 @@ TEST_F(AusgleichTest, OneMessagePerRefitAndNoneFromTheCache) {
   g->Serien[1]->setPoints({-2, -1, 1, 2}, {4, 1, 1, 4});
   ModellWaehlen("y = a1 + a2*Sqrt(x)");
   EXPECT_EQ(Texte(), QStringList{"Fehler"});
+}
+
+// Every button of the graph's tool bar shows a picture of its own, none a makeshift text.
+TEST_F(AusgleichTest, ToolBarButtonsShowTheirOwnPictures) {
+  std::vector<QImage> bilder;
+  int geprueft = 0;
+  for (QToolButton* tb : g->plChart->findChildren<QToolButton*>()) {
+    if (!tb->objectName().startsWith("tb") && tb->objectName() != "btExit") continue;
+    ++geprueft;
+    EXPECT_FALSE(tb->icon().isNull()) << tb->objectName().toStdString();
+    EXPECT_NE(tb->toolButtonStyle(), Qt::ToolButtonTextOnly) << tb->objectName().toStdString();
+    const QImage bild = tb->icon().pixmap(20, 20).toImage();
+    for (const QImage& anderes : bilder) EXPECT_NE(bild, anderes) << tb->objectName().toStdString();
+    bilder.push_back(bild);
+  }
+  EXPECT_EQ(geprueft, 14);
+}
+
+// The graph as a user sees it with fitting on: three curves with their fitted curves,
+// legend, title block. The picture goes to $KOLVEX_GRAB_DIR when set.
+TEST_F(AusgleichTest, ThreeFittedCurvesWithLegendAndTitleBlock) {
+  QStringList zeilen{"Zeit [s];Weg [mm];Kraft [N];Temperatur [°C]"};
+  for (int i = 0; i <= 40; ++i) {
+    const double t = i * 0.25;
+    const double wackeln = 0.6 * std::sin(7.3 * i);
+    zeilen << QString("%1;%2;%3;%4")
+                  .arg(QString::fromStdString(kolvex::FloatText(t)))
+                  .arg(QString::fromStdString(kolvex::FloatText(std::round((0.3 * t * t - 1.2 * t + 4 + wackeln) * 100) / 100)))
+                  .arg(QString::fromStdString(kolvex::FloatText(std::round((3 * t + 2 + 2 * wackeln) * 100) / 100)))
+                  .arg(QString::fromStdString(kolvex::FloatText(std::round((25 - 1.5 * t + wackeln) * 100) / 100)));
+  }
+  DateiSchreiben("zugversuch.csv", zeilen);
+  g->OpenDialog1.FileName = Pfad("zugversuch.csv");
+  g->Aktivieren();
+  g->resize(1100, 750);
+  QTest::qWait(50);
+  Kurve(2);
+  Kurve(3);
+  Kurve(4);
+  g->tbLegende->click();
+  g->edText1->setText("Zugversuch Probe 12");
+  g->edText2->setText("Labor 3, Prüfer: M. Keller");
+  g->edText3->setText("Werkstoff S235");
+  frApproxim->AuswahlSetzen(1);
+  Druecken(Qt::LeftButton);
+  QTest::qWait(100);
+  g->Chart1->replotNow();
+  ASSERT_EQ(Linien().size(), 3u);
+  EXPECT_TRUE(Texte().isEmpty());
+  const QImage bild = g->grab().toImage();
+  if (!qEnvironmentVariableIsEmpty("KOLVEX_GRAB_DIR")) {
+    bild.save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_ausgleich.png"));
+    g->tbLegende->click();
+    QTest::qWait(50);
+    g->Chart1->replotNow();
+    g->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_ausgleich_beschriftet.png"));
+  }
+  // Each fitted curve shows in its colour in the middle of the plot.
+  const QImage chart = g->Chart1->grab().toImage();
+  for (int s = 1; s <= 3; ++s) {
+    const QColor farbe = g->Serien[static_cast<size_t>(s - 1)]->color();
+    const QPointF mitte = Linien()[static_cast<size_t>(s - 1)].points[500];
+    const QPoint p = g->WertZuPixel(mitte.x(), mitte.y()) + Linien()[static_cast<size_t>(s - 1)].shift;
+    bool gefunden = false;
+    for (int dy = -1; dy <= 1 && !gefunden; ++dy) {
+      const QColor c = chart.pixelColor(p + QPoint(0, dy));
+      gefunden = std::abs(c.red() - farbe.red()) + std::abs(c.green() - farbe.green()) +
+                     std::abs(c.blue() - farbe.blue()) < 90;
+    }
+    EXPECT_TRUE(gefunden) << "curve " << s;
+  }
+}
+
+// The user's way: "XY-Daten in Diagramm", the table chosen in the real file dialog, two
+// curves, fitting on, the model list by the right button, "Bearbeiten", a term ticked in
+// the model builder, "Kopieren", "Exit", OK, and the window closed.
+TEST_F(AusgleichTest, UserFitsCurvesBuildsAModelAndCopiesTheFormula) {
+  DateiSchreiben("versuch.csv", {"Zeit;Weg;Kraft", "0;0,1;1", "1;2,4;3", "2;5,2;4,5", "3;7,1;6",
+                                 "4;8,8;8"});
+  kolvex::DatenPfad = QDir(Pfad("")).absolutePath().toStdString() + "/";
+  g->hide();
+  HauptfensterZeigen();
+
+  // Runs tun once bedingung holds (each waiter is its own timer, so they may nest).
+  auto warten = [](std::function<bool()> bedingung, std::function<void()> tun) {
+    auto* uhr = new QTimer;
+    uhr->setInterval(20);
+    QObject::connect(uhr, &QTimer::timeout, [uhr, bedingung, tun] {
+      if (!bedingung()) return;
+      uhr->stop();
+      uhr->deleteLater();
+      tun();
+    });
+    uhr->start();
+  };
+  auto modal = [] { return QApplication::activeModalWidget(); };
+  QTimer notbremse;
+  notbremse.setSingleShot(true);
+  bool abgebrochen = false;
+  QObject::connect(&notbremse, &QTimer::timeout, [&] {
+    abgebrochen = true;
+    while (QWidget* w = QApplication::activeModalWidget()) w->close();
+  });
+  notbremse.start(30000);
+
+  QString kopiert, formel, modellImBaukasten;
+  size_t linienMitBaukasten = 0, linienAmEnde = 0;
+  const long long fitsVorher = TfrApproxim::FitZaehler;
+  warten([&] { return qobject_cast<QFileDialog*>(modal()) != nullptr; }, [&] {
+    auto* d = qobject_cast<QFileDialog*>(modal());
+    auto* feld = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(feld, nullptr);
+    feld->setText(Pfad("versuch.csv"));
+    QTest::keyClick(feld, Qt::Key_Return);
+  });
+  warten([&] { return modal() == g && g->sg1->RowCount() == 6; }, [&] {
+    QHeaderView* kopf = g->sg1->horizontalHeader();
+    auto spalte = [&](int c) { return QPoint(kopf->sectionViewportPosition(c) + 5, kopf->height() / 2); };
+    QTest::mouseClick(kopf->viewport(), Qt::LeftButton, {}, spalte(1));
+    QTest::mouseClick(kopf->viewport(), Qt::RightButton, {}, spalte(2));
+    QTest::mouseClick(g->sbGrafik, Qt::LeftButton);
+    g->tbPlus->click();
+    QTest::mouseClick(kopf->viewport(), Qt::RightButton, {}, spalte(3));
+    QTest::mouseClick(g->sbGrafik, Qt::LeftButton);
+    QTest::mouseClick(g->tbInterpolation, Qt::LeftButton);  // fitting on
+
+    warten([&] { return modal() == frApproxim; }, [&] {
+      QTest::mouseClick(frApproxim->sbAppromAuswahl, Qt::LeftButton);
+    });
+    // Once the builder is active: it lists the curves and their coefficients.
+    warten([&] { return modal() == frApproxim_Auswahl && frApproxim_Auswahl->cbApp->count() == 2; }, [&] {
+      TfrApproxim_Auswahl* b = frApproxim_Auswahl;
+      QCheckBox* x2 = b->findChild<QCheckBox*>("cbX3");  // "x^2", clicked on its square
+      QTest::mouseClick(x2, Qt::LeftButton, {}, QPoint(8, x2->height() / 2));
+      modellImBaukasten = b->plOben->text();
+      linienMitBaukasten = Linien().size();
+      QTest::mouseClick(b->sbKopieren, Qt::LeftButton);
+      kopiert = QGuiApplication::clipboard()->text();
+      formel = b->edFormel->text();
+      if (!qEnvironmentVariableIsEmpty("KOLVEX_GRAB_DIR"))
+        b->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("baukasten.png"));
+      QTest::mouseClick(b->sbExit, Qt::LeftButton);
+    });
+    warten([&] { return modal() == frApproxim && frApproxim->isVisible() && !frApproxim_Auswahl->isVisible(); },
+           [&] { QTest::mouseClick(frApproxim->OKButton, Qt::LeftButton); });
+    QTest::mouseClick(g->tbInterpolation, Qt::RightButton);  // the model list, modally
+    linienAmEnde = Linien().size();
+    g->btExit->click();
+  });
+  QTest::mouseClick(frRechn->tbDiagramm, Qt::LeftButton);
+  notbremse.stop();
+
+  ASSERT_FALSE(abgebrochen);
+  EXPECT_TRUE(Texte().isEmpty()) << Texte().join(" | ").toStdString();
+  EXPECT_EQ(modellImBaukasten, "y = a1 + a2*x + a3*x^2");
+  EXPECT_EQ(linienMitBaukasten, 2u);
+  EXPECT_EQ(linienAmEnde, 2u);
+  EXPECT_EQ(kopiert, formel);
+  EXPECT_TRUE(kopiert.startsWith("y = ")) << kopiert.toStdString();
+  EXPECT_TRUE(kopiert.endsWith("*x^2")) << kopiert.toStdString();
+  EXPECT_GE(TfrApproxim::FitZaehler - fitsVorher, 4);
+  EXPECT_FALSE(g->isVisible());
 }
 
 }  // namespace
