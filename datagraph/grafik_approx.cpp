@@ -412,6 +412,8 @@ void TfrGrafikApprox::AlleKurvenLoeschen() {
   }
   KurvenListeSchreiben();
   Chart1->setOverlayTexts({});
+  for (Ausgleich& a : ausgleich_) a.gezeigt = false;
+  Chart1->setOverlayLines({});
   Chart1->refresh();
   GrafikZeigen(false);
   kolvex::KurvenNummer = 1;

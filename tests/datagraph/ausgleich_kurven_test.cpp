@@ -135,6 +135,9 @@ TEST_F(AusgleichTest, RedrawsFitOnlyWhatChanged) {
   EXPECT_EQ(TfrApproxim::FitZaehler, vorher + 6);
   EXPECT_EQ(Linien().size(), 2u);
   EXPECT_TRUE(Texte().isEmpty());
+  // With all curves gone, no fitted curve is left on the chart.
+  g->AlleKurvenLoeschen();
+  EXPECT_TRUE(Linien().empty());
 }
 
 TEST_F(AusgleichTest, LeftAxisGrowsToTheHighestSampleAndNeverShrinks) {
