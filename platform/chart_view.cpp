@@ -158,24 +158,18 @@ Qt::PenStyle ChartSeries::penStyleFromName(const QString& name) {
   return Qt::SolidLine;
 }
 
-void ChartSeries::pointsChanged() {
-  static std::uint64_t naechste = 0;
-  revision_ = ++naechste;
-  dataChanged();
-}
-
 void ChartSeries::clear() {
   xs_.clear();
   ys_.clear();
   ascending_ = true;
-  pointsChanged();
+  dataChanged();
 }
 
 void ChartSeries::addXY(double x, double y) {
   if (!xs_.empty() && x < xs_.back()) ascending_ = false;
   xs_.push_back(x);
   ys_.push_back(y);
-  pointsChanged();
+  dataChanged();
 }
 
 void ChartSeries::setPoints(std::vector<double> xs, std::vector<double> ys) {
@@ -185,13 +179,15 @@ void ChartSeries::setPoints(std::vector<double> xs, std::vector<double> ys) {
   xs_ = std::move(xs);
   ys_ = std::move(ys);
   ascending_ = std::is_sorted(xs_.begin(), xs_.end());
-  pointsChanged();
+  dataChanged();
 }
 
 void ChartSeries::setActive(bool on) {
   if (active_ == on) return;
   active_ = on;
-  dataChanged();  // the automatic ranges and the legend depend on it
+  // The automatic ranges and the legend depend on it; the points stay what they were.
+  dataDirty_ = true;
+  chart_->markDirty();
 }
 
 void ChartSeries::setTitle(const QString& title) {
@@ -247,6 +243,8 @@ void ChartSeries::setLineWidth(int w) {
 }
 
 void ChartSeries::dataChanged() {
+  static std::uint64_t naechsteRevision = 0;
+  revision_ = ++naechsteRevision;
   dataDirty_ = true;
   chart_->markDirty();
 }

@@ -140,7 +140,7 @@ class ChartSeries : public QObject {
  private:
   friend class ChartView;
   explicit ChartSeries(ChartView* chart);
-  void dataChanged();
+  void dataChanged();  // the points changed
   void styleChanged();
   void sync();  // brings the plottable up to date
   void applyStyle();
@@ -150,7 +150,6 @@ class ChartSeries : public QObject {
   bool plottableIsCurve_ = false;
   bool dataDirty_ = true;
   bool punktAlsBild_ = false;
-  void pointsChanged();
   std::vector<double> xs_, ys_;
   std::uint64_t revision_ = 0;
   bool ascending_ = true;
