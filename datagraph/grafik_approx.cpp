@@ -437,8 +437,13 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
   // loads ends the program (SIGBUS) at the first touch of a page beyond the new end. The
   // reading takes what the file holds until its end, shorter or longer than announced.
   QByteArray gelesen;
-  if (!DateiLesen(datei, gelesen)) {
-    showMessage(datei.errorString(), MessageKind::Warning);
+  try {
+    if (!DateiLesen(datei, gelesen)) {
+      showMessage(datei.errorString(), MessageKind::Warning);
+      return;
+    }
+  } catch (const std::bad_alloc&) {  // a file larger than the memory: the table stays
+    showMessage(QStringLiteral("Speicherplatz Fehler"), MessageKind::Warning);
     return;
   }
   datei.close();
