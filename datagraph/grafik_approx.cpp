@@ -37,6 +37,7 @@
 #include "core/routinen.h"
 #include "core/tabelle.h"
 #include "core/zahltext.h"
+#include "datagraph/approxim.h"
 #include "datagraph/einstellung_grafik.h"
 #include "datagraph/value_grid.h"
 #include "graph/skal.h"
@@ -56,6 +57,23 @@ QString Endung(const QString& name) {
   return QString::fromStdString(kolvex::DateiEndungGross(name.toStdString()));
 }
 
+// The whole file from its current position to its end, in large reads straight into the
+// buffer (no mapping, no copy of the bytes after reading).
+bool DateiLesen(QFile& datei, QByteArray& bytes) {
+  const qint64 angekuendigt = std::max<qint64>(datei.size(), 0);
+  qint64 gelesen = 0;
+  bytes.resize(angekuendigt + 1);  // one more, to see the end without a second pass
+  for (;;) {
+    if (gelesen == bytes.size()) bytes.resize(bytes.size() + std::max<qint64>(bytes.size(), 1 << 16));
+    const qint64 n = datei.read(bytes.data() + gelesen, bytes.size() - gelesen);
+    if (n < 0) return false;
+    if (n == 0) break;
+    gelesen += n;
+  }
+  bytes.resize(gelesen);
+  return true;
+}
+
 // The text of an edit as a whole number by the rules of number text (0 when it is none).
 int GanzzahlAus(const QString& text) { return kolvex::TextZuGanzzahl(toCore(text)); }
 
@@ -70,6 +88,7 @@ TfrGrafikApprox::TfrGrafikApprox(QWidget* parent) : Form(parent) {
 }
 
 TfrGrafikApprox::~TfrGrafikApprox() {
+  if (frApproxim && frApproxim->Datenquelle == this) frApproxim->Datenquelle = nullptr;
   if (frGrafikApprox == this) frGrafikApprox = nullptr;
 }
 
@@ -142,6 +161,9 @@ void TfrGrafikApprox::FormCreate() {
   sbGrafik->setEnabled(false);
   sbLoeschen->hide();
 
+  // The model list fits this window's curves and has it redraw them.
+  if (frApproxim) frApproxim->Datenquelle = this;
+
   // The scaling dialog's OK stores and applies the limits while this window calls it.
   TfrSkal::DatenGrafikRuft = [] { return frGrafikApprox && frGrafikApprox->Tag == 1; };
   TfrSkal::DatenGrafikAnwenden = [] {
@@ -159,7 +181,10 @@ void TfrGrafikApprox::Aktivieren() {
   EinstellungenLaden();
   lbX->clear();
   lbY->clear();
-  if (AnsatzWahlSetzen) AnsatzWahlSetzen();
+  if (AnsatzWahlSetzen)
+    AnsatzWahlSetzen();
+  else if (frApproxim)
+    frApproxim->AuswahlSetzen(kolvex::AnsatzIndex);
   GrafikZeigen(false);
 
   // 2.-3. The file to load, its folder and filter kept in the settings.
@@ -389,6 +414,8 @@ void TfrGrafikApprox::AlleKurvenLoeschen() {
   }
   KurvenListeSchreiben();
   Chart1->setOverlayTexts({});
+  for (Ausgleich& a : ausgleich_) a.gezeigt = false;
+  Chart1->setOverlayLines({});
   Chart1->refresh();
   GrafikZeigen(false);
   kolvex::KurvenNummer = 1;
@@ -404,26 +431,25 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
   const int startZeile = std::max(1, GanzzahlAus(edAbZeile->text()));
 
   QFile datei(name);
-  if (!datei.open(QIODevice::ReadOnly)) {
+  if (!datei.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
     showMessage(datei.errorString(), MessageKind::Warning);
     return;
   }
-  // The file is mapped, not read: its lines are handed out as views into it.
-  const qint64 groesse = datei.size();
+  // Read into memory, not mapped: a mapped file that another program cuts short while it
+  // loads ends the program (SIGBUS) at the first touch of a page beyond the new end. The
+  // reading takes what the file holds until its end, shorter or longer than announced.
   QByteArray gelesen;
-  std::string_view bytes;
-  if (groesse > 0) {
-    if (uchar* karte = datei.map(0, groesse)) {
-      bytes = std::string_view(reinterpret_cast<const char*>(karte), static_cast<size_t>(groesse));
-    } else {
-      gelesen = datei.readAll();
-      if (datei.error() != QFileDevice::NoError) {
-        showMessage(datei.errorString(), MessageKind::Warning);
-        return;
-      }
-      bytes = std::string_view(gelesen.constData(), static_cast<size_t>(gelesen.size()));
+  try {
+    if (!DateiLesen(datei, gelesen)) {
+      showMessage(datei.errorString(), MessageKind::Warning);
+      return;
     }
+  } catch (const std::bad_alloc&) {  // a file larger than the memory: the table stays
+    showMessage(QStringLiteral("Speicherplatz Fehler"), MessageKind::Warning);
+    return;
   }
+  datei.close();
+  const std::string_view bytes(gelesen.constData(), static_cast<size_t>(gelesen.size()));
   const bool utf8 = kolvex::GueltigesUtf8(bytes);
 
   kolvex::TabellenLeser leser(bytes, trenner, startZeile);
@@ -510,7 +536,6 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
       neu.setCell(c, 0, QStringLiteral("K%1").arg(c));
     kanaele << neu.cell(c, 0);
   }
-  datei.close();
 
   sg1->table().swap(neu);
   sg1->tableChanged();

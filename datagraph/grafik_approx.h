@@ -17,11 +17,17 @@
 //  - ModellListeZeigen(): the model list, shown modally by a right click on
 //    tbInterpolation.
 #include <QPixmap>
+#include <QPointF>
 #include <QString>
+#include <QVector>
 #include <QStringList>
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
+#include "datagraph/approxim_datenquelle.h"
 #include "platform/chart_view.h"
 #include "platform/form.h"
 
@@ -48,7 +54,9 @@ struct DateiDialogDaten {
   QString InitialDir;
 };
 
-class TfrGrafikApprox : public Form {
+// The window is the model list's source of curves (frApproxim->Datenquelle, installed by
+// FormCreate): the fits read its curves' points, and a changed model redraws here.
+class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   Q_OBJECT
 
  public:
@@ -101,7 +109,21 @@ class TfrGrafikApprox : public Form {
   bool LogoLaden(const QString& datei);
 
   // ---- Display --------------------------------------------------------------------------
-  void ApproximationZeichnen();
+  // With fitting off: the series' lines as the settings say, no fitted curves. With fitting
+  // on: every curve whose fit is stale (its points, the model in force or the builder's
+  // typed coefficients changed) is fitted anew, ESC ending that early; the left axis's
+  // maximum is raised to the highest valid sample of the curves shown; the chart is drawn
+  // once, and the pass's one message shown after it. The chart's overlay draws the fitted
+  // curves from the cache on every paint; no paint ever fits.
+  void ApproximationZeichnen() override;
+  // Curve n's fitted curve alone, at once, without touching the axes (the model builder's
+  // typed coefficients). A failed fit or a coefficient that is no number is reported, and
+  // what is drawn stays as it was.
+  void ApproximationZeichnenKurve(int n) override;
+  // The curves as the fits see them: ListBox1's labels and the series' points.
+  int KurvenAnzahl() const override;
+  QString KurvenBeschriftung(int s) const override;
+  void KurvenWerte(int s, std::vector<double>& x, std::vector<double>& y) const override;
   QPoint WertZuPixel(double x, double y);
   void SkalierungAnwenden();
   void RandSetzen();
@@ -229,6 +251,34 @@ class TfrGrafikApprox : public Form {
   void SerienAktivieren(int anzahl);
   void LinienNachEinstellung();
   int Kurven() const;
+
+  // The fit cache of curve s (1..20): kept until the curve's points, the model in force or
+  // the typed coefficients in use differ from those it was made with.
+  struct AusgleichSchluessel {
+    std::uint64_t punkte = 0;  // the series' points revision
+    QString modell;
+    bool getippt = false;  // the builder's typed coefficients instead of a fit
+    std::vector<double> koeff;
+    bool operator==(const AusgleichSchluessel&) const = default;
+  };
+  struct Ausgleich {
+    bool belegt = false;
+    AusgleichSchluessel schluessel;
+    bool ok = false;         // false: the fit failed (or had no terms), nothing to draw
+    QVector<QPointF> linie;  // the valid samples
+    double hoechster = 0;    // the highest of them
+    bool gezeigt = false;    // on the overlay now
+  };
+  Ausgleich& AusgleichVon(int s);
+  // The key curve s's cache must have now; false when a typed coefficient is no number.
+  bool AusgleichSchluesselVon(int s, AusgleichSchluessel& k, QString* fehler) const;
+  // Fits curve s anew and caches the result (a failure too while fehlerCachen is set;
+  // otherwise a failure leaves the cache as it was). True when there is a curve to draw.
+  bool AusgleichBerechnen(int s, const AusgleichSchluessel& k, bool fehlerCachen,
+                          QString* fehler, std::string* meldung);
+  // The overlay lines of the curves marked shown, from their caches.
+  void AusgleichLinienSetzen();
+  std::vector<Ausgleich> ausgleich_;
 
   QPixmap logo_;  // the logo as loaded; Image1 shows it scaled to the block
   bool wiederZeigen_ = false;  // shown again after the channel choice: no activation steps

@@ -97,13 +97,8 @@ int TfrGrafikApprox::TitelHoehe(int zeilen) {
 
 QPoint TfrGrafikApprox::WertZuPixelIn(const ChartRect& r, double xmin, double xmax, double ymin,
                                       double ymax, double x, double y) {
-  const double breite = r.right - r.left;
-  const double hoehe = r.bottom - r.top;
-  int px = r.left;
-  int py = r.top;
-  if ((xmax - xmin) * breite != 0) px = static_cast<int>(Runden((x - xmin) / (xmax - xmin) * breite + r.left));
-  if ((ymax - ymin) * breite != 0) py = static_cast<int>(Runden(r.top + (ymax - y) / (ymax - ymin) * hoehe));
-  return {px, py};
+  // The chart's overlay places the fitted curves by the same rule when it paints them.
+  return chartValueToPixel(r, xmin, xmax, ymin, ymax, x, y);
 }
 
 std::pair<double, double> TfrGrafikApprox::LinksGerundet(double min, double max) {
@@ -348,19 +343,6 @@ void TfrGrafikApprox::LinienNachEinstellung() {
     frEinstellung_Grafik->LinienZeigen(verbinden->isChecked());
 }
 
-void TfrGrafikApprox::ApproximationZeichnen() {
-  if (OpenDialog1.FileName.isEmpty()) return;
-  kolvex::TermFehlerGemeldet = false;
-  if (tbInterpolation->isChecked() && AusgleichZeichnen) {
-    AusgleichZeichnen();
-    return;
-  }
-  Chart1->setOverlayLines({});
-  LinienNachEinstellung();
-  Chart1->refresh();
-  KurvenBeschriften();
-}
-
 QPoint TfrGrafikApprox::WertZuPixel(double x, double y) {
   const ChartRect r = Chart1->plotRect();
   return WertZuPixelIn(r, Chart1->minimum(ChartAxis::Bottom), Chart1->maximum(ChartAxis::Bottom),
@@ -541,17 +523,6 @@ void TfrGrafikApprox::cbMomentClick() {
   RandSetzen();
   ApproximationZeichnen();
   BeschriftungPlatzieren();
-}
-
-void TfrGrafikApprox::tbInterpolationMausDruck(Qt::MouseButton knopf) {
-  if (knopf == Qt::RightButton || knopf == Qt::MiddleButton) {
-    tbInterpolation->setChecked(true);
-    ApproximationZeichnen();
-    if (ModellListeZeigen) ModellListeZeigen();
-  } else {
-    tbInterpolation->setChecked(!tbInterpolation->isChecked());
-  }
-  ApproximationZeichnen();
 }
 
 void TfrGrafikApprox::tbEinstellungClick() {

@@ -30,19 +30,14 @@ T* benannt(T* w, const char* name) {
 }
 
 QToolButton* werkzeug(QWidget* eltern, const char* name, const QString& hinweis, bool umschalter,
-                      const QIcon& symbol, const QString& text = QString()) {
+                      const QIcon& symbol) {
   auto* tb = benannt(new QToolButton(eltern), name);
   tb->setToolTip(hinweis);
   tb->setCheckable(umschalter);
   tb->setAutoRaise(true);
   tb->setFocusPolicy(Qt::NoFocus);
-  if (!symbol.isNull()) {
-    tb->setIcon(symbol);
-    tb->setIconSize(QSize(20, 20));
-  } else {
-    tb->setText(text);
-    tb->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  }
+  tb->setIcon(symbol);
+  tb->setIconSize(QSize(20, 20));
   return tb;
 }
 
@@ -84,7 +79,7 @@ void TfrGrafikApprox::LayoutErzeugen() {
   tbPlus = werkzeug(plChart, "tbPlus", QStringLiteral("Zurück zur Tabelle"), false,
                     GrafikSymbol::icon(Symbol::Plus));
   tbInterpolation = werkzeug(plChart, "tbInterpolation", QStringLiteral("Appromaximation"), true,
-                             QIcon(), QStringLiteral("y≈f(x)"));
+                             GrafikSymbol::icon(Symbol::Approximation));
   tbEinstellung = werkzeug(plChart, "tbEinstellung", QStringLiteral("Einstellung"), false,
                            GrafikSymbol::icon(Symbol::Einstellung));
   tbSkalierung = werkzeug(plChart, "tbSkalierung", QStringLiteral("Skalierung"), false,
@@ -92,7 +87,7 @@ void TfrGrafikApprox::LayoutErzeugen() {
   tbAutom_Skal = werkzeug(plChart, "tbAutom_Skal", QStringLiteral("Automatische Skalierung"), false,
                           GrafikSymbol::icon(Symbol::Automatisch));
   tbSkal_speich = werkzeug(plChart, "tbSkal_speich", QStringLiteral("Gespeicherte Skalierung"),
-                           false, QIcon(), QStringLiteral("Skal"));
+                           false, GrafikSymbol::icon(Symbol::SkalierungSpeichern));
   tbSkal_Rund = werkzeug(plChart, "tbSkal_Rund", QStringLiteral("Grenze Abrunden"), false,
                          GrafikSymbol::icon(Symbol::Runden));
   tbGitter = werkzeug(plChart, "tbGitter", QStringLiteral("Gitter"), true,
@@ -103,8 +98,8 @@ void TfrGrafikApprox::LayoutErzeugen() {
   cbMoment = benannt(new QCheckBox(QStringLiteral("Kurve beschreiben"), plChart), "cbMoment");
   cbMoment->setChecked(true);
   cbMoment->setFocusPolicy(Qt::NoFocus);
-  tbTitel = werkzeug(plChart, "tbTitel", QStringLiteral("Titel zeigen"), true, QIcon(),
-                     QStringLiteral("Titel"));
+  tbTitel = werkzeug(plChart, "tbTitel", QStringLiteral("Titel zeigen"), true,
+                     GrafikSymbol::icon(Symbol::Titel));
   tbTitel->setChecked(true);
   tbLoeschenL = werkzeug(plChart, "tbLoeschenL", QStringLiteral("Löschen letzte"), false,
                          GrafikSymbol::icon(Symbol::LoeschenLetzte));

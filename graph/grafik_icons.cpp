@@ -158,6 +158,60 @@ void malen(QPainter& p, Symbol s) {
       p.drawLine(27, 13, 19, 12);
       break;
     }
+    case Symbol::Approximation: {
+      // Measured points and the smooth curve fitted through them.
+      achsen(p);
+      p.setPen(Qt::NoPen);
+      p.setBrush(kTinte);
+      for (const QPointF& punkt : {QPointF(11, 27), QPointF(16, 16), QPointF(22, 20),
+                                   QPointF(27, 11), QPointF(33, 9)})
+        p.drawEllipse(punkt, 2.6, 2.6);
+      QPainterPath pfad;
+      pfad.moveTo(8, 30);
+      pfad.cubicTo(16, 14, 24, 18, 37, 6);
+      p.setPen(QPen(kRot, 2.5));
+      p.setBrush(Qt::NoBrush);
+      p.drawPath(pfad);
+      break;
+    }
+    case Symbol::SkalierungSpeichern:
+      // The scaling picture with a small disk: the stored limits.
+      achsen(p);
+      p.setPen(QPen(kTinte, 2));
+      for (int i = 12; i <= 19; i += 7) {
+        p.drawLine(i, 31, i, 37);
+        p.drawLine(3, 40 - i, 9, 40 - i);
+      }
+      kurve(p, kRot);
+      p.setPen(QPen(kTinte, 1.5));
+      p.setBrush(QColor(90, 120, 190));
+      p.drawRoundedRect(QRectF(21, 19, 18, 18), 2, 2);
+      p.setBrush(Qt::white);
+      p.drawRect(QRectF(25, 19, 10, 6));
+      p.drawRect(QRectF(24, 29, 12, 8));
+      break;
+    case Symbol::Titel:
+      // A sheet with its title block at the foot: logo, lines of text.
+      p.setPen(QPen(kTinte, 2));
+      p.setBrush(Qt::white);
+      p.drawRect(5, 3, 30, 34);
+      p.setPen(QPen(kTinte, 1.5));
+      p.drawLine(5, 24, 35, 24);
+      p.setPen(Qt::NoPen);
+      p.setBrush(QColor(90, 120, 190));
+      p.drawRect(8, 27, 7, 7);
+      p.setPen(QPen(kTinte, 2));
+      p.drawLine(18, 28, 32, 28);
+      p.drawLine(18, 33, 28, 33);
+      {
+        QPainterPath pfad;  // the graph above the block
+        pfad.moveTo(9, 19);
+        pfad.cubicTo(15, 4, 22, 22, 31, 7);
+        p.setPen(QPen(kRot, 2.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(pfad);
+      }
+      break;
   }
 }
 

@@ -6,7 +6,7 @@ namespace GrafikSymbol {
 
 enum class Symbol { Plus, Formel, Skalierung, Automatisch, Runden, Gitter, Legende, Logarithmisch,
                     LoeschenLetzte, LoeschenAlles, Drucken, Einstellung, Vorne, Speichern,
-                    Schliessen, Neuzeichnen };
+                    Schliessen, Neuzeichnen, Approximation, SkalierungSpeichern, Titel };
 
 QIcon icon(Symbol symbol);
 

@@ -37,13 +37,28 @@ class ChartOverlay : public QCPLayerable {
     if (!linien.empty()) {
       maler->save();
       maler->setClipRect(flaeche);
+      const ChartRect rechteck{flaeche.left(), flaeche.top(), flaeche.left() + flaeche.width(),
+                               flaeche.top() + flaeche.height()};
       for (const ChartOverlayLine& l : linien) {
         QPolygonF zug;
         zug.reserve(l.points.size());
-        for (const QPointF& p : l.points) {
-          const QPointF q = l.inPixels ? p - QPointF(ursprung)
-                                       : QPointF(x->coordToPixel(p.x()), y->coordToPixel(p.y()));
-          if (std::isfinite(q.x()) && std::isfinite(q.y())) zug << q;
+        if (l.skipOutside && !l.inPixels) {
+          const QCPRange xb = x->range();
+          const QCPRange yb = y->range();
+          for (const QPointF& p : l.points) {
+            const QPoint q = chartValueToPixel(rechteck, xb.lower, xb.upper, yb.lower, yb.upper,
+                                               p.x(), p.y()) + l.shift;
+            if (q.x() >= rechteck.left && q.x() <= rechteck.right && q.y() >= rechteck.top &&
+                q.y() <= rechteck.bottom)
+              zug << QPointF(q);
+          }
+          if (zug.isEmpty()) continue;
+        } else {
+          for (const QPointF& p : l.points) {
+            const QPointF q = l.inPixels ? p - QPointF(ursprung)
+                                         : QPointF(x->coordToPixel(p.x()), y->coordToPixel(p.y()));
+            if (std::isfinite(q.x()) && std::isfinite(q.y())) zug << q;
+          }
         }
         maler->setPen(l.pen);
         maler->setBrush(Qt::NoBrush);
@@ -80,6 +95,21 @@ class ChartIncrementTicker : public QCPAxisTicker {
     return s;
   }
 };
+
+QPoint chartValueToPixel(const ChartRect& r, double xmin, double xmax, double ymin, double ymax,
+                         double x, double y) {
+  const double breite = r.right - r.left;
+  const double hoehe = r.bottom - r.top;
+  // Far beyond any screen, but inside int: a value of 1e300 must not wrap around into view.
+  auto pixel = [](double v) {
+    if (std::isnan(v)) v = -1e9;
+    return static_cast<int>(std::nearbyint(std::clamp(v, -1e9, 1e9)));
+  };
+  QPoint p(r.left, r.top);
+  if ((xmax - xmin) * breite != 0) p.setX(pixel((x - xmin) / (xmax - xmin) * breite + r.left));
+  if ((ymax - ymin) * breite != 0) p.setY(pixel(r.top + (ymax - y) / (ymax - ymin) * hoehe));
+  return p;
+}
 
 // ---------------------------------------------------------------------------------------------
 // ChartSeries
@@ -166,7 +196,9 @@ void ChartSeries::setPoints(std::vector<double> xs, std::vector<double> ys) {
 void ChartSeries::setActive(bool on) {
   if (active_ == on) return;
   active_ = on;
-  dataChanged();  // the automatic ranges and the legend depend on it
+  // The automatic ranges and the legend depend on it; the points stay what they were.
+  dataDirty_ = true;
+  chart_->markDirty();
 }
 
 void ChartSeries::setTitle(const QString& title) {
@@ -222,6 +254,8 @@ void ChartSeries::setLineWidth(int w) {
 }
 
 void ChartSeries::dataChanged() {
+  static std::uint64_t naechsteRevision = 0;
+  revision_ = ++naechsteRevision;
   dataDirty_ = true;
   chart_->markDirty();
 }

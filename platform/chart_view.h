@@ -60,11 +60,26 @@ struct ChartOverlayText {
 
 // A line through points on the overlay, cut off at the plot rectangle: axis values, or
 // pixels of the chart widget when inPixels is set.
+//
+// With skipOutside (axis values only) every point is put on whole pixels by
+// chartValueToPixel at the time of painting and moved by shift; a point that then lies
+// outside the plot rectangle is left out, so the line runs straight from the last point
+// inside to the next one instead of being cut at the edge. A single point inside is a dot.
 struct ChartOverlayLine {
   QVector<QPointF> points;
   bool inPixels = false;
   QPen pen;
+  bool skipOutside = false;
+  QPoint shift;
 };
+
+// The pixel of the value pair (x, y) in the plot rectangle r for the axis ranges given:
+// X = round((x - xmin) / (xmax - xmin) * (right - left) + left),
+// Y = round(top + (ymax - y) / (ymax - ymin) * (bottom - top)), halves to even; X is left
+// when (xmax - xmin) * (right - left) is 0, Y is top when (ymax - ymin) * (right - left) is
+// 0. Values far outside (or not finite) land far outside the rectangle, never wrap around.
+QPoint chartValueToPixel(const ChartRect& r, double xmin, double xmax, double ymin, double ymax,
+                         double x, double y);
 
 class ChartSeries : public QObject {
   Q_OBJECT
@@ -95,6 +110,9 @@ class ChartSeries : public QObject {
   const std::vector<double>& yValues() const { return ys_; }
   // True while every X is >= the one before (drawn as a graph, else as a curve).
   bool xAscending() const { return ascending_; }
+  // Changes whenever the points change (clear, addXY, setPoints) and is never handed out
+  // twice in a run, so that it tells cached results of the points apart.
+  std::uint64_t pointsRevision() const { return revision_; }
 
   // ---- Visibility and legend ----
   // Inactive series are neither drawn, nor in the legend, nor in the automatic ranges.
@@ -132,7 +150,7 @@ class ChartSeries : public QObject {
  private:
   friend class ChartView;
   explicit ChartSeries(ChartView* chart);
-  void dataChanged();
+  void dataChanged();  // the points changed
   void styleChanged();
   void sync();  // brings the plottable up to date
   void applyStyle();
@@ -143,6 +161,7 @@ class ChartSeries : public QObject {
   bool dataDirty_ = true;
   bool punktAlsBild_ = false;
   std::vector<double> xs_, ys_;
+  std::uint64_t revision_ = 0;
   bool ascending_ = true;
   bool active_ = true;
   QString title_;

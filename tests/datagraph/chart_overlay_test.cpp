@@ -107,4 +107,42 @@ TEST_F(ChartZusatzTest, RightMarginInPixels) {
   EXPECT_GT(chart.lastPlotRect().right, chart.width() - 40);
 }
 
+TEST_F(ChartZusatzTest, LineSkippingOutsidePointsJoinsAcrossAndIsShifted) {
+  s->setPoints({0, 10}, {0, 10});
+  s->setPointerVisible(false);
+  s->setLineVisible(false);
+  chart.setMinMax(ChartAxis::Bottom, 0, 10);
+  chart.setMinMax(ChartAxis::Left, 0, 10);
+  ChartOverlayLine l;
+  // The middle point is far above the plot: left out, the line runs straight at y = 5.
+  l.points = {QPointF(1, 5), QPointF(5, 1e300), QPointF(9, 5)};
+  l.pen = QPen(QColor(0, 200, 0), 3);
+  l.skipOutside = true;
+  chart.setOverlayLines({l});
+  const ChartRect r = chart.plotRect();
+  const QPoint mitte = chartValueToPixel(r, 0, 10, 0, 10, 5, 5);
+  EXPECT_EQ(Pixel(mitte.x(), mitte.y()), QColor(0, 200, 0));
+  EXPECT_NE(Pixel(mitte.x(), mitte.y() - 20), QColor(0, 200, 0));
+  // Moved by the shift in pixels.
+  l.shift = QPoint(0, 10);
+  chart.setOverlayLines({l});
+  EXPECT_NE(Pixel(mitte.x(), mitte.y()), QColor(0, 200, 0));
+  EXPECT_EQ(Pixel(mitte.x(), mitte.y() + 10), QColor(0, 200, 0));
+  // Nothing inside: nothing drawn, and no point at the edge either.
+  l.shift = QPoint();
+  l.points = {QPointF(-5, 5), QPointF(15, 5)};
+  chart.setOverlayLines({l});
+  EXPECT_NE(Pixel(mitte.x(), mitte.y()), QColor(0, 200, 0));
+  EXPECT_NE(Pixel(r.left + 1, mitte.y()), QColor(0, 200, 0));
+}
+
+TEST(ChartPixel, ValuesBeyondTheScreenStayFarOutside) {
+  const ChartRect r{10, 20, 110, 220};
+  EXPECT_EQ(chartValueToPixel(r, 0, 10, 0, 100, 1e300, -1e300), QPoint(1000000000, 1000000000));
+  EXPECT_EQ(chartValueToPixel(r, 0, 10, 0, 100, -1e300, 1e300), QPoint(-1000000000, -1000000000));
+  const QPoint nan = chartValueToPixel(r, 0, 10, 0, 100, std::nan(""), std::nan(""));
+  EXPECT_LT(nan.x(), r.left);
+  EXPECT_LT(nan.y(), r.top);
+}
+
 }  // namespace

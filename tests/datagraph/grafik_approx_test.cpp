@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTextBlock>
@@ -769,4 +770,27 @@ TEST_F(DatenGrafikTest, ChannelsUsedLastArePreselected) {
   ASSERT_TRUE(EinstellungenSpeichern());
   Laden("k.csv", {"Weg;Kraft;Zeit", "1;2;3"});
   EXPECT_EQ(g->cbXKanal->currentIndex(), 0);
+}
+
+// Another program cuts the table short while it is being read: no crash, and the rows that
+// were there when the reading began are all loaded.
+TEST_F(DatenGrafikTest, TableCutShortWhileLoadingLosesNothingAndDoesNotCrash) {
+  QByteArray text = "X;Y\n";
+  constexpr int kZeilen = 200000;
+  for (int i = 0; i < kZeilen; ++i) text += QByteArray::number(i) + ';' + QByteArray::number(2 * i) + '\n';
+  QFile f(Pfad("wird_gekuerzt.csv"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(text);
+  f.close();
+  g->ProgressBar1->setValue(1);  // so that the load's first move of the bar is a change
+  bool gekuerzt = false;
+  QObject::connect(g->ProgressBar1, &QProgressBar::valueChanged, g, [&] {
+    if (!gekuerzt) gekuerzt = QFile::resize(Pfad("wird_gekuerzt.csv"), 0);
+  });
+  g->OpenDialog1.FileName = Pfad("wird_gekuerzt.csv");
+  g->Aktivieren();
+  EXPECT_TRUE(gekuerzt);
+  EXPECT_EQ(g->sg1->RowCount(), kZeilen + 1);
+  EXPECT_EQ(g->sg1->Cells(2, kZeilen), QString::number(2 * (kZeilen - 1)));
+  EXPECT_TRUE(Meldungen().isEmpty());
 }
