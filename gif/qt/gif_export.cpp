@@ -14,6 +14,7 @@
 #include "gif/optimize.h"
 #include "gif/qt/color_reduction.h"
 #include "gif/qt/frame_image.h"
+#include "gif/qt/gif_painter.h"
 #include "imagefile/errors.h"
 
 namespace gif {
@@ -94,6 +95,8 @@ void writeFileReplacing(const QString& fileName, const std::vector<uint8_t>& byt
 }
 
 void saveSingleFrameGif(const QImage& image, const QString& fileName) {
+  // An export never plays in the fast preview mode someone may have left on.
+  GIFPaintNoDelay = false;
   writeFileReplacing(fileName, singleFrameGifBytes(image));
 }
 
