@@ -311,6 +311,14 @@ TEST(GifPainterThread, OnePainterPerTargetAndNoneForOneFrame) {
   EXPECT_EQ(still->lastPainter(), nullptr);
 
   auto g = animation({10, 10, 10}, 0);
+  // Painted into an image (a printout, a capture) the first frame is drawn, without a thread.
+  QImage page(8, 8, QImage::Format_RGB32);
+  {
+    QPainter p(&page);
+    g->draw(p, page.rect());
+  }
+  EXPECT_EQ(QColor(page.pixel(4, 4)), QColor(Qt::red));
+  EXPECT_EQ(g->lastPainter(), nullptr);
   view.picture = g.get();
   view.repaint();
   std::shared_ptr<GifPainter> first = g->lastPainter();
