@@ -317,6 +317,17 @@ TEST_F(EinheitenTest, KlickAufDieGewaehlteZeileRechnetNeu) {
   EXPECT_EQ(DateiLesen("result.txt").size(), protokoll + 2);
 }
 
+TEST_F(EinheitenTest, FaktorDerKeineZahlIstGibtError) {
+  Kategorie("Handarbeit.txt", QByteArray("s\tm\tdrei\nm\tkm\t0.001\n"));
+  Umrechnen("Handarbeit", 1);
+  Rechnen("2");
+  EXPECT_EQ(Ergebnis(), "Error");
+  EXPECT_EQ(DateiLesen("result.txt").last(), "2 s = Error m");
+  // A decimal point is read as well as the comma.
+  frEinheiten->sg->setRow(2);
+  EXPECT_EQ(Ergebnis(), "0,002");
+}
+
 TEST_F(EinheitenTest, UmrechnungNimmtDenUngerundetenWertNichtDenAngezeigten) {
   Umrechnen("Flächenmaße", 5);  // a ---> m², 100
   Genauigkeit = 0;
