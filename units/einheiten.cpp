@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QScreen>
 #include <QToolButton>
 
 #include "calculator/kolvex.h"
@@ -73,7 +74,15 @@ void TfrEinheiten::FormActivate() {
     // Directly below the main window, as wide as it.
     const QRect haupt = frRechn->frameGeometry();
     resize(frRechn->width(), height());
-    move(haupt.left(), haupt.bottom() + 1);
+    QPoint ziel(haupt.left(), haupt.bottom() + 1);
+    // With the main window low on the screen the window would land below its edge, out of
+    // reach: it is lifted as far as needed (covering part of the main window).
+    if (const QScreen* bildschirm = frRechn->screen()) {
+      const QRect frei = bildschirm->availableGeometry();
+      const int hoehe = qMax(frameGeometry().height(), height());
+      if (ziel.y() + hoehe - 1 > frei.bottom()) ziel.setY(qMax(frei.top(), frei.bottom() - hoehe + 1));
+    }
+    move(ziel);
   }
   EinheitenErsteAnzeige = false;
   const int index = EinheitenKategorie >= 0 && EinheitenKategorie < cb1->count() ? EinheitenKategorie : -1;

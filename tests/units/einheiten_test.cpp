@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 
@@ -157,6 +158,18 @@ TEST_F(EinheitenTest, ErsteAktivierungLegtDasFensterUnterDasHauptfenster) {
   frEinheiten->move(300, 5);
   frEinheiten->FormActivate();
   EXPECT_EQ(frEinheiten->pos(), QPoint(300, 5));
+}
+
+TEST_F(EinheitenTest, ErsteAktivierungBleibtAufDemBildschirm) {
+  // The main window low on the screen: directly below it the window would be out of reach.
+  HauptfensterZeigen();
+  const QRect frei = frRechn->screen()->availableGeometry();
+  frRechn->move(40, frei.bottom() - frRechn->frameGeometry().height() - 20);
+  EinheitenErsteAnzeige = true;
+  frEinheiten->FormActivate();
+  EXPECT_EQ(frEinheiten->x(), frRechn->frameGeometry().left());
+  EXPECT_LE(frEinheiten->frameGeometry().bottom(), frei.bottom());
+  EXPECT_GE(frEinheiten->y(), frei.top());
 }
 
 // ---- Category files ------------------------------------------------------------------------
