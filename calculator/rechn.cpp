@@ -401,7 +401,14 @@ void TfrRechn::Berechnen(const QString& formel) {
       edErgebnis->text() != ErrorText) {
     const StringGrid* sg = frEinheiten->sg;
     const std::string faktor = OhneLeerzeichen(toCore(sg->Cells(2, sg->Row())));
-    if (!faktor.empty() && IstZahl(faktor)) ErgebnisAnzeigen(LetztesErgebnis * TextZuZahl(faktor));
+    // A factor from a hand-written category file that isn't a number converts nothing; the
+    // unconverted result must not stand (and be logged) between the two units as if it were.
+    if (!faktor.empty()) {
+      if (IstZahl(faktor))
+        ErgebnisAnzeigen(LetztesErgebnis * TextZuZahl(faktor));
+      else
+        edErgebnis->setText(ErrorText);
+    }
   }
 
   AnzeigeBeenden();

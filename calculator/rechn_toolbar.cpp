@@ -146,12 +146,15 @@ ToolBarBeobachter* beobachter(TfrRechn* f) {
   return nullptr;
 }
 
-// A side window shown or hidden by its tool button.
+// A side window shown or hidden by its tool button. Shown, it becomes the active window:
+// its activation fills and places it (the unit window's table), and window managers that
+// keep the focus where it was would leave it empty.
 void zeigen(QWidget* fenster, bool an) {
   if (!fenster) return;
   if (an) {
     fenster->show();
     fenster->raise();
+    fenster->activateWindow();
   } else {
     fenster->hide();
   }

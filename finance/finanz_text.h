@@ -32,8 +32,11 @@ struct Jahresaufteilung {
 };
 Jahresaufteilung JahreAufteilen(int n, std::string_view einheit);
 
-// Asked once per pass of a search; true ends the search as ESC does.
+// Asked once per pass of a search; true ends the search as ESC does. A pass over a long
+// duration asks it also every kJahreJeAbfrage simulated years, so that ESC ends a single
+// pass (the one of a schedule, too) that would otherwise run for minutes.
 using Abbruch = std::function<bool()>;
+inline constexpr int kJahreJeAbfrage = 1000;
 
 // A search that cannot meet its target ends after this many passes, as if ESC were pressed.
 inline constexpr long kMaxDurchlaeufe = 10'000'000;

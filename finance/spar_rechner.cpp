@@ -36,6 +36,20 @@ TfrSparRechner::TfrSparRechner(QWidget* parent) : Form(parent) {
   connect(cbZinseszins, &QComboBox::activated, this, &TfrSparRechner::cbZinseszinsChange);
   connect(edAnsparzeit, &QLineEdit::returnPressed, this, &TfrSparRechner::sbBerechnenClick);
   connect(edFestlegungsfrist, &QLineEdit::returnPressed, this, &TfrSparRechner::sbBerechnenClick);
+  // What the user types is the working value at once: choosing another sought quantity
+  // rewrites the fields from the working values and would otherwise put the old value back
+  // over a freshly typed one. Fields the program empties or fills keep their working value.
+  connect(edAnfangskapital, &QLineEdit::textEdited, this,
+          [this](const QString& t) { Anfangskapital = frKolvex->GeldTextZuZahl(t); });
+  connect(edSparrate, &QLineEdit::textEdited, this,
+          [this](const QString& t) { Sparrate = frKolvex->GeldTextZuZahl(t); });
+  connect(edDynamik, &QLineEdit::textEdited, this,
+          [this](const QString& t) { Dynamik = frKolvex->GeldTextZuZahl(t); });
+  connect(edZinssatz, &QLineEdit::textEdited, this,
+          [this](const QString& t) { Zinssatz = frKolvex->GeldTextZuZahl(t); });
+  connect(edAnsparzeit, &QLineEdit::textEdited, this, [this](const QString& t) {
+    Ansparzeit = static_cast<int>(std::nearbyint(frKolvex->GeldTextZuZahl(t)));
+  });
   // The target takes the decimal comma also from the "." key.
   installKeyFilter(edEndkapital, [](const std::string&, char key, int) {
     return key == '.' ? ',' : key;

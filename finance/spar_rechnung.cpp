@@ -21,7 +21,12 @@ Periode PeriodeAus(std::string_view text) {
 
 }  // namespace
 
-SparStand SparDurchlauf(const SparEingaben& ein, const SparWerte& w, int gesucht) {
+SparStand SparDurchlauf(const SparEingaben& ein, const SparWerte& w, int gesucht,
+                        const Abbruch* abbruch) {
+  // A period of millions of years takes minutes; ESC ends it part-way.
+  auto abgebrochen = [abbruch](int jahr) {
+    return jahr % kJahreJeAbfrage == 0 && abbruch && *abbruch && (*abbruch)();
+  };
   const int n = IntervallMonate(ein.sparintervall);
   const bool vorschuessig = ein.einzahlungsart == "vorschüssig";
   const bool nachschuessig = ein.einzahlungsart == "nachschüssig";
@@ -81,10 +86,14 @@ SparStand SparDurchlauf(const SparEingaben& ein, const SparWerte& w, int gesucht
     // Interest is credited once a year; the period only decides how it earns interest
     // within the year.
     s.K += D + Z;
+    if (y < spar.jahre && abgebrochen(y)) {
+      s.abgebrochen = true;
+      break;
+    }
   }
 
   // Lock-in: the capital only earns interest.
-  const int L = kolvex::TextZuGanzzahl(ein.festlegungsfrist);
+  const int L = s.abgebrochen ? 0 : kolvex::TextZuGanzzahl(ein.festlegungsfrist);
   if (L > 0) {
     const Jahresaufteilung fest = JahreAufteilen(L, ein.festlegungsfristEinheit);
     long double B = s.K, LZ = 0;
@@ -117,6 +126,10 @@ SparStand SparDurchlauf(const SparEingaben& ein, const SparWerte& w, int gesucht
       }
       B += Zy;
       LZ += Zy;
+      if (y < fest.jahre && abgebrochen(y)) {
+        s.abgebrochen = true;
+        break;
+      }
     }
     if (ein.zinseszinsIndex == 0)
       s.K += LZ;
@@ -164,8 +177,12 @@ SparErgebnis SparBerechnen(const SparEingaben& ein, int gesucht, const Abbruch& 
   int letzteRichtung = 0;  // +1 increase, -1 decrease
   SparStand s;
   for (;;) {
-    s = SparDurchlauf(ein, w, gesucht);
+    s = SparDurchlauf(ein, w, gesucht, &abbruch);
     ++erg.durchlaeufe;
+    if (s.abgebrochen) {
+      erg.abgebrochen = true;
+      break;
+    }
     const long double T =
         gesucht == Endkapital ? s.E : static_cast<long double>(kolvex::GeldTextZuZahl(ein.endkapital));
     const bool esc = abbruch && abbruch();  // once per pass, also on the last one

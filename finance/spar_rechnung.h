@@ -49,9 +49,12 @@ struct SparStand {
   long double summeRaten = 0;   // all rates paid
   long anzahlRaten = 0;
   long double E = 0;            // end capital compared with the target
+  bool abgebrochen = false;     // ESC ended the pass part-way: the values are those so far
 };
 
-SparStand SparDurchlauf(const SparEingaben& ein, const SparWerte& w, int gesucht);
+// abbruch, when given, is asked every kJahreJeAbfrage years of a long period.
+SparStand SparDurchlauf(const SparEingaben& ein, const SparWerte& w, int gesucht,
+                        const Abbruch* abbruch = nullptr);
 
 struct SparErgebnis {
   // New text of the sought quantity's field (none for the end capital).

@@ -96,6 +96,13 @@ class Lauf {
   void GebuehrSpalteSchreiben();
   void ZeileSchreiben();
   void DarlehenSuchen(const Abbruch& abbruch, long maxDurchlaeufe);
+  bool Abgebrochen() {
+    if (!imLaufAbgebrochen_ && abbruch_ && *abbruch_ && (*abbruch_)()) {
+      imLaufAbgebrochen_ = true;
+      erg_.abgebrochen = true;
+    }
+    return imLaufAbgebrochen_;
+  }
 
   const TilgEingaben& ein_;
   TilgErgebnis& erg_;
@@ -108,6 +115,8 @@ class Lauf {
   long double Lp_ = 0, G_ = 0, Z_ = 0, C_ = 0, gebuehr_ = 0, disagio_ = 0;
   int row_ = 1, mc_ = 1, zahlungen_ = 0;
   bool ok_ = true;
+  const Abbruch* abbruch_ = nullptr;
+  bool imLaufAbgebrochen_ = false;  // ESC inside a pass: every later question answers yes
 };
 
 bool Lauf::Einrichten(int k) {
@@ -240,6 +249,11 @@ bool Lauf::Durchlauf(int k) {
     }
     if (k == Restschuld && y == aufteilung.jahre) done = true;
     if (done) break;
+    // A duration of millions of years would write rows until memory runs out: ESC ends it.
+    if (y % kJahreJeAbfrage == 0 && Abgebrochen()) {
+      done = true;
+      break;
+    }
     if (k == Tilgungsdauer && (Schuld() <= T_ || Zahl(6, row_ - 1) < 0)) {
       done = true;
       break;
@@ -269,7 +283,7 @@ void Lauf::DarlehenSuchen(const Abbruch& abbruch, long maxDurchlaeufe) {
     L_ = static_cast<double>(cent / 100);
     Durchlauf(Darlehensbetrag);
     ++erg_.durchlaeufe;
-    const bool esc = abbruch && abbruch();
+    const bool esc = imLaufAbgebrochen_ || (abbruch && abbruch());
     if (esc || erg_.durchlaeufe >= maxDurchlaeufe) {
       stopp = true;
       erg_.abgebrochen = true;
@@ -300,6 +314,7 @@ void Lauf::DarlehenSuchen(const Abbruch& abbruch, long maxDurchlaeufe) {
 }
 
 void Lauf::Berechnen(int k, const Abbruch& abbruch, long maxDurchlaeufe) {
+  abbruch_ = &abbruch;
   r_ = static_cast<long double>(kolvex::GeldTextZuZahl(ein_.zinssatz)) / 100;
   L_ = static_cast<double>(FeldTextZuZahl(ein_.darlehensbetrag));
   if (!Einrichten(k)) return;
@@ -312,7 +327,7 @@ void Lauf::Berechnen(int k, const Abbruch& abbruch, long maxDurchlaeufe) {
     for (;;) {
       const bool done = Durchlauf(k);
       ++erg_.durchlaeufe;
-      const bool esc = abbruch && abbruch();
+      const bool esc = imLaufAbgebrochen_ || (abbruch && abbruch());
       if (done || k == Restschuld) break;
       if (esc || erg_.durchlaeufe >= maxDurchlaeufe) {
         erg_.abgebrochen = true;

@@ -23,6 +23,10 @@ struct State {
   bool active = false;
   bool latched = false;
   int suspended = 0;
+  // The suspensions that were already there when the operation started: a calculator shown
+  // modally starts its search inside the modal run's suspension, and that search is watched
+  // all the same. Only a suspension made during the operation lets input through.
+  int suspendedAtStart = 0;
   int pollsLeft = -1;  // test hook, < 0 off
   QElapsedTimer sincePump;
   Filter* filter = nullptr;
@@ -36,7 +40,7 @@ State& state() {
 
 bool Filter::eventFilter(QObject* watched, QEvent* event) {
   State& s = state();
-  if (!s.active || s.suspended > 0) return false;
+  if (!s.active || s.suspended > s.suspendedAtStart) return false;
   switch (event->type()) {
     case QEvent::KeyPress: {
       auto* key = static_cast<QKeyEvent*>(event);
@@ -83,6 +87,7 @@ void ensureFilter() {
 void reset() {
   State& s = state();
   ensureFilter();
+  if (!s.active) s.suspendedAtStart = s.suspended;
   s.active = true;
   s.latched = false;
   s.sincePump.invalidate();

@@ -41,6 +41,7 @@ class Operation {
 
 // While one lives, input flows normally although an operation runs: a message box or a modal
 // window shown in the middle of an operation must be usable. ESC is not latched meanwhile.
+// An operation started while one lives (a search in a modal window) is watched as usual.
 class Suspend {
  public:
   Suspend();

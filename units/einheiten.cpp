@@ -4,8 +4,10 @@
 #include <QCollator>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QScreen>
 #include <QToolButton>
 
 #include "calculator/kolvex.h"
@@ -39,6 +41,13 @@ TfrEinheiten::TfrEinheiten(QWidget* parent) : Form(parent) {
     sgDrawCell(col, row, hintergrund, schrift);
   });
   connect(sg, &StringGrid::currentCellChanged, this, [this](int, int row) { ZeileGewechselt(row); });
+  // A click on the row that is already chosen computes again too (after a change of
+  // category or Invers the shown result may stem from another factor).
+  sg->viewport()->installEventFilter(this);
+  connect(sg, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+    const int row = sg->gridRow(index);
+    if (!aufbau_ && row >= 1 && row == zeileVorDruck_ && row == gewaehlteZeile_) sgClick();
+  });
   connect(cb1, &QComboBox::activated, this, [this](int) { cb1Click(); });
   connect(cbInvers, &QCheckBox::clicked, this, [this](bool) { cbInversClick(); });
   connect(sbEdit, &QToolButton::clicked, this, [this] { sbEditClick(); });
@@ -46,6 +55,7 @@ TfrEinheiten::TfrEinheiten(QWidget* parent) : Form(parent) {
 
 TfrEinheiten::~TfrEinheiten() {
   // The grid outlives this part of the window while Qt tears it down; it must not call back.
+  sg->viewport()->removeEventFilter(this);
   sg->setCellColorHook({});
   sg->disconnect(this);
   if (frEinheiten == this) frEinheiten = nullptr;
@@ -64,7 +74,15 @@ void TfrEinheiten::FormActivate() {
     // Directly below the main window, as wide as it.
     const QRect haupt = frRechn->frameGeometry();
     resize(frRechn->width(), height());
-    move(haupt.left(), haupt.bottom() + 1);
+    QPoint ziel(haupt.left(), haupt.bottom() + 1);
+    // With the main window low on the screen the window would land below its edge, out of
+    // reach: it is lifted as far as needed (covering part of the main window).
+    if (const QScreen* bildschirm = frRechn->screen()) {
+      const QRect frei = bildschirm->availableGeometry();
+      const int hoehe = qMax(frameGeometry().height(), height());
+      if (ziel.y() + hoehe - 1 > frei.bottom()) ziel.setY(qMax(frei.top(), frei.bottom() - hoehe + 1));
+    }
+    move(ziel);
   }
   EinheitenErsteAnzeige = false;
   const int index = EinheitenKategorie >= 0 && EinheitenKategorie < cb1->count() ? EinheitenKategorie : -1;
@@ -274,6 +292,11 @@ void TfrEinheiten::ZeileGewechselt(int row) {
   if (aufbau_ || row == gewaehlteZeile_) return;
   gewaehlteZeile_ = row;
   sgClick();
+}
+
+bool TfrEinheiten::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == sg->viewport() && event->type() == QEvent::MouseButtonPress) zeileVorDruck_ = gewaehlteZeile_;
+  return Form::eventFilter(watched, event);
 }
 
 void TfrEinheiten::sgClick() {

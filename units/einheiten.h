@@ -65,6 +65,9 @@ class TfrEinheiten : public Form {
   QToolButton* sbEdit = nullptr;
   StringGrid* sg = nullptr;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void LayoutErzeugen();
   void ZeileGewechselt(int row);
@@ -81,6 +84,8 @@ class TfrEinheiten : public Form {
   std::vector<Herkunft> herkunft_;  // index = grid row
   // The row the last row change ran for; rebuilding the table alone doesn't rerun it.
   int gewaehlteZeile_ = -1;
+  // The chosen row when the mouse button went down: a click on it computes again.
+  int zeileVorDruck_ = -1;
   bool aufbau_ = false;
 };
 

@@ -119,6 +119,20 @@ TEST_F(SparFensterTest, ChoosingASoughtQuantityEmptiesAndColoursItsField) {
   EXPECT_EQ(f->edAnsparzeit->text(), QString());
 }
 
+TEST_F(SparFensterTest, ChoosingASoughtQuantityKeepsWhatWasJustTyped) {
+  Zeigen();
+  f->edAnfangskapital->selectAll();
+  QTest::keyClicks(f->edAnfangskapital, QStringLiteral("5000"));
+  f->edAnsparzeit->selectAll();
+  QTest::keyClicks(f->edAnsparzeit, QStringLiteral("12"));
+  Waehlen(1);
+  EXPECT_EQ(f->edAnfangskapital->text(), QStringLiteral("5.000,00"));
+  EXPECT_EQ(f->edAnsparzeit->text(), QStringLiteral("12"));
+  // The field emptied for the sought quantity keeps its value for the next choice.
+  Waehlen(5);
+  EXPECT_EQ(f->edSparrate->text(), QStringLiteral("150,00"));
+}
+
 TEST_F(SparFensterTest, SearchFromTheShownEndCapital) {
   Zeigen();
   QTest::mouseClick(f->sbBerechnen, Qt::LeftButton);

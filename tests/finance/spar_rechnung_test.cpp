@@ -219,4 +219,31 @@ TEST(SparSuche, ATargetThatCannotBeMetEndsAfterThePassLimit) {
   EXPECT_EQ(r.endkapital, "26.315,30 €");
 }
 
+TEST(SparPlan, EscEndsAPassOverAnEndlessPeriod) {
+  // 50 000 years of saving (and as many locked in): ESC, asked every thousand years, ends
+  // the one pass of the end capital part-way; the totals are those of the years so far.
+  SparEingaben e;
+  e.ansparzeit = "50000";
+  e.festlegungsfrist = "50000";
+  int fragen = 0;
+  const SparErgebnis r = SparBerechnen(e, Endkapital, [&fragen] { return ++fragen == 2; });
+  EXPECT_TRUE(r.abgebrochen);
+  EXPECT_EQ(r.durchlaeufe, 1);
+  EXPECT_EQ(fragen, 2);
+  EXPECT_EQ(r.stand.anzahlRaten, 2 * kJahreJeAbfrage * 12);
+  // In the lock-in period as well.
+  e.ansparzeit = "7";
+  fragen = 0;
+  const SparErgebnis f = SparBerechnen(e, Endkapital, [&fragen] { return ++fragen == 1; });
+  EXPECT_TRUE(f.abgebrochen);
+  EXPECT_EQ(fragen, 1);
+  EXPECT_EQ(f.stand.anzahlRaten, 84);
+  // Short periods are not asked inside the pass: the plan of the defaults asks once.
+  fragen = 0;
+  const SparErgebnis d = SparBerechnen(SparEingaben{}, Endkapital, [&fragen] { return ++fragen > 0; });
+  EXPECT_FALSE(d.abgebrochen);
+  EXPECT_EQ(fragen, 1);
+  EXPECT_EQ(d.endkapital, "26.315,30 €");
+}
+
 }  // namespace

@@ -307,4 +307,25 @@ TEST(TilgSuche, PassLimitEndsASearchAsEscDoes) {
   EXPECT_TRUE(r.zeilenGesetzt);
 }
 
+TEST(TilgPlan, EscEndsTheScheduleOfAnEndlessDuration) {
+  // Interest paid, no repayment, a duration of 50 000 years: the one schedule pass would
+  // write 200 000 rows (with 99999999 years, memory runs out). ESC, asked every thousand
+  // simulated years, ends it.
+  TilgEingaben e;
+  e.zinseZahlen = true;
+  e.tilgungsrate = "0";
+  e.tilgungsdauer = "50000";
+  int fragen = 0;
+  const TilgErgebnis r = TilgungBerechnen(e, Restschuld, [&fragen] { return ++fragen >= 2; });
+  EXPECT_TRUE(r.abgebrochen);
+  EXPECT_EQ(fragen, 2);
+  EXPECT_LE(r.tabelle.zeilenAnzahl, 2 * kJahreJeAbfrage * 4 + 2);
+  EXPECT_EQ(r.tabelle.Zelle(0, r.tabelle.zeilenAnzahl - 1), std::to_string(2 * kJahreJeAbfrage));
+  EXPECT_TRUE(r.zeilenGesetzt);
+  // A schedule shorter than that asks once, at its end, as every pass does.
+  fragen = 0;
+  TilgungBerechnen(TilgEingaben{}, Restschuld, [&fragen] { return ++fragen > 100; });
+  EXPECT_EQ(fragen, 1);
+}
+
 }  // namespace

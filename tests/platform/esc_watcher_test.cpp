@@ -108,3 +108,30 @@ TEST(EscWatcher, UserCloseRequestWaitsForTheEndOfTheOperation) {
   QCoreApplication::processEvents();
   EXPECT_FALSE(f.isVisible());
 }
+
+TEST(EscWatcher, OperationStartedInsideAModalWindowIsWatched) {
+  // A calculator shown modally runs its searches while the modal run lets input flow: ESC
+  // must still stop them, and a second click on "Berechnen" or "Exit" must wait.
+  QLineEdit edit;
+  edit.show();
+  EscWatcher::Suspend modalRun;
+  {
+    EscWatcher::Operation search;
+    QCoreApplication::postEvent(&edit, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier,
+                                                     QStringLiteral("a")));
+    postEsc(&edit);
+    EXPECT_TRUE(pollFor(2000));
+    EXPECT_EQ(edit.text(), QString());
+    {
+      // A message box in the middle of that search is usable again.
+      EscWatcher::Suspend messageBox;
+      QTest::keyClicks(&edit, QStringLiteral("b"));
+      EXPECT_EQ(edit.text(), QStringLiteral("b"));
+    }
+    QTest::keyClicks(&edit, QStringLiteral("c"));
+    EXPECT_EQ(edit.text(), QStringLiteral("b"));
+  }
+  // After the search, inside the modal run, input flows as before.
+  QTest::keyClicks(&edit, QStringLiteral("d"));
+  EXPECT_EQ(edit.text(), QStringLiteral("bd"));
+}

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 
@@ -108,6 +109,23 @@ TEST_F(EinheitenTest, InversRechnetVomGespeichertenFaktor) {
   EXPECT_EQ(Zelle(0, 6), "4");
 }
 
+TEST_F(EinheitenTest, WerkzeugknopfZeigtDasFensterAktivUndGefuellt) {
+  // The tool button alone, without any help: window managers that don't hand the focus to a
+  // newly shown window left the window empty and undocked, and results unconverted.
+  HauptfensterZeigen();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frRechn));
+  EinheitenKategorie = 2;  // "Längenmaße"
+  EinheitenZeile = 3;
+  frRechn->tbEinheiten->click();
+  ASSERT_TRUE(frEinheiten->isVisible());
+  EXPECT_TRUE(QTest::qWaitForWindowActive(frEinheiten));
+  EXPECT_EQ(frEinheiten->cb1->currentText(), "Längenmaße");
+  EXPECT_EQ(Zeilen(), 11);
+  EXPECT_EQ(frEinheiten->sg->Row(), 3);
+  frRechn->tbEinheiten->click();
+  EXPECT_FALSE(frEinheiten->isVisible());
+}
+
 TEST_F(EinheitenTest, ZeileWirdAufKuerzereTabelleBegrenzt) {
   Umrechnen(kFps, 60);
   EXPECT_EQ(frEinheiten->sg->Row(), 60);
@@ -140,6 +158,18 @@ TEST_F(EinheitenTest, ErsteAktivierungLegtDasFensterUnterDasHauptfenster) {
   frEinheiten->move(300, 5);
   frEinheiten->FormActivate();
   EXPECT_EQ(frEinheiten->pos(), QPoint(300, 5));
+}
+
+TEST_F(EinheitenTest, ErsteAktivierungBleibtAufDemBildschirm) {
+  // The main window low on the screen: directly below it the window would be out of reach.
+  HauptfensterZeigen();
+  const QRect frei = frRechn->screen()->availableGeometry();
+  frRechn->move(40, frei.bottom() - frRechn->frameGeometry().height() - 20);
+  EinheitenErsteAnzeige = true;
+  frEinheiten->FormActivate();
+  EXPECT_EQ(frEinheiten->x(), frRechn->frameGeometry().left());
+  EXPECT_LE(frEinheiten->frameGeometry().bottom(), frei.bottom());
+  EXPECT_GE(frEinheiten->y(), frei.top());
 }
 
 // ---- Category files ------------------------------------------------------------------------
@@ -277,6 +307,38 @@ TEST_F(EinheitenTest, NeuaufbauOhneZeilenwechselRechnetNicht) {
   EinheitenZeile = 6;
   frEinheiten->FormActivate();
   EXPECT_NE(Ergebnis(), "unberührt");
+}
+
+TEST_F(EinheitenTest, KlickAufDieGewaehlteZeileRechnetNeu) {
+  // After a change of category the chosen row stays and the result is still the one of the
+  // old factor; clicking that row, as a user does to apply it, must compute again.
+  Umrechnen("Längenmaße", 3);  // m ---> feet
+  Rechnen("2");
+  EXPECT_EQ(Ergebnis(), QString::fromStdString(ZahlZuText(Genauigkeit, 2 * 3.280851L)));
+  Waehlen("Raummaße");
+  ASSERT_EQ(frEinheiten->sg->Row(), 3);
+  const long double faktor = std::stold(Zelle(2, 3).replace(',', '.').toStdString());
+  const int protokoll = DateiLesen("result.txt").size();
+  const QRect zelle = frEinheiten->sg->visualRect(frEinheiten->sg->indexOf(1, 3));
+  QTest::mouseClick(frEinheiten->sg->viewport(), Qt::LeftButton, {}, zelle.center());
+  EXPECT_EQ(Ergebnis(), QString::fromStdString(ZahlZuText(Genauigkeit, 2 * faktor)));
+  EXPECT_EQ(DateiLesen("result.txt").size(), protokoll + 1);
+  // A click on another row computes once, not twice.
+  const QRect andere = frEinheiten->sg->visualRect(frEinheiten->sg->indexOf(1, 4));
+  QTest::mouseClick(frEinheiten->sg->viewport(), Qt::LeftButton, {}, andere.center());
+  EXPECT_EQ(frEinheiten->sg->Row(), 4);
+  EXPECT_EQ(DateiLesen("result.txt").size(), protokoll + 2);
+}
+
+TEST_F(EinheitenTest, FaktorDerKeineZahlIstGibtError) {
+  Kategorie("Handarbeit.txt", QByteArray("s\tm\tdrei\nm\tkm\t0.001\n"));
+  Umrechnen("Handarbeit", 1);
+  Rechnen("2");
+  EXPECT_EQ(Ergebnis(), "Error");
+  EXPECT_EQ(DateiLesen("result.txt").last(), "2 s = Error m");
+  // A decimal point is read as well as the comma.
+  frEinheiten->sg->setRow(2);
+  EXPECT_EQ(Ergebnis(), "0,002");
 }
 
 TEST_F(EinheitenTest, UmrechnungNimmtDenUngerundetenWertNichtDenAngezeigten) {
