@@ -8,6 +8,7 @@
 #include "calculator/fenster_erzeugen.h"
 #include "calculator/rechn.h"
 #include "core/globals.h"
+#include "imagefile/qt/image_io.h"
 #include "platform/application.h"
 
 int main(int argc, char** argv) {
@@ -21,6 +22,9 @@ int main(int argc, char** argv) {
   if (qtDeutsch.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     app.installTranslator(&qtDeutsch);
+
+  // The picture formats are known before any window can save or open a picture.
+  imagefile::registerFormats();
 
   // Every window exists before the main window is shown: its show handler writes the
   // loaded settings into the settings dialog and the function graph.

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "imagefile/errors.h"
 #include "platform/message_dialog.h"
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
@@ -12,6 +13,9 @@ bool Application::notify(QObject* receiver, QEvent* event) {
   QString text;
   try {
     return QApplication::notify(receiver, event);
+  } catch (const imagefile::SilentAbort&) {
+    // The user cancelled; there is nothing to tell.
+    return false;
   } catch (const std::exception& e) {
     text = QString::fromUtf8(e.what());
   } catch (...) {

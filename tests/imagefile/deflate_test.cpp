@@ -1,0 +1,512 @@
+// Deflate: exact bytes worked out by hand, zlib as the reference decoder and encoder, and
+// every malformed stream ending in its own text.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <random>
+
+#include "imagefile/deflate.h"
+#include "imagefile/errors.h"
+#include "imagefile/streams.h"
+
+using namespace imagefile;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+Bytes bytesOf(const char* s) { return Bytes(s, s + std::strlen(s)); }
+
+Bytes zlibInflate(const Bytes& packed, std::size_t expected) {
+  Bytes out(expected + 16);
+  z_stream z{};
+  EXPECT_EQ(inflateInit2(&z, -15), Z_OK);
+  z.next_in = const_cast<Bytef*>(packed.data());
+  z.avail_in = static_cast<uInt>(packed.size());
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  const int rc = inflate(&z, Z_FINISH);
+  EXPECT_EQ(rc, Z_STREAM_END) << (z.msg ? z.msg : "");
+  out.resize(z.total_out);
+  inflateEnd(&z);
+  return out;
+}
+
+// zlib's raw Deflate of data, written in pieces with the given flush between them.
+Bytes zlibDeflate(const Bytes& data, int level, int strategy, int windowBits, int midFlush = Z_NO_FLUSH,
+                  std::size_t piece = 0) {
+  z_stream z{};
+  EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, -windowBits, 8, strategy), Z_OK);
+  Bytes out(deflateBound(&z, data.size()) + 1024 + data.size() / 8);
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  std::size_t at = 0;
+  if (piece == 0) piece = data.size() + 1;
+  while (at < data.size()) {
+    const std::size_t n = std::min(piece, data.size() - at);
+    z.next_in = const_cast<Bytef*>(data.data() + at);
+    z.avail_in = static_cast<uInt>(n);
+    at += n;
+    EXPECT_EQ(deflate(&z, at < data.size() ? midFlush : Z_NO_FLUSH), Z_OK);
+  }
+  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+// Text-like data: words from a small vocabulary with numbers in between.
+Bytes textLike(std::size_t n, unsigned seed) {
+  static const char* words[] = {"Kurve", "Wert", "Formel", "Ergebnis", " ", "\n", "x = ", "1,5", "SIN(", ")"};
+  std::mt19937 rng(seed);
+  Bytes out;
+  while (out.size() < n) {
+    const char* w = words[rng() % 10];
+    out.insert(out.end(), w, w + std::strlen(w));
+    if (rng() % 7 == 0) {
+      const std::string num = std::to_string(rng() % 100000);
+      out.insert(out.end(), num.begin(), num.end());
+    }
+  }
+  out.resize(n);
+  return out;
+}
+
+Bytes randomBytes(std::size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  Bytes out(n);
+  for (auto& b : out) b = static_cast<std::uint8_t>(rng());
+  return out;
+}
+
+std::string inflateError(const Bytes& raw) {
+  try {
+    inflateBytes(raw);
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+// Bits written least significant first into bytes.
+struct BitWriter {
+  Bytes out;
+  int used = 0;
+  void put(std::uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) {
+      if (used == 0) out.push_back(0);
+      out.back() = static_cast<std::uint8_t>(out.back() | (((value >> i) & 1) << used));
+      used = (used + 1) & 7;
+    }
+  }
+  // A Huffman code goes out from its first (most significant) bit.
+  void code(std::uint32_t code, int length) {
+    for (int i = length - 1; i >= 0; --i) put((code >> i) & 1, 1);
+  }
+};
+
+}  // namespace
+
+// Empty input. Stored: one final block of length 0. Fixed: final header 1,01 and the 7-bit
+// end code. Dynamic: the code has only symbol 256 (length 1, code 0) and no distance; HLIT
+// 257, HDIST 1, the lengths 256 x 0, 1, 0 run-length coded as 18(127) 18(107) 1 0, whose
+// code-length code is 18 -> "0", 0 -> "10", 1 -> "11" (HCLEN 18).
+TEST(DeflateBytes, EmptyInputInEachMode) {
+  EXPECT_EQ(deflateBytes({}, kDeflateStored), (Bytes{0x01, 0x00, 0x00, 0xFF, 0xFF}));
+  EXPECT_EQ(deflateBytes({}, kDeflateFixed), (Bytes{0x03, 0x00}));
+  BitWriter w;
+  w.put(1, 1);
+  w.put(2, 2);
+  w.put(0, 5);
+  w.put(0, 5);
+  w.put(14, 4);
+  const int clLength[19] = {0, 0, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2};  // in order
+  for (int i = 0; i < 18; ++i) w.put(static_cast<std::uint32_t>(clLength[i]), 3);
+  w.code(0, 1);
+  w.put(127, 7);
+  w.code(0, 1);
+  w.put(107, 7);
+  w.code(3, 2);
+  w.code(2, 2);
+  w.code(0, 1);  // end of block
+  EXPECT_EQ(deflateBytes({}, kDeflateDynamic), w.out);
+  for (int mode = 0; mode < 3; ++mode) EXPECT_TRUE(inflateBytes(deflateBytes({}, mode)).empty());
+}
+
+// "abc" has no match: three literals and the end code. Fixed codes of 'a'..'c' are
+// 0x91..0x93 in 8 bits.
+TEST(DeflateBytes, ThreeLiterals) {
+  const Bytes abc = bytesOf("abc");
+  EXPECT_EQ(deflateBytes(abc, kDeflateStored), (Bytes{0x01, 0x03, 0x00, 0xFC, 0xFF, 'a', 'b', 'c'}));
+  BitWriter w;
+  w.put(1, 1);
+  w.put(1, 2);
+  w.code(0x91, 8);
+  w.code(0x92, 8);
+  w.code(0x93, 8);
+  w.code(0, 7);
+  EXPECT_EQ(deflateBytes(abc, kDeflateFixed), w.out);
+  const Bytes dyn = deflateBytes(abc, kDeflateDynamic);
+  EXPECT_EQ(zlibInflate(dyn, 3), abc);
+  EXPECT_EQ(inflateBytes(dyn), abc);
+}
+
+// 300 x 'a' in fixed mode: the 300 pending bytes start a (not yet final) block at once:
+// literal, literal (no entry exists for the first byte's key), then a match of 258 at
+// distance 2. The last 40 bytes wait for the flush: a match of 40 at distance 2 and the end
+// code. The final flag then needs a block of its own: header 1,01 and the end code.
+TEST(DeflateBytes, RunOfEqualBytesMatchesAtDistanceTwo) {
+  const Bytes run(300, 'a');
+  BitWriter w;
+  w.put(0, 1);
+  w.put(1, 2);
+  w.code(0x91, 8);
+  w.code(0x91, 8);
+  w.code(0xC5, 8);  // 285: length 258
+  w.code(1, 5);     // distance 2
+  w.code(17, 7);    // 273: lengths 35..42
+  w.put(5, 3);      // 40
+  w.code(1, 5);
+  w.code(0, 7);
+  w.put(1, 1);
+  w.put(1, 2);
+  w.code(0, 7);
+  EXPECT_EQ(deflateBytes(run, kDeflateFixed), w.out);
+  for (int mode = 0; mode < 3; ++mode) {
+    const Bytes packed = deflateBytes(run, mode);
+    EXPECT_EQ(zlibInflate(packed, run.size()), run) << mode;
+    EXPECT_EQ(inflateBytes(packed), run) << mode;
+  }
+  // Stored: one final block with all 300 bytes.
+  const Bytes stored = deflateBytes(run, kDeflateStored);
+  ASSERT_EQ(stored.size(), 305u);
+  EXPECT_EQ(stored[0], 0x01);
+  EXPECT_EQ(stored[1] | (stored[2] << 8), 300);
+}
+
+TEST(DeflateBytes, ZlibReadsEveryModeOnLargeInputs) {
+  std::vector<Bytes> inputs;
+  inputs.push_back(textLike(200000, 1));
+  inputs.push_back(randomBytes(70000, 2));
+  // A block repeating with a period just inside and just outside the 32768-byte reach.
+  for (std::size_t period : {32767u, 32768u, 32769u}) {
+    const Bytes base = randomBytes(period, static_cast<unsigned>(period));
+    Bytes rep;
+    for (int i = 0; i < 4; ++i) rep.insert(rep.end(), base.begin(), base.end());
+    inputs.push_back(rep);
+  }
+  // Enough symbols for several dynamic blocks.
+  inputs.push_back(randomBytes(200000, 3));
+  inputs.push_back(Bytes(3 << 20, 0));
+  for (const Bytes& in : inputs)
+    for (int mode = 0; mode < 3; ++mode) {
+      const Bytes packed = deflateBytes(in, mode);
+      EXPECT_EQ(zlibInflate(packed, in.size()), in) << "mode " << mode << " size " << in.size();
+      EXPECT_EQ(inflateBytes(packed), in) << "mode " << mode << " size " << in.size();
+    }
+}
+
+TEST(DeflateBytes, RepeatsWithinReachAreFoundAndBeyondAreNot) {
+  const Bytes base = randomBytes(32768, 7);
+  Bytes twice = base;
+  twice.insert(twice.end(), base.begin(), base.end());
+  EXPECT_LT(deflateBytes(twice).size(), 32768u + 33000u / 8 + 1000);  // second half matched
+  Bytes far = randomBytes(32769, 8);
+  Bytes farTwice = far;
+  farTwice.insert(farTwice.end(), far.begin(), far.end());
+  EXPECT_GT(deflateBytes(farTwice).size(), 2 * 32769u);  // too far: all literals
+}
+
+TEST(DeflateStream, OutputDoesNotDependOnHowWritesAreSplit) {
+  const Bytes text = textLike(150000, 4);
+  for (int mode = 0; mode < 3; ++mode) {
+    const Bytes whole = deflateBytes(text, mode);
+    for (std::size_t piece : {1u, 7u, 257u, 258u, 4096u, 40000u}) {
+      if (piece == 1 && mode != 0) continue;  // one mode is enough for byte-wise writes
+      Bytes out;
+      MemStream sink;
+      {
+        DeflateStream d(&sink, 1);
+        d.setCompressionMode(mode);
+        for (std::size_t at = 0; at < text.size(); at += piece)
+          d.write(text.data() + at, std::min(piece, text.size() - at));
+        d.finish();
+      }
+      EXPECT_EQ(sink.bytes(), whole) << "mode " << mode << " piece " << piece;
+    }
+  }
+}
+
+TEST(DeflateStream, ReadsZlibOutputOfEveryLevelStrategyAndWindow) {
+  const Bytes text = textLike(120000, 5);
+  const Bytes noise = randomBytes(20000, 6);
+  for (const Bytes* in : {&text, &noise})
+    for (int level = 0; level <= 9; ++level)
+      for (int strategy : {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_HUFFMAN_ONLY, Z_RLE, Z_FIXED})
+        for (int window : {9, 12, 15}) {
+          if (window != 15 && level % 3 != 1) continue;
+          const Bytes packed = zlibDeflate(*in, level, strategy, window);
+          ASSERT_EQ(inflateBytes(packed), *in) << level << " " << strategy << " " << window;
+        }
+  for (int flush : {Z_SYNC_FLUSH, Z_FULL_FLUSH, Z_PARTIAL_FLUSH, Z_BLOCK})
+    EXPECT_EQ(inflateBytes(zlibDeflate(text, 6, Z_DEFAULT_STRATEGY, 15, flush, 3001)), text) << flush;
+}
+
+TEST(DeflateStream, ReadInSmallPiecesGivesTheSameBytes) {
+  const Bytes text = textLike(100000, 9);
+  const Bytes packed = zlibDeflate(text, 9, Z_DEFAULT_STRATEGY, 15, Z_SYNC_FLUSH, 777);
+  SpanStream in(packed.data(), packed.size());
+  DeflateStream d(&in, 0);
+  Bytes out;
+  std::uint8_t buf[333];
+  for (std::size_t n; (n = d.readSome(buf, 1 + out.size() % 333)) > 0;) out.insert(out.end(), buf, buf + n);
+  EXPECT_EQ(out, text);
+  // At the end: a strict read raises, a lenient one gives nothing.
+  EXPECT_EQ(d.readSome(buf, 10), 0u);
+  EXPECT_THROW(d.read(buf, 1), InOutError);
+}
+
+TEST(DeflateStream, GivesBackWhatFollowsTheFinalBlock) {
+  const Bytes text = textLike(5000, 10);
+  Bytes packed = zlibDeflate(text, 6, Z_DEFAULT_STRATEGY, 15);
+  const Bytes trailer = {0xDE, 0xAD, 0xBE, 0xEF, 1, 2, 3};
+  packed.insert(packed.end(), trailer.begin(), trailer.end());
+  // Behind a filter, so the bytes come back through unread, not through a seek.
+  SpanStream file(packed.data(), packed.size());
+  BufferedStream buffered(-1, 0, &file);
+  Bytes out(text.size());
+  {
+    DeflateStream d(&buffered, 0);
+    ASSERT_EQ(d.read(out.data(), out.size()), out.size());
+    std::uint8_t extra;
+    EXPECT_EQ(d.readSome(&extra, 1), 0u);
+  }
+  EXPECT_EQ(out, text);
+  Bytes rest(trailer.size());
+  ASSERT_EQ(buffered.read(rest.data(), rest.size()), rest.size());
+  EXPECT_EQ(rest, trailer);
+}
+
+TEST(DeflateStream, StoredBlockWrappingTheWindowKeepsHistoryForLaterBlocks) {
+  // 50000 bytes of fixed literals, then a stored block of 30000 that wraps the 64 KB
+  // window, then a fixed block that copies from inside the stored data.
+  const Bytes first = randomBytes(50000, 11);
+  const Bytes stored = randomBytes(30000, 12);
+  BitWriter w;
+  w.put(0, 1);
+  w.put(1, 2);
+  for (std::uint8_t b : first) {
+    if (b < 144)
+      w.code(0x30u + b, 8);
+    else
+      w.code(0x190u + (b - 144u), 9);
+  }
+  w.code(0, 7);
+  w.put(0, 1);
+  w.put(0, 2);
+  w.used = 0;  // to the byte boundary
+  w.out.push_back(30000 & 0xFF);
+  w.out.push_back(30000 >> 8);
+  w.out.push_back(static_cast<std::uint8_t>(~30000 & 0xFF));
+  w.out.push_back(static_cast<std::uint8_t>((~30000 >> 8) & 0xFF));
+  w.out.insert(w.out.end(), stored.begin(), stored.end());
+  w.put(1, 1);
+  w.put(1, 2);
+  w.code(0xC5, 8);  // length 258
+  w.code(26, 5);    // distances 8193..12288, 12 extra bits
+  w.put(999, 12);   // distance 9192
+  w.code(0, 7);
+  Bytes expected = first;
+  expected.insert(expected.end(), stored.begin(), stored.end());
+  const std::size_t from = expected.size() - 9192;
+  for (int i = 0; i < 258; ++i) expected.push_back(expected[from + i]);
+  EXPECT_EQ(inflateBytes(w.out), expected);
+  EXPECT_EQ(zlibInflate(w.out, expected.size()), expected);
+}
+
+TEST(DeflateStream, MalformedStreamsEndWithTheirText) {
+  // Block type 3.
+  EXPECT_EQ(inflateError({0x07}), "Error in compressed data");
+  // Stored block whose NLEN is no complement.
+  EXPECT_EQ(inflateError({0x01, 0x05, 0x00, 0x00, 0x00}), "Error in compressed data");
+  // Fixed block with literal/length symbol 286 (8-bit code 11000110): not in the code.
+  {
+    BitWriter w;
+    w.put(1, 1);
+    w.put(1, 2);
+    w.code(0xC6, 8);
+    EXPECT_EQ(inflateError(w.out), "Invalid Huffman code");
+  }
+  // Dynamic block where symbol 286 has a code: decodes, but is no length.
+  {
+    BitWriter w;
+    w.put(1, 1);
+    w.put(2, 2);
+    w.put(287 - 257, 5);  // HLIT 287: symbols 0..286
+    w.put(0, 5);
+    w.put(18 - 4, 4);
+    // Code-length code: 1 and 18 of length 1 each.
+    const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+    for (int i = 0; i < 18; ++i) w.put((order[i] == 18 || order[i] == 1) ? 1 : 0, 3);
+    // Canonical: 1 -> "0", 18 -> "1". 286 zeros as 138 + 137 + 11, then length 1 for
+    // symbol 286 and length 1 for distance 0.
+    w.code(1, 1); w.put(127, 7);
+    w.code(1, 1); w.put(126, 7);
+    w.code(1, 1); w.put(0, 7);
+    w.code(0, 1);
+    w.code(0, 1);
+    // Data: symbol 286 is the only literal/length code ("0").
+    w.code(0, 1);
+    EXPECT_EQ(inflateError(w.out), "Error in compressed data");
+  }
+}
+
+TEST(DeflateStream, DynamicHeaderFaultsAreRejected) {
+  const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+  auto header = [&](BitWriter& w, int hlit, int hdist) {
+    w.put(1, 1);
+    w.put(2, 2);
+    w.put(static_cast<std::uint32_t>(hlit - 257), 5);
+    w.put(static_cast<std::uint32_t>(hdist - 1), 5);
+    w.put(18 - 4, 4);
+    // Code-length code: 16 -> "0", 1 -> "10", 18 -> "11".
+    for (int i = 0; i < 18; ++i) {
+      const int s = order[i];
+      w.put(s == 16 ? 1 : (s == 18 || s == 1) ? 2 : 0, 3);
+    }
+  };
+  {  // A repeat of the previous length as the very first code.
+    BitWriter w;
+    header(w, 257, 1);
+    w.code(0, 1);
+    w.put(0, 2);
+    EXPECT_EQ(inflateError(w.out), "Error in compressed data");
+  }
+  {  // Zeros running past HLIT + HDIST (258 lengths; 138 + 138 would be 276).
+    BitWriter w;
+    header(w, 257, 1);
+    w.code(3, 2);
+    w.put(127, 7);
+    w.code(3, 2);
+    w.put(127, 7);
+    EXPECT_EQ(inflateError(w.out), "Error in compressed data");
+  }
+  {  // The largest header (HLIT 288 + HDIST 32 = 320 lengths) is read without overrun:
+     // 320 x length 1 is over-subscribed and must be refused as such.
+    BitWriter w;
+    header(w, 288, 32);
+    w.code(2, 2);  // first length 1
+    for (int left = 319; left > 0;) {
+      const int k = std::min(left, 6);
+      if (k < 3) {
+        for (int i = 0; i < k; ++i) w.code(2, 2);
+      } else {
+        w.code(0, 1);
+        w.put(static_cast<std::uint32_t>(k - 3), 2);
+      }
+      left -= k;
+    }
+    EXPECT_EQ(inflateError(w.out), "Error in compressed data");
+  }
+}
+
+TEST(DeflateStream, OversubscribedCodesAreRefusedIncompleteOnesWorkUntilAMissingCode) {
+  const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+  {  // Code-length code with three codes of length 1.
+    BitWriter w;
+    w.put(1, 1);
+    w.put(2, 2);
+    w.put(0, 5);
+    w.put(0, 5);
+    w.put(0, 4);
+    for (int i = 0; i < 4; ++i) w.put(order[i] != 17 ? 1 : 0, 3);
+    EXPECT_EQ(inflateError(w.out), "Error in compressed data");
+  }
+  // Incomplete literal/length code: only 'A' (length 2), 'B' (length 2) and 256 (length 2);
+  // the fourth 2-bit code leads nowhere. No distance code at all.
+  auto block = [&](bool useMissing) {
+    BitWriter w;
+    w.put(1, 1);
+    w.put(2, 2);
+    w.put(0, 5);   // HLIT 257
+    w.put(0, 5);   // HDIST 1
+    w.put(18 - 4, 4);
+    // Code-length code: 2 -> "0", 0 -> "10", 18 -> "11" (lengths 1, 2, 2).
+    for (int i = 0; i < 18; ++i) {
+      const int s = order[i];
+      w.put(s == 2 ? 1 : (s == 18 || s == 0) ? 2 : 0, 3);
+    }
+    w.code(3, 2); w.put(65 - 11, 7);   // 65 zeros
+    w.code(0, 1); w.code(0, 1);        // 'A', 'B' length 2
+    w.code(3, 2); w.put(138 - 11, 7);  // 138 zeros
+    w.code(3, 2); w.put(51 - 11, 7);   // 51 zeros: 67 + 189 = 256
+    w.code(0, 1);                      // 256 length 2
+    w.code(2, 2);                      // distance: 0
+    // Codes: 'A' 00, 'B' 01, 256 10; 11 is missing.
+    w.code(0, 2);
+    w.code(1, 2);
+    if (useMissing) w.code(3, 2);
+    w.code(2, 2);
+    return w.out;
+  };
+  EXPECT_EQ(inflateBytes(block(false)), bytesOf("AB"));
+  EXPECT_EQ(inflateError(block(true)), "Invalid Huffman code");
+}
+
+TEST(DeflateStream, DistanceBeforeTheFirstByteIsAnError) {
+  BitWriter w;
+  w.put(1, 1);
+  w.put(1, 2);
+  w.code(0x30 + 'x', 8);
+  w.code(1, 7);  // length 3
+  w.code(1, 5);  // distance 2, but only one byte exists
+  w.code(0, 7);
+  EXPECT_EQ(inflateError(w.out), "Error in compressed data");
+  BitWriter ok;
+  ok.put(1, 1);
+  ok.put(1, 2);
+  ok.code(0x30 + 'x', 8);
+  ok.code(1, 7);
+  ok.code(0, 5);  // distance 1
+  ok.code(0, 7);
+  EXPECT_EQ(inflateBytes(ok.out), bytesOf("xxxx"));
+}
+
+TEST(DeflateStream, TruncatedStreamsRaiseQuickly) {
+  const Bytes text = textLike(60000, 13);
+  const Bytes packed = deflateBytes(text);
+  const Bytes stored = deflateBytes(text, kDeflateStored);
+  auto run = std::async(std::launch::async, [&] {
+    int raised = 0;
+    for (std::size_t cut = 0; cut < packed.size(); cut += 1 + cut / 16) {
+      const std::string e = inflateError(Bytes(packed.begin(), packed.begin() + cut));
+      if (e == "Read less than expected") ++raised;
+    }
+    for (std::size_t cut : {0u, 3u, 5u, 100u, 40000u})
+      if (inflateError(Bytes(stored.begin(), stored.begin() + cut)) == "Read less than expected") ++raised;
+    return raised;
+  });
+  ASSERT_EQ(run.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+  EXPECT_GT(run.get(), 50);
+  // Every cut ends in an error, none in a success with made-up data.
+  for (std::size_t cut = 1; cut < 64; ++cut)
+    EXPECT_NE(inflateError(Bytes(packed.begin(), packed.begin() + cut)), "(no error)") << cut;
+}
+
+TEST(DeflateStream, WriteOnAReadingStreamIsRefused) {
+  const Bytes packed = deflateBytes(bytesOf("abc"));
+  SpanStream in(packed.data(), packed.size());
+  DeflateStream d(&in, 0);
+  EXPECT_THROW(
+      {
+        try {
+          d.write("x", 1);
+        } catch (const InOutError& e) {
+          EXPECT_STREQ(e.what(), "Stream not open for write");
+          throw;
+        }
+      },
+      InOutError);
+}
