@@ -68,7 +68,7 @@ inline Bytes readFile(const std::string& path) {
 
 // Runs a shell command; its exit status (0 = success).
 inline int run(const std::string& command) {
-  const int rc = std::system((command + " >/dev/null 2>&1").c_str());
+  const int rc = std::system(("(" + command + ") >/dev/null 2>&1").c_str());
   return rc == -1 ? -1 : WEXITSTATUS(rc);
 }
 
