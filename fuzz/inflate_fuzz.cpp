@@ -1,6 +1,8 @@
 // libFuzzer target: arbitrary bytes into the Deflate decoder, and the same bytes through the
 // compressor in each block mode and back. The decoder may only raise the library's own
-// errors; a round trip must give the input back, and zlib must read our output too.
+// errors and must agree, byte for byte and text for text, with the plain tree-walking
+// decoder of the tests; a round trip must give the input back, and zlib must read our
+// output too.
 //
 //   build/…/fuzz/kolvex_fuzz_inflate -max_len=70000 -timeout=10 corpus/
 #include <zlib.h>
@@ -9,10 +11,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "imagefile/deflate.h"
 #include "imagefile/errors.h"
+#include "tests/imagefile/reference_inflate.h"
 
 namespace {
 
@@ -43,11 +47,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::span<const std::uint8_t> rest(data + 1, size - 1);
   const int which = data[0] % 4;
   if (which == 3) {
+    std::string ours = "ok", theirs = "ok";
+    std::vector<std::uint8_t> a, b;
     try {
-      (void)imagefile::inflateBytes(rest);
-    } catch (const imagefile::Error&) {
-      // every malformed stream ends with one of our texts
+      a = imagefile::inflateBytes(rest);
+    } catch (const imagefile::Error& e) {
+      ours = e.what();  // every malformed stream ends with one of our texts
     }
+    try {
+      b = reference::inflate(rest);
+    } catch (const imagefile::Error& e) {
+      theirs = e.what();
+    }
+    if (ours != theirs) fail("decoders disagree on the text");
+    if (a != b) fail("decoders disagree on the bytes");
     return 0;
   }
   const std::vector<std::uint8_t> input(rest.begin(), rest.end());

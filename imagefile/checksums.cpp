@@ -8,18 +8,18 @@ namespace imagefile {
 
 namespace {
 
-// Eight tables: the first is the classic byte table of the reflected polynomial 0xEDB88320;
-// table k advances a byte that lies k positions further back, so eight bytes are folded in
-// per step with identical results.
-constexpr std::array<std::array<std::uint32_t, 256>, 8> makeCrcTables() {
-  std::array<std::array<std::uint32_t, 256>, 8> t{};
+// Sixteen tables: the first is the classic byte table of the reflected polynomial
+// 0xEDB88320; table k advances a byte that lies k positions further back, so sixteen bytes
+// are folded in per step with results identical to the byte-wise loop.
+constexpr std::array<std::array<std::uint32_t, 256>, 16> makeCrcTables() {
+  std::array<std::array<std::uint32_t, 256>, 16> t{};
   for (std::uint32_t n = 0; n < 256; ++n) {
     std::uint32_t c = n;
     for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
     t[0][n] = c;
   }
   for (std::uint32_t n = 0; n < 256; ++n)
-    for (int k = 1; k < 8; ++k) t[k][n] = t[0][t[k - 1][n] & 0xFF] ^ (t[k - 1][n] >> 8);
+    for (int k = 1; k < 16; ++k) t[k][n] = t[0][t[k - 1][n] & 0xFF] ^ (t[k - 1][n] >> 8);
   return t;
 }
 
@@ -33,21 +33,25 @@ constexpr std::size_t kAdlerRun = 5552;
 }  // namespace
 
 std::uint32_t crc32Update(std::uint32_t crc, const std::uint8_t* p, std::size_t n) {
-  while (n >= 8) {
-    std::uint32_t lo;
-    std::uint32_t hi;
-    std::memcpy(&lo, p, 4);
-    std::memcpy(&hi, p + 4, 4);
-    if constexpr (std::endian::native == std::endian::big) {
-      lo = __builtin_bswap32(lo);
-      hi = __builtin_bswap32(hi);
-    }
-    lo ^= crc;
-    crc = kCrc[7][lo & 0xFF] ^ kCrc[6][(lo >> 8) & 0xFF] ^ kCrc[5][(lo >> 16) & 0xFF] ^
-          kCrc[4][lo >> 24] ^ kCrc[3][hi & 0xFF] ^ kCrc[2][(hi >> 8) & 0xFF] ^
-          kCrc[1][(hi >> 16) & 0xFF] ^ kCrc[0][hi >> 24];
-    p += 8;
-    n -= 8;
+  auto word = [](const std::uint8_t* q) {
+    std::uint32_t w;
+    std::memcpy(&w, q, 4);
+    if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap32(w);
+    return w;
+  };
+  while (n >= 16) {
+    const std::uint32_t a = word(p) ^ crc;
+    const std::uint32_t b = word(p + 4);
+    const std::uint32_t c = word(p + 8);
+    const std::uint32_t d = word(p + 12);
+    crc = kCrc[15][a & 0xFF] ^ kCrc[14][(a >> 8) & 0xFF] ^ kCrc[13][(a >> 16) & 0xFF] ^
+          kCrc[12][a >> 24] ^ kCrc[11][b & 0xFF] ^ kCrc[10][(b >> 8) & 0xFF] ^
+          kCrc[9][(b >> 16) & 0xFF] ^ kCrc[8][b >> 24] ^ kCrc[7][c & 0xFF] ^
+          kCrc[6][(c >> 8) & 0xFF] ^ kCrc[5][(c >> 16) & 0xFF] ^ kCrc[4][c >> 24] ^
+          kCrc[3][d & 0xFF] ^ kCrc[2][(d >> 8) & 0xFF] ^ kCrc[1][(d >> 16) & 0xFF] ^
+          kCrc[0][d >> 24];
+    p += 16;
+    n -= 16;
   }
   while (n--) crc = kCrc[0][(crc ^ *p++) & 0xFF] ^ (crc >> 8);
   return crc;

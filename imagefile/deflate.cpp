@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cassert>
+#include <stdexcept>
 #include <cstring>
 
 namespace imagefile {
@@ -94,17 +94,19 @@ inline std::uint32_t entry(std::uint32_t kind, int len, std::uint32_t value) {
 DeflateStream::DeflateStream(BaseStream* next, int direction) : FilterStream(next) {
   if (next->canWrite() && (direction == -1 || direction == 1)) {
     canWrite_ = true;
-    bucketCount_ = std::make_unique<std::uint32_t[]>(65536);  // zeroed: every bucket empty
-    // Slots are read only below their bucket's count, so they need no initial value.
-    slots_.reset(new std::uint64_t[static_cast<std::size_t>(65536) * kSlots]);
-    symbols_.resize(65537);
+    // Position 0 is never entered (the first byte has no key), so 0 marks an empty key.
+    head_.reset(static_cast<std::uint64_t*>(std::calloc(65536, sizeof(std::uint64_t))));
+    if (!head_) throw std::bad_alloc();
+    // Links are read only for positions that were entered, so they need no initial value.
+    prev_.reset(new std::uint16_t[65536]);
+    symbols_.reset(new std::uint32_t[65537]);
     out_.reserve(kOutChunk + 64);
   } else if (next->canRead() && (direction == -1 || direction == 0)) {
     canRead_ = true;
     in_.resize(kInChunk);
   } else {
-    assert(!"DeflateStream: next stream can neither be read nor written");
-    throw Error(text::kStreamNotOpenForWrite);
+    // A programming error, not a fault of the data.
+    throw std::logic_error("Deflate stream over a stream that can be neither read nor written");
   }
   setHuffmanCount(litCodes_, 288);
   setHuffmanCount(distCodes_, 32);
@@ -160,14 +162,18 @@ std::size_t DeflateStream::write(const void* buffer, std::size_t count) {
 }
 
 void DeflateStream::consume(std::size_t n) {
-  std::uint32_t* counts = bucketCount_.get();
-  std::uint64_t* slots = slots_.get();
+  std::uint64_t* head = head_.get();
+  std::uint16_t* prev = prev_.get();
   const std::uint8_t* w = window_.data();
   while (n--) {
     if (absolute_ > 0) {
       const std::uint32_t key = w[static_cast<std::uint16_t>(cur_ - 1)] | (w[cur_] << 8);
-      const std::uint32_t c = counts[key]++;
-      slots[key * kSlots + (c & (kSlots - 1))] = absolute_;
+      const std::uint64_t older = head[key];
+      // The link is the distance back to the key's previous position; 0 ends the chain
+      // where that lies out of reach (or there is none), as the walk would stop there.
+      const std::uint64_t gap = absolute_ - older;
+      prev[absolute_ & 0xFFFF] = (older != 0 && gap <= 32768) ? static_cast<std::uint16_t>(gap) : 0;
+      head[key] = absolute_;
     }
     ++absolute_;
     ++cur_;
@@ -180,15 +186,18 @@ void DeflateStream::findMatch(int& length, int& distance) {
   distance = 0;
   const std::uint8_t* w = window_.data();
   const std::uint32_t key = w[cur_] | (w[cur_ + 1] << 8);
-  const std::uint32_t c = bucketCount_[key];
-  const std::uint32_t n = std::min<std::uint32_t>(c, kSlots);
-  const std::uint64_t* slots = slots_.get() + key * kSlots;
+  const std::uint16_t* prev = prev_.get();
   const int maxLen = static_cast<int>(std::min<std::uint32_t>(pending_, 258));
   const std::uint8_t* here = w + cur_;
-  for (std::uint32_t i = 0; i < n; ++i) {
-    const std::uint64_t slot = slots[(c - 1 - i) & (kSlots - 1)];
+  // The key's 64 newest positions, newest first: the chain through prev_ visits exactly the
+  // entries a table of 64 slots per key would hold. A position within reach (32768) still
+  // has its own link, which is overwritten only 65536 positions later.
+  std::uint64_t slot = head_[key];
+  for (int i = 0; i < kSlots && slot != 0; ++i) {
     const std::uint64_t dist = absolute_ - slot + 1;
-    if (slot > absolute_ || dist > 32768) break;
+    if (dist > 32768) break;
+    const std::uint16_t link = prev[slot & 0xFFFF];
+    slot = link ? slot - link : 0;
     const std::uint8_t* there = w + static_cast<std::uint16_t>(cur_ - dist);
     if (there[length] != here[length]) continue;
     int len = 2;
@@ -731,18 +740,10 @@ void DeflateStream::readHeader() {
       const std::uint16_t len = static_cast<std::uint16_t>(hdr[0] | (hdr[1] << 8));
       const std::uint16_t nlen = static_cast<std::uint16_t>(hdr[2] | (hdr[3] << 8));
       if (static_cast<std::uint16_t>(~nlen) != len) throw Error(text::kErrorInCompressedData);
-      second_ = cur_;
-      std::size_t left = len;
-      while (left > 0) {
-        const std::size_t n = std::min<std::size_t>(left, kWindow - cur_);
-        readStoredBytes(window_.data() + cur_, n);
-        cur_ = static_cast<std::uint16_t>(cur_ + n);
-        left -= n;
-      }
-      pending_ = len;
-      produced_ += len;
+      // The data goes straight to the caller (readImpl); the window learns it afterwards.
+      storedLeft_ = len;
       huffmanBlock_ = false;
-      state_ = State::Pending;
+      state_ = len ? State::Stored : State::Header;
       break;
     }
     case 1: {
@@ -800,9 +801,20 @@ void DeflateStream::decodeSymbols(std::size_t want) {
     }
     if (distance > produced_) throw Error(text::kErrorInCompressedData);
     std::uint16_t from = static_cast<std::uint16_t>(cur_ - distance);
-    if (distance >= static_cast<std::uint32_t>(length) && static_cast<std::size_t>(from) + static_cast<std::size_t>(length) <= kWindow &&
-        static_cast<std::size_t>(cur_) + static_cast<std::size_t>(length) <= kWindow) {
-      std::memcpy(w + cur_, w + from, static_cast<std::size_t>(length));
+    if (from < cur_ && static_cast<std::size_t>(cur_) + static_cast<std::size_t>(length) <= kWindow) {
+      // Neither range wraps. Copies run forward, so an overlap repeats the pattern; eight
+      // bytes at a time read only bytes already written when the distance is eight or more.
+      // Nothing is written past the match: distances beyond 32768 may still reach there.
+      std::uint8_t* d = w + cur_;
+      const std::uint8_t* src = w + from;
+      int k = 0;
+      if (distance == 1) {
+        std::memset(d, *src, static_cast<std::size_t>(length));
+        k = length;
+      } else if (distance >= 8) {
+        for (; k + 8 <= length; k += 8) std::memcpy(d + k, src + k, 8);
+      }
+      for (; k < length; ++k) d[k] = src[k];
       cur_ = static_cast<std::uint16_t>(cur_ + length);
     } else {
       for (int k = 0; k < length; ++k) w[cur_++] = w[from++];
@@ -812,11 +824,48 @@ void DeflateStream::decodeSymbols(std::size_t want) {
   }
 }
 
+void DeflateStream::appendHistory(const std::uint8_t* p, std::size_t n) {
+  // Only the newest 65536 bytes can be reached from later blocks.
+  if (n > kWindow) {
+    cur_ = static_cast<std::uint16_t>(cur_ + (n - kWindow));
+    p += n - kWindow;
+    n = kWindow;
+  }
+  while (n > 0) {
+    const std::size_t k = std::min(n, kWindow - cur_);
+    std::memcpy(window_.data() + cur_, p, k);
+    cur_ = static_cast<std::uint16_t>(cur_ + k);
+    p += k;
+    n -= k;
+  }
+}
+
 std::size_t DeflateStream::readImpl(void* buffer, std::size_t count, bool strict) {
   canWrite_ = false;
   auto* out = static_cast<std::uint8_t*>(buffer);
   std::size_t done = 0;
+  // Stored data is copied from the input straight into the caller's buffer; the window
+  // takes it once, before a Huffman block needs it as history or when this call returns,
+  // so a run of stored blocks is not copied block by block through the window.
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::size_t historyFrom = kNone;
+  auto settleHistory = [&] {
+    if (historyFrom != kNone) {
+      appendHistory(out + historyFrom, done - historyFrom);
+      historyFrom = kNone;
+    }
+  };
   while (done < count) {
+    if (state_ == State::Stored) {
+      const std::size_t n = std::min(count - done, static_cast<std::size_t>(storedLeft_));
+      readStoredBytes(out + done, n);
+      if (historyFrom == kNone) historyFrom = done;
+      done += n;
+      storedLeft_ -= static_cast<std::uint32_t>(n);
+      produced_ += n;
+      if (storedLeft_ == 0) state_ = State::Header;
+      continue;
+    }
     if (pending_ > 0) {
       const std::size_t n = std::min({count - done, static_cast<std::size_t>(pending_),
                                       kWindow - second_});
@@ -835,8 +884,10 @@ std::size_t DeflateStream::readImpl(void* buffer, std::size_t count, bool strict
       readHeader();
       continue;
     }
+    settleHistory();
     decodeSymbols(count - done);
   }
+  settleHistory();
   return done;
 }
 
@@ -844,7 +895,7 @@ std::int64_t DeflateStream::availableImpl() {
   if (!canRead_) return next_->available();
   const std::int64_t buffered = static_cast<std::int64_t>(inEnd_ - inPos_ + bitsIn_ / 8);
   if (state_ == State::End) return next_->available() + buffered;
-  return next_->available() + buffered + pending_;
+  return next_->available() + buffered + pending_ + storedLeft_;
 }
 
 // ---- one-call forms -----------------------------------------------------------------------
@@ -883,16 +934,29 @@ std::vector<std::uint8_t> deflateBytes(std::span<const std::uint8_t> data, int m
 std::vector<std::uint8_t> inflateBytes(std::span<const std::uint8_t> raw) {
   SpanStream in(raw.data(), raw.size());
   DeflateStream d(&in, 0);
-  std::vector<std::uint8_t> out;
-  std::size_t size = 0;
-  out.resize(std::max<std::size_t>(raw.size() * 4, 4096));
+  // Pieces of growing size, joined once at the end: no byte of the result is written twice
+  // and nothing is zeroed first.
+  std::vector<std::unique_ptr<std::uint8_t[]>> pieces;
+  std::vector<std::size_t> sizes;
+  std::size_t total = 0;
+  std::size_t capacity = std::max<std::size_t>(raw.size() * 3, 1 << 16);
   for (;;) {
-    if (size == out.size()) out.resize(out.size() * 2);
-    const std::size_t n = d.readSome(out.data() + size, out.size() - size);
-    if (n == 0) break;
-    size += n;
+    auto piece = std::unique_ptr<std::uint8_t[]>(new std::uint8_t[capacity]);
+    std::size_t filled = 0;
+    while (filled < capacity) {
+      const std::size_t n = d.readSome(piece.get() + filled, capacity - filled);
+      if (n == 0) break;
+      filled += n;
+    }
+    total += filled;
+    pieces.push_back(std::move(piece));
+    sizes.push_back(filled);
+    if (filled < capacity) break;
+    capacity *= 2;
   }
-  out.resize(size);
+  std::vector<std::uint8_t> out;
+  out.reserve(total);
+  for (std::size_t i = 0; i < pieces.size(); ++i) out.insert(out.end(), pieces[i].get(), pieces[i].get() + sizes[i]);
   return out;
 }
 

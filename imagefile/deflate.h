@@ -4,6 +4,7 @@
 // two-byte keys with the 64 newest positions each; its output depends only on the bytes
 // written, never on how the writes were split.
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <span>
 #include <vector>
@@ -67,6 +68,7 @@ class DeflateStream : public FilterStream {
   void readDynamicTables();
   void readStoredBytes(std::uint8_t* dst, std::size_t n);
   void giveBackInput();
+  void appendHistory(const std::uint8_t* p, std::size_t n);
   void decodeSymbols(std::size_t want);
 
   int mode_ = kDeflateDynamic;
@@ -81,9 +83,14 @@ class DeflateStream : public FilterStream {
 
   // write side
   std::uint64_t absolute_ = 0;
-  std::unique_ptr<std::uint32_t[]> bucketCount_;
-  std::unique_ptr<std::uint64_t[]> slots_;
-  std::vector<std::uint32_t> symbols_;
+  struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+  };
+  // Match table: the newest position of each two-byte key (64-bit absolute positions, so
+  // nothing wraps) and, per position, how far back the key's previous position lies.
+  std::unique_ptr<std::uint64_t[], FreeDeleter> head_;
+  std::unique_ptr<std::uint16_t[]> prev_;
+  std::unique_ptr<std::uint32_t[]> symbols_;  // 65537 entries, filled before read
   std::size_t symbolCount_ = 0;
   HuffmanTable litCodes_;
   HuffmanTable distCodes_;
@@ -92,9 +99,10 @@ class DeflateStream : public FilterStream {
   std::vector<std::uint8_t> out_;
 
   // read side
-  enum class State { Header, Pending, Symbols, End };
+  enum class State { Header, Stored, Pending, Symbols, End };
   State state_ = State::Header;
   bool huffmanBlock_ = false;
+  std::uint32_t storedLeft_ = 0;  // bytes of the current stored block still to deliver
   std::uint64_t produced_ = 0;  // bytes decoded so far (no distance may reach before them)
   std::vector<std::uint8_t> in_;
   std::size_t inPos_ = 0;

@@ -314,7 +314,7 @@ std::size_t MemStream::readImpl(void* buffer, std::size_t count, bool strict) {
     offset_ += n;
     position_ += static_cast<std::int64_t>(n);
   }
-  if (strict && left > 0) raiseIo(text::kErrorReading, {"MemStream"});
+  if (strict && left > 0) raiseIo(text::kErrorReading, {"TMemStream"});
   return count - left;
 }
 

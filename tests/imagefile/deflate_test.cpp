@@ -324,6 +324,16 @@ TEST(DeflateStream, StoredBlockWrappingTheWindowKeepsHistoryForLaterBlocks) {
   for (int i = 0; i < 258; ++i) expected.push_back(expected[from + i]);
   EXPECT_EQ(inflateBytes(w.out), expected);
   EXPECT_EQ(zlibInflate(w.out, expected.size()), expected);
+  // Read in small pieces the stored data reaches the window piece by piece.
+  for (std::size_t piece : {1u, 4097u}) {
+    SpanStream in(w.out.data(), w.out.size());
+    DeflateStream d(&in, 0);
+    Bytes got(expected.size() + 10);
+    std::size_t at = 0;
+    for (std::size_t n; (n = d.readSome(got.data() + at, std::min(piece, got.size() - at))) > 0;) at += n;
+    got.resize(at);
+    EXPECT_EQ(got, expected) << piece;
+  }
 }
 
 TEST(DeflateStream, MalformedStreamsEndWithTheirText) {
@@ -509,4 +519,51 @@ TEST(DeflateStream, WriteOnAReadingStreamIsRefused) {
         }
       },
       InOutError);
+}
+
+#include "imagefile/reference_inflate.h"
+
+namespace {
+std::string referenceError(const Bytes& raw, Bytes* out) {
+  try {
+    *out = reference::inflate(raw);
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+}  // namespace
+
+// Damaged copies of real streams: the table decoder and the tree walker agree on every
+// byte and every text.
+TEST(DeflateStream, TableDecoderAgreesWithTheTreeWalker) {
+  std::mt19937 rng(99);
+  std::vector<Bytes> seeds = {deflateBytes(textLike(3000, 20)), deflateBytes(textLike(3000, 21), kDeflateFixed),
+                              zlibDeflate(textLike(5000, 22), 9, Z_DEFAULT_STRATEGY, 15),
+                              zlibDeflate(randomBytes(2000, 23), 6, Z_DEFAULT_STRATEGY, 15, Z_FULL_FLUSH, 700)};
+  int agreed = 0;
+  for (int round = 0; round < 1500; ++round) {
+    Bytes data = seeds[round % seeds.size()];
+    const int flips = 1 + static_cast<int>(rng() % 4);
+    for (int f = 0; f < flips; ++f) {
+      const std::size_t at = rng() % std::min<std::size_t>(data.size(), round % 2 ? 40 : data.size());
+      data[at] = static_cast<std::uint8_t>(data[at] ^ (1u << (rng() % 8)));
+    }
+    if (rng() % 3 == 0) data.resize(rng() % data.size());
+    Bytes expected;
+    const std::string refError = referenceError(data, &expected);
+    std::string ourError = "(no error)";
+    Bytes ours;
+    try {
+      ours = inflateBytes(data);
+    } catch (const std::exception& e) {
+      ourError = e.what();
+    }
+    ASSERT_EQ(ourError, refError) << "round " << round;
+    if (refError == "(no error)") {
+      ASSERT_EQ(ours, expected) << "round " << round;
+    }
+    ++agreed;
+  }
+  EXPECT_EQ(agreed, 1500);
 }

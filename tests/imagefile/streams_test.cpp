@@ -92,7 +92,7 @@ TEST(MemStream, GrowsInBlocksAndSeeksWithinItsSize) {
   EXPECT_EQ(messageOf([&] { m.setPosition(-1); }), "Error moving stream pointer");
   m.setStrict(true);
   m.setPosition(9999);
-  EXPECT_EQ(messageOf([&] { m.read(two, 2); }), "Error reading from stream - MemStream");
+  EXPECT_EQ(messageOf([&] { m.read(two, 2); }), "Error reading from stream - TMemStream");
   // Truncate in the middle, then write over the end again.
   m.setPosition(3000);
   m.truncate();

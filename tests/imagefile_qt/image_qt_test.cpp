@@ -325,10 +325,10 @@ TEST(Application, ASilentAbortShowsNothing) {
       throw InOutError("Read less than expected");
     }
   } t;
-  QCoreApplication::sendEvent(&t, new QEvent(QEvent::User));
+  QEvent e(QEvent::User);
+  QCoreApplication::sendEvent(&t, &e);
   EXPECT_TRUE(rec.messages().empty());
   t.silent = false;
-  QEvent e(QEvent::User);
   QCoreApplication::sendEvent(&t, &e);
   ASSERT_EQ(rec.messages().size(), 1u);
   EXPECT_EQ(rec.messages()[0].text, QStringLiteral("Read less than expected"));

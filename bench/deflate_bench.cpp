@@ -1,0 +1,325 @@
+// Our Deflate, inflate and checksums against zlib in the same run, on corpora made here:
+// PNG-filtered rows of a chart-like and of a photo-like image, program text, random bytes
+// and zeros. Sizes are reported as a counter relative to zlib at level 6 ("vs_z6").
+#include <benchmark/benchmark.h>
+#include <zlib.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "imagefile/checksums.h"
+#include "imagefile/deflate.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// One PNG row filter per row, chosen by the smallest sum of absolute signed bytes (as the
+// PNG writer's default does); the filter byte leads each row.
+Bytes pngFilterRows(const Bytes& pixels, int width, int height, int bpp) {
+  const std::size_t row = static_cast<std::size_t>(width) * bpp;
+  Bytes out;
+  out.reserve((row + 1) * height);
+  Bytes prev(row, 0), cand(row);
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* cur = pixels.data() + row * y;
+    Bytes best;
+    long bestScore = -1;
+    int bestFilter = 0;
+    for (int f = 0; f < 5; ++f) {
+      long score = 0;
+      for (std::size_t i = 0; i < row; ++i) {
+        const int a = i >= static_cast<std::size_t>(bpp) ? cur[i - bpp] : 0;
+        const int b = prev[i];
+        const int c = i >= static_cast<std::size_t>(bpp) ? prev[i - bpp] : 0;
+        int pred = 0;
+        switch (f) {
+          case 1: pred = a; break;
+          case 2: pred = b; break;
+          case 3: pred = (a + b) / 2; break;
+          case 4: {
+            const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+            pred = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
+            break;
+          }
+          default: break;
+        }
+        cand[i] = static_cast<std::uint8_t>(cur[i] - pred);
+        score += std::abs(static_cast<int>(static_cast<std::int8_t>(cand[i])));
+      }
+      if (bestScore < 0 || score < bestScore) {
+        bestScore = score;
+        best = cand;
+        bestFilter = f;
+      }
+    }
+    out.push_back(static_cast<std::uint8_t>(bestFilter));
+    out.insert(out.end(), best.begin(), best.end());
+    std::memcpy(prev.data(), cur, row);
+  }
+  return out;
+}
+
+// White plot area, grey grid, black axes with tick labels as blocks, five coloured curves.
+Bytes chartImage() {
+  const int w = 1280, h = 800;
+  Bytes px(static_cast<std::size_t>(w) * h * 3, 255);
+  auto set = [&](int x, int y, int r, int g, int b) {
+    if (x < 0 || y < 0 || x >= w || y >= h) return;
+    std::uint8_t* p = &px[(static_cast<std::size_t>(y) * w + x) * 3];
+    p[0] = static_cast<std::uint8_t>(r);
+    p[1] = static_cast<std::uint8_t>(g);
+    p[2] = static_cast<std::uint8_t>(b);
+  };
+  for (int x = 60; x < w; x += 80)
+    for (int y = 20; y < h - 40; ++y) set(x, y, 192, 192, 192);
+  for (int y = 20; y < h - 40; y += 60)
+    for (int x = 60; x < w; ++x) set(x, y, 192, 192, 192);
+  for (int y = 20; y < h - 40; ++y) set(60, y, 0, 0, 0);
+  for (int x = 60; x < w; ++x) set(x, h - 40, 0, 0, 0);
+  for (int x = 60; x < w; x += 80)
+    for (int dy = 0; dy < 8; ++dy)
+      for (int dx = -10; dx < 10; dx += 2) set(x + dx, h - 30 + dy, 0, 0, 0);
+  const int colours[5][3] = {{255, 0, 0}, {0, 128, 0}, {0, 0, 255}, {255, 128, 0}, {128, 0, 128}};
+  for (int c = 0; c < 5; ++c)
+    for (int x = 61; x < w; ++x) {
+      const double t = (x - 60) / 1220.0;
+      const int y = static_cast<int>(400 + 300 * std::sin(6.28 * t * (c + 1) + c) * std::exp(-t * c * 0.5));
+      for (int d = 0; d < 2; ++d) set(x, y + d, colours[c][0], colours[c][1], colours[c][2]);
+    }
+  return pngFilterRows(px, w, h, 3);
+}
+
+// Smooth colour fields with sensor-like noise.
+Bytes photoImage() {
+  const int w = 1920, h = 1080;
+  Bytes px(static_cast<std::size_t>(w) * h * 3);
+  std::mt19937 rng(42);
+  std::normal_distribution<double> noise(0, 3);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      std::uint8_t* p = &px[(static_cast<std::size_t>(y) * w + x) * 3];
+      const double u = x / 1920.0, v = y / 1080.0;
+      const double base[3] = {120 + 80 * std::sin(3 * u + 2 * v), 100 + 90 * std::cos(4 * v - u),
+                              90 + 70 * std::sin(5 * u * v + 1)};
+      for (int k = 0; k < 3; ++k)
+        p[k] = static_cast<std::uint8_t>(std::clamp(base[k] + noise(rng), 0.0, 255.0));
+    }
+  return pngFilterRows(px, w, h, 3);
+}
+
+Bytes sourceText() {
+  Bytes out;
+  for (const char* dir : {"core", "calculator", "platform", "graph", "imagefile", "datagraph", "units", "finance", "tests"}) {
+    const std::filesystem::path d = std::filesystem::path(KOLVEX_SOURCE_DIR) / dir;
+    if (!std::filesystem::exists(d)) continue;
+    std::vector<std::filesystem::path> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(d))
+      if (e.is_regular_file() && (e.path().extension() == ".cpp" || e.path().extension() == ".h"))
+        files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    for (const auto& f : files) {
+      std::ifstream in(f, std::ios::binary);
+      out.insert(out.end(), std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      if (out.size() >= 600 * 1024) {
+        out.resize(600 * 1024);
+        return out;
+      }
+    }
+  }
+  return out;
+}
+
+Bytes randomBytes(std::size_t n) {
+  std::mt19937 rng(7);
+  Bytes out(n);
+  for (auto& b : out) b = static_cast<std::uint8_t>(rng());
+  return out;
+}
+
+const Bytes& corpus(int i) {
+  static std::map<int, Bytes> cache;
+  auto it = cache.find(i);
+  if (it != cache.end()) return it->second;
+  Bytes b;
+  switch (i) {
+    case 0: b = chartImage(); break;
+    case 1: b = photoImage(); break;
+    case 2: b = sourceText(); break;
+    case 3: b = randomBytes(1 << 20); break;
+    default: b = Bytes(16 << 20, 0); break;
+  }
+  return cache.emplace(i, std::move(b)).first->second;
+}
+
+const char* corpusName(int i) {
+  static const char* names[] = {"chart_rows", "photo_rows", "text", "random", "zeros"};
+  return names[i];
+}
+
+Bytes zlibDeflate(const Bytes& in, int level) {
+  z_stream z{};
+  deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+  Bytes out(deflateBound(&z, in.size()));
+  z.next_in = const_cast<Bytef*>(in.data());
+  z.avail_in = static_cast<uInt>(in.size());
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  deflate(&z, Z_FINISH);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+std::size_t zlib6Size(int c) {
+  static std::map<int, std::size_t> sizes;
+  auto it = sizes.find(c);
+  if (it != sizes.end()) return it->second;
+  return sizes[c] = zlibDeflate(corpus(c), 6).size();
+}
+
+void Ours(benchmark::State& state) {
+  const int c = static_cast<int>(state.range(0));
+  const int mode = static_cast<int>(state.range(1));
+  const Bytes& in = corpus(c);
+  std::size_t size = 0;
+  for (auto _ : state) {
+    Bytes out = imagefile::deflateBytes(in, mode);
+    size = out.size();
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+  state.counters["vs_z6"] = static_cast<double>(size) / static_cast<double>(zlib6Size(c));
+  state.SetLabel(std::string(corpusName(c)) + " mode " + std::to_string(mode));
+}
+
+void Zlib(benchmark::State& state) {
+  const int c = static_cast<int>(state.range(0));
+  const int level = static_cast<int>(state.range(1));
+  const Bytes& in = corpus(c);
+  std::size_t size = 0;
+  for (auto _ : state) {
+    Bytes out = zlibDeflate(in, level);
+    size = out.size();
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+  state.counters["vs_z6"] = static_cast<double>(size) / static_cast<double>(zlib6Size(c));
+  state.SetLabel(std::string(corpusName(c)) + " zlib -" + std::to_string(level));
+}
+
+void CompressArgs(benchmark::internal::Benchmark* b, bool zlib) {
+  for (int c = 0; c < 5; ++c)
+    for (int m : zlib ? std::vector<int>{1, 6, 9} : std::vector<int>{0, 1, 2}) b->Args({c, m});
+  b->Unit(benchmark::kMillisecond);
+}
+
+// Inflate of the same (zlib -6) data by both decoders into a buffer made beforehand;
+// bytes are the decompressed size. InflateBytes adds what the one-call form costs.
+void InflateOurs(benchmark::State& state) {
+  const int c = static_cast<int>(state.range(0));
+  const Bytes packed = zlibDeflate(corpus(c), 6);
+  Bytes out(corpus(c).size());
+  for (auto _ : state) {
+    imagefile::SpanStream in(packed.data(), packed.size());
+    imagefile::DeflateStream d(&in, 0);
+    benchmark::DoNotOptimize(d.readSome(out.data(), out.size()));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * corpus(c).size()));
+  state.SetLabel(corpusName(c));
+}
+
+void InflateBytes(benchmark::State& state) {
+  const int c = static_cast<int>(state.range(0));
+  const Bytes packed = zlibDeflate(corpus(c), 6);
+  for (auto _ : state) {
+    Bytes out = imagefile::inflateBytes(packed);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * corpus(c).size()));
+  state.SetLabel(corpusName(c));
+}
+
+void InflateZlib(benchmark::State& state) {
+  const int c = static_cast<int>(state.range(0));
+  const Bytes packed = zlibDeflate(corpus(c), 6);
+  Bytes out(corpus(c).size());
+  for (auto _ : state) {
+    z_stream z{};
+    inflateInit2(&z, -15);
+    z.next_in = const_cast<Bytef*>(packed.data());
+    z.avail_in = static_cast<uInt>(packed.size());
+    z.next_out = out.data();
+    z.avail_out = static_cast<uInt>(out.size());
+    inflate(&z, Z_FINISH);
+    inflateEnd(&z);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * corpus(c).size()));
+  state.SetLabel(corpusName(c));
+}
+
+void InflateArgs(benchmark::internal::Benchmark* b) {
+  for (int c = 0; c < 5; ++c) b->Arg(c);
+  b->Unit(benchmark::kMillisecond);
+}
+
+void Crc32Ours(benchmark::State& state) {
+  const Bytes& in = corpus(3);
+  for (auto _ : state) benchmark::DoNotOptimize(imagefile::crc32Bytes(in));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+}
+void Crc32Zlib(benchmark::State& state) {
+  const Bytes& in = corpus(3);
+  for (auto _ : state) benchmark::DoNotOptimize(crc32(0, in.data(), static_cast<uInt>(in.size())));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+}
+void Adler32Ours(benchmark::State& state) {
+  const Bytes& in = corpus(3);
+  for (auto _ : state) benchmark::DoNotOptimize(imagefile::adler32Bytes(in));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+}
+void Adler32Zlib(benchmark::State& state) {
+  const Bytes& in = corpus(3);
+  for (auto _ : state) benchmark::DoNotOptimize(adler32(1, in.data(), static_cast<uInt>(in.size())));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+}
+
+// Fixed cost of a stream: 1 KB of text compressed from scratch each time.
+void SmallOurs(benchmark::State& state) {
+  const Bytes in(corpus(2).begin(), corpus(2).begin() + 1024);
+  for (auto _ : state) {
+    Bytes out = imagefile::deflateBytes(in);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+void SmallZlib(benchmark::State& state) {
+  const Bytes in(corpus(2).begin(), corpus(2).begin() + 1024);
+  for (auto _ : state) {
+    Bytes out = zlibDeflate(in, 6);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+}  // namespace
+
+BENCHMARK(Ours)->Apply([](benchmark::internal::Benchmark* b) { CompressArgs(b, false); });
+BENCHMARK(Zlib)->Apply([](benchmark::internal::Benchmark* b) { CompressArgs(b, true); });
+BENCHMARK(InflateOurs)->Apply(InflateArgs);
+BENCHMARK(InflateZlib)->Apply(InflateArgs);
+BENCHMARK(InflateBytes)->Apply(InflateArgs);
+BENCHMARK(Crc32Ours);
+BENCHMARK(Crc32Zlib);
+BENCHMARK(Adler32Ours);
+BENCHMARK(Adler32Zlib);
+BENCHMARK(SmallOurs)->Unit(benchmark::kMicrosecond);
+BENCHMARK(SmallZlib)->Unit(benchmark::kMicrosecond);
