@@ -62,6 +62,8 @@ LinearBitmap::~LinearBitmap() = default;
 void LinearBitmap::allocate(int width, int height, PixelFormat format) {
   const int ps = pixelSizeOf(format);
   const std::int64_t bpl = static_cast<std::int64_t>(width) * ps;
+  // Checked before multiplying: a file's width times its height may not fit 64 bits.
+  if (height > 0 && bpl > mapSizeLimit() / height) throw LinearBitmapError(text::kInvalidBitmapSize);
   const std::int64_t size = bpl * height;
   if (size > mapSizeLimit()) throw LinearBitmapError(text::kInvalidBitmapSize);
   map_.reset();

@@ -147,26 +147,34 @@ struct Placement {
 void stretch(LinearBitmap& out, const LinearBitmap& src, double sx, double sy, double sw, double sh, double x0,
              double y0, double x1, double y1) {
   if (!src.present() || sw == 0 || sh == 0 || x0 == x1 || y0 == y1) return;
-  const int ox0 = std::max(0, static_cast<int>(std::ceil(std::min(x0, x1) - 0.5)));
-  const int ox1 = std::min(out.width(), static_cast<int>(std::ceil(std::max(x0, x1) - 0.5)));
-  const int oy0 = std::max(0, static_cast<int>(std::ceil(std::min(y0, y1) - 0.5)));
-  const int oy1 = std::min(out.height(), static_cast<int>(std::ceil(std::max(y0, y1) - 0.5)));
+  // Coordinates of a damaged file may lie far outside any int: clipped as doubles first.
+  auto clipped = [](double v, int hi) {
+    if (!(v > 0)) return 0;  // also NaN
+    return v >= hi ? hi : static_cast<int>(v);
+  };
+  auto index = [](double v, int size) {
+    return (v >= 0 && v < size) ? static_cast<int>(v) : -1;
+  };
+  const int ox0 = clipped(std::ceil(std::min(x0, x1) - 0.5), out.width());
+  const int ox1 = clipped(std::ceil(std::max(x0, x1) - 0.5), out.width());
+  const int oy0 = clipped(std::ceil(std::min(y0, y1) - 0.5), out.height());
+  const int oy1 = clipped(std::ceil(std::max(y0, y1) - 0.5), out.height());
   if (ox0 >= ox1 || oy0 >= oy1) return;
   std::vector<int> cols(static_cast<std::size_t>(ox1 - ox0));
   for (int x = ox0; x < ox1; ++x) {
     const double u = (x + 0.5 - x0) / (x1 - x0);
-    cols[static_cast<std::size_t>(x - ox0)] = static_cast<int>(std::floor(sx + u * sw));
+    cols[static_cast<std::size_t>(x - ox0)] = index(std::floor(sx + u * sw), src.width());
   }
   const std::uint8_t* pal = src.palette();
   for (int y = oy0; y < oy1; ++y) {
     const double v = (y + 0.5 - y0) / (y1 - y0);
-    const int row = static_cast<int>(std::floor(sy + v * sh));
-    if (row < 0 || row >= src.height()) continue;
+    const int row = index(std::floor(sy + v * sh), src.height());
+    if (row < 0) continue;
     const std::uint8_t* s = src.scanLine(row);
     std::uint8_t* o = out.scanLine(y);
     for (int x = ox0; x < ox1; ++x) {
       const int c = cols[static_cast<std::size_t>(x - ox0)];
-      if (c < 0 || c >= src.width()) continue;
+      if (c < 0) continue;
       const std::uint8_t* p = pal ? pal + 3 * s[c] : s + 3 * c;
       std::memcpy(o + 3 * x, p, 3);
     }

@@ -243,6 +243,12 @@ TEST(Metafile, PlayerTakesPlacementSkipsVectors) {
 
 TEST(Metafile, DamagedFiles) {
   LinearBitmap bm;
+  // Destinations and sources far outside any int are clipped, not converted.
+  const Bytes far = handEmf(10, 10, {stretchDibits(-2000000000, 5, 2000000000, 2000000000), stretchDibits(0, 0, 1, 1)});
+  ASSERT_EQ(errorOf([&] { load(wmfLoader(), far, bm, "EMF"); }), "(no error)");
+  EXPECT_NE(rgbAt(bm, 0, 0), 0xFFFFFFu);  // the 1 x 1 draw after it
+  EXPECT_EQ(rgbAt(bm, 5, 5), 0xFFFFFFu);
+
   EXPECT_EQ(errorOf([&] { load(wmfLoader(), {1, 2, 3}, bm, "WMF"); }), "Metafile is not valid");
   LinearBitmap chart;
   chartLike(chart, 20, 10);

@@ -258,6 +258,7 @@ TEST(PngRead, BrokenFilesRaiseTheirTexts) {
   EXPECT_EQ(withHeader(ihdr(4, 2, 8, 1)), "Unsupported PNG data");
   EXPECT_EQ(withHeader(ihdr(4, 2, 8, 7)), "Unsupported PNG data");
   EXPECT_EQ(withHeader(ihdr(0, 2, 8, 3)), "Invalid PNG data");
+  EXPECT_EQ(withHeader(ihdr(0x72230000, 0x60600000, 16, 6)), "Invalid bitmap size");  // no overflow
   EXPECT_EQ(withHeader(ihdr(4, 2, 8, 3, 2)), "Invalid PNG data");
   Bytes shortHeader = ihdr(4, 2, 8, 3);
   shortHeader.pop_back();
