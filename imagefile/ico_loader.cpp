@@ -170,9 +170,12 @@ void IconList::loadFromStream(BaseStream& stream, bool acceptAlpha) {
       img.palette[4 * c + 3] = 1;
     }
     p += img.paletteSize();
-    std::memcpy(img.xorBits.data(), need(p, img.xorSize()), static_cast<std::size_t>(img.xorSize()));
+    // (An image of width 0 has empty masks: nothing to copy.)
+    const std::uint8_t* xorData = need(p, img.xorSize());
+    if (img.xorSize() > 0) std::memcpy(img.xorBits.data(), xorData, static_cast<std::size_t>(img.xorSize()));
     p += img.xorSize();
-    std::memcpy(img.andMask.data(), need(p, img.andSize()), static_cast<std::size_t>(img.andSize()));
+    const std::uint8_t* andData = need(p, img.andSize());
+    if (img.andSize() > 0) std::memcpy(img.andMask.data(), andData, static_cast<std::size_t>(img.andSize()));
   }
 }
 

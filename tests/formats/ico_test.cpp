@@ -258,6 +258,9 @@ TEST(Ico, LoaderChoicesAndErrors) {
   Bytes deep = buildIco({{2, 2, 24, [](int, int) { return 0u; }, [](int, int) { return false; }}});
   deep[22 + 14] = 32;
   EXPECT_EQ(errorOf([&] { load(l, deep, bm, "ICO"); }), "Unsupported pixel format");
+  // An image of width 0 (entry and header agree): read, then refused as a bitmap size.
+  Bytes empty = buildIco({{0, 4, 8, [](int, int) { return 0u; }, [](int, int) { return false; }}});
+  EXPECT_EQ(errorOf([&] { load(l, empty, bm, "ICO"); }), "Invalid bitmap size");
   IconList other;
   MemStream m;
   EXPECT_EQ(errorOf([&] { other.saveToStream(m); }), "Unsupported file format");
