@@ -293,7 +293,7 @@ void DeflateStream::fixedCoder() {
   while (pending_ >= 258 || (flushRequest_ && pending_ >= 3)) {
     int len, dist;
     findMatch(len, dist);
-    if (len < 3) {
+    if (len < minMatch_) {
       emitLiteralFixed(window_[cur_]);
       consume(1);
     } else {
@@ -335,7 +335,7 @@ void DeflateStream::dynamicCoder() {
   while (pending_ >= 258 || (flushRequest_ && pending_ >= 3)) {
     int len, dist;
     findMatch(len, dist);
-    if (len < 3) {
+    if (len < minMatch_) {
       bufferLiteral(window_[cur_]);
       consume(1);
     } else {

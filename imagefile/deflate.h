@@ -25,6 +25,9 @@ class DeflateStream : public FilterStream {
   // Block kind for compression (kDeflateDynamic after creation).
   void setCompressionMode(int mode) { mode_ = mode; }
   int compressionMode() const { return mode_; }
+  // Shortest match the compressor uses (3 to 258, 3 after creation). Filtered picture rows
+  // pack better when short matches stay literals, which the Huffman codes then take.
+  void setMinimumMatch(int length) { minMatch_ = length < 3 ? 3 : length > 258 ? 258 : length; }
 
   std::size_t write(const void* buffer, std::size_t count) override;
   // Compresses what is pending and closes the open block (without BFINAL); the compressed
@@ -72,6 +75,7 @@ class DeflateStream : public FilterStream {
   void decodeSymbols(std::size_t want);
 
   int mode_ = kDeflateDynamic;
+  int minMatch_ = 3;
   bool finished_ = false;
   std::vector<std::uint8_t> window_;
   std::uint16_t cur_ = 0;      // read: next decoded byte goes here; write: next byte to compress

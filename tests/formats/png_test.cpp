@@ -434,6 +434,28 @@ TEST(PngWrite, PaletteDepthFiltersAndMng) {
   EXPECT_EQ(loadError(asPng), "Invalid PNG data");
 }
 
+TEST(PngWrite, NoisyPhotoNoLargerThanLibpngsFile) {
+  pngLoader().resetState();
+  LinearBitmap photo;
+  photoLike(photo, 400, 300);
+  const Bytes ours = save(pngLoader(), photo, "PNG");
+  PngSpec s;
+  s.width = 400;
+  s.height = 300;
+  s.colorType = 2;
+  std::vector<Bytes> rows;
+  for (int y = 0; y < 300; ++y) {
+    Bytes r;
+    for (int x = 0; x < 400; ++x) {
+      const std::uint8_t* p = photo.scanLine(y) + 3 * x;
+      r.insert(r.end(), {p[2], p[1], p[0]});
+    }
+    rows.push_back(r);
+  }
+  const Bytes theirs = libpngWrite(s, rows);
+  EXPECT_LE(ours.size(), theirs.size() * 108 / 100) << ours.size() << " vs " << theirs.size();
+}
+
 TEST(PngWrite, LossyToleranceStaysNearAndShrinks) {
   pngLoader().resetState();
   LinearBitmap photo;
