@@ -31,6 +31,11 @@ int pixelSizeOf(PixelFormat f) {
 
 const std::uint8_t* grayPalette() { return kGray.data(); }
 
+std::int64_t& mapSizeLimit() {
+  static std::int64_t limit = kMaxMapSize;
+  return limit;
+}
+
 void makeGrayPalette(std::uint8_t* palette, int n) {
   if (n < 2) return;
   for (int i = 0; i < n && i < 256; ++i)
@@ -57,8 +62,10 @@ LinearBitmap::~LinearBitmap() = default;
 void LinearBitmap::allocate(int width, int height, PixelFormat format) {
   const int ps = pixelSizeOf(format);
   const std::int64_t bpl = static_cast<std::int64_t>(width) * ps;
+  // Checked before multiplying: a file's width times its height may not fit 64 bits.
+  if (height > 0 && bpl > mapSizeLimit() / height) throw LinearBitmapError(text::kInvalidBitmapSize);
   const std::int64_t size = bpl * height;
-  if (size > kMaxMapSize) throw LinearBitmapError(text::kInvalidBitmapSize);
+  if (size > mapSizeLimit()) throw LinearBitmapError(text::kInvalidBitmapSize);
   map_.reset();
   if (format == pf8bit) {
     if (!palette_) palette_ = std::make_unique<std::uint8_t[]>(768);  // zeroed

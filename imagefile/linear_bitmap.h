@@ -23,6 +23,9 @@ enum PixelFormat : std::uint8_t {
 // Largest pixel map: sizes are computed in 64 bits and anything larger is refused before
 // memory is asked for.
 inline constexpr std::int64_t kMaxMapSize = 2147483646;
+// The largest map allocate() accepts, kMaxMapSize unless a fuzz target lowers it to keep
+// its inputs' pictures small.
+std::int64_t& mapSizeLimit();
 
 // The library-wide grey palette, entry i = (i, i, i).
 const std::uint8_t* grayPalette();

@@ -1,0 +1,265 @@
+// Metafiles: ours taken by emf2svg and wmf2svg (their embedded pictures compared with ours),
+// played back by our player; hand-built files with placement and vector records.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QImage>
+#include <QRegularExpression>
+
+#include "imagefile/metafile.h"
+#include "oracle.h"
+
+using namespace imagefile;
+using namespace oracle;
+
+namespace {
+
+void put16(Bytes& b, std::uint32_t v) { b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}); }
+void put32(Bytes& b, std::uint32_t v) {
+  put16(b, v);
+  put16(b, v >> 16);
+}
+
+// The first embedded picture of an SVG file.
+QImage svgImage(const std::string& path) {
+  const Bytes svg = readFile(path);
+  const QString text = QString::fromLatin1(reinterpret_cast<const char*>(svg.data()), static_cast<int>(svg.size()));
+  const QRegularExpression re("base64,([A-Za-z0-9+/=\\s]+)");
+  const auto m = re.match(text);
+  if (!m.hasMatch()) return {};
+  QString b64 = m.captured(1);
+  b64.remove(QRegularExpression("\\s"));
+  return QImage::fromData(QByteArray::fromBase64(b64.toLatin1()));
+}
+
+// libwmf wants its standard fonts even for a file without text; where they are not
+// installed, a font map sends every name to a font that is.
+std::string libwmfFontMap() {
+  const std::string path = tempPath("gs.map");
+  std::string map;
+  for (const char* n : {"Times-Roman", "Times-Italic", "Times-Bold", "Times-BoldItalic", "Helvetica",
+                        "Helvetica-Oblique", "Helvetica-Bold", "Helvetica-BoldOblique", "Courier", "Courier-Oblique",
+                        "Courier-Bold", "Courier-BoldOblique", "Symbol"})
+    map += std::string("/") + n + " (/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf) ;\n";
+  writeFile(path, Bytes(map.begin(), map.end()));
+  return path;
+}
+
+bool samePixels(const LinearBitmap& bm, const QImage& q) {
+  if (q.width() != bm.width() || q.height() != bm.height()) return false;
+  for (int y = 0; y < bm.height(); ++y)
+    for (int x = 0; x < bm.width(); ++x) {
+      const std::uint8_t* p = bm.scanLine(y) + x * bm.pixelSize();
+      if (bm.pixelFormat() == pf8bit) p = bm.palette() + 3 * p[0];
+      const QRgb c = q.pixel(x, y);
+      if (qRed(c) != p[2] || qGreen(c) != p[1] || qBlue(c) != p[0]) return false;
+    }
+  return true;
+}
+
+// A 2 x 2 24-bit DIB (40-byte header, bottom-up rows): top row red, blue; bottom row green, white.
+Bytes smallDib() {
+  Bytes d;
+  put32(d, 40);
+  put32(d, 2);
+  put32(d, 2);
+  put16(d, 1);
+  put16(d, 24);
+  for (int i = 0; i < 6; ++i) put32(d, 0);
+  d.insert(d.end(), {0, 255, 0, 255, 255, 255, 0, 0});  // bottom row
+  d.insert(d.end(), {0, 0, 255, 255, 0, 0, 0, 0});      // top row
+  return d;
+}
+
+Bytes emfRecord(std::uint32_t type, const Bytes& params) {
+  Bytes r;
+  put32(r, type);
+  put32(r, static_cast<std::uint32_t>(8 + params.size()));
+  r.insert(r.end(), params.begin(), params.end());
+  return r;
+}
+
+// An EMF whose frame is w x h pixels at 96 dpi, with the given records after the header.
+Bytes handEmf(int w, int h, const std::vector<Bytes>& records) {
+  Bytes b;
+  put32(b, 1);
+  put32(b, 88);
+  for (int v : {0, 0, w - 1, h - 1}) put32(b, static_cast<std::uint32_t>(v));
+  for (int v : {0, 0, w * 2540 / 96, h * 2540 / 96}) put32(b, static_cast<std::uint32_t>(v));
+  put32(b, 0x464D4520);
+  put32(b, 0x10000);
+  put32(b, 0);
+  put32(b, static_cast<std::uint32_t>(records.size() + 1));
+  put32(b, 1);
+  put32(b, 0);
+  put32(b, 0);
+  put32(b, 0);
+  for (int v : {960, 540, 254, 143}) put32(b, static_cast<std::uint32_t>(v));
+  for (const auto& r : records) b.insert(b.end(), r.begin(), r.end());
+  return b;
+}
+
+Bytes stretchDibits(int xd, int yd, int cxd, int cyd) {
+  const Bytes dib = smallDib();
+  Bytes p;
+  for (int v : {0, 0, 0, 0}) put32(p, static_cast<std::uint32_t>(v));
+  for (int v : {xd, yd, 0, 0, 2, 2}) put32(p, static_cast<std::uint32_t>(v));
+  put32(p, 80);
+  put32(p, 40);
+  put32(p, 120);
+  put32(p, static_cast<std::uint32_t>(dib.size() - 40));
+  put32(p, 0);
+  put32(p, 0x00CC0020);
+  put32(p, static_cast<std::uint32_t>(cxd));
+  put32(p, static_cast<std::uint32_t>(cyd));
+  p.insert(p.end(), dib.begin(), dib.end());
+  return emfRecord(81, p);
+}
+
+std::uint32_t rgbAt(const LinearBitmap& bm, int x, int y) {
+  const std::uint8_t* p = bm.scanLine(y) + x * bm.pixelSize();
+  if (bm.pixelFormat() == pf8bit) p = bm.palette() + 3 * p[0];
+  return (std::uint32_t{p[2]} << 16) | (p[1] << 8) | p[0];
+}
+
+}  // namespace
+
+TEST(Metafile, ConvertersTakeOursAndSeeTheSamePicture) {
+  LinearBitmap chart;
+  chartLike(chart, 90, 50);
+  LinearBitmap pal(chart);
+  pal.changePixelFormat(pf8bit);
+  for (LinearBitmap* bm : {&chart, &pal}) {
+    SCOPED_TRACE(bm == &chart ? "24 bit" : "8 bit");
+    const std::string emf = tempPath("o.emf"), wmf = tempPath("o.wmf"), svg = tempPath("o.svg");
+    const Bytes e = save(wmfLoader(), *bm, "EMF");
+    const Bytes w = save(wmfLoader(), *bm, "WMF");
+    EXPECT_EQ(std::memcmp(&e[40], " EMF", 4), 0);
+    EXPECT_EQ(w[0], 0xD7);  // placeable key
+    writeFile(emf, e);
+    writeFile(wmf, w);
+    ASSERT_EQ(run("emf2svg-conv -i " + emf + " -o " + svg), 0);
+    const QImage fromEmf = svgImage(svg);
+    EXPECT_TRUE(samePixels(*bm, fromEmf.convertToFormat(QImage::Format_RGB32)));
+    ASSERT_EQ(run("wmf2svg --wmf-gs-fontmap=" + libwmfFontMap() + " --inline -o " + svg + " " + wmf), 0);
+    const QImage fromWmf = svgImage(svg);
+    EXPECT_TRUE(samePixels(*bm, fromWmf.convertToFormat(QImage::Format_RGB32)));
+    for (const Bytes* f : {&e, &w}) {
+      LinearBitmap back;
+      load(wmfLoader(), *f, back, f == &e ? "EMF" : "WMF");
+      ASSERT_EQ(back.width(), 90);
+      ASSERT_EQ(back.height(), 50);
+      bool same = true;
+      for (int y = 0; y < 50 && same; ++y)
+        for (int x = 0; x < 90 && same; ++x) same = rgbAt(back, x, y) == rgbAt(*bm, x, y);
+      EXPECT_TRUE(same);
+    }
+  }
+}
+
+TEST(Metafile, PaletteReductionAt256Colours) {
+  LinearBitmap bm;
+  bm.newImage(16, 17, pf24bit);
+  for (int i = 0; i < 16 * 17; ++i) {
+    bm.map()[3 * i] = static_cast<std::uint8_t>(i);
+    bm.map()[3 * i + 1] = static_cast<std::uint8_t>(i >> 8);
+    bm.map()[3 * i + 2] = 7;
+  }
+  LinearBitmap back;
+  load(wmfLoader(), save(wmfLoader(), bm, "EMF"), back, "EMF");
+  EXPECT_EQ(back.pixelFormat(), pf24bit);  // 272 colours
+  for (int i = 256; i < 16 * 17; ++i) std::memcpy(bm.map() + 3 * i, bm.map(), 3);
+  load(wmfLoader(), save(wmfLoader(), bm, "EMF"), back, "EMF");
+  ASSERT_EQ(back.pixelFormat(), pf8bit);   // exactly 256
+  EXPECT_EQ(back.map()[0], 0);            // in order of first appearance
+  EXPECT_EQ(back.map()[260], 0);
+  EXPECT_EQ(back.map()[28], 28);
+  EXPECT_EQ(rgbAt(back, 5, 3), rgbAt(bm, 5, 3));
+  LinearBitmap huge;
+  huge.newImage(32768, 1, pf8bit);
+  EXPECT_EQ(errorOf([&] { save(wmfLoader(), huge, "WMF"); }), "Invalid bitmap size");
+}
+
+TEST(Metafile, PlayerTakesPlacementSkipsVectors) {
+  // Anisotropic mapping: logical 0..200 onto the 100 x 60 frame; a rectangle record (vectors
+  // are not drawn), a saved and restored state, the bitmap in the left half, top 30 rows.
+  Bytes mode, wext, vext, rect, restore;
+  put32(mode, 8);
+  put32(wext, 200);
+  put32(wext, 120);
+  put32(vext, 100);
+  put32(vext, 60);
+  for (int v : {0, 0, 50, 50}) put32(rect, static_cast<std::uint32_t>(v));
+  put32(restore, static_cast<std::uint32_t>(-1));
+  Bytes wext2;
+  put32(wext2, 1);
+  put32(wext2, 1);
+  const Bytes f = handEmf(100, 60, {emfRecord(17, mode), emfRecord(9, wext), emfRecord(11, vext), emfRecord(43, rect),
+                                    emfRecord(33, {}), emfRecord(9, wext2), emfRecord(34, restore),
+                                    stretchDibits(0, 0, 100, 60), emfRecord(14, Bytes(12, 0))});
+  LinearBitmap bm;
+  load(wmfLoader(), f, bm, "EMF");
+  ASSERT_EQ(bm.width(), 100);
+  ASSERT_EQ(bm.height(), 60);
+  EXPECT_EQ(rgbAt(bm, 10, 10), 0xFF0000u);
+  EXPECT_EQ(rgbAt(bm, 40, 10), 0x0000FFu);
+  EXPECT_EQ(rgbAt(bm, 10, 20), 0x00FF00u);
+  EXPECT_EQ(rgbAt(bm, 49, 29), 0xFFFFFFu);
+  EXPECT_EQ(rgbAt(bm, 51, 10), 0xFFFFFFu);
+  EXPECT_EQ(rgbAt(bm, 10, 40), 0xFFFFFFu);  // white: outside the bitmap
+  EXPECT_EQ(rgbAt(bm, 60, 10), 0xFFFFFFu);
+
+  // A WMF without placeable header: the window extent is the picture's size.
+  Bytes w;
+  put16(w, 1);
+  put16(w, 9);
+  put16(w, 0x300);
+  put32(w, 0);
+  put16(w, 0);
+  put32(w, 0);
+  put16(w, 0);
+  auto rec = [&](std::uint16_t fn, std::initializer_list<int> ps) {
+    put32(w, 3 + static_cast<std::uint32_t>(ps.size()));
+    put16(w, fn);
+    for (int v : ps) put16(w, static_cast<std::uint32_t>(v));
+  };
+  rec(0x020C, {8, 8});
+  rec(0x041B, {0, 0, 4, 4});  // a rectangle: skipped
+  const Bytes dib = smallDib();
+  put32(w, static_cast<std::uint32_t>(3 + 2 + 1 + 8 + dib.size() / 2));
+  put16(w, 0x0F43);
+  put32(w, 0x00CC0020);
+  put16(w, 0);
+  for (int v : {2, 2, 0, 0, 4, 4, 4, 4}) put16(w, static_cast<std::uint32_t>(v));
+  w.insert(w.end(), dib.begin(), dib.end());
+  rec(0, {});
+  load(wmfLoader(), w, bm, "WMF");
+  ASSERT_EQ(bm.width(), 8);
+  EXPECT_EQ(rgbAt(bm, 4, 4), 0xFF0000u);
+  EXPECT_EQ(rgbAt(bm, 7, 7), 0xFFFFFFu);
+  EXPECT_EQ(rgbAt(bm, 1, 1), 0xFFFFFFu);
+  EXPECT_EQ(rgbAt(bm, 6, 4), 0x0000FFu);
+}
+
+TEST(Metafile, DamagedFiles) {
+  LinearBitmap bm;
+  // Destinations and sources far outside any int are clipped, not converted.
+  const Bytes far = handEmf(10, 10, {stretchDibits(-2000000000, 5, 2000000000, 2000000000), stretchDibits(0, 0, 1, 1)});
+  ASSERT_EQ(errorOf([&] { load(wmfLoader(), far, bm, "EMF"); }), "(no error)");
+  EXPECT_NE(rgbAt(bm, 0, 0), 0xFFFFFFu);  // the 1 x 1 draw after it
+  EXPECT_EQ(rgbAt(bm, 5, 5), 0xFFFFFFu);
+
+  EXPECT_EQ(errorOf([&] { load(wmfLoader(), {1, 2, 3}, bm, "WMF"); }), "Metafile is not valid");
+  LinearBitmap chart;
+  chartLike(chart, 20, 10);
+  for (const char* ext : {"EMF", "WMF"}) {
+    const Bytes whole = save(wmfLoader(), chart, ext);
+    for (std::size_t n = 0; n < whole.size(); n += 3) {
+      Bytes cut(whole.begin(), whole.begin() + n);
+      (void)errorOf([&] { load(wmfLoader(), cut, bm, ext); });
+    }
+    Bytes garbled = whole;
+    for (std::size_t i = 30; i < garbled.size(); i += 7) garbled[i] = static_cast<std::uint8_t>(garbled[i] * 31 + 7);
+    (void)errorOf([&] { load(wmfLoader(), garbled, bm, ext); });
+  }
+}

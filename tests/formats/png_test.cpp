@@ -1,0 +1,451 @@
+// PNG and MNG: files from libpng and hand-built chunks read by us, our files read by libpng,
+// Qt and the PNG checkers, and the reader's answers to broken files.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <QImage>
+
+#include "imagefile/png_loader.h"
+#include "oracle.h"
+
+using namespace imagefile;
+using namespace oracle;
+
+namespace {
+
+struct Chunk {
+  std::string type;
+  Bytes data;
+  bool badCrc = false;
+};
+
+void put32(Bytes& b, std::uint32_t v) {
+  b.insert(b.end(), {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+                     static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)});
+}
+
+Bytes buildPng(const std::vector<Chunk>& chunks, bool mng = false) {
+  Bytes b = mng ? Bytes{0x8A, 'M', 'N', 'G', 13, 10, 26, 10} : Bytes{0x89, 'P', 'N', 'G', 13, 10, 26, 10};
+  for (const auto& c : chunks) {
+    put32(b, static_cast<std::uint32_t>(c.data.size()));
+    Bytes td(c.type.begin(), c.type.end());
+    td.insert(td.end(), c.data.begin(), c.data.end());
+    b.insert(b.end(), td.begin(), td.end());
+    std::uint32_t crc = static_cast<std::uint32_t>(::crc32(0, td.data(), static_cast<uInt>(td.size())));
+    put32(b, c.badCrc ? crc ^ 1 : crc);
+  }
+  return b;
+}
+
+Bytes ihdr(std::uint32_t w, std::uint32_t h, int depth, int ct, int interlace = 0) {
+  Bytes d;
+  put32(d, w);
+  put32(d, h);
+  d.insert(d.end(), {static_cast<std::uint8_t>(depth), static_cast<std::uint8_t>(ct), 0, 0,
+                     static_cast<std::uint8_t>(interlace)});
+  return d;
+}
+
+Bytes zlibPack(const Bytes& raw, int level = 6) {
+  uLongf n = compressBound(static_cast<uLong>(raw.size()));
+  Bytes out(n);
+  compress2(out.data(), &n, raw.data(), static_cast<uLong>(raw.size()), level);
+  out.resize(n);
+  return out;
+}
+
+Bytes zlibUnpack(const Bytes& packed, std::size_t size) {
+  Bytes out(size);
+  uLongf n = size;
+  uncompress(out.data(), &n, packed.data(), static_cast<uLong>(packed.size()));
+  out.resize(n);
+  return out;
+}
+
+// A 4 x 2 palette image with rows filtered by None.
+std::vector<Chunk> smallPalette() {
+  Bytes raw = {0, 0, 1, 2, 3, 0, 3, 2, 1, 0};
+  return {{"IHDR", ihdr(4, 2, 8, 3)},
+          {"PLTE", {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9}},
+          {"IDAT", zlibPack(raw)},
+          {"IEND", {}}};
+}
+
+std::string loadError(const Bytes& file) {
+  LinearBitmap bm;
+  return errorOf([&] { load(pngLoader(), file, bm, "PNG"); });
+}
+
+// The bitmap bytes the reader must make of a PNG pixel.
+Bytes expectedPixel(const PngSpec& s, const std::vector<Bytes>& rows, int x, int y) {
+  const Bytes& r = rows[static_cast<std::size_t>(y)];
+  const int d = s.depth;
+  auto sample = [&](int i) -> int {  // sample i of the row, high byte for 16 bits
+    if (d < 8) {
+      const int bit = i * d;
+      return (r[static_cast<std::size_t>(bit >> 3)] >> (8 - d - (bit & 7))) & ((1 << d) - 1);
+    }
+    return r[static_cast<std::size_t>(i * d / 8)];
+  };
+  const int n = s.colorType == 2 ? 3 : s.colorType == 6 ? 4 : s.colorType == 4 ? 2 : 1;
+  if ((s.colorType == 0 || s.colorType == 4) && d == 16) {
+    const std::size_t at = static_cast<std::size_t>(x * n * 2);
+    return {r[at + 1], r[at]};
+  }
+  if (s.colorType == 2 || s.colorType == 6)
+    return {static_cast<std::uint8_t>(sample(x * n + 2)), static_cast<std::uint8_t>(sample(x * n + 1)),
+            static_cast<std::uint8_t>(sample(x * n))};
+  return {static_cast<std::uint8_t>(sample(x * n))};
+}
+
+Bytes pixelOf(const LinearBitmap& bm, int x, int y) {
+  const std::uint8_t* p = bm.scanLine(y) + static_cast<std::ptrdiff_t>(x) * bm.pixelSize();
+  return Bytes(p, p + bm.pixelSize());
+}
+
+}  // namespace
+
+TEST(PngRead, EveryColourTypeDepthAndSizeFromLibpng) {
+  const std::vector<std::pair<int, int>> kinds = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16},
+                                                  {3, 1}, {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8},
+                                                  {6, 16}};
+  const std::vector<std::pair<int, int>> sizes = {{1, 1}, {3, 5}, {33, 17}, {8, 1}, {1, 9}};
+  unsigned seed = 1;
+  for (auto [ct, depth] : kinds)
+    for (auto [w, h] : sizes)
+      for (bool interlace : {false, true}) {
+        PngSpec s;
+        s.width = w;
+        s.height = h;
+        s.depth = depth;
+        s.colorType = ct;
+        s.interlace = interlace;
+        const int n = ct == 2 ? 3 : ct == 6 ? 4 : ct == 4 ? 2 : 1;
+        const std::size_t rb = (static_cast<std::size_t>(w) * n * depth + 7) / 8;
+        std::vector<Bytes> rows;
+        for (int y = 0; y < h; ++y) rows.push_back(randomBytes(rb, seed++));
+        if (ct == 3) s.palette = randomBytes(3u << depth, seed++);
+        const Bytes file = libpngWrite(s, rows);
+        ASSERT_FALSE(file.empty());
+        LinearBitmap bm;
+        SCOPED_TRACE("type " + std::to_string(ct) + " depth " + std::to_string(depth) + " " + std::to_string(w) +
+                     "x" + std::to_string(h) + (interlace ? " interlaced" : ""));
+        ASSERT_EQ(errorOf([&] { load(pngLoader(), file, bm, "PNG"); }), "(no error)");
+        ASSERT_EQ(bm.width(), w);
+        ASSERT_EQ(bm.height(), h);
+        EXPECT_EQ(pngLoader().bitDepth, depth);
+        bool same = true;
+        for (int y = 0; y < h && same; ++y)
+          for (int x = 0; x < w && same; ++x) same = pixelOf(bm, x, y) == expectedPixel(s, rows, x, y);
+        EXPECT_TRUE(same);
+        if (ct == 3) {
+          for (int i = 0; i < (1 << depth); ++i)
+            EXPECT_EQ(Bytes(bm.palette() + 3 * i, bm.palette() + 3 * i + 3),
+                      (Bytes{s.palette[3 * i + 2], s.palette[3 * i + 1], s.palette[3 * i]}));
+        }
+        if (ct == 0 && depth < 8) {
+          EXPECT_EQ(bm.palette()[3 * ((1 << depth) - 1)], 255);
+        }
+      }
+}
+
+TEST(PngRead, ImageDataSplitAnywhereLoads) {
+  PngSpec s;
+  s.width = 33;
+  s.height = 17;
+  s.colorType = 2;
+  std::vector<Bytes> rows;
+  for (int y = 0; y < 17; ++y) rows.push_back(randomBytes(99, 100 + y));
+  const Bytes file = libpngWrite(s, rows);
+  LinearBitmap want;
+  load(pngLoader(), file, want, "PNG");
+  // Take the image data out of libpng's file and cut it anew.
+  Bytes data;
+  for (std::size_t p = 8; p + 8 <= file.size();) {
+    const std::uint32_t len = (file[p] << 24) | (file[p + 1] << 16) | (file[p + 2] << 8) | file[p + 3];
+    if (std::memcmp(&file[p + 4], "IDAT", 4) == 0) data.insert(data.end(), &file[p + 8], &file[p + 8 + len]);
+    p += 12 + len;
+  }
+  for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{5}, data.size() - 1,
+                            data.size() - 4, data.size() - 3, std::size_t{0}}) {
+    std::vector<Chunk> chunks = {{"IHDR", ihdr(33, 17, 8, 2)}};
+    if (piece == 0) {
+      // Pieces of every size in turn, with an empty chunk among them and after the end.
+      std::size_t at = 0, len = 0;
+      while (at < data.size()) {
+        const std::size_t n = std::min(len, data.size() - at);
+        chunks.push_back({"IDAT", Bytes(data.begin() + at, data.begin() + at + n)});
+        at += n;
+        len = (len + 1) % 11;
+      }
+      chunks.push_back({"IDAT", {}});
+    } else {
+      for (std::size_t at = 0; at < data.size(); at += piece)
+        chunks.push_back({"IDAT", Bytes(data.begin() + at, data.begin() + std::min(data.size(), at + piece))});
+    }
+    chunks.push_back({"IEND", {}});
+    LinearBitmap bm;
+    SCOPED_TRACE(piece);
+    ASSERT_EQ(errorOf([&] { load(pngLoader(), buildPng(chunks), bm, "PNG"); }), "(no error)");
+    EXPECT_EQ(std::memcmp(bm.map(), want.map(), static_cast<std::size_t>(want.size())), 0);
+  }
+}
+
+TEST(PngRead, ChunkChecksAndTransparency) {
+  auto chunks = smallPalette();
+  LinearBitmap bm;
+  load(pngLoader(), buildPng(chunks), bm, "PNG");
+  EXPECT_EQ(bm.pixelFormat(), pf8bit);
+  EXPECT_EQ(bm.scanLine(1)[0], 3);
+  EXPECT_EQ(bm.palette()[3 * 3], 9);
+  EXPECT_EQ(bm.palette()[3 * 4], 0);  // entries past PLTE are black
+
+  auto bad = chunks;
+  bad[1].badCrc = true;
+  EXPECT_EQ(loadError(buildPng(bad)), "CRC error");
+  auto text = chunks;
+  text.insert(text.begin() + 1, Chunk{"tEXt", {'a', 0, 'b'}, true});
+  EXPECT_EQ(loadError(buildPng(text)), "(no error)");
+  auto lastIdat = chunks;
+  lastIdat[2].badCrc = true;
+  EXPECT_EQ(loadError(buildPng(lastIdat)), "CRC error");
+
+  auto trns = chunks;
+  trns.insert(trns.begin() + 2, Chunk{"tRNS", {255, 255, 0, 255}});
+  load(pngLoader(), buildPng(trns), bm, "PNG");
+  EXPECT_EQ(pngLoader().transparentValue, 2);
+  load(pngLoader(), buildPng(chunks), bm, "PNG");
+  EXPECT_EQ(pngLoader().transparentValue, -1);  // reset by every read
+
+  // More than 256 entries: the surplus is skipped, yet covered by the CRC.
+  Bytes bigPlte(300 * 3, 7), bigTrns(300, 255);
+  bigTrns[299] = 0;
+  auto big = chunks;
+  big[1].data = bigPlte;
+  big.insert(big.begin() + 2, Chunk{"tRNS", bigTrns});
+  EXPECT_EQ(loadError(buildPng(big)), "(no error)");
+  EXPECT_EQ(pngLoader().transparentValue, -1);
+  big[1].badCrc = true;
+  EXPECT_EQ(loadError(buildPng(big)), "CRC error");
+
+  // Grey with a tRNS too short for its level: ignored.
+  Bytes grey = {0, 10, 20};
+  std::vector<Chunk> g = {{"IHDR", ihdr(2, 1, 8, 0)}, {"tRNS", {1}}, {"IDAT", zlibPack(grey)}, {"IEND", {}}};
+  EXPECT_EQ(loadError(buildPng(g)), "(no error)");
+  EXPECT_EQ(pngLoader().transparentValue, -1);
+  g[1].data = {0x01, 0x02};
+  load(pngLoader(), buildPng(g), bm, "PNG");
+  EXPECT_EQ(pngLoader().transparentValue, 0x102);
+  EXPECT_TRUE(bm.isGrayScale());
+}
+
+TEST(PngRead, BrokenFilesRaiseTheirTexts) {
+  const auto base = smallPalette();
+  EXPECT_EQ(loadError({1, 2, 3}), "Invalid PNG header");
+  Bytes notPng = buildPng(base);
+  notPng[1] = 'Q';
+  EXPECT_EQ(loadError(notPng), "Invalid PNG header");
+
+  auto withHeader = [&](Bytes h) {
+    auto c = base;
+    c[0].data = std::move(h);
+    return loadError(buildPng(c));
+  };
+  EXPECT_EQ(withHeader(ihdr(4, 2, 16, 3)), "Invalid PNG data");
+  EXPECT_EQ(withHeader(ihdr(4, 2, 4, 2)), "Invalid PNG data");
+  EXPECT_EQ(withHeader(ihdr(4, 2, 3, 0)), "Invalid PNG data");
+  EXPECT_EQ(withHeader(ihdr(4, 2, 8, 5)), "Unsupported PNG data");
+  EXPECT_EQ(withHeader(ihdr(4, 2, 8, 1)), "Unsupported PNG data");
+  EXPECT_EQ(withHeader(ihdr(4, 2, 8, 7)), "Unsupported PNG data");
+  EXPECT_EQ(withHeader(ihdr(0, 2, 8, 3)), "Invalid PNG data");
+  EXPECT_EQ(withHeader(ihdr(0x72230000, 0x60600000, 16, 6)), "Invalid bitmap size");  // no overflow
+  EXPECT_EQ(withHeader(ihdr(4, 2, 8, 3, 2)), "Invalid PNG data");
+  Bytes shortHeader = ihdr(4, 2, 8, 3);
+  shortHeader.pop_back();
+  EXPECT_EQ(withHeader(shortHeader), "Invalid PNG data");
+
+  auto c = base;
+  c.insert(c.begin() + 1, Chunk{"ABCD", {}});
+  EXPECT_EQ(loadError(buildPng(c)), "Unsupported PNG data");
+  EXPECT_EQ(loadError(buildPng({{"IEND", {}}})), "Unsupported PNG data");
+  EXPECT_EQ(loadError(buildPng({base[2], base[0], base[3]})), "Invalid PNG data");  // IDAT first
+
+  // A chunk length of 2^31 or more.
+  Bytes huge = buildPng(base);
+  huge[8 + 25] = 0x80;  // the PLTE length's high byte
+  EXPECT_EQ(loadError(huge), "Invalid PNG data");
+
+  auto filter5 = base;
+  filter5[2].data = zlibPack({5, 0, 1, 2, 3, 0, 3, 2, 1, 0});
+  EXPECT_EQ(loadError(buildPng(filter5)), "Invalid PNG data");
+  auto badZlib = base;
+  badZlib[2].data[0] = 0x79;
+  EXPECT_EQ(loadError(buildPng(badZlib)), "Invalid PNG data");
+  auto adler = base;
+  adler[2].data.back() ^= 0x40;
+  EXPECT_EQ(loadError(buildPng(adler)), "Adler32 error");
+  auto shortData = base;
+  shortData[2].data = zlibPack({0, 0, 1, 2, 3});
+  const std::string e = loadError(buildPng(shortData));
+  EXPECT_TRUE(e == "Invalid PNG data" || e == "Read less than expected") << e;
+
+  // Cut anywhere: a text of ours, never a crash; before the image data never a success.
+  const Bytes whole = buildPng(base);
+  for (std::size_t n = 0; n < whole.size(); ++n) {
+    const std::string err = loadError(Bytes(whole.begin(), whole.begin() + n));
+    if (n < whole.size() - 12) {
+      EXPECT_NE(err, "(no error)") << n;
+    }
+  }
+}
+
+TEST(PngWrite, EveryFormatAndFilterModeReadsBackInLibpngAndQt) {
+  pngLoader().resetState();
+  std::vector<LinearBitmap> bitmaps(5);
+  chartLike(bitmaps[0], 37, 23);
+  bitmaps[1].newImage(29, 11, pf8bit);  // palette
+  const Bytes idx = randomBytes(29 * 11, 5, 40);
+  std::memcpy(bitmaps[1].map(), idx.data(), idx.size());
+  const Bytes pal = randomBytes(768, 6);
+  std::memcpy(bitmaps[1].palette(), pal.data(), 768);
+  bitmaps[2].newImage(17, 9, pf8bit);  // grey
+  std::memcpy(bitmaps[2].palette(), grayPalette(), 768);
+  const Bytes g = randomBytes(17 * 9, 7);
+  std::memcpy(bitmaps[2].map(), g.data(), g.size());
+  bitmaps[3].newImage(13, 7, pf16bit);
+  const Bytes g16 = randomBytes(13 * 7 * 2, 8);
+  std::memcpy(bitmaps[3].map(), g16.data(), g16.size());
+  bitmaps[4].newImage(1, 1, pf24bit);
+  bitmaps[4].clearColor(0x123456);
+  pngLoader().bitDepth = 8;
+  for (std::size_t k = 0; k < bitmaps.size(); ++k)
+    for (int mode = -3; mode <= 4; ++mode) {
+      SCOPED_TRACE("bitmap " + std::to_string(k) + " mode " + std::to_string(mode));
+      LinearBitmap& bm = bitmaps[k];
+      pngLoader().filterMode = mode;
+      const Bytes file = save(pngLoader(), bm, "PNG");
+      pngLoader().filterMode = -1;
+      const PngImage img = libpngRead(file);
+      ASSERT_TRUE(img.ok);
+      ASSERT_EQ(img.width, bm.width());
+      QImage q;
+      ASSERT_TRUE(q.loadFromData(file.data(), static_cast<int>(file.size()), "PNG"));
+      bool same = true;
+      for (int y = 0; y < bm.height() && same; ++y)
+        for (int x = 0; x < bm.width() && same; ++x) {
+          const std::uint8_t* p = bm.scanLine(y) + x * bm.pixelSize();
+          const Bytes& r = img.rows[static_cast<std::size_t>(y)];
+          const QRgb c = q.pixel(x, y);
+          switch (bm.pixelFormat()) {
+            case pf24bit:
+              same = r[3 * x] == p[2] && r[3 * x + 1] == p[1] && r[3 * x + 2] == p[0] && qRed(c) == p[2] &&
+                     qGreen(c) == p[1] && qBlue(c) == p[0];
+              break;
+            case pf16bit:
+              same = r[2 * x] == p[1] && r[2 * x + 1] == p[0] && std::abs(qGray(c) - p[1]) <= 1;
+              break;
+            default:
+              same = r[x] == p[0] && qRed(c) == bm.palette()[3 * p[0] + 2] && qBlue(c) == bm.palette()[3 * p[0]];
+          }
+        }
+      EXPECT_TRUE(same);
+      EXPECT_EQ(img.colorType, k == 2 ? 0 : k == 1 ? 3 : img.colorType);
+    }
+}
+
+TEST(PngWrite, CheckersAcceptOurFiles) {
+  pngLoader().resetState();
+  LinearBitmap bm;
+  chartLike(bm, 64, 40);
+  const std::string a = tempPath("checked.png");
+  writeFile(a, save(pngLoader(), bm, "PNG"));
+  EXPECT_EQ(run("pngcheck -q " + a), 0);
+  EXPECT_EQ(run("pngfix " + a), 0);
+  bm.changePixelFormat(pf8bit);
+  pngLoader().transparentValue = 3;
+  pngLoader().gamma = 0.45455;
+  const Bytes file = save(pngLoader(), bm, "PNG");
+  pngLoader().transparentValue = -1;
+  pngLoader().gamma = 0;
+  writeFile(a, file);
+  EXPECT_EQ(run("pngcheck -q " + a), 0);
+  EXPECT_EQ(run("pngfix " + a), 0);
+  LinearBitmap back;
+  load(pngLoader(), file, back, "PNG");
+  EXPECT_EQ(pngLoader().transparentValue, 3);
+  EXPECT_NEAR(pngLoader().gamma, 0.45455, 1e-9);
+}
+
+TEST(PngWrite, PaletteDepthFiltersAndMng) {
+  pngLoader().resetState();
+  // The palette stops after its last colour unless a pixel uses a later (black) entry.
+  LinearBitmap bm;
+  bm.newImage(4, 3, pf8bit);
+  std::memset(bm.palette(), 0, 768);
+  bm.palette()[3 * 2 + 1] = 200;
+  bm.clear(1);
+  pngLoader().bitDepth = 8;
+  PngImage img = libpngRead(save(pngLoader(), bm, "PNG"));
+  EXPECT_EQ(img.palette.size(), 9u);
+  bm.scanLine(2)[3] = 7;
+  img = libpngRead(save(pngLoader(), bm, "PNG"));
+  ASSERT_TRUE(img.ok);
+  EXPECT_EQ(img.palette.size(), 24u);
+  EXPECT_EQ(img.rows[2][3], 7);
+
+  // A depth read before is kept only when every index fits.
+  pngLoader().bitDepth = 2;
+  img = libpngRead(save(pngLoader(), bm, "PNG"));
+  EXPECT_EQ(img.depth, 8);
+  bm.scanLine(2)[3] = 3;
+  img = libpngRead(save(pngLoader(), bm, "PNG"));
+  EXPECT_EQ(img.depth, 2);
+  EXPECT_EQ((img.rows[2][0] & 3), 3);  // fourth pixel in the low bits
+  pngLoader().bitDepth = 8;
+
+  // Filter mode 2: the filter byte of every row is 2.
+  LinearBitmap chart;
+  chartLike(chart, 20, 6);
+  pngLoader().filterMode = 2;
+  const Bytes file = save(pngLoader(), chart, "PNG");
+  pngLoader().filterMode = -1;
+  const std::size_t idat = 8 + 25;
+  ASSERT_EQ(std::memcmp(&file[idat + 4], "IDAT", 4), 0);
+  const std::uint32_t len = (file[idat] << 24) | (file[idat + 1] << 16) | (file[idat + 2] << 8) | file[idat + 3];
+  const Bytes rows = zlibUnpack(Bytes(&file[idat + 8], &file[idat + 8 + len]), 6 * 61);
+  ASSERT_EQ(rows.size(), 6u * 61);
+  for (int y = 0; y < 6; ++y) EXPECT_EQ(rows[static_cast<std::size_t>(y) * 61], 2);
+
+  // MNG: its signature, MHDR first, differenced samples under filter method 64, MEND last.
+  const Bytes mng = save(pngLoader(), chart, "MNG");
+  EXPECT_EQ(mng[0], 0x8A);
+  EXPECT_EQ(std::memcmp(&mng[12], "MHDR", 4), 0);
+  EXPECT_EQ(std::memcmp(&mng[mng.size() - 8], "MEND", 4), 0);
+  const std::size_t ih = 8 + 12 + 28;
+  EXPECT_EQ(std::memcmp(&mng[ih + 4], "IHDR", 4), 0);
+  EXPECT_EQ(mng[ih + 8 + 11], 64);
+  LinearBitmap back;
+  load(pngLoader(), mng, back, "MNG");
+  EXPECT_EQ(std::memcmp(back.map(), chart.map(), static_cast<std::size_t>(chart.size())), 0);
+  // The same differenced data in a PNG is refused.
+  Bytes asPng = mng;
+  asPng[0] = 0x89;
+  asPng[1] = 'P';
+  EXPECT_EQ(loadError(asPng), "Invalid PNG data");
+}
+
+TEST(PngWrite, LossyToleranceStaysNearAndShrinks) {
+  pngLoader().resetState();
+  LinearBitmap photo;
+  photoLike(photo, 120, 80);
+  const std::size_t lossless = save(pngLoader(), photo, "PNG").size();
+  pngLoader().lossyTolerance = 8;
+  const Bytes lossy = save(pngLoader(), photo, "PNG");
+  pngLoader().lossyTolerance = 0;
+  EXPECT_LT(lossy.size(), lossless);
+  LinearBitmap back;
+  load(pngLoader(), lossy, back, "PNG");
+  int worst = 0;
+  for (std::int64_t i = 0; i < photo.size(); ++i) worst = std::max(worst, std::abs(back.map()[i] - photo.map()[i]));
+  EXPECT_LE(worst, 8);
+}
