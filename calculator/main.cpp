@@ -8,6 +8,7 @@
 #include "calculator/fenster_erzeugen.h"
 #include "calculator/rechn.h"
 #include "core/globals.h"
+#include "gif/qt/gif_image.h"
 #include "imagefile/qt/image_io.h"
 #include "platform/application.h"
 
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
 
   // The picture formats are known before any window can save or open a picture.
   imagefile::registerFormats();
+  gif::registerFormats();
 
   // Every window exists before the main window is shown: its show handler writes the
   // loaded settings into the settings dialog and the function graph.

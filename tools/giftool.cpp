@@ -4,6 +4,8 @@
 //   giftool encode OUT W H TABLE.rgb PIXELS.idx [--interlace] [--rle] [--global]
 //   giftool reduce IN.ppm OUT [--method M] [--dither D] [--bits B]
 //   giftool resave IN OUT
+//   giftool export IN.ppm OUT          (the data graph's GIF export)
+//   giftool optimize IN OUT OPTIONS    (option bits; reduction method 0, dither 0, bits 8)
 // Errors and warnings go to stderr as "ERROR: text" and "WARNING: text"; an error exits 1.
 #include <QImage>
 
@@ -20,6 +22,8 @@
 #include "gif/gif_file.h"
 #include "gif/qt/color_reduction.h"
 #include "gif/qt/frame_image.h"
+#include "gif/qt/gif_export.h"
+#include "gif/optimize.h"
 
 namespace {
 
@@ -226,16 +230,35 @@ int resave(const std::string& in, const std::string& out) {
   return 0;
 }
 
+int exportPicture(const std::string& in, const std::string& out) {
+  saveSingleFrameGif(readPpm(in), QString::fromLocal8Bit(out.c_str()));
+  return 0;
+}
+
+int optimize(const std::string& in, const std::string& out, const std::string& options) {
+  const int bits = toInt(options);
+  if (bits < 0 || bits > 0x1F) throw Usage("OPTIONS must be 0 to 31");
+  GifFile file;
+  attachWarnings(file);
+  loadInto(file, in);
+  optimizeFile(file, bits, rdNone, dtNearest, 8);
+  save(file, out);
+  return 0;
+}
+
 int run(const std::vector<std::string>& a) {
-  if (a.empty()) throw Usage("giftool info|decode|encode|reduce|resave ...");
+  if (a.empty()) throw Usage("giftool info|decode|encode|reduce|resave|export|optimize ...");
   const std::string& cmd = a[0];
   if (cmd == "info" && a.size() == 2) return info(a[1]);
   if (cmd == "decode" && a.size() == 3) return decode(a[1], a[2]);
   if (cmd == "encode") return encode(a);
   if (cmd == "reduce") return reduce(a);
   if (cmd == "resave" && a.size() == 3) return resave(a[1], a[2]);
+  if (cmd == "export" && a.size() == 3) return exportPicture(a[1], a[2]);
+  if (cmd == "optimize" && a.size() == 4) return optimize(a[1], a[2], a[3]);
   throw Usage("giftool info FILE | decode FILE DIR | encode OUT W H TABLE.rgb PIXELS.idx [--interlace] [--rle] "
-              "[--global] | reduce IN.ppm OUT [--method M] [--dither D] [--bits B] | resave IN OUT");
+              "[--global] | reduce IN.ppm OUT [--method M] [--dither D] [--bits B] | resave IN OUT | "
+              "export IN.ppm OUT | optimize IN OUT OPTIONS");
 }
 
 }  // namespace

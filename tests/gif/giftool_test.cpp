@@ -108,3 +108,36 @@ TEST(Giftool, WarningsThenTheErrorOnStderrAndExitOne) {
   EXPECT_EQ(giftool({"info"}).code, 1);
   EXPECT_EQ(giftool({"info", d + "/missing.gif"}).code, 1);
 }
+
+TEST(Giftool, ExportWritesThePlainPictureAndOptimizeTakesOptionBits) {
+  QTemporaryDir dir;
+  const QString d = dir.path();
+  // 4 x 2 picture of three colours.
+  QByteArray ppm("P6\n4 2\n255\n");
+  const char px[] = {'\xFF', '\xFF', '\xFF', 0, 0, 0, '\xFF', 0, 0, '\xFF', '\xFF', '\xFF',
+                     0,      0,      0,      0, 0, 0, '\xFF', 0, 0, '\xFF', '\xFF', '\xFF'};
+  ppm.append(px, sizeof px);
+  QFile f(d + "/in.ppm");
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(ppm);
+  f.close();
+  ToolRun r = giftool({"export", d + "/in.ppm", d + "/out.gif"});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  r = giftool({"info", d + "/out.gif"});
+  EXPECT_EQ(r.out.toStdString(),
+            "version 87a\nscreen 4 2\nglobal 0\nbackground 0\n"
+            "frame 0 left 0 top 0 width 4 height 2 interlace 0 local 256\n");
+
+  // A comment is removed by the clean-up (4) and kept by sorting alone (8).
+  Bytes file = readBytes(d + "/out.gif");
+  const Bytes comment = {'!', 0xFE, 2, 'h', 'i', 0};
+  file.insert(file.begin() + 13, comment.begin(), comment.end());
+  writeBytes(d + "/c.gif", file);
+  ASSERT_EQ(giftool({"optimize", d + "/c.gif", d + "/sorted.gif", "8"}).code, 0);
+  EXPECT_NE(giftool({"info", d + "/sorted.gif"}).out.indexOf("comment hi"), -1);
+  ASSERT_EQ(giftool({"optimize", d + "/c.gif", d + "/clean.gif", "4"}).code, 0);
+  EXPECT_EQ(giftool({"info", d + "/clean.gif"}).out.indexOf("comment"), -1);
+  r = giftool({"optimize", d + "/c.gif", d + "/x.gif", "16x"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.startsWith("ERROR: usage:")) << r.err.toStdString();
+}
