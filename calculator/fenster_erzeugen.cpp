@@ -9,6 +9,7 @@
 #include "calculator/rechn.h"
 #include "datagraph/approxim.h"
 #include "datagraph/approxim_auswahl.h"
+#include "datagraph/diagramme.h"
 #include "datagraph/einstellung_grafik.h"
 #include "datagraph/grafik_approx.h"
 #include "finance/spar_rechner.h"
@@ -47,6 +48,7 @@ void FensterErzeugen() {
   Erzeugen(frApproxim);
   Erzeugen(frApproxim_Auswahl);
   Erzeugen(frGrafikApprox);
+  Erzeugen(frDiagramme);
   Erzeugen(frEinstellung_Grafik);
   Erzeugen(frSparRechner);
   Erzeugen(frTilgRechner);
@@ -58,6 +60,7 @@ void FensterZerstoeren() {
   Zerstoeren(frTilgRechner);
   Zerstoeren(frSparRechner);
   Zerstoeren(frEinstellung_Grafik);
+  Zerstoeren(frDiagramme);
   Zerstoeren(frGrafikApprox);
   Zerstoeren(frApproxim_Auswahl);
   Zerstoeren(frApproxim);
