@@ -83,18 +83,6 @@ QColor effectiveBackground(const GifImage& picture) {
   return QColor(toQRgb(picture.file().header().backgroundColor()));
 }
 
-QThread::Priority qtPriority(int priority) {
-  switch (priority) {
-    case 0: return QThread::IdlePriority;
-    case 1: return QThread::LowestPriority;
-    case 2: return QThread::LowPriority;
-    case 4: return QThread::HighPriority;
-    case 5: return QThread::HighestPriority;
-    case 6: return QThread::TimeCriticalPriority;
-    default: return QThread::NormalPriority;
-  }
-}
-
 bool onGuiThread() {
   const QCoreApplication* app = QCoreApplication::instance();
   return !app || QThread::currentThread() == app->thread();
@@ -124,7 +112,7 @@ GifPainter::GifPainter(GifImage& picture, QWidget* target, const QRect& rect, co
 
 GifPainter::~GifPainter() {
   stop();
-  if (thread_) thread_->wait();
+  if (thread_.joinable()) thread_.join();
 }
 
 int GifPainter::frameCount() const { return picture_.file().images().count(); }
@@ -146,11 +134,8 @@ void GifPainter::composeFirstFrame() {
   paintFrame(work, 0, g ? g->disposal() : 1);
 }
 
-void GifPainter::start(int priority) {
-  thread_.reset(QThread::create([this] { execute(); }));
-  // Under Linux's default scheduling every thread has the same priority: the setting is
-  // passed on but has no effect there.
-  thread_->start(qtPriority(priority));
+void GifPainter::start(int /*priority*/) {
+  thread_ = std::thread([this] { execute(); });
 }
 
 void GifPainter::stop() {
@@ -159,8 +144,12 @@ void GifPainter::stop() {
 }
 
 bool GifPainter::waitFinished(int ms) {
-  if (!thread_) return finished_;
-  return thread_->wait(QDeadlineTimer(ms));
+  {
+    std::unique_lock<std::mutex> lock(finishMutex_);
+    if (!finishCv_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return finished_.load(); })) return false;
+  }
+  if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
+  return true;
 }
 
 void GifPainter::fire(const Event& event) {
@@ -348,7 +337,11 @@ void GifPainter::execute(QPainter* direct) {
   activeFrame_ = -1;
   fire(events_.end);
   direct_ = nullptr;
-  finished_ = true;
+  {
+    std::lock_guard<std::mutex> lock(finishMutex_);
+    finished_ = true;
+  }
+  finishCv_.notify_all();
 }
 
 }  // namespace gif

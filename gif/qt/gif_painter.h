@@ -15,9 +15,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 class QPainter;
-class QThread;
 
 namespace gif {
 
@@ -84,8 +84,9 @@ class GifPainter {
 
   // Frame 0 as the animation starts, published at once, so a first paint needs no wait.
   void composeFirstFrame();
-  // Threaded painters: runs execute() in a QThread of the given priority (0 idle .. 6 time
-  // critical, 3 normal).
+  // Threaded painters: runs execute() in a thread of its own. The priority (0 idle .. 6 time
+  // critical, 3 normal) is accepted and has no effect: under Linux's default scheduling all
+  // threads of a user share one priority.
   void start(int priority);
   // The animation loop; a painter that is not threaded is run through this directly and
   // paints each frame's composite onto `direct` as well.
@@ -131,7 +132,9 @@ class GifPainter {
   Events events_;
   QColor background_;
   std::unique_ptr<WaitEvent> waitEvent_;
-  std::unique_ptr<QThread> thread_;
+  std::thread thread_;
+  std::mutex finishMutex_;
+  std::condition_variable finishCv_;
   QPainter* direct_ = nullptr;
 
   std::atomic<bool> terminated_{false};
