@@ -182,7 +182,9 @@ void DeflateStream::consume(std::size_t n) {
 }
 
 void DeflateStream::findMatch(int& length, int& distance) {
-  length = 2;
+  // Only a candidate that agrees at the last byte of the shortest usable match can beat it,
+  // which rejects most candidates at their first comparison.
+  length = minMatch_ - 1;
   distance = 0;
   const std::uint8_t* w = window_.data();
   const std::uint32_t key = w[cur_] | (w[cur_ + 1] << 8);
@@ -193,7 +195,7 @@ void DeflateStream::findMatch(int& length, int& distance) {
   // entries a table of 64 slots per key would hold. A position within reach (32768) still
   // has its own link, which is overwritten only 65536 positions later.
   std::uint64_t slot = head_[key];
-  for (int i = 0; i < kSlots && slot != 0; ++i) {
+  for (int i = 0; i < chainLimit_ && slot != 0; ++i) {
     const std::uint64_t dist = absolute_ - slot + 1;
     if (dist > 32768) break;
     const std::uint16_t link = prev[slot & 0xFFFF];
@@ -293,7 +295,7 @@ void DeflateStream::fixedCoder() {
   while (pending_ >= 258 || (flushRequest_ && pending_ >= 3)) {
     int len, dist;
     findMatch(len, dist);
-    if (len < 3) {
+    if (len < minMatch_) {
       emitLiteralFixed(window_[cur_]);
       consume(1);
     } else {
@@ -335,7 +337,7 @@ void DeflateStream::dynamicCoder() {
   while (pending_ >= 258 || (flushRequest_ && pending_ >= 3)) {
     int len, dist;
     findMatch(len, dist);
-    if (len < 3) {
+    if (len < minMatch_) {
       bufferLiteral(window_[cur_]);
       consume(1);
     } else {

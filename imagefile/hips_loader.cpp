@@ -166,9 +166,10 @@ void HIPSLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBi
       break;
     }
     case Samples::Reals: {
+      // The bitmap first: its size check comes before the row buffer of four bytes a sample.
+      bitmap.newImage(w, h, planes == 1 ? pf8bit : pf24bit);
       std::vector<std::uint8_t> row(static_cast<std::size_t>(w) * 4);
       if (planes == 1) {
-        bitmap.newImage(w, h, pf8bit);
         std::memcpy(bitmap.palette(), grayPalette(), 768);
         for (int y = 0; y < h; ++y) {
           in.read(row.data(), row.size());
@@ -177,7 +178,6 @@ void HIPSLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBi
           pixelProgress(std::int64_t{y} * w);
         }
       } else {
-        bitmap.newImage(w, h, pf24bit);
         bitmap.clear(0);
         const int used = static_cast<int>(std::min<long long>(planes, 3));
         for (int p = 0; p < used; ++p) {

@@ -839,6 +839,9 @@ void PNGLoader::writeImage(BaseStream& out, LinearBitmap& bm, bool mng, int mode
   Adler32State adler;
   {
     DeflateStream deflater(&sink, 1);
+    // Filtered grey and colour rows are near-noise bytes: short matches cost more than the
+    // literals they replace (palette indices and unfiltered rows keep every match).
+    if (colorType != 3 && mode != 0) deflater.setMinimumMatch(6);
     const int bitsPerPixel = samples * depth;
     const int bpp = std::max(1, bitsPerPixel / 8);
     const std::size_t rowBytes = (static_cast<std::size_t>(w) * bitsPerPixel + 7) / 8;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -45,13 +46,22 @@ inline Bytes save(imagefile::BitmapLoader& loader, imagefile::LinearBitmap& bm, 
   return m.bytes();
 }
 
+// One folder per test process, removed when the process ends.
 inline std::string tempDir() {
-  static std::string dir = [] {
-    char tmpl[] = "/tmp/kolvex_formats_XXXXXX";
-    const char* d = mkdtemp(tmpl);
-    return std::string(d ? d : "/tmp");
-  }();
-  return dir;
+  struct Folder {
+    std::string path;
+    Folder() {
+      char tmpl[] = "/tmp/kolvex_formats_XXXXXX";
+      const char* d = mkdtemp(tmpl);
+      if (d) path = d;
+    }
+    ~Folder() {
+      std::error_code ignored;
+      if (!path.empty()) std::filesystem::remove_all(path, ignored);
+    }
+  };
+  static Folder folder;
+  return folder.path;
 }
 
 inline std::string tempPath(const std::string& name) { return tempDir() + "/" + name; }

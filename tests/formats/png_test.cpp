@@ -434,6 +434,28 @@ TEST(PngWrite, PaletteDepthFiltersAndMng) {
   EXPECT_EQ(loadError(asPng), "Invalid PNG data");
 }
 
+TEST(PngWrite, NoisyPhotoNoLargerThanLibpngsFile) {
+  pngLoader().resetState();
+  LinearBitmap photo;
+  photoLike(photo, 400, 300);
+  const Bytes ours = save(pngLoader(), photo, "PNG");
+  PngSpec s;
+  s.width = 400;
+  s.height = 300;
+  s.colorType = 2;
+  std::vector<Bytes> rows;
+  for (int y = 0; y < 300; ++y) {
+    Bytes r;
+    for (int x = 0; x < 400; ++x) {
+      const std::uint8_t* p = photo.scanLine(y) + 3 * x;
+      r.insert(r.end(), {p[2], p[1], p[0]});
+    }
+    rows.push_back(r);
+  }
+  const Bytes theirs = libpngWrite(s, rows);
+  EXPECT_LE(ours.size(), theirs.size() * 108 / 100) << ours.size() << " vs " << theirs.size();
+}
+
 TEST(PngWrite, LossyToleranceStaysNearAndShrinks) {
   pngLoader().resetState();
   LinearBitmap photo;
@@ -448,4 +470,39 @@ TEST(PngWrite, LossyToleranceStaysNearAndShrinks) {
   int worst = 0;
   for (std::int64_t i = 0; i < photo.size(); ++i) worst = std::max(worst, std::abs(back.map()[i] - photo.map()[i]));
   EXPECT_LE(worst, 8);
+}
+
+TEST(PngRead, AlphaOptionKeepsAlphaAndTables) {
+  PNGLoader l;
+  l.alphaOption = true;
+  // RGBA from libpng: the alpha bytes go to the alpha bitmap.
+  PngSpec s;
+  s.width = 3;
+  s.height = 2;
+  s.colorType = 6;
+  const std::vector<Bytes> rows = {{1, 2, 3, 10, 4, 5, 6, 20, 7, 8, 9, 30}, {0, 0, 0, 40, 0, 0, 0, 50, 0, 0, 0, 60}};
+  LinearBitmap bm;
+  load(l, libpngWrite(s, rows), bm, "PNG");
+  ASSERT_TRUE(l.alphaBitmap.present());
+  EXPECT_EQ(Bytes(l.alphaBitmap.map(), l.alphaBitmap.map() + 6), (Bytes{10, 20, 30, 40, 50, 60}));
+  EXPECT_EQ(Bytes(bm.map(), bm.map() + 3), (Bytes{3, 2, 1}));
+  // A palette image's tRNS as a 256-entry table, the rest opaque.
+  auto c = smallPalette();
+  c.insert(c.begin() + 2, Chunk{"tRNS", {0, 128}});
+  load(l, buildPng(c), bm, "PNG");
+  ASSERT_TRUE(l.alphaTable);
+  EXPECT_EQ(l.alphaTable[0], 0);
+  EXPECT_EQ(l.alphaTable[1], 128);
+  EXPECT_EQ(l.alphaTable[2], 255);
+  EXPECT_EQ(l.transparentValue, -1);
+  // The PLTE of a colour image is kept apart and written back.
+  PngSpec rgb;
+  rgb.width = 2;
+  rgb.colorType = 2;
+  rgb.palette = {9, 8, 7};
+  load(l, libpngWrite(rgb, {{1, 2, 3, 4, 5, 6}}), bm, "PNG");
+  ASSERT_TRUE(l.separatePalette);
+  EXPECT_EQ(l.separatePalette[2], 9);
+  const PngImage back = libpngRead(save(l, bm, "PNG"));
+  EXPECT_EQ(back.palette, (Bytes{9, 8, 7}));
 }
