@@ -12,6 +12,8 @@
 
 #include "core/globals.h"
 #include "datagraph/grafik_approx.h"
+#include "gif/gif_file.h"
+#include "gif/sub_image.h"
 #include "imagefile/qt/image_io.h"
 #include "platform/print_service.h"
 #include "support/fenster_fixture.h"
@@ -71,6 +73,8 @@ TEST_F(BildAusgabeTest, CaptureHasTheChartAt20And40AndTheTitleBlockBelowIt) {
   const int titel = g->plUnten->height();
   ASSERT_GT(titel, 0);
   QImage mit = g->DiagrammBild();
+  if (!qEnvironmentVariableIsEmpty("KOLVEX_GRAB_DIR"))
+    mit.save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_aufnahme.png"));
   EXPECT_EQ(mit.size(), QSize(w + 20, h + 40 + titel + 2));
   // The margins are white; the chart's own picture starts at (20, 40).
   const QImage chart = g->Chart1->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -227,4 +231,29 @@ TEST_F(BildAusgabeTest, PictureButtonHints) {
   QEvent betreten(QEvent::Enter);
   QApplication::sendEvent(g->tbDiagramme, &betreten);
   EXPECT_EQ(g->tbDiagramme->toolTip(), "Bild öffnen\nRechtemaus: Speichern");
+}
+
+// The host window's frame set-up: looping extension on the first frame only, a control
+// extension on every frame whose transparent index is the bottom-left pixel's colour.
+TEST_F(BildAusgabeTest, GifFrameOfTheHostWindowCarriesItsExtensions) {
+  QImage bild(40, 30, QImage::Format_RGB32);
+  bild.fill(Qt::white);
+  for (int x = 0; x < 40; ++x) bild.setPixel(x, 29, qRgb(0, 0, 255));
+  gif::GifFile datei;
+  EXPECT_EQ(frKolvex->GifBildHinzufuegen(datei, bild), 0);
+  EXPECT_EQ(frKolvex->GifBildHinzufuegen(datei, bild), 1);
+  const gif::GifSubImage& erstes = datei.images().image(0);
+  const gif::GifSubImage& zweites = datei.images().image(1);
+  EXPECT_EQ(erstes.extensions().count(), 2);
+  EXPECT_EQ(zweites.extensions().count(), 1);
+  EXPECT_EQ(erstes.left(), 0);
+  EXPECT_EQ(erstes.top(), 0);
+  const int index = frKolvex->GifTransparenzIndex(erstes);
+  ASSERT_GE(index, 0);
+  EXPECT_EQ(erstes.activeColorMap().color(index), gif::makeColor(0, 0, 255));
+  ASSERT_NE(erstes.graphicControlExtension(), nullptr);
+  EXPECT_EQ(erstes.transparentColorIndex(), index);
+  EXPECT_FALSE(erstes.transparent());
+  gif::GifSubImage leer(&datei);
+  EXPECT_EQ(frKolvex->GifTransparenzIndex(leer), -1);
 }

@@ -82,6 +82,8 @@ TEST_F(DiagrammeTest, BitmapsSizeTheWindowWithItsLeastSize) {
   d->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
   const QImage bild = d->Image1->grab().toImage();
+  if (!qEnvironmentVariableIsEmpty("KOLVEX_GRAB_DIR"))
+    d->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("diagramme.png"));
   EXPECT_EQ(bild.pixelColor(10, 600), QColor(30, 120, 200));
   EXPECT_EQ(bild.pixelColor(10, 300), QColor(Qt::yellow));
   EXPECT_EQ(bild.pixelColor(1010, 720), QColor(Qt::white));
