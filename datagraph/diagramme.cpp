@@ -18,6 +18,7 @@
 #include "imagefile/qt/bitmap_image.h"
 #include "imagefile/qt/graphic.h"
 #include "imagefile/qt/linear_graphic.h"
+#include "platform/message_dialog.h"
 #include "platform/print_service.h"
 
 TfrDiagramme* frDiagramme = nullptr;
@@ -197,7 +198,19 @@ QString TfrDiagramme::OpenPictureDialog1Execute() {
 
 void TfrDiagramme::sbLadenClick() {
   const QString name = OpenPictureDialog1Execute();
-  if (!name.isEmpty()) DiagrammLaden(name);
+  if (!name.isEmpty()) DiagrammLadenMitMeldung(name);
+}
+
+bool TfrDiagramme::DiagrammLadenMitMeldung(const QString& name) {
+  // Shown here as the application's error display would show it: Qt's event delivery is
+  // not made for exceptions passing through it.
+  try {
+    DiagrammLaden(name);
+    return true;
+  } catch (const std::exception& e) {
+    showMessage(QString::fromUtf8(e.what()), MessageKind::Warning);
+  }
+  return false;
 }
 
 void TfrDiagramme::sbPrintClick() {

@@ -54,6 +54,8 @@ class TfrDiagramme : public Form {
   // the library's error after the caption and DiagrammPfad have changed; the picture shown
   // before stays then.
   void DiagrammLaden(const QString& name);
+  // The same for the buttons: a failure shows the library's text as a warning; false then.
+  bool DiagrammLadenMitMeldung(const QString& name);
   // Draws imh0's metafile into Image1, scaled to the window keeping its proportions.
   void BildEinpassen();
   // The fitted size of a mw x mh metafile in a window of fw x fh.

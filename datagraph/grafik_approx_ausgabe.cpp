@@ -258,8 +258,7 @@ void TfrGrafikApprox::tbDiagrammeRechtsDruck() {
 void TfrGrafikApprox::tbDiagrammeClick() {
   if (!frDiagramme) return;
   const QString name = frDiagramme->OpenPictureDialog1Execute();
-  if (!name.isEmpty()) {
-    frDiagramme->DiagrammLaden(name);
+  if (!name.isEmpty() && frDiagramme->DiagrammLadenMitMeldung(name)) {
     hide();
     frDiagramme->ShowModal();
     wiederZeigen_ = true;

@@ -158,7 +158,7 @@ TEST_F(DiagrammeTest, DamagedOrUnknownFilesShowTheLibraryTextAndKeepThePicture) 
   kaputt.close();
   d->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
-  // Through a real click: the application's error display shows what the library says.
+  // Through a real click: the library's text as a warning, as the application shows errors.
   TfrDiagramme::OeffnenDialogHook = [this] { return Pfad("kaputt.png"); };
   QTest::mouseClick(d->sbLaden, Qt::LeftButton);
   ASSERT_EQ(meldungen.messages().size(), 1u);
@@ -268,4 +268,17 @@ TEST_F(DiagrammeTest, PictureButtonOfTheModalDataGraphOpensTheViewer) {
   EXPECT_TRUE(grafikWiederDa);
   EXPECT_EQ(d->windowTitle(), "Diagramme   " + name);
   EXPECT_TRUE(meldungen.messages().empty());
+}
+
+// A picture that cannot be loaded does not open the viewer from the data graph.
+TEST_F(DiagrammeTest, DataGraphKeepsItsWindowWhenThePictureFailsToLoad) {
+  TfrGrafikApprox* g = frGrafikApprox;
+  DateiSchreiben("leer.gif", {});
+  g->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
+  TfrDiagramme::OeffnenDialogHook = [this] { return Pfad("leer.gif"); };
+  g->tbDiagramme->click();
+  EXPECT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_TRUE(g->isVisible());
+  EXPECT_FALSE(d->isVisible());
 }
