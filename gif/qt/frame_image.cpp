@@ -136,6 +136,9 @@ void assignImage(GifSubImage& frame, const QImage& image, const ReductionSetting
   frame.clear();
   if (image.isNull() || image.width() <= 0 || image.height() <= 0) return;
   const int w = image.width(), h = image.height();
+  // A frame's sides are 16-bit numbers in the file: wider pictures would be written with
+  // their size cut short and the pixels no longer matching it.
+  if (w > 65535 || h > 65535) raiseError("Invalid image dimensions");
   std::vector<bool> mask;
   QImage source = image;
   if (image.hasAlphaChannel()) {

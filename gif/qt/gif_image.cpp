@@ -310,10 +310,12 @@ void GifImage::draw(QPainter& painter, const QRect& rect) {
         const bool direct = (p->options() & drawDirect) != 0;
         if ((drawOptions & drawDirect) ? (direct && p->paints(target, rect)) : !direct) current = p;
       }
-      // A painter elsewhere ends; it is waited for before the frames next change.
-      if (!current && lastPainter_) lastPainter_->stop();
+      // A painter elsewhere ends; it is waited for before the frames next change. Only a
+      // widget gets a painter of its own: an image or a printer page is painted once, and a
+      // thread animating it would run for nobody.
+      if (!current && target && lastPainter_) lastPainter_->stop();
     }
-    if (!current) current = startPainter(target, rect, painter);
+    if (!current && target) current = startPainter(target, rect, painter);
     if (current) {
       const QImage composite = current->image();
       if ((current->options() & drawDirect) || !(drawOptions & drawTile)) {

@@ -161,6 +161,17 @@ TEST(GifExport, FailedSaveKeepsTheExistingFileAndSaysWhy) {
   EXPECT_EQ(readBytes(name), Bytes({'o', 'l', 'd', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e'}));
   EXPECT_EQ(entries(dir.path()), QStringList{"alt.gif"});
 
+  // A picture too wide for the file's 16-bit sides fails while its frame is made: the old
+  // file stays, no temporary file is left.
+  try {
+    gif::saveSingleFrameGif(QImage(70000, 1, QImage::Format_RGB32), name);
+    FAIL() << "a side beyond 65535 was written";
+  } catch (const gif::GifException& e) {
+    EXPECT_STREQ(e.what(), "Invalid image dimensions");
+  }
+  EXPECT_EQ(readBytes(name).size(), 11u);
+  EXPECT_EQ(entries(dir.path()), QStringList{"alt.gif"});
+
   const QString missing = dir.path() + "/fehlt/bild.gif";
   try {
     gif::saveSingleFrameGif(capture(8, 8), missing);

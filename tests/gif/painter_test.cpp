@@ -311,6 +311,14 @@ TEST(GifPainterThread, OnePainterPerTargetAndNoneForOneFrame) {
   EXPECT_EQ(still->lastPainter(), nullptr);
 
   auto g = animation({10, 10, 10}, 0);
+  // Painted into an image (a printout, a capture) the first frame is drawn, without a thread.
+  QImage page(8, 8, QImage::Format_RGB32);
+  {
+    QPainter p(&page);
+    g->draw(p, page.rect());
+  }
+  EXPECT_EQ(QColor(page.pixel(4, 4)), QColor(Qt::red));
+  EXPECT_EQ(g->lastPainter(), nullptr);
   view.picture = g.get();
   view.repaint();
   std::shared_ptr<GifPainter> first = g->lastPainter();
@@ -387,4 +395,26 @@ TEST(GifPainterThread, DestroyingThePictureEndsALongDelayAtOnce) {
   t.start();
   g.reset();
   EXPECT_LT(t.elapsed(), 1000);
+}
+
+TEST(GifPainterThread, WithoutThreadsTheWholeAnimationPlaysInTheDrawCall) {
+  View view;
+  view.resize(50, 50);
+  auto g = animation({3, 3, 3}, 0);
+  g->drawOptions &= ~gif::drawThreaded;
+  auto clock = std::make_shared<FakeClock>();
+  g->painterClock = clock;
+  std::vector<int> frames;
+  g->painterEvents.beforeFrame = [&](GifPainter& p) { frames.push_back(p.activeFrame()); };
+  view.picture = g.get();
+  const QImage shown = view.grab().toImage();
+  // Count 0 would loop without end; here it plays once, and the last frame stays.
+  EXPECT_EQ(frames, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(QColor(shown.pixel(20, 20)), QColor(Qt::blue));
+  EXPECT_EQ(g->runningPainters(), 0);
+  EXPECT_EQ(g->lastPainter(), nullptr) << "the last-painter reference is cleared";
+  // Painted again, the finished animation's last image is shown without playing it anew.
+  view.grab();
+  EXPECT_EQ(frames.size(), 3u);
+  view.picture = nullptr;
 }
