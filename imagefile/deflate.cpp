@@ -13,7 +13,6 @@ constexpr std::size_t kWindow = 65536;
 // The window carries a copy of its first 258 bytes behind its end (and a few spare bytes),
 // so a match can be compared without wrapping.
 constexpr std::size_t kWindowAlloc = kWindow + 258 + 16;
-constexpr int kSlots = 64;
 constexpr std::uint32_t kFullBuffer = 65527;
 constexpr std::uint32_t kLitLen = 0xFFFF;
 constexpr std::uint32_t kDist = 0xFFFE;

@@ -31,7 +31,7 @@ class DeflateStream : public FilterStream {
   // finds nearly every long match at a fraction of the time.
   void setMinimumMatch(int length) {
     minMatch_ = length < 3 ? 3 : length > 258 ? 258 : length;
-    chainLimit_ = minMatch_ >= 6 ? 16 : 64;
+    chainLimit_ = minMatch_ >= 6 ? kChain / 4 : kChain;
   }
 
   std::size_t write(const void* buffer, std::size_t count) override;
@@ -81,7 +81,8 @@ class DeflateStream : public FilterStream {
 
   int mode_ = kDeflateDynamic;
   int minMatch_ = 3;
-  int chainLimit_ = 64;  // candidates looked at per position
+  static constexpr int kChain = 64;  // the newest positions of a key that are kept
+  int chainLimit_ = kChain;          // candidates looked at per position
   bool finished_ = false;
   std::vector<std::uint8_t> window_;
   std::uint16_t cur_ = 0;      // read: next decoded byte goes here; write: next byte to compress

@@ -328,6 +328,10 @@ TEST(PngWrite, EveryFormatAndFilterModeReadsBackInLibpngAndQt) {
       const PngImage img = libpngRead(file);
       ASSERT_TRUE(img.ok);
       ASSERT_EQ(img.width, bm.width());
+      const std::string path = tempPath("mode.png");
+      writeFile(path, file);
+      EXPECT_EQ(run("pngcheck -q " + path), 0);
+      EXPECT_EQ(run("pngfix " + path), 0);
       QImage q;
       ASSERT_TRUE(q.loadFromData(file.data(), static_cast<int>(file.size()), "PNG"));
       bool same = true;
