@@ -9,6 +9,7 @@
 #include "calculator/rechn.h"
 #include "datagraph/approxim.h"
 #include "datagraph/approxim_auswahl.h"
+#include "datagraph/diagramme.h"
 #include "datagraph/einstellung_grafik.h"
 #include "datagraph/grafik_approx.h"
 #include "finance/spar_rechner.h"
@@ -49,6 +50,7 @@ void FensterErzeugen() {
   Erzeugen(frApproxim);
   Erzeugen(frApproxim_Auswahl);
   Erzeugen(frGrafikApprox);
+  Erzeugen(frDiagramme);
   Erzeugen(frDiaDem);
   Erzeugen(frEinstellung_Grafik);
   Erzeugen(frDiaDemKAuswahl);
@@ -64,6 +66,7 @@ void FensterZerstoeren() {
   Zerstoeren(frDiaDemKAuswahl);
   Zerstoeren(frEinstellung_Grafik);
   Zerstoeren(frDiaDem);
+  Zerstoeren(frDiagramme);
   Zerstoeren(frGrafikApprox);
   Zerstoeren(frApproxim_Auswahl);
   Zerstoeren(frApproxim);

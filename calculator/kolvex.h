@@ -14,7 +14,12 @@
 #include "platform/form.h"
 
 class QComboBox;
+class QImage;
 class KolvexFarbDialog;
+namespace gif {
+class GifFile;
+class GifSubImage;
+}  // namespace gif
 class StringGrid;
 
 class TfrKolvex : public Form {
@@ -159,6 +164,17 @@ class TfrKolvex : public Form {
   int32_t FarbeMerken(int32_t farbe);
   int32_t SilberErsetzen(int32_t farbe);
   void VerknuepfungErstellen();
+
+  // ---- GIF export of the data graph's picture (calculator/kolvex_gif.cpp) ----------------
+  // Writes the picture as a GIF of one frame (GIF87a, local table of 256 colours keeping the
+  // system colours, no extension) through a temporary file; a failure keeps an existing
+  // file and raises the codec's or the file's error. Wait cursor meanwhile.
+  void GifSpeichern(const QImage& bild, const QString& name);
+  // Appends the frame of the picture with its looping (first frame) and control extensions;
+  // the frame's index.
+  int GifBildHinzufuegen(gif::GifFile& gif, const QImage& bild);
+  // Colour index of the frame's bottom-left pixel (-1 for an empty frame).
+  int GifTransparenzIndex(const gif::GifSubImage& bild);
 };
 
 extern TfrKolvex* frKolvex;

@@ -85,6 +85,7 @@ int GanzzahlAus(const QString& text) { return kolvex::TextZuGanzzahl(toCore(text
 TfrGrafikApprox::TfrGrafikApprox(QWidget* parent) : Form(parent) {
   LayoutErzeugen();
   VerbindungenHerstellen();
+  AusgabeErzeugen();
 }
 
 TfrGrafikApprox::~TfrGrafikApprox() {

@@ -16,6 +16,7 @@
 //    tbInterpolation is down; it draws the fitted curves into Chart1's overlay lines.
 //  - ModellListeZeigen(): the model list, shown modally by a right click on
 //    tbInterpolation.
+#include <QImage>
 #include <QPixmap>
 #include <QPointF>
 #include <QString>
@@ -145,6 +146,30 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   // A click on a point of a series at widget position pos of Chart1.
   void Chart1Klick(ChartSeries* serie, const QPoint& pos);
 
+  // ---- Picture: capture, printing, export, viewer (grafik_approx_ausgabe.cpp) ----------
+  // Renders the chart (fitted curves included) and, with tbTitel down, the title block into
+  // Druckbild; 'P' prints it landscape, 'S' saves it under SavePictureDialog1.FileName
+  // (".GIF" through frKolvex->GifSpeichern, every other extension through the picture
+  // library). A failed save keeps an existing file and shows why; false then, and when the
+  // print dialog was cancelled.
+  bool DiagrammAusgeben(QChar modus);
+  // The capture alone: white (w + 20) x (h + 40 + extra), the chart at (20, 40), the title
+  // block at (20, 40 + h + 2); w, h = Chart1's size, extra = plUnten's height + 2 or 0.
+  QImage DiagrammBild();
+  void tbPrintClick();
+  void tbDiagrammeRechtsDruck();  // right press: save
+  void tbDiagrammeClick();        // left click: the viewer
+  // Runs SavePictureDialog1 (or its hook); true when a name was chosen.
+  bool SavePictureDialog1Execute();
+  // The save dialog's filters and the default suffix that goes with one of them.
+  static QStringList BildFilter();
+  static QString BildStandardEndung(const QString& filter);
+  // Test hook of SavePictureDialog1: gets the dialog as set up (folder, filters, suffix)
+  // and returns the chosen path ("" = cancel) instead of showing it.
+  static inline std::function<QString(class QFileDialog& dialog)> BildSpeichernDialogHook;
+  DateiDialogDaten SavePictureDialog1;
+  QImage Druckbild;  // the last capture
+
   // ---- Pure rules (public for the tests) --------------------------------------------------
   // The part of a curve label after its first double blank (the channel names).
   static QString KurvenTeil(const QString& bezeichnung);
@@ -197,6 +222,8 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   QToolButton* tbLoeschenL = nullptr;
   QToolButton* tbLoeschen = nullptr;
   QToolButton* tbSpeichern = nullptr;
+  QToolButton* tbPrint = nullptr;
+  QToolButton* tbDiagramme = nullptr;
   QToolButton* btExit = nullptr;
   QLabel* lbX = nullptr;
   QLabel* lbY = nullptr;
@@ -245,6 +272,7 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
 
  private:
   void LayoutErzeugen();
+  void AusgabeErzeugen();  // tbPrint, tbDiagramme and their events
   void VerbindungenHerstellen();
   void KanalBoxenFuellen(const QStringList& namen);
   void GrafikZeigen(bool grafik);

@@ -212,6 +212,26 @@ void malen(QPainter& p, Symbol s) {
         p.drawPath(pfad);
       }
       break;
+    case Symbol::Bild:
+      // A framed picture: sun over two hills, for saved pictures.
+      p.setPen(QPen(kTinte, 2));
+      p.setBrush(QColor(215, 235, 250));
+      p.drawRect(4, 7, 32, 26);
+      p.setPen(Qt::NoPen);
+      p.setBrush(QColor(240, 190, 40));
+      p.drawEllipse(QPointF(27, 14), 3.5, 3.5);
+      {
+        QPainterPath huegel;
+        huegel.moveTo(5, 32);
+        huegel.lineTo(14, 19);
+        huegel.lineTo(21, 27);
+        huegel.lineTo(25, 23);
+        huegel.lineTo(35, 32);
+        huegel.closeSubpath();
+        p.setBrush(QColor(70, 150, 80));
+        p.drawPath(huegel);
+      }
+      break;
   }
 }
 

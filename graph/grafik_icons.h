@@ -6,7 +6,7 @@ namespace GrafikSymbol {
 
 enum class Symbol { Plus, Formel, Skalierung, Automatisch, Runden, Gitter, Legende, Logarithmisch,
                     LoeschenLetzte, LoeschenAlles, Drucken, Einstellung, Vorne, Speichern,
-                    Schliessen, Neuzeichnen, Approximation, SkalierungSpeichern, Titel };
+                    Schliessen, Neuzeichnen, Approximation, SkalierungSpeichern, Titel, Bild };
 
 QIcon icon(Symbol symbol);
 

@@ -44,7 +44,10 @@ void Form::hideEvent(QHideEvent* event) {
   if (event->spontaneous()) return;  // minimised
   if (lastActiveForm == this) lastActiveForm = nullptr;
   setShownState(false);
-  if (modalLoop_) modalLoop_->quit();
+  if (modalLoop_) {
+    hiddenDuringModal_ = true;
+    modalLoop_->quit();
+  }
 }
 
 bool Form::event(QEvent* event) {
@@ -99,7 +102,11 @@ int Form::ShowModal() {
       closingForModal_ = false;
       continue;  // refused: ModalResult is 0 again, keep running
     }
+    hiddenDuringModal_ = false;
     loop.exec(QEventLoop::DialogExec);
+    // A window hidden for a while (another window shown in its place) and shown again
+    // before its loop returned keeps running.
+    if (self && hiddenDuringModal_ && isVisible()) continue;
     if (self && isVisible() && ModalResult == mrNone) {
       // Nobody of ours stopped the loop: the program is quitting.
       ModalResult = mrCancel;

@@ -68,5 +68,6 @@ class Form : public QWidget {
   bool modalRunning_ = false;
   bool shownState_ = false;
   bool closingForModal_ = false;
+  bool hiddenDuringModal_ = false;  // the modal loop ended because the window was hidden
   QEventLoop* modalLoop_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "platform/print_service.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -65,6 +66,28 @@ bool printDrawing(QPageLayout::Orientation orientation, double marginPercent,
     if (error) *error = druckerFehler();
     return false;
   }
+  return true;
+}
+
+bool printImage(const QImage& image, QPageLayout::Orientation orientation, double marginPercent,
+                QWidget* dialogParent, QString* error) {
+  QPrinter printer(QPrinter::HighResolution);
+  if (!druckerEinrichten(printer, orientation, dialogParent)) return false;
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    if (error) *error = druckerFehler();
+    return false;
+  }
+  const QRectF flaeche = druckFlaeche(printer, marginPercent);
+  if (!image.isNull() && flaeche.width() > 0 && flaeche.height() > 0) {
+    const double massstab =
+        std::min(flaeche.width() / image.width(), flaeche.height() / image.height());
+    const QRectF ziel(flaeche.left() + (flaeche.width() - image.width() * massstab) / 2,
+                      flaeche.top(), image.width() * massstab, image.height() * massstab);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(ziel, image);
+  }
+  painter.end();
   return true;
 }
 

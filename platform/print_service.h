@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 
+class QImage;
 class QPrinter;
 class QWidget;
 
@@ -17,6 +18,13 @@ namespace PrintService {
 // dialog was cancelled or the printer could not be opened (then *error says why).
 bool printWidget(QWidget* widget, QPageLayout::Orientation orientation, double marginPercent = 0,
                  QWidget* dialogParent = nullptr, QString* error = nullptr);
+
+// Prints a picture on one page in the given orientation, scaled to fill the area inside
+// the margins (as printWidget) while keeping its proportions, centred horizontally. Same
+// dialog, test hook and results as printWidget.
+bool printImage(const QImage& image, QPageLayout::Orientation orientation,
+                double marginPercent = 0, QWidget* dialogParent = nullptr,
+                QString* error = nullptr);
 
 // Prints a drawing that paints itself (a chart as vector drawing): after the print dialog,
 // paint gets the printer and the page's area inside the margins (device pixels, margins of

@@ -369,7 +369,7 @@ TEST_F(AusgleichTest, ToolBarButtonsShowTheirOwnPictures) {
     for (const QImage& anderes : bilder) EXPECT_NE(bild, anderes) << tb->objectName().toStdString();
     bilder.push_back(bild);
   }
-  EXPECT_EQ(geprueft, 14);
+  EXPECT_EQ(geprueft, 16);
 }
 
 // The graph as a user sees it with fitting on: three curves with their fitted curves,

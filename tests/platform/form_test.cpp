@@ -109,3 +109,27 @@ TEST(Form, ActivationHookOnlyWhenAnotherFormTakesOver) {
   EXPECT_EQ(a.activations, 2);
   EXPECT_EQ(b.activations, 1);
 }
+
+// A modal window hidden while another modal window is shown in its place, and shown again
+// afterwards, keeps running modally; hidden for good, its run ends.
+TEST(Form, ModalWindowHiddenForAnotherOneAndShownAgainKeepsRunning) {
+  TestForm haupt;
+  TestForm zweites;
+  bool weiterModal = false;
+  QTimer::singleShot(0, &haupt, [&] {
+    haupt.hide();
+    QTimer::singleShot(0, &zweites, [&] { zweites.ModalResult = mrOk; });
+    EXPECT_EQ(zweites.ShowModal(), mrOk);
+    haupt.show();
+    QTimer::singleShot(20, &haupt, [&] {
+      weiterModal = haupt.isVisible() && haupt.isModalRunning();
+      haupt.ModalResult = mrYes;
+    });
+  });
+  EXPECT_EQ(haupt.ShowModal(), mrYes);
+  EXPECT_TRUE(weiterModal);
+
+  QTimer::singleShot(0, &haupt, [&] { haupt.hide(); });
+  EXPECT_EQ(haupt.ShowModal(), mrNone);
+  EXPECT_FALSE(haupt.isModalRunning());
+}

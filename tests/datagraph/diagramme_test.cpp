@@ -1,0 +1,284 @@
+// The saved-picture viewer: sizing and fitting, the button panel, loading failures,
+// printing, an animated GIF, and its opening from the data graph.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "core/globals.h"
+#include "datagraph/diagramme.h"
+#include "datagraph/grafik_approx.h"
+#include "gif/extensions.h"
+#include "gif/qt/gif_image.h"
+#include "imagefile/qt/graphic.h"
+#include "imagefile/qt/image_io.h"
+#include "platform/print_service.h"
+#include "support/fenster_fixture.h"
+
+namespace {
+
+class DiagrammeTest : public FensterTest {
+ protected:
+  void SetUp() override {
+    FensterTest::SetUp();
+    imagefile::registerFormats();
+    gif::registerFormats();
+    d = frDiagramme;
+    ASSERT_NE(d, nullptr);
+  }
+  void TearDown() override {
+    TfrDiagramme::OeffnenDialogHook = nullptr;
+    PrintService::setTestOutputFile(QString());
+    FensterTest::TearDown();
+  }
+
+  QString Bild(const QString& name, int w, int h, QColor farbe = QColor(30, 120, 200)) {
+    QImage bild(w, h, QImage::Format_RGB32);
+    bild.fill(farbe);
+    QPainter p(&bild);
+    p.fillRect(0, 0, w / 2, h / 2, Qt::yellow);
+    p.end();
+    imagefile::saveImageFile(bild, Pfad(name));
+    return Pfad(name);
+  }
+  QStringList Meldungen() const {
+    QStringList l;
+    for (const RecordedMessage& m : meldungen.messages()) l << m.text;
+    return l;
+  }
+
+  TfrDiagramme* d = nullptr;
+};
+
+// Counts the paint events a widget gets.
+class Maler : public QObject {
+ public:
+  int anzahl = 0;
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) ++anzahl;
+    return false;
+  }
+};
+
+}  // namespace
+
+TEST_F(DiagrammeTest, BitmapsSizeTheWindowWithItsLeastSize) {
+  d->DiagrammLaden(Bild("klein.bmp", 100, 50));
+  EXPECT_EQ(d->size(), QSize(300, 200));
+  EXPECT_EQ(d->windowTitle(), "Diagramme   " + Pfad("klein.bmp"));
+  EXPECT_EQ(kolvex::DiagrammPfad, QDir(Pfad("")).absolutePath().toStdString() + "/");
+  ASSERT_NE(d->Image1->bild(), nullptr);
+  EXPECT_EQ(d->Image1->bild()->width(), 100);
+
+  d->DiagrammLaden(Bild("gross.png", 1000, 700));
+  EXPECT_EQ(d->size(), QSize(1018, 740));
+  // Shown at its own size from the top-left corner, the rest of the window white.
+  d->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+  const QImage bild = d->Image1->grab().toImage();
+  if (!qEnvironmentVariableIsEmpty("KOLVEX_GRAB_DIR"))
+    d->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("diagramme.png"));
+  EXPECT_EQ(bild.pixelColor(10, 600), QColor(30, 120, 200));
+  EXPECT_EQ(bild.pixelColor(10, 300), QColor(Qt::yellow));
+  EXPECT_EQ(bild.pixelColor(1010, 720), QColor(Qt::white));
+}
+
+TEST_F(DiagrammeTest, MetafilesAreFittedToTheWindow) {
+  EXPECT_EQ(TfrDiagramme::EinpassGroesse(200, 100, 910, 635), QSize(900, 450));
+  EXPECT_EQ(TfrDiagramme::EinpassGroesse(200, 100, 410, 135), QSize(200, 100));
+  EXPECT_EQ(TfrDiagramme::EinpassGroesse(200, 100, 5, 5), QSize(10, 5));
+
+  d->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+  d->DiagrammLaden(Bild("grafik.emf", 200, 100));
+  EXPECT_GE(d->width(), 900);
+  EXPECT_GE(d->height(), 600);
+  ASSERT_NE(d->imh0->bild(), nullptr);
+  EXPECT_TRUE(d->imh0->isHidden());
+  d->resize(910, 635);
+  ASSERT_EQ(d->size(), QSize(910, 635));
+  ASSERT_NE(d->Image1->bild(), nullptr);
+  EXPECT_EQ(d->Image1->bild()->width(), 900);
+  EXPECT_EQ(d->Image1->bild()->height(), 450);
+  // The stretched drawing keeps the picture's parts where they were.
+  const QImage gezeigt = d->Image1->bild()->toImage();
+  EXPECT_EQ(gezeigt.pixelColor(100, 100), QColor(Qt::yellow));
+  EXPECT_EQ(gezeigt.pixelColor(800, 400), QColor(30, 120, 200));
+  d->resize(410, 135);
+  EXPECT_EQ(d->Image1->bild()->width(), 200);
+  EXPECT_EQ(d->Image1->bild()->height(), 100);
+
+  // A bitmap after the metafile: the metafile is gone and a resize fits nothing.
+  d->DiagrammLaden(Bild("danach.bmp", 120, 60));
+  EXPECT_EQ(d->imh0->bild(), nullptr);
+  d->resize(700, 500);
+  EXPECT_EQ(d->Image1->bild()->width(), 120);
+}
+
+TEST_F(DiagrammeTest, PanelStaysInsideWhenDragged) {
+  d->resize(600, 400);
+  d->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+  d->FormActivate();
+  QFrame* p = d->plMenu;
+  EXPECT_EQ(p->pos(), QPoint((600 - p->width()) / 2, 0));
+  // Drag by a point inside the panel beyond the left and top edge.
+  const QPoint griff(5, 5);
+  QTest::mousePress(p, Qt::LeftButton, {}, griff);
+  QTest::mouseMove(p, griff + QPoint(-400, -300));
+  EXPECT_EQ(p->pos(), QPoint(0, 0));
+  QTest::mouseRelease(p, Qt::LeftButton, {}, p->mapFrom(d, QPoint(-100, -100)));
+  EXPECT_EQ(p->pos(), QPoint(0, 0));
+  // ... and beyond the right and bottom edge.
+  QTest::mousePress(p, Qt::LeftButton, {}, griff);
+  QTest::mouseMove(p, griff + QPoint(2000, 2000));
+  EXPECT_EQ(p->pos(), QPoint(600 - p->width(), 400 - p->height()));
+  QTest::mouseRelease(p, Qt::LeftButton, {}, griff + QPoint(2000, 2000));
+  // Within the window the panel follows the mouse; once released it stays.
+  QTest::mousePress(p, Qt::LeftButton, {}, griff);
+  QTest::mouseRelease(p, Qt::LeftButton, {}, p->mapFrom(d, QPoint(105, 55)));
+  EXPECT_EQ(p->pos(), QPoint(100, 50));
+  QTest::mouseMove(p, griff + QPoint(30, 30));
+  EXPECT_EQ(p->pos(), QPoint(100, 50));
+  EXPECT_EQ(TfrDiagramme::PanelLage(50, 50, 0, 0, QSize(100, 100), QSize(150, 20)), QPoint(0, 50));
+}
+
+TEST_F(DiagrammeTest, DamagedOrUnknownFilesShowTheLibraryTextAndKeepThePicture) {
+  d->DiagrammLaden(Bild("gut.bmp", 100, 50));
+  imagefile::Graphic* vorher = d->Image1->bild();
+  QFile kaputt(Pfad("kaputt.png"));
+  ASSERT_TRUE(kaputt.open(QIODevice::WriteOnly));
+  kaputt.write("\x89PNG\r\n\x1a\nnichts davon ist ein Bild");
+  kaputt.close();
+  d->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+  // Through a real click: the library's text as a warning, as the application shows errors.
+  TfrDiagramme::OeffnenDialogHook = [this] { return Pfad("kaputt.png"); };
+  QTest::mouseClick(d->sbLaden, Qt::LeftButton);
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_EQ(meldungen.messages().front().kind, MessageKind::Warning);
+  EXPECT_FALSE(meldungen.messages().front().text.isEmpty());
+  EXPECT_EQ(d->Image1->bild(), vorher);
+  // The caption has changed before the error showed.
+  EXPECT_EQ(d->windowTitle(), "Diagramme   " + Pfad("kaputt.png"));
+
+  meldungen.clear();
+  DateiSchreiben("text.xyz", {"x"});
+  TfrDiagramme::OeffnenDialogHook = [this] { return Pfad("text.xyz"); };
+  QTest::mouseClick(d->sbLaden, Qt::LeftButton);
+  EXPECT_EQ(Meldungen(), QStringList{"Unsupported file format: XYZ"});
+  EXPECT_EQ(d->Image1->bild(), vorher);
+
+  // Cancelled: nothing changes.
+  meldungen.clear();
+  kolvex::DiagrammPfad = "/bleibt/";
+  TfrDiagramme::OeffnenDialogHook = [] { return QString(); };
+  QTest::mouseClick(d->sbLaden, Qt::LeftButton);
+  EXPECT_EQ(kolvex::DiagrammPfad, "/bleibt/");
+  EXPECT_TRUE(meldungen.messages().empty());
+}
+
+TEST_F(DiagrammeTest, PrintedPageHasNoButtonPanel) {
+  d->DiagrammLaden(Bild("druck.png", 400, 300));
+  d->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+  Maler maler;
+  d->plMenu->installEventFilter(&maler);
+  Maler fenster;
+  d->Image1->installEventFilter(&fenster);
+  PrintService::setTestOutputFile(Pfad("seite.pdf"));
+  d->sbPrintClick();
+  EXPECT_EQ(maler.anzahl, 0);
+  EXPECT_GT(fenster.anzahl, 0);  // the picture was drawn onto the page
+  EXPECT_EQ(PrintService::lastOrientation(), QPageLayout::Landscape);
+  EXPECT_GT(QFile(Pfad("seite.pdf")).size(), 1000);
+  EXPECT_FALSE(d->plMenu->isHidden());
+}
+
+TEST_F(DiagrammeTest, AnimatedGifPlaysAndStopsWhenTheViewerCloses) {
+  {
+    gif::GifImage animation;
+    for (QColor farbe : {QColor(Qt::red), QColor(Qt::blue)}) {
+      QImage bild(60, 40, QImage::Format_RGB32);
+      bild.fill(farbe);
+      const int i = animation.add(bild);
+      gif::GifSubImage& frame = animation.file().images().image(i);
+      if (i == 0) {
+        auto schleife = std::make_unique<gif::GifAppExtNSLoop>(&frame);
+        schleife->setLoops(0);  // endless
+        frame.extensions().add(std::move(schleife));
+      }
+      auto steuerung = std::make_unique<gif::GifGraphicControlExtension>(&frame);
+      steuerung->setDelay(2);
+      frame.extensions().add(std::move(steuerung));
+    }
+    animation.saveToFile(Pfad("lauf.gif"));
+  }
+  d->DiagrammLaden(Pfad("lauf.gif"));
+  auto* bild = dynamic_cast<gif::GifImage*>(d->Image1->bild());
+  ASSERT_NE(bild, nullptr);
+  Maler maler;
+  d->Image1->installEventFilter(&maler);
+  d->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+  QTest::qWait(300);
+  EXPECT_GE(bild->runningPainters(), 1);
+  EXPECT_GT(maler.anzahl, 3);  // frames of 20 ms repaint the view again and again
+  d->sbExit->click();
+  EXPECT_TRUE(d->isHidden());
+  EXPECT_EQ(bild->runningPainters(), 0);
+
+  // Loading another picture ends the painter as well.
+  d->show();
+  QTest::qWait(100);
+  EXPECT_GE(bild->runningPainters(), 1);
+  d->DiagrammLaden(Bild("still.bmp", 30, 30));
+  EXPECT_EQ(dynamic_cast<gif::GifImage*>(d->Image1->bild()), nullptr);
+}
+
+// The data graph opens the viewer modally, hidden meanwhile, and comes back, even while it
+// runs modally itself.
+TEST_F(DiagrammeTest, PictureButtonOfTheModalDataGraphOpensTheViewer) {
+  TfrGrafikApprox* g = frGrafikApprox;
+  const QString name = Bild("gespeichert.png", 200, 120);
+  TfrDiagramme::OeffnenDialogHook = [&] { return name; };
+  bool grafikVersteckt = false, betrachterModal = false, grafikWiederDa = false;
+  QTimer::singleShot(0, [&] {
+    QTimer::singleShot(50, [&] {
+      grafikVersteckt = g->isHidden();
+      betrachterModal = d->isModalRunning() && d->isVisible();
+      d->sbExit->click();
+    });
+    g->tbDiagramme->click();
+    // Checked once the click has returned to the data graph's own modal loop.
+    QTimer::singleShot(50, [&] {
+      grafikWiederDa = g->isVisible() && g->isModalRunning();
+      g->close();
+    });
+  });
+  g->ShowModal();
+  EXPECT_TRUE(grafikVersteckt);
+  EXPECT_TRUE(betrachterModal);
+  EXPECT_TRUE(grafikWiederDa);
+  EXPECT_EQ(d->windowTitle(), "Diagramme   " + name);
+  EXPECT_TRUE(meldungen.messages().empty());
+}
+
+// A picture that cannot be loaded does not open the viewer from the data graph.
+TEST_F(DiagrammeTest, DataGraphKeepsItsWindowWhenThePictureFailsToLoad) {
+  TfrGrafikApprox* g = frGrafikApprox;
+  DateiSchreiben("leer.gif", {});
+  g->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
+  TfrDiagramme::OeffnenDialogHook = [this] { return Pfad("leer.gif"); };
+  g->tbDiagramme->click();
+  EXPECT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_TRUE(g->isVisible());
+  EXPECT_FALSE(d->isVisible());
+}
