@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -29,6 +28,8 @@
 #include "datagraph/grafik_approx.h"
 #include "datagraph/value_grid.h"
 #include "graph/skal.h"
+#include "imagefile/qt/graphic.h"
+#include "imagefile/qt/image_io.h"
 #include "platform/bgr_color.h"
 #include "platform/esc_watcher.h"
 #include "platform/message_dialog.h"
@@ -294,9 +295,14 @@ void TfrGrafikApprox::tbTitelClick() {
 bool TfrGrafikApprox::LogoLaden(const QString& datei) {
   logo_ = QPixmap();
   Image1->clear();
-  QImageReader leser(datei);
-  leser.setAutoTransform(true);
-  const QImage bild = leser.read();
+  // Through the program's own picture library, like every picture it opens; a file it
+  // cannot read leaves no logo.
+  QImage bild;
+  try {
+    bild = imagefile::loadPictureFile(datei);
+  } catch (const std::exception&) {
+    return false;
+  }
   if (bild.isNull()) return false;
   logo_ = QPixmap::fromImage(bild);
   const int h = Image1->height();
@@ -310,9 +316,8 @@ void TfrGrafikApprox::Image1Click() {
     datei = BildDialogHook();
   } else {
     QStringList muster;
-    for (const QByteArray& f : QImageReader::supportedImageFormats()) {
-      muster << QStringLiteral("*.") + QString::fromLatin1(f).toLower()
-             << QStringLiteral("*.") + QString::fromLatin1(f).toUpper();
+    for (const QString& f : imagefile::registeredFileFormats()) {
+      muster << QStringLiteral("*.") + f.toLower() << QStringLiteral("*.") + f.toUpper();
     }
     datei = QFileDialog::getOpenFileName(
         this, QStringLiteral("Bild laden"), OpenPictureDialog1.InitialDir,
