@@ -32,6 +32,14 @@ int32_t FeldTextZuGanzzahl(std::string_view text) {
 std::string Geld(long double x) { return kolvex::ZahlZuGeldText(x, 2); }
 std::string GanzGeld(long double x) { return kolvex::ZahlZuGeldText(x, 0); }
 
+Periode PeriodeAus(std::string_view text) {
+  if (text == "monatlich") return Periode::Monatlich;
+  if (text == "vierteljährlich") return Periode::Vierteljaehrlich;
+  if (text == "halbjährlich") return Periode::Halbjaehrlich;
+  if (text == "jährlich") return Periode::Jaehrlich;
+  return Periode::Keine;
+}
+
 int IntervallMonate(std::string_view text) {
   if (text == "monatlich") return 1;
   if (text == "vierteljährlich") return 3;

@@ -18,6 +18,10 @@ int32_t FeldTextZuGanzzahl(std::string_view text);
 std::string Geld(long double x);
 std::string GanzGeld(long double x);
 
+// An interest period chosen by its text; no choice (or an unknown text) is Keine.
+enum class Periode { Monatlich, Vierteljaehrlich, Halbjaehrlich, Jaehrlich, Keine };
+Periode PeriodeAus(std::string_view text);
+
 // Months of an interval chosen by its text: "monatlich" 1, "vierteljährlich" 3,
 // "halbjährlich" 6; anything else (also "jährlich" and no choice) 12.
 int IntervallMonate(std::string_view text);

@@ -11,6 +11,7 @@
 
 #include "calculator/kolvex.h"
 #include "finance/finanz_einstellungen.h"
+#include "finance/finanz_fenster.h"
 #include "platform/radio_group.h"
 #include "platform/esc_watcher.h"
 #include "platform/key_filter.h"
@@ -18,13 +19,10 @@
 TfrSparRechner* frSparRechner = nullptr;
 
 namespace {
-const QColor kGelb(255, 255, 0);
-const QColor kGruen(0, 128, 0);
-const QColor kRot(255, 0, 0);
-const QColor kSchwarz(0, 0, 0);
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string S(const QString& s) { return s.toStdString(); }
+using finanz::kRot;
+using finanz::kSchwarz;
+using finanz::Q;
+using finanz::S;
 }  // namespace
 
 TfrSparRechner::TfrSparRechner(QWidget* parent) : Form(parent) {
@@ -105,10 +103,7 @@ void TfrSparRechner::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrSparRechner::FormResize() {
-  const int links = qMax(0, (width() - sbBerechnen->width() - sbExit->width() - 20) / 2);
-  const int oben = qMax(0, (plFormel_Unten->height() - sbBerechnen->height()) / 2);
-  sbBerechnen->move(links, oben);
-  sbExit->move(sbBerechnen->geometry().right() + 1 + 20, oben);
+  finanz::KnoepfeMittig(this, plFormel_Unten, sbBerechnen, sbExit);
 }
 
 double TfrSparRechner::TextZuZahl(const QString& text) {
@@ -185,8 +180,6 @@ void TfrSparRechner::sbExitClick() {
   close();
 }
 
-void TfrSparRechner::FeldNormal(QLineEdit* feld) { feld->setPalette(QPalette()); }
-
 void TfrSparRechner::rg1Click() {
   edZinseG->clear();
   lbGesamt->clear();
@@ -197,16 +190,13 @@ void TfrSparRechner::rg1Click() {
   edZinssatz->setText(Q(finanz::Geld(Zinssatz)));
   edAnsparzeit->setText(Q(finanz::GanzGeld(Ansparzeit)));
   for (int i = 0; i <= 5; ++i) {
-    FeldNormal(FeldVon(i));
+    finanz::FeldNormal(FeldVon(i));
     rg1->setItemColor(i, kSchwarz);
   }
   const int k = rg1->itemIndex();
   rg1->setItemColor(k, kRot);
   if (QLineEdit* feld = FeldVon(k)) {
-    QPalette pal = feld->palette();
-    pal.setColor(QPalette::Base, kGelb);
-    pal.setColor(QPalette::Text, kGruen);
-    feld->setPalette(pal);
+    finanz::FeldGesucht(feld);
     feld->clear();
   }
   if (k == finanz::Dynamik) chbDynamik->setChecked(true);

@@ -93,7 +93,6 @@ class TfrSparRechner : public Form {
  private:
   void LayoutErzeugen();
   finanz::SparEingaben Eingaben() const;
-  void FeldNormal(QLineEdit* feld);
 };
 
 extern TfrSparRechner* frSparRechner;

@@ -6,45 +6,20 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/radio_group.h"
+#include "finance/finanz_fenster.h"
 #include "finance/spar_rechner.h"
 
 namespace {
 
-constexpr int kHinweisDauerMs = 10000;
-
-template <typename T>
-T* Neu(QWidget* parent, const char* name) {
-  auto* w = new T(parent);
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
-
-QLabel* Beschriftung(QWidget* parent, const char* name, const QString& text, const QString& hinweis) {
-  auto* l = Neu<QLabel>(parent, name);
-  l->setText(text);
-  l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  if (!hinweis.isEmpty()) l->setToolTip(hinweis);
-  l->setToolTipDuration(kHinweisDauerMs);
-  return l;
-}
-
-QLineEdit* Feld(QWidget* parent, const char* name, int breite = 110) {
-  auto* e = Neu<QLineEdit>(parent, name);
-  e->setFixedWidth(breite);
-  e->setAlignment(Qt::AlignRight);
-  return e;
-}
-
-QComboBox* Auswahl(QWidget* parent, const char* name, const QStringList& items, int breite = 140) {
-  auto* c = Neu<QComboBox>(parent, name);
-  c->addItems(items);
-  c->setFixedWidth(breite);
-  return c;
-}
+using finanz::Auswahl;
+using finanz::Beschriftung;
+using finanz::Feld;
+using finanz::Neu;
+using finanz::Schalter;
+using finanz::Zeile;
 
 QLabel* Einheit(QWidget* parent, const QString& text) {
   auto* l = new QLabel(text, parent);
@@ -68,8 +43,7 @@ void TfrSparRechner::LayoutErzeugen() {
   raster->setVerticalSpacing(6);
   haupt->addWidget(plH, 1);
 
-  const QStringList intervalle{QStringLiteral("monatlich"), QStringLiteral("vierteljährlich"),
-                               QStringLiteral("halbjährlich"), QStringLiteral("jährlich")};
+  const QStringList intervalle = finanz::Intervalle();
   const QStringList einheiten{QStringLiteral("Jahre"), QStringLiteral("Monate")};
 
   lbAnfangskapital = Beschriftung(
@@ -99,13 +73,10 @@ void TfrSparRechner::LayoutErzeugen() {
   cbEinzahlungsart = Auswahl(plH, "cbEinzahlungsart",
                              {QStringLiteral("vorschüssig"), QStringLiteral("nachschüssig")});
 
-  chbDynamik = Neu<QCheckBox>(plH, "chbDynamik");
-  chbDynamik->setText(QStringLiteral("Dynamik:"));
-  chbDynamik->setLayoutDirection(Qt::RightToLeft);  // caption left of the box, as the labels
-  chbDynamik->setToolTip(
+  chbDynamik = Schalter(
+      plH, "chbDynamik", QStringLiteral("Dynamik:"),
       QStringLiteral("Die Dynamik gibt die prozentuale jährliche Erhöhung (immer zum Ende eines "
                      "Sparjahres) der regelmäßigen Sparrate an."));
-  chbDynamik->setToolTipDuration(kHinweisDauerMs);
   plDynamik = Neu<QFrame>(plH, "plDynamik");
   {
     auto* zeile = new QHBoxLayout(plDynamik);
@@ -189,22 +160,11 @@ void TfrSparRechner::LayoutErzeugen() {
                        plH);
   rg1->setObjectName(QStringLiteral("rg1"));
 
-  auto mitEinheit = [&](QWidget* feld, QWidget* rechts) {
-    auto* box = new QWidget(plH);
-    auto* zeile = new QHBoxLayout(box);
-    zeile->setContentsMargins(0, 0, 0, 0);
-    zeile->setSpacing(6);
-    zeile->addWidget(feld);
-    if (rechts) zeile->addWidget(rechts);
-    zeile->addStretch(1);
-    return box;
-  };
-
   int z = 0;
   raster->addWidget(lbAnfangskapital, z, 0);
-  raster->addWidget(mitEinheit(edAnfangskapital, Einheit(plH, QStringLiteral("€"))), z++, 1);
+  raster->addWidget(Zeile(plH, {edAnfangskapital, Einheit(plH, QStringLiteral("€"))}), z++, 1);
   raster->addWidget(lbSparrate, z, 0);
-  raster->addWidget(mitEinheit(edSparrate, Einheit(plH, QStringLiteral("€"))), z++, 1);
+  raster->addWidget(Zeile(plH, {edSparrate, Einheit(plH, QStringLiteral("€"))}), z++, 1);
   raster->addWidget(lbSparintervall, z, 0);
   raster->addWidget(cbSparintervall, z++, 1);
   raster->addWidget(lbEinzahlungsart, z, 0);
@@ -213,54 +173,26 @@ void TfrSparRechner::LayoutErzeugen() {
   plDynamik->setMinimumHeight(edDynamik->sizeHint().height());
   raster->addWidget(plDynamik, z++, 1);
   raster->addWidget(lbZinssatz, z, 0);
-  raster->addWidget(mitEinheit(edZinssatz, Einheit(plH, QStringLiteral("% p.a."))), z++, 1);
+  raster->addWidget(Zeile(plH, {edZinssatz, Einheit(plH, QStringLiteral("% p.a."))}), z++, 1);
   raster->addWidget(lbZinsperiode, z, 0);
   raster->addWidget(cbZinsperiode, z++, 1);
   raster->addWidget(lbZinseszins, z, 0);
   raster->addWidget(cbZinseszins, z++, 1);
   raster->addWidget(lbAnsparzeit, z, 0);
-  raster->addWidget(mitEinheit(edAnsparzeit, cbAnsparzeit), z++, 1);
+  raster->addWidget(Zeile(plH, {edAnsparzeit, cbAnsparzeit}), z++, 1);
   raster->addWidget(lbFestlegungsfrist, z, 0);
-  raster->addWidget(mitEinheit(edFestlegungsfrist, cbFestlegungsfrist), z++, 1);
+  raster->addWidget(Zeile(plH, {edFestlegungsfrist, cbFestlegungsfrist}), z++, 1);
   raster->addWidget(rg1, 0, 2, z, 1);
   raster->setRowMinimumHeight(z++, 6);
   raster->addWidget(lbEndkapital, z, 0);
-  raster->addWidget(mitEinheit(edEndkapital, nullptr), z++, 1);
+  raster->addWidget(Zeile(plH, {edEndkapital}), z++, 1);
   raster->addWidget(lbZinse, z, 0);
-  raster->addWidget(mitEinheit(edZinseG, nullptr), z++, 1);
+  raster->addWidget(Zeile(plH, {edZinseG}), z++, 1);
   raster->addWidget(lbGesamt, z++, 1, 1, 2);
   raster->addWidget(lbAlleSparraten, z++, 1, 1, 2);
   raster->setColumnStretch(1, 1);
   raster->setRowStretch(z, 1);
 
-  plESC = Neu<QFrame>(this, "plESC");
-  plESC->setFrameShape(QFrame::Panel);
-  plESC->setFrameShadow(QFrame::Raised);
-  {
-    auto* zeile = new QHBoxLayout(plESC);
-    zeile->setContentsMargins(4, 2, 4, 2);
-    auto* text = new QLabel(QStringLiteral("Mit ESC-Taste abbrechen"), plESC);
-    text->setAlignment(Qt::AlignCenter);
-    zeile->addWidget(text);
-  }
-  plESC->hide();
-
-  // The buttons are placed by FormResize (centred, 20 apart).
-  plFormel_Unten = Neu<QFrame>(this, "plFormel_Unten");
-  plFormel_Unten->setFixedHeight(42);
-  plFormel_Unten->setFrameShape(QFrame::StyledPanel);
-  sbBerechnen = Neu<QPushButton>(plFormel_Unten, "sbBerechnen");
-  sbBerechnen->setText(QStringLiteral("Berechnen"));
-  sbBerechnen->setToolTip(QStringLiteral("Berechnen"));
-  sbBerechnen->setFixedSize(90, 28);
-  sbBerechnen->setAutoDefault(false);
-  sbExit = Neu<QPushButton>(plFormel_Unten, "sbExit");
-  sbExit->setText(QStringLiteral("Exit"));
-  sbExit->setToolTip(QStringLiteral("Fenster schließen"));
-  sbExit->setFixedSize(90, 28);
-  sbExit->setAutoDefault(false);
-
-  haupt->addWidget(plFormel_Unten);
-  haupt->addWidget(plESC);
+  finanz::KnopfleisteErzeugen(this, haupt, plESC, plFormel_Unten, sbBerechnen, sbExit);
   resize(560, 520);
 }

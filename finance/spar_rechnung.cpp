@@ -7,20 +7,6 @@
 
 namespace finanz {
 
-namespace {
-
-enum class Periode { Monatlich, Vierteljaehrlich, Halbjaehrlich, Jaehrlich, Keine };
-
-Periode PeriodeAus(std::string_view text) {
-  if (text == "monatlich") return Periode::Monatlich;
-  if (text == "vierteljährlich") return Periode::Vierteljaehrlich;
-  if (text == "halbjährlich") return Periode::Halbjaehrlich;
-  if (text == "jährlich") return Periode::Jaehrlich;
-  return Periode::Keine;
-}
-
-}  // namespace
-
 SparStand SparDurchlauf(const SparEingaben& ein, const SparWerte& w, int gesucht,
                         const Abbruch* abbruch) {
   // A period of millions of years takes minutes; ESC ends it part-way.

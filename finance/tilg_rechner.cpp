@@ -9,6 +9,7 @@
 
 #include "calculator/kolvex.h"
 #include "finance/finanz_einstellungen.h"
+#include "finance/finanz_fenster.h"
 #include "platform/radio_group.h"
 #include "platform/bgr_color.h"
 #include "platform/esc_watcher.h"
@@ -18,15 +19,12 @@
 TfrTilgRechner* frTilgRechner = nullptr;
 
 namespace {
-const QColor kGelb(255, 255, 0);
-const QColor kGruen(0, 128, 0);
-const QColor kRot(255, 0, 0);
-const QColor kSchwarz(0, 0, 0);
+using finanz::kGelb;
+using finanz::kRot;
+using finanz::kSchwarz;
+using finanz::Q;
+using finanz::S;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string S(const QString& s) { return s.toStdString(); }
-
-void Normal(QLineEdit* feld) { feld->setPalette(QPalette()); }
 
 void Hintergrund(QLineEdit* feld, const QColor& farbe) {
   QPalette pal = feld->palette();
@@ -34,12 +32,6 @@ void Hintergrund(QLineEdit* feld, const QColor& farbe) {
   feld->setPalette(pal);
 }
 
-void Gesucht(QLineEdit* feld) {
-  QPalette pal = feld->palette();
-  pal.setColor(QPalette::Base, kGelb);
-  pal.setColor(QPalette::Text, kGruen);
-  feld->setPalette(pal);
-}
 
 }  // namespace
 
@@ -106,10 +98,7 @@ void TfrTilgRechner::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrTilgRechner::FormResize() {
-  const int links = qMax(0, (width() - sbBerechnen->width() - sbExit->width() - 20) / 2);
-  const int oben = qMax(0, (plFormel_Unten->height() - sbBerechnen->height()) / 2);
-  sbBerechnen->move(links, oben);
-  sbExit->move(sbBerechnen->geometry().right() + 1 + 20, oben);
+  finanz::KnoepfeMittig(this, plFormel_Unten, sbBerechnen, sbExit);
   const int breite = (width() - sg1->colWidth(0) - sg1->colWidth(1) - 45) / 5;
   if (breite > 0)
     for (int spalte = 2; spalte <= 6; ++spalte) sg1->setColWidth(spalte, breite);
@@ -154,9 +143,9 @@ void TfrTilgRechner::TilgungBerechnen(int k) {
   if (k < 0 || k > 3) return;
   // An earlier error mark goes; the sought field keeps its colours.
   if (k == finanz::Tilgungsrate)
-    Gesucht(edTilgungsrate);
+    finanz::FeldGesucht(edTilgungsrate);
   else
-    Normal(edTilgungsrate);
+    finanz::FeldNormal(edTilgungsrate);
 
   finanz::TilgEingaben e;
   e.darlehensbetrag = S(edDarlehensbetrag->text());
@@ -227,7 +216,7 @@ void TfrTilgRechner::rg1Click() {
   edTilgungsrate->setText(Q(finanz::Geld(TilgRate)));
   edTilgungsdauer->setText(Q(finanz::GanzGeld(TilgDauer)));
   for (QLineEdit* feld : {edRestschuld, edDarlehensbetrag, edTilgungsrate, edTilgungsdauer})
-    Normal(feld);
+    finanz::FeldNormal(feld);
   {
     QPalette pal = edZinssatz->palette();
     pal.setColor(QPalette::Text, QPalette().color(QPalette::Text));
@@ -238,7 +227,7 @@ void TfrTilgRechner::rg1Click() {
   rg1->setItemColor(k, kRot);
   edRestschuld->clear();
   if (QLineEdit* feld = GesuchtesFeld(k)) {
-    Gesucht(feld);
+    finanz::FeldGesucht(feld);
     feld->clear();
   }
 }
@@ -252,17 +241,17 @@ void TfrTilgRechner::edDarlehensbetragKeyPress() {
 void TfrTilgRechner::edTilgungsrateKeyPress() {
   TilgRate = static_cast<double>(TextZuZahl(edTilgungsrate->text()));
   if (rg1->itemIndex() == finanz::Tilgungsrate)
-    Gesucht(edTilgungsrate);
+    finanz::FeldGesucht(edTilgungsrate);
   else
-    Normal(edTilgungsrate);
+    finanz::FeldNormal(edTilgungsrate);
 }
 
 void TfrTilgRechner::edTilgungsdauerKeyPress() {
   TilgDauer = TextZuGanzzahl(edTilgungsdauer->text());
   if (rg1->itemIndex() == finanz::Tilgungsdauer)
-    Gesucht(edTilgungsdauer);
+    finanz::FeldGesucht(edTilgungsdauer);
   else
-    Normal(edTilgungsdauer);
+    finanz::FeldNormal(edTilgungsdauer);
 }
 
 void TfrTilgRechner::sg1Click() {

@@ -7,69 +7,21 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/radio_group.h"
+#include "finance/finanz_fenster.h"
 #include "finance/tilg_rechner.h"
 #include "platform/bgr_color.h"
 #include "platform/string_grid.h"
 
-namespace {
-
-constexpr int kHinweisDauerMs = 10000;
-
-template <typename T>
-T* Neu(QWidget* parent, const char* name) {
-  auto* w = new T(parent);
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
-
-QLabel* Beschriftung(QWidget* parent, const char* name, const QString& text, const QString& hinweis) {
-  auto* l = Neu<QLabel>(parent, name);
-  l->setText(text);
-  l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  if (!hinweis.isEmpty()) l->setToolTip(hinweis);
-  l->setToolTipDuration(kHinweisDauerMs);
-  return l;
-}
-
-QCheckBox* Schalter(QWidget* parent, const char* name, const QString& text, const QString& hinweis) {
-  auto* c = Neu<QCheckBox>(parent, name);
-  c->setText(text);
-  c->setLayoutDirection(Qt::RightToLeft);  // caption left of the box, as the labels
-  c->setToolTip(hinweis);
-  c->setToolTipDuration(kHinweisDauerMs);
-  return c;
-}
-
-QLineEdit* Feld(QWidget* parent, const char* name, int breite = 110) {
-  auto* e = Neu<QLineEdit>(parent, name);
-  e->setFixedWidth(breite);
-  e->setAlignment(Qt::AlignRight);
-  return e;
-}
-
-QComboBox* Auswahl(QWidget* parent, const char* name, const QStringList& items, int breite = 140) {
-  auto* c = Neu<QComboBox>(parent, name);
-  c->addItems(items);
-  c->setFixedWidth(breite);
-  return c;
-}
-
-// A field with what stands right of it, left-aligned in its cell.
-QWidget* Zeile(QWidget* parent, std::initializer_list<QWidget*> teile) {
-  auto* box = new QWidget(parent);
-  auto* zeile = new QHBoxLayout(box);
-  zeile->setContentsMargins(0, 0, 0, 0);
-  zeile->setSpacing(6);
-  for (QWidget* w : teile) zeile->addWidget(w);
-  zeile->addStretch(1);
-  return box;
-}
-
-}  // namespace
+using finanz::Auswahl;
+using finanz::Beschriftung;
+using finanz::Feld;
+using finanz::kHinweisDauerMs;
+using finanz::Neu;
+using finanz::Schalter;
+using finanz::Zeile;
 
 void TfrTilgRechner::LayoutErzeugen() {
   setObjectName(QStringLiteral("frTilgRechner"));
@@ -86,8 +38,7 @@ void TfrTilgRechner::LayoutErzeugen() {
   raster->setVerticalSpacing(5);
   haupt->addWidget(plH);
 
-  const QStringList intervalle{QStringLiteral("monatlich"), QStringLiteral("vierteljährlich"),
-                               QStringLiteral("halbjährlich"), QStringLiteral("jährlich")};
+  const QStringList intervalle = finanz::Intervalle();
 
   lbDarlehensbetrag = Beschriftung(plH, "lbDarlehensbetrag", QStringLiteral("Darlehensbetrag:"),
                                    QStringLiteral("Die Höhe des Darlehens."));
@@ -214,32 +165,6 @@ void TfrTilgRechner::LayoutErzeugen() {
   pl0->setMinimumHeight(200);
   haupt->addWidget(pl0, 1);
 
-  plESC = Neu<QFrame>(this, "plESC");
-  plESC->setFrameShape(QFrame::Panel);
-  plESC->setFrameShadow(QFrame::Raised);
-  {
-    auto* zeile = new QHBoxLayout(plESC);
-    zeile->setContentsMargins(4, 2, 4, 2);
-    auto* text = new QLabel(QStringLiteral("Mit ESC-Taste abbrechen"), plESC);
-    text->setAlignment(Qt::AlignCenter);
-    zeile->addWidget(text);
-  }
-  plESC->hide();
-
-  plFormel_Unten = Neu<QFrame>(this, "plFormel_Unten");
-  plFormel_Unten->setFixedHeight(42);
-  plFormel_Unten->setFrameShape(QFrame::StyledPanel);
-  sbBerechnen = Neu<QPushButton>(plFormel_Unten, "sbBerechnen");
-  sbBerechnen->setText(QStringLiteral("Berechnen"));
-  sbBerechnen->setToolTip(QStringLiteral("Berechnen"));
-  sbBerechnen->setFixedSize(90, 28);
-  sbBerechnen->setAutoDefault(false);
-  sbExit = Neu<QPushButton>(plFormel_Unten, "sbExit");
-  sbExit->setText(QStringLiteral("Exit"));
-  sbExit->setToolTip(QStringLiteral("Fenster schließen"));
-  sbExit->setFixedSize(90, 28);
-  sbExit->setAutoDefault(false);
-  haupt->addWidget(plFormel_Unten);
-  haupt->addWidget(plESC);
+  finanz::KnopfleisteErzeugen(this, haupt, plESC, plFormel_Unten, sbBerechnen, sbExit);
   resize(748, 640);
 }

@@ -37,16 +37,6 @@ void TilgTabelle::Leeren() {
 
 namespace {
 
-enum class Periode { Monatlich, Vierteljaehrlich, Halbjaehrlich, Jaehrlich, Keine };
-
-Periode PeriodeAus(std::string_view text) {
-  if (text == "monatlich") return Periode::Monatlich;
-  if (text == "vierteljährlich") return Periode::Vierteljaehrlich;
-  if (text == "halbjährlich") return Periode::Halbjaehrlich;
-  if (text == "jährlich") return Periode::Jaehrlich;
-  return Periode::Keine;
-}
-
 int PeriodeMonate(Periode p) {
   switch (p) {
     case Periode::Monatlich: return 1;

@@ -129,8 +129,27 @@ void TfrEinheiten_Edit::sbSpeichernMouseMove() {
                           QStringLiteral(".txt und Fenster schließen"));
 }
 
+QString TfrEinheiten_Edit::NamensFehler(const QString& name) {
+  // The name becomes a file name inside the unit folder and nothing else: no empty file
+  // ".txt", no sub-folder, no way out of the folder.
+  const QString kopf = QStringLiteral("Ungültiger Name: ");
+  if (name.trimmed().isEmpty()) return kopf + QStringLiteral("Der Name der Kategorie ist leer.");
+  for (const QChar zeichen : {QLatin1Char('/'), QLatin1Char('\\')})
+    if (name.contains(zeichen))
+      return kopf + QStringLiteral("\"") + name + QStringLiteral("\" darf kein \"") + zeichen +
+             QStringLiteral("\" enthalten.");
+  if (name == QStringLiteral(".") || name == QStringLiteral(".."))
+    return kopf + QStringLiteral("\"") + name + QStringLiteral("\" ist kein Dateiname.");
+  return {};
+}
+
 void TfrEinheiten_Edit::sbSpeichernClick() {
   const QString name = Edit1->text();
+  if (const QString fehler = NamensFehler(name); !fehler.isEmpty()) {
+    showMessage(fehler, MessageKind::Warning);
+    Edit1->setFocus();
+    return;
+  }
   const QString ordner = QString::fromStdString(kolvex::UmrechnungPfad);
   // An existing file of the category is overwritten under its real name (".TXT" too).
   QString pfad = TfrEinheiten::KategorieDatei(name);

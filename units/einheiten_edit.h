@@ -27,6 +27,8 @@ class TfrEinheiten_Edit : public Form {
   // Writes every row that holds more than blanks as unit 1 TAB unit 2 TAB factor; on failure
   // *fehler gets the system's error text and the old file stays as it was.
   bool DateiSchreiben(const QString& pfad, QString* fehler = nullptr);
+  // Why a category name cannot be saved ("Ungültiger Name: ..."), or empty when it can.
+  static QString NamensFehler(const QString& name);
 
   // Handlers (public so that tests can trigger them).
   void sbSpeichernClick();

@@ -1,15 +1,13 @@
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLineEdit>
-#include <QScrollArea>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "platform/string_grid.h"
-#include "units/einheiten_ecke.h"
 #include "units/einheiten_edit.h"
+#include "units/einheiten_rahmen.h"
 
 namespace {
 QToolButton* Knopf(QWidget* parent, const char* name, const QString& text, QStyle::StandardPixmap bild) {
@@ -29,19 +27,8 @@ void TfrEinheiten_Edit::LayoutErzeugen() {
   setWindowTitle(QStringLiteral(" Einheiten editieren"));
   resize(420, 400);
 
-  auto* haupt = new QVBoxLayout(this);
-  haupt->setContentsMargins(0, 0, 0, 0);
-  ScrollBox1 = new QScrollArea(this);
-  ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-  ScrollBox1->setWidgetResizable(true);
-  ScrollBox1->setFrameShape(QFrame::NoFrame);
-  haupt->addWidget(ScrollBox1);
-
-  auto* innen = new QWidget(ScrollBox1);
-  auto* spalte = new QVBoxLayout(innen);
-  spalte->setContentsMargins(2, 2, 2, 2);
-  spalte->setSpacing(2);
-  ScrollBox1->setWidget(innen);
+  QVBoxLayout* spalte = nullptr;
+  QWidget* innen = RollfeldErzeugen(this, ScrollBox1, spalte);
 
   // The name field takes the width the buttons on the right leave.
   plEdit = new QFrame(innen);
@@ -66,30 +53,10 @@ void TfrEinheiten_Edit::LayoutErzeugen() {
   zeile->addWidget(plR);
   spalte->addWidget(plEdit);
 
-  sge = new StringGrid(innen);
-  sge->setObjectName(QStringLiteral("sge"));
-  sge->setColCount(4);
-  sge->setRowCount(2);
-  sge->setFixedCols(1);
-  sge->setFixedRows(1);
-  sge->setEditing(true);
   // The grid draws the current row itself.
-  sge->setSelectionMode(QAbstractItemView::NoSelection);
-  QFont fett = sge->font();
-  fett.setBold(true);
-  sge->setFont(fett);
-  sge->horizontalHeader()->setFont(fett);
-  sge->verticalHeader()->setFont(fett);
-  sge->setDefaultRowHeight(20);
-  sge->setColWidth(0, 26);
-  sge->setColWidth(1, 130);
-  sge->setColWidth(2, 130);
-  sge->setColWidth(3, 100);
-  sge->setCells(0, 0, QStringLiteral(" Nr"));
-  sge->setCells(1, 0, QStringLiteral(" Einheit 1"));
-  sge->setCells(2, 0, QStringLiteral(" Einheit 2"));
-  sge->setCells(3, 0, QStringLiteral(" Faktor"));
-  sge->horizontalHeader()->setStretchLastSection(true);
-  EckeBeschriften(sge);
+  sge = EinheitenGitter(innen, "sge",
+                        {QStringLiteral(" Nr"), QStringLiteral(" Einheit 1"),
+                         QStringLiteral(" Einheit 2"), QStringLiteral(" Faktor")},
+                        {26, 130, 130, 100}, true);
   spalte->addWidget(sge, 1);
 }

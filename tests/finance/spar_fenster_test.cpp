@@ -10,32 +10,11 @@
 
 #include "platform/radio_group.h"
 #include "finance/spar_rechner.h"
-#include "support/fenster_fixture.h"
+#include "finance/finanz_fenster_fixture.h"
 
 namespace {
 
-class SparFensterTest : public FensterTest {
- protected:
-  void SetUp() override {
-    FensterTest::SetUp();
-    f = frSparRechner;
-    ASSERT_NE(f, nullptr);
-  }
-  void TearDown() override {
-    if (f) f->hide();
-    FensterTest::TearDown();
-  }
-  void Zeigen() {
-    f->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(f));
-    f->FormActivate();
-  }
-  void Waehlen(int k) { QTest::mouseClick(f->rg1->button(k), Qt::LeftButton); }
-  static QColor Grund(QLineEdit* e) { return e->palette().color(QPalette::Base); }
-  static QColor Schrift(QLineEdit* e) { return e->palette().color(QPalette::Text); }
-
-  TfrSparRechner* f = nullptr;
-};
+using SparFensterTest = FinanzFensterTest<TfrSparRechner, &frSparRechner>;
 
 TEST_F(SparFensterTest, ComponentsAndDefaults) {
   EXPECT_EQ(f->windowTitle(), QStringLiteral(" Sparbuch-Rechner"));

@@ -12,36 +12,18 @@
 #include "finance/tilg_rechner.h"
 #include "platform/bgr_color.h"
 #include "platform/string_grid.h"
-#include "support/fenster_fixture.h"
+#include "finance/finanz_fenster_fixture.h"
 
 namespace {
 
-class TilgFensterTest : public FensterTest {
+class TilgFensterTest : public FinanzFensterTest<TfrTilgRechner, &frTilgRechner> {
  protected:
-  void SetUp() override {
-    FensterTest::SetUp();
-    f = frTilgRechner;
-    ASSERT_NE(f, nullptr);
-  }
-  void TearDown() override {
-    if (f) f->hide();
-    FensterTest::TearDown();
-  }
-  void Zeigen() {
-    f->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(f));
-    f->FormActivate();
-  }
-  void Waehlen(int k) { QTest::mouseClick(f->rg1->button(k), Qt::LeftButton); }
   void Berechnen() { QTest::mouseClick(f->sbBerechnen, Qt::LeftButton); }
   QColor Zellgrund(int spalte, int zeile) const {
     QColor grund, text;
     f->sg1DrawCell(spalte, zeile, grund, text);
     return grund;
   }
-  static QColor Grund(QLineEdit* e) { return e->palette().color(QPalette::Base); }
-
-  TfrTilgRechner* f = nullptr;
 };
 
 TEST_F(TilgFensterTest, ComponentsGridAndDefaults) {

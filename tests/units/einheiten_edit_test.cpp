@@ -262,3 +262,45 @@ TEST_F(EinheitenEditTest, GespeicherteKategorieErscheintNachDemEditor) {
   EXPECT_EQ(frEinheiten->sg->Cells(1, 1), " h ---> min");
   EXPECT_EQ(frEinheiten->sg->Cells(2, 1), "60");
 }
+
+TEST_F(EinheitenEditTest, UngueltigeNamenWerdenVorDemSchreibenAbgewiesen) {
+  // ".." as a name would give the file "...txt"; "../x" a file beside the unit folder.
+  struct Fall {
+    QString name, meldung;
+  };
+  const Fall faelle[] = {
+      {"", "Ungültiger Name: Der Name der Kategorie ist leer."},
+      {"   ", "Ungültiger Name: Der Name der Kategorie ist leer."},
+      {"a/b", "Ungültiger Name: \"a/b\" darf kein \"/\" enthalten."},
+      {"../x", "Ungültiger Name: \"../x\" darf kein \"/\" enthalten."},
+      {"a\\b", "Ungültiger Name: \"a\\b\" darf kein \"\\\" enthalten."},
+      {".", "Ungültiger Name: \".\" ist kein Dateiname."},
+      {"..", "Ungültiger Name: \"..\" ist kein Dateiname."},
+  };
+  frEinheiten_Edit->show();
+  sge()->setCells(1, 1, "h");
+  sge()->setCells(2, 1, "min");
+  sge()->setCells(3, 1, "60");
+  for (const Fall& f : faelle) {
+    SCOPED_TRACE(f.name.toStdString());
+    meldungen.clear();
+    frEinheiten_Edit->Edit1->setText(f.name);
+    frEinheiten_Edit->sbSpeichernClick();
+    ASSERT_EQ(meldungen.messages().size(), 1u);  // no question to save
+    EXPECT_EQ(meldungen.messages()[0].text, f.meldung);
+    EXPECT_EQ(meldungen.messages()[0].kind, MessageKind::Warning);
+    EXPECT_EQ(meldungen.messages()[0].buttons, MessageButtons::Ok);
+    EXPECT_TRUE(frEinheiten_Edit->isVisible());
+  }
+  EXPECT_FALSE(QDir(Pfad("Umrechnung")).exists());
+  EXPECT_FALSE(QFile::exists(Pfad("x.txt")));
+  EXPECT_FALSE(QFile::exists(Pfad("Umrechnung/.txt")));
+
+  // Dots and blanks inside a name are a plain file name.
+  meldungen.clear();
+  frEinheiten_Edit->Edit1->setText("m.s ..");
+  frEinheiten_Edit->sbSpeichernClick();
+  ASSERT_FALSE(meldungen.messages().empty());
+  EXPECT_EQ(meldungen.messages()[0].text, "m.s .. speichern?");
+  EXPECT_EQ(Inhalt("m.s ...txt"), QByteArray("h\tmin\t60\n"));
+}

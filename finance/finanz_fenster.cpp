@@ -1,0 +1,111 @@
+#include "finance/finanz_fenster.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace finanz {
+
+void FeldGesucht(QLineEdit* feld) {
+  QPalette pal = feld->palette();
+  pal.setColor(QPalette::Base, kGelb);
+  pal.setColor(QPalette::Text, kGruen);
+  feld->setPalette(pal);
+}
+
+void FeldNormal(QLineEdit* feld) { feld->setPalette(QPalette()); }
+
+QLabel* Beschriftung(QWidget* parent, const char* name, const QString& text, const QString& hinweis) {
+  auto* l = Neu<QLabel>(parent, name);
+  l->setText(text);
+  l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  if (!hinweis.isEmpty()) l->setToolTip(hinweis);
+  l->setToolTipDuration(kHinweisDauerMs);
+  return l;
+}
+
+QCheckBox* Schalter(QWidget* parent, const char* name, const QString& text, const QString& hinweis) {
+  auto* c = Neu<QCheckBox>(parent, name);
+  c->setText(text);
+  c->setLayoutDirection(Qt::RightToLeft);
+  c->setToolTip(hinweis);
+  c->setToolTipDuration(kHinweisDauerMs);
+  return c;
+}
+
+QLineEdit* Feld(QWidget* parent, const char* name, int breite) {
+  auto* e = Neu<QLineEdit>(parent, name);
+  e->setFixedWidth(breite);
+  e->setAlignment(Qt::AlignRight);
+  return e;
+}
+
+QComboBox* Auswahl(QWidget* parent, const char* name, const QStringList& items, int breite) {
+  auto* c = Neu<QComboBox>(parent, name);
+  c->addItems(items);
+  c->setFixedWidth(breite);
+  return c;
+}
+
+QWidget* Zeile(QWidget* parent, std::initializer_list<QWidget*> teile) {
+  auto* box = new QWidget(parent);
+  auto* zeile = new QHBoxLayout(box);
+  zeile->setContentsMargins(0, 0, 0, 0);
+  zeile->setSpacing(6);
+  for (QWidget* w : teile) zeile->addWidget(w);
+  zeile->addStretch(1);
+  return box;
+}
+
+QStringList Intervalle() {
+  return {QStringLiteral("monatlich"), QStringLiteral("vierteljährlich"),
+          QStringLiteral("halbjährlich"), QStringLiteral("jährlich")};
+}
+
+void KnopfleisteErzeugen(QWidget* fenster, QVBoxLayout* haupt, QFrame*& plESC,
+                         QFrame*& plFormel_Unten, QPushButton*& sbBerechnen, QPushButton*& sbExit) {
+  plESC = Neu<QFrame>(fenster, "plESC");
+  plESC->setFrameShape(QFrame::Panel);
+  plESC->setFrameShadow(QFrame::Raised);
+  {
+    auto* zeile = new QHBoxLayout(plESC);
+    zeile->setContentsMargins(4, 2, 4, 2);
+    auto* text = new QLabel(QStringLiteral("Mit ESC-Taste abbrechen"), plESC);
+    text->setAlignment(Qt::AlignCenter);
+    zeile->addWidget(text);
+  }
+  plESC->hide();
+
+  // The buttons are placed by KnoepfeMittig, not by a layout.
+  plFormel_Unten = Neu<QFrame>(fenster, "plFormel_Unten");
+  plFormel_Unten->setFixedHeight(42);
+  plFormel_Unten->setFrameShape(QFrame::StyledPanel);
+  sbBerechnen = Neu<QPushButton>(plFormel_Unten, "sbBerechnen");
+  sbBerechnen->setText(QStringLiteral("Berechnen"));
+  sbBerechnen->setToolTip(QStringLiteral("Berechnen"));
+  sbBerechnen->setFixedSize(90, 28);
+  sbBerechnen->setAutoDefault(false);
+  sbExit = Neu<QPushButton>(plFormel_Unten, "sbExit");
+  sbExit->setText(QStringLiteral("Exit"));
+  sbExit->setToolTip(QStringLiteral("Fenster schließen"));
+  sbExit->setFixedSize(90, 28);
+  sbExit->setAutoDefault(false);
+
+  haupt->addWidget(plFormel_Unten);
+  haupt->addWidget(plESC);
+}
+
+void KnoepfeMittig(const QWidget* fenster, const QFrame* leiste, QPushButton* links,
+                   QPushButton* rechts) {
+  const int x = qMax(0, (fenster->width() - links->width() - rechts->width() - 20) / 2);
+  const int y = qMax(0, (leiste->height() - links->height()) / 2);
+  links->move(x, y);
+  rechts->move(links->geometry().right() + 1 + 20, y);
+}
+
+}  // namespace finanz
