@@ -327,7 +327,6 @@ void TfrApproxim_Auswahl::cbApproximZeigenClick() {
 
 void TfrApproxim_Auswahl::resizeEvent(QResizeEvent* event) {
   Form::resizeEvent(event);
-  plRechts->setFixedWidth(std::max(width() - 400, 120));
   Buttonsplatzieren();
 }
 

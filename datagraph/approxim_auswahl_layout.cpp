@@ -116,7 +116,7 @@ void TfrApproxim_Auswahl::LayoutErzeugen() {
   links->addWidget(gbLF, 2, 1);
   links->setColumnStretch(0, 1);
   links->setColumnStretch(1, 1);
-  mitte->addWidget(plLinks, 1);
+  mitte->addWidget(plLinks, 0);
 
   plRechts = new QFrame(this);
   plRechts->setObjectName(QStringLiteral("plRechts"));
@@ -155,8 +155,10 @@ void TfrApproxim_Auswahl::LayoutErzeugen() {
   cbApproximZeigen->setObjectName(QStringLiteral("cbApproximZeigen"));
   cbApproximZeigen->setChecked(true);
   rechts->addWidget(cbApproximZeigen);
-  plRechts->setFixedWidth(380);
-  mitte->addWidget(plRechts);
+  // The coefficient side takes the rest of the width (about the window width - 400): a
+  // width computed from the window's would make the layout widen the window, again and again.
+  plRechts->setMinimumWidth(120);
+  mitte->addWidget(plRechts, 1);
   haupt->addLayout(mitte, 1);
 
   // ---- Buttons, placed by Buttonsplatzieren() (centred, 20 apart) ----

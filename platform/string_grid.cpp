@@ -1,11 +1,14 @@
 #include "platform/string_grid.h"
 
+#include <QAbstractButton>
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
+#include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
 
 #include "platform/line_edit.h"
@@ -60,7 +63,10 @@ class StringGridModel : public QAbstractTableModel {
   void notifyCell(int col, int row) {
     if (col >= colCount_ || row >= rowCount_) return;
     const int vc = col - headerCols(), vr = row - headerRows();
-    if (vr < 0 && vc < 0) return;
+    if (vr < 0 && vc < 0) {
+      if (auto* ecke = grid_->findChild<QAbstractButton*>(QStringLiteral("StringGridEcke"))) ecke->update();
+      return;
+    }
     if (vr < 0) {
       emit headerDataChanged(Qt::Horizontal, vc, vc);
     } else if (vc < 0) {
@@ -239,6 +245,43 @@ class StringGridDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
+namespace {
+
+// The view's corner button shows no text of its own: it is painted as the header section of
+// the top-left fixed cell, with that cell's text and colours.
+class StringGridEckenMaler : public QObject {
+ public:
+  StringGridEckenMaler(StringGrid* grid, QWidget* ecke) : QObject(ecke), grid_(grid) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Paint) return false;
+    auto* ecke = static_cast<QWidget*>(watched);
+    QStyleOptionHeader opt;
+    opt.initFrom(ecke);
+    opt.rect = ecke->rect();
+    opt.position = QStyleOptionHeader::OnlyOneSection;
+    opt.text = grid_->Cells(0, 0);
+    opt.textAlignment = grid_->horizontalHeader()->defaultAlignment();
+    QColor hintergrund, text;
+    if (grid_->cellColorHook()) grid_->cellColorHook()(0, 0, hintergrund, text);
+    if (hintergrund.isValid()) {
+      opt.palette.setBrush(QPalette::Button, hintergrund);
+      opt.palette.setBrush(QPalette::Window, hintergrund);
+    }
+    if (text.isValid()) opt.palette.setColor(QPalette::ButtonText, text);
+    QPainter p(ecke);
+    p.setFont(grid_->horizontalHeader()->font());
+    ecke->style()->drawControl(QStyle::CE_Header, &opt, &p, ecke);
+    return true;
+  }
+
+ private:
+  StringGrid* grid_;
+};
+
+}  // namespace
+
 // ---- Grid ----------------------------------------------------------------------------------
 StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringGridModel(this)) {
   setModel(model_);
@@ -248,6 +291,10 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringG
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setWordWrap(false);
   setCornerButtonEnabled(false);
+  for (QAbstractButton* ecke : findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
+    ecke->setObjectName(QStringLiteral("StringGridEcke"));
+    ecke->installEventFilter(new StringGridEckenMaler(this, ecke));
+  }
 
   QHeaderView* h = horizontalHeader();
   h->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

@@ -390,3 +390,23 @@ TEST_F(AuswahlTest, ListBoxHidesAndShowsTheModelList) {
 }
 
 }  // namespace
+
+namespace {
+
+// The coefficient side takes what the term boxes leave: the window keeps the size it is given
+// and its buttons stay inside it.
+TEST_F(AuswahlTest, KeepsItsSizeAndTheButtonsInside) {
+  Zeigen();
+  for (int breite : {780, 900, 700}) {
+    b->resize(breite, 560);
+    for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(b->width(), breite);
+    const QRect innen = b->rect();
+    EXPECT_TRUE(innen.contains(b->plRechts->geometry())) << breite;
+    for (QPushButton* k : {b->sbKopieren, b->sbLoschen, b->sbNeueFktPlus, b->sbExit})
+      EXPECT_LE(k->mapTo(b, QPoint(k->width(), 0)).x(), breite) << breite;
+    EXPECT_LE(b->sg->width(), b->plRechts->width());
+  }
+}
+
+}  // namespace

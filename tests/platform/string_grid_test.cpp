@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
@@ -159,4 +160,34 @@ TEST(StringGrid, FirstKeyAfterClickOnTheSelectedCellReachesTheEditor) {
     tippen(QStringLiteral("+1"));
     EXPECT_EQ(g.Cells(1, 2), QStringLiteral("SIN(x)+1"));
   }
+}
+
+// The top-left fixed cell is a header like the others: it shows its text in its colour.
+TEST(StringGrid, TopLeftCellShowsItsText) {
+  StringGrid g;
+  g.setColCount(3);
+  g.setRowCount(3);
+  g.setColWidth(0, 60);
+  g.setCellColorHook([](int col, int row, QColor& hintergrund, QColor&) {
+    if (col == 0 && row == 0) hintergrund = QColor(0, 255, 0);
+  });
+  g.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+  QWidget* ecke = nullptr;
+  for (QAbstractButton* b : g.findChildren<QAbstractButton*>())
+    if (b->parentWidget() == &g && b->isVisible()) ecke = b;
+  ASSERT_NE(ecke, nullptr);
+  ASSERT_GT(ecke->width(), 20);
+  const QImage leer = ecke->grab().toImage();
+  const QColor farbe = leer.pixelColor(leer.width() - 4, leer.height() / 2);
+  EXPECT_GT(farbe.green(), 200);  // the style may shade the section a little
+  EXPECT_LT(farbe.red(), 120);
+  EXPECT_LT(farbe.blue(), 120);
+  g.setCells(0, 0, "Nr");
+  QTest::qWait(20);
+  const QImage mitText = ecke->grab().toImage();
+  EXPECT_NE(mitText, leer);  // the text is drawn, and redrawn when it changes
+  g.setCells(0, 0, "");
+  QTest::qWait(20);
+  EXPECT_EQ(ecke->grab().toImage(), leer);
 }
