@@ -6,7 +6,6 @@
 #include <QVBoxLayout>
 
 #include "platform/string_grid.h"
-#include "units/einheiten_ecke.h"
 
 QWidget* RollfeldErzeugen(QWidget* fenster, QScrollArea*& ScrollBox1, QVBoxLayout*& spalte) {
   auto* haupt = new QVBoxLayout(fenster);
@@ -46,6 +45,5 @@ StringGrid* EinheitenGitter(QWidget* parent, const char* name, const QStringList
   for (const int breite : breiten) g->setColWidth(spalte++, breite);
   for (int s = 0; s < koepfe.size(); ++s) g->setCells(s, 0, koepfe[s]);
   g->horizontalHeader()->setStretchLastSection(true);
-  EckeBeschriften(g);
   return g;
 }
