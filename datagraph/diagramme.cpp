@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "core/globals.h"
+#include "datagraph/grafik_approx.h"
 #include "gif/qt/gif_image.h"
 #include "imagefile/qt/bitmap_image.h"
 #include "imagefile/qt/graphic.h"
@@ -170,19 +171,8 @@ bool TfrDiagramme::eventFilter(QObject* watched, QEvent* event) {
   return true;
 }
 
-QStringList TfrDiagramme::BildFilter() {
-  return {
-      QStringLiteral("Alle Dateien (*.bmp *.gif *.jpg *.jpeg *.png *.pcx *.emf *.wmf)"),
-      QStringLiteral("Bitmaps (*.bmp)"),
-      QStringLiteral("GIF Image (*.gif)"),
-      QStringLiteral("JPG Bilddatei (*.jpg)"),
-      QStringLiteral("JPEG Bilddatei (*.jpeg)"),
-      QStringLiteral("PNG Bilddatei (*.png)"),
-      QStringLiteral("PCX Bilddatei (*.pcx)"),
-      QStringLiteral("WMF Datei (*.wmf)"),
-      QStringLiteral("EMF Datei (*.emf)"),
-  };
-}
+// The same picture types as the data graph saves.
+QStringList TfrDiagramme::BildFilter() { return TfrGrafikApprox::BildFilter(); }
 
 QString TfrDiagramme::OpenPictureDialog1Execute() {
   if (OeffnenDialogHook) return OeffnenDialogHook();

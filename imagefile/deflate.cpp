@@ -901,26 +901,6 @@ std::int64_t DeflateStream::availableImpl() {
 
 // ---- one-call forms -----------------------------------------------------------------------
 
-namespace {
-// Collects the compressed bytes in one vector.
-class VectorSink : public BaseStream {
- public:
-  explicit VectorSink(std::vector<std::uint8_t>& out) : out_(out) { canWrite_ = true; }
-  std::size_t write(const void* buffer, std::size_t count) override {
-    const auto* p = static_cast<const std::uint8_t*>(buffer);
-    out_.insert(out_.end(), p, p + count);
-    return count;
-  }
-
- protected:
-  std::size_t readImpl(void*, std::size_t, bool) override { return 0; }
-  std::int64_t availableImpl() override { return 0; }
-
- private:
-  std::vector<std::uint8_t>& out_;
-};
-}  // namespace
-
 std::vector<std::uint8_t> deflateBytes(std::span<const std::uint8_t> data, int mode) {
   std::vector<std::uint8_t> out;
   out.reserve(data.size() / 2 + 64);

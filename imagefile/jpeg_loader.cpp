@@ -263,23 +263,6 @@ void encode(BaseStream& stream, const LinearBitmap& bm, int quality, bool grey) 
   if (!ok) throw Error(err.message);
 }
 
-// Collects the bytes of one trial compression.
-class VectorSink : public BaseStream {
- public:
-  explicit VectorSink(std::vector<std::uint8_t>& out) : out_(out) { canWrite_ = true; }
-  std::size_t write(const void* buffer, std::size_t count) override {
-    const auto* p = static_cast<const std::uint8_t*>(buffer);
-    out_.insert(out_.end(), p, p + count);
-    return count;
-  }
-
- protected:
-  std::size_t readImpl(void*, std::size_t, bool) override { return 0; }
-  std::int64_t availableImpl() override { return 0; }
-
- private:
-  std::vector<std::uint8_t>& out_;
-};
 
 bool isGrey(const LinearBitmap& bm) {
   if (bm.pixelFormat() == pf32bit) {

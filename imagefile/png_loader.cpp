@@ -110,23 +110,6 @@ class IDATStream : public FilterStream {
   std::uint32_t storedCrc_ = 0;
 };
 
-// Collects written bytes in a vector (the compressed image data, a trial encoding).
-class VectorStream : public BaseStream {
- public:
-  explicit VectorStream(std::vector<std::uint8_t>& out) : out_(out) { canWrite_ = true; }
-  std::size_t write(const void* buffer, std::size_t count) override {
-    const auto* p = static_cast<const std::uint8_t*>(buffer);
-    out_.insert(out_.end(), p, p + count);
-    return count;
-  }
-
- protected:
-  std::size_t readImpl(void*, std::size_t, bool) override { return 0; }
-  std::int64_t availableImpl() override { return 0; }
-
- private:
-  std::vector<std::uint8_t>& out_;
-};
 
 int samplesOf(int colorType) {
   switch (colorType) {
@@ -725,7 +708,7 @@ void PNGLoader::saveToStream(BaseStream& stream, const std::string& ext, LinearB
     bool have = false;
     for (int mode = -2; mode <= 4; ++mode) {
       std::vector<std::uint8_t> trial;
-      VectorStream sink(trial);
+      VectorSink sink(trial);
       writeImage(sink, bitmap, mng, mode);
       if (!have || trial.size() < best.size()) {
         best.swap(trial);
@@ -835,7 +818,7 @@ void PNGLoader::writeImage(BaseStream& out, LinearBitmap& bm, bool mng, int mode
   idat.reserve(static_cast<std::size_t>(bm.size() / 4 + 1024));
   idat.push_back(0x78);
   idat.push_back(0xDA);
-  VectorStream sink(idat);
+  VectorSink sink(idat);
   Adler32State adler;
   {
     DeflateStream deflater(&sink, 1);

@@ -203,6 +203,25 @@ class SpanStream : public SeekableStream {
   std::size_t pos_ = 0;
 };
 
+// Write-only stream that appends every byte written to a vector (a compressed block, one
+// trial encoding).
+class VectorSink : public BaseStream {
+ public:
+  explicit VectorSink(std::vector<std::uint8_t>& out) : out_(out) { canWrite_ = true; }
+  std::size_t write(const void* buffer, std::size_t count) override {
+    const auto* p = static_cast<const std::uint8_t*>(buffer);
+    out_.insert(out_.end(), p, p + count);
+    return count;
+  }
+
+ protected:
+  std::size_t readImpl(void*, std::size_t, bool) override { return 0; }
+  std::int64_t availableImpl() override { return 0; }
+
+ private:
+  std::vector<std::uint8_t>& out_;
+};
+
 // Read and write buffers over a next stream. Sizes: -1 the default of 65536 bytes, 0 none.
 class BufferedStream : public FilterStream {
  public:
