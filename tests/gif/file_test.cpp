@@ -10,8 +10,8 @@ using gif::makeColor;
 
 namespace {
 
-Spec small(int colors = 4) {
-  Spec s;
+GifPlan small(int colors = 4) {
+  GifPlan s;
   s.width = 4;
   s.height = 3;
   s.colors = greyColors(colors);
@@ -181,7 +181,7 @@ TEST(GifColorMap, SortingByUseRemapsPixelsTransparencyAndBackground) {
   EXPECT_EQ(save(file)[13 + 9] & 0x20, 0x20);
 
   // Global table: the background colour counts as used and follows its entry.
-  Spec g = small();
+  GifPlan g = small();
   g.global = true;
   auto lg = load(encode(g));
   gif::GifFile& gf = *lg->file;
@@ -415,7 +415,7 @@ TEST(GifFrames, HugeFramesAreRefusedBeforeAllocating) {
 
 TEST(GifFrames, InterlaceBitAndRowOrderComeFromOneValue) {
   for (bool global : {false, true}) {
-    Spec s;
+    GifPlan s;
     s.width = 2;
     s.height = 5;
     s.colors = greyColors(8);

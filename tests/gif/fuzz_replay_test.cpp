@@ -37,7 +37,7 @@ TEST(GifFuzzReplay, FindingsLoadWithoutHarm) {
 }
 
 TEST(GifFuzzReplay, MutatedValidFilesLoadWithoutHarm) {
-  Spec s;
+  GifPlan s;
   s.width = 23;
   s.height = 11;
   s.colors = greyColors(16);

@@ -50,7 +50,7 @@ inline Bytes save(gif::GifFile& file) {
   return out.bytes();
 }
 
-struct Spec {
+struct GifPlan {
   int width = 1, height = 1;
   std::vector<gif::ColorValue> colors{0, 0xFFFFFF};
   Bytes pixels{0};
@@ -64,7 +64,7 @@ inline gif::GifSubImage& addFrame(gif::GifFile& file) {
   return ref;
 }
 
-inline Bytes encode(const Spec& s) {
+inline Bytes encode(const GifPlan& s) {
   gif::GifFile file;
   file.compression = s.rle ? 1 : 0;
   gif::GifSubImage& f = addFrame(file);

@@ -98,7 +98,7 @@ TEST(Giftool, ReduceMakesAFrameFromAPpm) {
 TEST(Giftool, WarningsThenTheErrorOnStderrAndExitOne) {
   QTemporaryDir dir;
   const QString d = dir.path();
-  Bytes file = encode(Spec{});
+  Bytes file = encode(GifPlan{});
   file.insert(file.end() - 1, 'X');
   writeBytes(d + "/x.gif", file);
   const ToolRun r = giftool({"info", d + "/x.gif"});

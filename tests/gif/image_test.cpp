@@ -334,7 +334,7 @@ TEST(FrameImage, DrawingScalesTilesAndRespectsTransparency) {
 TEST(QtOracle, ReadsOurFilesToOurColours) {
   for (int h : {1, 2, 5, 7, 16}) {
     for (bool interlace : {false, true}) {
-      Spec s;
+      GifPlan s;
       s.width = 9;
       s.height = h;
       s.colors = greyColors(7);
@@ -354,7 +354,7 @@ TEST(QtOracle, ReadsOurFilesToOurColours) {
 }
 
 TEST(DeviceStream, LoadsAndSavesThroughQtDevices) {
-  const Bytes file = encode(Spec{});
+  const Bytes file = encode(GifPlan{});
   QByteArray bytes(reinterpret_cast<const char*>(file.data()), static_cast<int>(file.size()));
   QBuffer in(&bytes);
   in.open(QIODevice::ReadOnly);

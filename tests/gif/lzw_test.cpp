@@ -39,7 +39,7 @@ TEST(LzwCodec, OurFilesDecodeInGiflibToOurIndicesForEveryCodeSize) {
     for (bool rle : {false, true})
       for (bool global : {false, true}) {
         SCOPED_TRACE(std::string(c.name) + (rle ? " rle" : " lzw") + (global ? " global" : " local"));
-        Spec s;
+        GifPlan s;
         s.width = c.width;
         s.height = c.height;
         s.colors = greyColors(c.colors);
@@ -80,7 +80,7 @@ TEST(LzwCodec, GiflibFilesDecodeInOursAlsoFromOneByteSubBlocks) {
 }
 
 TEST(LzwCodec, RunLengthFilesStaySmallForFlatAreas) {
-  Spec s;
+  GifPlan s;
   s.width = 100;
   s.height = 100;
   s.colors = greyColors(4);
@@ -100,7 +100,7 @@ TEST(LzwCodec, InterlacedRowsAreStoredInFourPasses) {
   EXPECT_EQ(gif::rowOrder(10, true), (std::vector<int>{0, 8, 4, 2, 6, 1, 3, 5, 7, 9}));
   for (int h = 1; h <= 9; ++h) {
     SCOPED_TRACE(h);
-    Spec s;
+    GifPlan s;
     s.width = 3;
     s.height = h;
     s.colors = greyColors(16);
@@ -135,7 +135,7 @@ TEST(LzwCodec, HashTableFindsWhatWasInsertedAndNothingElse) {
 }
 
 TEST(LzwCodec, PixelsBeyondTheColourLimitAreRefused) {
-  Spec s;
+  GifPlan s;
   s.width = 3;
   s.colors = greyColors(3);
   s.pixels = {0, 2, 3};
@@ -228,7 +228,7 @@ TEST(LzwDecoder, DataAfterTheLastPixelIsSkippedThroughTheTerminator) {
 }
 
 TEST(LzwDecoder, CutDataWarnsAndKeepsTheFill) {
-  Spec s;
+  GifPlan s;
   s.width = 50;
   s.height = 50;
   s.colors = greyColors(16);
@@ -272,7 +272,7 @@ TEST(LzwDecoder, FillIsTheTransparentIndexOfATransparentFrame) {
 TEST(LzwCodec, EncoderClearsBeforeTheTableOverflowsAndDecoderStaysAt12Bits) {
   // 256-colour noise fills the table many times over; a decoder that grew past 12 bits or
   // an encoder that missed a clear would lose the pixels.
-  Spec s;
+  GifPlan s;
   s.width = 512;
   s.height = 512;
   s.colors = greyColors(256);

@@ -206,7 +206,7 @@ TEST(GifPicture, PaletteFollowsTheDitherSettingAndTheGlobalTable) {
 }
 
 TEST(GifPicture, LoadingFaultsLeaveTheDeviceWhereThePictureBegan) {
-  Spec s;
+  GifPlan s;
   s.width = 2;
   s.height = 1;
   s.pixels = {0, 1};
