@@ -437,18 +437,6 @@ TEST_F(AusgleichTest, UserFitsCurvesBuildsAModelAndCopiesTheFormula) {
   g->hide();
   HauptfensterZeigen();
 
-  // Runs tun once bedingung holds (each waiter is its own timer, so they may nest).
-  auto warten = [](std::function<bool()> bedingung, std::function<void()> tun) {
-    auto* uhr = new QTimer;
-    uhr->setInterval(20);
-    QObject::connect(uhr, &QTimer::timeout, [uhr, bedingung, tun] {
-      if (!bedingung()) return;
-      uhr->stop();
-      uhr->deleteLater();
-      tun();
-    });
-    uhr->start();
-  };
   auto modal = [] { return QApplication::activeModalWidget(); };
   QTimer notbremse;
   notbremse.setSingleShot(true);
@@ -462,14 +450,14 @@ TEST_F(AusgleichTest, UserFitsCurvesBuildsAModelAndCopiesTheFormula) {
   QString kopiert, formel, modellImBaukasten;
   size_t linienMitBaukasten = 0, linienAmEnde = 0;
   const long long fitsVorher = TfrApproxim::FitZaehler;
-  warten([&] { return qobject_cast<QFileDialog*>(modal()) != nullptr; }, [&] {
+  WennDann([&] { return qobject_cast<QFileDialog*>(modal()) != nullptr; }, [&] {
     auto* d = qobject_cast<QFileDialog*>(modal());
     auto* feld = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     ASSERT_NE(feld, nullptr);
     feld->setText(Pfad("versuch.csv"));
     QTest::keyClick(feld, Qt::Key_Return);
   });
-  warten([&] { return modal() == g && g->sg1->RowCount() == 6; }, [&] {
+  WennDann([&] { return modal() == g && g->sg1->RowCount() == 6; }, [&] {
     QHeaderView* kopf = g->sg1->horizontalHeader();
     auto spalte = [&](int c) { return QPoint(kopf->sectionViewportPosition(c) + 5, kopf->height() / 2); };
     QTest::mouseClick(kopf->viewport(), Qt::LeftButton, {}, spalte(1));
@@ -480,11 +468,11 @@ TEST_F(AusgleichTest, UserFitsCurvesBuildsAModelAndCopiesTheFormula) {
     QTest::mouseClick(g->sbGrafik, Qt::LeftButton);
     QTest::mouseClick(g->tbInterpolation, Qt::LeftButton);  // fitting on
 
-    warten([&] { return modal() == frApproxim; }, [&] {
+    WennDann([&] { return modal() == frApproxim; }, [&] {
       QTest::mouseClick(frApproxim->sbAppromAuswahl, Qt::LeftButton);
     });
     // Once the builder is active: it lists the curves and their coefficients.
-    warten([&] { return modal() == frApproxim_Auswahl && frApproxim_Auswahl->cbApp->count() == 2; }, [&] {
+    WennDann([&] { return modal() == frApproxim_Auswahl && frApproxim_Auswahl->cbApp->count() == 2; }, [&] {
       TfrApproxim_Auswahl* b = frApproxim_Auswahl;
       QCheckBox* x2 = b->findChild<QCheckBox*>("cbX3");  // "x^2", clicked on its square
       QTest::mouseClick(x2, Qt::LeftButton, {}, QPoint(8, x2->height() / 2));
@@ -497,7 +485,7 @@ TEST_F(AusgleichTest, UserFitsCurvesBuildsAModelAndCopiesTheFormula) {
         b->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("baukasten.png"));
       QTest::mouseClick(b->sbExit, Qt::LeftButton);
     });
-    warten([&] { return modal() == frApproxim && frApproxim->isVisible() && !frApproxim_Auswahl->isVisible(); },
+    WennDann([&] { return modal() == frApproxim && frApproxim->isVisible() && !frApproxim_Auswahl->isVisible(); },
            [&] { QTest::mouseClick(frApproxim->OKButton, Qt::LeftButton); });
     QTest::mouseClick(g->tbInterpolation, Qt::RightButton);  // the model list, modally
     linienAmEnde = Linien().size();

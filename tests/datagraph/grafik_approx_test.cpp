@@ -610,18 +610,6 @@ TEST_F(DatenGrafikTest, UserPathThroughTheRealDialogs) {
   kolvex::DatenPfad = QDir(Pfad("")).absolutePath().toStdString() + "/";
   HauptfensterZeigen();
 
-  // Runs tun once bedingung holds (each waiter is its own timer, so they may nest).
-  auto warten = [](std::function<bool()> bedingung, std::function<void()> tun) {
-    auto* uhr = new QTimer;
-    uhr->setInterval(20);
-    QObject::connect(uhr, &QTimer::timeout, [uhr, bedingung, tun] {
-      if (!bedingung()) return;
-      uhr->stop();
-      uhr->deleteLater();
-      tun();
-    });
-    uhr->start();
-  };
   auto dateiDialog = [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); };
   auto eintippen = [](QFileDialog* d, const QString& text) {
     auto* feld = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -640,11 +628,11 @@ TEST_F(DatenGrafikTest, UserPathThroughTheRealDialogs) {
   notbremse.start(20000);
 
   QString titel;
-  warten([&] { return dateiDialog() != nullptr; }, [&] {
+  WennDann([&] { return dateiDialog() != nullptr; }, [&] {
     titel = dateiDialog()->windowTitle();
     eintippen(dateiDialog(), Pfad("versuch.csv"));
   });
-  warten([&] { return QApplication::activeModalWidget() == frGrafikApprox && g->sg1->RowCount() == 4; },
+  WennDann([&] { return QApplication::activeModalWidget() == frGrafikApprox && g->sg1->RowCount() == 4; },
          [&] {
            QHeaderView* kopf = g->sg1->horizontalHeader();
            auto spalte = [&](int c) {
@@ -656,7 +644,7 @@ TEST_F(DatenGrafikTest, UserPathThroughTheRealDialogs) {
            g->tbPlus->click();
            QTest::mouseClick(kopf->viewport(), Qt::RightButton, {}, spalte(3));
            QTest::mouseClick(g->sbGrafik, Qt::LeftButton);
-           warten([&] { return dateiDialog() != nullptr; }, [&] {
+           WennDann([&] { return dateiDialog() != nullptr; }, [&] {
              QFileDialog* d = dateiDialog();
              auto* filter = d->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
              ASSERT_NE(filter, nullptr);

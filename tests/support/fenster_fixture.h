@@ -14,6 +14,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "calculator/einstellungen.h"
@@ -23,6 +25,20 @@
 #include "platform/esc_watcher.h"
 #include "platform/message_dialog.h"
 #include "platform/text_file.h"
+
+// Runs tun once bedingung holds, polled every 20 ms from the event loop; each waiter is its
+// own timer, so waiters may nest (a modal dialog's handler arming the next one).
+inline void WennDann(std::function<bool()> bedingung, std::function<void()> tun) {
+  auto* uhr = new QTimer;
+  uhr->setInterval(20);
+  QObject::connect(uhr, &QTimer::timeout, [uhr, bedingung, tun] {
+    if (!bedingung()) return;
+    uhr->stop();
+    uhr->deleteLater();
+    tun();
+  });
+  uhr->start();
+}
 
 class FensterTest : public ::testing::Test {
  protected:
