@@ -32,6 +32,15 @@ ZellArt ZelleLesen(std::string_view text, double& wert);
 
 // ---- Bytes -------------------------------------------------------------------------------
 
+// Windows-1252 differs from Latin-1 only in 0x80..0x9F: their code points. The five undefined
+// bytes keep their C1 code point, so that no byte is lost.
+inline constexpr char16_t kCp1252Hoch[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80..87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88..8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90..97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98..9F
+};
+
 // Well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
 bool GueltigesUtf8(std::string_view bytes);
 // Windows-1252 bytes as UTF-8 (the five undefined bytes keep their C1 code point).

@@ -6,16 +6,9 @@
 #include <QStringDecoder>
 #include <algorithm>
 
-namespace {
+#include "core/tabelle.h"
 
-// Windows-1252 differs from Latin-1 only in 0x80..0x9F. The five undefined bytes keep their
-// C1 code point so that no byte is lost.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80..87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88..8F
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90..97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98..9F
-};
+namespace {
 
 void setError(QString* error, const QString& text) {
   if (error) *error = text;
@@ -86,7 +79,7 @@ QString decodeWindows1252(const QByteArray& bytes) {
   QChar* d = out.data();
   for (qsizetype i = 0; i < bytes.size(); ++i) {
     const auto b = static_cast<unsigned char>(bytes[i]);
-    d[i] = QChar((b >= 0x80 && b <= 0x9F) ? kCp1252High[b - 0x80] : char16_t(b));
+    d[i] = QChar((b >= 0x80 && b <= 0x9F) ? kolvex::kCp1252Hoch[b - 0x80] : char16_t(b));
   }
   return out;
 }
@@ -140,7 +133,7 @@ QByteArray encodeWindows1252(const QString& text) {
       b = static_cast<char>(u);
     } else {
       for (int i = 0; i < 32; ++i)
-        if (kCp1252High[i] == u) b = static_cast<char>(0x80 + i);
+        if (kolvex::kCp1252Hoch[i] == u) b = static_cast<char>(0x80 + i);
     }
     out.append(b);
   }
