@@ -5,12 +5,8 @@
 #include <QFrame>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTemporaryFile>
 #include <QToolBar>
 #include <QToolButton>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 #include "calculator/kolvex.h"
 #include "core/globals.h"
@@ -20,6 +16,7 @@
 #include "imagefile/errors.h"
 #include "imagefile/qt/graphic.h"
 #include "imagefile/qt/image_io.h"
+#include "platform/file_replace.h"
 #include "platform/message_dialog.h"
 #include "platform/print_service.h"
 
@@ -54,44 +51,6 @@ void SpeicherFehler(const QString& name, const QString& grund) {
   showMessage(QStringLiteral("Das Bild kann nicht gespeichert werden:\r") + name +
                   QStringLiteral("\r") + grund,
               MessageKind::Warning);
-}
-
-// Writes through a temporary file of the same folder and extension (the writer is chosen
-// by it), which takes the name only when everything was written: a failure leaves an
-// existing file as it was. False with the system's reason when the file system refused;
-// the writer's own exceptions pass on after the temporary file is gone.
-bool UeberTemporaereDatei(const QString& name, const std::function<void(const QString&)>& schreiben,
-                          QString& grund) {
-  const QFileInfo ziel(name);
-  // A name without extension gets a temporary name without one, too.
-  QString muster = ziel.absolutePath() + QLatin1Char('/') + ziel.completeBaseName();
-  if (ziel.suffix().isEmpty())
-    muster += QStringLiteral("~XXXXXX");
-  else
-    muster += QStringLiteral(".XXXXXX.") + ziel.suffix();
-  QTemporaryFile temp(muster);
-  temp.setAutoRemove(true);
-  if (!temp.open()) {
-    grund = temp.errorString();
-    return false;
-  }
-  // The picture gets the old file's permissions, or those of a new file, not the owner-only
-  // ones of a temporary file.
-  const QFileDevice::Permissions rechte =
-      ziel.exists() ? QFile::permissions(name)
-                    : (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                       QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-  temp.setPermissions(rechte);
-  temp.close();
-  schreiben(temp.fileName());
-  const QByteArray von = QFile::encodeName(temp.fileName());
-  const QByteArray nach = QFile::encodeName(ziel.absoluteFilePath());
-  if (std::rename(von.constData(), nach.constData()) != 0) {
-    grund = QString::fromLocal8Bit(std::strerror(errno));
-    return false;
-  }
-  temp.setAutoRemove(false);
-  return true;
 }
 
 }  // namespace
@@ -176,11 +135,11 @@ bool TfrGrafikApprox::DiagrammAusgeben(QChar modus) {
       frKolvex->GifSpeichern(Druckbild, name);
       return true;
     }
-    QString grund;
     const QImage bild = Druckbild.convertToFormat(QImage::Format_RGB888);
-    if (!UeberTemporaereDatei(
-            name, [&bild](const QString& temp) { imagefile::saveImageFile(bild, temp); }, grund)) {
-      SpeicherFehler(name, grund);
+    const ReplaceResult ergebnis =
+        replaceFileVia(name, [&bild](const QString& temp) { imagefile::saveImageFile(bild, temp); });
+    if (!ergebnis.ok) {
+      SpeicherFehler(name, ergebnis.reason);
       return false;
     }
     return true;

@@ -1,12 +1,8 @@
 #include "gif/qt/gif_export.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QTemporaryFile>
+#include <QFile>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <memory>
 
 #include "gif/errors.h"
@@ -16,6 +12,7 @@
 #include "gif/qt/frame_image.h"
 #include "gif/qt/gif_painter.h"
 #include "imagefile/errors.h"
+#include "platform/file_replace.h"
 
 namespace gif {
 
@@ -67,31 +64,18 @@ std::vector<uint8_t> singleFrameGifBytes(const QImage& image) {
 }
 
 void writeFileReplacing(const QString& fileName, const std::vector<uint8_t>& bytes) {
-  const QFileInfo target(fileName);
-  const QString suffix = target.suffix();
-  QString pattern = target.absolutePath() + QLatin1Char('/') + target.completeBaseName() + QStringLiteral(".XXXXXX");
-  if (!suffix.isEmpty()) pattern += QLatin1Char('.') + suffix;
-  QTemporaryFile temp(pattern);
-  temp.setAutoRemove(true);
-  if (!temp.open()) fileError(imagefile::text::kErrorOpening, fileName, temp.errorString());
-  const qint64 size = static_cast<qint64>(bytes.size());
-  if (temp.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !temp.flush())
-    fileError(imagefile::text::kErrorClosing, fileName, temp.errorString());
-  // The new file gets the old one's permissions, or the usual ones of a new file, not the
-  // owner-only mode temporary files are made with.
-  const QFileDevice::Permissions mode =
-      target.exists() ? QFile::permissions(fileName)
-                      : (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                         QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-  temp.setPermissions(mode);
-  temp.close();
-  if (temp.error() != QFileDevice::NoError) fileError(imagefile::text::kErrorClosing, fileName, temp.errorString());
-  // rename() replaces an existing file in one step, so a reader never sees half a picture.
-  const QByteArray from = QFile::encodeName(temp.fileName());
-  const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-  if (std::rename(from.constData(), to.constData()) != 0)
-    fileError(imagefile::text::kErrorClosing, fileName, QString::fromLocal8Bit(std::strerror(errno)));
-  temp.setAutoRemove(false);
+  const ReplaceResult result = replaceFileVia(fileName, [&](const QString& temporary) {
+    QFile file(temporary);
+    const qint64 size = static_cast<qint64>(bytes.size());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.flush())
+      fileError(imagefile::text::kErrorClosing, fileName, file.errorString());
+    file.close();
+    if (file.error() != QFileDevice::NoError) fileError(imagefile::text::kErrorClosing, fileName, file.errorString());
+  });
+  if (!result.ok)
+    fileError(result.temporaryFailed ? imagefile::text::kErrorOpening : imagefile::text::kErrorClosing, fileName,
+              result.reason);
 }
 
 void saveSingleFrameGif(const QImage& image, const QString& fileName) {
