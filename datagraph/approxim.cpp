@@ -147,11 +147,11 @@ void TfrApproxim::sbAppromAuswahlClick() {
   baukasten->AnsatzEinlesen();
   baukasten->ShowModal();
   if (isModalRunning() && isVisible() && windowModality() != Qt::ApplicationModal) {
-    nurVerstecken_ = true;  // modal again, now that the builder is gone
+    // Modal again, now that the builder is gone (a modal run survives the window being
+    // hidden and shown again).
     hide();
     setWindowModality(Qt::ApplicationModal);
     show();
-    nurVerstecken_ = false;
   }
   TitelSetzen();
 }
@@ -202,7 +202,6 @@ void TfrApproxim::Buttonsplatzieren() {
 }
 
 void TfrApproxim::BaukastenVerstecken(bool verstecken) {
-  nurVerstecken_ = true;
   if (verstecken) {
     hide();
   } else {
@@ -212,17 +211,6 @@ void TfrApproxim::BaukastenVerstecken(bool verstecken) {
       setWindowModality(Qt::NonModal);
     show();
   }
-  nurVerstecken_ = false;
-}
-
-void TfrApproxim::hideEvent(QHideEvent* event) {
-  // Hidden for the builder while this window runs modally: its modal run goes on and it
-  // comes back when the builder closes.
-  if (nurVerstecken_) {
-    QWidget::hideEvent(event);
-    return;
-  }
-  Form::hideEvent(event);
 }
 
 // ---- Fitting --------------------------------------------------------------------------------

@@ -88,7 +88,6 @@ class TfrApproxim : public Form {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
 
  private:
   void LayoutErzeugen();
@@ -96,8 +95,6 @@ class TfrApproxim : public Form {
   // Reads curve s into XWerte/YWerte (1..n, at least 11 entries); returns n.
   std::size_t PunkteLesen(int kurve);
   void GlobaleSetzen(const kolvex::FitErgebnis& e);
-
-  bool nurVerstecken_ = false;
 };
 
 extern TfrApproxim* frApproxim;
