@@ -77,7 +77,10 @@ bool writeAtomically(const QString& path, const QByteArray& bytes, QString* erro
   // Unbuffered: a buffered tail is written during commit(), and a failure there (disk
   // full) would still put the cut-off file in place of the old one.
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    setError(error, file.errorString());
+    // For a file it may not replace, QSaveFile says only that it "is not writable"; the
+    // system tells why (a read-only disk, no permission).
+    const bool verweigert = ::access(QFile::encodeName(path).constData(), W_OK) != 0 && errno != ENOENT;
+    setError(error, verweigert ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString());
     return false;
   }
   if (!writeAll(file, bytes, error)) {

@@ -2,7 +2,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstring>
@@ -255,4 +259,38 @@ TEST(TextFile, AppendReadsALogOnceAndAgainAfterAnyoneElseChangedIt) {
   EXPECT_FALSE(angehaengt);
   ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("π"), &angehaengt));
   EXPECT_EQ(readBytes(f), QByteArray("\xC3\xB6 = 3\n\xCF\x80\n"));
+}
+
+TEST(TextFile, FileThatMayNotBeReplacedGivesTheSystemsReason) {
+  QTemporaryDir dir;
+  const QString f = dir.filePath("einstKolvex.frb");
+  writeBytes(f, QByteArray("alt\n"));
+  // Not writable: by its mode for a user, by the immutable flag for root (who ignores modes).
+  const QByteArray name = QFile::encodeName(f);
+  bool unveraenderlich = false;
+  if (geteuid() == 0) {
+    const int fd = ::open(name.constData(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    int flags = 0;
+    unveraenderlich = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                      (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    ::close(fd);
+    if (!unveraenderlich) GTEST_SKIP() << "no immutable flag on this file system";
+  } else {
+    ASSERT_EQ(::chmod(name.constData(), 0444), 0);
+  }
+  const int grund = geteuid() == 0 ? EPERM : EACCES;
+  QString error;
+  const bool ok = writeTextLines(f, {"neu"}, &error);
+  if (unveraenderlich) {
+    const int fd = ::open(name.constData(), O_RDONLY);
+    int flags = 0;
+    ::ioctl(fd, FS_IOC_GETFLAGS, &flags);
+    flags &= ~FS_IMMUTABLE_FL;
+    ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    ::close(fd);
+  }
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(grund)));
+  EXPECT_EQ(readBytes(f), QByteArray("alt\n"));
 }
