@@ -160,9 +160,7 @@ bool GrafikVariableErlaubt(char c) { return c == ' ' || IstBuchstabe(c); }
 bool DateiSchreibenMitWarnung(const QString& pfad, const QStringList& zeilen) {
   QString fehler;
   if (writeTextLines(pfad, zeilen, &fehler)) return true;
-  showMessage(QStringLiteral("Datei ") + pfad + QStringLiteral(" konnte nicht gespeichert werden.\r") +
-                  fehler,
-              MessageKind::Warning);
+  showMessage(saveFailedText(pfad, fehler), MessageKind::Warning);
   return false;
 }
 

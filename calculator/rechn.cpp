@@ -297,9 +297,7 @@ void TfrRechn::ErgebnisZeileSpeichern(const QString& datei, const QString& forme
   QString fehler;
   bool angehaengt = false;
   if (!appendTextLineUnlessLast(datei, zeile, &angehaengt, &fehler))
-    showMessage(QStringLiteral("Datei ") + datei +
-                    QStringLiteral(" konnte nicht gespeichert werden.\r") + fehler,
-                MessageKind::Warning);
+    showMessage(saveFailedText(datei, fehler), MessageKind::Warning);
 }
 
 void TfrRechn::Berechnen(const QString& formel) {

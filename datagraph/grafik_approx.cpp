@@ -436,23 +436,63 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
     showMessage(datei.errorString(), MessageKind::Warning);
     return;
   }
+  // Lack of memory anywhere in the load ends in one message; outside the data loop it keeps
+  // the table that was there (a header of millions of fields can exhaust it in any step).
+  int schritt = 0;
+  auto speicherSchritt = [&schritt] {
+    if (SpeicherFehlerAbSchritt >= 0 && schritt++ >= SpeicherFehlerAbSchritt) throw std::bad_alloc();
+  };
+  bool gemeldet = false;
+  auto speicherFehler = [&gemeldet] {
+    if (gemeldet) return;
+    gemeldet = true;
+    EscWatcher::Suspend frei;
+    showMessage(QStringLiteral("Speicherplatz Fehler"), MessageKind::Warning);
+  };
+  const QStringList alteKanaele = KanalBoxenTexte();
+  const int alterX = cbXKanal->currentIndex(), alterY = cbYKanal->currentIndex();
+  try {
+    TextDateiLesen(datei, name, trenner, startZeile, speicherSchritt, speicherFehler);
+  } catch (const std::bad_alloc&) {
+    speicherFehler();
+    setWindowTitle(QStringLiteral("  XY-Daten im Diagramm"));
+    plAbbruch->hide();
+    GrafikZeigen(false);
+    if (KanalBoxenTexte() != alteKanaele) {
+      try {
+        KanalBoxenFuellen(alteKanaele);
+        cbXKanal->setCurrentIndex(alterX);
+        cbYKanal->setCurrentIndex(alterY);
+      } catch (const std::bad_alloc&) {
+        KanalBoxenFuellen({});
+      }
+    }
+  }
+}
+
+QStringList TfrGrafikApprox::KanalBoxenTexte() const {
+  QStringList texte;
+  for (int i = 0; i < cbXKanal->count(); ++i) texte << cbXKanal->itemText(i);
+  return texte;
+}
+
+void TfrGrafikApprox::TextDateiLesen(QFile& datei, const QString& name, char trenner, int startZeile,
+                                     const std::function<void()>& speicherSchritt,
+                                     const std::function<void()>& speicherFehler) {
   // Read into memory, not mapped: a mapped file that another program cuts short while it
   // loads ends the program (SIGBUS) at the first touch of a page beyond the new end. The
   // reading takes what the file holds until its end, shorter or longer than announced.
   QByteArray gelesen;
-  try {
-    if (!DateiLesen(datei, gelesen)) {
-      showMessage(datei.errorString(), MessageKind::Warning);
-      return;
-    }
-  } catch (const std::bad_alloc&) {  // a file larger than the memory: the table stays
-    showMessage(QStringLiteral("Speicherplatz Fehler"), MessageKind::Warning);
+  speicherSchritt();
+  if (!DateiLesen(datei, gelesen)) {
+    showMessage(datei.errorString(), MessageKind::Warning);
     return;
   }
   datei.close();
   const std::string_view bytes(gelesen.constData(), static_cast<size_t>(gelesen.size()));
   const bool utf8 = kolvex::GueltigesUtf8(bytes);
 
+  speicherSchritt();
   kolvex::TabellenLeser leser(bytes, trenner, startZeile);
   if (leser.fehler() == kolvex::TabellenFehler::KeinKopf) {
     showMessage(QStringLiteral("Lesefehler Datei: ") + name, MessageKind::Warning);
@@ -492,6 +532,7 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
     QElapsedTimer balkenUhr;
     balkenUhr.start();
     try {
+      speicherSchritt();
       neu.setSize(spalten, static_cast<int>(platz));
       while (leser.naechsteZeile(felder)) {
         if (SpeicherFehlerNachZeilen >= 0 && zeilen >= SpeicherFehlerNachZeilen)
@@ -518,14 +559,19 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
         }
       }
     } catch (const std::bad_alloc&) {
-      EscWatcher::Suspend frei;
-      showMessage(QStringLiteral("Speicherplatz Fehler"), MessageKind::Warning);
+      // The rows read so far stay, when there is memory enough to show them; without one
+      // the old table does.
+      speicherFehler();
+      if (zeilen == 0) throw;
     }
   }
-  // Fewer rows and the columns there are: nothing to allocate.
+  // Fewer rows and at most the columns there are: nothing to allocate. A table whose first
+  // sizing failed may have fewer columns than the header.
+  spalten = std::min(spalten, neu.columnCount());
   neu.setSize(spalten, std::min(zeilen + 1, neu.rowCount()));
 
   // Header: "Nr", the header fields, "K" + column for an empty or missing one.
+  speicherSchritt();
   QStringList kanaele;
   neu.setCell(0, 0, std::string_view("Nr"));
   kanaele << QStringLiteral("Nr");
@@ -537,11 +583,12 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
       neu.setCell(c, 0, QStringLiteral("K%1").arg(c));
     kanaele << neu.cell(c, 0);
   }
+  speicherSchritt();
+  KanalBoxenFuellen(kanaele);
 
   sg1->table().swap(neu);
   sg1->tableChanged();
   neu = ValueTable();  // the old cells go now, not at the end of the function
-  KanalBoxenFuellen(kanaele);
 
   setWindowTitle(QStringLiteral("  XY-Daten im Diagramm"));
   plAbbruch->hide();
@@ -605,7 +652,7 @@ bool TfrGrafikApprox::WerteSpeichern(const QString& datei) {
   }
   QString fehler;
   if (!writeUtf8Text(datei, text, &fehler)) {
-    showMessage(fehler, MessageKind::Warning);
+    showMessage(saveFailedText(datei, fehler), MessageKind::Warning);
     return false;
   }
   return true;

@@ -16,6 +16,7 @@
 //    tbInterpolation is down; it draws the fitted curves into Chart1's overlay lines.
 //  - ModellListeZeigen(): the model list, shown modally by a right click on
 //    tbInterpolation.
+#include <QFile>
 #include <QImage>
 #include <QPixmap>
 #include <QPointF>
@@ -199,6 +200,10 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   static inline std::function<QString()> BildDialogHook;
   // Test hook: the table reader fails for lack of memory after that many rows (-1: off).
   static inline int SpeicherFehlerNachZeilen = -1;
+  // Test hook: memory runs out at the n-th step of a table load that needs much of it (reading
+  // the file, the header, sizing the table, the header cells, the channel boxes) and at every
+  // later one (-1: off).
+  static inline int SpeicherFehlerAbSchritt = -1;
 
   DateiDialogDaten OpenDialog1;
   DateiDialogDaten SaveDialog1;
@@ -275,6 +280,11 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   void AusgabeErzeugen();  // tbPrint, tbDiagramme and their events
   void VerbindungenHerstellen();
   void KanalBoxenFuellen(const QStringList& namen);
+  QStringList KanalBoxenTexte() const;
+  // The load itself; lack of memory passes on as std::bad_alloc once speicherFehler has
+  // told it (or before).
+  void TextDateiLesen(QFile& datei, const QString& name, char trenner, int startZeile,
+                      const std::function<void()>& speicherSchritt, const std::function<void()>& speicherFehler);
   void GrafikZeigen(bool grafik);
   void SerienAktivieren(int anzahl);
   void LinienNachEinstellung();

@@ -137,7 +137,7 @@ bool TfrGrafikApprox::DiagrammAusgeben(QChar modus) {
     }
     const QImage bild = Druckbild.convertToFormat(QImage::Format_RGB888);
     const ReplaceResult ergebnis =
-        replaceFileVia(name, [&bild](const QString& temp) { imagefile::saveImageFile(bild, temp); });
+        replaceFileVia(name, [&](int datei) { imagefile::saveImageFile(bild, name, datei); });
     if (!ergebnis.ok) {
       SpeicherFehler(name, ergebnis.reason);
       return false;

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include "calculator/einstellungen.h"
 #include "calculator/kolvex.h"
 #include "core/globals.h"
 #include "finance/finanz_text.h"
@@ -94,7 +95,7 @@ void SparEinstellungenSpeichern() {
                            Index(f->cbZinsperiode),      Index(f->cbZinseszins),
                            f->edAnsparzeit->text(),      Index(f->cbAnsparzeit),
                            f->edFestlegungsfrist->text(), Index(f->cbFestlegungsfrist)};
-  writeTextLines(Pfad(kSparDatei), zeilen);  // a failure keeps the old file, silently
+  DateiSchreibenMitWarnung(Pfad(kSparDatei), zeilen);  // a failure keeps the old file
 }
 
 void TilgEinstellungenLaden() {
@@ -128,5 +129,5 @@ void TilgEinstellungenSpeichern() {
                            Index(f->cbZinszahlungsintervall), Schalter(f->cbZinseZahlen),
                            f->edTilgungsrate->text(),        Index(f->cbTilgungsintervall),
                            f->edTilgungsdauer->text(),       Index(f->cbTilgungsdauer)};
-  writeTextLines(Pfad(kTilgDatei), zeilen);  // a failure keeps the old file, silently
+  DateiSchreibenMitWarnung(Pfad(kTilgDatei), zeilen);  // a failure keeps the old file
 }

@@ -644,9 +644,7 @@ bool TfrGrafik::WerteSpeichern(const QString& datei) {
   QString fehler;
   if (!writeTextLines(datei, zeilen, &fehler)) {
     // The system's text alone ("Permission denied") would not say which file failed.
-    showMessage(QStringLiteral("Datei ") + datei +
-                    QStringLiteral(" konnte nicht gespeichert werden.\r") + fehler,
-                MessageKind::Warning);
+    showMessage(saveFailedText(datei, fehler), MessageKind::Warning);
     return false;
   }
   return true;

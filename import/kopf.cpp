@@ -334,9 +334,8 @@ KanalStatistik KanalMinMax(const Zeilen& kopf, std::string_view name) {
   for (int i = 1; i < n; ++i) {
     const std::string& z = kopf[static_cast<size_t>(i)];
     if (Code(z) != "200") continue;
-    std::string_view t = nachKomma(z);
-    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-    if (t == name) {
+    // The text after the comma as it stands: "200, Druck" is not the channel "Druck".
+    if (nachKomma(z) == name) {
       start = i;
       break;
     }

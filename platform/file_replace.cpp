@@ -1,42 +1,106 @@
 #include "platform/file_replace.h"
 
+#include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
-ReplaceResult replaceFileVia(const QString& name, const std::function<void(const QString&)>& write) {
-  ReplaceResult result;
+namespace {
+
+QString reasonOf(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// ".<name>.XXXXXX" beside the target: hidden, and without the picture's extension, so that
+// nothing takes it for a picture.
+QByteArray hiddenName(const QByteArray& folder, const QByteArray& base) {
+  static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  QByteArray name = folder + "/." + base + ".";
+  for (int i = 0; i < 6; ++i) name += letters[QRandomGenerator::global()->bounded(62)];
+  return name;
+}
+
+// The permission bits of a new file under the process's umask.
+mode_t newFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+// Links the unnamed file under `name`; false with errno when that fails.
+bool linkUnnamed(int fd, const QByteArray& name) {
+  const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+  if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0) return true;
+  if (errno != ENOENT) return false;
+  // Without /proc; this form needs more rights.
+  return ::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0;
+}
+
+struct Temporary {
+  int fd = -1;
+  QByteArray name;  // only the stand-in has a name before the end
+  ~Temporary() {
+    if (fd >= 0) ::close(fd);
+    if (!name.isEmpty()) ::unlink(name.constData());
+  }
+};
+
+}  // namespace
+
+ReplaceResult replaceFileVia(const QString& name, const std::function<void(int descriptor)>& write) {
   const QFileInfo target(name);
-  // A name without extension gets a temporary name without one, too.
-  QString pattern = target.absolutePath() + QLatin1Char('/') + target.completeBaseName();
-  if (target.suffix().isEmpty())
-    pattern += QStringLiteral("~XXXXXX");
-  else
-    pattern += QStringLiteral(".XXXXXX.") + target.suffix();
-  QTemporaryFile temp(pattern);
-  temp.setAutoRemove(true);
-  if (!temp.open()) {
-    result = {false, true, temp.errorString()};
-    return result;
-  }
-  // Not the owner-only mode temporary files are made with.
-  const QFileDevice::Permissions mode =
-      target.exists() ? QFile::permissions(name)
-                      : (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                         QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-  temp.setPermissions(mode);
-  temp.close();
-  write(temp.fileName());
-  // rename() replaces an existing file in one step, so a reader never sees half a file.
-  const QByteArray from = QFile::encodeName(temp.fileName());
+  const QByteArray folder = QFile::encodeName(target.absolutePath());
+  const QByteArray base = QFile::encodeName(target.fileName());
   const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-  if (std::rename(from.constData(), to.constData()) != 0) {
-    result = {false, false, QString::fromLocal8Bit(std::strerror(errno))};
-    return result;
+  // Not the owner-only mode temporary files are made with.
+  struct stat old {};
+  const mode_t mode = ::stat(to.constData(), &old) == 0 ? (old.st_mode & 07777) : newFileMode();
+
+  Temporary temp;
+  if (!replaceFileWithoutUnnamedFile)
+    temp.fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (temp.fd < 0) {
+    // EISDIR: a kernel without unnamed files; EOPNOTSUPP: a file system without them.
+    if (!replaceFileWithoutUnnamedFile && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+      return {false, true, reasonOf(errno)};
+    for (int i = 0; i < 100 && temp.fd < 0; ++i) {
+      const QByteArray candidate = hiddenName(folder, base);
+      temp.fd = ::open(candidate.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+      if (temp.fd >= 0) temp.name = candidate;
+      else if (errno != EEXIST) break;
+    }
+    if (temp.fd < 0) return {false, true, reasonOf(errno)};
   }
-  temp.setAutoRemove(false);
-  return result;
+  if (::fchmod(temp.fd, mode) != 0) return {false, true, reasonOf(errno)};
+
+  write(temp.fd);
+
+  // A full disk may show only now, when the written pages go out.
+  if (::fsync(temp.fd) != 0 && errno != EINVAL) return {false, false, reasonOf(errno)};
+  if (temp.name.isEmpty()) {
+    // A new file takes its name at once; an existing one is replaced by rename(), so a reader
+    // never sees half a file. Between the link and the rename the finished file has a
+    // hidden name.
+    if (linkUnnamed(temp.fd, to)) return {};
+    if (errno != EEXIST) return {false, false, reasonOf(errno)};
+    for (int i = 0; i < 100 && temp.name.isEmpty(); ++i) {
+      const QByteArray candidate = hiddenName(folder, base);
+      if (linkUnnamed(temp.fd, candidate)) temp.name = candidate;
+      else if (errno != EEXIST) return {false, false, reasonOf(errno)};
+    }
+    if (temp.name.isEmpty()) return {false, false, reasonOf(EEXIST)};
+  }
+  const int fd = temp.fd;
+  temp.fd = -1;
+  // After fsync a failing close has nothing left to tell on a local disk; checked anyway.
+  if (::close(fd) != 0 && errno != EINTR) return {false, false, reasonOf(errno)};
+  if (std::rename(temp.name.constData(), to.constData()) != 0) return {false, false, reasonOf(errno)};
+  temp.name.clear();
+  return {};
 }

@@ -1,7 +1,8 @@
 #pragma once
-// Files that must never be left half written (pictures): written under a temporary name in
-// the same folder, with the same extension (writers are chosen by it), and renamed onto the
-// real name only when everything was written. A failure leaves an existing file as it was.
+// Files that must never be left half written (pictures): the writer writes into a file that
+// has no name yet, in the target's folder, and only a file written to its end takes the
+// target's name, replacing an existing one in one step. A failure, or a process killed
+// while it writes, leaves the old file as it was and nothing beside it.
 #include <QString>
 #include <functional>
 
@@ -11,6 +12,13 @@ struct ReplaceResult {
   QString reason;                // the system's reason when !ok
 };
 
-// write(temporaryName) writes the whole file; its exceptions pass on after the temporary
+// write(descriptor) writes the whole file into the descriptor, an empty file open for reading
+// and writing at position 0, which stays open (write must not close it). The writers pick
+// the format by the target name's extension, not by the temporary file. Where the folder's
+// file system cannot make a file without a name, a hidden temporary file ".<name>.XXXXXX"
+// stands in (a kill then leaves that one). Exceptions of write pass on after the temporary
 // file is gone. The new file gets the old file's permissions, or those of a new file.
-ReplaceResult replaceFileVia(const QString& name, const std::function<void(const QString&)>& write);
+ReplaceResult replaceFileVia(const QString& name, const std::function<void(int descriptor)>& write);
+
+// For tests: the unnamed file is not tried, as on a file system without it.
+inline bool replaceFileWithoutUnnamedFile = false;

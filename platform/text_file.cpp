@@ -4,7 +4,16 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+#include <utility>
 
 #include "core/tabelle.h"
 
@@ -37,16 +46,44 @@ bool isValidUtf8(const QByteArray& bytes) {
   return !utf8.hasError();
 }
 
+// A write that stops part of the way (the disk fills up during it) comes back from
+// QFileDevice as a short count without an error, which reads "Unknown error"; writing the
+// rest again makes the system say why.
+bool writeAll(QFileDevice& file, const QByteArray& bytes, QString* error) {
+  const char* p = bytes.constData();
+  qint64 rest = bytes.size();
+  while (rest > 0) {
+    errno = 0;
+    const qint64 n = file.write(p, rest);
+    if (n <= 0) {
+      const int grund = errno;
+      setError(error, file.error() != QFileDevice::NoError || grund == 0
+                          ? file.errorString()
+                          : QString::fromLocal8Bit(std::strerror(grund)));
+      return false;
+    }
+    p += n;
+    rest -= n;
+  }
+  if (file.error() != QFileDevice::NoError) {
+    setError(error, file.errorString());
+    return false;
+  }
+  return true;
+}
+
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error) {
   QSaveFile file(path);
   // Unbuffered: a buffered tail is written during commit(), and a failure there (disk
   // full) would still put the cut-off file in place of the old one.
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    setError(error, file.errorString());
+    // For a file it may not replace, QSaveFile says only that it "is not writable"; the
+    // system tells why (a read-only disk, no permission).
+    const bool verweigert = ::access(QFile::encodeName(path).constData(), W_OK) != 0 && errno != ENOENT;
+    setError(error, verweigert ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString());
     return false;
   }
-  if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError) {
-    setError(error, file.errorString());
+  if (!writeAll(file, bytes, error)) {
     file.cancelWriting();
     return false;
   }
@@ -82,6 +119,10 @@ QString decodeWindows1252(const QByteArray& bytes) {
     d[i] = QChar((b >= 0x80 && b <= 0x9F) ? kolvex::kCp1252Hoch[b - 0x80] : char16_t(b));
   }
   return out;
+}
+
+QString saveFailedText(const QString& path, const QString& reason) {
+  return QStringLiteral("Datei ") + path + QStringLiteral(" konnte nicht gespeichert werden.\r") + reason;
 }
 
 void piSignFromFile(QString& text) { text.replace(QChar(0x00B6), QChar(0x03C0)); }
@@ -149,7 +190,10 @@ struct FileEnd {
   bool endsWithBreak = false;
   QString lastLine;
   bool hasLines = false;
+  QByteArray lastBytes;  // the file's last kLastBytes bytes (all of a shorter file)
 };
+
+constexpr qsizetype kLastBytes = 256;
 
 // Where the bytes from the start of the last line on begin (the line before a final break),
 // looking at the bytes from index `from` on only (those before hold no earlier break).
@@ -174,7 +218,10 @@ qsizetype openSequence(const QByteArray& bytes) {
   return 0;
 }
 
+int scans = 0;
+
 bool scanFileEnd(const QString& path, FileEnd& end, QString* error) {
+  ++scans;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     setError(error, file.errorString());
@@ -192,6 +239,7 @@ bool scanFileEnd(const QString& path, FileEnd& end, QString* error) {
     }
     if (piece.isEmpty()) break;
     end.size += piece.size();
+    end.lastBytes = (end.lastBytes + piece).right(kLastBytes);
     end.endsWithBreak = piece.endsWith('\n') || piece.endsWith('\r');
     // Only the new bytes (and a break just before them) can start a later line.
     const qsizetype bisher = tail.size();
@@ -221,8 +269,7 @@ bool appendBytes(const QString& path, qint64 oldSize, const QByteArray& bytes, Q
     setError(error, file.errorString());
     return false;
   }
-  if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError) {
-    setError(error, file.errorString());
+  if (!writeAll(file, bytes, error)) {
     // A line cut off by a full disk would join the next one; the bytes that were in the
     // file stay as they were.
     file.resize(oldSize);
@@ -231,24 +278,129 @@ bool appendBytes(const QString& path, qint64 oldSize, const QByteArray& bytes, Q
   return true;
 }
 
+// What identifies one state of a file's bytes: any write changes the size or the change
+// time (which no program can set back), a replaced file has another inode.
+struct FileState {
+  dev_t device = 0;
+  ino_t inode = 0;
+  qint64 size = -1;
+  timespec modified{};
+  timespec changed{};
+  bool operator==(const FileState& o) const {
+    return device == o.device && inode == o.inode && size == o.size &&
+           modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+           changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+  }
+};
+
+// False when there is no such file (or it cannot be looked at: the reading reports why).
+bool stateOf(const QString& path, FileState& state) {
+  struct stat st {};
+  if (::stat(QFile::encodeName(path).constData(), &st) != 0) return false;
+  state = {st.st_dev, st.st_ino, static_cast<qint64>(st.st_size), st.st_mtim, st.st_ctim};
+  return true;
+}
+
+// Whether the file's bytes just before `size` are `expected`.
+bool endBytesAre(const QString& path, qint64 size, const QByteArray& expected) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  QByteArray bytes(expected.size(), Qt::Uninitialized);
+  const ssize_t n = ::pread(fd, bytes.data(), static_cast<size_t>(bytes.size()), size - expected.size());
+  ::close(fd);
+  return n == expected.size() && bytes == expected;
+}
+
+// The end of each file appended to, for the state the file had after the last append: a
+// results log of many megabytes is read once, not once per line. A file changed since (by
+// anyone) is read again.
+class KnownEnds {
+ public:
+  bool find(const QString& path, const FileState& state, FileEnd& end) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      const auto it = ends_.find(path);
+      if (it == ends_.end() || !(it->second.first == state)) return false;
+      end = it->second.second;
+    }
+    // File times move in steps of a clock tick: a rewrite of the same size right after an
+    // append may keep them. Its last bytes tell it then.
+    return endBytesAre(path, end.size, end.lastBytes);
+  }
+  void remember(const QString& path, const FileState& state, const FileEnd& end) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (ends_.size() >= 16 && !ends_.count(path)) ends_.clear();
+    ends_[path] = {state, end};
+  }
+  void forget(const QString& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ends_.erase(path);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::unordered_map<QString, std::pair<FileState, FileEnd>> ends_;
+};
+
+KnownEnds& knownEnds() {
+  static KnownEnds ends;
+  return ends;
+}
+
+// The file's end after `line` went in as `bytes` (the line and its break, perhaps a break
+// before them): the last line as readTextLines would give it back.
+FileEnd endAfter(const FileEnd& before, const QByteArray& bytes) {
+  FileEnd after;
+  after.size = before.size + bytes.size();
+  after.utf8 = before.utf8;  // a line in the file's own encoding keeps it what it was
+  after.endsWithBreak = true;
+  after.lastBytes = (before.lastBytes + bytes).right(kLastBytes);
+  const QStringList lines = splitLines(before.utf8 ? QString::fromUtf8(bytes) : decodeWindows1252(bytes));
+  after.hasLines = !lines.isEmpty();
+  if (after.hasLines) {
+    after.lastLine = lines.last();
+    piSignFromFile(after.lastLine);
+  }
+  return after;
+}
+
 bool appendLine(const QString& path, const QString& line, bool unlessLast, bool* appended,
                 QString* error) {
   if (appended) *appended = false;
   FileEnd end;
-  const bool exists = QFileInfo::exists(path);
-  if (exists && !scanFileEnd(path, end, error)) return false;
+  FileState state;
+  const bool exists = stateOf(path, state) || QFileInfo::exists(path);
+  if (exists && !knownEnds().find(path, state, end)) {
+    if (!scanFileEnd(path, end, error)) {
+      knownEnds().forget(path);
+      return false;
+    }
+    // Read after the state was taken: a change in between shows as another state next time.
+    knownEnds().remember(path, state, end);
+  }
   if (unlessLast && end.hasLines && end.lastLine == line) return true;
   QByteArray bytes;
   // A file that does not end in a line break gets one first, so the line stands alone.
   if (end.size > 0 && !end.endsWithBreak) bytes.append('\n');
   bytes.append(end.utf8 ? line.toUtf8() : encodeWindows1252(line));
   bytes.append('\n');
-  if (!appendBytes(path, end.size, bytes, error)) return false;
+  if (!appendBytes(path, end.size, bytes, error)) {
+    knownEnds().forget(path);
+    return false;
+  }
+  // Only when nobody else wrote meanwhile is the new end known without reading.
+  FileState now;
+  if (stateOf(path, now) && now.size == end.size + bytes.size() && (!exists || now.inode == state.inode))
+    knownEnds().remember(path, now, endAfter(end, bytes));
+  else
+    knownEnds().forget(path);
   if (appended) *appended = true;
   return true;
 }
 
 }  // namespace
+
+int appendFileScans() { return scans; }
 
 bool appendTextLine(const QString& path, const QString& line, QString* error) {
   return appendLine(path, line, false, nullptr, error);

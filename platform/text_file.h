@@ -26,6 +26,14 @@ bool appendTextLine(const QString& path, const QString& line, QString* error = n
 bool appendTextLineUnlessLast(const QString& path, const QString& line, bool* appended,
                               QString* error = nullptr);
 
+// The message of every writer whose file could not be written: the file and the system's
+// reason.
+QString saveFailedText(const QString& path, const QString& reason);
+
+// For tests: how often an append had to read a whole file to learn its encoding and last
+// line (once per file, and again after anyone else changed it).
+int appendFileScans();
+
 // Old files hold the pi sign as the byte B6, which reads as the pilcrow "¶"; the program's
 // files never mean a pilcrow. The one mapping of every reader of the program's text files.
 void piSignFromFile(QString& text);

@@ -163,9 +163,7 @@ void TfrEinheiten_Edit::sbSpeichernClick() {
   if (ordner.isEmpty() || (!QDir(ordner).exists() && !QDir().mkpath(ordner))) return;
   QString fehler;
   if (!DateiSchreiben(pfad, &fehler)) {
-    showMessage(QStringLiteral("Datei ") + pfad + QStringLiteral(" konnte nicht gespeichert werden.\r") +
-                    fehler,
-                MessageKind::Warning);
+    showMessage(saveFailedText(pfad, fehler), MessageKind::Warning);
     return;
   }
   kolvex::EinheitenZeile = sge->Row();

@@ -1,8 +1,10 @@
 #include "gif/qt/gif_export.h"
 
-#include <QDir>
-#include <QFile>
+#include <QString>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "gif/errors.h"
@@ -64,14 +66,17 @@ std::vector<uint8_t> singleFrameGifBytes(const QImage& image) {
 }
 
 void writeFileReplacing(const QString& fileName, const std::vector<uint8_t>& bytes) {
-  const ReplaceResult result = replaceFileVia(fileName, [&](const QString& temporary) {
-    QFile file(temporary);
-    const qint64 size = static_cast<qint64>(bytes.size());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.flush())
-      fileError(imagefile::text::kErrorClosing, fileName, file.errorString());
-    file.close();
-    if (file.error() != QFileDevice::NoError) fileError(imagefile::text::kErrorClosing, fileName, file.errorString());
+  const ReplaceResult result = replaceFileVia(fileName, [&](int descriptor) {
+    const uint8_t* p = bytes.data();
+    size_t rest = bytes.size();
+    while (rest > 0) {
+      const ssize_t n = ::write(descriptor, p, rest);
+      if (n < 0 && errno == EINTR) continue;
+      // A disk that fills up part of the way says so at the next write.
+      if (n <= 0) fileError(imagefile::text::kErrorClosing, fileName, QString::fromLocal8Bit(std::strerror(n < 0 ? errno : EIO)));
+      p += n;
+      rest -= static_cast<size_t>(n);
+    }
   });
   if (!result.ok)
     fileError(result.temporaryFailed ? imagefile::text::kErrorOpening : imagefile::text::kErrorClosing, fileName,

@@ -1,6 +1,7 @@
 #include "imagefile/qt/image_io.h"
 
 #include <QFile>
+#include <fcntl.h>
 
 #include <QInputDialog>
 #include <QLineEdit>
@@ -76,6 +77,15 @@ void saveImageFile(const QImage& image, const QString& fileName) {
   LinearBitmap bitmap;
   imageToBitmap(image, bitmap);
   bitmap.saveToFile(nativeName(fileName));
+}
+
+void saveImageFile(const QImage& image, const QString& fileName, int descriptor) {
+  registerFormats();
+  LinearBitmap bitmap;
+  imageToBitmap(image, bitmap);
+  FileStream stream(::fcntl(descriptor, F_DUPFD_CLOEXEC, 0));
+  bitmap.saveToStream(stream, fileExtension(nativeName(fileName)));
+  stream.finish();
 }
 
 QImage loadImageFile(const QString& fileName) {

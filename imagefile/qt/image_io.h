@@ -13,6 +13,8 @@ void registerFormats();
 // The export: the image as the library's bitmap (8-bit indexed stays 8-bit, everything
 // else 24-bit), written by the saver of the file's extension.
 void saveImageFile(const QImage& image, const QString& fileName);
+// The same into an open file (left open): the writer is chosen by fileName's extension.
+void saveImageFile(const QImage& image, const QString& fileName, int descriptor);
 // A file read by the loader of its extension: pf8bit as Indexed8 with 256 entries, pf16bit
 // as Grayscale16, pf24bit as BGR888, pf32bit as RGB32.
 QImage loadImageFile(const QString& fileName);

@@ -1,6 +1,7 @@
 // "einstSR.frb" and "einstTilgR.frb": written by Exit, read at every activation.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -130,6 +131,22 @@ TEST_F(FinanzDateienTest, LoanSwitchesAndIndexes) {
   EXPECT_EQ(f->cbTilgungsintervall->currentIndex(), -1);
   EXPECT_EQ(f->edTilgungsdauer->text(), QStringLiteral("24"));
   EXPECT_EQ(f->cbTilgungsdauer->currentText(), QStringLiteral("Monate"));
+}
+
+TEST_F(FinanzDateienTest, ExitThatCannotWriteSaysSoAndKeepsTheWindowsInputs) {
+  // A folder where the file should go.
+  ASSERT_TRUE(QDir(Pfad("")).mkdir("einstSR.frb"));
+  ASSERT_TRUE(QDir(Pfad("")).mkdir("einstTilgR.frb"));
+  frSparRechner->FormActivate();
+  frSparRechner->sbExitClick();
+  frTilgRechner->FormActivate();
+  frTilgRechner->sbExitClick();
+  QStringList texte;
+  for (const RecordedMessage& m : meldungen.messages()) texte << m.text;
+  EXPECT_EQ(texte, (QStringList{"Datei " + Pfad("einstSR.frb") + " konnte nicht gespeichert werden.\rFilename refers to a directory",
+                                "Datei " + Pfad("einstTilgR.frb") +
+                                    " konnte nicht gespeichert werden.\rFilename refers to a directory"}))
+      << texte.join('|').toStdString();
 }
 
 TEST_F(FinanzDateienTest, CloseBoxStoresNothing) {

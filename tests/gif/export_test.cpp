@@ -8,6 +8,10 @@
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstring>
 
 #include "gif/extensions.h"
 #include "gif/gif_file.h"
@@ -86,7 +90,10 @@ QImage capture(int w, int h) {
   return img;
 }
 
-QStringList entries(const QString& dir) { return QDir(dir).entryList(QDir::Files, QDir::Name); }
+// Hidden files too: a left-over temporary file may be one.
+QStringList entries(const QString& dir) {
+  return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
 
 }  // namespace
 
@@ -181,6 +188,34 @@ TEST(GifExport, FailedSaveKeepsTheExistingFileAndSaysWhy) {
     EXPECT_EQ(text.rfind("Error opening \"" + missing.toStdString() + "\" - ", 0), 0u) << text;
     EXPECT_GT(text.size(), missing.size() + 20) << "the system's reason follows";
   }
+}
+
+TEST(GifExport, DiskFullInTheMiddleNamesTheSystemsReason) {
+  QTemporaryDir dir;
+  const QString name = dir.path() + "/alt.gif";
+  writeBytes(name, "old picture");
+  QImage rauschen(300, 200, QImage::Format_RGB32);
+  uint32_t z = 12345;
+  for (int y = 0; y < rauschen.height(); ++y)
+    for (int x = 0; x < rauschen.width(); ++x) rauschen.setPixel(x, y, (z = z * 1103515245u + 12345u) >> 8);
+  // A file size limit stops the write part of the way, as a disk that fills up does.
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::string text;
+  try {
+    gif::saveSingleFrameGif(rauschen, name);
+  } catch (const imagefile::InOutError& e) {
+    text = e.what();
+  }
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(text, "Error closing \"" + name.toStdString() + "\" - " + std::strerror(EFBIG));
+  EXPECT_EQ(readBytes(name).size(), 11u);
+  EXPECT_EQ(entries(dir.path()), QStringList{"alt.gif"});
 }
 
 TEST(GifExport, ReplacingAFileKeepsItsPermissions) {

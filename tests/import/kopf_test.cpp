@@ -128,6 +128,12 @@ TEST(DatKopf, ChannelStatistics) {
   EXPECT_EQ(s.max, 0);
   // The first line is never a channel line.
   EXPECT_EQ(KanalMinMax({"200,Kraft", "220,3", "x"}, "Kraft").anzahl, 0);
+  // The name is compared with the text after the comma as it stands, blanks included.
+  const Zeilen b = {"x", "200, Druck", "220,4", "250,1", "251,2", "x"};
+  EXPECT_EQ(KanalMinMax(b, "Druck").anzahl, 0);
+  EXPECT_EQ(KanalMinMax(b, "Druck").max, 0);
+  EXPECT_EQ(KanalMinMax(b, " Druck").anzahl, 4);
+  EXPECT_DOUBLE_EQ(KanalMinMax(b, " Druck").max, 2);
 }
 
 TEST(DatKopf, ByteOrderFromHeaderLinesTwoToSix) {

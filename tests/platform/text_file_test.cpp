@@ -2,9 +2,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
+#include <cstring>
 
 #include "platform/text_convert.h"
 #include "platform/text_file.h"
@@ -108,16 +113,19 @@ TEST(TextFile, FailedWriteKeepsOldFileAndReportsError) {
   small.rlim_cur = 4096;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   error.clear();
+  QString appendError;
   const bool ok = writeTextLines(f, big, &error);
-  const bool okAppend = appendTextLine(f, QString(5000, QLatin1Char('x')), nullptr);
+  const bool okAppend = appendTextLine(f, QString(5000, QLatin1Char('x')), &appendError);
   setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, oldHandler);
   EXPECT_FALSE(ok);
   EXPECT_FALSE(okAppend);
-  EXPECT_FALSE(error.isEmpty());
+  // The system's reason, not the "Unknown error" of a write that stopped part of the way.
+  EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+  EXPECT_EQ(appendError, QString::fromLocal8Bit(std::strerror(EFBIG)));
   EXPECT_EQ(readBytes(f), QByteArray("alt\n"));
   // No temporary file is left behind.
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"result.txt"}));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"result.txt"}));
 }
 
 TEST(TextFile, AppendAddsMissingLineBreakAndCreatesFile) {
@@ -206,4 +214,83 @@ TEST(TextFile, AppendUnlessLastComparesWithTheLastLineAsRead) {
   ASSERT_TRUE(appendTextLineUnlessLast(f, QString(), &angehaengt));
   EXPECT_TRUE(angehaengt);
   EXPECT_EQ(readBytes(f), QByteArray("\n"));
+}
+
+TEST(TextFile, AppendReadsALogOnceAndAgainAfterAnyoneElseChangedIt) {
+  QTemporaryDir dir;
+  const QString f = dir.filePath("result.txt");
+  writeBytes(f, QByteArray("a = 1\n"));
+  bool angehaengt = false;
+  const int vorher = appendFileScans();
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("b = %1").arg(i), &angehaengt));
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("b = 4"), &angehaengt));
+  EXPECT_FALSE(angehaengt);  // the last line known without reading
+  EXPECT_EQ(appendFileScans(), vorher + 1);
+
+  // Another program appends a line: it is the last line now.
+  {
+    QFile anders(f);
+    ASSERT_TRUE(anders.open(QIODevice::WriteOnly | QIODevice::Append));
+    anders.write("c = 2\n");
+  }
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("b = 4"), &angehaengt));
+  EXPECT_TRUE(angehaengt);
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("b = 4"), &angehaengt));
+  EXPECT_FALSE(angehaengt);
+
+  // Rewritten at once with as many bytes, in Windows-1252 and without a last line break (the
+  // file times may not have moved): the next line follows in Windows-1252, on a line of
+  // its own.
+  const QByteArray jetzt = readBytes(f);
+  QByteArray alt = jetzt;
+  alt.fill('x');
+  alt[0] = '\xE4';
+  writeBytes(f, alt);
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("ö"), &angehaengt));
+  EXPECT_TRUE(angehaengt);
+  EXPECT_EQ(readBytes(f), alt + "\n\xF6\n");
+
+  // Replaced by another file: judged by its own bytes.
+  const QString neu = dir.filePath("neu.txt");
+  writeBytes(neu, QByteArray("ö = 3\n"));
+  ASSERT_TRUE(QFile::remove(f));
+  ASSERT_TRUE(QFile::rename(neu, f));
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("ö = 3"), &angehaengt));
+  EXPECT_FALSE(angehaengt);
+  ASSERT_TRUE(appendTextLineUnlessLast(f, QStringLiteral("π"), &angehaengt));
+  EXPECT_EQ(readBytes(f), QByteArray("\xC3\xB6 = 3\n\xCF\x80\n"));
+}
+
+TEST(TextFile, FileThatMayNotBeReplacedGivesTheSystemsReason) {
+  QTemporaryDir dir;
+  const QString f = dir.filePath("einstKolvex.frb");
+  writeBytes(f, QByteArray("alt\n"));
+  // Not writable: by its mode for a user, by the immutable flag for root (who ignores modes).
+  const QByteArray name = QFile::encodeName(f);
+  bool unveraenderlich = false;
+  if (geteuid() == 0) {
+    const int fd = ::open(name.constData(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    int flags = 0;
+    unveraenderlich = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                      (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    ::close(fd);
+    if (!unveraenderlich) GTEST_SKIP() << "no immutable flag on this file system";
+  } else {
+    ASSERT_EQ(::chmod(name.constData(), 0444), 0);
+  }
+  const int grund = geteuid() == 0 ? EPERM : EACCES;
+  QString error;
+  const bool ok = writeTextLines(f, {"neu"}, &error);
+  if (unveraenderlich) {
+    const int fd = ::open(name.constData(), O_RDONLY);
+    int flags = 0;
+    ::ioctl(fd, FS_IOC_GETFLAGS, &flags);
+    flags &= ~FS_IMMUTABLE_FL;
+    ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    ::close(fd);
+  }
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(error, QString::fromLocal8Bit(std::strerror(grund)));
+  EXPECT_EQ(readBytes(f), QByteArray("alt\n"));
 }
