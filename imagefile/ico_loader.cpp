@@ -122,13 +122,9 @@ std::vector<std::uint32_t> IconImage::toArgb() const {
   auto alphaAt = [&](int x, int y) -> std::uint32_t {
     return xorBits[static_cast<std::size_t>((height_ - 1 - y) * xorBytesPerLine_ + 4 * x + 3)];
   };
-  // 32-bit pixels carry their own transparency and the AND mask is only a fallback for
-  // older readers, often coarser than the alpha; an alpha channel that is zero throughout
-  // was never filled in, and the mask decides after all.
-  bool alphaDecides = false;
-  if (bitCount_ == 32)
-    for (int y = 0; y < height_ && !alphaDecides; ++y)
-      for (int x = 0; x < width_ && !alphaDecides; ++x) alphaDecides = alphaAt(x, y) != 0;
+  // 32-bit pixels carry their own transparency; the AND mask is there for readers without
+  // alpha and is often coarser than it.
+  const bool alphaDecides = bitCount_ == 32;
   for (int y = 0; y < height_; ++y)
     for (int x = 0; x < width_; ++x) {
       if (!alphaDecides && transparentAt(x, y)) continue;
