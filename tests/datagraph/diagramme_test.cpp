@@ -212,13 +212,6 @@ TEST_F(DiagrammeTest, MetafileOfVectorsOnlyIsReportedAndThePictureKept) {
   EXPECT_EQ(d->Image1->bild(), vorher);
   EXPECT_EQ(d->imh0->bild(), nullptr);
   EXPECT_EQ(d->size(), groesse);
-
-  // A metafile with its bitmap still opens.
-  meldungen.clear();
-  TfrDiagramme::OeffnenDialogHook = [this] { return Bild("bitmap.emf", 200, 100); };
-  QTest::mouseClick(d->sbLaden, Qt::LeftButton);
-  EXPECT_TRUE(meldungen.messages().empty());
-  EXPECT_NE(d->imh0->bild(), nullptr);
 }
 
 TEST_F(DiagrammeTest, PrintedPageHasNoButtonPanel) {

@@ -603,14 +603,6 @@ TEST(PngWrite, TransparencyNeverOutrunsThePalette) {
   pngLoader().bitDepth = 8;
 }
 
-TEST(PngRead, CompressionMethodOtherThanDeflateIsUnsupported) {
-  auto c = smallPalette();
-  c[0].data[10] = 1;
-  EXPECT_EQ(loadError(buildPng(c)), "Unsupported PNG data");
-  c[0].data[10] = 0;
-  EXPECT_EQ(loadError(buildPng(c)), "(no error)");
-}
-
 TEST(PngRead, HeaderPromisingMoreThanTheDataCanHoldIsRefusedBeforeTheBitmap) {
   // 69 bytes that declare 26000 x 26000 RGB: no bitmap is made for them.
   const Bytes tiny = buildPng({{"IHDR", ihdr(26000, 26000, 8, 2)}, {"IDAT", zlibPack({0, 1, 2, 3})}, {"IEND", {}}});
