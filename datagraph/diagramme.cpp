@@ -12,17 +12,23 @@
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 #include "core/globals.h"
 #include "datagraph/grafik_approx.h"
 #include "gif/qt/gif_image.h"
 #include "imagefile/qt/bitmap_image.h"
+#include "imagefile/qt/format_graphics.h"
 #include "imagefile/qt/graphic.h"
 #include "imagefile/qt/linear_graphic.h"
 #include "platform/message_dialog.h"
 #include "platform/print_service.h"
 
 TfrDiagramme* frDiagramme = nullptr;
+
+const char* const kKeinBildInMetadatei =
+    "Die Datei enthält kein Bild, das hier angezeigt werden kann: von Metadateien zeigt der "
+    "Betrachter nur die Bitmaps, keine Vektorzeichnungen.";
 
 // ---------------------------------------------------------------------------------------------
 // Picture view
@@ -102,6 +108,10 @@ void TfrDiagramme::DiagrammLaden(const QString& name) {
   std::unique_ptr<imagefile::Graphic> bild = imagefile::createGraphicFor(name);
   bild->loadFromFile(name);
   if (endung == QLatin1String("WMF") || endung == QLatin1String("EMF")) {
+    // The player draws only the bitmaps of a metafile: a drawing of vectors alone would show
+    // as a white window without a word.
+    const auto* meta = dynamic_cast<const imagefile::MetafileGraphic*>(bild.get());
+    if (meta && !meta->metafile().hasBitmap()) throw std::runtime_error(kKeinBildInMetadatei);
     Image1->setBild(nullptr);
     imh0->setBild(std::move(bild));
     resize(std::max(width(), 900), std::max(height(), 600));

@@ -52,7 +52,7 @@ class TfrDiagramme : public Form {
   // ".EMF" goes into imh0 and is fitted (window at least 900 x 600), any other into Image1
   // (window = picture + 18 x + 40, at least 300 x 200). Failures raise the container's or
   // the library's error after the caption and DiagrammPfad have changed; the picture shown
-  // before stays then.
+  // before stays then. A metafile without a bitmap raises kKeinBildInMetadatei likewise.
   void DiagrammLaden(const QString& name);
   // The same for the buttons: a failure shows the library's text as a warning; false then.
   bool DiagrammLadenMitMeldung(const QString& name);
@@ -94,3 +94,6 @@ class TfrDiagramme : public Form {
 };
 
 extern TfrDiagramme* frDiagramme;
+
+// The warning for a metafile that holds vectors only: the player draws bitmaps alone.
+extern const char* const kKeinBildInMetadatei;

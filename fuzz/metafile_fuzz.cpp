@@ -1,6 +1,6 @@
 // libFuzzer target: arbitrary bytes as a WMF or EMF file through the player (natural size and
-// a fixed rectangle). Only the library's errors may refuse an input; a picture read must come
-// back unchanged from our writers.
+// a fixed rectangle). Only the library's errors may refuse an input; a file said to hold no
+// bitmap draws nothing; a picture read must come back unchanged from our writers.
 //
 //   build/…/fuzz/kolvex_fuzz_metafile -max_len=65536 -timeout=10 fuzz/seeds/metafile
 #include "imagefile/metafile.h"
@@ -14,6 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     mf.load(std::vector<std::uint8_t>(data, data + size));
     imagefile::LinearBitmap canvas;
     mf.render(canvas, 37, 23);
+    // Without a bitmap record the player has nothing to draw: the viewer says so instead.
+    if (!mf.hasBitmap())
+      for (std::int64_t i = 0; i < canvas.size(); ++i)
+        if (canvas.map()[i] != 255) picture_fuzz::fail("a metafile without a bitmap drew something");
   } catch (const imagefile::Error&) {
   }
   imagefile::WMFLoader loader;

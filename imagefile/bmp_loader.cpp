@@ -125,8 +125,18 @@ class Reader {
     std::int64_t h = topDown ? -l.height : l.height;
     if (h == 0) h = 1;
     if (l.width > 0x7FFFFFFF || h > 0x7FFFFFFF) return kUnsupported;
+    const PixelFormat format = l.bits <= 8 ? pf8bit : pf24bit;
     try {
-      bm_.newImage(static_cast<int>(l.width), static_cast<int>(h), l.bits <= 8 ? pf8bit : pf24bit);
+      LinearBitmap::checkSize(static_cast<int>(l.width), static_cast<int>(h), format);
+    } catch (const LinearBitmapError&) {
+      return kUnsupported;
+    }
+    // Stored rows are never shorter than in the file: data too short for them is refused
+    // before the bitmap is made (run-length data may end early and leave rows black).
+    if (l.compression != 1 && l.compression != 2 && !holdsStoredRows(l, h))
+      throw InOutError(text::kReadLessThanExpected);
+    try {
+      bm_.newImage(static_cast<int>(l.width), static_cast<int>(h), format);
     } catch (const LinearBitmapError&) {
       return kUnsupported;
     } catch (const std::bad_alloc&) {
@@ -171,13 +181,25 @@ class Reader {
     }
   }
 
+  // Row r of the file starts at dataOffset + r x stride and needs (width x bits + 7) / 8
+  // bytes; the data must reach the end of the last row.
+  static std::int64_t storedStride(const Layout& l) {
+    return l.rowStride >= 0 ? l.rowStride : (l.width * l.bits + 31) / 32 * 4;
+  }
+  static std::int64_t storedRowBytes(const Layout& l) { return (l.width * l.bits + 7) / 8; }
+  bool holdsStoredRows(const Layout& l, std::int64_t rows) const {
+    const std::int64_t room = static_cast<std::int64_t>(d_.size()) - l.dataOffset - storedRowBytes(l);
+    if (l.dataOffset < 0 || room < 0) return false;
+    const std::int64_t stride = storedStride(l);
+    return stride <= 0 || rows - 1 <= room / stride;
+  }
+
   // Bitmap row for the y-th row of the file.
   std::uint8_t* row(int y) { return bm_.scanLine(topDown_ ? y : h_ - 1 - y); }
 
   void decodePlain(const Layout& l) {
-    const std::int64_t packed = (l.width * l.bits + 31) / 32 * 4;
-    const std::int64_t stride = l.rowStride >= 0 ? l.rowStride : packed;
-    const std::int64_t need = (l.width * l.bits + 7) / 8;
+    const std::int64_t stride = storedStride(l);
+    const std::int64_t need = storedRowBytes(l);
     Field r, g, b;
     if (l.bits == 16 || l.bits == 32) {
       if (l.compression == 3 || l.compression == 6) {

@@ -94,6 +94,7 @@ inline constexpr const char* kUnableToCloseFile = "Unable to close file";
 inline constexpr const char* kProcessFailed = "Process failed: %s";
 inline constexpr const char* kErrorWritingImageFile = "Error writing image file: %s";
 inline constexpr const char* kTempCopyTooLarge = "File too large for a temporary copy";
+inline constexpr const char* kUnsupportedClipboardFormat = "Unsupported clipboard format";
 
 inline constexpr const char* kErrorInCompressedData = "Error in compressed data";
 inline constexpr const char* kInvalidHuffmanCode = "Invalid Huffman code";

@@ -51,7 +51,8 @@ std::uint8_t realToByte(const std::uint8_t* be) {
   std::memcpy(&f, &bits, 4);
   if (!(f > 0)) return 0;  // also NaN
   if (f >= 255) return 255;
-  return static_cast<std::uint8_t>(std::lround(f));
+  // Halves to the even neighbour, as every rounding of the program.
+  return static_cast<std::uint8_t>(std::nearbyint(f));
 }
 
 enum class Samples { GreyBytes, RgbBytes, Reals, ZrgbBytes };
@@ -124,6 +125,16 @@ void HIPSLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBi
   const int w = static_cast<int>(width);
   const int h = static_cast<int>(height);
   const std::int64_t pixels = std::int64_t{w} * h;
+  // Samples are stored as they are: data too short for them is refused before the bitmap is
+  // made (a stream of unknown length is read until it ends).
+  const bool rgbBitmap = kind == Samples::RgbBytes || kind == Samples::ZrgbBytes || (kind == Samples::Reals && planes > 1);
+  LinearBitmap::checkSize(w, h, rgbBitmap ? pf24bit : pf8bit);
+  const std::int64_t bytesPerPixel = kind == Samples::GreyBytes  ? 1
+                                     : kind == Samples::RgbBytes ? 3
+                                     : kind == Samples::ZrgbBytes ? 4
+                                                                  : 4 * std::min<long long>(planes, 3);
+  const std::int64_t left = in.bytesLeft();
+  if (left >= 0 && left < pixels * bytesPerPixel) throw InOutError(text::kReadLessThanExpected);
   const bool progress = static_cast<bool>(progressHandler());
   auto pixelProgress = [&](std::int64_t i) {
     if (progress && (i & 511) == 0) reportProgress(static_cast<int>(i * 100 / pixels));

@@ -119,12 +119,17 @@ void IconImage::assignTo(LinearBitmap& dest, std::int64_t transparentColor) cons
 
 std::vector<std::uint32_t> IconImage::toArgb() const {
   std::vector<std::uint32_t> out(static_cast<std::size_t>(width_) * height_, 0);
+  auto alphaAt = [&](int x, int y) -> std::uint32_t {
+    return xorBits[static_cast<std::size_t>((height_ - 1 - y) * xorBytesPerLine_ + 4 * x + 3)];
+  };
+  // 32-bit pixels carry their own transparency; the AND mask is there for readers without
+  // alpha and is often coarser than it.
+  const bool alphaDecides = bitCount_ == 32;
   for (int y = 0; y < height_; ++y)
     for (int x = 0; x < width_; ++x) {
-      if (transparentAt(x, y)) continue;
+      if (!alphaDecides && transparentAt(x, y)) continue;
       const std::uint32_t c = colorAt(x, y);
-      std::uint32_t alpha = 0xFF;
-      if (bitCount_ == 32) alpha = xorBits[static_cast<std::size_t>((height_ - 1 - y) * xorBytesPerLine_ + 4 * x + 3)];
+      const std::uint32_t alpha = alphaDecides ? alphaAt(x, y) : 0xFF;
       out[static_cast<std::size_t>(y) * width_ + x] =
           (alpha << 24) | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
     }

@@ -53,7 +53,8 @@ class IconImage {
   // The image as a bitmap: transparent pixels in transparentColor (0x00BBGGRR; -1 means
   // 0xFF00FF). Up to 8 bits stays pf8bit while the colour fits into the palette.
   void assignTo(LinearBitmap& dest, std::int64_t transparentColor = -1) const;
-  // 0xAARRGGBB pixels, top-down, transparent ones 0 (alpha of 32-bit images kept).
+  // 0xAARRGGBB pixels, top-down, transparent ones 0; in 32-bit images the alpha decides,
+  // not the AND mask.
   std::vector<std::uint32_t> toArgb() const;
 
  private:

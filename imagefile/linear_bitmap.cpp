@@ -59,13 +59,20 @@ LinearBitmap::LinearBitmap(const LinearBitmap& source) : AssignObject() { assign
 
 LinearBitmap::~LinearBitmap() = default;
 
+std::int64_t LinearBitmap::checkSize(int width, int height, PixelFormat format) {
+  const int ps = pixelSizeOf(format);
+  if (ps == 0) throw LinearBitmapError(text::kUnsupportedPixelFormat);
+  if (width < 1 || height < 1) throw LinearBitmapError(text::kInvalidBitmapSize);
+  const std::int64_t bpl = static_cast<std::int64_t>(width) * ps;
+  // Checked before multiplying: a file's width times its height may not fit 64 bits.
+  if (bpl > mapSizeLimit() / height) throw LinearBitmapError(text::kInvalidBitmapSize);
+  return bpl * height;
+}
+
 void LinearBitmap::allocate(int width, int height, PixelFormat format) {
   const int ps = pixelSizeOf(format);
   const std::int64_t bpl = static_cast<std::int64_t>(width) * ps;
-  // Checked before multiplying: a file's width times its height may not fit 64 bits.
-  if (height > 0 && bpl > mapSizeLimit() / height) throw LinearBitmapError(text::kInvalidBitmapSize);
-  const std::int64_t size = bpl * height;
-  if (size > mapSizeLimit()) throw LinearBitmapError(text::kInvalidBitmapSize);
+  const std::int64_t size = checkSize(width, height, format);
   map_.reset();
   if (format == pf8bit) {
     if (!palette_) palette_ = std::make_unique<std::uint8_t[]>(768);  // zeroed
@@ -85,8 +92,6 @@ void LinearBitmap::allocate(int width, int height, PixelFormat format) {
 
 void LinearBitmap::newImage(int width, int height, PixelFormat format) {
   if (present_ && width == width_ && height == height_ && format == pixelFormat_) return;
-  if (pixelSizeOf(format) == 0) throw LinearBitmapError(text::kUnsupportedPixelFormat);
-  if (width < 1 || height < 1) throw LinearBitmapError(text::kInvalidBitmapSize);
   allocate(width, height, format);
 }
 

@@ -60,6 +60,10 @@ class LinearBitmap : public AssignObject {
   // A map of the size and format (contents undefined); the same size and format keeps the
   // pixels, a pf8bit image keeps its palette.
   void newImage(int width, int height, PixelFormat format);
+  // The map size newImage would allocate, or its error ("Unsupported pixel format", "Invalid
+  // bitmap size") without allocating: readers ask it before they weigh a header against the
+  // data that follows.
+  static std::int64_t checkSize(int width, int height, PixelFormat format);
   void dispose();
   // Takes every field, the map and the palette from other, which is left empty.
   void takeOver(LinearBitmap& other);

@@ -191,6 +191,7 @@ double sourceTop(const LinearBitmap& dib, bool bottomUp, double ySrc, double cyS
 void Metafile::load(std::vector<std::uint8_t> d) {
   data_.clear();
   width_ = height_ = 0;
+  hasBitmap_ = false;
   if (d.size() >= 88 && le32(d.data()) == EMR_HEADER && le32(&d[40]) == 0x464D4520) {
     enhanced_ = true;
     const std::int32_t fl = sle32(&d[24]), ft = sle32(&d[28]), fr = sle32(&d[32]), fb = sle32(&d[36]);
@@ -207,6 +208,7 @@ void Metafile::load(std::vector<std::uint8_t> d) {
     boxWidth_ = (static_cast<double>(fr) - fl) / 100.0 * devicePerMm_;
     boxHeight_ = (static_cast<double>(fb) - ft) / 100.0 * devicePerMm_;
     data_ = std::move(d);
+    hasBitmap_ = findBitmap();
     return;
   }
   enhanced_ = false;
@@ -256,6 +258,38 @@ void Metafile::load(std::vector<std::uint8_t> d) {
   width_ = static_cast<int>(std::lround(w));
   height_ = static_cast<int>(std::lround(h));
   data_ = std::move(d);
+  hasBitmap_ = findBitmap();
+}
+
+// The record walks of renderEmf and renderWmf, looking only at the record types.
+bool Metafile::findBitmap() const {
+  const std::vector<std::uint8_t>& d = data_;
+  if (enhanced_) {
+    for (std::size_t p = 0; p + 8 <= d.size();) {
+      const std::uint32_t type = le32(&d[p]);
+      const std::uint32_t size = le32(&d[p + 4]);
+      if (size < 8 || size > d.size() - p || type == EMR_EOF) break;
+      if (type == EMR_STRETCHDIBITS || type == EMR_SETDIBITSTODEVICE) return true;
+      // Block transfers without a source bitmap are fills.
+      if ((type == EMR_BITBLT || type == EMR_STRETCHBLT) && size >= 100 && le32(&d[p + 88]) != 0) return true;
+      p += size;
+    }
+    return false;
+  }
+  for (std::size_t p = wmfStart_; p + 6 <= d.size();) {
+    const std::uint32_t words = le32(&d[p]);
+    const std::uint16_t fn = le16(&d[p + 4]);
+    if (words < 3 || words > (d.size() - p) / 2 || fn == META_EOF) break;
+    // The bitmap's place in the record as the player takes it; shorter records are fills.
+    const std::size_t dibAt = fn == META_STRETCHDIB      ? 28
+                              : fn == META_DIBSTRETCHBLT ? 26
+                              : fn == META_DIBBITBLT     ? 22
+                              : fn == META_SETDIBTODEV   ? 24
+                                                         : 0;
+    if (dibAt && dibAt + 12 <= static_cast<std::size_t>(words) * 2) return true;
+    p += static_cast<std::size_t>(words) * 2;
+  }
+  return false;
 }
 
 void Metafile::render(LinearBitmap& out, int width, int height) const {

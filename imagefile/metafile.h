@@ -28,6 +28,9 @@ class Metafile {
   int height() const { return height_; }
   // The picture drawn into a pf24bit bitmap of the given size over white.
   void render(LinearBitmap& out, int width, int height) const;
+  // Whether the file holds a raster record the player draws; without one (a drawing of
+  // vectors and text only) it renders as white.
+  bool hasBitmap() const { return hasBitmap_; }
 
   // One bitmap stretched over the whole picture: pf8bit with its palette, otherwise 24 bits
   // (pf32bit without its fourth byte, pf16bit as 8-bit grey). WMF sizes above 32767 raise.
@@ -37,7 +40,9 @@ class Metafile {
  private:
   void renderEmf(LinearBitmap& out) const;
   void renderWmf(LinearBitmap& out) const;
+  bool findBitmap() const;
   std::vector<std::uint8_t> data_;
+  bool hasBitmap_ = false;
   bool enhanced_ = false;
   int width_ = 0;
   int height_ = 0;

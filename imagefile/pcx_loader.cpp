@@ -11,6 +11,8 @@ namespace imagefile {
 
 namespace {
 
+constexpr int kMaxRun = 63;
+
 std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 void putLE16(std::uint8_t* p, int v) {
   p[0] = static_cast<std::uint8_t>(v);
@@ -46,7 +48,7 @@ void encodeLine(PieceWriter& w, const std::uint8_t* s, int n, int step) {
   while (i < n) {
     const std::uint8_t v = s[static_cast<std::ptrdiff_t>(i) * step];
     int run = 1;
-    while (i + run < n && run < 63 && s[static_cast<std::ptrdiff_t>(i + run) * step] == v) ++run;
+    while (i + run < n && run < kMaxRun && s[static_cast<std::ptrdiff_t>(i + run) * step] == v) ++run;
     if (run == 1 && (v & 0xC0) != 0xC0) {
       w.put(v);
     } else {
@@ -74,7 +76,13 @@ void PCXLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBit
   const int bpl = le16(h + 66);
   if (xmax < xmin || ymax < ymin || bpl < 1) throw LinearBitmapError(text::kUnsupportedFileFormat);
   const int height = ymax - ymin + 1;
-  bitmap.newImage(bpl, height, planes == 1 ? pf8bit : pf24bit);
+  const PixelFormat format = planes == 1 ? pf8bit : pf24bit;
+  // Runs hold at most 63 samples in two bytes: data too short for the picture even so is
+  // refused before the bitmap is made.
+  const std::int64_t samples = LinearBitmap::checkSize(bpl, height, format);
+  const std::int64_t leastData = samples / kMaxRun * 2 + (samples % kMaxRun ? 1 : 0) + (planes == 1 ? 769 : 0);
+  if (static_cast<std::int64_t>(d.size()) - 128 < leastData) throw InOutError(text::kReadLessThanExpected);
+  bitmap.newImage(bpl, height, format);
   bitmap.clear(0);
   std::uint8_t* map = bitmap.map();
   const std::int64_t size = bitmap.size();

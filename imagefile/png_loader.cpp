@@ -32,6 +32,9 @@ void putBE32(std::uint8_t* p, std::uint32_t v) {
 
 [[noreturn]] void invalidData() { throw Error(text::kInvalidPngData); }
 
+// The most bytes one byte of Deflate data can stand for (a 258-byte match in two bits).
+constexpr std::int64_t kMaxDeflateRatio = 1032;
+
 bool isType(const std::uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
 
 // The data of consecutive IDAT chunks as one stream. It stops (end of data) in front of the
@@ -130,6 +133,11 @@ bool depthAllowed(int colorType, int depth) {
   }
 }
 
+PixelFormat bitmapFormatOf(int colorType, int depth) {
+  if (colorType == 2 || colorType == 6) return pf24bit;
+  return depth == 16 ? pf16bit : pf8bit;
+}
+
 inline std::uint8_t paeth(int a, int b, int c) {
   const int p = a + b - c;
   const int pa = std::abs(p - a);
@@ -192,7 +200,8 @@ class PngReader {
  public:
   PngReader(PNGLoader& loader, LinearBitmap& bitmap, bool mng) : l_(loader), bm_(bitmap), mng_(mng) {}
 
-  void header(const std::vector<std::uint8_t>& d) {
+  // bytesLeft: what the file holds after the header chunk, -1 when unknown.
+  void header(const std::vector<std::uint8_t>& d, std::int64_t bytesLeft) {
     h_.width = be32(d.data());
     h_.height = be32(d.data() + 4);
     h_.depth = d[8];
@@ -200,10 +209,19 @@ class PngReader {
     h_.filterMethod = d[11];
     h_.interlace = d[12];
     if (h_.colorType == 1 || h_.colorType == 5 || h_.colorType > 6) throw Error(text::kUnsupportedPngData);
+    if (d[10] != 0) throw Error(text::kUnsupportedPngData);  // only Deflate is defined
     if (!depthAllowed(h_.colorType, h_.depth)) invalidData();
     if (h_.width == 0 || h_.height == 0 || h_.width >= 0x80000000u || h_.height >= 0x80000000u) invalidData();
     const int w = static_cast<int>(h_.width);
     const int ht = static_cast<int>(h_.height);
+    LinearBitmap::checkSize(w, ht, bitmapFormatOf(h_.colorType, h_.depth));
+    // A file too short for its picture even at Deflate's largest ratio is refused before
+    // the bitmap is made: every pass of an interlaced image together holds at least the
+    // rows' packed samples.
+    if (bytesLeft >= 0) {
+      const std::int64_t rowBytes = static_cast<std::int64_t>(h_.width) * samplesOf(h_.colorType) * h_.depth / 8;
+      if (rowBytes > 0 && ht > kMaxDeflateRatio * bytesLeft / rowBytes) invalidData();
+    }
     switch (h_.colorType) {
       case 0:
         if (h_.depth == 16) {
@@ -328,9 +346,6 @@ class PngReader {
       const int bpp = (bitsPerPixel + 7) / 8;
       const std::size_t maxRow = (static_cast<std::size_t>(h_.width) * bitsPerPixel + 7) / 8;
       std::vector<std::uint8_t> a(maxRow + bpp + 1, 0), b(maxRow + bpp + 1, 0);
-      const int progressRows = static_cast<int>(h_.height);
-      int rowsDone = 0;
-      const bool progress = static_cast<bool>(progressHandler());
       struct Pass {
         int x0, dx, y0, dy;
       };
@@ -339,6 +354,13 @@ class PngReader {
                                          {0, 2, 2, 4}, {1, 2, 0, 2}, {0, 1, 1, 2}};
       const Pass* passes = h_.interlace ? kAdam7 : kAll;
       const int passCount = h_.interlace ? 7 : 1;
+      // Progress counts the rows of every pass.
+      std::int64_t progressRows = 0;
+      for (int p = 0; p < passCount; ++p)
+        if (passes[p].x0 < static_cast<std::int64_t>(h_.width) && passes[p].y0 < static_cast<std::int64_t>(h_.height))
+          progressRows += (h_.height - passes[p].y0 + passes[p].dy - 1) / passes[p].dy;
+      std::int64_t rowsDone = 0;
+      const bool progress = static_cast<bool>(progressHandler());
       for (int p = 0; p < passCount; ++p) {
         const Pass& ps = passes[p];
         if (ps.x0 >= static_cast<std::int64_t>(h_.width) || ps.y0 >= static_cast<std::int64_t>(h_.height)) continue;
@@ -359,7 +381,7 @@ class PngReader {
           store(cur, static_cast<int>(y), ps.x0, ps.dx, pw);
           std::swap(prev, cur);
           ++rowsDone;
-          if (progress && !h_.interlace) reportProgress(static_cast<int>(std::int64_t{rowsDone} * 100 / progressRows));
+          if (progress) reportProgress(static_cast<int>(rowsDone * 100 / progressRows));
         }
       }
       // Let the decoder finish its final block, so that whatever it fetched beyond its data
@@ -516,6 +538,13 @@ void filterRow(int f, const std::uint8_t* raw, const std::uint8_t* prev, std::ui
 
 bool isBlack(const std::uint8_t* e) { return e[0] == 0 && e[1] == 0 && e[2] == 0; }
 
+// Entries up to the last one that is not black, at least one.
+int plteLength(const std::uint8_t* pal) {
+  for (int i = 255; i > 0; --i)
+    if (!isBlack(pal + 3 * i)) return i + 1;
+  return 1;
+}
+
 // Lossy preparation of a palette image: palette by brightness, then Paeth predictions
 // where they come close enough. Returns the filter to write with.
 int prepareLossyPalette(LinearBitmap& bm, int tolerance, std::int64_t transparent) {
@@ -658,7 +687,7 @@ void PNGLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBit
     } else if (isType(type, "IHDR")) {
       if (len != 13) invalidData();
       readChunkData(in, len, 13, data, crc);
-      reader.header(data);
+      reader.header(data, in.bytesLeft());
     } else if (isType(type, "PLTE")) {
       if (!reader.paletteImage() && !alphaOption) {
         in.copyTo(nullptr, std::int64_t{len} + 4);
@@ -727,13 +756,18 @@ void PNGLoader::writeImage(BaseStream& out, LinearBitmap& bm, bool mng, int mode
   const int w = bm.width();
   const int h = bm.height();
   int depth = 8;
-  int maxIndex = -1;
+  // Entries of a palette image's PLTE: up to the last one that is not black, and every index
+  // a pixel uses or the tRNS marks, black or not (a tRNS longer than the PLTE is invalid).
+  int paletteEntries = 0;
   if (pf == pf8bit) {
     const std::uint8_t* m = bm.map();
     std::uint8_t hi = 0;
     for (std::int64_t i = 0; i < bm.size(); ++i) hi = std::max(hi, m[i]);
-    maxIndex = hi;
-    if ((bitDepth == 1 || bitDepth == 2 || bitDepth == 4) && maxIndex < (1 << bitDepth)) depth = bitDepth;
+    paletteEntries = std::max(plteLength(bm.palette()), hi + 1);
+    if (transparentValue >= 0 && transparentValue < 256)
+      paletteEntries = std::max(paletteEntries, static_cast<int>(transparentValue) + 1);
+    // The remembered depth only while its indices reach every entry.
+    if ((bitDepth == 1 || bitDepth == 2 || bitDepth == 4) && paletteEntries <= (1 << bitDepth)) depth = bitDepth;
   } else if (pf == pf16bit) {
     depth = 16;
   }
@@ -779,14 +813,7 @@ void PNGLoader::writeImage(BaseStream& out, LinearBitmap& bm, bool mng, int mode
   }
   const std::uint8_t* pal = colorType == 3 ? bm.palette() : separatePalette.get();
   if (pal) {
-    int n = 1;
-    for (int i = 255; i > 0; --i)
-      if (!isBlack(pal + 3 * i)) {
-        n = i + 1;
-        break;
-      }
-    // Every index a pixel uses needs its entry, black or not.
-    if (colorType == 3) n = std::max(n, maxIndex + 1);
+    const int n = colorType == 3 ? paletteEntries : plteLength(pal);
     std::uint8_t plte[768];
     for (int i = 0; i < n; ++i) {
       plte[3 * i] = pal[3 * i + 2];

@@ -62,6 +62,11 @@ std::int64_t BaseStream::available() {
   return static_cast<std::int64_t>(givenBack_.size()) + availableImpl();
 }
 
+std::int64_t BaseStream::bytesLeft() {
+  const std::int64_t left = bytesLeftImpl();
+  return left < 0 ? -1 : static_cast<std::int64_t>(givenBack_.size()) + left;
+}
+
 void BaseStream::copyFrom(BaseStream& source) {
   const bool wasStrict = source.strict();
   if (wasStrict) source.setStrict(false);
@@ -229,6 +234,13 @@ void FileStream::truncate() {
 }
 
 std::int64_t FileStream::availableImpl() { return getSize() - getPosition(); }
+
+std::int64_t FileStream::bytesLeftImpl() {
+  struct stat st {};
+  if (::fstat(handle_, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  const off_t pos = ::lseek(handle_, 0, SEEK_CUR);
+  return pos < 0 ? -1 : std::max<std::int64_t>(0, st.st_size - pos);
+}
 
 void FileStream::flush() {
   if (handle_ >= 0 && canWrite_ && ::fsync(handle_) != 0 && errno != EINVAL)
@@ -482,6 +494,11 @@ void BufferedStream::flush() {
 
 std::int64_t BufferedStream::availableImpl() {
   return next_->available() + static_cast<std::int64_t>(readCount_ - readPos_);
+}
+
+std::int64_t BufferedStream::bytesLeftImpl() {
+  const std::int64_t below = next_->bytesLeft();
+  return below < 0 ? -1 : below + static_cast<std::int64_t>(readCount_ - readPos_);
 }
 
 StreamChain readBufferedFileStream(const std::string& fileName, bool forWriting) {

@@ -42,6 +42,11 @@ class BaseStream {
 
   bool endOfStream() { return available() == 0; }
   std::int64_t available();
+  // The bytes still to come when the stream knows where its data ends (a regular file,
+  // memory, a buffer over one of them); -1 when it cannot tell (a pipe, a device that is
+  // read as it arrives, a filter whose output differs from its input). Readers compare it
+  // with what a header promises before they allocate for it.
+  std::int64_t bytesLeft();
   // Passes buffered data on to the next stream (does not flush the next stream).
   virtual void flush() {}
   // Completes this stream's output (pending bytes, a final block) and reports any failure;
@@ -59,6 +64,7 @@ class BaseStream {
  protected:
   virtual std::size_t readImpl(void* buffer, std::size_t count, bool strict) = 0;
   virtual std::int64_t availableImpl() = 0;
+  virtual std::int64_t bytesLeftImpl() { return -1; }
 
   bool canWrite_ = false;
   bool canRead_ = false;
@@ -142,6 +148,8 @@ class FileStream : public SeekableStream {
  protected:
   std::size_t readImpl(void* buffer, std::size_t count, bool strict) override;
   std::int64_t availableImpl() override;
+  // Regular files only.
+  std::int64_t bytesLeftImpl() override;
 
  private:
   void close();
@@ -167,6 +175,7 @@ class MemStream : public SeekableStream {
  protected:
   std::size_t readImpl(void* buffer, std::size_t count, bool strict) override;
   std::int64_t availableImpl() override { return size_ - position_; }
+  std::int64_t bytesLeftImpl() override { return size_ - position_; }
 
  private:
   struct Block {
@@ -196,6 +205,7 @@ class SpanStream : public SeekableStream {
  protected:
   std::size_t readImpl(void* buffer, std::size_t count, bool strict) override;
   std::int64_t availableImpl() override { return static_cast<std::int64_t>(size_ - pos_); }
+  std::int64_t bytesLeftImpl() override { return static_cast<std::int64_t>(size_ - pos_); }
 
  private:
   const std::uint8_t* data_;
@@ -235,6 +245,7 @@ class BufferedStream : public FilterStream {
  protected:
   std::size_t readImpl(void* buffer, std::size_t count, bool strict) override;
   std::int64_t availableImpl() override;
+  std::int64_t bytesLeftImpl() override;
 
  private:
   std::vector<std::uint8_t> readBuf_;

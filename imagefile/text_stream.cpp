@@ -135,4 +135,9 @@ std::int64_t TextStream::availableImpl() {
   return static_cast<std::int64_t>(readCount_ - readPos_) + next_->available();
 }
 
+std::int64_t TextStream::bytesLeftImpl() {
+  const std::int64_t below = next_->bytesLeft();
+  return below < 0 ? -1 : below + static_cast<std::int64_t>(readCount_ - readPos_);
+}
+
 }  // namespace imagefile

@@ -33,6 +33,7 @@ class TextStream : public FilterStream {
  protected:
   std::size_t readImpl(void* buffer, std::size_t count, bool strict) override;
   std::int64_t availableImpl() override;
+  std::int64_t bytesLeftImpl() override;
 
  private:
   bool fill();

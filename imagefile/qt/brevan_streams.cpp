@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFileDevice>
+#include <algorithm>
 
 namespace imagefile {
 
@@ -85,6 +86,11 @@ std::size_t BrevanFilterStream::readImpl(void* buffer, std::size_t count, bool s
 std::int64_t BrevanFilterStream::availableImpl() {
   if (target_.isSequential()) return target_.bytesAvailable();
   return target_.size() - target_.pos();
+}
+
+std::int64_t BrevanFilterStream::bytesLeftImpl() {
+  if (target_.isSequential()) return -1;
+  return std::max<qint64>(0, target_.size() - target_.pos());
 }
 
 std::int64_t BrevanFilterStream::getPosition() { return target_.pos(); }

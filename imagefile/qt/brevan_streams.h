@@ -54,6 +54,8 @@ class BrevanFilterStream : public SeekableStream {
  protected:
   std::size_t readImpl(void* buffer, std::size_t count, bool strict) override;
   std::int64_t availableImpl() override;
+  // Unknown for a sequential device (a pipe, a socket).
+  std::int64_t bytesLeftImpl() override;
 
  private:
   QIODevice& target_;

@@ -39,7 +39,7 @@ class HIPSGraphic : public LinearGraphic {
 };
 
 // An icon or cursor file shown as its first image, transparent where the AND mask says so
-// (32-bit images with their alpha).
+// (32-bit images where their alpha says so).
 class IconGraphic : public Graphic {
  public:
   explicit IconGraphic(bool cursor) : cursor_(cursor) {}

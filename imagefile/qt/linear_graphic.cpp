@@ -1,5 +1,6 @@
 #include "imagefile/qt/linear_graphic.h"
 
+#include <QClipboard>
 #include <QFile>
 #include <QPainter>
 
@@ -42,7 +43,23 @@ void LinearGraphic::setHeight(int height) {
   changed();
 }
 
-void LinearGraphic::draw(QPainter& painter, const QRect& rect) { paintBitmap(bitmap_, painter, rect, false); }
+void LinearGraphic::draw(QPainter& painter, const QRect& rect) { paintToCanvas(painter, rect, false); }
+
+void LinearGraphic::paintToCanvas(QPainter& painter, const QRect& rect, bool smooth) const {
+  paintBitmap(bitmap_, painter, rect, smooth);
+}
+
+void LinearGraphic::loadFromClipboardFormat(const QClipboard& clipboard) {
+  const QImage image = clipboard.image();
+  if (image.isNull()) throw InvalidGraphic(text::kUnsupportedClipboardFormat);
+  imageToBitmap(image, bitmap_);
+  changed();
+}
+
+void LinearGraphic::saveToClipboardFormat(QClipboard& clipboard) const {
+  if (!bitmap_.present()) return;
+  clipboard.setImage(bitmapToImage(bitmap_));
+}
 
 QImage LinearGraphic::toImage() const { return bitmapToImage(bitmap_); }
 

@@ -6,6 +6,8 @@
 #include "imagefile/linear_bitmap.h"
 #include "imagefile/qt/graphic.h"
 
+class QClipboard;
+
 namespace imagefile {
 
 class LinearGraphic : public Graphic {
@@ -29,8 +31,18 @@ class LinearGraphic : public Graphic {
   // Resize the canvas, keeping the other dimension; new parts black.
   void setWidth(int width);
   void setHeight(int height);
+  // Stretched into rect without smoothing.
   void draw(QPainter& painter, const QRect& rect) override;
+  // Stretched into rect; smooth filters the scaled pixels instead of repeating them.
+  void paintToCanvas(QPainter& painter, const QRect& rect, bool smooth) const;
   QImage toImage() const override;
+  // The clipboard's image as the bitmap, through a QImage as a screen bitmap takes it (an
+  // 8-bit image keeps its palette, any other becomes 24 bits); a clipboard without an image
+  // raises InvalidGraphic "Unsupported clipboard format" and leaves the bitmap as it was.
+  void loadFromClipboardFormat(const QClipboard& clipboard);
+  // The bitmap as an image on the clipboard (a 16-bit grey one as 8-bit grey); an empty
+  // picture puts nothing there.
+  void saveToClipboardFormat(QClipboard& clipboard) const;
   // Another LinearGraphic's bitmap takes a copy of ours.
   void assignTo(LinearGraphic& dest) const;
 

@@ -184,6 +184,36 @@ TEST_F(DiagrammeTest, DamagedOrUnknownFilesShowTheLibraryTextAndKeepThePicture) 
   EXPECT_TRUE(meldungen.messages().empty());
 }
 
+TEST_F(DiagrammeTest, MetafileOfVectorsOnlyIsReportedAndThePictureKept) {
+  d->DiagrammLaden(Bild("vorher.bmp", 100, 50));
+  imagefile::Graphic* vorher = d->Image1->bild();
+  const QSize groesse = d->size();
+  // An EMF of 100 x 50 pixels whose only drawing is a rectangle.
+  QByteArray emf;
+  auto put32 = [&](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) emf.append(static_cast<char>(v >> (8 * i)));
+  };
+  for (std::uint32_t v : {1u, 88u, 0u, 0u, 99u, 49u, 0u, 0u, 2646u, 1323u, 0x464D4520u, 0x10000u, 0u, 3u, 1u,
+                          0u, 0u, 0u, 960u, 540u, 254u, 143u})
+    put32(v);
+  for (std::uint32_t v : {43u, 24u, 10u, 10u, 60u, 40u, 14u, 20u, 0u, 0u, 0u}) put32(v);
+  QFile datei(Pfad("vektor.emf"));
+  ASSERT_TRUE(datei.open(QIODevice::WriteOnly));
+  datei.write(emf);
+  datei.close();
+
+  d->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+  TfrDiagramme::OeffnenDialogHook = [this] { return Pfad("vektor.emf"); };
+  QTest::mouseClick(d->sbLaden, Qt::LeftButton);
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_EQ(meldungen.messages().front().kind, MessageKind::Warning);
+  EXPECT_EQ(meldungen.messages().front().text, QString::fromUtf8(kKeinBildInMetadatei));
+  EXPECT_EQ(d->Image1->bild(), vorher);
+  EXPECT_EQ(d->imh0->bild(), nullptr);
+  EXPECT_EQ(d->size(), groesse);
+}
+
 TEST_F(DiagrammeTest, PrintedPageHasNoButtonPanel) {
   d->DiagrammLaden(Bild("druck.png", 400, 300));
   d->show();

@@ -334,3 +334,39 @@ TEST(BmpWrite, QtReadsEveryFormat) {
     EXPECT_EQ(back.pixelFormat(), bm.pixelFormat() == pf24bit || bm.pixelFormat() == pf32bit ? pf24bit : pf8bit);
   }
 }
+
+TEST(BmpRead, StoredRowsTheFileCannotHoldAreRefusedBeforeTheBitmap) {
+  // 118 bytes: a 16-colour palette and no pixels for 44000 x 44000 (1.9 GB as pf8bit).
+  BmpSpec s;
+  s.width = 44000;
+  s.height = 44000;
+  s.bits = 4;
+  s.palette = Bytes(48, 0x80);
+  const Bytes tiny = buildBmp(s);
+  ASSERT_EQ(tiny.size(), 118u);
+  LinearBitmap bm;
+  EXPECT_EQ(loadError(tiny, bm), "Read less than expected");
+  EXPECT_FALSE(bm.present());
+  // Top-down, 24 bits, one byte short of the last row: refused just the same.
+  s = BmpSpec{};
+  s.width = 3;
+  s.height = -4;
+  s.bits = 24;
+  s.pixels = Bytes(12 * 3 + 9 - 1, 7);
+  EXPECT_EQ(loadError(buildBmp(s), bm), "Read less than expected");
+  EXPECT_FALSE(bm.present());
+  // The last row needs no padding after it.
+  s.pixels.push_back(7);
+  EXPECT_EQ(loadError(buildBmp(s), bm), "(no error)");
+  EXPECT_EQ(bm.height(), 4);
+  // Run-length data may stop early (the rest stays black): a tiny file of a large picture
+  // still loads.
+  BmpSpec rle;
+  rle.width = 500;
+  rle.height = 400;
+  rle.compression = 1;
+  rle.palette = {0, 0, 0, 255, 255, 255};
+  rle.pixels = {3, 1, 0, 1};
+  EXPECT_EQ(loadError(buildBmp(rle), bm), "(no error)");
+  EXPECT_EQ(bm.scanLine(399)[2], 1);
+}

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
+#include <zlib.h>
 
 #include "imagefile/hips_loader.h"
 #include "imagefile/ico_loader.h"
@@ -50,7 +51,41 @@ double psnr(const QImage& a, const QImage& b) {
   return 10 * std::log10(255.0 * 255.0 * 3 * a.width() * a.height() / se);
 }
 
+// A PNG file of ours with its header changed (bytes from offset 8 of the header chunk's
+// data on) and the chunk's CRC made right again.
+Bytes withPngHeader(Bytes png, std::size_t at, const Bytes& bytes) {
+  std::copy(bytes.begin(), bytes.end(), png.begin() + 16 + static_cast<std::ptrdiff_t>(at));
+  const std::uint32_t crc = static_cast<std::uint32_t>(::crc32(0, &png[12], 17));
+  for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+  return png;
+}
+
 }  // namespace
+
+TEST(Registration, BrokenPngHeadersAreRefusedOnBothRoads) {
+  registerFormats();
+  QTemporaryDir dir;
+  const QString good = dir.filePath("gut.png");
+  saveImageFile(capture(40, 30), good);
+  const Bytes png = readFile(good.toStdString());
+  struct Case {
+    const char* name;
+    Bytes file;
+    const char* error;
+  };
+  const std::vector<Case> cases = {
+      {"compression.png", withPngHeader(png, 10, {1}), "Unsupported PNG data"},
+      // The picture's data of a few hundred bytes under a header of 26000 x 26000.
+      {"riesig.png", withPngHeader(png, 0, {0, 0, 0x65, 0x90, 0, 0, 0x65, 0x90}), "Invalid PNG data"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString name = dir.filePath(c.name);
+    writeFile(name.toStdString(), c.file);
+    EXPECT_EQ(errorOf([&] { (void)loadImageFile(name); }), c.error);
+    EXPECT_EQ(errorOf([&] { (void)loadPictureFile(name); }), c.error);
+  }
+  EXPECT_EQ(errorOf([&] { (void)loadPictureFile(good); }), "(no error)");
+}
 
 TEST(Registration, LoadersAndPictureClassesInTheirOrder) {
   registerFormats();

@@ -91,11 +91,12 @@ TEST(Hips, NewerLayoutEveryPixelFormat) {
   // Format 37: 0, R, G, B per pixel.
   ASSERT_EQ(loadError(newer(1, 2, 37, 1, {0, 10, 20, 30, 0, 40, 50, 60}), bm), "(no error)");
   EXPECT_EQ(Bytes(bm.map(), bm.map() + 6), (Bytes{30, 20, 10, 60, 50, 40}));
-  // Reals, big-endian, rounded and clamped: one plane grey, three planes R, G, B.
+  // Reals, big-endian, rounded (halves to even) and clamped: one plane grey, three planes
+  // R, G, B.
   Bytes reals;
   for (float f : {-3.0f, 0.5f, 1.5f, 254.6f, 300.0f, 77.2f}) putReal(reals, f);
   ASSERT_EQ(loadError(newer(2, 3, 3, 1, reals), bm), "(no error)");
-  EXPECT_EQ(Bytes(bm.map(), bm.map() + 6), (Bytes{0, 1, 2, 255, 255, 77}));
+  EXPECT_EQ(Bytes(bm.map(), bm.map() + 6), (Bytes{0, 0, 2, 255, 255, 77}));
   Bytes planes;
   for (int p = 0; p < 3; ++p)
     for (int i = 0; i < 2; ++i) putReal(planes, static_cast<float>(10 * p + i));
@@ -142,4 +143,27 @@ TEST(Hips, OlderLayoutAndPlaneQuestion) {
   EXPECT_EQ(loadError(f, bm), "Unsupported bitmap format");
   const std::string noNumber = "a\nb\n1\ndate\nx\n2\n";
   EXPECT_EQ(loadError(Bytes(noNumber.begin(), noNumber.end()), bm), "'x' is not a valid integer value");
+}
+
+TEST(Hips, RealSamplesRoundHalvesToTheEvenNeighbour) {
+  Bytes reals;
+  for (float f : {-1.0f, 0.5f, 1.5f, 2.5f, 3.5f, 254.5f, 255.5f, 300.0f}) putReal(reals, f);
+  LinearBitmap bm;
+  ASSERT_EQ(loadError(newer(1, 8, 3, 1, reals), bm), "(no error)");
+  EXPECT_EQ(Bytes(bm.map(), bm.map() + 8), (Bytes{0, 0, 2, 2, 4, 254, 255, 255}));
+}
+
+TEST(Hips, SamplesTheFileCannotHoldAreRefusedBeforeTheBitmap) {
+  LinearBitmap bm;
+  for (int format : {0, 35, 37, 3}) {
+    SCOPED_TRACE(format);
+    EXPECT_EQ(loadError(newer(26000, 26000, format, 1, Bytes(10, 1)), bm), "Read less than expected");
+    EXPECT_FALSE(bm.present());
+  }
+  // Three planes of reals need all three; the older layout's grey bytes likewise.
+  EXPECT_EQ(loadError(newer(1, 2, 3, 3, Bytes(2 * 4 * 3 - 1, 0)), bm), "Read less than expected");
+  EXPECT_EQ(loadError(newer(1, 2, 3, 3, Bytes(2 * 4 * 3, 0)), bm), "(no error)");
+  const std::string old = "orig\nseq\n1\ndate\n30000\n30000\n8\na\nb\nc\nd\n";
+  EXPECT_EQ(loadError(Bytes(old.begin(), old.end()), bm), "Read less than expected");
+  EXPECT_FALSE(bm.present());
 }

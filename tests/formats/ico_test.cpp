@@ -51,10 +51,9 @@ Bytes buildIco(const std::vector<Img>& images, int kind = 1) {
       Bytes row(static_cast<std::size_t>(xorRow), 0);
       for (int x = 0; x < im.w; ++x) {
         const std::uint32_t v = im.value(x, y);
-        if (im.bits == 24) {
-          row[3 * x] = static_cast<std::uint8_t>(v);
-          row[3 * x + 1] = static_cast<std::uint8_t>(v >> 8);
-          row[3 * x + 2] = static_cast<std::uint8_t>(v >> 16);
+        if (im.bits >= 24) {  // 32 bits: 0xAARRGGBB
+          const int ps = im.bits / 8;
+          for (int k = 0; k < ps; ++k) row[static_cast<std::size_t>(ps * x + k)] = static_cast<std::uint8_t>(v >> (8 * k));
         } else {
           const int bit = x * im.bits;
           row[bit >> 3] = static_cast<std::uint8_t>(row[bit >> 3] | (v << (8 - im.bits - (bit & 7))));
@@ -301,4 +300,33 @@ TEST(Ico, EightBitPicturesBecomeSmallIcons) {
   bm.map()[7] = 40;
   file = save(l, bm, "ICO");
   EXPECT_EQ(file[22 + 14], 8);
+}
+
+TEST(Ico, ThirtyTwoBitImagesFollowTheirAlpha) {
+  // Alpha opaque on the left half, graded on the right; the AND mask set over the top
+  // four rows regardless (as writers leave it for readers without alpha).
+  const Img alphaIcon{32, 32, 32,
+                      [](int x, int y) {
+                        const std::uint32_t a = x < 16 ? 255 : static_cast<std::uint32_t>((x - 16) * 16);
+                        return (a << 24) | static_cast<std::uint32_t>(x * 0x070000 + y * 0x000700 + 0x40);
+                      },
+                      [](int, int y) { return y < 4; }};
+  const Bytes file = buildIco({alphaIcon});
+  IconList list;
+  SpanStream s(file.data(), file.size());
+  list.loadFromStream(s, true);
+  const std::vector<std::uint32_t> argb = list.images[0]->toArgb();
+  const QImage qt = qtRead(file).convertToFormat(QImage::Format_ARGB32);
+  const Bytes magick = imageMagickAlpha(file, 0);
+  ASSERT_EQ(magick.size(), 1024u);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y * 32 + x);
+      EXPECT_EQ(argb[i] >> 24, alphaIcon.value(x, y) >> 24) << x << "," << y;
+      EXPECT_EQ(argb[i] >> 24, magick[i]) << x << "," << y;
+      EXPECT_EQ(argb[i] >> 24, static_cast<std::uint32_t>(qAlpha(qt.pixel(x, y)))) << x << "," << y;
+      if (argb[i] >> 24 == 255) {
+        EXPECT_EQ(argb[i], alphaIcon.value(x, y));
+      }
+    }
 }

@@ -263,3 +263,46 @@ TEST(Metafile, DamagedFiles) {
     (void)errorOf([&] { load(wmfLoader(), garbled, bm, ext); });
   }
 }
+
+TEST(Metafile, KnowsWhetherItHoldsABitmap) {
+  Metafile m;
+  LinearBitmap chart;
+  chartLike(chart, 20, 10);
+  for (const char* ext : {"EMF", "WMF"}) {
+    m.load(save(wmfLoader(), chart, ext));
+    EXPECT_TRUE(m.hasBitmap()) << ext;
+  }
+  m.load(handEmf(10, 10, {stretchDibits(0, 0, 10, 10), emfRecord(14, Bytes(12, 0))}));
+  EXPECT_TRUE(m.hasBitmap());
+  // Vectors only; a block transfer without a source bitmap (a fill); a bitmap after the end.
+  Bytes rect;
+  for (int v : {0, 0, 5, 5}) put32(rect, static_cast<std::uint32_t>(v));
+  m.load(handEmf(10, 10, {emfRecord(43, rect), emfRecord(14, Bytes(12, 0))}));
+  EXPECT_FALSE(m.hasBitmap());
+  m.load(handEmf(10, 10, {emfRecord(76, Bytes(92, 0)), emfRecord(14, Bytes(12, 0))}));
+  EXPECT_FALSE(m.hasBitmap());
+  m.load(handEmf(10, 10, {emfRecord(14, Bytes(12, 0)), stretchDibits(0, 0, 10, 10)}));
+  EXPECT_FALSE(m.hasBitmap());
+
+  // A WMF of a window extent, a rectangle and a pattern fill (a DIB block transfer that is
+  // too short to carry a bitmap).
+  Bytes w;
+  put16(w, 1);
+  put16(w, 9);
+  put16(w, 0x300);
+  put32(w, 0);
+  put16(w, 0);
+  put32(w, 0);
+  put16(w, 0);
+  auto rec = [&](std::uint16_t fn, std::initializer_list<int> ps) {
+    put32(w, 3 + static_cast<std::uint32_t>(ps.size()));
+    put16(w, fn);
+    for (int v : ps) put16(w, static_cast<std::uint32_t>(v));
+  };
+  rec(0x020C, {8, 8});
+  rec(0x041B, {0, 0, 4, 4});
+  rec(0x0940, {0x0021, 0x00F0, 0, 0, 8, 8, 0, 0});
+  rec(0, {});
+  m.load(w);
+  EXPECT_FALSE(m.hasBitmap());
+}

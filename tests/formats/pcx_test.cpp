@@ -140,9 +140,10 @@ TEST(Pcx, BrokenFiles) {
   EXPECT_EQ(loadError(header(1, 5, 0, 4, 1, 2), bm), "Unsupported file format");
   EXPECT_EQ(loadError(header(3, 0, 9, 4, 1, 2), bm), "Unsupported file format");
   EXPECT_EQ(loadError(header(1, 0, 0, 0, 0, 0), bm), "Unsupported file format");
-  // A run past the end of the map.
+  // A run past the end of the map (the palette after it, so the file is long enough).
   Bytes over = header(1, 0, 0, 1, 0, 2);
-  over.insert(over.end(), {0xC3, 7});
+  over.insert(over.end(), {0xC3, 7, 12});
+  over.resize(over.size() + 768, 0);
   EXPECT_EQ(loadError(over, bm), "Error in bitmap data");
   over = header(3, 0, 0, 0, 0, 1);
   over.insert(over.end(), {0xC4, 7});
@@ -154,4 +155,29 @@ TEST(Pcx, BrokenFiles) {
   const Bytes whole = save(pcxLoader(), c, "PCX");
   for (std::size_t k = 0; k < whole.size(); ++k)
     EXPECT_NE(loadError(Bytes(whole.begin(), whole.begin() + k), bm), "(no error)") << k;
+}
+
+TEST(Pcx, RunsTheFileCannotHoldAreRefusedBeforeTheBitmap) {
+  // 192 bytes for 26000 x 26000 three-plane samples (2 GB; at 63 samples a run it would
+  // take 64 MB of data).
+  Bytes tiny = header(3, 0, 0, 25999, 25999, 26000);
+  for (int i = 0; i < 32; ++i) tiny.insert(tiny.end(), {0xFF, 9});
+  ASSERT_EQ(tiny.size(), 192u);
+  LinearBitmap bm;
+  EXPECT_EQ(loadError(tiny, bm), "Read less than expected");
+  EXPECT_FALSE(bm.present());
+  // The bound is the longest run: 126 samples in two runs and 127 with a third byte load,
+  // one byte less does not even reach the palette.
+  for (int samples : {126, 127}) {
+    SCOPED_TRACE(samples);
+    Bytes f = header(1, 0, 0, samples - 1, 0, samples);
+    f.insert(f.end(), {0xFF, 4, 0xFF, 4});
+    if (samples == 127) f.push_back(4);
+    f.push_back(12);
+    f.resize(f.size() + 768, 0);
+    EXPECT_EQ(loadError(f, bm), "(no error)");
+    EXPECT_EQ(bm.width(), samples);
+    f.erase(f.begin() + 128);
+    EXPECT_EQ(loadError(f, bm), "Read less than expected");
+  }
 }

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <QImage>
+#include <algorithm>
 
 #include "imagefile/png_loader.h"
 #include "oracle.h"
@@ -509,4 +510,153 @@ TEST(PngRead, AlphaOptionKeepsAlphaAndTables) {
   EXPECT_EQ(l.separatePalette[2], 9);
   const PngImage back = libpngRead(save(l, bm, "PNG"));
   EXPECT_EQ(back.palette, (Bytes{9, 8, 7}));
+}
+
+namespace {
+
+// What libpng makes of a file's tRNS: the alpha entries it keeps (none when it dropped the
+// chunk) and the warnings it gave.
+struct LibpngTransparency {
+  bool ok = false;
+  int depth = 0;
+  int paletteEntries = 0;
+  Bytes alpha;
+  std::vector<std::string> warnings;
+};
+
+LibpngTransparency libpngTransparency(const Bytes& data) {
+  LibpngTransparency t;
+  ReadState st{&data, 0};
+  png_structp p = png_create_read_struct(PNG_LIBPNG_VER_STRING, &t, nullptr, [](png_structp q, png_const_charp m) {
+    static_cast<LibpngTransparency*>(png_get_error_ptr(q))->warnings.emplace_back(m);
+  });
+  png_infop info = png_create_info_struct(p);
+  if (setjmp(png_jmpbuf(p))) {
+    png_destroy_read_struct(&p, &info, nullptr);
+    return t;
+  }
+  png_set_read_fn(p, &st, pngReadFn);
+  png_read_info(p, info);
+  t.depth = png_get_bit_depth(p, info);
+  png_colorp pal;
+  png_get_PLTE(p, info, &pal, &t.paletteEntries);
+  png_bytep alpha = nullptr;
+  int n = 0;
+  if (png_get_tRNS(p, info, &alpha, &n, nullptr) && alpha) t.alpha.assign(alpha, alpha + n);
+  png_destroy_read_struct(&p, &info, nullptr);
+  t.ok = true;
+  return t;
+}
+
+// A palette image of 4 x 2 pixels, all of index 0 but one of index 1.
+Bytes paletteFile(int depth, const Bytes& plte, const Bytes& trns) {
+  const int perRow = (4 * depth + 7) / 8;
+  Bytes raw;
+  for (int y = 0; y < 2; ++y) {
+    raw.push_back(0);
+    for (int i = 0; i < perRow; ++i) raw.push_back(y == 1 && i == 0 ? static_cast<std::uint8_t>(1 << (8 - depth)) : 0);
+  }
+  return buildPng({{"IHDR", ihdr(4, 2, depth, 3)}, {"PLTE", plte}, {"tRNS", trns}, {"IDAT", zlibPack(raw)}, {"IEND", {}}});
+}
+
+}  // namespace
+
+TEST(PngWrite, TransparencyNeverOutrunsThePalette) {
+  pngLoader().filterMode = -1;
+  Bytes many(256, 255);
+  many[200] = 0;  // the first transparent entry, far beyond the two colours
+  struct Case {
+    int depth;
+    Bytes plte, trns;
+    int transparent;
+  };
+  const std::vector<Case> cases = {{8, {255, 0, 0, 0, 0, 255}, many, 200},
+                                   {1, {255, 0, 0, 0, 0, 255}, many, 200},  // 201 entries need 8 bits
+                                   {8, {0, 0, 0}, {255, 0}, 1},
+                                   {2, {0, 0, 0}, {255, 0}, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("depth " + std::to_string(c.depth) + ", transparent " + std::to_string(c.transparent));
+    const Bytes original = paletteFile(c.depth, c.plte, c.trns);
+    // The original's tRNS is longer than its PLTE (libpng warns about it); ours never is.
+    LinearBitmap bm;
+    load(pngLoader(), original, bm, "PNG");
+    ASSERT_EQ(pngLoader().transparentValue, c.transparent);
+    const Bytes written = save(pngLoader(), bm, "PNG");
+    const LibpngTransparency t = libpngTransparency(written);
+    ASSERT_TRUE(t.ok);
+    EXPECT_TRUE(t.warnings.empty()) << t.warnings.front();
+    ASSERT_EQ(t.alpha.size(), static_cast<std::size_t>(c.transparent + 1));
+    EXPECT_EQ(t.alpha.back(), 0);
+    EXPECT_EQ(t.alpha.front(), 255);
+    EXPECT_GE(t.paletteEntries, c.transparent + 1);
+    EXPECT_LE(t.paletteEntries, 1 << t.depth);
+    // The colours and the pixels come back as they were.
+    const PngImage back = libpngRead(written);
+    ASSERT_TRUE(back.ok);
+    EXPECT_EQ(Bytes(back.palette.begin(), back.palette.begin() + static_cast<std::ptrdiff_t>(c.plte.size())), c.plte);
+    LinearBitmap again;
+    load(pngLoader(), written, again, "PNG");
+    EXPECT_EQ(pngLoader().transparentValue, c.transparent);
+    EXPECT_EQ(std::memcmp(again.map(), bm.map(), static_cast<std::size_t>(bm.size())), 0);
+  }
+  pngLoader().resetState();
+  pngLoader().bitDepth = 8;
+}
+
+TEST(PngRead, HeaderPromisingMoreThanTheDataCanHoldIsRefusedBeforeTheBitmap) {
+  // 69 bytes that declare 26000 x 26000 RGB: no bitmap is made for them.
+  const Bytes tiny = buildPng({{"IHDR", ihdr(26000, 26000, 8, 2)}, {"IDAT", zlibPack({0, 1, 2, 3})}, {"IEND", {}}});
+  ASSERT_EQ(tiny.size(), 69u);
+  LinearBitmap bm;
+  EXPECT_EQ(errorOf([&] { load(pngLoader(), tiny, bm, "PNG"); }), "Invalid PNG data");
+  EXPECT_FALSE(bm.present());
+  // Sizes no bitmap can take keep their own error.
+  const Bytes absurd = buildPng({{"IHDR", ihdr(0x7FFFFFF0, 0x7FFFFFF0, 8, 2)}, {"IEND", {}}});
+  EXPECT_EQ(errorOf([&] { load(pngLoader(), absurd, bm, "PNG"); }), "Invalid bitmap size");
+
+  // The limit is Deflate's largest ratio: zlib's best packing of a plain picture, about
+  // 1000 : 1 for rows and interlaced passes alike, still loads.
+  for (bool interlace : {false, true}) {
+    SCOPED_TRACE(interlace ? "interlaced" : "plain");
+    PngSpec s;
+    s.width = 3000;
+    s.height = 3000;
+    s.colorType = 0;
+    s.level = 9;
+    s.interlace = interlace;
+    s.filters = PNG_FILTER_NONE;
+    const Bytes flat = libpngWrite(s, std::vector<Bytes>(3000, Bytes(3000, 0)));
+    ASSERT_FALSE(flat.empty());
+    EXPECT_LT(flat.size() * 900, 3000u * 3000u);
+    EXPECT_EQ(errorOf([&] { load(pngLoader(), flat, bm, "PNG"); }), "(no error)");
+    EXPECT_EQ(bm.width(), 3000);
+    // Cut short by half its data, it is refused before the bitmap.
+    const Bytes cut(flat.begin(), flat.begin() + static_cast<std::ptrdiff_t>(flat.size() / 2));
+    LinearBitmap none;
+    EXPECT_EQ(errorOf([&] { load(pngLoader(), cut, none, "PNG"); }), "Invalid PNG data");
+    EXPECT_FALSE(none.present());
+  }
+}
+
+TEST(PngRead, ProgressAfterEveryRowAlsoWhenInterlaced) {
+  for (bool interlace : {false, true}) {
+    SCOPED_TRACE(interlace ? "interlaced" : "plain");
+    PngSpec s;
+    s.width = 9;
+    s.height = 10;
+    s.colorType = 2;
+    s.interlace = interlace;
+    const Bytes file = libpngWrite(s, std::vector<Bytes>(10, randomBytes(27, 5)));
+    std::vector<int> seen;
+    progressHandler() = [&](int percent) { seen.push_back(percent); };
+    LinearBitmap bm;
+    const std::string error = errorOf([&] { load(pngLoader(), file, bm, "PNG"); });
+    progressHandler() = nullptr;
+    ASSERT_EQ(error, "(no error)");
+    // Adam7 passes of a 9 x 10 image: 2 + 2 + 1 + 3 + 2 + 5 + 5 rows.
+    ASSERT_EQ(seen.size(), interlace ? 20u : 10u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_EQ(seen.back(), 100);
+    EXPECT_EQ(seen.front(), interlace ? 5 : 10);
+  }
 }

@@ -268,3 +268,33 @@ TEST(AssignObject, UnsupportedPairsNameBothClasses) {
   EXPECT_EQ(messageOf([&] { a.saveToStream(m); }), "TA.SaveToStream not implemented");
   EXPECT_EQ(messageOf([&] { a.loadFromStream(m); }), "TA.LoadFromStream not implemented");
 }
+
+TEST_F(TempDir, BytesLeftIsKnownForFilesAndMemoryOnly) {
+  {
+    std::ofstream f(path("n.bin"), std::ios::binary);
+    f << std::string(100000, 'n');
+  }
+  FileStream file(path("n.bin"), kFileRead);
+  BufferedStream buffered(-1, 0, &file);
+  std::uint8_t b[10];
+  buffered.read(b, 10);
+  EXPECT_EQ(buffered.bytesLeft(), 99990);  // what the buffer holds and what the file still has
+  buffered.unread(b, 4);
+  EXPECT_EQ(buffered.bytesLeft(), 99994);
+  // A pipe cannot tell, nor can anything above it.
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  ASSERT_EQ(::write(fds[1], "abc", 3), 3);
+  ::close(fds[1]);
+  FileStream pipeEnd(fds[0]);
+  BufferedStream overPipe(-1, 0, &pipeEnd);
+  EXPECT_EQ(pipeEnd.bytesLeft(), -1);
+  EXPECT_EQ(overPipe.bytesLeft(), -1);
+  overPipe.setStrict(false);
+  EXPECT_EQ(overPipe.read(b, 10), 3u);
+  EXPECT_EQ(overPipe.bytesLeft(), -1);
+  MemStream m;
+  m.write("hello", 5);
+  m.setPosition(1);
+  EXPECT_EQ(m.bytesLeft(), 4);
+}

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -343,4 +345,60 @@ TEST(Application, ASilentAbortShowsNothing) {
   QCoreApplication::sendEvent(&t, &e);
   ASSERT_EQ(rec.messages().size(), 1u);
   EXPECT_EQ(rec.messages()[0].text, QStringLiteral("Read less than expected"));
+}
+
+TEST(LinearGraphic, ClipboardBothWays) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  LinearGraphic g;
+  g.bitmap().newImage(3, 2, pf8bit);
+  std::memcpy(g.bitmap().palette(), grayPalette(), 768);
+  g.bitmap().palette()[3 * 7 + 2] = 200;  // entry 7: red 200, green and blue 7
+  g.bitmap().clear(7);
+  g.saveToClipboardFormat(*clipboard);
+  EXPECT_EQ(clipboard->image().size(), QSize(3, 2));
+  EXPECT_EQ(clipboard->image().pixel(2, 1), qRgb(200, 7, 7));
+
+  LinearGraphic back;
+  int changes = 0;
+  back.setOnChange([&](Graphic&) { ++changes; });
+  back.loadFromClipboardFormat(*clipboard);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(back.width(), 3);
+  EXPECT_EQ(back.toImage().pixel(0, 0), qRgb(200, 7, 7));
+  // Text on the clipboard is no picture: refused, the picture kept.
+  clipboard->setText(QStringLiteral("kein Bild"));
+  EXPECT_EQ(messageOf([&] { back.loadFromClipboardFormat(*clipboard); }), "Unsupported clipboard format");
+  EXPECT_EQ(back.width(), 3);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST(LinearGraphic, SmoothPaintingFiltersWhereDrawingRepeats) {
+  LinearGraphic g;
+  g.bitmap().newImage(2, 1, pf24bit);
+  g.bitmap().clear(0);
+  std::memset(g.bitmap().scanLine(0) + 3, 255, 3);  // black, white
+  auto painted = [&](bool smooth, bool viaDraw) {
+    QImage canvas(40, 4, QImage::Format_RGB32);
+    canvas.fill(Qt::red);
+    QPainter p(&canvas);
+    if (viaDraw)
+      g.draw(p, canvas.rect());
+    else
+      g.paintToCanvas(p, canvas.rect(), smooth);
+    EXPECT_FALSE(p.testRenderHint(QPainter::SmoothPixmapTransform));  // the painter's hint is restored
+    return canvas;
+  };
+  const QImage hard = painted(false, false);
+  const QImage soft = painted(true, false);
+  EXPECT_EQ(painted(false, true), hard);
+  int greys = 0;
+  for (int x = 0; x < 40; ++x) {
+    EXPECT_TRUE(hard.pixel(x, 2) == qRgb(0, 0, 0) || hard.pixel(x, 2) == qRgb(255, 255, 255)) << x;
+    const int v = qRed(soft.pixel(x, 2));
+    EXPECT_EQ(qGreen(soft.pixel(x, 2)), v) << x;
+    if (v > 0 && v < 255) ++greys;
+  }
+  EXPECT_GE(greys, 10);
+  EXPECT_EQ(soft.pixel(0, 2), qRgb(0, 0, 0));
+  EXPECT_EQ(soft.pixel(39, 2), qRgb(255, 255, 255));
 }
