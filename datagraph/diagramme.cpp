@@ -4,12 +4,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <algorithm>
 #include <cmath>
 
@@ -19,6 +17,7 @@
 #include "imagefile/qt/bitmap_image.h"
 #include "imagefile/qt/graphic.h"
 #include "imagefile/qt/linear_graphic.h"
+#include "platform/fenster_lage.h"
 #include "platform/message_dialog.h"
 #include "platform/print_service.h"
 
@@ -60,12 +59,10 @@ TfrDiagramme::~TfrDiagramme() {
 void TfrDiagramme::FormCreate() {
   // Image1 fills the window.
   Image1->setGeometry(rect());
-  if (const QScreen* schirm = QGuiApplication::primaryScreen()) {
-    QRect lage = frameGeometry();
-    lage.moveCenter(schirm->availableGeometry().center());
-    move(lage.topLeft());
-  }
 }
+
+// Centred on the screen at every showing, with the size of the picture it shows now.
+void TfrDiagramme::FormShow() { FensterZentrieren(this); }
 
 void TfrDiagramme::FormActivate() { PanelPlatzieren(); }
 
@@ -113,6 +110,8 @@ void TfrDiagramme::DiagrammLaden(const QString& name) {
     Image1->setBild(std::move(bild));
     resize(std::max(w + 18, 300), std::max(h + 40, 200));
   }
+  // Loaded while shown ("Öffnen"): the larger window stays on the screen.
+  if (isVisible()) FensterImBildHalten(this);
 }
 
 QSize TfrDiagramme::EinpassGroesse(int mw, int mh, int fw, int fh) {

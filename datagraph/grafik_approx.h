@@ -16,6 +16,7 @@
 //    tbInterpolation is down; it draws the fitted curves into Chart1's overlay lines.
 //  - ModellListeZeigen(): the model list, shown modally by a right click on
 //    tbInterpolation.
+#include <QFont>
 #include <QImage>
 #include <QPixmap>
 #include <QPointF>
@@ -279,6 +280,8 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   void SerienAktivieren(int anzahl);
   void LinienNachEinstellung();
   int Kurven() const;
+  // The curve labels' font: the chart's, bold.
+  QFont BeschriftungsSchrift() const;
 
   // The fit cache of curve s (1..20): kept until the curve's points, the model in force or
   // the typed coefficients in use differ from those it was made with.
