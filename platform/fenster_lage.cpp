@@ -20,10 +20,28 @@ QMargins EigeneRaender(const QWidget* fenster) {
           aussen.bottom() - innen.bottom()};
 }
 
+// A window whose frame is known: a hidden window keeps what was measured while it was shown.
 bool Gerahmt(const QWidget* w) {
-  return w && w->isWindow() && w->isVisible() && !w->isMinimized() &&
-         w->windowType() != Qt::Popup && w->windowType() != Qt::ToolTip &&
-         !EigeneRaender(w).isNull();
+  return w && w->isWindow() && !w->isMinimized() && w->windowType() != Qt::Popup &&
+         w->windowType() != Qt::ToolTip && !EigeneRaender(w).isNull();
+}
+
+// The frame seen last, for a window shown while no other one of the program is (the data
+// graph opens while the main window is hidden).
+QMargins zuletztGesehen;
+
+bool Rahmenlos(const QWidget* w) { return w->windowFlags().testFlag(Qt::FramelessWindowHint); }
+
+// A window that exists in the window system but was not framed yet (it is being shown for
+// the first time) takes a position as the corner of its client area: Qt knows no frame to
+// add. Before it exists, and once framed, a position is the frame's corner.
+bool NimmtInnenEcke(const QWidget* w) {
+  return w->testAttribute(Qt::WA_WState_Created) && !Rahmenlos(w) && EigeneRaender(w).isNull();
+}
+
+void RahmenEckeSetzen(QWidget* w, QPoint ecke, const QMargins& raender) {
+  if (NimmtInnenEcke(w)) ecke += QPoint(raender.left(), raender.top());
+  w->move(ecke);
 }
 
 }  // namespace
@@ -44,14 +62,18 @@ QRect FreieFlaeche(const QWidget* fenster, const QRect& rahmen) {
 }
 
 QMargins RahmenRaender(const QWidget* fenster) {
+  if (Rahmenlos(fenster)) return {};
   const QMargins eigene = EigeneRaender(fenster);
-  if (!eigene.isNull()) return eigene;
-  // The window system frames every window of the program alike; the active window first.
+  if (!eigene.isNull()) return zuletztGesehen = eigene;
+  // The window system frames every window of the program alike; the active window first,
+  // then the shown ones.
   const QWidget* aktiv = QApplication::activeWindow();
-  if (aktiv != fenster && Gerahmt(aktiv)) return EigeneRaender(aktiv);
-  for (const QWidget* w : QApplication::topLevelWidgets())
-    if (w != fenster && Gerahmt(w)) return EigeneRaender(w);
-  return {};
+  if (aktiv != fenster && Gerahmt(aktiv)) return zuletztGesehen = EigeneRaender(aktiv);
+  const QWidgetList alle = QApplication::topLevelWidgets();
+  for (const bool sichtbar : {true, false})
+    for (const QWidget* w : alle)
+      if (w != fenster && w->isVisible() == sichtbar && Gerahmt(w)) return zuletztGesehen = EigeneRaender(w);
+  return zuletztGesehen;
 }
 
 QRect RahmenRechteck(const QWidget* fenster) {
@@ -71,8 +93,10 @@ void FensterPlatzieren(QWidget* fenster, QPoint lage) {
     fenster->resize(ziel.size().shrunkBy(raender));
     ziel = RechteckInFlaeche(QRect(ziel.topLeft(), fenster->size().grownBy(raender)), flaeche);
   }
+  // Where nothing moves, nothing is moved: a position kept in the settings file stays as
+  // it was saved.
   if (ziel.topLeft() != fenster->pos() || !fenster->testAttribute(Qt::WA_Moved))
-    fenster->move(ziel.topLeft());
+    RahmenEckeSetzen(fenster, ziel.topLeft(), raender);
 }
 
 void FensterZentrieren(QWidget* fenster, QPoint mitte) {

@@ -109,3 +109,17 @@ TEST(FensterLage, CentringKeepsTheWindowOnTheScreen) {
   FensterZentrieren(&f, Frei().topLeft());
   EXPECT_EQ(f.frameGeometry().topLeft(), Frei().topLeft());
 }
+
+TEST(FensterLage, AFramelessWindowBorrowsNoFrame) {
+  Form gerahmt;
+  gerahmt.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&gerahmt));
+  Form f;
+  f.setWindowFlag(Qt::FramelessWindowHint, true);
+  f.resize(120, 80);
+  EXPECT_TRUE(RahmenRaender(&f).isNull());
+  FensterPlatzieren(&f, QPoint(5000, 5000));
+  f.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+  EXPECT_EQ(f.geometry().bottomRight(), Frei().bottomRight());
+}
