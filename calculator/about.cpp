@@ -5,18 +5,17 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QStandardPaths>
 
 #include "core/globals.h"
+#include "platform/fenster_lage.h"
 #include "platform/message_dialog.h"
 #include "platform/shell_open.h"
 #include "platform/text_file.h"
@@ -81,11 +80,7 @@ void TfrAbout::FormCreate() {
 }
 
 void TfrAbout::FormShow() {
-  const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-  if (!s) return;
-  QRect lage = frameGeometry();
-  lage.moveCenter(s->availableGeometry().center());
-  move(lage.topLeft());
+  FensterZentrieren(this);
   OKButton->setFocus();
 }
 

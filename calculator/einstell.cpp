@@ -27,6 +27,7 @@
 #include "core/routinen.h"
 #include "core/zahltext.h"
 #include "graph/grafik.h"
+#include "platform/fenster_lage.h"
 #include "platform/string_grid.h"
 #include "platform/text_combo.h"
 #include "platform/text_convert.h"
@@ -258,17 +259,17 @@ void TfrEinstell::AnsichtAnpassen() {
   const int breite = inhalt.width() + (hoehe < inhalt.height() ? ScrollBox1->verticalScrollBar()->sizeHint().width() : 0);
   setMinimumSize(0, 0);
   resize(breite, hoehe);
+  if (isVisible()) FensterImBildHalten(this);
 }
 
 void TfrEinstell::EinstellPositionieren() {
   if (positioniert_ || !frRechn) return;
   positioniert_ = true;
-  const QRect haupt = frRechn->frameGeometry();
+  const QRect haupt = RahmenRechteck(frRechn);
+  const QRect flaeche = FreieFlaeche(frRechn, haupt);
   int links = haupt.x() + haupt.width();
-  const QScreen* s = frRechn->screen() ? frRechn->screen() : QGuiApplication::primaryScreen();
-  const int bildschirmBreite = s ? s->geometry().width() : 0;
-  if (links < 0 || links > bildschirmBreite - 20) links = 0;
-  move(links, haupt.y());
+  if (links < flaeche.left() || links > flaeche.left() + flaeche.width() - 20) links = flaeche.left();
+  FensterPlatzieren(this, QPoint(links, haupt.y()));
 }
 
 void TfrEinstell::FarbenAnzeigen() {

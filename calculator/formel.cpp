@@ -1,11 +1,9 @@
 #include "calculator/formel.h"
 
 #include <QEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QScreen>
 #include <QToolButton>
 
 #include "calculator/einstell.h"
@@ -13,6 +11,7 @@
 #include "calculator/rechn.h"
 #include "core/globals.h"
 #include "graph/grafik.h"
+#include "platform/fenster_lage.h"
 #include "platform/message_dialog.h"
 #include "platform/string_grid.h"
 #include "platform/text_convert.h"
@@ -82,14 +81,9 @@ void TfrFormel::KopfZeileSetzen() {
 
 void TfrFormel::FormCreate() {
   FormelnLaden(FormelDateiPfad());
-  const QScreen* s = QGuiApplication::primaryScreen();
-  const QRect bildschirm = s ? s->geometry() : QRect(0, 0, 1024, 768);
-  int links = x();
-  int oben = y();
-  if (FormelLeft > -20 && FormelLeft < bildschirm.width() - 20) links = FormelLeft;
-  if (FormelTop > -20 && FormelTop < bildschirm.height() - 20) oben = FormelTop;
-  move(links, oben);
   resize(FormelWidth > 0 ? FormelWidth : width(), FormelHeight > 0 ? FormelHeight : height());
+  // A position saved on a larger screen is pulled onto this one rather than dropped.
+  FensterPlatzieren(this, QPoint(FormelLeft, FormelTop));
   if (FormelSpalteBreite1 > 0) sg1->setColWidth(1, FormelSpalteBreite1);
   if (FormelSpalteBreite2 > 0) sg1->setColWidth(2, FormelSpalteBreite2);
   // The row chosen last time comes back, with its formula in the entry field.

@@ -1,10 +1,8 @@
 #include "calculator/konstante.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QToolButton>
 
 #include "calculator/einstellungen.h"
@@ -12,6 +10,7 @@
 #include "core/formel.h"
 #include "core/tastenfilter.h"
 #include "graph/grafik.h"
+#include "platform/fenster_lage.h"
 #include "platform/message_dialog.h"
 #include "platform/string_grid.h"
 #include "platform/text_convert.h"
@@ -51,9 +50,10 @@ TfrKonstante::~TfrKonstante() {
 
 void TfrKonstante::FormCreate() {
   resize(width(), 575);
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const int screenWidth = screen ? screen->geometry().width() : 1024;
-  move(screenWidth - frameGeometry().width() - 1, 0);
+  // At the top right corner of the screen, one pixel off its right edge.
+  const QRect rahmen = RahmenRechteck(this);
+  const QRect flaeche = FreieFlaeche(this, rahmen);
+  FensterPlatzieren(this, QPoint(flaeche.left() + flaeche.width() - rahmen.width() - 1, flaeche.top()));
   VariablenEintragen();
   WerteLaden(ImProgrammOrdner(WerteDateiName()));
 }

@@ -1,6 +1,4 @@
-#include <QGuiApplication>
 #include <QLibraryInfo>
-#include <QScreen>
 #include <QLocale>
 #include <QTranslator>
 #include <clocale>
@@ -11,6 +9,7 @@
 #include "gif/qt/gif_image.h"
 #include "imagefile/qt/image_io.h"
 #include "platform/application.h"
+#include "platform/fenster_lage.h"
 
 int main(int argc, char** argv) {
   Application app(argc, argv);
@@ -33,12 +32,8 @@ int main(int argc, char** argv) {
   FensterErzeugen();
   // The side windows open at the screen's edges and beside the main window, so the main
   // window starts in the middle of the screen rather than wherever the system puts it.
-  if (const QScreen* bildschirm = QGuiApplication::primaryScreen()) {
-    frRechn->adjustSize();
-    QRect rahmen = frRechn->frameGeometry();
-    rahmen.moveCenter(bildschirm->availableGeometry().center());
-    frRechn->move(rahmen.topLeft());
-  }
+  frRechn->adjustSize();
+  FensterZentrieren(frRechn);
   if (kolvex::MinimiertStarten)
     frRechn->showMinimized();
   else

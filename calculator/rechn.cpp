@@ -26,6 +26,8 @@
 #include "core/zahltext.h"
 #include "graph/grafik.h"
 #include "platform/esc_watcher.h"
+#include "platform/fenster_lage.h"
+#include "platform/line_edit.h"
 #include "platform/message_dialog.h"
 #include "platform/panel_button.h"
 #include "platform/string_grid.h"
@@ -160,7 +162,10 @@ void TfrRechn::FormActivate() {
   }
   ErsteAktivierung = 0;
   if (tbEinheiten->isChecked()) tbGrafik->setEnabled(false);
-  if (FensterHoehe > 0 && height() != FensterHoehe) resize(width(), FensterHoehe);
+  if (FensterHoehe > 0 && height() != FensterHoehe) {
+    resize(width(), FensterHoehe);
+    FensterImBildHalten(this);
+  }
 }
 
 void TfrRechn::FormShow() {
@@ -180,9 +185,9 @@ void TfrRechn::FormShow() {
     d->cbXYDatenKAuswahl->setChecked(XYDatenKanalAuswahl);
   }
   if (TfrGrafik* g = frGrafik) {
-    g->edAb->setText(fromCore(FloatText(GrafikAb)));
-    g->edBis->setText(fromCore(FloatText(GrafikBis)));
-    g->edAnzahl->setText(QString::number(GrafikAnzahl));
+    setTextFromStart(g->edAb, fromCore(FloatText(GrafikAb)));
+    setTextFromStart(g->edBis, fromCore(FloatText(GrafikBis)));
+    setTextFromStart(g->edAnzahl, QString::number(GrafikAnzahl));
   }
   if (ed1->text().contains(fromCoreChar(PiZeichen))) rbRad->setChecked(true);
   PunktArtenAnzeigen();

@@ -18,6 +18,7 @@
 #include "core/globals.h"
 #include "datagraph/approxim.h"
 #include "datagraph/approxim_datenquelle.h"
+#include "platform/line_edit.h"
 #include "platform/message_dialog.h"
 #include "platform/radio_group.h"
 #include "platform/string_grid.h"
@@ -124,7 +125,7 @@ void TfrApproxim_Auswahl::FormelAufbauen(int modus) {
   }
   plOben->setText(m);
   v.replace(QStringLiteral(" - -"), QStringLiteral(" - "));
-  edFormel->setText(k > 0 ? v : QString());
+  setTextFromStart(edFormel, k > 0 ? v : QString());
   if (k > 10) {
     frKolvex->Meldung(QString::fromLatin1(kolvex::MeldungZuVieleTerme.data(),
                                           static_cast<int>(kolvex::MeldungZuVieleTerme.size())));

@@ -4,12 +4,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -21,6 +19,7 @@
 #include "imagefile/qt/format_graphics.h"
 #include "imagefile/qt/graphic.h"
 #include "imagefile/qt/linear_graphic.h"
+#include "platform/fenster_lage.h"
 #include "platform/message_dialog.h"
 #include "platform/print_service.h"
 
@@ -66,12 +65,10 @@ TfrDiagramme::~TfrDiagramme() {
 void TfrDiagramme::FormCreate() {
   // Image1 fills the window.
   Image1->setGeometry(rect());
-  if (const QScreen* schirm = QGuiApplication::primaryScreen()) {
-    QRect lage = frameGeometry();
-    lage.moveCenter(schirm->availableGeometry().center());
-    move(lage.topLeft());
-  }
 }
+
+// Centred on the screen at every showing, with the size of the picture it shows now.
+void TfrDiagramme::FormShow() { FensterZentrieren(this); }
 
 void TfrDiagramme::FormActivate() { PanelPlatzieren(); }
 
@@ -123,6 +120,8 @@ void TfrDiagramme::DiagrammLaden(const QString& name) {
     Image1->setBild(std::move(bild));
     resize(std::max(w + 18, 300), std::max(h + 40, 200));
   }
+  // Loaded while shown ("Öffnen"): the larger window stays on the screen.
+  if (isVisible()) FensterImBildHalten(this);
 }
 
 QSize TfrDiagramme::EinpassGroesse(int mw, int mh, int fw, int fh) {

@@ -45,6 +45,7 @@ class TfrDiagramme : public Form {
   ~TfrDiagramme() override;
 
   void FormCreate() override;
+  void FormShow() override;
   void FormActivate() override;
   void FormClose(bool& accept) override;
 

@@ -44,6 +44,7 @@
 #include "import/diadem_kauswahl.h"
 #include "platform/bgr_color.h"
 #include "platform/esc_watcher.h"
+#include "platform/line_edit.h"
 #include "platform/message_dialog.h"
 #include "platform/string_grid.h"
 #include "platform/text_convert.h"
@@ -222,9 +223,9 @@ void TfrGrafikApprox::Aktivieren() {
   Tag = 1;
   const QString logo = QString::fromStdString(kolvex::LogoDatei);
   if (!logo.isEmpty() && QFileInfo(logo).isFile()) LogoLaden(logo);
-  edText1->setText(QString::fromStdString(kolvex::TitelText1));
-  edText2->setText(QString::fromStdString(kolvex::TitelText2));
-  edText3->setText(QString::fromStdString(kolvex::TitelText3));
+  setTextFromStart(edText1, QString::fromStdString(kolvex::TitelText1));
+  setTextFromStart(edText2, QString::fromStdString(kolvex::TitelText2));
+  setTextFromStart(edText3, QString::fromStdString(kolvex::TitelText3));
   sbLoeschen->setVisible(Kurven() >= 1);
   sbGrafik->setEnabled(cbXKanal->count() >= 1);
 }

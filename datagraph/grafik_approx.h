@@ -17,6 +17,7 @@
 //  - ModellListeZeigen(): the model list, shown modally by a right click on
 //    tbInterpolation.
 #include <QFile>
+#include <QFont>
 #include <QImage>
 #include <QPixmap>
 #include <QPointF>
@@ -289,6 +290,8 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   void SerienAktivieren(int anzahl);
   void LinienNachEinstellung();
   int Kurven() const;
+  // The curve labels' font: the chart's, bold.
+  QFont BeschriftungsSchrift() const;
 
   // The fit cache of curve s (1..20): kept until the curve's points, the model in force or
   // the typed coefficients in use differ from those it was made with.

@@ -39,6 +39,8 @@
 namespace {
 
 constexpr double kKeinPunkt = -99999;
+// A curve label starts this many pixels right of its curve's last point.
+constexpr int kBeschriftungAbstand = 8;
 
 // Rounds halves to the even neighbour (the processor's default mode).
 double Runden(double v) { return std::nearbyint(v); }
@@ -357,10 +359,25 @@ QPoint TfrGrafikApprox::WertZuPixel(double x, double y) {
 void TfrGrafikApprox::RandSetzen() {
   QStringList namen;
   for (int i = 0; i < ListBox1->count(); ++i) namen << ListBox1->item(i)->text();
-  const int wert = RandWert(namen, Chart1->legendVisible(), cbMoment->isChecked());
+  const bool beschriften = cbMoment->isChecked();
+  const int wert = RandWert(namen, Chart1->legendVisible(), beschriften);
   // The margin is a share of the chart's width, in percent.
-  const int pixel = static_cast<int>(Runden(wert * Chart1->width() / 100.0));
+  int pixel = static_cast<int>(Runden(wert * Chart1->width() / 100.0));
+  if (beschriften && !Chart1->legendVisible()) {
+    // A share of the width is too narrow for a long label in a narrow chart, or in the
+    // bold font: the label starts 8 pixels right of the plot and ends inside the chart.
+    const QFontMetrics masse(BeschriftungsSchrift());
+    int breiteste = 0;
+    for (const QString& n : namen) breiteste = std::max(breiteste, masse.horizontalAdvance(KurvenTeil(n)));
+    if (breiteste > 0) pixel = std::max(pixel, kBeschriftungAbstand + breiteste + 4);
+  }
   Chart1->setRightMargin(std::max(pixel, 12));
+}
+
+QFont TfrGrafikApprox::BeschriftungsSchrift() const {
+  QFont schrift = Chart1->font();
+  schrift.setBold(true);
+  return schrift;
 }
 
 void TfrGrafikApprox::KurvenBeschriften() {
@@ -368,8 +385,7 @@ void TfrGrafikApprox::KurvenBeschriften() {
   // With the legend shown the curves are named there, and the margin leaves no room for
   // labels beside the plot: they would be cut off at the chart's edge.
   if (cbMoment->isChecked() && !Chart1->legendVisible()) {
-    QFont schrift = Chart1->font();
-    schrift.setBold(true);
+    const QFont schrift = BeschriftungsSchrift();
     for (int i = 1; i <= ListBox1->count() && i <= 20; ++i) {
       const auto si = static_cast<size_t>(i);
       // A curve without points has no place for a label.
@@ -377,7 +393,7 @@ void TfrGrafikApprox::KurvenBeschriften() {
       ChartOverlayText t;
       t.x = kolvex::KurveMaxX[si];
       t.y = kolvex::KurveMaxXY[si];
-      t.offset = QPoint(8, -8);
+      t.offset = QPoint(kBeschriftungAbstand, -8);
       t.text = KurvenTeil(ListBox1->item(i - 1)->text());
       t.color = i - 1 < lbFarben->count() ? FarbeAusHex(lbFarben->item(i - 1)->text())
                                           : QColor(Qt::black);

@@ -12,6 +12,7 @@
 #include "finance/finanz_text.h"
 #include "finance/spar_rechner.h"
 #include "finance/tilg_rechner.h"
+#include "platform/line_edit.h"
 #include "platform/text_file.h"
 
 namespace {
@@ -67,19 +68,19 @@ void SparEinstellungenLaden() {
   if (!f || !Lesen(kSparDatei, inhalt)) return;
   Zeilen z(std::move(inhalt));
   try {
-    f->edAnfangskapital->setText(z.Text());
-    f->edSparrate->setText(z.Text());
+    setTextFromStart(f->edAnfangskapital, z.Text());
+    setTextFromStart(f->edSparrate, z.Text());
     IndexSetzen(f->cbSparintervall, frKolvex->TextZuGanzzahl(z.Text()));
     IndexSetzen(f->cbEinzahlungsart, z.Index());
     f->chbDynamik->setChecked(z.Schalter());
-    f->edDynamik->setText(z.Text());
+    setTextFromStart(f->edDynamik, z.Text());
     IndexSetzen(f->cbDynamik, z.Index());
-    f->edZinssatz->setText(Geld(static_cast<double>(frKolvex->TextZuZahl(z.Text()))));
+    setTextFromStart(f->edZinssatz, Geld(static_cast<double>(frKolvex->TextZuZahl(z.Text()))));
     IndexSetzen(f->cbZinsperiode, z.Index());
     IndexSetzen(f->cbZinseszins, z.Index());
-    f->edAnsparzeit->setText(z.Text());
+    setTextFromStart(f->edAnsparzeit, z.Text());
     IndexSetzen(f->cbAnsparzeit, z.Index());
-    f->edFestlegungsfrist->setText(z.Text());
+    setTextFromStart(f->edFestlegungsfrist, z.Text());
     IndexSetzen(f->cbFestlegungsfrist, z.Index());
   } catch (const LeseEnde&) {
   }
@@ -104,17 +105,17 @@ void TilgEinstellungenLaden() {
   if (!f || !Lesen(kTilgDatei, inhalt)) return;
   Zeilen z(std::move(inhalt));
   try {
-    f->edDarlehensbetrag->setText(Geld(frKolvex->GeldTextZuZahl(z.Text())));
+    setTextFromStart(f->edDarlehensbetrag, Geld(frKolvex->GeldTextZuZahl(z.Text())));
     f->cbBearbeitungsgebuhr->setChecked(z.Schalter());
-    f->edBearbeitungsgebuhr->setText(Geld(frKolvex->GeldTextZuZahl(z.Text())));
+    setTextFromStart(f->edBearbeitungsgebuhr, Geld(frKolvex->GeldTextZuZahl(z.Text())));
     f->cbDisagio->setChecked(z.Schalter());
-    f->edDisagio->setText(Geld(frKolvex->GeldTextZuZahl(z.Text())));
-    f->edZinssatz->setText(Geld(frKolvex->GeldTextZuZahl(z.Text())));
+    setTextFromStart(f->edDisagio, Geld(frKolvex->GeldTextZuZahl(z.Text())));
+    setTextFromStart(f->edZinssatz, Geld(frKolvex->GeldTextZuZahl(z.Text())));
     IndexSetzen(f->cbZinszahlungsintervall, frKolvex->TextZuGanzzahl(z.Text()));
     f->cbZinseZahlen->setChecked(z.Schalter());
-    f->edTilgungsrate->setText(z.Text());
+    setTextFromStart(f->edTilgungsrate, z.Text());
     IndexSetzen(f->cbTilgungsintervall, z.Index());
-    f->edTilgungsdauer->setText(z.Text());
+    setTextFromStart(f->edTilgungsdauer, z.Text());
     IndexSetzen(f->cbTilgungsdauer, z.Index());
   } catch (const LeseEnde&) {
   }

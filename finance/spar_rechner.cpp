@@ -12,6 +12,7 @@
 #include "calculator/kolvex.h"
 #include "finance/finanz_einstellungen.h"
 #include "finance/finanz_fenster.h"
+#include "platform/line_edit.h"
 #include "platform/radio_group.h"
 #include "platform/esc_watcher.h"
 #include "platform/key_filter.h"
@@ -64,19 +65,19 @@ void TfrSparRechner::FormCreate() {
 }
 
 void TfrSparRechner::Vorgaben() {
-  edAnfangskapital->setText(QStringLiteral("10.000,00"));
-  edSparrate->setText(QStringLiteral("150,00"));
+  setTextFromStart(edAnfangskapital, QStringLiteral("10.000,00"));
+  setTextFromStart(edSparrate, QStringLiteral("150,00"));
   cbSparintervall->setCurrentIndex(0);
   cbEinzahlungsart->setCurrentIndex(0);
   chbDynamik->setChecked(false);
-  edDynamik->setText(QStringLiteral("1,00"));
+  setTextFromStart(edDynamik, QStringLiteral("1,00"));
   cbDynamik->setCurrentIndex(0);
-  edZinssatz->setText(QStringLiteral("3,00"));
+  setTextFromStart(edZinssatz, QStringLiteral("3,00"));
   cbZinsperiode->setCurrentIndex(3);
   cbZinseszins->setCurrentIndex(0);
-  edAnsparzeit->setText(QStringLiteral("7"));
+  setTextFromStart(edAnsparzeit, QStringLiteral("7"));
   cbAnsparzeit->setCurrentIndex(0);
-  edFestlegungsfrist->setText(QStringLiteral("0"));
+  setTextFromStart(edFestlegungsfrist, QStringLiteral("0"));
   cbFestlegungsfrist->setCurrentIndex(0);
   rg1->setItemIndex(finanz::Endkapital);
   edEndkapital->clear();
@@ -159,9 +160,9 @@ void TfrSparRechner::Berechnen(int k) {
   EscWatcher::Operation esc;  // an earlier ESC does not count
   const finanz::SparErgebnis r =
       finanz::SparBerechnen(Eingaben(), k, [] { return EscWatcher::pressed(); });
-  if (r.gesuchtesFeld) FeldVon(k)->setText(Q(*r.gesuchtesFeld));
-  edEndkapital->setText(Q(r.endkapital));
-  edZinseG->setText(Q(r.zinsen));
+  if (r.gesuchtesFeld) setTextFromStart(FeldVon(k), Q(*r.gesuchtesFeld));
+  setTextFromStart(edEndkapital, Q(r.endkapital));
+  setTextFromStart(edZinseG, Q(r.zinsen));
   lbGesamt->setText(Q(r.gesamt));
   lbAlleSparraten->setText(Q(r.alleSparraten));
 }
@@ -184,11 +185,11 @@ void TfrSparRechner::rg1Click() {
   edZinseG->clear();
   lbGesamt->clear();
   lbZinse->clear();
-  edAnfangskapital->setText(Q(finanz::Geld(Anfangskapital)));
-  edSparrate->setText(Q(finanz::Geld(Sparrate)));
-  edDynamik->setText(Q(finanz::Geld(Dynamik)));
-  edZinssatz->setText(Q(finanz::Geld(Zinssatz)));
-  edAnsparzeit->setText(Q(finanz::GanzGeld(Ansparzeit)));
+  setTextFromStart(edAnfangskapital, Q(finanz::Geld(Anfangskapital)));
+  setTextFromStart(edSparrate, Q(finanz::Geld(Sparrate)));
+  setTextFromStart(edDynamik, Q(finanz::Geld(Dynamik)));
+  setTextFromStart(edZinssatz, Q(finanz::Geld(Zinssatz)));
+  setTextFromStart(edAnsparzeit, Q(finanz::GanzGeld(Ansparzeit)));
   for (int i = 0; i <= 5; ++i) {
     finanz::FeldNormal(FeldVon(i));
     rg1->setItemColor(i, kSchwarz);

@@ -10,6 +10,7 @@
 #include "calculator/kolvex.h"
 #include "finance/finanz_einstellungen.h"
 #include "finance/finanz_fenster.h"
+#include "platform/line_edit.h"
 #include "platform/radio_group.h"
 #include "platform/bgr_color.h"
 #include "platform/esc_watcher.h"
@@ -64,17 +65,17 @@ void TfrTilgRechner::FormCreate() {
 }
 
 void TfrTilgRechner::Voreinstellungen() {
-  edDarlehensbetrag->setText(QStringLiteral("12.000,00"));
+  setTextFromStart(edDarlehensbetrag, QStringLiteral("12.000,00"));
   cbBearbeitungsgebuhr->setChecked(false);
-  edBearbeitungsgebuhr->setText(QStringLiteral("0,00"));
+  setTextFromStart(edBearbeitungsgebuhr, QStringLiteral("0,00"));
   cbDisagio->setChecked(false);
-  edDisagio->setText(QStringLiteral("0,00"));
-  edZinssatz->setText(QStringLiteral("5,00"));
+  setTextFromStart(edDisagio, QStringLiteral("0,00"));
+  setTextFromStart(edZinssatz, QStringLiteral("5,00"));
   cbZinszahlungsintervall->setCurrentIndex(1);
   cbZinseZahlen->setChecked(false);
-  edTilgungsrate->setText(QStringLiteral("3.000,00"));
+  setTextFromStart(edTilgungsrate, QStringLiteral("3.000,00"));
   cbTilgungsintervall->setCurrentIndex(3);
-  edTilgungsdauer->setText(QStringLiteral("7"));
+  setTextFromStart(edTilgungsdauer, QStringLiteral("7"));
   cbTilgungsdauer->setCurrentIndex(0);
   rg1->setItemIndex(finanz::Restschuld);
   edRestschuld->clear();
@@ -169,10 +170,10 @@ void TfrTilgRechner::TilgungBerechnen(int k) {
     r = finanz::TilgungBerechnen(e, k, [] { return EscWatcher::pressed(); });
   }
 
-  edDarlehensbetrag->setText(Q(r.darlehensbetrag));
-  edTilgungsrate->setText(Q(r.tilgungsrate));
-  edTilgungsdauer->setText(Q(r.tilgungsdauer));
-  edRestschuld->setText(Q(r.restschuld));
+  setTextFromStart(edDarlehensbetrag, Q(r.darlehensbetrag));
+  setTextFromStart(edTilgungsrate, Q(r.tilgungsrate));
+  setTextFromStart(edTilgungsdauer, Q(r.tilgungsdauer));
+  setTextFromStart(edRestschuld, Q(r.restschuld));
   if (r.tabelleNeu) {
     const finanz::TilgTabelle& t = r.tabelle;
     sg1->setRowCount(t.zeilenAnzahl);
@@ -212,9 +213,9 @@ void TfrTilgRechner::sbExitClick() {
 void TfrTilgRechner::rg1Click() {
   lbGesamt->setText(QStringLiteral("Gesamt:"));
   lbZinseG->clear();
-  edDarlehensbetrag->setText(Q(finanz::Geld(TilgDarlehen)));
-  edTilgungsrate->setText(Q(finanz::Geld(TilgRate)));
-  edTilgungsdauer->setText(Q(finanz::GanzGeld(TilgDauer)));
+  setTextFromStart(edDarlehensbetrag, Q(finanz::Geld(TilgDarlehen)));
+  setTextFromStart(edTilgungsrate, Q(finanz::Geld(TilgRate)));
+  setTextFromStart(edTilgungsdauer, Q(finanz::GanzGeld(TilgDauer)));
   for (QLineEdit* feld : {edRestschuld, edDarlehensbetrag, edTilgungsrate, edTilgungsdauer})
     finanz::FeldNormal(feld);
   {

@@ -37,6 +37,7 @@
 #include "graph/skal.h"
 #include "platform/chart_view.h"
 #include "platform/esc_watcher.h"
+#include "platform/fenster_lage.h"
 #include "platform/key_filter.h"
 #include "platform/message_dialog.h"
 #include "platform/print_service.h"
@@ -184,17 +185,14 @@ void TfrGrafik::FormCreate() {
   const QRect bildschirm = QGuiApplication::primaryScreen()
                                ? QGuiApplication::primaryScreen()->geometry()
                                : QRect(0, 0, 1024, 768);
-  QRect r = geometry();
-  if (kolvex::GrafikLeft > -1 && kolvex::GrafikLeft < bildschirm.width() - 20)
-    r.moveLeft(kolvex::GrafikLeft);
-  if (kolvex::GrafikTop > -1 && kolvex::GrafikTop < bildschirm.height() - 20)
-    r.moveTop(kolvex::GrafikTop);
+  QSize groesse = size();
   if (kolvex::GrafikWidth > 0 && kolvex::GrafikWidth < bildschirm.width())
-    r.setWidth(kolvex::GrafikWidth);
+    groesse.setWidth(kolvex::GrafikWidth);
   if (kolvex::GrafikHeight > 0 && kolvex::GrafikHeight < bildschirm.height())
-    r.setHeight(kolvex::GrafikHeight);
-  move(r.topLeft());
-  resize(r.size());
+    groesse.setHeight(kolvex::GrafikHeight);
+  resize(groesse);
+  // A position saved on a larger screen is pulled onto this one rather than dropped.
+  FensterPlatzieren(this, QPoint(kolvex::GrafikLeft, kolvex::GrafikTop));
 
   // The formula list's and the settings dialog's buttons mirror their windows.
   if (frFormel)

@@ -1,15 +1,14 @@
 #include "graph/skal.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 #include "calculator/einstellungen.h"
 #include "core/globals.h"
 #include "core/tastenfilter.h"
+#include "platform/fenster_lage.h"
 #include "platform/string_grid.h"
 #include "platform/text_convert.h"
 
@@ -34,11 +33,7 @@ void TfrSkal::FormCreate() {}
 
 void TfrSkal::FormShow() {
   // Centred on the screen.
-  if (QScreen* bildschirm = screen() ? screen() : QGuiApplication::primaryScreen()) {
-    QRect r = frameGeometry();
-    r.moveCenter(bildschirm->availableGeometry().center());
-    move(r.topLeft());
-  }
+  FensterZentrieren(this);
   // Keys typed in the grid's editors reach the dialog's own Enter/ESC handling first.
   qApp->installEventFilter(this);
 }

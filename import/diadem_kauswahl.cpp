@@ -17,6 +17,7 @@
 #include "import/diadem.h"
 #include "import/kanal_tabelle.h"
 #include "platform/bgr_color.h"
+#include "platform/line_edit.h"
 #include "platform/message_dialog.h"
 #include "platform/string_grid.h"
 
@@ -53,7 +54,7 @@ QString Intervall() {
 
 void TfrDiaDemKAuswahl::FormCreate() {
   // The settings writer takes the interval from here, so the loaded one must be in place.
-  edInterval->setText(Intervall());
+  setTextFromStart(edInterval, Intervall());
   // Both roads to the data graph (its "Datei laden" and the main window's "XY-Daten in
   // Diagramm") ask here when the channel choice is switched on.
   TfrGrafikApprox::KanalAuswahl = [] {
@@ -67,7 +68,7 @@ void TfrDiaDemKAuswahl::FormCreate() {
 }
 
 void TfrDiaDemKAuswahl::FormShow() {
-  edInterval->setText(Intervall());
+  setTextFromStart(edInterval, Intervall());
   lbKZahl->clear();
   lbWZahl->clear();
   sg1->clearCells();
@@ -145,7 +146,7 @@ void TfrDiaDemKAuswahl::IntervallPruefen() {
   int n = frKolvex ? frKolvex->TextZuGanzzahl(edInterval->text()) : 1;
   n = std::min(n, LeseGesamt);
   n = std::max(n, 1);
-  edInterval->setText(QString::number(n));
+  setTextFromStart(edInterval, QString::number(n));
 }
 
 void TfrDiaDemKAuswahl::sg1Click(int col, int row) {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "import/diadem_kauswahl.h"
 #include "platform/string_grid.h"
@@ -63,7 +64,9 @@ void TfrDiaDemKAuswahl::LayoutErzeugen() {
   unten->addSpacing(12);
   unten->addWidget(new QLabel(QStringLiteral("Lesen jede "), plUnten_));
   edInterval = benannt(new QLineEdit(QStringLiteral("1"), plUnten_), "edInterval");
-  edInterval->setMaximumWidth(70);
+  // Wide enough for an interval of seven digits; the row gives up its stretch before that.
+  edInterval->setMinimumWidth(edInterval->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
+  edInterval->setMaximumWidth(std::max(70, edInterval->minimumWidth()));
   unten->addWidget(edInterval);
   unten->addWidget(new QLabel(QStringLiteral("Wert"), plUnten_));
   unten->addStretch(1);

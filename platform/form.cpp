@@ -8,6 +8,7 @@
 #include <QShowEvent>
 
 #include "platform/esc_watcher.h"
+#include "platform/fenster_lage.h"
 
 namespace {
 // The form that was activated last. Activation hooks run only when another form of the
@@ -36,6 +37,8 @@ void Form::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (event->spontaneous()) return;  // restored from minimised
   FormShow();
+  // After FormShow, which may place the window itself; before the window is mapped.
+  FensterZumZeigenPlatzieren(this);
   setShownState(true);
 }
 

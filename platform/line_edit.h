@@ -3,5 +3,12 @@
 // (32 767 characters) would silently cut a pasted or stored formula, and the program would
 // then show and log a different text from the one it computed.
 class QLineEdit;
+class QString;
 
 void liftTextLimit(QLineEdit* edit);
+
+// Puts a text the program made (a result, a value, a formula) into an edit so that it shows
+// from its start. A line edit scrolls to its caret, which setText puts at the end: a text too
+// long for the field would show its last digits only, and "1.000.024.302.460.690,10 €"
+// would read as "024.302.460.690,10 €". The text it holds already is left as it is.
+void setTextFromStart(QLineEdit* edit, const QString& text);

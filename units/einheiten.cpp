@@ -7,7 +7,6 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QScreen>
 #include <QToolButton>
 
 #include "calculator/kolvex.h"
@@ -15,6 +14,8 @@
 #include "core/globals.h"
 #include "core/routinen.h"
 #include "platform/bgr_color.h"
+#include "platform/fenster_lage.h"
+#include "platform/line_edit.h"
 #include "platform/string_grid.h"
 #include "platform/text_file.h"
 #include "units/einheiten_edit.h"
@@ -72,17 +73,11 @@ void TfrEinheiten::FormActivate() {
   sg->show();
   if (EinheitenErsteAnzeige && frRechn) {
     // Directly below the main window, as wide as it.
-    const QRect haupt = frRechn->frameGeometry();
+    const QRect haupt = RahmenRechteck(frRechn);
     resize(frRechn->width(), height());
-    QPoint ziel(haupt.left(), haupt.bottom() + 1);
-    // With the main window low on the screen the window would land below its edge, out of
-    // reach: it is lifted as far as needed (covering part of the main window).
-    if (const QScreen* bildschirm = frRechn->screen()) {
-      const QRect frei = bildschirm->availableGeometry();
-      const int hoehe = qMax(frameGeometry().height(), height());
-      if (ziel.y() + hoehe - 1 > frei.bottom()) ziel.setY(qMax(frei.top(), frei.bottom() - hoehe + 1));
-    }
-    move(ziel);
+    // With the main window low on the screen the window is lifted as far as needed
+    // (covering part of the main window) instead of landing below the screen's edge.
+    FensterPlatzieren(this, QPoint(haupt.left(), haupt.bottom() + 1));
   }
   EinheitenErsteAnzeige = false;
   const int index = EinheitenKategorie >= 0 && EinheitenKategorie < cb1->count() ? EinheitenKategorie : -1;
@@ -272,7 +267,7 @@ void TfrEinheiten::EditorFuellen() {
     sge->setCells(2, r, einheit2);
     sge->setCells(3, r, faktor);
   }
-  e->Edit1->setText(cb1->currentText());
+  setTextFromStart(e->Edit1, cb1->currentText());
   if (EinheitenZeile >= 1 && EinheitenZeile < sge->RowCount()) sge->setRow(EinheitenZeile);
 }
 

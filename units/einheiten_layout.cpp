@@ -46,8 +46,7 @@ void TfrEinheiten::LayoutErzeugen() {
   oben->addWidget(sbEdit);
   spalte->addWidget(plTop);
 
-  // The grid draws the selected row itself (green, or as a title row when it is one). A
-  // window wider than the columns gives the rest to the factors, which can be long.
+  // The grid draws the selected row itself (green, or as a title row when it is one).
   sg = EinheitenGitter(innen, "sg",
                        {QStringLiteral(" Nr"), QStringLiteral("  Umrechnung"), QStringLiteral(" Faktor")},
                        {26, 190, 80}, false);

@@ -44,6 +44,7 @@ StringGrid* EinheitenGitter(QWidget* parent, const char* name, const QStringList
   int spalte = 0;
   for (const int breite : breiten) g->setColWidth(spalte++, breite);
   for (int s = 0; s < koepfe.size(); ++s) g->setCells(s, 0, koepfe[s]);
-  g->horizontalHeader()->setStretchLastSection(true);
+  // The columns keep their widths in a wider window; the rest stays empty.
+  g->horizontalHeader()->setStretchLastSection(false);
   return g;
 }

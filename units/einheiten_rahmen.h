@@ -15,7 +15,7 @@ QWidget* RollfeldErzeugen(QWidget* fenster, QScrollArea*& ScrollBox1, QVBoxLayou
 
 // A grid of the given headings (column 0 " Nr" included) and column widths, with one row below
 // the headings. The editor's grid edits its cells; the conversion window's selects whole
-// rows. Both draw the current row themselves. A window wider than the columns gives the rest
-// to the last one.
+// rows. Both draw the current row themselves. The columns keep their widths whatever the
+// window's width.
 StringGrid* EinheitenGitter(QWidget* parent, const char* name, const QStringList& koepfe,
                             std::initializer_list<int> breiten, bool editieren);

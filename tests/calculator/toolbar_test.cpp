@@ -1,6 +1,7 @@
 // The main window's tool bar: side windows and their mirrored buttons, replace and graph
 // mode, the result into the values table, the results log and the layout rules.
 #include <QCheckBox>
+#include <QCursor>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +35,9 @@ class ToolBarTest : public FensterTest {
   void SetUp() override {
     FensterTest::SetUp();
     HauptfensterZeigen();
+    // The offscreen platform's pointer rests at (10, 10); the main window opens in the
+    // middle of the screen, so the pointer is put into it, where hovering starts from.
+    QCursor::setPos(frRechn->mapToGlobal(QPoint(5, 5)));
   }
   void TearDown() override {
     setShellOpenHook({});

@@ -18,6 +18,7 @@
 #include "platform/radio_group.h"
 #include "platform/string_grid.h"
 #include "support/fenster_fixture.h"
+#include "support/sichtbarer_text.h"
 
 namespace {
 
@@ -150,6 +151,16 @@ TEST_F(AuswahlTest, AnEleventhTermIsRefusedOnce) {
   EXPECT_TRUE(b->plOben->text().endsWith(QStringLiteral(" + a10*x^9")));
   EXPECT_EQ(b->sg->RowCount(), 11);
   EXPECT_EQ(b->sg->Cells(0, 10), QStringLiteral("a10"));
+}
+
+TEST_F(AuswahlTest, ALongFormulaShowsItsStart) {
+  quelle.Kurve("k", {{1, 2}, {2, 3}, {3, 5}, {4, 4}, {5, 7}, {6, 8}});
+  Zeigen();
+  for (const char* name : {"cbX1", "cbX2", "cbX3", "cbRF1", "cbEF3", "cbWF1"}) Klick(Box(name));
+  b->FormelAufbauen(2);
+  ASSERT_TRUE(ZuBreit(b->edFormel)) << b->edFormel->text().toStdString();
+  EXPECT_TRUE(SichtbarerText(b->edFormel).startsWith(QStringLiteral("y = ")))
+      << SichtbarerText(b->edFormel).toStdString();
 }
 
 TEST_F(AuswahlTest, NegativeCoefficientsShowAsMinus) {

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -18,6 +19,7 @@
 #include "gif/qt/gif_image.h"
 #include "imagefile/qt/graphic.h"
 #include "imagefile/qt/image_io.h"
+#include "platform/fenster_lage.h"
 #include "platform/print_service.h"
 #include "support/fenster_fixture.h"
 
@@ -78,15 +80,42 @@ TEST_F(DiagrammeTest, BitmapsSizeTheWindowWithItsLeastSize) {
 
   d->DiagrammLaden(Bild("gross.png", 1000, 700));
   EXPECT_EQ(d->size(), QSize(1018, 740));
-  // Shown at its own size from the top-left corner, the rest of the window white.
+  // Shown at its own size from the top-left corner, the rest of the window white (a picture
+  // that fits the test screen, 800 pixels wide).
+  d->DiagrammLaden(Bild("mittel.png", 600, 400));
+  EXPECT_EQ(d->size(), QSize(618, 440));
   d->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
   const QImage bild = d->Image1->grab().toImage();
   if (!qEnvironmentVariableIsEmpty("KOLVEX_GRAB_DIR"))
     d->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("diagramme.png"));
-  EXPECT_EQ(bild.pixelColor(10, 600), QColor(30, 120, 200));
-  EXPECT_EQ(bild.pixelColor(10, 300), QColor(Qt::yellow));
-  EXPECT_EQ(bild.pixelColor(1010, 720), QColor(Qt::white));
+  EXPECT_EQ(bild.pixelColor(10, 300), QColor(30, 120, 200));
+  EXPECT_EQ(bild.pixelColor(10, 100), QColor(Qt::yellow));
+  EXPECT_EQ(bild.pixelColor(610, 420), QColor(Qt::white));
+}
+
+TEST_F(DiagrammeTest, OpensCentredOnTheScreenWithItsPictureAndInsideIt) {
+  const QRect frei = d->screen()->availableGeometry();
+  // Another window is framed already, as the data graph is when the viewer opens.
+  frRechn->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frRechn));
+  d->DiagrammLaden(Bild("breit.png", frei.width() - 100, frei.height() - 100));
+  d->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+  EXPECT_TRUE(frei.contains(d->frameGeometry())) << d->frameGeometry().x() << "," << d->frameGeometry().y();
+  EXPECT_LE((d->frameGeometry().center() - frei.center()).manhattanLength(), 1);
+
+  // Larger than the screen: the window is cut to it, its title bar on the screen.
+  d->hide();
+  d->DiagrammLaden(Bild("riesig.png", frei.width() + 400, frei.height() + 300));
+  d->show();
+  EXPECT_EQ(d->frameGeometry(), frei);
+
+  // Another picture opened while it is shown ("Öffnen") keeps it on the screen too.
+  d->DiagrammLaden(Bild("klein.png", 100, 50));
+  FensterPlatzieren(d, frei.bottomRight());
+  d->DiagrammLaden(Bild("gross.png", frei.width() - 50, frei.height() - 50));
+  EXPECT_TRUE(frei.contains(d->frameGeometry()));
 }
 
 TEST_F(DiagrammeTest, MetafilesAreFittedToTheWindow) {
@@ -94,11 +123,12 @@ TEST_F(DiagrammeTest, MetafilesAreFittedToTheWindow) {
   EXPECT_EQ(TfrDiagramme::EinpassGroesse(200, 100, 410, 135), QSize(200, 100));
   EXPECT_EQ(TfrDiagramme::EinpassGroesse(200, 100, 5, 5), QSize(10, 5));
 
-  d->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+  // Loaded before showing: the test screen, 800 pixels wide, would cut the window to it.
   d->DiagrammLaden(Bild("grafik.emf", 200, 100));
   EXPECT_GE(d->width(), 900);
   EXPECT_GE(d->height(), 600);
+  d->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
   ASSERT_NE(d->imh0->bild(), nullptr);
   EXPECT_TRUE(d->imh0->isHidden());
   d->resize(910, 635);

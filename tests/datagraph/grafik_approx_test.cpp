@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -21,6 +22,9 @@
 #include "core/zahltext.h"
 #include "platform/bgr_color.h"
 #include "core/globals.h"
+#include "datagraph/approxim.h"
+#include "datagraph/approxim_auswahl.h"
+#include "datagraph/einstellung_grafik.h"
 #include "datagraph/grafik_approx.h"
 #include "datagraph/value_grid.h"
 #include "graph/skal.h"
@@ -303,6 +307,51 @@ TEST_F(DatenGrafikTest, CurveWithoutPointsIsListedButNotLabelled) {
   g->cbMoment->click();
   EXPECT_TRUE(g->Chart1->overlayTexts().empty());
   EXPECT_EQ(g->Chart1->rightMargin(), std::max(12, static_cast<int>(std::nearbyint(2 * g->Chart1->width() / 100.0))));
+}
+
+TEST_F(DatenGrafikTest, CurveLabelsEndInsideTheChart) {
+  Laden("w.csv", {"Nr;Temp max °C", "1;21,3", "2;22,6", "3;23,8", "4;22,1"});
+  g->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
+  Kurve(1, 2);
+  for (int breite : {1100, 760, 520}) {
+    g->resize(breite, 560);
+    QCoreApplication::processEvents();
+    g->Chart1->replotNow();
+    const auto& texte = g->Chart1->overlayTexts();
+    ASSERT_EQ(texte.size(), 1u);
+    ASSERT_EQ(texte[0].text, QStringLiteral(" Nr : Temp max °C"));
+    const int links = g->WertZuPixel(texte[0].x, texte[0].y).x() + texte[0].offset.x();
+    const int rechts = links + QFontMetrics(texte[0].font).horizontalAdvance(texte[0].text);
+    EXPECT_LE(rechts, g->Chart1->width()) << breite;
+  }
+  g->hide();
+}
+
+TEST_F(DatenGrafikTest, ItAndItsDialogsOpenOnTheScreen) {
+  const QRect frei = g->screen()->availableGeometry();
+  // The main window in the bottom right corner is the window the user works in.
+  frRechn->move(frei.bottomRight());
+  frRechn->show();
+  frRechn->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frRechn));
+  ASSERT_TRUE(frei.contains(frRechn->frameGeometry()));
+  // Dialogs nobody placed open over it, as far into the corner as the screen lets them.
+  for (Form* f : {static_cast<Form*>(frApproxim), static_cast<Form*>(frApproxim_Auswahl),
+                  static_cast<Form*>(frEinstellung_Grafik)}) {
+    f->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f));
+    EXPECT_TRUE(frei.contains(f->frameGeometry())) << f->objectName().toStdString();
+    EXPECT_EQ(f->frameGeometry().bottomRight(), frei.bottomRight()) << f->objectName().toStdString();
+    f->hide();
+    frRechn->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frRechn));
+  }
+  // The data graph itself, 1100 wide in its layout, is made to fit the test screen (800).
+  g->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
+  EXPECT_TRUE(frei.contains(g->frameGeometry()));
+  g->hide();
 }
 
 TEST_F(DatenGrafikTest, TitleBlockListsTheCurvesInTheirColours) {

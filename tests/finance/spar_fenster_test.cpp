@@ -11,6 +11,7 @@
 #include "platform/radio_group.h"
 #include "finance/spar_rechner.h"
 #include "finance/finanz_fenster_fixture.h"
+#include "support/sichtbarer_text.h"
 
 namespace {
 
@@ -151,6 +152,21 @@ TEST_F(SparFensterTest, EscAfterPassesLeavesTheLastPassInTheField) {
   EXPECT_EQ(f->edAnsparzeit->text().toStdString(),
             *finanz::SparBerechnen(e, finanz::Ansparzeit).gesuchtesFeld);
   EXPECT_GT(f->edAnsparzeit->text().toInt(), 3);
+}
+
+TEST_F(SparFensterTest, ResultsTooLongForTheirFieldsShowTheirLeadingDigits) {
+  Zeigen();
+  Waehlen(finanz::Ansparzeit);
+  f->edSparrate->setText(QStringLiteral("0"));
+  f->edEndkapital->setText(QStringLiteral("1.000.000.000.000"));
+  QTest::mouseClick(f->sbBerechnen, Qt::LeftButton);
+  ASSERT_EQ(f->edEndkapital->text(), QStringLiteral("1.024.302.460.690,10 €"));
+  ASSERT_EQ(f->edZinseG->text(), QStringLiteral("1.024.302.450.690,10 €"));
+  for (QLineEdit* feld : {f->edEndkapital, f->edZinseG}) {
+    ASSERT_TRUE(ZuBreit(feld)) << feld->objectName().toStdString();
+    // Cut at the end, never at the start, which would read as another number.
+    EXPECT_TRUE(SichtbarerText(feld).startsWith(QStringLiteral("1.024.3"))) << SichtbarerText(feld).toStdString();
+  }
 }
 
 TEST_F(SparFensterTest, MainWindowStepsAsideWhileTheCalculatorIsOpen) {

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <functional>
 #include <QToolButton>
@@ -23,6 +24,7 @@
 #include "messdaten.h"
 #include "platform/string_grid.h"
 #include "support/fenster_fixture.h"
+#include "support/sichtbarer_text.h"
 
 using messdaten::Kanal;
 
@@ -324,6 +326,20 @@ TEST_F(ImportTest, ChoiceListsChannelsAndAppliesTheSavedMask) {
   EXPECT_EQ(d->sg1->Cells(1, 3), QStringLiteral("v"));
   EXPECT_EQ(d->lbKZahl->text(), QStringLiteral("Anzahl Kanäle: 3"));
   EXPECT_EQ(d->lbWZahl->text(), QStringLiteral("Anzahl Werte: 3"));
+}
+
+TEST_F(ImportTest, ChoiceShowsTheWholeIntervalAndFitsTheScreen) {
+  Kopf("m.DAT", messdaten::DatKopf({{"A", 5000}, {"B", 5000}}));
+  kolvex::LeseIntervall = "1000";
+  TfrDiaDemKAuswahl::DateiHook = Pfad("m.DAT");
+  d->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+  EXPECT_EQ(SichtbarerText(d->edInterval), QStringLiteral("1000"));
+  // 870 high, on a test screen of 800: cut to the screen, with its buttons on it.
+  const QRect frei = d->screen()->availableGeometry();
+  EXPECT_TRUE(frei.contains(d->frameGeometry()));
+  EXPECT_TRUE(d->rect().contains(d->sbWeiter->mapTo(d, d->sbWeiter->rect().bottomRight())));
+  d->hide();
 }
 
 TEST_F(ImportTest, ChoiceClicksIntervalAndButtons) {

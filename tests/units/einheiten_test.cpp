@@ -172,6 +172,18 @@ TEST_F(EinheitenTest, ErsteAktivierungBleibtAufDemBildschirm) {
   EXPECT_GE(frEinheiten->y(), frei.top());
 }
 
+TEST_F(EinheitenTest, DieSpaltenBehaltenIhreBreiteImBreitenFenster) {
+  HauptfensterZeigen();
+  frEinheiten->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frEinheiten));
+  frEinheiten->resize(600, 300);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(frEinheiten->sg->colWidth(0), 26);
+  EXPECT_EQ(frEinheiten->sg->colWidth(1), 190);
+  EXPECT_EQ(frEinheiten->sg->colWidth(2), 80);
+  frEinheiten->hide();
+}
+
 // ---- Category files ------------------------------------------------------------------------
 
 TEST_F(EinheitenTest, DateiErsetztDieEingebauteTabelle) {
