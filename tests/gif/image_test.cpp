@@ -218,6 +218,31 @@ TEST(FrameImage, WebDitherKeepsTransparencyByColumn) {
     }
 }
 
+TEST(FrameImage, BuildingReportsRenderingEvery32RowsOnTheGuiThread) {
+  gif::GifFile file;
+  std::vector<std::pair<std::string, int>> reports;
+  file.onProgress = [&](ProgressStage, int percent, const std::string& text) { reports.emplace_back(text, percent); };
+  GifSubImage& f = addFrame(file);
+  f.colorMap().importColors({makeColor(255, 0, 0), makeColor(0, 0, 255)});
+  f.setBounds(0, 0, 3, 100);
+  const std::vector<std::pair<std::string, int>> every32 = {
+      {"Rendering...", 0}, {"Rendering...", 32}, {"Rendering...", 64}, {"Rendering...", 96}};
+  for (WebDither mode : {WebDither::Off, WebDither::On}) {
+    WebDitherGuard guard(mode);
+    reports.clear();
+    f.dropCache();
+    (void)frameImage(f);
+    EXPECT_EQ(reports, every32);
+    reports.clear();
+    (void)frameImage(f);  // kept: nothing is rendered again
+    EXPECT_TRUE(reports.empty());
+  }
+  // A painter thread renders without calling the handler from its thread.
+  f.dropCache();
+  std::thread([&] { (void)frameImage(f); }).join();
+  EXPECT_TRUE(reports.empty());
+}
+
 TEST(FrameImage, FramesFromImagesKeepIndicesReduceOrMask) {
   gif::GifFile file;
   GifSubImage& f = addFrame(file);
