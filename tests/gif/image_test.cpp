@@ -241,6 +241,18 @@ TEST(FrameImage, BuildingReportsRenderingEvery32RowsOnTheGuiThread) {
   f.dropCache();
   std::thread([&] { (void)frameImage(f); }).join();
   EXPECT_TRUE(reports.empty());
+  // A handler that lets the views repaint asks for the frame being rendered.
+  f.dropCache();
+  bool inside = false;
+  int repaints = 0;
+  file.onProgress = [&](ProgressStage, int, const std::string&) {
+    if (inside) return;
+    inside = true;
+    repaints += frameImage(f).height() == 100;
+    inside = false;
+  };
+  EXPECT_EQ(frameImage(f).height(), 100);
+  EXPECT_EQ(repaints, 4);
 }
 
 TEST(FrameImage, FramesFromImagesKeepIndicesReduceOrMask) {
