@@ -36,9 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const gif::GifException&) {
     return 0;  // pixels beyond their table, or nothing left to write
   }
-  // What was written must load again with every frame. A frame of extensions only can
-  // only be the last one (a loaded frame always has pixels, the optimiser drops frames it
-  // empties), so none merges with its successor on the way back.
+  // What was written must load again. A frame of extensions only, before the last, merges
+  // with the next frame on loading whether optimised or not: only regular files must keep
+  // their frame count.
+  bool regular = true;
+  for (int i = 0; i + 1 < file.images().count(); ++i) regular = regular && !file.images().image(i).empty();
   gif::GifFile again;
   again.onWarning = [](int, const std::string&) {};
   gif::MemoryReader back(out.bytes().data(), out.bytes().size());
@@ -47,6 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const gif::GifException&) {
     std::abort();
   }
-  if (again.images().count() != file.images().count()) std::abort();
+  if (regular && again.images().count() != file.images().count()) std::abort();
   return 0;
 }
