@@ -2,7 +2,7 @@
 // end in a GifException (or warnings), never in a crash, a sanitizer report or a hang. What
 // loads is saved again (unless it is very large).
 //
-//   build/…/fuzz/kolvex_fuzz_gif -max_len=4096 -timeout=10 corpus/
+//   build/…/fuzz/kolvex_fuzz_gif -max_len=4096 -timeout=10 corpus/ fuzz/seeds/gif
 #include <cstddef>
 #include <cstdint>
 #include <new>

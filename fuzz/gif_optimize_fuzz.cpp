@@ -2,7 +2,7 @@
 // optimiser may refuse (GifException), never crash, and what it leaves must save and load
 // again with the same number of frames.
 //
-//   build/…/fuzz/kolvex_fuzz_gif_optimize -max_len=4096 -timeout=10 corpus/
+//   build/…/fuzz/kolvex_fuzz_gif_optimize -max_len=4096 -timeout=10 corpus/ fuzz/seeds/gif_optimize
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

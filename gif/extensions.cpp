@@ -106,19 +106,23 @@ void GifApplicationExtension::loadBody(ByteStream& s) {
   const uint8_t size = readByte(s);
   if (size < 10) raiseError("Unsupported Application Extension block size");
   ident_.fill(0);
+  extraIdentifier_.clear();
   if (size == 10) {
     readExact(s, ident_.data(), 10);
   } else {
     readExact(s, ident_.data(), 11);
-    // A longer block keeps its first 11 bytes; it is written back as a standard one.
-    skipBytes(s, size - 11);
+    // A longer block is kept whole: cut to 11 bytes, its first ones may spell a registered
+    // identifier ("NETSCAPE2.0...") whose reader refuses the data that follows.
+    extraIdentifier_.resize(size - 11u);
+    readExact(s, extraIdentifier_.data(), extraIdentifier_.size());
   }
   loadData(s);
 }
 
 void GifApplicationExtension::saveBody(ByteStream& s) const {
-  writeByte(s, 11);
+  writeByte(s, static_cast<uint8_t>(11 + extraIdentifier_.size()));
   s.write(ident_.data(), 11);
+  s.write(extraIdentifier_.data(), extraIdentifier_.size());
   saveData(s);
 }
 

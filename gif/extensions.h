@@ -108,6 +108,8 @@ class GifApplicationExtension : public GifExtension {
   // 8 identifier bytes and 3 authentication bytes.
   std::string identifier() const { return std::string(ident_.begin(), ident_.end()); }
   void setIdentifier(const std::string& ident11);
+  // Bytes of a block longer than 11 beyond the identifier (only unknown extensions have them).
+  const std::string& extraIdentifier() const { return extraIdentifier_; }
 
  protected:
   void loadBody(ByteStream& s) override;
@@ -118,6 +120,7 @@ class GifApplicationExtension : public GifExtension {
 
  private:
   std::array<uint8_t, 11> ident_{};
+  std::string extraIdentifier_;
 };
 
 class GifAppExtNSLoop final : public GifApplicationExtension {

@@ -14,8 +14,9 @@ constexpr uint8_t kIntroducer = 0x21;
 constexpr uint8_t kImageSeparator = 0x2C;
 constexpr uint8_t kTrailer = 0x3B;
 
-bool isGifSignature(const uint8_t* b) {
-  return std::toupper(b[0]) == 'G' && std::toupper(b[1]) == 'I' && std::toupper(b[2]) == 'F';
+// The three letters, in either case; a stream too short to hold them has none.
+bool isGifSignature(const uint8_t* b, size_t got) {
+  return got >= 3 && std::toupper(b[0]) == 'G' && std::toupper(b[1]) == 'I' && std::toupper(b[2]) == 'F';
 }
 }  // namespace
 
@@ -44,15 +45,17 @@ void GifHeader::setHeight(int h) {
 
 void GifHeader::loadFromStream(ByteStream& s) {
   const int64_t start = s.position();
-  uint8_t sig[6];
-  readExact(s, sig, 6);
-  if (!isGifSignature(sig)) {
+  // The signature is judged before anything else, so an empty or foreign file says so rather
+  // than running out of data; a stream with the letters but cut short runs out further on.
+  uint8_t sig[6] = {};
+  size_t got = s.read(sig, 6);
+  if (!isGifSignature(sig, got)) {
     // Picture data kept behind a 4-byte length prefix.
     s.seek(start + 4);
-    readExact(s, sig, 6);
-    if (!isGifSignature(sig)) raiseError("Invalid GIF signature");
+    got = s.read(sig, 6);
+    if (!isGifSignature(sig, got)) raiseError("Invalid GIF signature");
   }
-  signature_.assign(reinterpret_cast<const char*>(sig), 6);
+  signature_.assign(reinterpret_cast<const char*>(sig), got);
   readExact(s, descriptor_.data(), descriptor_.size());
   if (descriptor_[4] & 0x80)
     colorMap_.loadFromStream(s, 2 << (descriptor_[4] & 7));

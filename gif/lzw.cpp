@@ -90,6 +90,27 @@ constexpr int kMaxCodes = 4096;
 
 }  // namespace
 
+int64_t maxDecodablePixels(ByteStream& s) {
+  const int64_t start = s.position();
+  int64_t bytes = 0;
+  uint8_t n = 0;
+  if (tryReadByte(s, n)) {
+    // Counted as the decoder reads them: a length beyond the end yields what is left.
+    while (tryReadByte(s, n) && n != 0) {
+      const int64_t k = std::min<int64_t>(n, std::max<int64_t>(s.size() - s.position(), 0));
+      if (k == 0) break;
+      bytes += k;
+      skipBytes(s, k);
+    }
+  }
+  s.seek(start);
+  // The k-th code after a reset yields at most k pixels and is read with at least
+  // log2(clear + k + 1) bits, and no string exceeds the 4096 codes of the table: no code
+  // yields more than 4096 pixels per 12 bits. The 4096 more keep a frame cut short before
+  // its first code (whose pixels keep the fill value) loading when it is small.
+  return bytes * 8 * 4096 / 12 + 4096;
+}
+
 void decodeFrame(GifSubImage& frame, ByteStream& s) {
   const int w = frame.width();
   const int h = frame.height();

@@ -18,6 +18,10 @@ std::vector<int> rowOrder(int height, bool interlaced);
 // Fills the frame's pixels from the data at the stream's position (code size byte, data
 // sub-blocks, terminator) and leaves the stream after the terminator.
 void decodeFrame(GifSubImage& frame, ByteStream& s);
+// The most pixels the image data at the stream's position could decode to, at LZW's largest
+// expansion; the stream is left where it was. Frames are measured against it before their
+// pixels are allocated, so a few bytes cannot ask for gigabytes.
+int64_t maxDecodablePixels(ByteStream& s);
 // Writes the code size byte, the data sub-blocks and the terminator.
 void compressFrame(const GifSubImage& frame, ByteStream& s);
 

@@ -190,6 +190,9 @@ void GifSubImage::loadFromStream(ByteStream& s) {
     setWord(7, picture_ ? picture_->height() : 0);
     warning(1, "Image exceeds Logical Screen size");
   }
+  // A frame without pixels would be kept in memory but could never be written back (nothing
+  // to describe, nothing to encode): refused rather than lost on the next save.
+  if (width() == 0 || height() == 0) raiseError("Invalid image dimensions");
   const int64_t pixels = static_cast<int64_t>(width()) * height();
   if (pixels > kMaxPixels) raiseError("Image dimensions too large");
   if (picture_) {
@@ -199,6 +202,7 @@ void GifSubImage::loadFromStream(ByteStream& s) {
     if (total > picture_->maxTotalPixels) raiseError("Image dimensions too large");
   }
   if (descriptor_[9] & 0x80) colorMap_.loadFromStream(s, 2 << (descriptor_[9] & 7));
+  if (pixels > maxDecodablePixels(s)) raiseError("Premature end of data");
   decodeFrame(*this, s);
 }
 

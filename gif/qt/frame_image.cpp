@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThread>
 
 #include <algorithm>
 #include <atomic>
@@ -22,6 +23,17 @@ struct ImageCache final : GifSubImage::Cache {
   QImage image;
 };
 
+bool onGuiThread() {
+  const QCoreApplication* app = QCoreApplication::instance();
+  return !app || QThread::currentThread() == app->thread();
+}
+
+// Every 32 rows, as the picture's progress.
+void rowProgress(const GifSubImage& frame, int y, int h, const char* text) {
+  if (frame.picture() && y % 32 == 0)
+    frame.picture()->progress(ProgressStage::Running, static_cast<int>(int64_t{y} * 100 / std::max(h, 1)), text);
+}
+
 QImage buildIndexed(const GifSubImage& frame) {
   const int w = frame.width(), h = frame.height();
   QImage image(w, h, QImage::Format_Indexed8);
@@ -31,8 +43,13 @@ QImage buildIndexed(const GifSubImage& frame) {
   for (size_t i = 0; i < colors.size(); ++i) table[static_cast<int>(i)] = toQRgb(colors[i]);
   if (frame.transparent()) table[frame.transparentColorIndex()] &= 0x00FFFFFFu;
   image.setColorTable(table);
+  // A painter thread builds its frames unreported: the handler belongs to the GUI thread.
+  const bool report = onGuiThread();
   const std::vector<uint8_t>& data = frame.data();
-  for (int y = 0; y < h; ++y) std::copy_n(&data[static_cast<size_t>(y) * static_cast<size_t>(w)], w, image.scanLine(y));
+  for (int y = 0; y < h; ++y) {
+    if (report) rowProgress(frame, y, h, "Rendering...");
+    std::copy_n(&data[static_cast<size_t>(y) * static_cast<size_t>(w)], w, image.scanLine(y));
+  }
   return image;
 }
 
@@ -54,8 +71,11 @@ QImage buildWebDithered(const GifSubImage& frame) {
     const ColorValue tc = colorOf(t);
     fill = lookup.lookup(colorRed(tc), colorGreen(tc), colorBlue(tc), ro, go, bo);
   }
+  // A painter thread builds its frames unreported: the handler belongs to the GUI thread.
+  const bool report = onGuiThread();
   const std::vector<uint8_t>& data = frame.data();
   for (int y = 0; y < h; ++y) {
+    if (report) rowProgress(frame, y, h, "Rendering...");
     const uint8_t* src = &data[static_cast<size_t>(y) * static_cast<size_t>(w)];
     auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
     for (int x = ditherer.column(); x >= 0 && x < w; x = ditherer.column()) {
@@ -88,10 +108,16 @@ bool webDitherActive() {
 }
 
 QImage frameImage(const GifSubImage& frame) {
+  {
+    std::lock_guard<std::mutex> lock(frame.cacheMutex());
+    if (auto* cache = dynamic_cast<ImageCache*>(frame.cacheLocked())) return cache->image;
+  }
+  if (frame.empty()) return QImage();
+  // Built outside the lock: a progress handler that lets a view repaint asks for this frame
+  // again on the same thread.
+  QImage image = webDitherActive() ? buildWebDithered(frame) : buildIndexed(frame);
   std::lock_guard<std::mutex> lock(frame.cacheMutex());
   if (auto* cache = dynamic_cast<ImageCache*>(frame.cacheLocked())) return cache->image;
-  if (frame.empty()) return QImage();
-  QImage image = webDitherActive() ? buildWebDithered(frame) : buildIndexed(frame);
   auto cache = std::make_unique<ImageCache>();
   cache->image = image;
   frame.setCacheLocked(std::move(cache));
@@ -124,10 +150,6 @@ void applyMask(GifSubImage& frame, const std::vector<bool>& mask) {
   g->setTransparent(true);
 }
 
-void progress(const GifSubImage& frame, int y, int h) {
-  if (frame.picture() && y % 32 == 0)
-    frame.picture()->progress(ProgressStage::Running, y * 100 / std::max(h, 1), "Converting...");
-}
 
 }  // namespace
 
@@ -167,7 +189,7 @@ void assignImage(GifSubImage& frame, const QImage& image, const ReductionSetting
     frame.colorMap().importColors(colors);
     for (int y = 0; y < h; ++y) {
       std::copy_n(indexed.constScanLine(y), w, &data[static_cast<size_t>(y) * static_cast<size_t>(w)]);
-      progress(frame, y, h);
+      rowProgress(frame, y, h, "Converting...");
     }
   } else if (settings.method != rdNone) {
     const Reduction r = reduce(source, settings);
@@ -190,7 +212,7 @@ void assignImage(GifSubImage& frame, const QImage& image, const ReductionSetting
         if (it == seen.end()) it = seen.emplace(c, static_cast<uint8_t>(table.add(fromQRgb(c)))).first;
         data[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] = it->second;
       }
-      progress(frame, y, h);
+      rowProgress(frame, y, h, "Converting...");
     }
   }
   if (!mask.empty()) applyMask(frame, mask);

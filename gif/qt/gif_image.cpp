@@ -42,6 +42,20 @@ struct CountGuard {
   int& n_;
 };
 
+// The cached bitmap and every painter's composition are as large as the logical screen,
+// which the file states in four bytes and no data backs. Up to 4096 x 4096 pixels a screen
+// is taken as it comes; a larger one must be covered by its frames' pixels, which the file
+// model has already measured against their data.
+constexpr int64_t kUnbackedScreenPixels = int64_t{1} << 24;
+
+bool screenBacked(const GifFile& file) {
+  const int64_t screen = static_cast<int64_t>(file.width()) * file.height();
+  if (screen <= kUnbackedScreenPixels) return true;
+  int64_t frames = 0;
+  for (int i = 0; i < file.images().count(); ++i) frames += static_cast<int64_t>(file.images().image(i).data().size());
+  return screen <= frames;
+}
+
 }  // namespace
 
 GifImage::GifImage() : notifier_(std::make_unique<QObject>()) {
@@ -410,8 +424,14 @@ void GifImage::loadFromStream(QIODevice& device) {
   stopDrawAll();
   DeviceStream stream(device);
   palette_.reset();
+  const int64_t start = stream.position();
   try {
     file_.loadFromStream(stream);
+    if (!screenBacked(file_)) {
+      file_.clear();
+      stream.seek(start);
+      raiseError("Image dimensions too large");
+    }
   } catch (...) {
     changedFrames();
     throw;

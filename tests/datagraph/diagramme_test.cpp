@@ -338,7 +338,8 @@ TEST_F(DiagrammeTest, DataGraphKeepsItsWindowWhenThePictureFailsToLoad) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
   TfrDiagramme::OeffnenDialogHook = [this] { return Pfad("leer.gif"); };
   g->tbDiagramme->click();
-  EXPECT_EQ(meldungen.messages().size(), 1u);
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_EQ(meldungen.messages()[0].text, QStringLiteral("Invalid GIF signature"));
   EXPECT_TRUE(g->isVisible());
   EXPECT_FALSE(d->isVisible());
 }

@@ -27,6 +27,16 @@ Bytes withExtensions(const Bytes& ext) {
   return file;
 }
 
+// Clear, pixel 0, end.
+Bytes onePixelData() {
+  CodePacker p;
+  for (int code : {4, 0, 5}) p.put(code, 3);
+  Bytes d = {2};
+  const Bytes blocks = subBlocks(p.finish());
+  d.insert(d.end(), blocks.begin(), blocks.end());
+  return d;
+}
+
 Bytes bytesOf(const gif::GifExtension& e) {
   gif::MemoryStream s;
   e.saveToStream(s);
@@ -48,7 +58,13 @@ TEST(GifHeader, SignatureMayBeLowerCaseOrBehindAFourByteLengthPrefix) {
   Bytes bad = file;
   bad[1] = 'X';
   EXPECT_EQ(loadError(bad), "Invalid GIF signature");
+  // The letters are compared before anything runs out: an empty or foreign stub is no GIF,
+  // while "GIF" itself is one cut short.
+  EXPECT_EQ(loadError(Bytes{}), "Invalid GIF signature");
+  EXPECT_EQ(loadError(Bytes{'G', 'I'}), "Invalid GIF signature");
+  EXPECT_EQ(loadError(Bytes{'P', 'K', 3, 4, 'G'}), "Invalid GIF signature");
   EXPECT_EQ(loadError(Bytes{'G', 'I', 'F'}), "Premature end of data");
+  EXPECT_EQ(loadError(Bytes{1, 2, 3, 4, 'g', 'i', 'f', '8'}), "Premature end of data");
 }
 
 TEST(GifHeader, GlobalTableSizeComesFromTheSizeFieldOnlyWhenPresent) {
@@ -319,16 +335,21 @@ TEST(GifExtensions, MalformedBlocksGiveTheirErrors) {
   EXPECT_EQ(w, std::vector<std::string>{"Premature end of data"});
 }
 
-TEST(GifExtensions, LongApplicationBlockLoadsAsUnknownAndIsWrittenWithEleven) {
-  const Bytes longApp = {'!', 0xFF, 13, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 'X', 'Y', 2, 4, 5, 0};
+TEST(GifExtensions, LongApplicationBlockLoadsAsUnknownAndIsWrittenAsItWasRead) {
+  // Its first 11 bytes spell the looping extension, whose reader refuses a loop sub-block of
+  // one byte: written back as a standard block it would make a file that no longer loads.
+  const Bytes longApp = {'!', 0xFF, 13, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 'X', 'Y', 1, 1, 0};
   auto l = load(withExtensions(longApp));
   const gif::GifSubImage& f = l->file->images().image(0);
   ASSERT_EQ(f.extensions().count(), 1);
   auto* u = dynamic_cast<gif::GifUnknownAppExtension*>(&f.extensions().at(0));
   ASSERT_TRUE(u);
   EXPECT_EQ(u->identifier(), "NETSCAPE2.0");
-  EXPECT_EQ(u->blocks(), std::vector<std::string>{"\x04\x05"});
-  EXPECT_EQ(bytesOf(*u), (Bytes{'!', 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 2, 4, 5, 0}));
+  EXPECT_EQ(u->extraIdentifier(), "XY");
+  EXPECT_EQ(u->blocks(), std::vector<std::string>{"\x01"});
+  EXPECT_EQ(bytesOf(*u), longApp);
+  auto again = load(save(*l->file));
+  EXPECT_TRUE(dynamic_cast<gif::GifUnknownAppExtension*>(&again->file->images().image(0).extensions().at(0)));
 }
 
 TEST(GifExtensions, LaterRegistrationsWin) {
@@ -360,6 +381,48 @@ TEST(GifFrames, DescriptorOfZeroSizeTakesTheScreenSize) {
   EXPECT_EQ(f.height(), 2);
   EXPECT_EQ(f.data(), Bytes(6, 1));
   EXPECT_EQ(l->warnings, std::vector<std::string>{"Image exceeds Logical Screen size"});
+}
+
+TEST(GifFrames, AFrameTheScreenCannotGiveASizeIsRefusedNotLostOnSaving) {
+  const Bytes one = onePixelData();
+  // A zero side takes the screen's size; where the screen has none either, the frame would
+  // hold no pixels and vanish from the next save, so the file is refused.
+  EXPECT_EQ(loadError(screenFile(14150, 0, {{1, 1, one}, {14150, 0, one}})), "Invalid image dimensions");
+  EXPECT_EQ(loadError(screenFile(0, 5, {{0, 5, one}})), "Invalid image dimensions");
+  EXPECT_EQ(loadError(screenFile(0, 0, {{0, 0, one}})), "Invalid image dimensions");
+  // On a screen with both sides the frame keeps its place through save and reload.
+  auto l = load(screenFile(2, 1, {{1, 1, one}, {7, 0, one}}));
+  ASSERT_EQ(l->file->images().count(), 2);
+  EXPECT_EQ(l->file->images().image(1).width(), 2);
+  auto again = load(save(*l->file));
+  ASSERT_EQ(again->file->images().count(), 2);
+  EXPECT_EQ(again->file->images().image(1).data(), Bytes(2, 0));
+}
+
+TEST(GifFrames, DataThatCannotHoldTheFrameIsRefusedBeforeAllocating) {
+  const Bytes one = onePixelData();
+  // 35 bytes asking for 16000 x 16000 pixels, directly or through the screen's size.
+  const Bytes tiny = screenFile(16000, 16000, {{16000, 16000, one}});
+  EXPECT_EQ(tiny.size(), 35u);
+  EXPECT_EQ(loadError(tiny), "Premature end of data");
+  EXPECT_EQ(loadError(screenFile(16000, 16000, {{0, 0, one}})), "Premature end of data");
+  // Data at LZW's largest expansion fills its frame exactly; a frame twice as large is more
+  // than any data of that length can give.
+  const Bytes longest = longestStrings(2000);
+  const Bytes full = screenFile(4091, 4046, {{4091, 4046, longest}});
+  auto l = load(full);
+  EXPECT_TRUE(l->warnings.empty());
+  const Bytes& pixels = l->file->images().image(0).data();
+  EXPECT_EQ(pixels, Bytes(size_t{4091} * 4046, 1));
+  const auto theirs = oracle::decode(full);
+  ASSERT_TRUE(theirs);
+  EXPECT_EQ(theirs->frames[0].pixels, pixels);
+  EXPECT_EQ(loadError(screenFile(8182, 4046, {{8182, 4046, longest}})), "Premature end of data");
+  // A small frame cut before its first code still loads with its fill value, and sub-block
+  // lengths beyond the end count only what is there.
+  auto cut = load(screenFile(40, 40, {{40, 40, {2, 0}}}));
+  EXPECT_EQ(cut->file->images().image(0).data(), Bytes(1600, 0));
+  EXPECT_EQ(loadError(screenFile(500, 500, {{500, 500, {2, 255, 0x4C, 0x01}}})), "Premature end of data");
 }
 
 TEST(GifFrames, FramesGrowThePictureUpToTheLargestScreen) {

@@ -156,6 +156,49 @@ inline Bytes fileWithData(int w, int h, const Bytes& imageData, bool interlace =
   return b;
 }
 
+// A file of a w x h screen (2-colour global table) with frames at (0, 0), each with its image
+// data (code size byte, sub-blocks, terminator), then the trailer. Sides are 16 bits.
+struct FramePlan {
+  int width, height;
+  Bytes data;
+};
+inline Bytes screenFile(int w, int h, const std::vector<FramePlan>& frames) {
+  auto lo = [](int v) { return static_cast<uint8_t>(v & 0xFF); };
+  auto hi = [](int v) { return static_cast<uint8_t>((v >> 8) & 0xFF); };
+  Bytes b = {'G', 'I', 'F', '8', '9', 'a', lo(w), hi(w), lo(h), hi(h), 0x80, 0, 0, 0, 0, 0, 255, 255, 255};
+  for (const FramePlan& f : frames) {
+    const Bytes desc = {',', 0, 0, 0, 0, lo(f.width), hi(f.width), lo(f.height), hi(f.height), 0};
+    b.insert(b.end(), desc.begin(), desc.end());
+    b.insert(b.end(), f.data.begin(), f.data.end());
+  }
+  b.push_back(';');
+  return b;
+}
+
+// Image data (code size byte 2, sub-blocks, terminator) at LZW's largest expansion: after the
+// literal 1 every code is the next free one (the last string and its first pixel), until the
+// table is full; then the longest string, 4091 ones, `repeats` times. It decodes to exactly
+// 4091 x (2046 + repeats) pixels of index 1.
+inline Bytes longestStrings(int repeats) {
+  CodePacker p;
+  p.put(4, 3);
+  p.put(1, 3);
+  int size = 3, limit = 8;
+  for (int code = 6; code < 4096; ++code) {
+    p.put(code, size);
+    if (code + 1 == limit && limit < 4096) {
+      limit *= 2;
+      ++size;
+    }
+  }
+  for (int i = 0; i < repeats; ++i) p.put(4095, 12);
+  p.put(5, 12);
+  Bytes d = {2};
+  const Bytes blocks = subBlocks(p.finish());
+  d.insert(d.end(), blocks.begin(), blocks.end());
+  return d;
+}
+
 // The same file with every frame's image data cut into sub-blocks of `chunk` bytes. Knows
 // the simple layout the encoders here produce (extensions are copied as they are).
 inline Bytes rechunk(const Bytes& in, size_t chunk) {

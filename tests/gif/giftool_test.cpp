@@ -107,6 +107,8 @@ TEST(Giftool, WarningsThenTheErrorOnStderrAndExitOne) {
   EXPECT_EQ(r.err.toStdString(), "WARNING: Unknown GIF block type\nERROR: Invalid Image trailer\n");
   EXPECT_EQ(giftool({"info"}).code, 1);
   EXPECT_EQ(giftool({"info", d + "/missing.gif"}).code, 1);
+  writeBytes(d + "/empty.gif", {});
+  EXPECT_EQ(giftool({"info", d + "/empty.gif"}).err.toStdString(), "ERROR: Invalid GIF signature\n");
 }
 
 TEST(Giftool, ExportWritesThePlainPictureAndOptimizeTakesOptionBits) {

@@ -218,6 +218,43 @@ TEST(FrameImage, WebDitherKeepsTransparencyByColumn) {
     }
 }
 
+TEST(FrameImage, BuildingReportsRenderingEvery32RowsOnTheGuiThread) {
+  gif::GifFile file;
+  std::vector<std::pair<std::string, int>> reports;
+  file.onProgress = [&](ProgressStage, int percent, const std::string& text) { reports.emplace_back(text, percent); };
+  GifSubImage& f = addFrame(file);
+  f.colorMap().importColors({makeColor(255, 0, 0), makeColor(0, 0, 255)});
+  f.setBounds(0, 0, 3, 100);
+  const std::vector<std::pair<std::string, int>> every32 = {
+      {"Rendering...", 0}, {"Rendering...", 32}, {"Rendering...", 64}, {"Rendering...", 96}};
+  for (WebDither mode : {WebDither::Off, WebDither::On}) {
+    WebDitherGuard guard(mode);
+    reports.clear();
+    f.dropCache();
+    (void)frameImage(f);
+    EXPECT_EQ(reports, every32);
+    reports.clear();
+    (void)frameImage(f);  // kept: nothing is rendered again
+    EXPECT_TRUE(reports.empty());
+  }
+  // A painter thread renders without calling the handler from its thread.
+  f.dropCache();
+  std::thread([&] { (void)frameImage(f); }).join();
+  EXPECT_TRUE(reports.empty());
+  // A handler that lets the views repaint asks for the frame being rendered.
+  f.dropCache();
+  bool inside = false;
+  int repaints = 0;
+  file.onProgress = [&](ProgressStage, int, const std::string&) {
+    if (inside) return;
+    inside = true;
+    repaints += frameImage(f).height() == 100;
+    inside = false;
+  };
+  EXPECT_EQ(frameImage(f).height(), 100);
+  EXPECT_EQ(repaints, 4);
+}
+
 TEST(FrameImage, FramesFromImagesKeepIndicesReduceOrMask) {
   gif::GifFile file;
   GifSubImage& f = addFrame(file);

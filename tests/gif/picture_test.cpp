@@ -245,6 +245,32 @@ TEST(GifPicture, LoadingFaultsLeaveTheDeviceWhereThePictureBegan) {
   EXPECT_EQ(bytesOf(g), good);
 }
 
+TEST(GifPicture, AScreenItsFramesDoNotCoverIsRefusedBeforeItsBuffersAreMade) {
+  auto loadBytes = [](GifImage& g, const Bytes& file) {
+    QByteArray data(reinterpret_cast<const char*>(file.data()), static_cast<qsizetype>(file.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    const std::string error = errorOf([&] { g.loadFromStream(buffer); });
+    EXPECT_EQ(buffer.pos(), error.empty() ? buffer.size() : 0);
+    return error;
+  };
+  CodePacker p;
+  for (int code : {4, 0, 5}) p.put(code, 3);
+  Bytes one = {2};
+  const Bytes blocks = subBlocks(p.finish());
+  one.insert(one.end(), blocks.begin(), blocks.end());
+  // One pixel on a 16000 x 16000 screen would be composed into a gigabyte.
+  GifImage g;
+  EXPECT_EQ(loadBytes(g, screenFile(16000, 16000, {{1, 1, one}})), "Image dimensions too large");
+  EXPECT_TRUE(g.empty());
+  EXPECT_EQ(g.width(), 0);
+  // Up to 4096 x 4096 a screen needs no frame to back it; beyond, its frames cover it.
+  EXPECT_EQ(loadBytes(g, screenFile(4096, 4096, {{1, 1, one}})), "");
+  EXPECT_EQ(loadBytes(g, screenFile(4091, 4104, {{4091, 4104, longestStrings(2058)}})), "");
+  EXPECT_EQ(g.height(), 4104);
+  EXPECT_EQ(loadBytes(g, screenFile(4091, 4104, {{4091, 2052, longestStrings(6)}})), "Image dimensions too large");
+}
+
 TEST(GifPicture, ClipboardCarriesTheGifAndTheFirstFrame) {
   GifImage g;
   EXPECT_EQ(g.toMimeData(), nullptr);
