@@ -154,6 +154,7 @@ class ChartSeries : public QObject {
   void styleChanged();
   void sync();  // brings the plottable up to date
   void applyStyle();
+  void neuZeichnen();  // what the plottable drew before is out of date
 
   ChartView* chart_;
   QCPAbstractPlottable* plottable_ = nullptr;
@@ -239,6 +240,12 @@ class ChartView : public QFrame {
   void refresh();
   void replotNow();
 
+  // Series of more than a few hundred points are drawn on screen through a picture of their
+  // own, which looks the same up to the shades of edge pixels (on by default). Off, they go
+  // through QCustomPlot's drawing point by point: the yardstick of tests and benchmarks.
+  void setFastDrawing(bool on);
+  bool fastDrawing() const { return fastDrawing_; }
+
   // Draws the chart as a vector drawing (lines, markers and text, no picture of the
   // screen) on device, a printer or PDF for instance, scaled into target (device pixels)
   // from its size on screen, keeping its proportions, centred horizontally. False when no
@@ -276,5 +283,6 @@ class ChartView : public QFrame {
   bool automatic_[2] = {true, true};
   bool syncing_ = false;
   bool dirty_ = true;
+  bool fastDrawing_ = true;
   QTimer replotTimer_;
 };

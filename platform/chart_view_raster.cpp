@@ -1,0 +1,464 @@
+#include "platform/chart_view_raster.h"
+
+#include <QPen>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace chart_raster {
+
+namespace {
+
+double bis1(double v) { return v <= 0 ? 0 : (v >= 1 ? 1 : v); }
+
+// Pixel distances stay far from where hypot's care about overflow matters.
+inline double laenge(double dx, double dy) { return std::sqrt(dx * dx + dy * dy); }
+
+bool endlich(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
+
+// Far outside, a line's pieces are cut to this box so that the row loops stay bounded; the
+// mask never reaches so far.
+constexpr double kWeit = 1e6;
+
+}  // namespace
+
+void Abdeckung::beginnen(int breite, int hoehe) {
+  breite = std::max(0, breite);
+  hoehe = std::max(0, hoehe);
+  const size_t n = static_cast<size_t>(breite) * static_cast<size_t>(hoehe);
+  if (breite != breite_ || hoehe != hoehe_ || werte_.size() != n) {
+    werte_.assign(n, 0);
+  } else if (x1_ >= x0_) {
+    for (int y = y0_; y <= y1_; ++y)
+      std::fill_n(werte_.begin() + static_cast<std::ptrdiff_t>(y) * breite + x0_, x1_ - x0_ + 1, uint8_t{0});
+  }
+  breite_ = breite;
+  hoehe_ = hoehe;
+  x0_ = y0_ = 0;
+  x1_ = y1_ = -1;
+}
+
+QRect Abdeckung::beruehrt() const {
+  if (x1_ < x0_) return {};
+  return QRect(QPoint(x0_, y0_), QPoint(x1_, y1_));
+}
+
+void Abdeckung::spanne(int xa, int xb, int y) {
+  if (xa > xb) return;
+  if (x1_ < x0_) {
+    x0_ = xa;
+    x1_ = xb;
+    y0_ = y1_ = y;
+  } else {
+    x0_ = std::min(x0_, xa);
+    x1_ = std::max(x1_, xb);
+    y0_ = std::min(y0_, y);
+    y1_ = std::max(y1_, y);
+  }
+}
+
+inline void Abdeckung::setzen(uint8_t* zeile, int x, double abdeckung) {
+  const int w = static_cast<int>(abdeckung * 255.0 + 0.5);
+  if (w > zeile[x]) zeile[x] = static_cast<uint8_t>(w);
+}
+
+void Abdeckung::scheibe(QPointF m, double radius) {
+  const double R = radius + 0.5;
+  const int ya = std::max(0, static_cast<int>(std::ceil(m.y() - R - 0.5)));
+  const int yb = std::min(hoehe_ - 1, static_cast<int>(std::floor(m.y() + R - 0.5)));
+  for (int y = ya; y <= yb; ++y) {
+    const double dy = y + 0.5 - m.y();
+    const double h = std::sqrt(std::max(0.0, R * R - dy * dy));
+    const int xa = std::max(0, static_cast<int>(std::ceil(m.x() - h - 0.5)));
+    const int xb = std::min(breite_ - 1, static_cast<int>(std::floor(m.x() + h - 0.5)));
+    uint8_t* zeile = &werte_[static_cast<size_t>(y) * static_cast<size_t>(breite_)];
+    for (int x = xa; x <= xb; ++x) setzen(zeile, x, bis1(R - laenge(x + 0.5 - m.x(), dy)));
+    spanne(xa, xb, y);
+  }
+}
+
+// One straight piece of a wide line: every pixel whose centre lies within half the width
+// (plus half a pixel of antialiasing) of it. A flat end stops at the end point, a round one
+// is the half disk around it, which is how a round join looks from either side.
+void Abdeckung::stueck(QPointF a, QPointF b, double radius, bool flachA, bool flachB) {
+  const double R = radius + 0.5;
+  const double dx = b.x() - a.x();
+  const double dy = b.y() - a.y();
+  const double L = laenge(dx, dy);
+  if (!(L > 1e-9)) {
+    if (!(flachA && flachB)) scheibe(a, radius);
+    return;
+  }
+  const double ux = dx / L;
+  const double uy = dy / L;
+  const double ax = a.x();
+  const double ay = a.y();
+  const int ya = std::max(0, static_cast<int>(std::ceil(std::min(a.y(), b.y()) - R - 0.5)));
+  const int yb = std::min(hoehe_ - 1, static_cast<int>(std::floor(std::max(a.y(), b.y()) + R - 0.5)));
+  constexpr double kUnendlich = std::numeric_limits<double>::infinity();
+  for (int y = ya; y <= yb; ++y) {
+    const double c = y + 0.5;
+    const double k = c - ay;
+    // The pixels of this row that can be reached: the row's cut through the piece widened
+    // to a capsule (the flat ends lie inside it).
+    double links = kUnendlich, rechts = -kUnendlich;
+    for (const QPointF& e : {a, b}) {
+      const double d = c - e.y();
+      if (std::abs(d) <= R) {
+        const double h = std::sqrt(R * R - d * d);
+        links = std::min(links, e.x() - h);
+        rechts = std::max(rechts, e.x() + h);
+      }
+    }
+    double lo = -kUnendlich, hi = kUnendlich;
+    bool band = true;
+    if (std::abs(ux) > 1e-12) {
+      const double t0 = -k * uy / ux;
+      const double t1 = (L - k * uy) / ux;
+      lo = std::max(lo, std::min(t0, t1));
+      hi = std::min(hi, std::max(t0, t1));
+    } else if (k * uy < 0 || k * uy > L) {
+      band = false;
+    }
+    if (std::abs(uy) > 1e-12) {
+      const double s0 = (k * ux - R) / uy;
+      const double s1 = (k * ux + R) / uy;
+      lo = std::max(lo, std::min(s0, s1));
+      hi = std::min(hi, std::max(s0, s1));
+    } else if (std::abs(k * ux) > R) {
+      band = false;
+    }
+    if (band && lo <= hi) {
+      links = std::min(links, ax + lo);
+      rechts = std::max(rechts, ax + hi);
+    }
+    if (!(links <= rechts)) continue;
+    const int xa = std::max(0, static_cast<int>(std::ceil(std::max(links, -kWeit) - 0.5)));
+    const int xb = std::min(breite_ - 1, static_cast<int>(std::floor(std::min(rechts, kWeit) - 0.5)));
+    uint8_t* zeile = &werte_[static_cast<size_t>(y) * static_cast<size_t>(breite_)];
+    spanne(xa, xb, y);
+    for (int x = xa; x <= xb; ++x) {
+      const double px = x + 0.5 - ax;
+      const double t = px * ux + k * uy;
+      const double n = std::abs(-px * uy + k * ux);
+      double w;
+      if (t < 0) {
+        w = flachA ? bis1(R - n) * bis1(t + 0.5) : bis1(R - laenge(px, k));
+      } else if (t > L) {
+        w = flachB ? bis1(R - n) * bis1(L - t + 0.5)
+                   : bis1(R - laenge(x + 0.5 - b.x(), c - b.y()));
+      } else {
+        w = bis1(R - n);
+        if (flachA) w *= bis1(t + 0.5);
+        if (flachB) w *= bis1(L - t + 0.5);
+      }
+      setzen(zeile, x, w);
+    }
+  }
+}
+
+namespace {
+
+// Cuts a piece to the far box, so that a point at 1e300 cannot make the row loops long; the
+// part inside the mask is the same.
+bool kappen(QPointF& a, QPointF& b) {
+  const QRectF box(-kWeit, -kWeit, 2 * kWeit, 2 * kWeit);
+  if (box.contains(a) && box.contains(b)) return true;
+  // Liang-Barsky against the box.
+  double t0 = 0, t1 = 1;
+  const double dx = b.x() - a.x(), dy = b.y() - a.y();
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x() + kWeit, kWeit - a.x(), a.y() + kWeit, kWeit - a.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double r = q[i] / p[i];
+    if (p[i] < 0)
+      t0 = std::max(t0, r);
+    else
+      t1 = std::min(t1, r);
+  }
+  if (t0 > t1) return false;
+  const QPointF a0 = a;
+  a = a0 + t0 * QPointF(dx, dy);
+  b = a0 + t1 * QPointF(dx, dy);
+  return true;
+}
+
+}  // namespace
+
+// Walks one unbroken polyline, handing out its drawn pieces: the whole line when solid,
+// else each dash with the pattern running on across the corners.
+class LinienZeichner {
+ public:
+  LinienZeichner(Abdeckung& maske, double breite, Qt::PenStyle stil) : maske_(maske), radius_(breite / 2) {
+    if (stil != Qt::SolidLine && stil != Qt::NoPen && stil != Qt::CustomDashLine) {
+      const double einheit = std::max(1.0, breite);
+      for (qreal v : QPen(stil).dashPattern()) muster_.push_back(v * einheit);
+      double summe = 0;
+      for (double v : muster_) summe += v;
+      if (!(summe > 0)) muster_.clear();
+    }
+  }
+
+  void zug(const QPointF* p, qsizetype n) {
+    if (n < 2) return;
+    if (muster_.empty()) {
+      for (qsizetype i = 1; i < n; ++i) teil(p[i - 1], p[i], i == 1, i == n - 1);
+      return;
+    }
+    size_t element = 0;
+    double rest = muster_[0];
+    bool an = true;
+    std::vector<std::pair<QPointF, QPointF>> strich;
+    auto strichEnde = [&] {
+      for (size_t i = 0; i < strich.size(); ++i)
+        teil(strich[i].first, strich[i].second, i == 0, i + 1 == strich.size());
+      strich.clear();
+    };
+    for (qsizetype i = 1; i < n; ++i) {
+      QPointF a = p[i - 1];
+      const QPointF b = p[i];
+      double laenge = chart_raster::laenge(b.x() - a.x(), b.y() - a.y());
+      if (!(laenge > 0)) continue;
+      if (laenge > 4 * kWeit) {
+        // A piece from far away: its dashes would be countless; drawn solid, it looks the
+        // same where the mask is, up to the phase.
+        if (an) strich.emplace_back(a, b);
+        continue;
+      }
+      while (laenge > 0) {
+        const double schritt = std::min(rest, laenge);
+        const QPointF e = a + (b - a) * (schritt / laenge);
+        if (an) strich.emplace_back(a, e);
+        rest -= schritt;
+        laenge -= schritt;
+        a = e;
+        if (rest <= 1e-12) {
+          if (an) strichEnde();
+          element = (element + 1) % muster_.size();
+          rest = muster_[element];
+          an = element % 2 == 0;
+        }
+      }
+    }
+    strichEnde();
+  }
+
+ private:
+  void teil(QPointF a, QPointF b, bool flachA, bool flachB) {
+    if (!kappen(a, b)) return;
+    maske_.stueck(a, b, radius_, flachA, flachB);
+  }
+
+  Abdeckung& maske_;
+  double radius_;
+  std::vector<double> muster_;
+};
+
+void Abdeckung::linie(const QPointF* punkte, qsizetype anzahl, double breite, Qt::PenStyle stil) {
+  if (stil == Qt::NoPen || breite_ == 0 || hoehe_ == 0) return;
+  LinienZeichner zeichner(*this, breite, stil);
+  qsizetype anfang = 0;
+  for (qsizetype i = 0; i <= anzahl; ++i) {
+    if (i == anzahl || !endlich(punkte[i])) {
+      zeichner.zug(punkte + anfang, i - anfang);
+      anfang = i + 1;
+    }
+  }
+}
+
+qsizetype vereinfachen(QPointF* punkte, qsizetype anzahl, double epsilon) {
+  if (anzahl < 3) return anzahl;
+  qsizetype neu = 0;
+  qsizetype i = 0;
+  while (i < anzahl) {
+    // A piece of the line between gaps: from the anchor a, the next point kept is the
+    // farthest one such that every point between lies within epsilon of the chord. Each
+    // point allows the chord's direction a cone (the directions passing it within epsilon);
+    // the chord must lie in all of them, and may not end more than epsilon short of the
+    // farthest point reached, or a spike going out and back would be cut off.
+    if (!endlich(punkte[i])) {
+      punkte[neu++] = punkte[i++];
+      continue;
+    }
+    QPointF a = punkte[i];
+    punkte[neu++] = a;
+    ++i;
+    while (i < anzahl && endlich(punkte[i])) {
+      qsizetype ende = i;  // the candidate end: the last point that still fits
+      double linksX = 0, linksY = 0, rechtsX = 0, rechtsY = 0;
+      bool kegel = false;
+      double weiteste = 0;
+      qsizetype j = i;
+      for (; j < anzahl && endlich(punkte[j]); ++j) {
+        const double vx = punkte[j].x() - a.x();
+        const double vy = punkte[j].y() - a.y();
+        const double d = std::sqrt(vx * vx + vy * vy);
+        if (d <= epsilon) {
+          ende = j;
+          weiteste = std::max(weiteste, d);
+          continue;
+        }
+        if (d < weiteste - epsilon) break;
+        const double ux = vx / d, uy = vy / d;
+        if (kegel && (rechtsX * uy - rechtsY * ux < 0 || ux * linksY - uy * linksX < 0)) break;
+        const double s = epsilon / d;
+        const double c = std::sqrt(1 - s * s);
+        const double lx = ux * c - uy * s, ly = ux * s + uy * c;
+        const double rx = ux * c + uy * s, ry = -ux * s + uy * c;
+        if (!kegel) {
+          linksX = lx, linksY = ly, rechtsX = rx, rechtsY = ry;
+          kegel = true;
+        } else {
+          if (rechtsX * ry - rechtsY * rx > 0) rechtsX = rx, rechtsY = ry;
+          if (lx * linksY - ly * linksX > 0) linksX = lx, linksY = ly;
+        }
+        weiteste = std::max(weiteste, d);
+        ende = j;
+      }
+      a = punkte[ende];
+      punkte[neu++] = a;
+      i = ende + 1;
+    }
+  }
+  return neu;
+}
+
+namespace {
+
+// x * a / 255 for bytes, rounded.
+inline uint32_t mal(uint32_t x, uint32_t a) {
+  const uint32_t t = x * a + 128;
+  return (t + (t >> 8)) >> 8;
+}
+
+// Premultiplied source-over of one pixel.
+inline uint32_t ueber(uint32_t quelle, uint32_t ziel) {
+  const uint32_t a = quelle >> 24;
+  if (a == 255) return quelle;
+  if (a == 0) return ziel;
+  const uint32_t rest = 255 - a;
+  const uint32_t rb = (ziel & 0x00ff00ffu) * rest + 0x00800080u;
+  const uint32_t ag = ((ziel >> 8) & 0x00ff00ffu) * rest + 0x00800080u;
+  const uint32_t rb2 = ((rb + ((rb >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
+  const uint32_t ag2 = (ag + ((ag >> 8) & 0x00ff00ffu)) & 0xff00ff00u;
+  return quelle + (rb2 | ag2);
+}
+
+}  // namespace
+
+void faerben(QImage& bild, const Abdeckung& maske, const QColor& farbe) {
+  const QRect r = maske.beruehrt() & QRect(0, 0, std::min(bild.width(), maske.breite()),
+                                           std::min(bild.height(), maske.hoehe()));
+  if (r.isEmpty()) return;
+  const uint32_t a = static_cast<uint32_t>(farbe.alpha());
+  const uint32_t rot = mal(static_cast<uint32_t>(farbe.red()), a);
+  const uint32_t gruen = mal(static_cast<uint32_t>(farbe.green()), a);
+  const uint32_t blau = mal(static_cast<uint32_t>(farbe.blue()), a);
+  // The colour at every coverage, worked out once.
+  uint32_t tabelle[256];
+  for (uint32_t c = 0; c < 256; ++c)
+    tabelle[c] = (mal(a, c) << 24) | (mal(rot, c) << 16) | (mal(gruen, c) << 8) | mal(blau, c);
+  uchar* bits = bild.bits();
+  const qsizetype zeilenLaenge = bild.bytesPerLine();
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    auto* zeile = reinterpret_cast<uint32_t*>(bits + y * zeilenLaenge);
+    const uint8_t* werte = maske.zeile(y);
+    for (int x = r.left(); x <= r.right(); ++x) {
+      const uint32_t c = werte[x];
+      if (c != 0) zeile[x] = ueber(tabelle[c], zeile[x]);
+    }
+  }
+}
+
+const QImage& Stempel::markeFuer(int wiederholungen) {
+  const size_t n = static_cast<size_t>(std::max(1, wiederholungen));
+  if (verstaerkt_.size() < n) verstaerkt_.resize(n);
+  QImage& bild = verstaerkt_[n - 1];
+  if (bild.isNull()) {
+    if (n == 1) {
+      bild = marke_;
+    } else {
+      // n copies of a pixel of alpha a leave 1 - (1 - a)^n of it, in its own colour.
+      bild = marke_.copy();
+      for (int y = 0; y < bild.height(); ++y) {
+        auto* zeile = reinterpret_cast<uint32_t*>(bild.scanLine(y));
+        for (int x = 0; x < bild.width(); ++x) {
+          const uint32_t p = zeile[x];
+          const uint32_t a = p >> 24;
+          if (a == 0 || a == 255) continue;
+          const double alt = a / 255.0;
+          const double neu = 1 - std::pow(1 - alt, static_cast<double>(n));
+          const double f = neu / alt;
+          auto k = [&](int s) {
+            return static_cast<uint32_t>(std::min(255.0, ((p >> s) & 0xffu) * f + 0.5)) << s;
+          };
+          zeile[x] = k(24) | k(16) | k(8) | k(0);
+        }
+      }
+    }
+  }
+  return bild;
+}
+
+void Stempel::stempeln(QImage& bild, const QImage& marke, const std::vector<QPoint>& positionen) {
+  if (marke.isNull() || positionen.empty()) return;
+  if (marke.cacheKey() != markeSchluessel_) {
+    marke_ = marke.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    markeSchluessel_ = marke.cacheKey();
+    verstaerkt_.clear();
+  }
+  const int mb = marke_.width();
+  const int mh = marke_.height();
+  // Positions whose marker reaches the picture, on a grid widened by the marker's size.
+  const int gb = bild.width() + mb;
+  const int gh = bild.height() + mh;
+  const size_t zellen = static_cast<size_t>(gb) * static_cast<size_t>(gh);
+  if (eintrag_.size() != zellen) eintrag_.assign(zellen, 0);
+  struct Ort {
+    size_t zelle;
+    QPoint p;
+    int anzahl;
+  };
+  std::vector<Ort> orte;
+  // Backwards, so that a position is listed at its last appearance.
+  for (auto it = positionen.rbegin(); it != positionen.rend(); ++it) {
+    const int gx = it->x() + mb - 1;
+    const int gy = it->y() + mh - 1;
+    if (gx < 0 || gy < 0 || gx >= gb - 1 || gy >= gh - 1) continue;
+    const size_t zelle = static_cast<size_t>(gy) * static_cast<size_t>(gb) + static_cast<size_t>(gx);
+    uint32_t& e = eintrag_[zelle];
+    if (e == 0) {
+      orte.push_back({zelle, *it, 1});
+      e = static_cast<uint32_t>(orte.size());
+    } else {
+      ++orte[e - 1].anzahl;
+    }
+  }
+  // Beyond this many copies the edges cannot change by a shade any more.
+  constexpr int kGenug = 64;
+  const int bb = bild.width();
+  const int bh = bild.height();
+  uchar* bits = bild.bits();
+  const qsizetype zeilenLaenge = bild.bytesPerLine();
+  for (auto it = orte.rbegin(); it != orte.rend(); ++it) {
+    eintrag_[it->zelle] = 0;
+    const QImage& m = markeFuer(std::min(it->anzahl, kGenug));
+    const uchar* mbits = m.constBits();
+    const qsizetype mZeile = m.bytesPerLine();
+    const int px = it->p.x(), py = it->p.y();
+    const int xa = std::max(0, px);
+    const int xb = std::min(bb, px + mb);
+    const int yb = std::min(bh, py + mh);
+    for (int y = std::max(0, py); y < yb; ++y) {
+      auto* ziel = reinterpret_cast<uint32_t*>(bits + y * zeilenLaenge);
+      const auto* quelle = reinterpret_cast<const uint32_t*>(mbits + (y - py) * mZeile) - px;
+      for (int x = xa; x < xb; ++x) ziel[x] = ueber(quelle[x], ziel[x]);
+    }
+  }
+}
+
+}  // namespace chart_raster
