@@ -200,6 +200,7 @@ class SerienBild {
     bild_.fill(Qt::transparent);
     bild_.setDevicePixelRatio(dpr);
     benutzt_ = QRect();
+    maskenFarbe_ = QColor();
     aktiv_ = true;
     return false;  // the plottable's drawing runs now and ends in fertig()
   }
@@ -209,6 +210,7 @@ class SerienBild {
   void fertig(QCPPainter* maler) {
     if (!aktiv_) return;
     aktiv_ = false;
+    maskeFaerben();
     aufsMaler(maler);
   }
 
@@ -219,16 +221,78 @@ class SerienBild {
 
   // The line's pieces in the plot's pixels (with the painter's offset at the time).
   void linie(QCPPainter* maler, const QVector<QPointF>& zug, const QPen& stift) {
-    if (stift.style() == Qt::NoPen || stift.color().alpha() == 0 || zug.size() < 2) return;
     Werkstatt& w = werkstatt();
-    const QTransform t = geraeteAbbildung(maler);
+    const QTransform t = geraeteAbbildung(maler->transform());
     w.punkte.resize(zug.size());
     for (qsizetype i = 0; i < zug.size(); ++i) w.punkte[i] = t.map(zug[i]);
+    linieZeichnen(maler, stift);
+  }
+
+  void punkte(QCPPainter* maler, const QVector<QPointF>& orte, const QCPScatterStyle& stil) {
+    Werkstatt& w = werkstatt();
+    w.orte.clear();
+    if (stil.isNone() || stil.pixmap().isNull()) return;
+    w.orte.reserve(static_cast<size_t>(orte.size()));
+    const Ecken ecken(stil.pixmap(), geraeteAbbildung(maler->transform()));
+    for (const QPointF& p : orte) ecken.dazu(p, w.orte);
+    markenZeichnen(stil.pixmap());
+  }
+
+  // A curve (QCPCurve) on linear axes in one pass over its points, instead of QCustomPlot's
+  // two (one for the line, one for the markers): x and y in pixels of the plot are
+  // ax + bx * key and ay + by * value; the transforms are the painter's when QCustomPlot
+  // would draw the line resp. the markers.
+  void kurve(QCPPainter* maler, const QCPCurveDataContainer& daten, double ax, double bx, double ay,
+             double by, const QTransform& linienMaler, const QTransform& punkteMaler, bool mitLinie,
+             const QPen& stift, const QCPScatterStyle& stil) {
+    Werkstatt& w = werkstatt();
+    const qsizetype n = daten.size();
+    w.punkte.resize(n);
+    qsizetype i = 0;
+    for (auto it = daten.constBegin(); it != daten.constEnd(); ++it, ++i)
+      w.punkte[i] = QPointF(ax + bx * it->key, ay + by * it->value);
+    w.orte.clear();
+    const bool mitPunkten = !stil.isNone() && !stil.pixmap().isNull();
+    if (mitPunkten) {
+      w.orte.reserve(static_cast<size_t>(n));
+      const Ecken ecken(stil.pixmap(), geraeteAbbildung(punkteMaler));
+      for (const QPointF& p : w.punkte) ecken.dazu(p, w.orte);
+    }
+    if (mitLinie) {
+      const QTransform t = geraeteAbbildung(linienMaler);
+      const double sx = t.m11(), sy = t.m22(), dx = t.dx(), dy = t.dy();
+      for (QPointF& p : w.punkte) p = QPointF(p.x() * sx + dx, p.y() * sy + dy);
+      linieZeichnen(maler, stift);
+    }
+    if (mitPunkten) markenZeichnen(stil.pixmap());
+  }
+
+ private:
+  // Where QCustomPlot puts a marker picture's top-left corner: the point minus half the
+  // picture, rounded to whole pixels of the plot, then through the painter.
+  struct Ecken {
+    Ecken(const QPixmap& marke, const QTransform& t)
+        : halbB(marke.width() / marke.devicePixelRatioF() * 0.5),
+          halbH(marke.height() / marke.devicePixelRatioF() * 0.5),
+          sx(t.m11()), sy(t.m22()), dx(t.dx()), dy(t.dy()) {}
+    void dazu(const QPointF& p, std::vector<QPoint>& orte) const {
+      if (!(std::abs(p.x()) <= 1e6 && std::abs(p.y()) <= 1e6)) return;  // also NaN
+      const double ex = qRound(p.x() - halbB) * sx + dx;
+      const double ey = qRound(p.y() - halbH) * sy + dy;
+      orte.emplace_back(static_cast<int>(std::floor(ex + 0.5)), static_cast<int>(std::floor(ey + 0.5)));
+    }
+    double halbB, halbH, sx, sy, dx, dy;
+  };
+
+  // Draws the polyline in werkstatt().punkte (pixels of the picture; they may be changed).
+  void linieZeichnen(QCPPainter* maler, const QPen& stift) {
+    Werkstatt& w = werkstatt();
+    if (stift.style() == Qt::NoPen || stift.color().alpha() == 0 || w.punkte.size() < 2) return;
     qsizetype n = w.punkte.size();
-    const bool durchgehend = stift.style() == Qt::SolidLine;
-    if (durchgehend) n = chart_raster::vereinfachen(w.punkte.data(), n, kVereinfachung);
+    if (stift.style() == Qt::SolidLine) n = chart_raster::vereinfachen(w.punkte.data(), n, kVereinfachung);
     const double dpr = schluessel_.dpr;
-    const double breite = (stift.isCosmetic() ? std::max(1.0, stift.widthF()) : std::max(1.0, stift.widthF()) * dpr);
+    const double breite = stift.isCosmetic() ? std::max(1.0, stift.widthF()) : std::max(1.0, stift.widthF()) * dpr;
+    maskeFaerben();
     if (breite <= 1.0) {
       // A thin pen has Qt's own fast stroker, which draws it as on screen.
       QPainter p(&bild_);
@@ -245,37 +309,32 @@ class SerienBild {
     }
     w.maske.beginnen(bild_.width(), bild_.height());
     w.maske.linie(w.punkte.constData(), n, breite, stift.style());
-    chart_raster::faerben(bild_, w.maske, stift.color());
-    benutzt_ |= w.maske.beruehrt();
+    // Coloured when something of another colour comes on top, or at the end.
+    maskenFarbe_ = stift.color();
   }
 
-  void punkte(QCPPainter* maler, const QVector<QPointF>& orte, const QCPScatterStyle& stil) {
-    if (stil.isNone() || orte.isEmpty()) return;
-    const QPixmap marke = stil.pixmap();
-    if (marke.isNull()) return;
+  // Copies the marker to the corners in werkstatt().orte.
+  void markenZeichnen(const QPixmap& marke) {
     Werkstatt& w = werkstatt();
+    if (w.orte.empty()) return;
     const double dpr = schluessel_.dpr;
-    const QTransform t = geraeteAbbildung(maler);
-    const double halbB = marke.width() / marke.devicePixelRatioF() * 0.5;
-    const double halbH = marke.height() / marke.devicePixelRatioF() * 0.5;
     QImage bild = marke.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (dpr != marke.devicePixelRatioF())
       bild = bild.scaled(static_cast<int>(std::lround(bild.width() * dpr / marke.devicePixelRatioF())),
                          static_cast<int>(std::lround(bild.height() * dpr / marke.devicePixelRatioF())));
-    w.orte.clear();
-    w.orte.reserve(static_cast<size_t>(orte.size()));
-    for (const QPointF& p : orte) {
-      if (!std::isfinite(p.x()) || !std::isfinite(p.y()) || std::abs(p.x()) > 1e6 || std::abs(p.y()) > 1e6)
-        continue;
-      const QPointF ecke = t.map(QPointF(qRound(p.x() - halbB), qRound(p.y() - halbH)));
-      w.orte.emplace_back(static_cast<int>(std::floor(ecke.x() + 0.5)),
-                          static_cast<int>(std::floor(ecke.y() + 0.5)));
+    // A marker all in the line's colour only adds to the line's coverage.
+    const QColor eine = chart_raster::einfarbig(bild);
+    if (eine.isValid() && eine.alpha() == 255 && (!maskenFarbe_.isValid() || eine == maskenFarbe_)) {
+      if (!maskenFarbe_.isValid()) w.maske.beginnen(bild_.width(), bild_.height());
+      w.stempel.stempeln(w.maske, bild, w.orte);
+      maskenFarbe_ = eine;
+      return;
     }
+    maskeFaerben();
     w.stempel.stempeln(bild_, bild, w.orte);
     benutzt_ = QRect(QPoint(0, 0), bild_.size());
   }
 
- private:
   struct Schluessel {
     std::uint64_t stand = 0;
     double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
@@ -287,12 +346,21 @@ class SerienBild {
 
   // From the plot's coordinates to the picture's pixels: the painter's own offset (the
   // antialiasing half-pixel shift), the device's pixel ratio and the picture's corner.
-  QTransform geraeteAbbildung(QCPPainter* maler) const {
+  QTransform geraeteAbbildung(const QTransform& malerAbbildung) const {
     const double dpr = schluessel_.dpr;
-    QTransform t = maler->transform();
+    QTransform t = malerAbbildung;
     t *= QTransform::fromScale(dpr, dpr);
     t *= QTransform::fromTranslate(-schluessel_.bereich.left() * dpr, -schluessel_.bereich.top() * dpr);
     return t;
+  }
+
+  // The line (and markers of its colour) waiting in the mask go into the picture.
+  void maskeFaerben() {
+    if (!maskenFarbe_.isValid()) return;
+    Werkstatt& w = werkstatt();
+    chart_raster::faerben(bild_, w.maske, maskenFarbe_);
+    benutzt_ |= w.maske.beruehrt();
+    maskenFarbe_ = QColor();
   }
 
   void aufsMaler(QCPPainter* maler) {
@@ -311,6 +379,7 @@ class SerienBild {
   Schluessel schluessel_;
   QImage bild_;
   QRect benutzt_;
+  QColor maskenFarbe_;  // valid while the mask holds drawing not yet in the picture
   bool aktiv_ = false;
 };
 
@@ -348,7 +417,24 @@ class SerienKurve : public QCPCurve {
  protected:
   void draw(QCPPainter* maler) override {
     if (bild.beginnen(maler, dataCount(), scatterStyle())) return;
-    QCPCurve::draw(maler);
+    if (bild.aktiv() && keyAxis()->scaleType() == QCPAxis::stLinear &&
+        valueAxis()->scaleType() == QCPAxis::stLinear &&
+        keyAxis()->orientation() == Qt::Horizontal) {
+      const QCPRange x = keyAxis()->range();
+      const QCPRange y = valueAxis()->range();
+      const double x0 = keyAxis()->coordToPixel(x.lower);
+      const double y0 = valueAxis()->coordToPixel(y.lower);
+      const double bx = (keyAxis()->coordToPixel(x.upper) - x0) / x.size();
+      const double by = (valueAxis()->coordToPixel(y.upper) - y0) / y.size();
+      applyDefaultAntialiasingHint(maler);
+      const QTransform linienMaler = maler->transform();
+      applyScattersAntialiasingHint(maler);
+      const QTransform punkteMaler = maler->transform();
+      bild.kurve(maler, *data(), x0 - bx * x.lower, bx, y0 - by * y.lower, by, linienMaler, punkteMaler,
+                 lineStyle() != lsNone, pen(), scatterStyle());
+    } else {
+      QCPCurve::draw(maler);
+    }
     bild.fertig(maler);
   }
   void drawCurveLine(QCPPainter* maler, const QVector<QPointF>& zug) const override {

@@ -303,10 +303,12 @@ qsizetype vereinfachen(QPointF* punkte, qsizetype anzahl, double epsilon) {
           continue;
         }
         if (d < weiteste - epsilon) break;
-        const double ux = vx / d, uy = vy / d;
-        if (kegel && (rechtsX * uy - rechtsY * ux < 0 || ux * linksY - uy * linksX < 0)) break;
-        const double s = epsilon / d;
-        const double c = std::sqrt(1 - s * s);
+        if (kegel && (rechtsX * vy - rechtsY * vx < 0 || vx * linksY - vy * linksX < 0)) break;
+        const double kehr = 1 / d;
+        const double ux = vx * kehr, uy = vy * kehr;
+        const double s = epsilon * kehr;
+        // cos of the cone's half angle; for a narrow cone the series is exact to 1e-5.
+        const double c = s < 0.1 ? 1 - 0.5 * s * s : std::sqrt(1 - s * s);
         const double lx = ux * c - uy * s, ly = ux * s + uy * c;
         const double rx = ux * c + uy * s, ry = -ux * s + uy * c;
         if (!kegel) {
@@ -404,26 +406,22 @@ const QImage& Stempel::markeFuer(int wiederholungen) {
   return bild;
 }
 
-void Stempel::stempeln(QImage& bild, const QImage& marke, const std::vector<QPoint>& positionen) {
-  if (marke.isNull() || positionen.empty()) return;
-  if (marke.cacheKey() != markeSchluessel_) {
-    marke_ = marke.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    markeSchluessel_ = marke.cacheKey();
-    verstaerkt_.clear();
-  }
+void Stempel::vorbereiten(const QImage& marke) {
+  if (marke.cacheKey() == markeSchluessel_) return;
+  marke_ = marke.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  markeSchluessel_ = marke.cacheKey();
+  verstaerkt_.clear();
+}
+
+void Stempel::sammeln(int breite, int hoehe, const std::vector<QPoint>& positionen) {
   const int mb = marke_.width();
   const int mh = marke_.height();
   // Positions whose marker reaches the picture, on a grid widened by the marker's size.
-  const int gb = bild.width() + mb;
-  const int gh = bild.height() + mh;
+  const int gb = breite + mb;
+  const int gh = hoehe + mh;
   const size_t zellen = static_cast<size_t>(gb) * static_cast<size_t>(gh);
   if (eintrag_.size() != zellen) eintrag_.assign(zellen, 0);
-  struct Ort {
-    size_t zelle;
-    QPoint p;
-    int anzahl;
-  };
-  std::vector<Ort> orte;
+  orte_.clear();
   // Backwards, so that a position is listed at its last appearance.
   for (auto it = positionen.rbegin(); it != positionen.rend(); ++it) {
     const int gx = it->x() + mb - 1;
@@ -432,20 +430,29 @@ void Stempel::stempeln(QImage& bild, const QImage& marke, const std::vector<QPoi
     const size_t zelle = static_cast<size_t>(gy) * static_cast<size_t>(gb) + static_cast<size_t>(gx);
     uint32_t& e = eintrag_[zelle];
     if (e == 0) {
-      orte.push_back({zelle, *it, 1});
-      e = static_cast<uint32_t>(orte.size());
+      orte_.push_back({zelle, *it, 1});
+      e = static_cast<uint32_t>(orte_.size());
     } else {
-      ++orte[e - 1].anzahl;
+      ++orte_[e - 1].anzahl;
     }
   }
-  // Beyond this many copies the edges cannot change by a shade any more.
-  constexpr int kGenug = 64;
+  for (const Ort& o : orte_) eintrag_[o.zelle] = 0;
+}
+
+// Beyond this many copies the edges cannot change by a shade any more.
+constexpr int kGenug = 64;
+
+void Stempel::stempeln(QImage& bild, const QImage& marke, const std::vector<QPoint>& positionen) {
+  if (marke.isNull() || positionen.empty()) return;
+  vorbereiten(marke);
+  sammeln(bild.width(), bild.height(), positionen);
+  const int mb = marke_.width();
+  const int mh = marke_.height();
   const int bb = bild.width();
   const int bh = bild.height();
   uchar* bits = bild.bits();
   const qsizetype zeilenLaenge = bild.bytesPerLine();
-  for (auto it = orte.rbegin(); it != orte.rend(); ++it) {
-    eintrag_[it->zelle] = 0;
+  for (auto it = orte_.rbegin(); it != orte_.rend(); ++it) {
     const QImage& m = markeFuer(std::min(it->anzahl, kGenug));
     const uchar* mbits = m.constBits();
     const qsizetype mZeile = m.bytesPerLine();
@@ -459,6 +466,70 @@ void Stempel::stempeln(QImage& bild, const QImage& marke, const std::vector<QPoi
       for (int x = xa; x < xb; ++x) ziel[x] = ueber(quelle[x], ziel[x]);
     }
   }
+}
+
+void Stempel::stempeln(Abdeckung& maske, const QImage& marke, const std::vector<QPoint>& positionen) {
+  if (marke.isNull() || positionen.empty()) return;
+  vorbereiten(marke);
+  sammeln(maske.breite(), maske.hoehe(), positionen);
+  const int mb = marke_.width();
+  const int mh = marke_.height();
+  // The order does not matter here: one colour over itself gives the same whichever copy
+  // comes first.
+  int links = maske.breite(), rechts = -1, oben = maske.hoehe(), unten = -1;
+  for (const Ort& o : orte_) {
+    const QImage& m = markeFuer(std::min(o.anzahl, kGenug));
+    const int px = o.p.x(), py = o.p.y();
+    const int xa = std::max(0, px);
+    const int xb = std::min(maske.breite(), px + mb) - 1;
+    const int yb = std::min(maske.hoehe(), py + mh);
+    for (int y = std::max(0, py); y < yb; ++y) {
+      uint8_t* ziel = maske.zeileZumSchreiben(y);
+      const auto* quelle = reinterpret_cast<const uint32_t*>(m.constScanLine(y - py)) - px;
+      for (int x = xa; x <= xb; ++x) {
+        const uint32_t a = quelle[x] >> 24;
+        const uint32_t c = ziel[x];
+        if (a != 0 && c != 255) ziel[x] = static_cast<uint8_t>(c + a - mal(c, a));
+      }
+    }
+    links = std::min(links, xa);
+    rechts = std::max(rechts, xb);
+    oben = std::min(oben, std::max(0, py));
+    unten = std::max(unten, yb - 1);
+  }
+  if (links <= rechts && oben <= unten) {
+    maske.spanne(links, rechts, oben);
+    maske.spanne(links, rechts, unten);
+  }
+}
+
+QColor einfarbig(const QImage& bild) {
+  const QImage b = bild.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  int rot = -1, gruen = -1, blau = -1;
+  uint32_t staerkste = 0;
+  for (int y = 0; y < b.height(); ++y) {
+    const auto* z = reinterpret_cast<const uint32_t*>(b.constScanLine(y));
+    for (int x = 0; x < b.width(); ++x)
+      if ((z[x] >> 24) > staerkste) {
+        staerkste = z[x] >> 24;
+        const double f = 255.0 / staerkste;
+        rot = static_cast<int>(((z[x] >> 16) & 0xffu) * f + 0.5);
+        gruen = static_cast<int>(((z[x] >> 8) & 0xffu) * f + 0.5);
+        blau = static_cast<int>((z[x] & 0xffu) * f + 0.5);
+      }
+  }
+  if (staerkste == 0) return {};
+  for (int y = 0; y < b.height(); ++y) {
+    const auto* z = reinterpret_cast<const uint32_t*>(b.constScanLine(y));
+    for (int x = 0; x < b.width(); ++x) {
+      const uint32_t a = z[x] >> 24;
+      auto passt = [&](int s, int soll) {
+        return std::abs(static_cast<int>((z[x] >> s) & 0xffu) - static_cast<int>(mal(static_cast<uint32_t>(soll), a))) <= 1;
+      };
+      if (!passt(16, rot) || !passt(8, gruen) || !passt(0, blau)) return {};
+    }
+  }
+  return QColor(rot, gruen, blau, static_cast<int>(staerkste));
 }
 
 }  // namespace chart_raster

@@ -28,6 +28,9 @@ class Abdeckung {
   int hoehe() const { return hoehe_; }
   uint8_t wert(int x, int y) const { return zeile(y)[x]; }
   const uint8_t* zeile(int y) const { return &werte_[static_cast<size_t>(y) * static_cast<size_t>(breite_)]; }
+  // For writing a row directly; whoever does so widens the touched box with spanne().
+  uint8_t* zeileZumSchreiben(int y) { return &werte_[static_cast<size_t>(y) * static_cast<size_t>(breite_)]; }
+  void spanne(int xa, int xb, int y);
   // The touched box (empty when nothing was drawn).
   QRect beruehrt() const;
 
@@ -42,7 +45,6 @@ class Abdeckung {
   void stueck(QPointF a, QPointF b, double radius, bool flachA, bool flachB);
   void scheibe(QPointF m, double radius);
   void setzen(uint8_t* zeile, int x, double abdeckung);
-  void spanne(int xa, int xb, int y);  // widens the touched box
   int breite_ = 0, hoehe_ = 0;
   std::vector<uint8_t> werte_;
   int x0_ = 0, y0_ = 0, x1_ = -1, y1_ = -1;
@@ -62,17 +64,33 @@ void faerben(QImage& bild, const Abdeckung& maske, const QColor& farbe);
 // Copies the marker picture (premultiplied ARGB) with its top-left corner at each position,
 // in the order of each position's last appearance, once per position: a position that
 // appears n times gets the marker as n copies on top of each other would leave it (only the
-// edges' shades grow). Positions are in pixels of bild.
+// edges' shades grow). Positions are in pixels of the picture or mask.
 class Stempel {
  public:
   void stempeln(QImage& bild, const QImage& marke, const std::vector<QPoint>& positionen);
+  // For a marker of one colour (einfarbig) drawn over a line of the same colour: only its
+  // coverage counts, added to the mask as the copies would add it.
+  void stempeln(Abdeckung& maske, const QImage& marke, const std::vector<QPoint>& positionen);
 
  private:
+  struct Ort {
+    size_t zelle;
+    QPoint p;
+    int anzahl;
+  };
+  void vorbereiten(const QImage& marke);
+  // The positions reaching a picture of that size, each once, last appearance first.
+  void sammeln(int breite, int hoehe, const std::vector<QPoint>& positionen);
   const QImage& markeFuer(int wiederholungen);
   QImage marke_;
   qint64 markeSchluessel_ = 0;
   std::vector<QImage> verstaerkt_;  // index n - 1: the marker copied n times
-  std::vector<uint32_t> eintrag_;   // per position: 1 + index into the list, or 0
+  std::vector<uint32_t> eintrag_;   // per grid cell: 1 + index into orte_, or 0
+  std::vector<Ort> orte_;
 };
+
+// The one colour of a picture whose every pixel is that colour at some strength (its full
+// strength as alpha), or an invalid colour.
+QColor einfarbig(const QImage& bild);
 
 }  // namespace chart_raster
