@@ -289,9 +289,12 @@ class SerienBild {
     Werkstatt& w = werkstatt();
     if (stift.style() == Qt::NoPen || stift.color().alpha() == 0 || w.punkte.size() < 2) return;
     qsizetype n = w.punkte.size();
-    if (stift.style() == Qt::SolidLine) n = chart_raster::vereinfachen(w.punkte.data(), n, kVereinfachung);
     const double dpr = schluessel_.dpr;
     const double breite = stift.isCosmetic() ? std::max(1.0, stift.widthF()) : std::max(1.0, stift.widthF()) * dpr;
+    // Not for dashes, whose pattern runs along the length, nor for thin lines, which Qt
+    // draws piece by piece, so that where pieces meet shows.
+    if (stift.style() == Qt::SolidLine && breite > 1.0)
+      n = chart_raster::vereinfachen(w.punkte.data(), n, kVereinfachung);
     maskeFaerben();
     if (breite <= 1.0) {
       // A thin pen has Qt's own fast stroker, which draws it as on screen.

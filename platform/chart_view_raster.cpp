@@ -16,6 +16,8 @@ inline double laenge(double dx, double dy) { return std::sqrt(dx * dx + dy * dy)
 
 bool endlich(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
 
+bool weit(const QPointF& p) { return std::abs(p.x()) > 1e6 || std::abs(p.y()) > 1e6; }
+
 // Far outside, a line's pieces are cut to this box so that the row loops stay bounded; the
 // mask never reaches so far.
 constexpr double kWeit = 1e6;
@@ -62,35 +64,18 @@ inline void Abdeckung::setzen(uint8_t* zeile, int x, double abdeckung) {
   if (w > zeile[x]) zeile[x] = static_cast<uint8_t>(w);
 }
 
-void Abdeckung::scheibe(QPointF m, double radius) {
-  const double R = radius + 0.5;
-  const int ya = std::max(0, static_cast<int>(std::ceil(m.y() - R - 0.5)));
-  const int yb = std::min(hoehe_ - 1, static_cast<int>(std::floor(m.y() + R - 0.5)));
-  for (int y = ya; y <= yb; ++y) {
-    const double dy = y + 0.5 - m.y();
-    const double h = std::sqrt(std::max(0.0, R * R - dy * dy));
-    const int xa = std::max(0, static_cast<int>(std::ceil(m.x() - h - 0.5)));
-    const int xb = std::min(breite_ - 1, static_cast<int>(std::floor(m.x() + h - 0.5)));
-    uint8_t* zeile = &werte_[static_cast<size_t>(y) * static_cast<size_t>(breite_)];
-    for (int x = xa; x <= xb; ++x) setzen(zeile, x, bis1(R - laenge(x + 0.5 - m.x(), dy)));
-    spanne(xa, xb, y);
-  }
-}
-
 // One straight piece of a wide line: every pixel whose centre lies within half the width
-// (plus half a pixel of antialiasing) of it. A flat end stops at the end point, a round one
-// is the half disk around it, which is how a round join looks from either side.
-void Abdeckung::stueck(QPointF a, QPointF b, double radius, bool flachA, bool flachB) {
+// (plus half a pixel of antialiasing) of it, so its ends are round, which is how a round join
+// looks from either side. A flat end of the whole line cuts it: the pixels beyond the plane
+// through the end point, across the line's direction there, are left out (the round end of
+// a piece just before a short last piece would otherwise stick out past the end).
+void Abdeckung::stueck(QPointF a, QPointF b, double radius, const Ebene* anfang, const Ebene* ende) {
   const double R = radius + 0.5;
   const double dx = b.x() - a.x();
   const double dy = b.y() - a.y();
   const double L = laenge(dx, dy);
-  if (!(L > 1e-9)) {
-    if (!(flachA && flachB)) scheibe(a, radius);
-    return;
-  }
-  const double ux = dx / L;
-  const double uy = dy / L;
+  const double ux = L > 1e-9 ? dx / L : 1;
+  const double uy = L > 1e-9 ? dy / L : 0;
   const double ax = a.x();
   const double ay = a.y();
   const int ya = std::max(0, static_cast<int>(std::ceil(std::min(a.y(), b.y()) - R - 0.5)));
@@ -99,8 +84,7 @@ void Abdeckung::stueck(QPointF a, QPointF b, double radius, bool flachA, bool fl
   for (int y = ya; y <= yb; ++y) {
     const double c = y + 0.5;
     const double k = c - ay;
-    // The pixels of this row that can be reached: the row's cut through the piece widened
-    // to a capsule (the flat ends lie inside it).
+    // The pixels of this row that can be reached: the row's cut through the capsule.
     double links = kUnendlich, rechts = -kUnendlich;
     for (const QPointF& e : {a, b}) {
       const double d = c - e.y();
@@ -111,7 +95,7 @@ void Abdeckung::stueck(QPointF a, QPointF b, double radius, bool flachA, bool fl
       }
     }
     double lo = -kUnendlich, hi = kUnendlich;
-    bool band = true;
+    bool band = L > 1e-9;
     if (std::abs(ux) > 1e-12) {
       const double t0 = -k * uy / ux;
       const double t1 = (L - k * uy) / ux;
@@ -140,18 +124,18 @@ void Abdeckung::stueck(QPointF a, QPointF b, double radius, bool flachA, bool fl
     for (int x = xa; x <= xb; ++x) {
       const double px = x + 0.5 - ax;
       const double t = px * ux + k * uy;
-      const double n = std::abs(-px * uy + k * ux);
-      double w;
-      if (t < 0) {
-        w = flachA ? bis1(R - n) * bis1(t + 0.5) : bis1(R - laenge(px, k));
-      } else if (t > L) {
-        w = flachB ? bis1(R - n) * bis1(L - t + 0.5)
-                   : bis1(R - laenge(x + 0.5 - b.x(), c - b.y()));
-      } else {
-        w = bis1(R - n);
-        if (flachA) w *= bis1(t + 0.5);
-        if (flachB) w *= bis1(L - t + 0.5);
-      }
+      double d;
+      if (t < 0)
+        d = laenge(px, k);
+      else if (t > L)
+        d = laenge(x + 0.5 - b.x(), c - b.y());
+      else
+        d = std::abs(-px * uy + k * ux);
+      double w = bis1(R - d);
+      if (anfang) w *= bis1((x + 0.5 - anfang->punkt.x()) * anfang->richtung.x() +
+                            (c - anfang->punkt.y()) * anfang->richtung.y() + 0.5);
+      if (ende) w *= bis1((ende->punkt.x() - x - 0.5) * ende->richtung.x() +
+                          (ende->punkt.y() - c) * ende->richtung.y() + 0.5);
       setzen(zeile, x, w);
     }
   }
@@ -160,31 +144,26 @@ void Abdeckung::stueck(QPointF a, QPointF b, double radius, bool flachA, bool fl
 namespace {
 
 // Cuts a piece to the far box, so that a point at 1e300 cannot make the row loops long; the
-// part inside the mask is the same.
+// part inside the mask is the same. Each end is moved along the piece's slope, first across
+// X, then across Y, so that the far end's size does not swallow the near end's digits.
 bool kappen(QPointF& a, QPointF& b) {
-  const QRectF box(-kWeit, -kWeit, 2 * kWeit, 2 * kWeit);
-  if (box.contains(a) && box.contains(b)) return true;
-  // Liang-Barsky against the box.
-  double t0 = 0, t1 = 1;
-  const double dx = b.x() - a.x(), dy = b.y() - a.y();
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {a.x() + kWeit, kWeit - a.x(), a.y() + kWeit, kWeit - a.y()};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const double r = q[i] / p[i];
-    if (p[i] < 0)
-      t0 = std::max(t0, r);
-    else
-      t1 = std::min(t1, r);
-  }
-  if (t0 > t1) return false;
-  const QPointF a0 = a;
-  a = a0 + t0 * QPointF(dx, dy);
-  b = a0 + t1 * QPointF(dx, dy);
-  return true;
+  auto aufX = [](QPointF& p, const QPointF& q, double x) {
+    p = QPointF(x, p.y() + (x - p.x()) * ((q.y() - p.y()) / (q.x() - p.x())));
+  };
+  auto aufY = [](QPointF& p, const QPointF& q, double y) {
+    p = QPointF(p.x() + (y - p.y()) * ((q.x() - p.x()) / (q.y() - p.y())), y);
+  };
+  if ((a.x() < -kWeit && b.x() < -kWeit) || (a.x() > kWeit && b.x() > kWeit)) return false;
+  if (a.x() < -kWeit) aufX(a, b, -kWeit);
+  if (a.x() > kWeit) aufX(a, b, kWeit);
+  if (b.x() < -kWeit) aufX(b, a, -kWeit);
+  if (b.x() > kWeit) aufX(b, a, kWeit);
+  if ((a.y() < -kWeit && b.y() < -kWeit) || (a.y() > kWeit && b.y() > kWeit)) return false;
+  if (a.y() < -kWeit) aufY(a, b, -kWeit);
+  if (a.y() > kWeit) aufY(a, b, kWeit);
+  if (b.y() < -kWeit) aufY(b, a, -kWeit);
+  if (b.y() > kWeit) aufY(b, a, kWeit);
+  return endlich(a) && endlich(b);
 }
 
 }  // namespace
@@ -206,18 +185,13 @@ class LinienZeichner {
   void zug(const QPointF* p, qsizetype n) {
     if (n < 2) return;
     if (muster_.empty()) {
-      for (qsizetype i = 1; i < n; ++i) teil(p[i - 1], p[i], i == 1, i == n - 1);
+      strecke(p, n);
       return;
     }
     size_t element = 0;
     double rest = muster_[0];
     bool an = true;
-    std::vector<std::pair<QPointF, QPointF>> strich;
-    auto strichEnde = [&] {
-      for (size_t i = 0; i < strich.size(); ++i)
-        teil(strich[i].first, strich[i].second, i == 0, i + 1 == strich.size());
-      strich.clear();
-    };
+    strich_.clear();
     for (qsizetype i = 1; i < n; ++i) {
       QPointF a = p[i - 1];
       const QPointF b = p[i];
@@ -226,36 +200,79 @@ class LinienZeichner {
       if (laenge > 4 * kWeit) {
         // A piece from far away: its dashes would be countless; drawn solid, it looks the
         // same where the mask is, up to the phase.
-        if (an) strich.emplace_back(a, b);
+        if (an) {
+          if (strich_.empty()) strich_.push_back(a);
+          strich_.push_back(b);
+        }
         continue;
       }
       while (laenge > 0) {
         const double schritt = std::min(rest, laenge);
         const QPointF e = a + (b - a) * (schritt / laenge);
-        if (an) strich.emplace_back(a, e);
+        if (an) {
+          if (strich_.empty()) strich_.push_back(a);
+          strich_.push_back(e);
+        }
         rest -= schritt;
         laenge -= schritt;
         a = e;
         if (rest <= 1e-12) {
-          if (an) strichEnde();
+          if (an) {
+            strecke(strich_.data(), static_cast<qsizetype>(strich_.size()));
+            strich_.clear();
+          }
           element = (element + 1) % muster_.size();
           rest = muster_[element];
           an = element % 2 == 0;
         }
       }
     }
-    strichEnde();
+    strecke(strich_.data(), static_cast<qsizetype>(strich_.size()));
+    strich_.clear();
   }
 
  private:
-  void teil(QPointF a, QPointF b, bool flachA, bool flachB) {
-    if (!kappen(a, b)) return;
-    maske_.stueck(a, b, radius_, flachA, flachB);
+  // A stretch drawn without a break, with flat ends and round joins.
+  void strecke(const QPointF* p, qsizetype n) {
+    if (n < 2) return;
+    // The flat ends: at the first and last point, across the direction of the first and
+    // last piece that has a length.
+    Abdeckung::Ebene anfang, ende;
+    qsizetype erstes = -1, letztes = -1;
+    for (qsizetype i = 1; i < n && erstes < 0; ++i)
+      if (p[i] != p[i - 1]) erstes = i;
+    for (qsizetype i = n - 1; i >= 1 && letztes < 0; --i)
+      if (p[i] != p[i - 1]) letztes = i;
+    if (erstes < 0) return;  // no length at all: Qt draws nothing either
+    anfang.punkt = p[0];
+    anfang.richtung = richtung(p[erstes - 1], p[erstes]);
+    ende.punkt = p[n - 1];
+    ende.richtung = richtung(p[letztes - 1], p[letztes]);
+    // The planes matter only for the pieces near the ends (within the pen's reach along the
+    // line); further in, a line turning back must not be cut by them.
+    const double reichweite = radius_ + 1;
+    auto stueckLaenge = [p](qsizetype i) { return laenge(p[i].x() - p[i - 1].x(), p[i].y() - p[i - 1].y()); };
+    qsizetype bisAnfang = 0;  // pieces 1..bisAnfang (piece i ends at point i) get the start plane
+    for (double s = 0; bisAnfang < n - 1 && s < reichweite;) s += stueckLaenge(++bisAnfang);
+    qsizetype abEnde = n;  // pieces abEnde..n-1 get the end plane
+    for (double s = 0; abEnde > 1 && s < reichweite;) s += stueckLaenge(--abEnde);
+    for (qsizetype i = 1; i < n; ++i) {
+      QPointF a = p[i - 1], b = p[i];
+      if (!kappen(a, b)) continue;
+      maske_.stueck(a, b, radius_, i <= bisAnfang ? &anfang : nullptr, i >= abEnde ? &ende : nullptr);
+    }
+  }
+
+  static QPointF richtung(const QPointF& a, const QPointF& b) {
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double l = laenge(dx, dy);
+    return std::isfinite(l) && l > 0 ? QPointF(dx / l, dy / l) : QPointF(b.x() > a.x() ? 1 : -1, 0);
   }
 
   Abdeckung& maske_;
   double radius_;
   std::vector<double> muster_;
+  std::vector<QPointF> strich_;
 };
 
 void Abdeckung::linie(const QPointF* punkte, qsizetype anzahl, double breite, Qt::PenStyle stil) {
@@ -289,11 +306,18 @@ qsizetype vereinfachen(QPointF* punkte, qsizetype anzahl, double epsilon) {
     ++i;
     while (i < anzahl && endlich(punkte[i])) {
       qsizetype ende = i;  // the candidate end: the last point that still fits
+      // Points far outside are kept as they are: their distances are beyond measuring.
+      if (weit(a) || weit(punkte[i])) {
+        a = punkte[i];
+        punkte[neu++] = a;
+        ++i;
+        continue;
+      }
       double linksX = 0, linksY = 0, rechtsX = 0, rechtsY = 0;
       bool kegel = false;
       double weiteste = 0;
       qsizetype j = i;
-      for (; j < anzahl && endlich(punkte[j]); ++j) {
+      for (; j < anzahl && endlich(punkte[j]) && !weit(punkte[j]); ++j) {
         const double vx = punkte[j].x() - a.x();
         const double vy = punkte[j].y() - a.y();
         const double d = std::sqrt(vx * vx + vy * vy);
@@ -479,13 +503,15 @@ void Stempel::stempeln(Abdeckung& maske, const QImage& marke, const std::vector<
   int links = maske.breite(), rechts = -1, oben = maske.hoehe(), unten = -1;
   for (const Ort& o : orte_) {
     const QImage& m = markeFuer(std::min(o.anzahl, kGenug));
+    const uchar* mbits = m.constBits();
+    const qsizetype mZeile = m.bytesPerLine();
     const int px = o.p.x(), py = o.p.y();
     const int xa = std::max(0, px);
     const int xb = std::min(maske.breite(), px + mb) - 1;
     const int yb = std::min(maske.hoehe(), py + mh);
     for (int y = std::max(0, py); y < yb; ++y) {
       uint8_t* ziel = maske.zeileZumSchreiben(y);
-      const auto* quelle = reinterpret_cast<const uint32_t*>(m.constScanLine(y - py)) - px;
+      const auto* quelle = reinterpret_cast<const uint32_t*>(mbits + (y - py) * mZeile) - px;
       for (int x = xa; x <= xb; ++x) {
         const uint32_t a = quelle[x] >> 24;
         const uint32_t c = ziel[x];

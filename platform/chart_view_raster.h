@@ -42,8 +42,12 @@ class Abdeckung {
 
  private:
   friend class LinienZeichner;
-  void stueck(QPointF a, QPointF b, double radius, bool flachA, bool flachB);
-  void scheibe(QPointF m, double radius);
+  // A flat end: the plane through punkt across the unit vector richtung (pointing into the
+  // line at a start, out of it at an end).
+  struct Ebene {
+    QPointF punkt, richtung;
+  };
+  void stueck(QPointF a, QPointF b, double radius, const Ebene* anfang, const Ebene* ende);
   void setzen(uint8_t* zeile, int x, double abdeckung);
   int breite_ = 0, hoehe_ = 0;
   std::vector<uint8_t> werte_;
