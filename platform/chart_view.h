@@ -12,7 +12,11 @@
 //  - the plot rectangle's right edge is left + width (and bottom top + height);
 //  - texts and lines of the window's own (curve labels, fitted curves) go on an overlay
 //    drawn after the series; the overlay only paints what it was given, so changing it
-//    redraws the overlay alone, not the curves.
+//    redraws the overlay alone, not the curves;
+//  - on screen a series of more than a few hundred points is drawn into a picture of its
+//    own (platform/chart_view_raster.h), since Qt's stroking of a wide line through
+//    thousands of points takes seconds; the picture is kept until the points, the style,
+//    the axes or the plot area change. Printing and vector output draw point by point.
 #include <QColor>
 #include <QFont>
 #include <QFrame>
