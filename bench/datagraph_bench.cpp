@@ -9,6 +9,8 @@
 // (one pixel, no antialiasing) into a picture of the chart's size, against which each
 // drawing reports its ratio ("zu_Linie").
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QStackedWidget>
 #include <QDir>
 #include <QFile>
 #include <QElapsedTimer>
@@ -161,6 +163,8 @@ void BM_ReferenzLinie(benchmark::State& state) {
     }
   }
   ChartView* chart = frGrafikApprox->Chart1;
+  frGrafikApprox->plSeiten->setCurrentWidget(frGrafikApprox->plChart);
+  QCoreApplication::processEvents();
   const ChartRect r = chart->plotRect();
   QImage bild(chart->size(), QImage::Format_ARGB32_Premultiplied);
   double sekunden = 0;
@@ -238,7 +242,8 @@ void BM_Neuzeichnen1Mio(benchmark::State& state) {
     chart->replotNow();
     sekunden += uhr.nsecsElapsed() / 1e9;
   }
-  state.SetLabel(std::string(Art(sortiert)) + (skala ? ", Skala" : ", Legende"));
+  state.SetLabel(std::string(Art(sortiert)) + (skala ? ", Skala, " : ", Legende, ") +
+                 std::to_string(chart->width()) + "x" + std::to_string(chart->height()));
   Verhaeltnis(state, Art(sortiert), sekunden);
 }
 BENCHMARK(BM_Neuzeichnen1Mio)
@@ -278,6 +283,9 @@ void BM_Neuzeichnen20x100000(benchmark::State& state) {
     }
   }
   if (einstellung) frEinstellung_Grafik->EinstellungUebernehmen();
+  // The graph page, at the size a curve from the table gets.
+  frGrafikApprox->plSeiten->setCurrentWidget(frGrafikApprox->plChart);
+  QCoreApplication::processEvents();
   chart->setAutomatic(ChartAxis::Bottom, true);
   chart->setAutomatic(ChartAxis::Left, true);
   chart->replotNow();
@@ -292,7 +300,8 @@ void BM_Neuzeichnen20x100000(benchmark::State& state) {
     chart->replotNow();
     sekunden += uhr.nsecsElapsed() / 1e9;
   }
-  state.SetLabel(einstellung ? "Einstellung" : "eigener Stil");
+  state.SetLabel(std::string(einstellung ? "Einstellung" : "eigener Stil") + ", " +
+                 std::to_string(chart->width()) + "x" + std::to_string(chart->height()));
   Verhaeltnis(state, "20x100000", sekunden);
 }
 BENCHMARK(BM_Neuzeichnen20x100000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0);

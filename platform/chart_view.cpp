@@ -196,8 +196,14 @@ class SerienBild {
                         static_cast<int>(std::ceil(bereich.height() * dpr)));
     if (bild_.size() != groesse) {
       bild_ = QImage(groesse, QImage::Format_ARGB32_Premultiplied);
+      bild_.fill(Qt::transparent);
+    } else if (!benutzt_.isEmpty()) {
+      // Only what the last drawing touched needs clearing.
+      const qsizetype zeile = bild_.bytesPerLine();
+      uchar* bits = bild_.bits();
+      for (int y = benutzt_.top(); y <= benutzt_.bottom(); ++y)
+        std::fill_n(reinterpret_cast<uint32_t*>(bits + y * zeile) + benutzt_.left(), benutzt_.width(), 0u);
     }
-    bild_.fill(Qt::transparent);
     bild_.setDevicePixelRatio(dpr);
     benutzt_ = QRect();
     maskenFarbe_ = QColor();
@@ -307,7 +313,17 @@ class SerienBild {
       s.setCosmetic(false);
       p.setPen(s);
       p.drawPolyline(w.punkte.constData(), static_cast<int>(n));
-      benutzt_ = QRect(QPoint(0, 0), bild_.size());
+      double x0 = bild_.width(), y0 = bild_.height(), x1 = 0, y1 = 0;
+      for (qsizetype i = 0; i < n; ++i) {
+        const QPointF& q = w.punkte[i];
+        x0 = std::min(x0, q.x()), x1 = std::max(x1, q.x());  // NaN compares false
+        y0 = std::min(y0, q.y()), y1 = std::max(y1, q.y());
+      }
+      benutzt_ |= QRect(QPoint(static_cast<int>(std::floor(std::max(0.0, x0))) - 2,
+                               static_cast<int>(std::floor(std::max(0.0, y0))) - 2),
+                        QPoint(static_cast<int>(std::min<double>(bild_.width(), x1)) + 2,
+                               static_cast<int>(std::min<double>(bild_.height(), y1)) + 2)) &
+                  bild_.rect();
       return;
     }
     w.maske.beginnen(bild_.width(), bild_.height());
@@ -335,7 +351,13 @@ class SerienBild {
     }
     maskeFaerben();
     w.stempel.stempeln(bild_, bild, w.orte);
-    benutzt_ = QRect(QPoint(0, 0), bild_.size());
+    int x0 = bild_.width(), y0 = bild_.height(), x1 = -1, y1 = -1;
+    for (const QPoint& o : w.orte) {
+      x0 = std::min(x0, o.x()), x1 = std::max(x1, o.x());
+      y0 = std::min(y0, o.y()), y1 = std::max(y1, o.y());
+    }
+    if (!w.orte.empty())
+      benutzt_ |= QRect(QPoint(x0, y0), QPoint(x1 + bild.width(), y1 + bild.height())) & bild_.rect();
   }
 
   struct Schluessel {
@@ -395,6 +417,15 @@ class SerienGraph : public QCPGraph {
 
  protected:
   void draw(QCPPainter* maler) override {
+    // A graph with a thin solid line (or none) QCustomPlot draws about as fast itself: it
+    // thins out points per pixel column, and Qt's stroker is quick for thin lines.
+    const bool duenn = lineStyle() == lsNone || pen().style() == Qt::NoPen ||
+                       (pen().style() == Qt::SolidLine &&
+                        pen().widthF() * (maler->device() ? maler->device()->devicePixelRatioF() : 1) <= 1.0);
+    if (duenn) {
+      QCPGraph::draw(maler);
+      return;
+    }
     if (bild.beginnen(maler, dataCount(), scatterStyle())) return;
     QCPGraph::draw(maler);
     bild.fertig(maler);
