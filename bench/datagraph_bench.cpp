@@ -1,13 +1,23 @@
 // Data graph: loading a table of 1,000,000 rows x 4 columns with decimal commas (about
-// 30 MB), turning two of its columns into a drawn curve, and replotting 20 curves of
-// 100,000 points, with every window of the program created as at start-up (offscreen).
+// 30 MB), turning two of its columns into a drawn curve, redrawing it, and redrawing 20
+// curves of 100,000 points, with every window of the program created as at start-up
+// (offscreen).
 //
-// The reference in the same run: the same file loaded the plain way, one QString per cell
-// (what a grid of texts holds), whose time and memory the value table is compared with.
+// References in the same run: the same file loaded the plain way, one QString per cell
+// (what a grid of texts holds), whose time and memory the value table is compared with;
+// and for the drawings the same points drawn by Qt alone as a plain line without markers
+// (one pixel, no antialiasing) into a picture of the chart's size, against which each
+// drawing reports its ratio ("zu_Linie").
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QStackedWidget>
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
+#include <QImage>
 #include <QListWidget>
+#include <QToolButton>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QVector>
 #include <benchmark/benchmark.h>
@@ -15,13 +25,16 @@
 
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "calculator/einstellungen.h"
 #include "calculator/fenster_erzeugen.h"
 #include "calculator/kolvex.h"
+#include "core/globals.h"
 #include "core/zahltext.h"
+#include "datagraph/einstellung_grafik.h"
 #include "datagraph/grafik_approx.h"
 #include "datagraph/value_grid.h"
 #include "platform/application.h"
@@ -65,6 +78,11 @@ void Laden() {
   frGrafikApprox->TextDateiLaden(tabellenDatei);
 }
 
+// The table for the curves, loaded unless it is there.
+void TabelleBereit() {
+  if (frGrafikApprox->sg1->RowCount() != kZeilen + 1) Laden();
+}
+
 void BM_TextDateiLaden(benchmark::State& state) {
   double tabelleMB = 0;
   for (auto _ : state) {
@@ -104,23 +122,144 @@ void BM_ReferenzQStringJeZelle(benchmark::State& state) {
 }
 BENCHMARK(BM_ReferenzQStringJeZelle)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// Columns 1 and 2 of the million rows into a curve, drawn.
-void BM_KurveEinlesen(benchmark::State& state) {
-  Laden();
+// Seconds per iteration of the reference drawings, by name, for the ratios of the later ones.
+std::map<std::string, double> referenz;
+
+void Verhaeltnis(benchmark::State& state, const std::string& name, double sekunden) {
+  const auto it = referenz.find(name);
+  if (it != referenz.end() && it->second > 0 && state.iterations() > 0)
+    state.counters["zu_Linie"] = sekunden / static_cast<double>(state.iterations()) / it->second;
+}
+
+// The X and Y columns of a curve: time and distance (X ascending), or distance and force
+// (X going back and forth: scatter data).
+int XSpalte(bool sortiert) { return sortiert ? 1 : 2; }
+int YSpalte(bool sortiert) { return sortiert ? 2 : 3; }
+const char* Art(bool sortiert) { return sortiert ? "sortiert" : "unsortiert"; }
+
+// The chart's series as they stand, drawn by Qt alone: every point mapped to its pixel and
+// joined by a plain line, one polyline per series.
+void BM_ReferenzLinie(benchmark::State& state) {
+  const bool zwanzig = state.range(0) == 2;
+  const bool sortiert = state.range(0) != 1;
+  std::vector<std::vector<double>> xs, ys;
+  if (zwanzig) {
+    for (int k = 0; k < 20; ++k) {
+      xs.emplace_back(100000);
+      ys.emplace_back(100000);
+      for (int i = 0; i < 100000; ++i) {
+        xs.back()[static_cast<size_t>(i)] = i * 0.01;
+        ys.back()[static_cast<size_t>(i)] = std::sin(i * 0.001 + k) * (k + 1);
+      }
+    }
+  } else {
+    TabelleBereit();
+    const ValueTable& t = frGrafikApprox->sg1->table();
+    xs.emplace_back();
+    ys.emplace_back();
+    for (int r = 1; r < t.rowCount(); ++r) {
+      xs.back().push_back(t.number(XSpalte(sortiert), r).value_or(0));
+      ys.back().push_back(t.number(YSpalte(sortiert), r).value_or(0));
+    }
+  }
+  ChartView* chart = frGrafikApprox->Chart1;
+  frGrafikApprox->plSeiten->setCurrentWidget(frGrafikApprox->plChart);
+  QCoreApplication::processEvents();
+  const ChartRect r = chart->plotRect();
+  QImage bild(chart->size(), QImage::Format_ARGB32_Premultiplied);
+  double sekunden = 0;
   for (auto _ : state) {
-    frGrafikApprox->AlleKurvenLoeschen();
-    frGrafikApprox->cbXKanal->setCurrentIndex(1);
-    frGrafikApprox->cbYKanal->setCurrentIndex(2);
-    frGrafikApprox->sbGrafikClick();
-    frGrafikApprox->Chart1->replotNow();
+    QElapsedTimer uhr;
+    uhr.start();
+    bild.fill(Qt::white);
+    QPainter maler(&bild);
+    maler.setPen(QPen(Qt::blue, 1));
+    for (size_t k = 0; k < xs.size(); ++k) {
+      double xmin = xs[k][0], xmax = xmin, ymin = ys[k][0], ymax = ymin;
+      for (size_t i = 0; i < xs[k].size(); ++i) {
+        xmin = std::min(xmin, xs[k][i]);
+        xmax = std::max(xmax, xs[k][i]);
+        ymin = std::min(ymin, ys[k][i]);
+        ymax = std::max(ymax, ys[k][i]);
+      }
+      QPolygonF zug(static_cast<qsizetype>(xs[k].size()));
+      for (size_t i = 0; i < xs[k].size(); ++i)
+        zug[static_cast<qsizetype>(i)] = QPointF(chartValueToPixel(r, xmin, xmax, ymin, ymax, xs[k][i], ys[k][i]));
+      maler.drawPolyline(zug);
+    }
+    maler.end();
+    sekunden += uhr.nsecsElapsed() / 1e9;
+  }
+  referenz[zwanzig ? "20x100000" : Art(sortiert)] = sekunden / static_cast<double>(state.iterations());
+}
+// 0: the million sorted points, 1: the million unsorted ones, 2: 20 x 100,000.
+BENCHMARK(BM_ReferenzLinie)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void KurveAusTabelle(bool sortiert) {
+  TabelleBereit();
+  frGrafikApprox->AlleKurvenLoeschen();
+  frGrafikApprox->cbXKanal->setCurrentIndex(XSpalte(sortiert));
+  frGrafikApprox->cbYKanal->setCurrentIndex(YSpalte(sortiert));
+  frGrafikApprox->sbGrafikClick();
+  frGrafikApprox->Chart1->replotNow();
+}
+
+// Columns of the million rows into a curve with the default graph settings (points and
+// lines), drawn: 1 and 2 (X ascending), or with the argument 1 columns 2 and 3.
+void BM_KurveEinlesen(benchmark::State& state) {
+  const bool sortiert = state.range(0) == 0;
+  double sekunden = 0;
+  for (auto _ : state) {
+    QElapsedTimer uhr;
+    uhr.start();
+    KurveAusTabelle(sortiert);
+    sekunden += uhr.nsecsElapsed() / 1e9;
   }
   if (frGrafikApprox->Serien[0]->count() != kZeilen) state.SkipWithError("the curve is incomplete");
+  if (frGrafikApprox->Serien[0]->xAscending() != sortiert) state.SkipWithError("wrong kind of curve");
+  Verhaeltnis(state, Art(sortiert), sekunden);
 }
-BENCHMARK(BM_KurveEinlesen)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_KurveEinlesen)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// Redrawing the million-point curve: after a change of the scale (everything drawn anew),
+// and after the legend was switched (the curve unchanged).
+void BM_Neuzeichnen1Mio(benchmark::State& state) {
+  const bool sortiert = state.range(0) == 0;
+  const bool skala = state.range(1) == 0;
+  KurveAusTabelle(sortiert);
+  ChartView* chart = frGrafikApprox->Chart1;
+  const double min = chart->minimum(ChartAxis::Bottom);
+  const double max = chart->maximum(ChartAxis::Bottom);
+  int n = 0;
+  double sekunden = 0;
+  for (auto _ : state) {
+    QElapsedTimer uhr;
+    uhr.start();
+    if (skala)
+      chart->setMinMax(ChartAxis::Bottom, min, ++n % 2 ? max * 1.001 : max);
+    else
+      frGrafikApprox->tbLegende->click();
+    chart->replotNow();
+    sekunden += uhr.nsecsElapsed() / 1e9;
+  }
+  state.SetLabel(std::string(Art(sortiert)) + (skala ? ", Skala, " : ", Legende, ") +
+                 std::to_string(chart->width()) + "x" + std::to_string(chart->height()));
+  Verhaeltnis(state, Art(sortiert), sekunden);
+}
+BENCHMARK(BM_Neuzeichnen1Mio)
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
+
+// 20 curves of 100,000 points set directly, redrawn after a change of the scale: with the
+// series' own style (one-pixel lines, small markers), or with the argument 1 in the default
+// graph settings (points and lines two pixels wide).
 void BM_Neuzeichnen20x100000(benchmark::State& state) {
+  const bool einstellung = state.range(0) == 1;
   frGrafikApprox->AlleKurvenLoeschen();
-  frGrafikApprox->sg1->clearCells();
   ChartView* chart = frGrafikApprox->Chart1;
   for (int k = 0; k < 20; ++k) {
     std::vector<double> xs(100000), ys(100000);
@@ -130,14 +269,42 @@ void BM_Neuzeichnen20x100000(benchmark::State& state) {
     }
     ChartSeries* s = frGrafikApprox->Serien[static_cast<size_t>(k)];
     s->setPoints(std::move(xs), std::move(ys));
+    s->setColor(ChartView::colorFromValue(kolvex::GrafikFarben[static_cast<size_t>(k + 1)]));
     s->setActive(true);
+    if (!einstellung) {
+      s->setPointerVisible(true);
+      s->setPointerStyle(PointerStyle::Circle);
+      s->setPointerSize(3);
+      s->setPointerBrush(QColor());
+      s->setPointerPen(Qt::black);
+      s->setLineVisible(true);
+      s->setLineStyle(Qt::SolidLine);
+      s->setLineWidth(1);
+    }
   }
+  if (einstellung) frEinstellung_Grafik->EinstellungUebernehmen();
+  // The graph page, at the size a curve from the table gets.
+  frGrafikApprox->plSeiten->setCurrentWidget(frGrafikApprox->plChart);
+  QCoreApplication::processEvents();
   chart->setAutomatic(ChartAxis::Bottom, true);
   chart->setAutomatic(ChartAxis::Left, true);
   chart->replotNow();
-  for (auto _ : state) chart->replotNow();
+  const double min = chart->minimum(ChartAxis::Bottom);
+  const double max = chart->maximum(ChartAxis::Bottom);
+  int n = 0;
+  double sekunden = 0;
+  for (auto _ : state) {
+    QElapsedTimer uhr;
+    uhr.start();
+    chart->setMinMax(ChartAxis::Bottom, min, ++n % 2 ? max * 1.001 : max);
+    chart->replotNow();
+    sekunden += uhr.nsecsElapsed() / 1e9;
+  }
+  state.SetLabel(std::string(einstellung ? "Einstellung" : "eigener Stil") + ", " +
+                 std::to_string(chart->width()) + "x" + std::to_string(chart->height()));
+  Verhaeltnis(state, "20x100000", sekunden);
 }
-BENCHMARK(BM_Neuzeichnen20x100000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Neuzeichnen20x100000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
 

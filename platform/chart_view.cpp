@@ -1,6 +1,7 @@
 #include "platform/chart_view.h"
 
 #include "platform/bgr_color.h"
+#include "platform/chart_view_raster.h"
 #include "platform/esc_watcher.h"
 
 #include <QLocale>
@@ -112,13 +113,18 @@ QPoint chartValueToPixel(const ChartRect& r, double xmin, double xmax, double ym
 }
 
 // ---------------------------------------------------------------------------------------------
-// ChartSeries
+// Drawing long series
 
 namespace {
 
 // Up to this many points a series draws its markers as shapes (crisp at any resolution and
-// in print); above it as a picture made once.
+// in print) and goes through QCustomPlot's own drawing; above it the markers are a picture
+// made once, and on screen the series is drawn by chart_raster into a picture of its own.
 constexpr size_t kVektorPunkteGrenze = 300;
+
+// Points of a solid line that lie closer than this (in pixels) to the line drawn without
+// them are left out.
+constexpr double kVereinfachung = 0.2;
 
 QCPScatterStyle alsBild(const QCPScatterStyle& form) {
   const int seite = static_cast<int>(std::ceil(form.size() + form.pen().widthF() + 2)) | 1;
@@ -132,7 +138,362 @@ QCPScatterStyle alsBild(const QCPScatterStyle& form) {
   return QCPScatterStyle(bild);
 }
 
+// The scratch buffers of the drawing, shared by every series (the drawing runs on the GUI
+// thread only, one series at a time).
+struct Werkstatt {
+  chart_raster::Abdeckung maske;
+  chart_raster::Stempel stempel;
+  QVector<QPointF> punkte;
+  std::vector<QPoint> orte;
+};
+
+Werkstatt& werkstatt() {
+  static Werkstatt w;
+  return w;
+}
+
 }  // namespace
+
+// A series' own picture: made while QCustomPlot's drawing of the plottable runs (its line
+// and scatter steps land here instead of on the painter), then put on the painter, and kept
+// until the series, its style, the axes or the plot area change.
+class SerienBild {
+ public:
+  explicit SerienBild(QCPAbstractPlottable* plottable) : plottable_(plottable) {}
+
+  std::uint64_t stand = 0;  // raised by ChartSeries on every change of points or style
+  bool erlaubt = true;      // ChartView::setFastDrawing
+
+  // Whether the plottable is drawn here; when it is and the kept picture still fits, it is
+  // already on the painter.
+  bool beginnen(QCPPainter* maler, int punkte, const QCPScatterStyle& punktStil) {
+    aktiv_ = false;
+    if (!erlaubt || static_cast<size_t>(punkte) <= kVektorPunkteGrenze) return false;
+    if (maler->modes() & (QCPPainter::pmVectorized | QCPPainter::pmNoCaching)) return false;
+    if (maler->transform().type() > QTransform::TxTranslate || !plottable_->antialiased()) return false;
+    if (!punktStil.isNone() && punktStil.shape() != QCPScatterStyle::ssPixmap) return false;
+    QPaintDevice* geraet = maler->device();
+    if (!geraet) return false;
+    const double dpr = geraet->devicePixelRatioF();
+    const QRect flaeche = plottable_->keyAxis()->axisRect()->rect();
+    const QRect bereich = flaeche.isValid() ? flaeche : QRect();
+    if (bereich.isEmpty()) return false;
+    Schluessel neu{stand,
+                   plottable_->keyAxis()->range().lower,
+                   plottable_->keyAxis()->range().upper,
+                   plottable_->valueAxis()->range().lower,
+                   plottable_->valueAxis()->range().upper,
+                   plottable_->keyAxis()->scaleType(),
+                   plottable_->valueAxis()->scaleType(),
+                   bereich,
+                   dpr};
+    if (!bild_.isNull() && neu == schluessel_) {
+      aufsMaler(maler);
+      return true;
+    }
+    schluessel_ = neu;
+    const QSize groesse(static_cast<int>(std::ceil(bereich.width() * dpr)),
+                        static_cast<int>(std::ceil(bereich.height() * dpr)));
+    if (bild_.size() != groesse) {
+      bild_ = QImage(groesse, QImage::Format_ARGB32_Premultiplied);
+      bild_.fill(Qt::transparent);
+    } else if (!benutzt_.isEmpty()) {
+      // Only what the last drawing touched needs clearing.
+      const qsizetype zeile = bild_.bytesPerLine();
+      uchar* bits = bild_.bits();
+      for (int y = benutzt_.top(); y <= benutzt_.bottom(); ++y)
+        std::fill_n(reinterpret_cast<uint32_t*>(bits + y * zeile) + benutzt_.left(), benutzt_.width(), 0u);
+    }
+    bild_.setDevicePixelRatio(dpr);
+    benutzt_ = QRect();
+    maskenFarbe_ = QColor();
+    aktiv_ = true;
+    return false;  // the plottable's drawing runs now and ends in fertig()
+  }
+
+  bool aktiv() const { return aktiv_; }
+
+  void fertig(QCPPainter* maler) {
+    if (!aktiv_) return;
+    aktiv_ = false;
+    maskeFaerben();
+    aufsMaler(maler);
+  }
+
+  void vergessen() {
+    bild_ = QImage();
+    schluessel_ = Schluessel{};
+  }
+
+  // The line's pieces in the plot's pixels (with the painter's offset at the time).
+  void linie(QCPPainter* maler, const QVector<QPointF>& zug, const QPen& stift) {
+    Werkstatt& w = werkstatt();
+    const QTransform t = geraeteAbbildung(maler->transform());
+    w.punkte.resize(zug.size());
+    for (qsizetype i = 0; i < zug.size(); ++i) w.punkte[i] = t.map(zug[i]);
+    linieZeichnen(maler, stift);
+  }
+
+  void punkte(QCPPainter* maler, const QVector<QPointF>& orte, const QCPScatterStyle& stil) {
+    Werkstatt& w = werkstatt();
+    w.orte.clear();
+    if (stil.isNone() || stil.pixmap().isNull()) return;
+    w.orte.reserve(static_cast<size_t>(orte.size()));
+    const Ecken ecken(stil.pixmap(), geraeteAbbildung(maler->transform()));
+    for (const QPointF& p : orte) ecken.dazu(p, w.orte);
+    markenZeichnen(stil.pixmap());
+  }
+
+  // A curve (QCPCurve) on linear axes in one pass over its points, instead of QCustomPlot's
+  // two (one for the line, one for the markers): x and y in pixels of the plot are
+  // ax + bx * key and ay + by * value; the transforms are the painter's when QCustomPlot
+  // would draw the line resp. the markers.
+  void kurve(QCPPainter* maler, const QCPCurveDataContainer& daten, double ax, double bx, double ay,
+             double by, const QTransform& linienMaler, const QTransform& punkteMaler, bool mitLinie,
+             const QPen& stift, const QCPScatterStyle& stil) {
+    Werkstatt& w = werkstatt();
+    const qsizetype n = daten.size();
+    w.punkte.resize(n);
+    qsizetype i = 0;
+    for (auto it = daten.constBegin(); it != daten.constEnd(); ++it, ++i)
+      w.punkte[i] = QPointF(ax + bx * it->key, ay + by * it->value);
+    w.orte.clear();
+    const bool mitPunkten = !stil.isNone() && !stil.pixmap().isNull();
+    if (mitPunkten) {
+      w.orte.reserve(static_cast<size_t>(n));
+      const Ecken ecken(stil.pixmap(), geraeteAbbildung(punkteMaler));
+      for (const QPointF& p : w.punkte) ecken.dazu(p, w.orte);
+    }
+    if (mitLinie) {
+      const QTransform t = geraeteAbbildung(linienMaler);
+      const double sx = t.m11(), sy = t.m22(), dx = t.dx(), dy = t.dy();
+      for (QPointF& p : w.punkte) p = QPointF(p.x() * sx + dx, p.y() * sy + dy);
+      linieZeichnen(maler, stift);
+    }
+    if (mitPunkten) markenZeichnen(stil.pixmap());
+  }
+
+ private:
+  // Where QCustomPlot puts a marker picture's top-left corner: the point minus half the
+  // picture, rounded to whole pixels of the plot, then through the painter.
+  struct Ecken {
+    Ecken(const QPixmap& marke, const QTransform& t)
+        : halbB(marke.width() / marke.devicePixelRatioF() * 0.5),
+          halbH(marke.height() / marke.devicePixelRatioF() * 0.5),
+          sx(t.m11()), sy(t.m22()), dx(t.dx()), dy(t.dy()) {}
+    void dazu(const QPointF& p, std::vector<QPoint>& orte) const {
+      if (!(std::abs(p.x()) <= 1e6 && std::abs(p.y()) <= 1e6)) return;  // also NaN
+      const double ex = qRound(p.x() - halbB) * sx + dx;
+      const double ey = qRound(p.y() - halbH) * sy + dy;
+      orte.emplace_back(static_cast<int>(std::floor(ex + 0.5)), static_cast<int>(std::floor(ey + 0.5)));
+    }
+    double halbB, halbH, sx, sy, dx, dy;
+  };
+
+  // Draws the polyline in werkstatt().punkte (pixels of the picture; they may be changed).
+  void linieZeichnen(QCPPainter* maler, const QPen& stift) {
+    Werkstatt& w = werkstatt();
+    if (stift.style() == Qt::NoPen || stift.color().alpha() == 0 || w.punkte.size() < 2) return;
+    qsizetype n = w.punkte.size();
+    const double dpr = schluessel_.dpr;
+    const double breite = stift.isCosmetic() ? std::max(1.0, stift.widthF()) : std::max(1.0, stift.widthF()) * dpr;
+    // Not for dashes, whose pattern runs along the length, nor for thin lines, which Qt
+    // draws piece by piece, so that where pieces meet shows.
+    if (stift.style() == Qt::SolidLine && breite > 1.0)
+      n = chart_raster::vereinfachen(w.punkte.data(), n, kVereinfachung);
+    maskeFaerben();
+    if (breite <= 1.0) {
+      // A thin pen has Qt's own fast stroker, which draws it as on screen.
+      QPainter p(&bild_);
+      p.resetTransform();
+      p.scale(1 / dpr, 1 / dpr);
+      p.setRenderHint(QPainter::Antialiasing, maler->testRenderHint(QPainter::Antialiasing));
+      QPen s = stift;
+      s.setWidthF(breite);
+      s.setCosmetic(false);
+      p.setPen(s);
+      p.drawPolyline(w.punkte.constData(), static_cast<int>(n));
+      double x0 = bild_.width(), y0 = bild_.height(), x1 = 0, y1 = 0;
+      for (qsizetype i = 0; i < n; ++i) {
+        const QPointF& q = w.punkte[i];
+        x0 = std::min(x0, q.x()), x1 = std::max(x1, q.x());  // NaN compares false
+        y0 = std::min(y0, q.y()), y1 = std::max(y1, q.y());
+      }
+      benutzt_ |= QRect(QPoint(static_cast<int>(std::floor(std::max(0.0, x0))) - 2,
+                               static_cast<int>(std::floor(std::max(0.0, y0))) - 2),
+                        QPoint(static_cast<int>(std::min<double>(bild_.width(), x1)) + 2,
+                               static_cast<int>(std::min<double>(bild_.height(), y1)) + 2)) &
+                  bild_.rect();
+      return;
+    }
+    w.maske.beginnen(bild_.width(), bild_.height());
+    w.maske.linie(w.punkte.constData(), n, breite, stift.style());
+    // Coloured when something of another colour comes on top, or at the end.
+    maskenFarbe_ = stift.color();
+  }
+
+  // Copies the marker to the corners in werkstatt().orte.
+  void markenZeichnen(const QPixmap& marke) {
+    Werkstatt& w = werkstatt();
+    if (w.orte.empty()) return;
+    const double dpr = schluessel_.dpr;
+    QImage bild = marke.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (dpr != marke.devicePixelRatioF())
+      bild = bild.scaled(static_cast<int>(std::lround(bild.width() * dpr / marke.devicePixelRatioF())),
+                         static_cast<int>(std::lround(bild.height() * dpr / marke.devicePixelRatioF())));
+    // A marker all in the line's colour only adds to the line's coverage.
+    const QColor eine = chart_raster::einfarbig(bild);
+    if (eine.isValid() && eine.alpha() == 255 && (!maskenFarbe_.isValid() || eine == maskenFarbe_)) {
+      if (!maskenFarbe_.isValid()) w.maske.beginnen(bild_.width(), bild_.height());
+      w.stempel.stempeln(w.maske, bild, w.orte);
+      maskenFarbe_ = eine;
+      return;
+    }
+    maskeFaerben();
+    w.stempel.stempeln(bild_, bild, w.orte);
+    int x0 = bild_.width(), y0 = bild_.height(), x1 = -1, y1 = -1;
+    for (const QPoint& o : w.orte) {
+      x0 = std::min(x0, o.x()), x1 = std::max(x1, o.x());
+      y0 = std::min(y0, o.y()), y1 = std::max(y1, o.y());
+    }
+    if (!w.orte.empty())
+      benutzt_ |= QRect(QPoint(x0, y0), QPoint(x1 + bild.width(), y1 + bild.height())) & bild_.rect();
+  }
+
+  struct Schluessel {
+    std::uint64_t stand = 0;
+    double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+    int xSkala = -1, ySkala = -1;
+    QRect bereich;
+    double dpr = 0;
+    bool operator==(const Schluessel&) const = default;
+  };
+
+  // From the plot's coordinates to the picture's pixels: the painter's own offset (the
+  // antialiasing half-pixel shift), the device's pixel ratio and the picture's corner.
+  QTransform geraeteAbbildung(const QTransform& malerAbbildung) const {
+    const double dpr = schluessel_.dpr;
+    QTransform t = malerAbbildung;
+    t *= QTransform::fromScale(dpr, dpr);
+    t *= QTransform::fromTranslate(-schluessel_.bereich.left() * dpr, -schluessel_.bereich.top() * dpr);
+    return t;
+  }
+
+  // The line (and markers of its colour) waiting in the mask go into the picture.
+  void maskeFaerben() {
+    if (!maskenFarbe_.isValid()) return;
+    Werkstatt& w = werkstatt();
+    chart_raster::faerben(bild_, w.maske, maskenFarbe_);
+    benutzt_ |= w.maske.beruehrt();
+    maskenFarbe_ = QColor();
+  }
+
+  void aufsMaler(QCPPainter* maler) {
+    if (benutzt_.isEmpty()) return;
+    const double dpr = schluessel_.dpr;
+    const QRectF ziel(schluessel_.bereich.left() + benutzt_.left() / dpr,
+                      schluessel_.bereich.top() + benutzt_.top() / dpr, benutzt_.width() / dpr,
+                      benutzt_.height() / dpr);
+    maler->save();
+    maler->resetTransform();
+    maler->drawImage(ziel, bild_, QRectF(benutzt_));
+    maler->restore();
+  }
+
+  QCPAbstractPlottable* plottable_;
+  Schluessel schluessel_;
+  QImage bild_;
+  QRect benutzt_;
+  QColor maskenFarbe_;  // valid while the mask holds drawing not yet in the picture
+  bool aktiv_ = false;
+};
+
+namespace {
+
+class SerienGraph : public QCPGraph {
+ public:
+  SerienGraph(QCPAxis* x, QCPAxis* y) : QCPGraph(x, y), bild(this) {}
+  SerienBild bild;
+
+ protected:
+  void draw(QCPPainter* maler) override {
+    // A graph with a thin solid line (or none) QCustomPlot draws about as fast itself: it
+    // thins out points per pixel column, and Qt's stroker is quick for thin lines.
+    const bool duenn = lineStyle() == lsNone || pen().style() == Qt::NoPen ||
+                       (pen().style() == Qt::SolidLine &&
+                        pen().widthF() * (maler->device() ? maler->device()->devicePixelRatioF() : 1) <= 1.0);
+    if (duenn) {
+      QCPGraph::draw(maler);
+      return;
+    }
+    if (bild.beginnen(maler, dataCount(), scatterStyle())) return;
+    QCPGraph::draw(maler);
+    bild.fertig(maler);
+  }
+  void drawLinePlot(QCPPainter* maler, const QVector<QPointF>& zug) const override {
+    if (!bild.aktiv()) return QCPGraph::drawLinePlot(maler, zug);
+    applyDefaultAntialiasingHint(maler);
+    const_cast<SerienBild&>(bild).linie(maler, zug, pen());
+  }
+  void drawScatterPlot(QCPPainter* maler, const QVector<QPointF>& orte,
+                       const QCPScatterStyle& stil) const override {
+    if (!bild.aktiv()) return QCPGraph::drawScatterPlot(maler, orte, stil);
+    applyScattersAntialiasingHint(maler);
+    const_cast<SerienBild&>(bild).punkte(maler, orte, stil);
+  }
+};
+
+class SerienKurve : public QCPCurve {
+ public:
+  SerienKurve(QCPAxis* x, QCPAxis* y) : QCPCurve(x, y), bild(this) {}
+  SerienBild bild;
+
+ protected:
+  void draw(QCPPainter* maler) override {
+    if (bild.beginnen(maler, dataCount(), scatterStyle())) return;
+    if (bild.aktiv() && keyAxis()->scaleType() == QCPAxis::stLinear &&
+        valueAxis()->scaleType() == QCPAxis::stLinear &&
+        keyAxis()->orientation() == Qt::Horizontal) {
+      const QCPRange x = keyAxis()->range();
+      const QCPRange y = valueAxis()->range();
+      const double x0 = keyAxis()->coordToPixel(x.lower);
+      const double y0 = valueAxis()->coordToPixel(y.lower);
+      const double bx = (keyAxis()->coordToPixel(x.upper) - x0) / x.size();
+      const double by = (valueAxis()->coordToPixel(y.upper) - y0) / y.size();
+      applyDefaultAntialiasingHint(maler);
+      const QTransform linienMaler = maler->transform();
+      applyScattersAntialiasingHint(maler);
+      const QTransform punkteMaler = maler->transform();
+      bild.kurve(maler, *data(), x0 - bx * x.lower, bx, y0 - by * y.lower, by, linienMaler, punkteMaler,
+                 lineStyle() != lsNone, pen(), scatterStyle());
+    } else {
+      QCPCurve::draw(maler);
+    }
+    bild.fertig(maler);
+  }
+  void drawCurveLine(QCPPainter* maler, const QVector<QPointF>& zug) const override {
+    if (!bild.aktiv()) return QCPCurve::drawCurveLine(maler, zug);
+    applyDefaultAntialiasingHint(maler);
+    const_cast<SerienBild&>(bild).linie(maler, zug, pen());
+  }
+  void drawScatterPlot(QCPPainter* maler, const QVector<QPointF>& orte,
+                       const QCPScatterStyle& stil) const override {
+    if (!bild.aktiv()) return QCPCurve::drawScatterPlot(maler, orte, stil);
+    applyScattersAntialiasingHint(maler);
+    const_cast<SerienBild&>(bild).punkte(maler, orte, stil);
+  }
+};
+
+SerienBild* serienBild(QCPAbstractPlottable* p) {
+  if (auto* g = dynamic_cast<SerienGraph*>(p)) return &g->bild;
+  if (auto* c = dynamic_cast<SerienKurve*>(p)) return &c->bild;
+  return nullptr;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// ChartSeries
 
 ChartSeries::ChartSeries(ChartView* chart) : QObject(chart), chart_(chart) {}
 
@@ -304,12 +665,20 @@ void ChartSeries::applyStyle() {
     if (xs_.size() > kVektorPunkteGrenze) punkt = alsBild(punkt);
   }
   punktAlsBild_ = xs_.size() > kVektorPunkteGrenze;
+  neuZeichnen();
   if (auto* g = qobject_cast<QCPGraph*>(plottable_)) {
     g->setLineStyle(lineVisible_ ? QCPGraph::lsLine : QCPGraph::lsNone);
     g->setScatterStyle(punkt);
   } else if (auto* c = qobject_cast<QCPCurve*>(plottable_)) {
     c->setLineStyle(lineVisible_ ? QCPCurve::lsLine : QCPCurve::lsNone);
     c->setScatterStyle(punkt);
+  }
+}
+
+void ChartSeries::neuZeichnen() {
+  if (SerienBild* b = serienBild(plottable_)) {
+    static std::uint64_t naechsterStand = 0;
+    b->stand = ++naechsterStand;
   }
 }
 
@@ -320,9 +689,9 @@ void ChartSeries::sync() {
   if (!plottable_ || plottableIsCurve_ != kurveNoetig) {
     if (plottable_) plot->removePlottable(plottable_);
     if (kurveNoetig)
-      plottable_ = new QCPCurve(plot->xAxis, plot->yAxis);
+      plottable_ = new SerienKurve(plot->xAxis, plot->yAxis);
     else
-      plottable_ = plot->addGraph(plot->xAxis, plot->yAxis);
+      plottable_ = new SerienGraph(plot->xAxis, plot->yAxis);
     plottable_->removeFromLegend();
     plottableIsCurve_ = kurveNoetig;
     applyStyle();
@@ -342,8 +711,10 @@ void ChartSeries::sync() {
       c->data()->set(daten, true);
     }
     dataDirty_ = false;
+    neuZeichnen();
   }
   plottable_->setVisible(active_);
+  if (SerienBild* b = serienBild(plottable_)) b->erlaubt = chart_->fastDrawing_;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -689,6 +1060,17 @@ void ChartView::updateLegend() {
   plot_->legend->clearItems();
   for (ChartSeries* s : series_)
     if (s->active_ && s->plottable_) s->plottable_->addToLegend();
+}
+
+void ChartView::setFastDrawing(bool on) {
+  if (fastDrawing_ == on) return;
+  fastDrawing_ = on;
+  for (ChartSeries* s : series_)
+    if (SerienBild* b = serienBild(s->plottable_)) {
+      b->erlaubt = on;
+      b->vergessen();
+    }
+  markDirty();
 }
 
 void ChartView::refresh() {

@@ -12,7 +12,11 @@
 //  - the plot rectangle's right edge is left + width (and bottom top + height);
 //  - texts and lines of the window's own (curve labels, fitted curves) go on an overlay
 //    drawn after the series; the overlay only paints what it was given, so changing it
-//    redraws the overlay alone, not the curves.
+//    redraws the overlay alone, not the curves;
+//  - on screen a series of more than a few hundred points is drawn into a picture of its
+//    own (platform/chart_view_raster.h), since Qt's stroking of a wide line through
+//    thousands of points takes seconds; the picture is kept until the points, the style,
+//    the axes or the plot area change. Printing and vector output draw point by point.
 #include <QColor>
 #include <QFont>
 #include <QFrame>
@@ -154,6 +158,7 @@ class ChartSeries : public QObject {
   void styleChanged();
   void sync();  // brings the plottable up to date
   void applyStyle();
+  void neuZeichnen();  // what the plottable drew before is out of date
 
   ChartView* chart_;
   QCPAbstractPlottable* plottable_ = nullptr;
@@ -239,6 +244,12 @@ class ChartView : public QFrame {
   void refresh();
   void replotNow();
 
+  // Series of more than a few hundred points are drawn on screen through a picture of their
+  // own, which looks the same up to the shades of edge pixels (on by default). Off, they go
+  // through QCustomPlot's drawing point by point: the yardstick of tests and benchmarks.
+  void setFastDrawing(bool on);
+  bool fastDrawing() const { return fastDrawing_; }
+
   // Draws the chart as a vector drawing (lines, markers and text, no picture of the
   // screen) on device, a printer or PDF for instance, scaled into target (device pixels)
   // from its size on screen, keeping its proportions, centred horizontally. False when no
@@ -276,5 +287,6 @@ class ChartView : public QFrame {
   bool automatic_[2] = {true, true};
   bool syncing_ = false;
   bool dirty_ = true;
+  bool fastDrawing_ = true;
   QTimer replotTimer_;
 };

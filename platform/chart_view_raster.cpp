@@ -1,0 +1,560 @@
+#include "platform/chart_view_raster.h"
+
+#include <QPen>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace chart_raster {
+
+namespace {
+
+double bis1(double v) { return v <= 0 ? 0 : (v >= 1 ? 1 : v); }
+
+// Pixel distances stay far from where hypot's care about overflow matters.
+inline double laenge(double dx, double dy) { return std::sqrt(dx * dx + dy * dy); }
+
+bool endlich(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
+
+bool weit(const QPointF& p) { return std::abs(p.x()) > 1e6 || std::abs(p.y()) > 1e6; }
+
+// Far outside, a line's pieces are cut to this box so that the row loops stay bounded; the
+// mask never reaches so far.
+constexpr double kWeit = 1e6;
+
+}  // namespace
+
+void Abdeckung::beginnen(int breite, int hoehe) {
+  breite = std::max(0, breite);
+  hoehe = std::max(0, hoehe);
+  const size_t n = static_cast<size_t>(breite) * static_cast<size_t>(hoehe);
+  if (breite != breite_ || hoehe != hoehe_ || werte_.size() != n) {
+    werte_.assign(n, 0);
+  } else if (x1_ >= x0_) {
+    for (int y = y0_; y <= y1_; ++y)
+      std::fill_n(werte_.begin() + static_cast<std::ptrdiff_t>(y) * breite + x0_, x1_ - x0_ + 1, uint8_t{0});
+  }
+  breite_ = breite;
+  hoehe_ = hoehe;
+  x0_ = y0_ = 0;
+  x1_ = y1_ = -1;
+}
+
+QRect Abdeckung::beruehrt() const {
+  if (x1_ < x0_) return {};
+  return QRect(QPoint(x0_, y0_), QPoint(x1_, y1_));
+}
+
+void Abdeckung::spanne(int xa, int xb, int y) {
+  if (xa > xb) return;
+  if (x1_ < x0_) {
+    x0_ = xa;
+    x1_ = xb;
+    y0_ = y1_ = y;
+  } else {
+    x0_ = std::min(x0_, xa);
+    x1_ = std::max(x1_, xb);
+    y0_ = std::min(y0_, y);
+    y1_ = std::max(y1_, y);
+  }
+}
+
+inline void Abdeckung::setzen(uint8_t* zeile, int x, double abdeckung) {
+  const int w = static_cast<int>(abdeckung * 255.0 + 0.5);
+  if (w > zeile[x]) zeile[x] = static_cast<uint8_t>(w);
+}
+
+// One straight piece of a wide line: every pixel whose centre lies within half the width
+// (plus half a pixel of antialiasing) of it, so its ends are round, which is how a round join
+// looks from either side. A flat end of the whole line cuts it: the pixels beyond the plane
+// through the end point, across the line's direction there, are left out (the round end of
+// a piece just before a short last piece would otherwise stick out past the end).
+void Abdeckung::stueck(QPointF a, QPointF b, double radius, const Ebene* anfang, const Ebene* ende) {
+  const double R = radius + 0.5;
+  const double dx = b.x() - a.x();
+  const double dy = b.y() - a.y();
+  const double L = laenge(dx, dy);
+  const double ux = L > 1e-9 ? dx / L : 1;
+  const double uy = L > 1e-9 ? dy / L : 0;
+  const double ax = a.x();
+  const double ay = a.y();
+  const int ya = std::max(0, static_cast<int>(std::ceil(std::min(a.y(), b.y()) - R - 0.5)));
+  const int yb = std::min(hoehe_ - 1, static_cast<int>(std::floor(std::max(a.y(), b.y()) + R - 0.5)));
+  constexpr double kUnendlich = std::numeric_limits<double>::infinity();
+  for (int y = ya; y <= yb; ++y) {
+    const double c = y + 0.5;
+    const double k = c - ay;
+    // The pixels of this row that can be reached: the row's cut through the capsule.
+    double links = kUnendlich, rechts = -kUnendlich;
+    for (const QPointF& e : {a, b}) {
+      const double d = c - e.y();
+      if (std::abs(d) <= R) {
+        const double h = std::sqrt(R * R - d * d);
+        links = std::min(links, e.x() - h);
+        rechts = std::max(rechts, e.x() + h);
+      }
+    }
+    double lo = -kUnendlich, hi = kUnendlich;
+    bool band = L > 1e-9;
+    if (std::abs(ux) > 1e-12) {
+      const double t0 = -k * uy / ux;
+      const double t1 = (L - k * uy) / ux;
+      lo = std::max(lo, std::min(t0, t1));
+      hi = std::min(hi, std::max(t0, t1));
+    } else if (k * uy < 0 || k * uy > L) {
+      band = false;
+    }
+    if (std::abs(uy) > 1e-12) {
+      const double s0 = (k * ux - R) / uy;
+      const double s1 = (k * ux + R) / uy;
+      lo = std::max(lo, std::min(s0, s1));
+      hi = std::min(hi, std::max(s0, s1));
+    } else if (std::abs(k * ux) > R) {
+      band = false;
+    }
+    if (band && lo <= hi) {
+      links = std::min(links, ax + lo);
+      rechts = std::max(rechts, ax + hi);
+    }
+    if (!(links <= rechts)) continue;
+    const int xa = std::max(0, static_cast<int>(std::ceil(std::max(links, -kWeit) - 0.5)));
+    const int xb = std::min(breite_ - 1, static_cast<int>(std::floor(std::min(rechts, kWeit) - 0.5)));
+    uint8_t* zeile = &werte_[static_cast<size_t>(y) * static_cast<size_t>(breite_)];
+    spanne(xa, xb, y);
+    for (int x = xa; x <= xb; ++x) {
+      const double px = x + 0.5 - ax;
+      const double t = px * ux + k * uy;
+      double d;
+      if (t < 0)
+        d = laenge(px, k);
+      else if (t > L)
+        d = laenge(x + 0.5 - b.x(), c - b.y());
+      else
+        d = std::abs(-px * uy + k * ux);
+      double w = bis1(R - d);
+      if (anfang) w *= bis1((x + 0.5 - anfang->punkt.x()) * anfang->richtung.x() +
+                            (c - anfang->punkt.y()) * anfang->richtung.y() + 0.5);
+      if (ende) w *= bis1((ende->punkt.x() - x - 0.5) * ende->richtung.x() +
+                          (ende->punkt.y() - c) * ende->richtung.y() + 0.5);
+      setzen(zeile, x, w);
+    }
+  }
+}
+
+namespace {
+
+// Cuts a piece to the far box, so that a point at 1e300 cannot make the row loops long; the
+// part inside the mask is the same. Each end is moved along the piece's slope, first across
+// X, then across Y, so that the far end's size does not swallow the near end's digits.
+bool kappen(QPointF& a, QPointF& b) {
+  auto aufX = [](QPointF& p, const QPointF& q, double x) {
+    p = QPointF(x, p.y() + (x - p.x()) * ((q.y() - p.y()) / (q.x() - p.x())));
+  };
+  auto aufY = [](QPointF& p, const QPointF& q, double y) {
+    p = QPointF(p.x() + (y - p.y()) * ((q.x() - p.x()) / (q.y() - p.y())), y);
+  };
+  if ((a.x() < -kWeit && b.x() < -kWeit) || (a.x() > kWeit && b.x() > kWeit)) return false;
+  if (a.x() < -kWeit) aufX(a, b, -kWeit);
+  if (a.x() > kWeit) aufX(a, b, kWeit);
+  if (b.x() < -kWeit) aufX(b, a, -kWeit);
+  if (b.x() > kWeit) aufX(b, a, kWeit);
+  if ((a.y() < -kWeit && b.y() < -kWeit) || (a.y() > kWeit && b.y() > kWeit)) return false;
+  if (a.y() < -kWeit) aufY(a, b, -kWeit);
+  if (a.y() > kWeit) aufY(a, b, kWeit);
+  if (b.y() < -kWeit) aufY(b, a, -kWeit);
+  if (b.y() > kWeit) aufY(b, a, kWeit);
+  return endlich(a) && endlich(b);
+}
+
+}  // namespace
+
+// Walks one unbroken polyline, handing out its drawn pieces: the whole line when solid,
+// else each dash with the pattern running on across the corners.
+class LinienZeichner {
+ public:
+  LinienZeichner(Abdeckung& maske, double breite, Qt::PenStyle stil) : maske_(maske), radius_(breite / 2) {
+    if (stil != Qt::SolidLine && stil != Qt::NoPen && stil != Qt::CustomDashLine) {
+      const double einheit = std::max(1.0, breite);
+      for (qreal v : QPen(stil).dashPattern()) muster_.push_back(v * einheit);
+      double summe = 0;
+      for (double v : muster_) summe += v;
+      if (!(summe > 0)) muster_.clear();
+    }
+  }
+
+  void zug(const QPointF* p, qsizetype n) {
+    if (n < 2) return;
+    if (muster_.empty()) {
+      strecke(p, n);
+      return;
+    }
+    size_t element = 0;
+    double rest = muster_[0];
+    bool an = true;
+    strich_.clear();
+    for (qsizetype i = 1; i < n; ++i) {
+      QPointF a = p[i - 1];
+      const QPointF b = p[i];
+      double laenge = chart_raster::laenge(b.x() - a.x(), b.y() - a.y());
+      if (!(laenge > 0)) continue;
+      if (laenge > 4 * kWeit) {
+        // A piece from far away: its dashes would be countless; drawn solid, it looks the
+        // same where the mask is, up to the phase.
+        if (an) {
+          if (strich_.empty()) strich_.push_back(a);
+          strich_.push_back(b);
+        }
+        continue;
+      }
+      while (laenge > 0) {
+        const double schritt = std::min(rest, laenge);
+        const QPointF e = a + (b - a) * (schritt / laenge);
+        if (an) {
+          if (strich_.empty()) strich_.push_back(a);
+          strich_.push_back(e);
+        }
+        rest -= schritt;
+        laenge -= schritt;
+        a = e;
+        if (rest <= 1e-12) {
+          if (an) {
+            strecke(strich_.data(), static_cast<qsizetype>(strich_.size()));
+            strich_.clear();
+          }
+          element = (element + 1) % muster_.size();
+          rest = muster_[element];
+          an = element % 2 == 0;
+        }
+      }
+    }
+    strecke(strich_.data(), static_cast<qsizetype>(strich_.size()));
+    strich_.clear();
+  }
+
+ private:
+  // A stretch drawn without a break, with flat ends and round joins.
+  void strecke(const QPointF* p, qsizetype n) {
+    if (n < 2) return;
+    // The flat ends: at the first and last point, across the direction of the first and
+    // last piece that has a length.
+    Abdeckung::Ebene anfang, ende;
+    qsizetype erstes = -1, letztes = -1;
+    for (qsizetype i = 1; i < n && erstes < 0; ++i)
+      if (p[i] != p[i - 1]) erstes = i;
+    for (qsizetype i = n - 1; i >= 1 && letztes < 0; --i)
+      if (p[i] != p[i - 1]) letztes = i;
+    if (erstes < 0) return;  // no length at all: Qt draws nothing either
+    anfang.punkt = p[0];
+    anfang.richtung = richtung(p[erstes - 1], p[erstes]);
+    ende.punkt = p[n - 1];
+    ende.richtung = richtung(p[letztes - 1], p[letztes]);
+    // The planes matter only for the pieces near the ends (within the pen's reach along the
+    // line); further in, a line turning back must not be cut by them.
+    const double reichweite = radius_ + 1;
+    auto stueckLaenge = [p](qsizetype i) { return laenge(p[i].x() - p[i - 1].x(), p[i].y() - p[i - 1].y()); };
+    qsizetype bisAnfang = 0;  // pieces 1..bisAnfang (piece i ends at point i) get the start plane
+    for (double s = 0; bisAnfang < n - 1 && s < reichweite;) s += stueckLaenge(++bisAnfang);
+    qsizetype abEnde = n;  // pieces abEnde..n-1 get the end plane
+    for (double s = 0; abEnde > 1 && s < reichweite;) s += stueckLaenge(--abEnde);
+    for (qsizetype i = 1; i < n; ++i) {
+      QPointF a = p[i - 1], b = p[i];
+      if (!kappen(a, b)) continue;
+      maske_.stueck(a, b, radius_, i <= bisAnfang ? &anfang : nullptr, i >= abEnde ? &ende : nullptr);
+    }
+  }
+
+  static QPointF richtung(const QPointF& a, const QPointF& b) {
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double l = laenge(dx, dy);
+    return std::isfinite(l) && l > 0 ? QPointF(dx / l, dy / l) : QPointF(b.x() > a.x() ? 1 : -1, 0);
+  }
+
+  Abdeckung& maske_;
+  double radius_;
+  std::vector<double> muster_;
+  std::vector<QPointF> strich_;
+};
+
+void Abdeckung::linie(const QPointF* punkte, qsizetype anzahl, double breite, Qt::PenStyle stil) {
+  if (stil == Qt::NoPen || breite_ == 0 || hoehe_ == 0) return;
+  LinienZeichner zeichner(*this, breite, stil);
+  qsizetype anfang = 0;
+  for (qsizetype i = 0; i <= anzahl; ++i) {
+    if (i == anzahl || !endlich(punkte[i])) {
+      zeichner.zug(punkte + anfang, i - anfang);
+      anfang = i + 1;
+    }
+  }
+}
+
+qsizetype vereinfachen(QPointF* punkte, qsizetype anzahl, double epsilon) {
+  if (anzahl < 3) return anzahl;
+  qsizetype neu = 0;
+  qsizetype i = 0;
+  while (i < anzahl) {
+    // A piece of the line between gaps: from the anchor a, the next point kept is the
+    // farthest one such that every point between lies within epsilon of the chord. Each
+    // point allows the chord's direction a cone (the directions passing it within epsilon);
+    // the chord must lie in all of them, and may not end more than epsilon short of the
+    // farthest point reached, or a spike going out and back would be cut off.
+    if (!endlich(punkte[i])) {
+      punkte[neu++] = punkte[i++];
+      continue;
+    }
+    QPointF a = punkte[i];
+    punkte[neu++] = a;
+    ++i;
+    while (i < anzahl && endlich(punkte[i])) {
+      qsizetype ende = i;  // the candidate end: the last point that still fits
+      // Points far outside are kept as they are: their distances are beyond measuring.
+      if (weit(a) || weit(punkte[i])) {
+        a = punkte[i];
+        punkte[neu++] = a;
+        ++i;
+        continue;
+      }
+      double linksX = 0, linksY = 0, rechtsX = 0, rechtsY = 0;
+      bool kegel = false;
+      double weiteste = 0;
+      qsizetype j = i;
+      for (; j < anzahl && endlich(punkte[j]) && !weit(punkte[j]); ++j) {
+        const double vx = punkte[j].x() - a.x();
+        const double vy = punkte[j].y() - a.y();
+        const double d = std::sqrt(vx * vx + vy * vy);
+        if (d <= epsilon) {
+          ende = j;
+          weiteste = std::max(weiteste, d);
+          continue;
+        }
+        if (d < weiteste - epsilon) break;
+        if (kegel && (rechtsX * vy - rechtsY * vx < 0 || vx * linksY - vy * linksX < 0)) break;
+        const double kehr = 1 / d;
+        const double ux = vx * kehr, uy = vy * kehr;
+        const double s = epsilon * kehr;
+        // cos of the cone's half angle; for a narrow cone the series is exact to 1e-5.
+        const double c = s < 0.1 ? 1 - 0.5 * s * s : std::sqrt(1 - s * s);
+        const double lx = ux * c - uy * s, ly = ux * s + uy * c;
+        const double rx = ux * c + uy * s, ry = -ux * s + uy * c;
+        if (!kegel) {
+          linksX = lx, linksY = ly, rechtsX = rx, rechtsY = ry;
+          kegel = true;
+        } else {
+          if (rechtsX * ry - rechtsY * rx > 0) rechtsX = rx, rechtsY = ry;
+          if (lx * linksY - ly * linksX > 0) linksX = lx, linksY = ly;
+        }
+        weiteste = std::max(weiteste, d);
+        ende = j;
+      }
+      a = punkte[ende];
+      punkte[neu++] = a;
+      i = ende + 1;
+    }
+  }
+  return neu;
+}
+
+namespace {
+
+// x * a / 255 for bytes, rounded.
+inline uint32_t mal(uint32_t x, uint32_t a) {
+  const uint32_t t = x * a + 128;
+  return (t + (t >> 8)) >> 8;
+}
+
+// Premultiplied source-over of one pixel.
+// Without branches, so that loops over a row vectorise: a = 255 leaves the source, a = 0 the
+// destination, exactly.
+inline uint32_t ueber(uint32_t quelle, uint32_t ziel) {
+  const uint32_t rest = 255 - (quelle >> 24);
+  const uint32_t rb = (ziel & 0x00ff00ffu) * rest + 0x00800080u;
+  const uint32_t ag = ((ziel >> 8) & 0x00ff00ffu) * rest + 0x00800080u;
+  const uint32_t rb2 = ((rb + ((rb >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
+  const uint32_t ag2 = (ag + ((ag >> 8) & 0x00ff00ffu)) & 0xff00ff00u;
+  return quelle + (rb2 | ag2);
+}
+
+}  // namespace
+
+void faerben(QImage& bild, const Abdeckung& maske, const QColor& farbe) {
+  const QRect r = maske.beruehrt() & QRect(0, 0, std::min(bild.width(), maske.breite()),
+                                           std::min(bild.height(), maske.hoehe()));
+  if (r.isEmpty()) return;
+  const uint32_t a = static_cast<uint32_t>(farbe.alpha());
+  const uint32_t rot = mal(static_cast<uint32_t>(farbe.red()), a);
+  const uint32_t gruen = mal(static_cast<uint32_t>(farbe.green()), a);
+  const uint32_t blau = mal(static_cast<uint32_t>(farbe.blue()), a);
+  // The colour at every coverage, worked out once.
+  uint32_t tabelle[256];
+  for (uint32_t c = 0; c < 256; ++c)
+    tabelle[c] = (mal(a, c) << 24) | (mal(rot, c) << 16) | (mal(gruen, c) << 8) | mal(blau, c);
+  uchar* bits = bild.bits();
+  const qsizetype zeilenLaenge = bild.bytesPerLine();
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    auto* zeile = reinterpret_cast<uint32_t*>(bits + y * zeilenLaenge);
+    const uint8_t* werte = maske.zeile(y);
+    for (int x = r.left(); x <= r.right(); ++x) {
+      const uint32_t c = werte[x];
+      if (c != 0) zeile[x] = ueber(tabelle[c], zeile[x]);
+    }
+  }
+}
+
+const QImage& Stempel::markeFuer(int wiederholungen) {
+  const size_t n = static_cast<size_t>(std::max(1, wiederholungen));
+  if (verstaerkt_.size() < n) verstaerkt_.resize(n);
+  QImage& bild = verstaerkt_[n - 1];
+  if (bild.isNull()) {
+    if (n == 1) {
+      bild = marke_;
+    } else {
+      // n copies of a pixel of alpha a leave 1 - (1 - a)^n of it, in its own colour.
+      bild = marke_.copy();
+      for (int y = 0; y < bild.height(); ++y) {
+        auto* zeile = reinterpret_cast<uint32_t*>(bild.scanLine(y));
+        for (int x = 0; x < bild.width(); ++x) {
+          const uint32_t p = zeile[x];
+          const uint32_t a = p >> 24;
+          if (a == 0 || a == 255) continue;
+          const double alt = a / 255.0;
+          const double neu = 1 - std::pow(1 - alt, static_cast<double>(n));
+          const double f = neu / alt;
+          auto k = [&](int s) {
+            return static_cast<uint32_t>(std::min(255.0, ((p >> s) & 0xffu) * f + 0.5)) << s;
+          };
+          zeile[x] = k(24) | k(16) | k(8) | k(0);
+        }
+      }
+    }
+  }
+  return bild;
+}
+
+void Stempel::vorbereiten(const QImage& marke) {
+  if (marke.cacheKey() == markeSchluessel_) return;
+  marke_ = marke.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  markeSchluessel_ = marke.cacheKey();
+  verstaerkt_.clear();
+}
+
+void Stempel::sammeln(int breite, int hoehe, const std::vector<QPoint>& positionen) {
+  const int mb = marke_.width();
+  const int mh = marke_.height();
+  // Positions whose marker reaches the picture, on a grid widened by the marker's size.
+  const int gb = breite + mb;
+  const int gh = hoehe + mh;
+  const size_t zellen = static_cast<size_t>(gb) * static_cast<size_t>(gh);
+  if (eintrag_.size() != zellen) eintrag_.assign(zellen, 0);
+  orte_.clear();
+  // Backwards, so that a position is listed at its last appearance.
+  for (auto it = positionen.rbegin(); it != positionen.rend(); ++it) {
+    const int gx = it->x() + mb - 1;
+    const int gy = it->y() + mh - 1;
+    if (gx < 0 || gy < 0 || gx >= gb - 1 || gy >= gh - 1) continue;
+    const size_t zelle = static_cast<size_t>(gy) * static_cast<size_t>(gb) + static_cast<size_t>(gx);
+    uint32_t& e = eintrag_[zelle];
+    if (e == 0) {
+      orte_.push_back({zelle, *it, 1});
+      e = static_cast<uint32_t>(orte_.size());
+    } else {
+      ++orte_[e - 1].anzahl;
+    }
+  }
+  for (const Ort& o : orte_) eintrag_[o.zelle] = 0;
+}
+
+// Beyond this many copies the edges cannot change by a shade any more.
+constexpr int kGenug = 64;
+
+void Stempel::stempeln(QImage& bild, const QImage& marke, const std::vector<QPoint>& positionen) {
+  if (marke.isNull() || positionen.empty()) return;
+  vorbereiten(marke);
+  sammeln(bild.width(), bild.height(), positionen);
+  const int mb = marke_.width();
+  const int mh = marke_.height();
+  const int bb = bild.width();
+  const int bh = bild.height();
+  uchar* bits = bild.bits();
+  const qsizetype zeilenLaenge = bild.bytesPerLine();
+  for (auto it = orte_.rbegin(); it != orte_.rend(); ++it) {
+    const QImage& m = markeFuer(std::min(it->anzahl, kGenug));
+    const uchar* mbits = m.constBits();
+    const qsizetype mZeile = m.bytesPerLine();
+    const int px = it->p.x(), py = it->p.y();
+    const int xa = std::max(0, px);
+    const int xb = std::min(bb, px + mb);
+    const int yb = std::min(bh, py + mh);
+    for (int y = std::max(0, py); y < yb; ++y) {
+      auto* ziel = reinterpret_cast<uint32_t*>(bits + y * zeilenLaenge);
+      const auto* quelle = reinterpret_cast<const uint32_t*>(mbits + (y - py) * mZeile) - px;
+      for (int x = xa; x < xb; ++x) ziel[x] = ueber(quelle[x], ziel[x]);
+    }
+  }
+}
+
+void Stempel::stempeln(Abdeckung& maske, const QImage& marke, const std::vector<QPoint>& positionen) {
+  if (marke.isNull() || positionen.empty()) return;
+  vorbereiten(marke);
+  sammeln(maske.breite(), maske.hoehe(), positionen);
+  const int mb = marke_.width();
+  const int mh = marke_.height();
+  // The order does not matter here: one colour over itself gives the same whichever copy
+  // comes first.
+  int links = maske.breite(), rechts = -1, oben = maske.hoehe(), unten = -1;
+  for (const Ort& o : orte_) {
+    const QImage& m = markeFuer(std::min(o.anzahl, kGenug));
+    const uchar* mbits = m.constBits();
+    const qsizetype mZeile = m.bytesPerLine();
+    const int px = o.p.x(), py = o.p.y();
+    const int xa = std::max(0, px);
+    const int xb = std::min(maske.breite(), px + mb) - 1;
+    const int yb = std::min(maske.hoehe(), py + mh);
+    for (int y = std::max(0, py); y < yb; ++y) {
+      uint8_t* ziel = maske.zeileZumSchreiben(y);
+      const auto* quelle = reinterpret_cast<const uint32_t*>(mbits + (y - py) * mZeile) - px;
+      for (int x = xa; x <= xb; ++x) {
+        const uint32_t a = quelle[x] >> 24;
+        const uint32_t c = ziel[x];
+        if (a != 0 && c != 255) ziel[x] = static_cast<uint8_t>(c + a - mal(c, a));
+      }
+    }
+    links = std::min(links, xa);
+    rechts = std::max(rechts, xb);
+    oben = std::min(oben, std::max(0, py));
+    unten = std::max(unten, yb - 1);
+  }
+  if (links <= rechts && oben <= unten) {
+    maske.spanne(links, rechts, oben);
+    maske.spanne(links, rechts, unten);
+  }
+}
+
+QColor einfarbig(const QImage& bild) {
+  const QImage b = bild.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  int rot = -1, gruen = -1, blau = -1;
+  uint32_t staerkste = 0;
+  for (int y = 0; y < b.height(); ++y) {
+    const auto* z = reinterpret_cast<const uint32_t*>(b.constScanLine(y));
+    for (int x = 0; x < b.width(); ++x)
+      if ((z[x] >> 24) > staerkste) {
+        staerkste = z[x] >> 24;
+        const double f = 255.0 / staerkste;
+        rot = static_cast<int>(((z[x] >> 16) & 0xffu) * f + 0.5);
+        gruen = static_cast<int>(((z[x] >> 8) & 0xffu) * f + 0.5);
+        blau = static_cast<int>((z[x] & 0xffu) * f + 0.5);
+      }
+  }
+  if (staerkste == 0) return {};
+  for (int y = 0; y < b.height(); ++y) {
+    const auto* z = reinterpret_cast<const uint32_t*>(b.constScanLine(y));
+    for (int x = 0; x < b.width(); ++x) {
+      const uint32_t a = z[x] >> 24;
+      auto passt = [&](int s, int soll) {
+        return std::abs(static_cast<int>((z[x] >> s) & 0xffu) - static_cast<int>(mal(static_cast<uint32_t>(soll), a))) <= 1;
+      };
+      if (!passt(16, rot) || !passt(8, gruen) || !passt(0, blau)) return {};
+    }
+  }
+  return QColor(rot, gruen, blau, static_cast<int>(staerkste));
+}
+
+}  // namespace chart_raster

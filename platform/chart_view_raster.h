@@ -1,0 +1,100 @@
+#pragma once
+// The chart's drawing of long series at screen resolution, for ChartView only.
+//
+// Qt strokes a wide or dashed pen by building the outline of the whole polyline and filling
+// it; for thousands of segments crossing each other that outline is huge and the fill takes
+// seconds. Here a series is drawn into a picture of its own instead: the line as a coverage
+// mask (the union of its pieces, each pixel covered by the part of it within the pen's
+// reach, as the antialiased fill gives it), coloured once, and the point markers, which are
+// pictures already, copied once per distinct position with the repeats folded into one
+// stronger copy. What this gives differs from Qt's drawing only in the shades of edge
+// pixels.
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+#include <QPointF>
+#include <QRect>
+#include <cstdint>
+#include <vector>
+
+namespace chart_raster {
+
+// Coverage 0..255 per pixel of a rectangle; remembers the box of what it touched, so that
+// starting again clears only that.
+class Abdeckung {
+ public:
+  void beginnen(int breite, int hoehe);
+  int breite() const { return breite_; }
+  int hoehe() const { return hoehe_; }
+  uint8_t wert(int x, int y) const { return zeile(y)[x]; }
+  const uint8_t* zeile(int y) const { return &werte_[static_cast<size_t>(y) * static_cast<size_t>(breite_)]; }
+  // For writing a row directly; whoever does so widens the touched box with spanne().
+  uint8_t* zeileZumSchreiben(int y) { return &werte_[static_cast<size_t>(y) * static_cast<size_t>(breite_)]; }
+  void spanne(int xa, int xb, int y);
+  // The touched box (empty when nothing was drawn).
+  QRect beruehrt() const;
+
+  // Draws a polyline (pixel coordinates of the rectangle, pixel centres at +0.5) with a pen
+  // of the given width in pixels and style (solid or one of Qt's dash patterns, flat caps,
+  // round joins), antialiased. A point that is not finite ends a piece of the line, as a
+  // gap in the data does. Drawing only adds: a pixel keeps the highest coverage it got.
+  void linie(const QPointF* punkte, qsizetype anzahl, double breite, Qt::PenStyle stil);
+
+ private:
+  friend class LinienZeichner;
+  // A flat end: the plane through punkt across the unit vector richtung (pointing into the
+  // line at a start, out of it at an end).
+  struct Ebene {
+    QPointF punkt, richtung;
+  };
+  void stueck(QPointF a, QPointF b, double radius, const Ebene* anfang, const Ebene* ende);
+  void setzen(uint8_t* zeile, int x, double abdeckung);
+  int breite_ = 0, hoehe_ = 0;
+  std::vector<uint8_t> werte_;
+  int x0_ = 0, y0_ = 0, x1_ = -1, y1_ = -1;
+};
+
+// Leaves out the points of a solid polyline that lie within epsilon pixels of the line drawn
+// without them: each point kept is the farthest one from the last kept to which a straight
+// chord passes every point between within epsilon. Non-finite points stay, as they split the
+// line, and so do the first and last point of every piece. Returns the new count; the points
+// kept are moved to the front in their order.
+qsizetype vereinfachen(QPointF* punkte, qsizetype anzahl, double epsilon);
+
+// One series' picture: transparent, premultiplied ARGB of the size of the area it covers.
+// The line's coverage becomes the colour; the markers are copied on top.
+void faerben(QImage& bild, const Abdeckung& maske, const QColor& farbe);
+
+// Copies the marker picture (premultiplied ARGB) with its top-left corner at each position,
+// in the order of each position's last appearance, once per position: a position that
+// appears n times gets the marker as n copies on top of each other would leave it (only the
+// edges' shades grow). Positions are in pixels of the picture or mask.
+class Stempel {
+ public:
+  void stempeln(QImage& bild, const QImage& marke, const std::vector<QPoint>& positionen);
+  // For a marker of one colour (einfarbig) drawn over a line of the same colour: only its
+  // coverage counts, added to the mask as the copies would add it.
+  void stempeln(Abdeckung& maske, const QImage& marke, const std::vector<QPoint>& positionen);
+
+ private:
+  struct Ort {
+    size_t zelle;
+    QPoint p;
+    int anzahl;
+  };
+  void vorbereiten(const QImage& marke);
+  // The positions reaching a picture of that size, each once, last appearance first.
+  void sammeln(int breite, int hoehe, const std::vector<QPoint>& positionen);
+  const QImage& markeFuer(int wiederholungen);
+  QImage marke_;
+  qint64 markeSchluessel_ = 0;
+  std::vector<QImage> verstaerkt_;  // index n - 1: the marker copied n times
+  std::vector<uint32_t> eintrag_;   // per grid cell: 1 + index into orte_, or 0
+  std::vector<Ort> orte_;
+};
+
+// The one colour of a picture whose every pixel is that colour at some strength (its full
+// strength as alpha), or an invalid colour.
+QColor einfarbig(const QImage& bild);
+
+}  // namespace chart_raster

@@ -1,0 +1,300 @@
+// Long series are drawn through a picture of their own on screen. What the user sees must
+// stay what QCustomPlot's drawing point by point gives (ChartView::setFastDrawing(false)),
+// up to the shades of edge pixels.
+#include <QImage>
+#include <QTest>
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+
+#include "platform/chart_view.h"
+#include "platform/chart_view_raster.h"
+
+namespace {
+
+int Abstand(QRgb a, QRgb b) {
+  return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                   std::abs(qBlue(a) - qBlue(b))});
+}
+
+// Where two drawings of the same chart part: the pixels of one whose colour is not found,
+// per channel and within 24, among the 3 x 3 pixels around the same place in the other (an
+// edge moved by a pixel, or shaded otherwise, passes; a marker or a piece of line that one
+// lacks does not), both ways; and the ink of each (darkness summed over all pixels), which
+// catches a line drawn wider or fainter.
+struct Unterschied {
+  int fremd = 0;
+  int bemalt = 0;  // pixels not white in either
+  double tinte[2] = {0, 0};
+  int groesster = 0;
+};
+
+Unterschied Vergleichen(const QImage& a, const QImage& b) {
+  Unterschied u;
+  for (int r = 0; r < 2; ++r) {
+    const QImage& p = r ? a : b;
+    const QImage& q = r ? b : a;
+    for (int y = 0; y < a.height(); ++y)
+      for (int x = 0; x < a.width(); ++x) {
+        const QRgb c = p.pixel(x, y);
+        u.tinte[r] += 765 - qRed(c) - qGreen(c) - qBlue(c);
+        if (r == 0) {
+          u.groesster = std::max(u.groesster, Abstand(c, q.pixel(x, y)));
+          if (c != qRgb(255, 255, 255) || q.pixel(x, y) != qRgb(255, 255, 255)) ++u.bemalt;
+        }
+        int lo[3] = {255, 255, 255}, hi[3] = {0, 0, 0};
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx) {
+            const int nx = x + dx, ny = y + dy;
+            if (nx < 0 || ny < 0 || nx >= a.width() || ny >= a.height()) continue;
+            const QRgb n = q.pixel(nx, ny);
+            const int k[3] = {qRed(n), qGreen(n), qBlue(n)};
+            for (int i = 0; i < 3; ++i) {
+              lo[i] = std::min(lo[i], k[i]);
+              hi[i] = std::max(hi[i], k[i]);
+            }
+          }
+        const int k[3] = {qRed(c), qGreen(c), qBlue(c)};
+        for (int i = 0; i < 3; ++i)
+          if (k[i] < lo[i] - 24 || k[i] > hi[i] + 24) {
+            ++u.fremd;
+            break;
+          }
+      }
+  }
+  return u;
+}
+
+// The same up to antialiasing: at most 1.5 % of the painted pixels strange, ink within 3 %.
+::testing::AssertionResult GleichBisAufKanten(const QImage& alt, const QImage& neu) {
+  const Unterschied u = Vergleichen(alt, neu);
+  const double tinte = std::abs(u.tinte[0] - u.tinte[1]) / std::max(1.0, u.tinte[0]);
+  if (u.bemalt > 0 && u.fremd <= u.bemalt * 0.015 && tinte <= 0.03) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << u.fremd << " of " << u.bemalt << " painted pixels differ, ink "
+                                       << tinte * 100 << " % apart";
+}
+
+class ChartBildTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    chart.resize(640, 420);
+    chart.setLegendVisible(false);
+    chart.show();
+  }
+  ChartSeries* Serie(int punktGroesse, int breite, Qt::PenStyle stil, PointerStyle form, QColor farbe,
+                     QColor fuellung, QColor umriss) {
+    ChartSeries* s = chart.addSeries(QStringLiteral("Series%1").arg(chart.seriesCount() + 1));
+    s->setColor(farbe);
+    s->setPointerStyle(form);
+    s->setPointerVisible(punktGroesse > 0);
+    s->setPointerSize(punktGroesse);
+    s->setPointerBrush(fuellung);
+    s->setPointerPen(umriss);
+    s->setLineWidth(breite);
+    s->setLineStyle(stil);
+    return s;
+  }
+  QImage Bild() {
+    chart.replotNow();
+    return chart.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  }
+  // The drawing point by point, then the fast one (which stays on).
+  std::pair<QImage, QImage> Beide() {
+    chart.setFastDrawing(false);
+    const QImage alt = Bild();
+    chart.setFastDrawing(true);
+    return {alt, Bild()};
+  }
+  std::vector<double> xs, ys;
+  ChartView chart;
+};
+
+TEST_F(ChartBildTest, DenseSortedCurveInTheDataGraphsDefaultStyle) {
+  // Points and two-pixel lines in one colour, many points per pixel column going up and
+  // down, as a long measurement gives.
+  ChartSeries* s = Serie(2, 2, Qt::SolidLine, PointerStyle::Circle, Qt::red, Qt::red, Qt::red);
+  for (int i = 0; i < 30000; ++i) {
+    xs.push_back(i * 0.001);
+    ys.push_back(std::sin(i * 0.0004) + 0.3 * std::sin(i * 0.37));
+  }
+  s->setPoints(xs, ys);
+  const auto [alt, neu] = Beide();
+  EXPECT_TRUE(GleichBisAufKanten(alt, neu));
+}
+
+TEST_F(ChartBildTest, UnsortedPointsWithMarkersOfTwoColoursAndASecondCurveOnTop) {
+  std::mt19937 zufall(7);
+  std::normal_distribution<double> schritt(0, 1);
+  ChartSeries* a = Serie(3, 3, Qt::SolidLine, PointerStyle::Star, Qt::blue, Qt::white, Qt::black);
+  ChartSeries* b = Serie(2, 2, Qt::SolidLine, PointerStyle::Rectangle, Qt::darkGreen, Qt::yellow, Qt::darkGreen);
+  for (ChartSeries* s : {a, b}) {
+    double x = 0, y = 0;
+    xs.clear();
+    ys.clear();
+    for (int i = 0; i < 4000; ++i) {
+      x += schritt(zufall);
+      y += schritt(zufall);
+      xs.push_back(x);
+      ys.push_back(y);
+    }
+    s->setPoints(xs, ys);
+  }
+  ASSERT_FALSE(a->xAscending());
+  const auto [alt, neu] = Beide();
+  EXPECT_TRUE(GleichBisAufKanten(alt, neu));
+}
+
+TEST_F(ChartBildTest, DashedWideAndThinLinesKeepTheirPattern) {
+  // A smooth curve going round, without markers, so that only the line counts.
+  ChartSeries* s = Serie(0, 2, Qt::DashLine, PointerStyle::Circle, Qt::darkMagenta, QColor(), QColor());
+  for (int i = 0; i < 800; ++i) {
+    const double t = i * 0.02;
+    xs.push_back(std::sin(t) * (1 + t / 4));
+    ys.push_back(std::cos(1.3 * t) * (1 + t / 4));
+  }
+  s->setPoints(xs, ys);
+  const std::pair<Qt::PenStyle, int> stile[] = {{Qt::DashLine, 2},       {Qt::DotLine, 5},
+                                                {Qt::DashDotLine, 3},    {Qt::DashDotDotLine, 2},
+                                                {Qt::SolidLine, 1},      {Qt::DashLine, 1},
+                                                {Qt::SolidLine, 10}};
+  for (const auto& [stil, breite] : stile) {
+    s->setLineStyle(stil);
+    s->setLineWidth(breite);
+    const auto [alt, neu] = Beide();
+    EXPECT_TRUE(GleichBisAufKanten(alt, neu)) << "style " << stil << ", width " << breite;
+  }
+}
+
+TEST_F(ChartBildTest, MarkersRepeatedAtOnePlaceLookAsTheirCopiesWould) {
+  // 3000 points on 25 places: each marker is copied once, as strong as 120 copies.
+  ChartSeries* s = Serie(3, 2, Qt::SolidLine, PointerStyle::Circle, Qt::magenta, Qt::magenta, Qt::magenta);
+  s->setLineVisible(false);
+  for (int i = 0; i < 3000; ++i) {
+    xs.push_back((i * 7) % 5 + 0.37);
+    ys.push_back((i * 3) % 5 + 0.21);
+  }
+  s->setPoints(xs, ys);
+  chart.setMinMax(ChartAxis::Bottom, 0, 6);
+  chart.setMinMax(ChartAxis::Left, 0, 6);
+  const auto [alt, neu] = Beide();
+  EXPECT_LE(Vergleichen(alt, neu).groesster, 4);
+}
+
+TEST_F(ChartBildTest, LinesLeavingThePlotAndPointsFarAway) {
+  ChartSeries* s = Serie(2, 3, Qt::SolidLine, PointerStyle::Diamond, Qt::darkCyan, Qt::darkCyan, Qt::black);
+  for (int i = 0; i < 2000; ++i) {
+    xs.push_back(std::sin(i * 0.05) * 10);
+    ys.push_back(std::cos(i * 0.031) * 10);
+  }
+  xs[500] = 1e200;  // one point far beyond everything
+  ys[1500] = -1e200;
+  s->setPoints(xs, ys);
+  chart.setMinMax(ChartAxis::Bottom, -4, 6);
+  chart.setMinMax(ChartAxis::Left, -5, 3);
+  const auto [alt, neu] = Beide();
+  EXPECT_TRUE(GleichBisAufKanten(alt, neu));
+}
+
+TEST_F(ChartBildTest, TheKeptPictureFollowsEveryChange) {
+  ChartSeries* s = Serie(2, 2, Qt::SolidLine, PointerStyle::Circle, Qt::red, Qt::red, Qt::red);
+  for (int i = 0; i < 1000; ++i) {
+    xs.push_back(i);
+    ys.push_back(std::sin(i * 0.02));
+  }
+  s->setPoints(xs, ys);
+  Bild();
+  // Each change is drawn fast first (the kept picture must not show), then compared with
+  // the drawing point by point.
+  const std::vector<std::pair<const char*, std::function<void()>>> aenderungen = {
+      {"colour", [&] { s->setColor(Qt::blue); }},
+      {"width", [&] { s->setLineWidth(4); }},
+      {"markers", [&] { s->setPointerVisible(false); }},
+      {"points", [&] { s->setPoints(ys, xs); }},
+      {"axis", [&] { chart.setMinMax(ChartAxis::Left, -50, 2000); }},
+      {"range", [&] { chart.setMinMax(ChartAxis::Bottom, 100, 900); }},  // same plot area
+      {"size", [&] { chart.resize(500, 300); }},
+      {"order", [&] {
+         std::reverse(xs.begin(), xs.end());
+         s->setPoints(xs, ys);
+       }},
+  };
+  for (const auto& [name, aendern] : aenderungen) {
+    aendern();
+    const QImage neu = Bild();
+    chart.setFastDrawing(false);
+    const QImage alt = Bild();
+    chart.setFastDrawing(true);
+    EXPECT_TRUE(GleichBisAufKanten(alt, neu)) << name;
+    Bild();  // kept again for the next change
+  }
+  // Hidden: gone from the picture.
+  s->setActive(false);
+  const QImage leer = Bild();
+  chart.setFastDrawing(false);
+  EXPECT_EQ(leer, Bild());
+}
+
+// ---- The drawing's own pieces ---------------------------------------------------------------
+
+TEST(ChartRaster, WideLinesCoverWhatTheirWidthCoversWithFlatEnds) {
+  chart_raster::Abdeckung m;
+  m.beginnen(20, 20);
+  // Two pixels wide along a pixel border: two rows fully, ending flat at x = 2 and 8.
+  const QPointF gerade[] = {{2, 10}, {8, 10}};
+  m.linie(gerade, 2, 2, Qt::SolidLine);
+  for (int x = 0; x < 20; ++x)
+    for (int y = 0; y < 20; ++y)
+      EXPECT_EQ(m.wert(x, y), (x >= 2 && x < 8 && (y == 9 || y == 10)) ? 255 : 0) << x << "," << y;
+  // Along pixel centres: the middle row full, the rows beside it half.
+  m.beginnen(20, 20);
+  const QPointF mitte[] = {{2, 10.5}, {8, 10.5}};
+  m.linie(mitte, 2, 2, Qt::SolidLine);
+  EXPECT_EQ(m.wert(5, 10), 255);
+  EXPECT_NEAR(m.wert(5, 9), 128, 1);
+  EXPECT_NEAR(m.wert(5, 11), 128, 1);
+  EXPECT_EQ(m.wert(5, 8), 0);
+  // Dots of a five-pixel pen are five long with ten between (Qt's pattern 1, 2).
+  m.beginnen(60, 20);
+  const QPointF punktiert[] = {{0, 10.5}, {60, 10.5}};
+  m.linie(punktiert, 2, 5, Qt::DotLine);
+  for (int x = 0; x < 60; ++x) EXPECT_EQ(m.wert(x, 10), x % 15 < 5 ? 255 : 0) << x;
+}
+
+TEST(ChartRaster, FarPointsAndGapsOfALine) {
+  chart_raster::Abdeckung m;
+  m.beginnen(30, 30);
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  // From far left to far right across row 5, a gap, then a piece in row 20.
+  const QPointF zug[] = {{-1e300, 5.5}, {1e300, 5.5}, {nan, nan}, {3, 20.5}, {9, 20.5}};
+  m.linie(zug, 5, 1.5, Qt::DashLine);
+  EXPECT_GT(m.wert(0, 5), 0);
+  EXPECT_EQ(m.wert(20, 12), 0);  // nothing joins the pieces across the gap
+  EXPECT_GT(m.wert(4, 20), 0);
+  EXPECT_EQ(m.beruehrt().bottom(), 21);
+}
+
+TEST(ChartRaster, SimplifyingKeepsCornersSpikesAndGaps) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  std::vector<QPointF> p;
+  for (int i = 0; i <= 100; ++i) p.emplace_back(i * 0.1, 0.01 * (i % 2));  // straight, jittering
+  p.emplace_back(10, 5);    // round the corner at (10, 0): on the chord upwards
+  p.emplace_back(10, 20);   // out ...
+  p.emplace_back(10, 12);   // ... and back: the spike's tip must stay
+  p.emplace_back(nan, nan);
+  p.emplace_back(30, 30);
+  p.emplace_back(31, 30);
+  const qsizetype n = chart_raster::vereinfachen(p.data(), static_cast<qsizetype>(p.size()), 0.2);
+  const std::vector<QPointF> kept(p.begin(), p.begin() + n);
+  ASSERT_EQ(kept.size(), 7u);
+  EXPECT_EQ(kept[0], QPointF(0, 0));
+  EXPECT_EQ(kept[1], QPointF(10, 0));
+  EXPECT_EQ(kept[2], QPointF(10, 20));
+  EXPECT_EQ(kept[3], QPointF(10, 12));
+  EXPECT_TRUE(std::isnan(kept[4].x()));
+  EXPECT_EQ(kept[5], QPointF(30, 30));
+  EXPECT_EQ(kept[6], QPointF(31, 30));
+}
+
+}  // namespace
