@@ -1,0 +1,119 @@
+#include "core/berechnung.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/globals.h"
+#include "tests/core/fake_fenster.h"
+
+namespace kolvex {
+namespace {
+
+using test::FakeFenster;
+
+TEST(Berechnung, EachWayACalculationEndsWithItsCaretLetterAndStatus) {
+  FakeFenster fenster;
+  struct Fall {
+    const char* formel;
+    Ausgang ausgang;
+    int position;
+    int32_t fehlerCode;
+  };
+  for (const Fall& fall : {
+           Fall{"2+3*(4-1)^2", Ausgang::Zahl, 0, 0},
+           Fall{"   ", Ausgang::Leer, 0, 0},
+           Fall{"2+3x", Ausgang::Syntaxfehler, 4, -1},
+           Fall{"2*-3", Ausgang::Syntaxfehler, 2, -1},
+           Fall{"((2)", Ausgang::Klammerfehler, 0, -1},
+           Fall{"1+LN(0)", Ausgang::Vorpruefung, 5, -1},  // caret behind the name
+           Fall{"TAN(90)", Ausgang::Fehler, 0, -1},
+           Fall{"2+1/(1-1)", Ausgang::FehlerMalGeteilt, 0, -1},
+           Fall{"(2)^(1/0,5)-(0)^(-1)", Ausgang::Fehler, 0, -1},
+       }) {
+    FehlerCode = -1;  // whatever an earlier calculation left
+    const Berechnung b = Berechnen(fall.formel, false);
+    EXPECT_EQ(b.ausgang, fall.ausgang) << fall.formel;
+    EXPECT_EQ(b.Position, fall.position) << fall.formel;
+    EXPECT_EQ(FehlerCode, fall.fehlerCode) << fall.formel;
+  }
+  EXPECT_EQ(fenster.meldungen,
+            (std::vector<std::string>{"Falsche Wert in ln()", "Falsche Wert in tan()", "Division durch 0"}));
+  EXPECT_FALSE(StillModus);  // the driver's pre-check is never silent
+
+  fenster.Wert('a', "");
+  const Berechnung fehlt = Berechnen("2*a", false);
+  EXPECT_EQ(fehlt.ausgang, Ausgang::KeinWert);
+  EXPECT_EQ(fehlt.Buchstabe, 'a');
+  EXPECT_EQ(FehlerCode, -1);
+}
+
+TEST(Berechnung, LastResultFollowsTheOutcomeAndTheReplaceMode) {
+  FakeFenster fenster;
+  LetztesErgebnis = 7;
+  Berechnung b = Berechnen("2+3", true);  // replace mode shows the text instead
+  EXPECT_EQ(b.ausgang, Ausgang::Zahl);
+  EXPECT_EQ(b.Text, "5");
+  EXPECT_EQ(LetztesErgebnis, 7);
+
+  b = Berechnen("1/3*3", false);
+  EXPECT_EQ(b.Text, "0,999999999999999");
+  EXPECT_EQ(LetztesErgebnis, b.Wert);
+
+  // A runtime fault keeps both the last result and the status the passes had reached.
+  const long double vorher = LetztesErgebnis;
+  b = Berechnen("ATANH(2)", false);
+  EXPECT_EQ(b.ausgang, Ausgang::Ausnahme);
+  EXPECT_EQ(FehlerCode, 0);
+  EXPECT_EQ(LetztesErgebnis, vorher);
+
+  // ESC leaves a text that is no number yet: "Error", and the last result becomes 0.
+  fenster.escNach = 0;
+  b = Berechnen("((1+2)*(3+4))", false);
+  EXPECT_EQ(b.ausgang, Ausgang::KeineZahl);
+  EXPECT_EQ(b.Text, "((3)*(3+4))");
+  EXPECT_EQ(FehlerCode, -1);
+  EXPECT_EQ(LetztesErgebnis, 0);
+}
+
+TEST(Berechnung, TheLogFormulaLeavesTheCalculationsStatusAlone) {
+  FakeFenster fenster;
+  fenster.Wert('a', "-3");
+  fenster.Wert('d', "1/0");
+  FehlerCode = -1;
+  EXPECT_EQ(ProtokollFormel("2 * a"), "2*-3");
+  EXPECT_EQ(FehlerCode, -1);
+  FehlerCode = 0;
+  EXPECT_EQ(ProtokollFormel("2*b"), "");  // no value
+  EXPECT_EQ(ProtokollFormel("d+1"), "");  // the cell divides by zero, and says so
+  EXPECT_EQ(FehlerCode, 0);
+  EXPECT_EQ(fenster.meldungen, std::vector<std::string>{"Division durch 0"});
+}
+
+TEST(Kurvenformel, PreparationReportsWhatStopsACurve) {
+  FakeFenster fenster;
+  Kurvenformel k;
+  EXPECT_EQ(k.Vorbereiten(" ", 'x'), Kurvenformel::Stand::Leer);
+  EXPECT_EQ(k.Vorbereiten("(x", 'x'), Kurvenformel::Stand::Klammerfehler);
+  EXPECT_EQ(k.Position(), -1);
+  EXPECT_EQ(k.Vorbereiten("x^2+a", 'x'), Kurvenformel::Stand::KeinWert);
+  EXPECT_EQ(k.Buchstabe(), 'a');
+  fenster.Wert('a', "abc");
+  EXPECT_EQ(k.Vorbereiten("x+a", 'x'), Kurvenformel::Stand::Ausnahme);
+  EXPECT_EQ(FehlerCode, -1);
+
+  fenster.Wert('a', "-2");
+  ASSERT_EQ(k.Vorbereiten("x^2*a - x + (x)/a", 'x'), Kurvenformel::Stand::Bereit);
+  EXPECT_EQ(k.Text(-1.5L), "-1,5^2*-2--1,5+(-1,5)/-2");
+  long double y = 0;
+  ASSERT_TRUE(k.Wert(3, y));
+  EXPECT_EQ(y, -22.5L);  // x^2 from the front of the text keeps its sign: (3)^2
+  EXPECT_TRUE(StillModus);
+  ASSERT_EQ(k.Vorbereiten("1/x", 'x'), Kurvenformel::Stand::Bereit);
+  EXPECT_FALSE(k.Wert(0, y));
+  EXPECT_EQ(FehlerCode, -1);
+  EXPECT_TRUE(fenster.meldungen.empty());  // points are computed silently
+}
+
+}  // namespace
+}  // namespace kolvex
