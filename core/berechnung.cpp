@@ -145,6 +145,7 @@ Kurvenformel::Stand Kurvenformel::Vorbereiten(std::string_view formel, char vari
   position_ = 0;
   buchstabe_ = ' ';
   teile_.clear();
+  plan_ = Rechenplan();
   f_ = OhneLeerzeichen(formel);
   if (f_.empty()) {
     FehlerCode = -1;
@@ -180,6 +181,13 @@ Kurvenformel::Stand Kurvenformel::Vorbereiten(std::string_view formel, char vari
     }
   }
   teile_.push_back(std::move(stueck));
+  std::string vorlage = teile_.front();
+  for (size_t i = 1; i < teile_.size(); ++i) {
+    vorlage += Rechenplan::Platzhalter;
+    vorlage += teile_[i];
+  }
+  // A text with the marker's own character in it is left to the rewriting.
+  if (g.find(Rechenplan::Platzhalter) == std::string::npos) plan_.Uebersetzen(vorlage);
   return Stand::Bereit;
 }
 
@@ -196,6 +204,17 @@ std::string Kurvenformel::Text(long double x) const {
 }
 
 bool Kurvenformel::Wert(long double x, long double& y) const {
+  if (plan_.Bereit() && plan_.Rechnen(x, y)) {
+    // As a rewriting that succeeded leaves them.
+    FehlerFlag = false;
+    FehlerCode = 0;
+    StillModus = true;
+    return true;
+  }
+  return WertAusText(x, y);
+}
+
+bool Kurvenformel::WertAusText(long double x, long double& y) const {
   y = 0;
   try {
     std::string h = Text(x);

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/rechenplan.h"
+
 namespace kolvex {
 
 // The driver's syntax check of a formula without blanks: KlammernEinfuegen, then
@@ -86,7 +88,12 @@ class Kurvenformel {
 
   // The value at x, computed silently; false when the point fails (FehlerCode -1).
   // FehlerCode, FehlerFlag and StillModus end as the per-point evaluation leaves them.
+  // A formula the plan can follow is replayed (Rechenplan); a point whose replay meets a
+  // fault, and every point of any other formula, is rewritten from its text.
   bool Wert(long double x, long double& y) const;
+  // The same, always by rewriting the text: the reference the replay must agree with.
+  bool WertAusText(long double x, long double& y) const;
+  bool HatPlan() const { return plan_.Bereit(); }
 
   // The text the per-point evaluation starts from at x (values and x replaced).
   std::string Text(long double x) const;
@@ -94,6 +101,7 @@ class Kurvenformel {
  private:
   std::string f_;                   // the formula without blanks
   std::vector<std::string> teile_;  // the substituted formula split at each graph variable
+  Rechenplan plan_;
   int position_ = 0;
   char buchstabe_ = ' ';
 };

@@ -509,6 +509,22 @@ bool ZahlLesen(std::string_view text, long double& value, bool abkuerzen) {
 
 bool TextZuZahlStreng(std::string_view text, long double& value) { return ZahlLesen(text, value, true); }
 
+long double Gerundet15(long double v) {
+  if (v == 0) return 0;  // "0", negative zero too
+  if (std::isfinite(v)) {
+    // The text's 15 digits as an integer and their exponent; read back as the reader reads
+    // the same decimal number (both round it correctly).
+    uint64_t ziffern = 0;
+    int exponent = 0;
+    long double r = 0;
+    if (SchnellZiffern(std::fabs(v), ziffern, exponent) && SchnellLesen(ziffern, exponent - 14, r))
+      return v < 0 ? -r : r;
+  }
+  long double r = std::numeric_limits<long double>::quiet_NaN();
+  TextZuZahlStreng(ZahlZuText(0, v), r);
+  return r;
+}
+
 bool intern::TextZuZahlStrengReferenz(std::string_view text, long double& value) {
   return ZahlLesen(text, value, false);
 }

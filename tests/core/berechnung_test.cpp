@@ -6,6 +6,7 @@
 
 #include "core/globals.h"
 #include "tests/core/fake_fenster.h"
+#include "tests/core/kurven_differenz.h"
 
 namespace kolvex {
 namespace {
@@ -113,6 +114,64 @@ TEST(Kurvenformel, PreparationReportsWhatStopsACurve) {
   EXPECT_FALSE(k.Wert(0, y));
   EXPECT_EQ(FehlerCode, -1);
   EXPECT_TRUE(fenster.meldungen.empty());  // points are computed silently
+}
+
+// The replayed plan must round every step as the text it replaces reads back.
+TEST(Gerundet15, IsTheValueOfTheCarriedText) {
+  test::Zufall z(7);
+  for (int i = 0; i < 200000; ++i) {
+    long double v = test::ZufallsX(z);
+    if (i % 3 == 0) v = v / 3;
+    if (i % 5 == 0) v = std::nextafter(v, 1e30L);
+    long double gelesen = 0;
+    ASSERT_TRUE(TextZuZahlStreng(ZahlZuText(0, v), gelesen));
+    ASSERT_EQ(Gerundet15(v), gelesen) << ZahlZuText(0, v);
+  }
+  EXPECT_TRUE(std::isnan(Gerundet15(INFINITY)));
+  EXPECT_FALSE(std::signbit(Gerundet15(-0.0L)));  // "0"
+}
+
+TEST(Kurvenformel, PlansOnlyWhatTheRewritingEvaluatesInAFixedOrder) {
+  FakeFenster fenster;
+  test::WerteSetzen(fenster);
+  Kurvenformel k;
+  for (const char* mitPlan : {"SIN(x)*(x)^2+2*x", "-(x)^2", "x*a-b/x", "(LN((x)^2+1))!", "SIN((x)^2)^2", "(x)^(-a)", "2-x"}) {
+    ASSERT_EQ(k.Vorbereiten(mitPlan, 'x'), Kurvenformel::Stand::Bereit);
+    EXPECT_TRUE(k.HatPlan()) << mitPlan;
+  }
+  // A bare number as a base takes a sign in front with it; chains and "^(..)!" go by which
+  // part is a number first; x directly behind "^" has no parentheses for its sign.
+  for (const char* ohnePlan : {"2^x", "(2)^(x)^(2)", "(x+1)^(2)!", "x^2", "3!*x", "2(x)", "x*SINX(2)", "(-(x))", "LN(x)!", "TANH((x)^0)^2"}) {
+    ASSERT_EQ(k.Vorbereiten(ohnePlan, 'x'), Kurvenformel::Stand::Bereit);
+    EXPECT_FALSE(k.HatPlan()) << ohnePlan;
+  }
+  // Faults on the way are the rewriting's: its messages would be the same, silently none.
+  ASSERT_EQ(k.Vorbereiten("1/(x-1)+TAN(x)", 'x'), Kurvenformel::Stand::Bereit);
+  long double y = 0;
+  EXPECT_FALSE(k.Wert(1, y));
+  EXPECT_FALSE(k.Wert(90, y));
+  EXPECT_NE(fenster.caret, -1);  // the tangent pole moved the caret, as the text's pass does
+  EXPECT_TRUE(k.Wert(45, y));
+  EXPECT_EQ(y, Gerundet15(Gerundet15(1.0L / 44) + 1));
+}
+
+// Prepared points against points rewritten from the formula every time: the same values to
+// the bit and the same traces in the status and the window, on random formulas and values
+// in both angle modes.
+TEST(Kurvenformel, PreparedPointsAreThePointsOfTheRewriting) {
+  FakeFenster fenster;
+  test::WerteSetzen(fenster);
+  test::Zufall z(20261207);
+  test::Vergleich v;
+  for (int i = 0; i < 2000 && v.fehler.empty(); ++i) {
+    fenster.rad = i % 2 == 1;
+    const std::string formel = test::ZufallsFormel(z);
+    std::vector<long double> xs;
+    for (int k = 0; k < 10; ++k) xs.push_back(test::ZufallsX(z));
+    test::KurveVergleichen(fenster, formel, xs, v);
+  }
+  EXPECT_EQ(v.fehler, "");
+  EXPECT_GT(v.geplant, v.punkte / 10);  // the plan is really used
 }
 
 }  // namespace
