@@ -2,17 +2,28 @@
 // created as at start-up (in an empty temporary working folder) and the graph window shown
 // (offscreen platform).
 #include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <benchmark/benchmark.h>
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <vector>
 
 #include "calculator/einstellungen.h"
 #include "calculator/fenster_erzeugen.h"
 #include "calculator/kolvex.h"
+#include "core/berechnung.h"
+#include "core/globals.h"
 #include "graph/grafik.h"
+#include "imagefile/qt/image_io.h"
 #include "platform/application.h"
 #include "platform/chart_view.h"
 #include "platform/message_dialog.h"
@@ -63,17 +74,97 @@ void BM_Zeichnen20x1000(benchmark::State& state) {
 }
 BENCHMARK(BM_Zeichnen20x1000)->Unit(benchmark::kMillisecond);
 
+// The points of one curve as the graph computed them before it prepared its formulas: every
+// point rewritten from its text. Seconds for the 100 000 points of BM_Kurve100000.
+double ReferenzTextweg() {
+  kolvex::Kurvenformel k;
+  k.Vorbereiten("SIN(x)*(x)^2+2*x", 'x');
+  const auto anfang = std::chrono::steady_clock::now();
+  long double x = -10;
+  const long double schritt = 20.0L / 99999;
+  long double summe = 0;
+  for (int i = 0; i < 100000; ++i, x += schritt) {
+    long double y = 0;
+    if (k.WertAusText(x, y)) summe += y;
+  }
+  benchmark::DoNotOptimize(summe);
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - anfang).count();
+}
+
+// One curve of 100 000 points, from FormelZeichnen to the drawn chart. vs_Textweg: its time
+// against the evaluation alone of the same points by rewriting each point's text.
 void BM_Kurve100000(benchmark::State& state) {
+  const double referenz = ReferenzTextweg();
   BereichSetzen("-10", "10", "100000");
   frGrafik->tbPlus->setChecked(false);
+  const auto anfang = std::chrono::steady_clock::now();
   for (auto _ : state) {
     frGrafik->AllesLoeschen();
     frGrafik->FormelZeichnen(kFormel);
     frGrafik->Chart1->replotNow();
   }
+  const double zeit = std::chrono::duration<double>(std::chrono::steady_clock::now() - anfang).count() /
+                      static_cast<double>(state.iterations());
   if (frGrafik->Series1->count() != 100000) state.SkipWithError("the curve was not drawn completely");
+  state.counters["Textweg_ms"] = referenz * 1000;
+  state.counters["vs_Textweg"] = zeit / referenz;
 }
 BENCHMARK(BM_Kurve100000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// gnuplot's time for the same 20 formulas of 1000 samples into a PNG of the same size, the
+// median of five runs; 0 when there is no gnuplot.
+double GnuplotZeit(const QString& png, QSize groesse) {
+  const QString gnuplot = QStandardPaths::findExecutable(QStringLiteral("gnuplot"));
+  if (gnuplot.isEmpty()) return 0;
+  QString skript = QStringLiteral("set terminal pngcairo size %1,%2\nset output '%3'\nset samples 1000\n"
+                                  "set xrange [-10:10]\nplot ")
+                       .arg(groesse.width())
+                       .arg(groesse.height())
+                       .arg(png);
+  for (int k = 0; k < 20; ++k) {
+    if (k > 0) skript += QStringLiteral(", ");
+    skript += k == 0 ? QStringLiteral("sin(x)*x**2+2*x") : QStringLiteral("sin(x)*x**2+2*x+%1").arg(k);
+  }
+  skript += QStringLiteral("\n");
+  std::vector<double> zeiten;
+  for (int lauf = 0; lauf < 5; ++lauf) {
+    QProcess p;
+    QElapsedTimer uhr;
+    uhr.start();
+    p.start(gnuplot, {});
+    p.write(skript.toUtf8());
+    p.closeWriteChannel();
+    if (!p.waitForFinished(30000) || p.exitCode() != 0) return 0;
+    zeiten.push_back(static_cast<double>(uhr.nsecsElapsed()) / 1e9);
+  }
+  std::sort(zeiten.begin(), zeiten.end());
+  return zeiten[2];
+}
+
+// 20 curves of 1000 points into a PNG file: the plot as the window draws it, the chart's
+// picture taken and written by the picture library. vs_gnuplot: its time against gnuplot's
+// for the same formulas, samples and picture size.
+void BM_Kurven20x1000Png(benchmark::State& state) {
+  const QString ordner = QDir::currentPath();
+  const double gnuplot = GnuplotZeit(ordner + QStringLiteral("/gnuplot.png"), frGrafik->Chart1->size());
+  if (gnuplot == 0)
+    std::fprintf(stderr, "gnuplot not found (or failed): BM_Kurven20x1000Png runs without its comparison\n");
+  const QStringList formeln = ZwanzigFormeln();
+  const QString datei = ordner + QStringLiteral("/kurven.png");
+  const auto anfang = std::chrono::steady_clock::now();
+  for (auto _ : state) {
+    ZwanzigKurvenZeichnen(formeln);
+    imagefile::saveImageFile(frGrafik->Chart1->grab().toImage(), datei);
+  }
+  const double zeit = std::chrono::duration<double>(std::chrono::steady_clock::now() - anfang).count() /
+                      static_cast<double>(state.iterations());
+  if (frGrafik->Series20->count() != 1000) state.SkipWithError("the curves were not drawn completely");
+  if (gnuplot > 0) {
+    state.counters["gnuplot_ms"] = gnuplot * 1000;
+    state.counters["vs_gnuplot"] = zeit / gnuplot;
+  }
+}
+BENCHMARK(BM_Kurven20x1000Png)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
 

@@ -47,12 +47,26 @@ class Rechenplan::Leser {
   char Zeichen(size_t k = 0) const { return i_ + k < t_.size() ? t_[i_ + k] : '\0'; }
 
   void Ausgeben(Art art, long double zahl = 0, uint8_t funktion = 0) {
-    aus_.push_back(Schritt{art, funktion, zahl});
+    aus_.push_back(Schritt{art, funktion, 0, zahl});
     if (art == Art::Zahl || art == Art::Variable) {
       if (++tiefe_ > maxTiefe_) maxTiefe_ = tiefe_;
     } else if (art != Art::Minus && art != Art::Fakultaet && art != Art::Funktion) {
       --tiefe_;
     }
+  }
+
+  // A power whose exponent is one number: when Potenz would take that exponent as an
+  // integer, the integer is worked out here once instead of at every replay.
+  void HochAusgeben(size_t exponentAnfang) {
+    if (aus_.size() == exponentAnfang + 1 && aus_.back().art == Art::Zahl) {
+      const long double e = aus_.back().zahl;
+      if (e != 0 && IstGanzzahlig(e, GanzzahlToleranz) && std::fabs(e) <= 2147483647.0L) {
+        aus_.back() = Schritt{Art::HochGanz, 0, static_cast<int32_t>(std::nearbyint(e)), e};
+        --tiefe_;
+        return;
+      }
+    }
+    Ausgeben(Art::Hoch);
   }
 
   // [sign] term {(+|-) term}: at the start of the text or of a group. In a group, "-(" is
@@ -146,6 +160,7 @@ class Rechenplan::Leser {
     if (Zeichen() == '^') {
       if (!klammerZu || aufruf) return false;
       ++i_;
+      const size_t exponentAnfang = aus_.size();
       if (Zeichen() == '(') {
         if (!Gruppe()) return false;
       } else if (IstZiffer(Zeichen()) || Zeichen() == ',') {
@@ -153,7 +168,7 @@ class Rechenplan::Leser {
       } else {
         return false;
       }
-      Ausgeben(Art::Hoch);
+      HochAusgeben(exponentAnfang);
     } else if (Zeichen() == '!') {
       if (!klammerZu || aufruf || endbuchstabe) return false;
       ++i_;
@@ -224,6 +239,21 @@ bool Rechenplan::Rechnen(long double x, long double& ergebnis) const {
         r = Potenz(stapel[n - 2], stapel[n - 1]);
         if (FehlerCode != 0 || std::fabs(r) > UeberlaufGrenze) return false;
         break;
+      case Art::HochGanz:
+        // Potenz with an exponent known to be a nonzero integer.
+        if (stapel[n - 1] == 0) {
+          if (s.zahl < 0) return false;
+          stapel[n - 1] = 0;
+          continue;
+        }
+        try {
+          r = GanzePotenz(s.ganz, stapel[n - 1]);
+        } catch (...) {
+          return false;
+        }
+        if (std::fabs(r) > UeberlaufGrenze) return false;
+        stapel[n - 1] = Gerundet15(r);
+        continue;
       case Art::Fakultaet:
         r = Fakultaet(GanzzahlBegrenzt(stapel[n - 1]));
         if (FehlerFlag) return false;

@@ -40,11 +40,14 @@ class Rechenplan {
   bool Rechnen(long double x, long double& ergebnis) const;
 
  private:
-  enum class Art : uint8_t { Zahl, Variable, Minus, Plus, Weniger, Mal, Durch, Hoch, Fakultaet, Funktion };
+  enum class Art : uint8_t {
+    Zahl, Variable, Minus, Plus, Weniger, Mal, Durch, Hoch, HochGanz, Fakultaet, Funktion
+  };
   struct Schritt {
     Art art;
     uint8_t funktion = 0;  // index into the function names for Art::Funktion
-    long double zahl = 0;  // for Art::Zahl
+    int32_t ganz = 0;      // the exponent of Art::HochGanz
+    long double zahl = 0;  // for Art::Zahl; the exponent's value for Art::HochGanz
   };
   class Leser;
   std::vector<Schritt> schritte_;

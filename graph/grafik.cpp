@@ -297,7 +297,6 @@ void TfrGrafik::KurveBerechnen(QChar variable, const QString& formel) {
 
   ProgressBar1->setMaximum(punkte);
   ProgressBar1->setValue(0);
-  ProgressBar1->show();
 
   const QColor farbe = ChartView::colorFromValue(kolvex::GrafikFarben[static_cast<size_t>(n)]);
   Kurve kurve;
@@ -323,8 +322,12 @@ void TfrGrafik::KurveBerechnen(QChar variable, const QString& formel) {
           serie->setColor(farbe);
         }
       }
-      if (balkenUhr.elapsed() >= 40) {
+      // Even the clock costs more than a replayed point: it is asked every 64 points. The
+      // bar appears once a curve takes long enough to be watched: painting it costs more
+      // than a short curve, and for a few milliseconds it could not be seen anyway.
+      if (i % 64 == 0 && balkenUhr.elapsed() >= 40) {
         ProgressBar1->setValue(i);
+        ProgressBar1->show();
         balkenUhr.restart();
       }
       if (EscWatcher::pressed()) break;

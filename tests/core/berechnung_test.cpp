@@ -163,7 +163,7 @@ TEST(Kurvenformel, PreparedPointsAreThePointsOfTheRewriting) {
   test::WerteSetzen(fenster);
   test::Zufall z(20261207);
   test::Vergleich v;
-  for (int i = 0; i < 2000 && v.fehler.empty(); ++i) {
+  for (int i = 0; i < 1500 && v.fehler.empty(); ++i) {
     fenster.rad = i % 2 == 1;
     const std::string formel = test::ZufallsFormel(z);
     std::vector<long double> xs;
