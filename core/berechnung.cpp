@@ -3,6 +3,8 @@
 #include <exception>
 
 #include "core/auswerter.h"
+#include "core/fenster.h"
+#include "core/rechenplan.h"
 #include "core/formel.h"
 #include "core/globals.h"
 #include "core/konstanten.h"
@@ -23,7 +25,22 @@ Berechnung Ende(Ausgang ausgang, int position = 0) {
 
 // From the pre-check on: the cycles and the judgement of their text. Throws what the
 // passes throw.
-Berechnung Auswerten(std::string w) {
+Berechnung Auswerten(std::string w, bool mitPlan) {
+  // A text the plan can follow, replayed: no step of it faults (or it would not finish) and
+  // no ESC is down before the first cycle would look. Anything else is rewritten, which
+  // shows its messages and moves the caret as always.
+  if (mitPlan && FehlerCode == 0) {
+    Rechenplan plan;
+    long double wert = 0;
+    if (plan.Uebersetzen(w, false) && plan.EndetMitRechnung() && !Fenster().EscGedrueckt() && plan.Rechnen(0, wert)) {
+      Berechnung b;
+      b.ausgang = Ausgang::Zahl;
+      b.Wert = wert;
+      b.Text = ZahlZuText(0, wert);
+      FehlerFlag = false;
+      return b;
+    }
+  }
   switch (AuswertungLaufen(w)) {
     case AuswertungsEnde::Fehler: return Ende(Ausgang::Fehler);
     case AuswertungsEnde::FehlerMalGeteilt: return Ende(Ausgang::FehlerMalGeteilt);
@@ -44,10 +61,11 @@ Berechnung Auswerten(std::string w) {
   return b;
 }
 
-Berechnung BerechnenOhneAbschluss(std::string_view formel) {
+Berechnung BerechnenOhneAbschluss(std::string_view formel, bool mitPlan) {
   const std::string f = OhneLeerzeichen(formel);
   if (f.empty()) return Ende(Ausgang::Leer);
-  const int p = SyntaxFehlerPos(f);
+  std::string eingefuegt;
+  const int p = SyntaxFehlerPos(f, &eingefuegt);
   if (p != 0) {
     FehlerCode = -1;
     return p == -1 ? Ende(Ausgang::Klammerfehler) : Ende(Ausgang::Syntaxfehler, p);
@@ -61,34 +79,42 @@ Berechnung BerechnenOhneAbschluss(std::string_view formel) {
       b.Buchstabe = buchstabe;
       return b;
     }
-    if (w != f) w = VorzeichenZusammenfassen(std::move(w));
-    w = KlammernEinfuegen(std::move(w));
+    // Without values the text is the one the syntax check has already bracketed.
+    if (w != f)
+      w = KlammernEinfuegen(VorzeichenZusammenfassen(std::move(w)));
+    else
+      w = std::move(eingefuegt);
     FehlerFlag = false;
     const int pos = FunktionenPruefen(w, false);
     if (FehlerFlag) return Ende(Ausgang::Vorpruefung, pos + 1);
-    return Auswerten(std::move(w));
+    return Auswerten(std::move(w), mitPlan);
   } catch (...) {
     return Ende(Ausgang::Ausnahme);
   }
 }
 
-}  // namespace
-
-int SyntaxFehlerPos(std::string_view ohneLeerzeichen) {
-  const std::string t = KlammernEinfuegen(std::string(ohneLeerzeichen));
-  int p = FehlendesOperatorPos(t);
-  if (p == 0) p = FormelPruefen(t);
-  if (p == 0) p = LeereKlammerPos(t);
-  return p;
-}
-
-Berechnung Berechnen(std::string_view formel, bool ersetzen) {
+Berechnung Gesamt(std::string_view formel, bool ersetzen, bool mitPlan) {
   FehlerCode = 0;
-  Berechnung b = BerechnenOhneAbschluss(formel);
+  Berechnung b = BerechnenOhneAbschluss(formel, mitPlan);
   if (b.ausgang == Ausgang::KeineZahl) LetztesErgebnis = 0;
   if (b.ausgang == Ausgang::Zahl && !ersetzen) LetztesErgebnis = b.Wert;
   return b;
 }
+
+}  // namespace
+
+int SyntaxFehlerPos(std::string_view ohneLeerzeichen, std::string* eingefuegt) {
+  std::string t = KlammernEinfuegen(std::string(ohneLeerzeichen));
+  int p = FehlendesOperatorPos(t);
+  if (p == 0) p = FormelPruefen(t);
+  if (p == 0) p = LeereKlammerPos(t);
+  if (eingefuegt) *eingefuegt = std::move(t);
+  return p;
+}
+
+Berechnung Berechnen(std::string_view formel, bool ersetzen) { return Gesamt(formel, ersetzen, true); }
+
+Berechnung BerechnenOhnePlan(std::string_view formel, bool ersetzen) { return Gesamt(formel, ersetzen, false); }
 
 std::string ProtokollFormel(std::string_view eingabe) {
   // The log line must not turn the calculation it records into a failed one.
@@ -187,7 +213,7 @@ Kurvenformel::Stand Kurvenformel::Vorbereiten(std::string_view formel, char vari
     vorlage += teile_[i];
   }
   // A text with the marker's own character in it is left to the rewriting.
-  if (g.find(Rechenplan::Platzhalter) == std::string::npos) plan_.Uebersetzen(vorlage);
+  if (g.find(Rechenplan::Platzhalter) == std::string::npos) plan_.Uebersetzen(vorlage, true);
   return Stand::Bereit;
 }
 

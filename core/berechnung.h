@@ -21,7 +21,8 @@ namespace kolvex {
 // The driver's syntax check of a formula without blanks: KlammernEinfuegen, then
 // FehlendesOperatorPos, FormelPruefen and LeereKlammerPos, the first fault wins.
 // 0 = sound, -1 = unbalanced parentheses, else the position where the caret goes.
-int SyntaxFehlerPos(std::string_view ohneLeerzeichen);
+// eingefuegt, if given, receives the text with its parentheses inserted.
+int SyntaxFehlerPos(std::string_view ohneLeerzeichen, std::string* eingefuegt = nullptr);
 
 enum class Ausgang {
   Zahl,              // Wert and Text hold the result
@@ -50,7 +51,10 @@ struct Berechnung {
 // (messages shown), the cycles until a cycle changes nothing, ESC or a fault. Sets
 // FehlerCode (0 first), and LetztesErgebnis: 0 for KeineZahl, the value for Zahl unless
 // ersetzen (the replace mode shows the text instead and leaves it alone).
+// A text the plan of core/rechenplan.h can follow is replayed instead of rewritten.
 Berechnung Berechnen(std::string_view formel, bool ersetzen);
+// The same, always rewriting the text: the reference the replay must agree with.
+Berechnung BerechnenOhnePlan(std::string_view formel, bool ersetzen);
 
 // The entry text with its variables replaced, for the results log; empty when a value is
 // missing or does not convert. The calculation's FehlerCode stays as it was; messages (a

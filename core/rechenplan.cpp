@@ -19,17 +19,27 @@ constexpr std::array<std::string_view, 16> FunktionsNamen = {
     "SIN", "COS", "TAN", "CTAN", "ASIN", "ACOS", "ATAN", "SINH",
     "COSH", "TANH", "ASINH", "ACOSH", "ATANH", "LOG", "LN", "EXP"};
 
-// Sets StillModus for the replay and gives it back afterwards: a step that would warn
-// fails instead, and the rewriting that follows warns as the caller's mode says.
-class StillBis {
+// The replay runs silently (a step that would warn fails instead) and leaves the status as
+// it found it: the rewriting that follows a failed replay must start where the caller was,
+// and warns as the caller's mode says.
+class StatusBis {
  public:
-  StillBis() : vorher_(StillModus) { StillModus = true; }
-  ~StillBis() { StillModus = vorher_; }
-  StillBis(const StillBis&) = delete;
-  StillBis& operator=(const StillBis&) = delete;
+  StatusBis() : code_(FehlerCode), flag_(FehlerFlag), still_(StillModus) {
+    FehlerCode = 0;
+    StillModus = true;
+  }
+  ~StatusBis() {
+    FehlerCode = code_;
+    FehlerFlag = flag_;
+    StillModus = still_;
+  }
+  StatusBis(const StatusBis&) = delete;
+  StatusBis& operator=(const StatusBis&) = delete;
 
  private:
-  bool vorher_;
+  int32_t code_;
+  bool flag_;
+  bool still_;
 };
 
 }  // namespace
@@ -38,7 +48,8 @@ class StillBis {
 // rule refuses what it does not know, so "true" means the whole text was understood.
 class Rechenplan::Leser {
  public:
-  Leser(std::string_view text, std::vector<Schritt>& schritte) : t_(text), aus_(schritte) {}
+  Leser(std::string_view text, bool mitVariable, std::vector<Schritt>& schritte)
+      : t_(text), aus_(schritte), mitVariable_(mitVariable) {}
 
   bool Ganz() { return Ausdruck(false) && i_ == t_.size(); }
   int Tiefe() const { return maxTiefe_; }
@@ -132,7 +143,7 @@ class Rechenplan::Leser {
     const char c = Zeichen();
     if (IstZifferOderKomma(c)) {
       if (!Zahl(false)) return false;
-    } else if (c == Platzhalter) {
+    } else if (c == Platzhalter && mitVariable_) {
       ++i_;
       Ausgeben(Art::Variable);
     } else if (c == '(') {
@@ -186,13 +197,14 @@ class Rechenplan::Leser {
   std::string_view t_;
   size_t i_ = 0;
   std::vector<Schritt>& aus_;
+  bool mitVariable_;
   int tiefe_ = 0;
   int maxTiefe_ = 0;
 };
 
-bool Rechenplan::Uebersetzen(std::string_view text) {
+bool Rechenplan::Uebersetzen(std::string_view text, bool mitVariable) {
   schritte_.clear();
-  Leser leser(text, schritte_);
+  Leser leser(text, mitVariable, schritte_);
   if (!leser.Ganz()) {
     schritte_.clear();
     return false;
@@ -213,9 +225,7 @@ bool Rechenplan::Rechnen(long double x, long double& ergebnis) const {
     gross.resize(static_cast<size_t>(tiefe_));
     stapel = gross.data();
   }
-  const int32_t fehlerCode = FehlerCode;
-  FehlerCode = 0;
-  const StillBis still;
+  const StatusBis status;
   int n = 0;  // stack height
   for (const Schritt& s : schritte_) {
     long double r = 0;
@@ -273,7 +283,6 @@ bool Rechenplan::Rechnen(long double x, long double& ergebnis) const {
     --n;
     stapel[n - 1] = Gerundet15(r);
   }
-  FehlerCode = fehlerCode;
   ergebnis = stapel[0];
   return true;
 }

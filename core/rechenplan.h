@@ -28,15 +28,22 @@ class Rechenplan {
   // The character that stands for the variable in a text given to Uebersetzen.
   static constexpr char Platzhalter = '\x01';
 
-  // Compiles the text (no blanks, values in, the variable's places marked by Platzhalter,
-  // sign pairs as the substitution leaves them). False when the text is not one the plan
-  // can follow; the plan is then empty.
-  bool Uebersetzen(std::string_view text);
+  // Compiles the text (no blanks, values in, with mitVariable the variable's places marked
+  // by Platzhalter, sign pairs as the substitution leaves them). False when the text is not
+  // one the plan can follow (without mitVariable, one with a Platzhalter in it is not);
+  // the plan is then empty.
+  bool Uebersetzen(std::string_view text, bool mitVariable);
   bool Bereit() const { return !schritte_.empty(); }
+  // The last step computes something, so the evaluator's final text is the number text of
+  // the result (a plain or negated number stays the text it was typed as).
+  bool EndetMitRechnung() const {
+    return !schritte_.empty() && schritte_.back().art != Art::Zahl && schritte_.back().art != Art::Variable &&
+           schritte_.back().art != Art::Minus;
+  }
 
-  // The value for the variable x (rounded as its text is). False when a step faults: the
-  // status globals may then have been touched, and the caller must evaluate the text.
-  // Runs silently (StillModus is set for the function values and restored).
+  // The value for the variable x (rounded as its text is). False when a step faults; the
+  // caller then evaluates the text. Runs silently and leaves FehlerCode, FehlerFlag and
+  // StillModus as it found them.
   bool Rechnen(long double x, long double& ergebnis) const;
 
  private:

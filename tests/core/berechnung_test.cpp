@@ -174,5 +174,23 @@ TEST(Kurvenformel, PreparedPointsAreThePointsOfTheRewriting) {
   EXPECT_GT(v.geplant, v.punkte / 10);  // the plan is really used
 }
 
+// Whole calculations of the main window with the plan against the same calculations
+// rewritten: outcome, text, value, caret, status, last result and every message alike.
+TEST(Berechnung, ReplayedCalculationsAreTheRewrittenOnes) {
+  FakeFenster fenster;
+  test::WerteSetzen(fenster);
+  test::Zufall z(4711);
+  test::Vergleich v;
+  for (int i = 0; i < 1500 && v.fehler.empty(); ++i) {
+    fenster.rad = i % 2 == 1;
+    const std::string formel = test::ZufallsFormel(z);
+    std::vector<long double> xs;
+    for (int k = 0; k < 6; ++k) xs.push_back(test::ZufallsX(z));
+    test::RechnungVergleichen(fenster, formel, xs, v);
+  }
+  EXPECT_EQ(v.fehler, "");
+  EXPECT_GT(v.geplant, v.punkte / 10);
+}
+
 }  // namespace
 }  // namespace kolvex

@@ -253,6 +253,55 @@ inline void KurveVergleichen(FakeFenster& fenster, const std::string& formel, co
   }
 }
 
+// Everything a calculation of the main window leaves behind.
+struct Rechnung {
+  Berechnung b;
+  long double letztes = 0;
+  Punkt spur;  // status and window calls; its value fields are unused
+
+  bool operator==(const Rechnung& r) const {
+    return b.ausgang == r.b.ausgang && std::memcmp(&b.Wert, &r.b.Wert, 10) == 0 && b.Text == r.b.Text &&
+           b.Position == r.b.Position && b.Buchstabe == r.b.Buchstabe &&
+           std::memcmp(&letztes, &r.letztes, 10) == 0 && spur == r.spur;
+  }
+};
+
+inline Rechnung Rechnen(FakeFenster& fenster, const std::string& formel, bool ersetzen, bool mitPlan) {
+  Zuruecksetzen(fenster);
+  LetztesErgebnis = 7;
+  Rechnung r;
+  r.b = mitPlan ? Berechnen(formel, ersetzen) : BerechnenOhnePlan(formel, ersetzen);
+  r.letztes = LetztesErgebnis;
+  r.spur = Beobachtet(fenster, false, 0);
+  return r;
+}
+
+// A whole calculation with the plan against the same calculation rewritten, for a formula
+// whose variable x holds each of the values in turn.
+inline void RechnungVergleichen(FakeFenster& fenster, const std::string& formel, const std::vector<long double>& xs,
+                                Vergleich& v) {
+  for (size_t i = 0; i < xs.size() && v.fehler.empty(); ++i) {
+    fenster.Wert('x', ZahlZuText(0, xs[i]));
+    const bool ersetzen = i % 3 == 2;
+    const Rechnung ref = Rechnen(fenster, formel, ersetzen, false);
+    const Rechnung neu = Rechnen(fenster, formel, ersetzen, true);
+    ++v.punkte;
+    if (neu.b.ausgang == Ausgang::Zahl) ++v.geplant;
+    if (!(ref == neu)) {
+      std::ostringstream s;
+      s.precision(21);
+      s << "\"" << formel << "\" with x = " << xs[i] << " (rad " << fenster.rad << "): rewritten "
+        << static_cast<int>(ref.b.ausgang) << " \"" << ref.b.Text << "\" " << ref.b.Wert << " pos " << ref.b.Position
+        << " code " << ref.spur.fehlerCode << " flag " << ref.spur.fehlerFlag << " caret " << ref.spur.caret
+        << " messages " << ref.spur.meldungen.size() << "; with plan " << static_cast<int>(neu.b.ausgang) << " \""
+        << neu.b.Text << "\" " << neu.b.Wert << " pos " << neu.b.Position << " code " << neu.spur.fehlerCode
+        << " flag " << neu.spur.fehlerFlag << " caret " << neu.spur.caret << " messages "
+        << neu.spur.meldungen.size();
+      v.fehler = s.str();
+    }
+  }
+}
+
 // The values table the comparisons use: a few kinds of cells.
 inline void WerteSetzen(FakeFenster& f) {
   f.Wert('a', "3");

@@ -1,9 +1,11 @@
-// libFuzzer target: the function graph's prepared points against the same points rewritten
-// from the formula every time (tests/core/kurven_differenz.h). The input chooses a formula
-// from the grammar there (or is the formula itself), the angle mode and the values of x;
-// any difference in a value's bits, the status, a message, the caret or a label aborts.
+// libFuzzer target: the replayed plans against the rewriting (tests/core/kurven_differenz.h),
+// both ways they are used: the function graph's prepared points against the same points
+// rewritten from the formula every time, and the main window's calculations with the plan
+// against the same calculations rewritten. The input chooses a formula from the grammar
+// there (or is the formula itself), the angle mode and the values of x; any difference in an
+// outcome, a value's bits, a text, the status, a message, the caret or a label aborts.
 //
-//   build/…/fuzz/kolvex_fuzz_kurvenformel -max_len=256 -timeout=10 corpus/
+//   build/…/fuzz/kolvex_fuzz_rechenplan -max_len=256 -timeout=10 corpus/
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int k = 0; k < 8; ++k) xs.push_back(test::ZufallsX(z));
   test::Vergleich v;
   test::KurveVergleichen(*fenster, formel, xs, v);
+  xs.resize(4);
+  test::RechnungVergleichen(*fenster, formel, xs, v);
   if (!v.fehler.empty()) {
     std::fprintf(stderr, "%s\n", v.fehler.c_str());
     std::abort();
