@@ -215,7 +215,8 @@ bool Rechenplan::Uebersetzen(std::string_view text, bool mitVariable) {
 
 bool Rechenplan::Rechnen(long double x, long double& ergebnis) const {
   if (schritte_.empty()) return false;
-  const long double xWert = Gerundet15(x);
+  const Runden15 gerundet;
+  const long double xWert = gerundet(x);
   if (!std::isfinite(xWert)) return false;
   // Deep plans are rare; they take the heap.
   std::array<long double, 32> fest;
@@ -262,12 +263,12 @@ bool Rechenplan::Rechnen(long double x, long double& ergebnis) const {
           return false;
         }
         if (std::fabs(r) > UeberlaufGrenze) return false;
-        stapel[n - 1] = Gerundet15(r);
+        stapel[n - 1] = gerundet(r);
         continue;
       case Art::Fakultaet:
         r = Fakultaet(GanzzahlBegrenzt(stapel[n - 1]));
         if (FehlerFlag) return false;
-        stapel[n - 1] = Gerundet15(r);
+        stapel[n - 1] = gerundet(r);
         continue;
       case Art::Funktion:
         try {
@@ -275,13 +276,13 @@ bool Rechenplan::Rechnen(long double x, long double& ergebnis) const {
         } catch (...) {
           return false;
         }
-        stapel[n - 1] = Gerundet15(r);
+        stapel[n - 1] = gerundet(r);
         if (!std::isfinite(stapel[n - 1])) return false;
         continue;
     }
     if (!std::isfinite(r)) return false;
     --n;
-    stapel[n - 1] = Gerundet15(r);
+    stapel[n - 1] = gerundet(r);
   }
   ergebnis = stapel[0];
   return true;

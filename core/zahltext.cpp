@@ -523,16 +523,19 @@ bool ZahlLesen(std::string_view text, long double& value, bool abkuerzen) {
 
 bool TextZuZahlStreng(std::string_view text, long double& value) { return ZahlLesen(text, value, true); }
 
-long double Gerundet15(long double v) {
+long double Gerundet15(long double v) { return Runden15()(v); }
+
+Runden15::Runden15() : schnell_(ErweitertesFormat && X87Standard()) {}
+
+long double Runden15::operator()(long double v) const {
   if (v == 0) return 0;  // "0", negative zero too
-  if (std::isfinite(v)) {
+  if (schnell_ && std::isfinite(v)) {
     // The text's 15 digits as an integer and their exponent; read back as the reader reads
     // the same decimal number (both round it correctly).
     uint64_t ziffern = 0;
     int exponent = 0;
     long double r = 0;
-    if (ErweitertesFormat && X87Standard() && SchnellZiffernGeprueft(std::fabs(v), ziffern, exponent) &&
-        SchnellLesenGeprueft(ziffern, exponent - 14, r))
+    if (SchnellZiffernGeprueft(std::fabs(v), ziffern, exponent) && SchnellLesenGeprueft(ziffern, exponent - 14, r))
       return v < 0 ? -r : r;
   }
   long double r = std::numeric_limits<long double>::quiet_NaN();

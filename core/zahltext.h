@@ -35,6 +35,16 @@ bool TextZuZahlStreng(std::string_view text, long double& value);
 // which the evaluator carries every intermediate result. NaN where that text is no number
 // (v infinite or NaN).
 long double Gerundet15(long double v);
+// Gerundet15 for many values in a row: asks once whether the processor's rounding allows the
+// shortcut.
+class Runden15 {
+ public:
+  Runden15();
+  long double operator()(long double v) const;
+
+ private:
+  bool schnell_;
+};
 
 // FloatText and TextZuZahlStreng take shortcuts for the common values and hand everything
 // else to the library's converters. These are the converters alone, kept callable so that

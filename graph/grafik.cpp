@@ -254,8 +254,10 @@ void TfrGrafik::FormelZeichnen(const QString& formel) {
     Chart1->setLegendVisible(true);
     plOben->setLineWidth(2);
     KurveBerechnen(fromCoreChar(kolvex::GrafikVariable), formel);
-    Chart1->setAutomatic(ChartAxis::Bottom, true);
-    Chart1->setAutomatic(ChartAxis::Left, true);
+    // KurveBerechnen has just set both axes to automatic and brought the chart up to date;
+    // setting them again would make it go over every curve's points once more.
+    for (const ChartAxis achse : {ChartAxis::Bottom, ChartAxis::Left})
+      if (!Chart1->automatic(achse)) Chart1->setAutomatic(achse, true);
     Chart1->refresh();
   }
 }
