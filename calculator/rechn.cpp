@@ -314,7 +314,7 @@ void TfrRechn::Berechnen(const QString& formel) {
     if (frGrafik) frGrafik->FormelZeichnen(formel);
     return;
   }
-  FehlerCode = 0;
+  // The status (FehlerCode first of all) is set by the core's entry below.
   if (frFormel) {
     const int zeile = frFormel->FormelSuchen(formel);
     if (zeile > 0) frFormel->sg1->setRow(zeile);

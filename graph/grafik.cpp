@@ -49,7 +49,6 @@
 TfrGrafik* frGrafik = nullptr;
 
 using kolvex::FehlerCode;
-using kolvex::FehlerFlag;
 
 namespace {
 
