@@ -17,6 +17,7 @@
 #include "calculator/formel.h"
 #include "calculator/konstante.h"
 #include "core/auswerter.h"
+#include "core/berechnung.h"
 #include "core/fenster.h"
 #include "core/formel.h"
 #include "core/globals.h"
@@ -48,6 +49,21 @@ const QColor ErrorRot(0xFF, 0x00, 0x00);       // 255
 
 bool EinstellHaken(QCheckBox* TfrEinstell::*feld, bool ersatz) {
   return frEinstell && frEinstell->*feld ? (frEinstell->*feld)->isChecked() : ersatz;
+}
+
+// The syntax faults as the driver and the graph button show them: an empty formula only
+// brings the result field back; a fault warns and puts the caret at it.
+void SyntaxFehlerZeigen(TfrRechn* r, Ausgang ausgang, int position) {
+  r->edErgebnis->show();
+  r->lbESC->clear();
+  if (ausgang == Ausgang::Leer) return;
+  r->TastenFarbeZuruecksetzen();
+  if (ausgang == Ausgang::Klammerfehler) {
+    showMessage(QStringLiteral("Formel ist Falsch!\rKlammer"), MessageKind::Warning);
+  } else {
+    showMessage(QStringLiteral("Formel ist Falsch!"), MessageKind::Warning);
+    r->ed1->setCursorPosition(position);
+  }
 }
 
 MessageKind Art(MeldungsArt art) {
@@ -236,23 +252,13 @@ void TfrRechn::AnzeigeBeenden() {
 bool TfrRechn::FormelPruefen(const QString& formel) {
   const std::string f = OhneLeerzeichen(toCore(formel));
   if (f.empty()) {
-    edErgebnis->show();
-    lbESC->clear();
+    SyntaxFehlerZeigen(this, Ausgang::Leer, 0);
     return false;
   }
-  const std::string t = KlammernEinfuegen(f);
-  int p = FehlendesOperatorPos(t);
-  if (p == 0) p = kolvex::FormelPruefen(t);
-  if (p == 0) p = LeereKlammerPos(t);
+  const int p = SyntaxFehlerPos(f);
   if (p == 0) return true;
-  AnzeigeBeenden();
-  if (p == -1) {
-    showMessage(QStringLiteral("Formel ist Falsch!\rKlammer"), MessageKind::Warning);
-  } else {
-    showMessage(QStringLiteral("Formel ist Falsch!"), MessageKind::Warning);
-    ed1->setCursorPosition(p);
-  }
   FehlerCode = -1;
+  SyntaxFehlerZeigen(this, p == -1 ? Ausgang::Klammerfehler : Ausgang::Syntaxfehler, p);
   return false;
 }
 
@@ -311,7 +317,7 @@ void TfrRechn::Berechnen(const QString& formel) {
     if (frGrafik) frGrafik->FormelZeichnen(formel);
     return;
   }
-  FehlerCode = 0;
+  // The status (FehlerCode first of all) is set by the core's entry below.
   if (frFormel) {
     const int zeile = frFormel->FormelSuchen(formel);
     if (zeile > 0) frFormel->sg1->setRow(zeile);
@@ -323,79 +329,58 @@ void TfrRechn::Berechnen(const QString& formel) {
   EscWatcher::Operation escOperation;
   edErgebnis->clear();
 
-  if (!FormelPruefen(formel)) return;
-
   const bool ersetzen = tbCut->isChecked();
+  const Berechnung b = kolvex::Berechnen(toCore(formel), ersetzen);
   // What the log names as the formula in replace mode: the entry before it was replaced.
   QString ersetzteFormel;
-  try {
-    const std::string f = OhneLeerzeichen(toCore(formel));
-    char buchstabe = ' ';
-    std::string w = KonstantenEinsetzen(f, buchstabe);
-    if (buchstabe != ' ') {
+  switch (b.ausgang) {
+    case Ausgang::Leer:
+    case Ausgang::Syntaxfehler:
+    case Ausgang::Klammerfehler:
+      SyntaxFehlerZeigen(this, b.ausgang, b.Position);
+      return;
+    case Ausgang::KeinWert:
       AnzeigeBeenden();
       if (frKonstante) {
         frKonstante->show();
-        frKonstante->VariableSuchen(fromCoreChar(buchstabe));
+        frKonstante->VariableSuchen(fromCoreChar(b.Buchstabe));
       }
-      showMessage(QStringLiteral("Kein Wert für ") + fromCoreChar(buchstabe),
-                  MessageKind::Warning);
-      FehlerCode = -1;
+      showMessage(QStringLiteral("Kein Wert für ") + fromCoreChar(b.Buchstabe), MessageKind::Warning);
       return;
-    }
-    if (w != f) w = VorzeichenZusammenfassen(w);
-    w = KlammernEinfuegen(w);
-
-    FehlerFlag = false;
-    const int p = FunktionenPruefen(w, false);
-    if (FehlerFlag) {
+    case Ausgang::Vorpruefung:
       AnzeigeBeenden();
-      ed1->setCursorPosition(p + 1);
+      ed1->setCursorPosition(b.Position);
       return;
-    }
-
-    // The cycles; ESC ends them and the text is judged as it stands.
-    switch (AuswertungLaufen(w)) {
-      case AuswertungsEnde::Fehler:
-        FehlerAnzeigen();
-        return;
-      case AuswertungsEnde::FehlerMalGeteilt:
-        ed1->setCursorPosition(static_cast<int>(ed1->text().size()));
-        FehlerAnzeigen();
-        return;
-      case AuswertungsEnde::Fertig:
-      case AuswertungsEnde::Abgebrochen:
-        break;
-    }
-
-    if (w.empty() || FehlerCode != 0) {
-      AnzeigeBeenden();
+    case Ausgang::Fehler:
+      FehlerAnzeigen();
       return;
-    }
-    long double ergebnis = 0;
-    if (IstZahl(w))
-      ergebnis = TextZuZahl(w);
-    else
-      FehlerCode = -1;
-
-    if (FehlerCode == -1) {
-      LetztesErgebnis = 0;
-      edErgebnis->setText(ErrorText);
-    } else if (ersetzen) {
-      // Only a finished number replaces the formula; anything else shows "Error" above.
-      ersetzteFormel = ed1->text();
-      edErgebnis->clear();
-      ed1->setText(fromCore(w));
+    case Ausgang::FehlerMalGeteilt:
       ed1->setCursorPosition(static_cast<int>(ed1->text().size()));
-    } else {
-      LetztesErgebnis = ergebnis;
-      edErgebnis->setText(QStringLiteral(" "));
-      ErgebnisAnzeigen(LetztesErgebnis);
-    }
-  } catch (...) {
-    edErgebnis->setText(ErrorText);
-    lbESC->clear();
-    TastenFarbeZuruecksetzen();
+      FehlerAnzeigen();
+      return;
+    case Ausgang::Unvollstaendig:
+      AnzeigeBeenden();
+      return;
+    case Ausgang::KeineZahl:
+      edErgebnis->setText(ErrorText);
+      break;
+    case Ausgang::Ausnahme:
+      edErgebnis->setText(ErrorText);
+      lbESC->clear();
+      TastenFarbeZuruecksetzen();
+      break;
+    case Ausgang::Zahl:
+      if (ersetzen) {
+        // Only a finished number replaces the formula; anything else shows "Error" above.
+        ersetzteFormel = ed1->text();
+        edErgebnis->clear();
+        ed1->setText(fromCore(b.Text));
+        ed1->setCursorPosition(static_cast<int>(ed1->text().size()));
+      } else {
+        edErgebnis->setText(QStringLiteral(" "));
+        ErgebnisAnzeigen(LetztesErgebnis);
+      }
+      break;
   }
 
   // Unit conversion converts the unrounded result, not the shown (rounded, grouped) text;
@@ -423,15 +408,8 @@ void TfrRechn::Berechnen(const QString& formel) {
     QString logFormel = eingabe;
     if (EinstellHaken(&TfrEinstell::cbErgeb_Var_Ersetzen, ErgebnisseErsetzen)) {
       // A failing substitution logs the entry as typed.
-      try {
-        char buchstabe = ' ';
-        const int32_t fehlerCode = FehlerCode;
-        FehlerCode = 0;
-        const std::string ersetzt2 = KonstantenEinsetzen(OhneLeerzeichen(toCore(eingabe)), buchstabe);
-        if (buchstabe == ' ' && FehlerCode == 0 && !ersetzt2.empty()) logFormel = fromCore(ersetzt2);
-        FehlerCode = fehlerCode;
-      } catch (...) {
-      }
+      const std::string ersetzt2 = ProtokollFormel(toCore(eingabe));
+      if (!ersetzt2.empty()) logFormel = fromCore(ersetzt2);
     }
     ErgebnisZeileSpeichern(ImProgrammOrdner(QStringLiteral("result.txt")), logFormel,
                            ersetzt ? ed1->text() : edErgebnis->text());

@@ -10,9 +10,13 @@
 
 namespace kolvex {
 
-std::vector<TermEintrag> TermTabelle;
-
 namespace {
+
+// One signed term of the + and - pass (the term table, TermTabelle, index 0 unused).
+struct TermEintrag {
+  std::string Term;     // any length: long number texts must not be cut
+  char Operator = ' ';  // "+" or "-", a blank once folded away
+};
 
 // Most texts the passes test are plainly not numbers ("4-1", "2*3"); this rejects them by
 // their shape before anything is converted. The shape is the one IstZahl accepts: blanks
@@ -354,8 +358,7 @@ std::string MalGeteiltAuswerten(std::string text) {
 }
 
 std::string PlusMinusAuswerten(std::string_view text) {
-  std::vector<TermEintrag>& t = TermTabelle;
-  t.clear();
+  std::vector<TermEintrag> t;
   t.emplace_back();  // index 0 unused
   TermEintrag aktuell;
   aktuell.Operator = At(text, 1) == '-' ? '-' : '+';
@@ -386,7 +389,6 @@ std::string PlusMinusAuswerten(std::string_view text) {
 
   std::string ergebnis;
   for (size_t j = 1; j < t.size(); ++j) ergebnis += t[j].Term;
-  t.clear();
   return ergebnis;
 }
 

@@ -19,14 +19,6 @@ namespace kolvex {
 // The result of an arithmetic step that failed.
 inline constexpr long double FehlerWert = 999999999999999.0L;
 
-// ---- The work table of the + and - pass ---------------------------------------------------
-struct TermEintrag {
-  std::string Term;     // any length: long number texts must not be cut
-  char Operator = ' ';  // "+" or "-", a blank once folded away
-};
-// Index 0 unused; cleared at the start and the end of every + and - pass.
-extern std::vector<TermEintrag> TermTabelle;
-
 // ---- Passes ------------------------------------------------------------------------------
 // Repeats FunktionenAuswerten, PotenzAuswerten, FakultaetAuswerten until a round changes
 // nothing or ESC is down after a round that changed something. Empty after a fault.
@@ -49,7 +41,7 @@ void KlammerInhalt(std::string_view text, int& position, std::string& gruppe);
 // All "*" and "/" from the left, parentheses removed first. Empty after a division by zero
 // (FehlerFlag and FehlerCode are set, the message shown unless StillModus).
 std::string MalGeteiltAuswerten(std::string text);
-// All "+" and "-" from the left through TermTabelle.
+// All "+" and "-" from the left, through a table of signed terms of its own.
 std::string PlusMinusAuswerten(std::string_view text);
 // text[von..bis] without parentheses; von = 0 from the start, bis = 0 to the end.
 std::string OhneKlammern(std::string_view text, int von, int bis);
@@ -105,21 +97,8 @@ enum class ZyklusErgebnis {
 //
 // Throws Laufzeitfehler for the faults that have no place in the error status (overflow,
 // ATANH outside its domain, an operand that is not a number, an unmatched parenthesis).
-// Both callers catch it (std::exception): the calculation driver shows "Error", the
-// function plotter skips the point. FehlerCode is then left as it was.
-//
-// The calculation driver and the function plotter both evaluate through this function (or
-// AuswertungLaufen below), so their results cannot drift apart:
-//   driver:  FehlerCode := 0, checks, W := KonstantenEinsetzen(F), sign folding when W
-//            differs from F, W := KlammernEinfuegen(W), FehlerFlag := false,
-//            p := FunktionenPruefen(W, false) (stop with the caret at p + 1 on FehlerFlag),
-//            then AuswertungLaufen(W) inside try: Fehler -> "Error"; FehlerMalGeteilt ->
-//            caret of ed1 at the end of its text, "Error"; Fertig or Abgebrochen -> W is the
-//            result if IstZahl(W), else FehlerCode := -1 and "Error". catch -> "Error".
-//   plotter: the graph's own substitution of the values and of x, sign folding, FehlerFlag
-//            := false, FehlerCode := 0, FunktionenPruefen(h, true), then AuswertungLaufen(h)
-//            inside try: anything but Fertig/Abgebrochen, or FehlerFlag, or a text that is
-//            not IstZahl, or an exception -> the point is skipped.
+// The entries of core/berechnung.h, through which the calculation driver and the function
+// plotter evaluate, catch it; FehlerCode is then left as it was.
 ZyklusErgebnis AuswertungsZyklus(std::string& W);
 
 enum class AuswertungsEnde {

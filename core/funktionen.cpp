@@ -59,6 +59,11 @@ void FalscherWertMeldung(std::string_view label) {
 }
 
 void FunktionWert(std::string_view name, std::string& wert, long double x) {
+  long double v = 0;
+  wert = FunktionWertZahl(name, x, v) ? ZahlZuText(0, v) : "Error";
+}
+
+bool FunktionWertZahl(std::string_view name, long double x, long double& ergebnis) {
   FehlerFlag = false;
   long double v = 0;
   const bool rad = Fenster().RadModus();
@@ -85,7 +90,6 @@ void FunktionWert(std::string_view name, std::string& wert, long double x) {
       // The plotter must not draw a point at the pole.
       FehlerFlag = true;
       FehlerCode = -1;
-      wert = "Error";
       return false;
     }
     if (s == -1) {
@@ -111,7 +115,7 @@ void FunktionWert(std::string_view name, std::string& wert, long double x) {
     const bool null = n == "SIN" ? (FastGleich(q, 1) || FastGleich(q, 2)) : (FastGleich(q, 0.5L) || FastGleich(q, 1.5L));
     v = null ? 0 : (n == "SIN" ? std::sin(x) : std::cos(x));
   } else if (n == "TAN" || n == "CTAN") {
-    if (!tangens(n == "CTAN")) return;
+    if (!tangens(n == "CTAN")) return false;
   } else if (n == "ASIN" || n == "ACOS") {
     if (std::fabs(x) > 1) {
       if (!StillModus) {
@@ -172,12 +176,12 @@ void FunktionWert(std::string_view name, std::string& wert, long double x) {
     }
   }
 
-  if (!FehlerFlag) {
-    wert = ZahlZuText(0, v);
-  } else {
+  if (FehlerFlag) {
     FehlerCode = -1;
-    wert = "Error";
+    return false;
   }
+  ergebnis = v;
+  return true;
 }
 
 bool IstGanzzahlig(long double wert, long double toleranz) {

@@ -31,6 +31,10 @@ std::string FakultaetAuswerten(std::string text);
 // beyond the extended range or outside the domain, a degree argument too large to reduce).
 void FunktionWert(std::string_view name, std::string& wert, long double x);
 
+// The same without the text: true with the value, false (FehlerFlag, FehlerCode -1) where
+// FunktionWert gives "Error". Throws as FunktionWert.
+bool FunktionWertZahl(std::string_view name, long double x, long double& wert);
+
 // b^e: 0 for b = 0 (0^0 too; a negative exponent of 0 sets FehlerCode -1), 1 for e = 0,
 // square-and-multiply for integral |e| <= 2147483647, exp(e ln b) for b > 0; otherwise, and on
 // overflow, FehlerCode -1 and 0.

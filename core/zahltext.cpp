@@ -97,8 +97,15 @@ constexpr std::array<uint64_t, 20> GanzePotenzen = [] {
 // an exact long double, so is 10^k for k <= 27, and one correctly rounded multiplication or
 // division of two exact values is the correctly rounded value of the text, as the library
 // would give it. False when the digits or the exponent do not allow that.
+bool SchnellLesenGeprueft(uint64_t ziffern, long long exponent, long double& r);
+
 bool SchnellLesen(uint64_t ziffern, long long exponent, long double& r) {
   if (!ErweitertesFormat || !X87Standard()) return false;
+  return SchnellLesenGeprueft(ziffern, exponent, r);
+}
+
+// SchnellLesen once the unit's mode has been checked.
+bool SchnellLesenGeprueft(uint64_t ziffern, long long exponent, long double& r) {
   if (exponent >= 0) {
     if (exponent > ExaktePotenzMax) {
       // Short digits leave room for part of the exponent ("1E40" is 10^13 * 10^27).
@@ -146,8 +153,15 @@ X87Bits BitsVon(long double v) {
   return b;
 }
 
+bool SchnellZiffernGeprueft(long double betrag, uint64_t& ziffern, int& exponent);
+
 bool SchnellZiffern(long double betrag, uint64_t& ziffern, int& exponent) {
   if (!ErweitertesFormat || !X87Standard()) return false;
+  return SchnellZiffernGeprueft(betrag, ziffern, exponent);
+}
+
+// SchnellZiffern once the unit's mode has been checked.
+bool SchnellZiffernGeprueft(long double betrag, uint64_t& ziffern, int& exponent) {
   // ilogb without the library call; subnormals (field 0) end up far out of range.
   const int binaer = (BitsVon(betrag).vorzeichenExponent & 0x7FFF) - 16383;
   if (binaer < -60 || binaer > 150) return false;
@@ -508,6 +522,26 @@ bool ZahlLesen(std::string_view text, long double& value, bool abkuerzen) {
 }  // namespace
 
 bool TextZuZahlStreng(std::string_view text, long double& value) { return ZahlLesen(text, value, true); }
+
+long double Gerundet15(long double v) { return Runden15()(v); }
+
+Runden15::Runden15() : schnell_(ErweitertesFormat && X87Standard()) {}
+
+long double Runden15::operator()(long double v) const {
+  if (v == 0) return 0;  // "0", negative zero too
+  if (schnell_ && std::isfinite(v)) {
+    // The text's 15 digits as an integer and their exponent; read back as the reader reads
+    // the same decimal number (both round it correctly).
+    uint64_t ziffern = 0;
+    int exponent = 0;
+    long double r = 0;
+    if (SchnellZiffernGeprueft(std::fabs(v), ziffern, exponent) && SchnellLesenGeprueft(ziffern, exponent - 14, r))
+      return v < 0 ? -r : r;
+  }
+  long double r = std::numeric_limits<long double>::quiet_NaN();
+  TextZuZahlStreng(ZahlZuText(0, v), r);
+  return r;
+}
 
 bool intern::TextZuZahlStrengReferenz(std::string_view text, long double& value) {
   return ZahlLesen(text, value, false);

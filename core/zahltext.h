@@ -31,6 +31,21 @@ double AbZehntelRunden(double v);
 // Returns false (and leaves value alone) when the text is not a number.
 bool TextZuZahlStreng(std::string_view text, long double& value);
 
+// The value that ZahlZuText(0, v) reads back as: v rounded to the 15 significant digits with
+// which the evaluator carries every intermediate result. NaN where that text is no number
+// (v infinite or NaN).
+long double Gerundet15(long double v);
+// Gerundet15 for many values in a row: asks once whether the processor's rounding allows the
+// shortcut.
+class Runden15 {
+ public:
+  Runden15();
+  long double operator()(long double v) const;
+
+ private:
+  bool schnell_;
+};
+
 // FloatText and TextZuZahlStreng take shortcuts for the common values and hand everything
 // else to the library's converters. These are the converters alone, kept callable so that
 // tests can check the shortcuts against them value for value.

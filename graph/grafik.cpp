@@ -27,6 +27,7 @@
 #include "calculator/formel.h"
 #include "calculator/rechn.h"
 #include "core/auswerter.h"
+#include "core/berechnung.h"
 #include "core/formel.h"
 #include "core/globals.h"
 #include "core/konstanten.h"
@@ -49,7 +50,6 @@
 TfrGrafik* frGrafik = nullptr;
 
 using kolvex::FehlerCode;
-using kolvex::FehlerFlag;
 
 namespace {
 
@@ -89,12 +89,9 @@ void ZuVielePunkteMelden() {
 
 }  // namespace
 
-// One curve's formula, prepared once for all of its points: the work that does not depend on
-// x (blanks, the parenthesis check, the values of the other variables) is done here, and
-// each point only puts the text of x between the pieces.
+// One curve's formula, prepared once for all of its points by the core.
 struct TfrGrafik::Kurve {
-  std::string f;                   // the formula without blanks
-  std::vector<std::string> teile;  // the substituted formula split at each graph variable
+  kolvex::Kurvenformel formel;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -227,9 +224,8 @@ void TfrGrafik::FormelZeichnen(const QString& formel) {
     if (!frRechn->FormelPruefen(formel)) return;
   } else {
     // Without the main window (tools, tests) the core's checks stand in for its own.
-    const std::string f = kolvex::KlammernEinfuegen(kolvex::OhneLeerzeichen(toCore(formel)));
-    if (f.empty() || kolvex::FehlendesOperatorPos(f) != 0 || kolvex::FormelPruefen(f) != 0 ||
-        kolvex::LeereKlammerPos(f) != 0) {
+    const std::string f = kolvex::OhneLeerzeichen(toCore(formel));
+    if (f.empty() || kolvex::SyntaxFehlerPos(f) != 0) {
       showMessage(QStringLiteral("Formel ist Falsch!"), MessageKind::Warning);
       FehlerCode = -1;
       return;
@@ -255,8 +251,10 @@ void TfrGrafik::FormelZeichnen(const QString& formel) {
     Chart1->setLegendVisible(true);
     plOben->setLineWidth(2);
     KurveBerechnen(fromCoreChar(kolvex::GrafikVariable), formel);
-    Chart1->setAutomatic(ChartAxis::Bottom, true);
-    Chart1->setAutomatic(ChartAxis::Left, true);
+    // KurveBerechnen has just set both axes to automatic and brought the chart up to date;
+    // setting them again would make it go over every curve's points once more.
+    for (const ChartAxis achse : {ChartAxis::Bottom, ChartAxis::Left})
+      if (!Chart1->automatic(achse)) Chart1->setAutomatic(achse, true);
     Chart1->refresh();
   }
 }
@@ -298,7 +296,6 @@ void TfrGrafik::KurveBerechnen(QChar variable, const QString& formel) {
 
   ProgressBar1->setMaximum(punkte);
   ProgressBar1->setValue(0);
-  ProgressBar1->show();
 
   const QColor farbe = ChartView::colorFromValue(kolvex::GrafikFarben[static_cast<size_t>(n)]);
   Kurve kurve;
@@ -324,8 +321,12 @@ void TfrGrafik::KurveBerechnen(QChar variable, const QString& formel) {
           serie->setColor(farbe);
         }
       }
-      if (balkenUhr.elapsed() >= 40) {
+      // Even the clock costs more than a replayed point: it is asked every 64 points. The
+      // bar appears once a curve takes long enough to be watched: painting it costs more
+      // than a short curve, and for a few milliseconds it could not be seen anyway.
+      if (i % 64 == 0 && balkenUhr.elapsed() >= 40) {
         ProgressBar1->setValue(i);
+        ProgressBar1->show();
         balkenUhr.restart();
       }
       if (EscWatcher::pressed()) break;
@@ -342,92 +343,30 @@ void TfrGrafik::KurveBerechnen(QChar variable, const QString& formel) {
 }
 
 bool TfrGrafik::Vorbereiten(QChar variable, const QString& formel, Kurve& kurve) {
-  kurve.f = kolvex::OhneLeerzeichen(toCore(formel));
-  if (kurve.f.empty()) {
-    FehlerCode = -1;
-    return false;
-  }
-  const int klammer = kolvex::FormelPruefen(kurve.f);
-  if (klammer != 0) {
-    showMessage(klammer == -1 ? QStringLiteral("Formel ist Falsch!\rKlammer")
-                              : QStringLiteral("Formel ist Falsch!"),
-                MessageKind::Warning);
-    FehlerCode = -1;
-    return false;
-  }
+  using Stand = kolvex::Kurvenformel::Stand;
   stop_ = false;
-  std::string g;
-  try {
-    g = KonstantenErsetzen(kurve.f);
-  } catch (const std::exception&) {
-    FehlerCode = -1;
-    return false;
+  switch (kurve.formel.Vorbereiten(toCore(formel), toCoreChar(variable))) {
+    case Stand::Bereit: return true;
+    case Stand::Leer:
+    case Stand::Ausnahme: return false;
+    case Stand::Klammerfehler:
+      showMessage(kurve.formel.Position() == -1 ? QStringLiteral("Formel ist Falsch!\rKlammer")
+                                                : QStringLiteral("Formel ist Falsch!"),
+                  MessageKind::Warning);
+      return false;
+    case Stand::KeinWert:
+      showMessage(QStringLiteral("Kein Wert für ") + fromCoreChar(kurve.formel.Buchstabe()),
+                  MessageKind::Warning);
+      stop_ = true;
+      return false;
   }
-  if (g.empty()) {
-    const char fehlt = kolvex::UnbekannteKonstante(kurve.f, kolvex::GrafikVariable);
-    showMessage(QStringLiteral("Kein Wert für ") + fromCoreChar(fehlt), MessageKind::Warning);
-    stop_ = true;
-    return false;
-  }
-  // The places of the graph variable, as VariableErsetzen finds them: replacing one by a
-  // number never changes whether another one stands alone (a digit is no more an operator
-  // than the letter was).
-  const char v = toCoreChar(variable);
-  kurve.teile.clear();
-  std::string stueck;
-  for (int p = 1; p <= kolvex::Length(g); ++p) {
-    if (IstVariable(g, p, v)) {
-      kurve.teile.push_back(std::move(stueck));
-      stueck.clear();
-    } else {
-      stueck += kolvex::At(g, p);
-    }
-  }
-  kurve.teile.push_back(std::move(stueck));
-  return true;
+  return false;
 }
 
 long double TfrGrafik::PunktWert(const Kurve& kurve, long double x) {
-  try {
-    std::string h = kurve.teile.front();
-    if (kurve.teile.size() > 1) {
-      const std::string xText = kolvex::ZahlZuText(0, x);
-      for (size_t i = 1; i < kurve.teile.size(); ++i) {
-        h += xText;
-        h += kurve.teile[i];
-      }
-    }
-    if (h != kurve.f) h = kolvex::VorzeichenZusammenfassen(std::move(h));
-    FehlerFlag = false;
-    FehlerCode = 0;
-    const int pos = kolvex::FunktionenPruefen(h, true);
-    if (FehlerFlag) {
-      FehlerCode = -1;
-      return 0;
-    }
-    // A number in front of a function name (only a substituted value can put one there):
-    // the point cannot be evaluated, so it is left out rather than drawn at 0.
-    if (pos != 0) {
-      FehlerCode = -1;
-      return 0;
-    }
-    const kolvex::AuswertungsEnde ende = kolvex::AuswertungLaufen(h);
-    if (ende == kolvex::AuswertungsEnde::Fehler ||
-        ende == kolvex::AuswertungsEnde::FehlerMalGeteilt || h.empty() || FehlerCode != 0 ||
-        FehlerFlag) {
-      FehlerCode = -1;
-      return 0;
-    }
-    long double y = 0;
-    if (!kolvex::TextZuZahlStreng(h, y) || y == kolvex::KeineZahl) {  // IstZahl(h)
-      FehlerCode = -1;
-      return 0;
-    }
-    return y;
-  } catch (const std::exception&) {
-    FehlerCode = -1;
-    return 0;
-  }
+  long double y = 0;
+  kurve.formel.Wert(x, y);
+  return y;
 }
 
 long double TfrGrafik::FormelWert(QChar variable, const QString& formel, long double x) {
@@ -437,39 +376,15 @@ long double TfrGrafik::FormelWert(QChar variable, const QString& formel, long do
 }
 
 std::string TfrGrafik::KonstantenErsetzen(const std::string& formel) {
-  std::string t = formel;
-  for (int i = 1; i <= kolvex::Length(t); ++i) {
-    if (kolvex::At(t, i) == kolvex::GrafikVariable || !kolvex::IstKonstante(t, i)) continue;
-    char buchstabe = ' ';
-    const long double wert = kolvex::KonstantenWert(t, i, buchstabe);
-    if (FehlerCode != 0) return {};
-    const std::string zahl = kolvex::ZahlZuText(0, wert);
-    kolvex::Delete(t, i, 1);
-    kolvex::Insert(zahl, t, i);
-    i += kolvex::Length(zahl) - 1;
-  }
-  return t;
+  return kolvex::GrafikKonstantenErsetzen(formel);
 }
 
 std::string TfrGrafik::VariableErsetzen(const std::string& formel, char variable, long double x) {
-  std::string t = formel;
-  const std::string zahl = kolvex::ZahlZuText(0, x);
-  for (int i = 1; i <= kolvex::Length(t); ++i) {
-    if (!IstVariable(t, i, variable)) continue;
-    kolvex::Delete(t, i, 1);
-    kolvex::Insert(zahl, t, i);
-    i += kolvex::Length(zahl) - 1;
-  }
-  return t;
+  return kolvex::GrafikVariableErsetzen(formel, variable, x);
 }
 
 bool TfrGrafik::IstVariable(const std::string& text, int p, char letter) {
-  const int n = kolvex::Length(text);
-  if (p < 1 || p > n || kolvex::At(text, p) != letter) return false;
-  if (p < n && kolvex::At(text, p + 1) == '^') return true;
-  const bool vorne = p == 1 || kolvex::IstOperatorOderKlammer(kolvex::At(text, p - 1));
-  const bool hinten = p == n || kolvex::IstOperatorOderKlammer(kolvex::At(text, p + 1));
-  return vorne && hinten;
+  return kolvex::IstGrafikVariable(text, p, letter);
 }
 
 bool TfrGrafik::FormelVorhanden(const QString& formel) const {
