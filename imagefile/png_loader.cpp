@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imagefile/byte_order.h"
 #include "imagefile/checksums.h"
 #include "imagefile/color_utils.h"
 #include "imagefile/deflate.h"
@@ -18,17 +19,6 @@ namespace {
 
 const std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 13, 10, 26, 10};
 const std::uint8_t kMngSignature[8] = {0x8A, 'M', 'N', 'G', 13, 10, 26, 10};
-
-std::uint32_t be32(const std::uint8_t* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
-}
-
-void putBE32(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v >> 24);
-  p[1] = static_cast<std::uint8_t>(v >> 16);
-  p[2] = static_cast<std::uint8_t>(v >> 8);
-  p[3] = static_cast<std::uint8_t>(v);
-}
 
 [[noreturn]] void invalidData() { throw Error(text::kInvalidPngData); }
 
