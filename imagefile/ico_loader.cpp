@@ -208,30 +208,48 @@ void IconList::saveToStream(BaseStream& stream) const {
   stream.write(b.data(), b.size());
 }
 
+IcoSaveOptions IcoSaveOptions::keeping(const IcoLoadResult& read) {
+  IcoSaveOptions o;
+  o.transparentColor = read.transparentColor;
+  o.hotSpotX = read.hotSpotX;
+  o.hotSpotY = read.hotSpotY;
+  return o;
+}
+
 bool ICOLoader::canLoad(const std::string& ext) { return ext == "ICO" || ext == "CUR"; }
 bool ICOLoader::canSave(const std::string& ext) { return canLoad(ext); }
 std::string ICOLoader::getLoadFilter() { return "Windows icon (*.ico)|*.ico|Windows cursor (*.cur)|*.cur"; }
 
-void ICOLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBitmap& bitmap) {
+void ICOLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBitmap& bitmap) { load(stream, bitmap); }
+
+void ICOLoader::saveToStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) {
+  save(stream, ext, bitmap);
+}
+
+IcoLoadResult ICOLoader::load(BaseStream& stream, LinearBitmap& bitmap, const IcoLoadOptions& options) const {
   IconList list;
   list.loadFromStream(stream);
   if (list.count() == 0) throw LinearBitmapError(text::kNoIconsInFile);
   int index = 0;
-  std::uint32_t color = transparentColor;
-  if (!suppressSelection && selector) {
+  IcoLoadResult result;
+  result.transparentColor = options.transparentColor;
+  if (!options.suppressSelection && selector) {
+    std::uint32_t color = options.transparentColor;
     if (!selector(list, index, color)) throw SilentAbort();
     if (index < 0 || index >= list.count()) index = 0;
-    transparentColor = color;
+    result.transparentColor = color;
   }
   const IconImage& img = *list.images[static_cast<std::size_t>(index)];
   if (list.kind == IconList::kCursor) {
-    hotSpotX = img.hotSpotX;
-    hotSpotY = img.hotSpotY;
+    result.hotSpotX = img.hotSpotX;
+    result.hotSpotY = img.hotSpotY;
   }
-  img.assignTo(bitmap, transparentColor);
+  img.assignTo(bitmap, result.transparentColor);
+  return result;
 }
 
-void ICOLoader::saveToStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) {
+void ICOLoader::save(BaseStream& stream, const std::string& ext, const LinearBitmap& bitmap,
+                     const IcoSaveOptions& options) const {
   if (bitmap.width() > 255 || bitmap.height() > 255) throw Error(text::kImageTooLargeForIcon);
   const PixelFormat pf = bitmap.pixelFormat();
   if (pf != pf8bit && pf != pf16bit && pf != pf24bit && pf != pf32bit)
@@ -246,7 +264,7 @@ void ICOLoader::saveToStream(BaseStream& stream, const std::string& ext, LinearB
   }
   const int w = src->width();
   const int h = src->height();
-  const std::uint32_t tc = transparentColor;
+  const std::uint32_t tc = options.transparentColor;
   IconList list;
   list.kind = ext == "ICO" ? IconList::kIcon : IconList::kCursor;
   auto setAnd = [&](IconImage& im, int x, int y) {
@@ -315,8 +333,8 @@ void ICOLoader::saveToStream(BaseStream& stream, const std::string& ext, LinearB
       }
     }
   }
-  list.images[0]->hotSpotX = hotSpotX;
-  list.images[0]->hotSpotY = hotSpotY;
+  list.images[0]->hotSpotX = options.hotSpotX;
+  list.images[0]->hotSpotY = options.hotSpotY;
   list.saveToStream(stream);
 }
 

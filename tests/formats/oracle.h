@@ -46,6 +46,14 @@ inline Bytes save(imagefile::BitmapLoader& loader, imagefile::LinearBitmap& bm, 
   return m.bytes();
 }
 
+// A loader's own load with the options of one call; what it found beside the pixels.
+template <typename Loader, typename Options>
+auto loadWith(const Loader& loader, const Bytes& data, imagefile::LinearBitmap& bm, const Options& options) {
+  imagefile::SpanStream s(data.data(), data.size());
+  bm.dispose();
+  return loader.load(s, bm, options);
+}
+
 // One folder per test process, removed when the process ends.
 inline std::string tempDir() {
   struct Folder {
