@@ -14,12 +14,6 @@ using namespace oracle;
 
 namespace {
 
-void put16(Bytes& b, std::uint32_t v) { b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}); }
-void put32(Bytes& b, std::uint32_t v) {
-  put16(b, v);
-  put16(b, v >> 16);
-}
-
 struct Img {
   int w, h, bits;
   std::function<std::uint32_t(int, int)> value;   // index or 0x00RRGGBB
@@ -30,18 +24,18 @@ struct Img {
 // The file layout written out by hand: XOR rows padded to four bytes.
 Bytes buildIco(const std::vector<Img>& images, int kind = 1) {
   Bytes dir, data;
-  put16(dir, 0);
-  put16(dir, static_cast<std::uint32_t>(kind));
-  put16(dir, static_cast<std::uint32_t>(images.size()));
+  putLE16(dir, 0);
+  putLE16(dir, static_cast<std::uint32_t>(kind));
+  putLE16(dir, static_cast<std::uint32_t>(images.size()));
   std::uint32_t offset = 6 + 16 * static_cast<std::uint32_t>(images.size());
   for (const Img& im : images) {
     Bytes d;
-    put32(d, 40);
-    put32(d, static_cast<std::uint32_t>(im.w));
-    put32(d, static_cast<std::uint32_t>(im.h * 2));
-    put16(d, 1);
-    put16(d, static_cast<std::uint32_t>(im.bits));
-    for (int i = 0; i < 6; ++i) put32(d, 0);
+    putLE32(d, 40);
+    putLE32(d, static_cast<std::uint32_t>(im.w));
+    putLE32(d, static_cast<std::uint32_t>(im.h * 2));
+    putLE16(d, 1);
+    putLE16(d, static_cast<std::uint32_t>(im.bits));
+    for (int i = 0; i < 6; ++i) putLE32(d, 0);
     if (im.bits <= 8)
       for (int c = 0; c < (1 << im.bits); ++c) d.insert(d.end(), {static_cast<std::uint8_t>(c * 3), static_cast<std::uint8_t>(c * 5), static_cast<std::uint8_t>(255 - c), 0});
     const int xorRow = (im.w * im.bits + 31) / 32 * 4;
@@ -70,10 +64,10 @@ Bytes buildIco(const std::vector<Img>& images, int kind = 1) {
     }
     dir.insert(dir.end(), {static_cast<std::uint8_t>(im.w), static_cast<std::uint8_t>(im.h),
                            static_cast<std::uint8_t>(im.bits <= 8 ? 1 << im.bits : 0), 0});
-    put16(dir, kind == 2 ? static_cast<std::uint32_t>(im.hotX) : 1);
-    put16(dir, kind == 2 ? static_cast<std::uint32_t>(im.hotY) : static_cast<std::uint32_t>(im.bits));
-    put32(dir, static_cast<std::uint32_t>(d.size()));
-    put32(dir, offset);
+    putLE16(dir, kind == 2 ? static_cast<std::uint32_t>(im.hotX) : 1);
+    putLE16(dir, kind == 2 ? static_cast<std::uint32_t>(im.hotY) : static_cast<std::uint32_t>(im.bits));
+    putLE32(dir, static_cast<std::uint32_t>(d.size()));
+    putLE32(dir, offset);
     offset += static_cast<std::uint32_t>(d.size());
     data.insert(data.end(), d.begin(), d.end());
   }
