@@ -187,7 +187,7 @@ std::size_t zlib6Size(int c) {
 
 void Ours(benchmark::State& state) {
   const int c = static_cast<int>(state.range(0));
-  const int mode = static_cast<int>(state.range(1));
+  const auto mode = static_cast<imagefile::DeflateMode>(state.range(1));
   const Bytes& in = corpus(c);
   std::size_t size = 0;
   for (auto _ : state) {
@@ -229,7 +229,7 @@ void InflateOurs(benchmark::State& state) {
   Bytes out(corpus(c).size());
   for (auto _ : state) {
     imagefile::SpanStream in(packed.data(), packed.size());
-    imagefile::DeflateStream d(&in, 0);
+    imagefile::DeflateStream d(&in, imagefile::DeflateDirection::Decompress);
     benchmark::DoNotOptimize(d.readSome(out.data(), out.size()));
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * corpus(c).size()));

@@ -33,6 +33,7 @@
 #include "platform/chart_view.h"
 #include "platform/message_dialog.h"
 #include "platform/text_convert.h"
+#include "bench/programm_bench.h"
 
 namespace {
 
@@ -205,21 +206,8 @@ BENCHMARK(BM_Neuzeichnen20x1000)->Unit(benchmark::kMillisecond)->Iterations(50);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  benchmark::Initialize(&argc, argv);
-  Application app(argc, argv);
-  QTemporaryDir ordner;
-  QDir::setCurrent(ordner.path());
-  TfrKolvex::DateiPauseMs = 0;
-  MessageRecorder keineDialoge;
-  EinstellungenStartwerte();
-  FensterErzeugen();
-  frGrafikApprox->resize(1100, 750);
-  frGrafikApprox->show();
-  benchmark::RunSpecifiedBenchmarks();
-  if (!keineDialoge.messages().empty())
-    std::fprintf(stderr, "Meldung: %s\n", keineDialoge.messages().front().text.toUtf8().constData());
-  FensterZerstoeren();
-  benchmark::Shutdown();
-  return 0;
+  return ProgrammBenchmarks(argc, argv, [](const QString&) {
+    frGrafikApprox->resize(1100, 750);
+    frGrafikApprox->show();
+  });
 }

@@ -22,6 +22,7 @@
 #include "platform/application.h"
 #include "platform/chart_view.h"
 #include "platform/message_dialog.h"
+#include "bench/programm_bench.h"
 
 namespace {
 
@@ -95,23 +96,10 @@ BENCHMARK_CAPTURE(Speichern, emf, "emf")->Unit(benchmark::kMillisecond)->MinTime
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  benchmark::Initialize(&argc, argv);
-  Application app(argc, argv);
-  imagefile::registerFormats();
-  gif::registerFormats();
-  QTemporaryDir ordner;
-  ordnerPfad = ordner.path();
-  QDir::setCurrent(ordner.path());
-  TfrKolvex::DateiPauseMs = 0;
-  MessageRecorder keineDialoge;
-  EinstellungenStartwerte();
-  FensterErzeugen();
-  DiagrammAufbauen();
-  benchmark::RunSpecifiedBenchmarks();
-  if (!keineDialoge.messages().empty())
-    std::fprintf(stderr, "Meldung: %s\n", keineDialoge.messages().front().text.toUtf8().constData());
-  FensterZerstoeren();
-  benchmark::Shutdown();
-  return 0;
+  return ProgrammBenchmarks(argc, argv, [](const QString& ordner) {
+    imagefile::registerFormats();
+    gif::registerFormats();
+    ordnerPfad = ordner;
+    DiagrammAufbauen();
+  });
 }

@@ -156,11 +156,10 @@ bool libpngDecode(const Bytes& file, Bytes& pixels) {
 }
 
 Bytes ourEncode(const LinearBitmap& bm, int mode) {
-  imagefile::PNGLoader loader;
-  loader.filterMode = mode;
+  imagefile::PngSaveOptions options;
+  options.filterMode = static_cast<imagefile::PngFilterMode>(mode);
   imagefile::MemStream m;
-  LinearBitmap& b = const_cast<LinearBitmap&>(bm);
-  loader.saveToStream(m, "PNG", b);
+  imagefile::pngLoader().save(m, "PNG", bm, options);
   return m.bytes();
 }
 

@@ -6,6 +6,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "platform/tool_button.h"
+
 QScrollArea* ScrollBoxErzeugen(QWidget* fenster) {
   auto* fensterLayout = new QVBoxLayout(fenster);
   fensterLayout->setContentsMargins(0, 0, 0, 0);
@@ -27,14 +29,7 @@ QToolBar* DialogLeisteErzeugen(QWidget* eltern) {
 
 QToolButton* DialogKnopf(QToolBar* leiste, const char* name, const QString& hinweis, const QIcon& icon,
                          bool umschalter) {
-  auto* tb = new QToolButton(leiste);
-  tb->setObjectName(QString::fromLatin1(name));
-  tb->setToolTip(hinweis);
-  tb->setIcon(icon);
-  tb->setIconSize(QSize(20, 20));
-  tb->setAutoRaise(true);
-  tb->setCheckable(umschalter);
-  tb->setFocusPolicy(Qt::NoFocus);
+  QToolButton* tb = WerkzeugKnopf(leiste, name, hinweis, umschalter, icon);
   leiste->addWidget(tb);
   return tb;
 }

@@ -15,6 +15,7 @@
 #include "calculator/dialog_bausteine.h"
 #include "calculator/dialog_symbole.h"
 #include "calculator/einstell.h"
+#include "platform/chart_view.h"
 #include "platform/text_combo.h"
 
 namespace {
@@ -91,13 +92,8 @@ void TfrEinstell::LayoutErzeugen() {
   kurven->setContentsMargins(6, 6, 6, 6);
   kurven->setHorizontalSpacing(6);
   kurven->setVerticalSpacing(3);
-  const QStringList punktArten = {QStringLiteral("Circle"),  QStringLiteral("Rectangle"),
-                                  QStringLiteral("Triangle"), QStringLiteral("Star"),
-                                  QStringLiteral("Diamond"), QStringLiteral("DownTriangle"),
-                                  QStringLiteral("SmallDot"), QStringLiteral("Cross"),
-                                  QStringLiteral("DiagCross")};
-  const QStringList linienArten = {QStringLiteral("Solid"), QStringLiteral("Dash"), QStringLiteral("Dot"),
-                                   QStringLiteral("DashDot"), QStringLiteral("DashDotDot")};
+  const QStringList& punktArten = ChartSeries::pointerStyleNames();
+  const QStringList& linienArten = ChartSeries::penStyleNames();
   QStringList staerken;
   for (int i = 1; i <= 10; ++i) staerken << QString::number(i);
   // The layout's texts are the defaults the settings writer stores while the file is missing.

@@ -138,10 +138,8 @@ void FarbenLaden() {
   FarbDialog().CustomColors = FarbZeilenLesen(kopie);
 }
 
-int32_t SilberErsetzen(int32_t farbe) { return farbe == FarbeSilber ? FarbeSilberErsatz : farbe; }
-
 int32_t FarbeMerken(int32_t farbe) {
-  farbe = SilberErsetzen(farbe);
+  farbe = kolvex::SilberErsetzen(farbe);
   QStringList& zeilen = FarbArbeitsKopie();
   if (zeilen.size() != 16) FarbenLaden();
   const QString neu = FarbZeile(0, static_cast<uint32_t>(farbe));
@@ -160,7 +158,7 @@ int32_t FarbeMerken(int32_t farbe) {
     DateiSchreibenMitWarnung(farbDateiPfad(), zeilen);
     FarbenLaden();
   }
-  return farbe == FarbeSilberErsatz ? ButtonFaceFarbe() : farbe;
+  return farbe == kolvex::FarbeSilberErsatz ? ButtonFaceFarbe() : farbe;
 }
 
 bool FarbeWaehlen(int32_t start, int32_t& farbe, QWidget* parent) {

@@ -8,12 +8,11 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/farbwerte.h"
+
 class QWidget;
 
-// ---- Colour values ----------------------------------------------------------------------
-inline constexpr int32_t FarbeSilber = 0xC0C0C0;
-inline constexpr int32_t FarbeSilberErsatz = 0xC0C0C1;  // silver as it is stored
-
+// ---- Colour values (the silver rule: core/farbwerte.h) -----------------------------------
 QColor FarbeZuQColor(int32_t farbe);
 int32_t QColorZuFarbe(const QColor& farbe);
 // The system's button-face colour as a colour value (the standard window background).
@@ -58,8 +57,6 @@ void FarbenLaden();
 // Puts a picked colour at the front of the custom colours (most recently used within
 // A..H), saves the file and returns the colour to use (silver becomes the button face).
 int32_t FarbeMerken(int32_t farbe);
-// Silver (C0C0C0) becomes C0C0C1; every other colour stays.
-int32_t SilberErsetzen(int32_t farbe);
 
 // Picks a colour with the one dialog, starting from start: on OK the choice goes through
 // FarbeMerken and the result is returned in farbe. The entry point for every colour choice

@@ -10,6 +10,7 @@
 
 #include "calculator/about.h"
 #include "calculator/farben.h"
+#include "core/farbwerte.h"
 #include "core/geld.h"
 #include "core/routinen.h"
 #include "core/tastenfilter.h"
@@ -199,5 +200,5 @@ bool TfrKolvex::MatrixMalVektor(int n, const kolvex::Matrix31& a, long double* v
 
 void TfrKolvex::FormCreate() { FarbenLaden(); }
 int32_t TfrKolvex::FarbeMerken(int32_t farbe) { return ::FarbeMerken(farbe); }
-int32_t TfrKolvex::SilberErsetzen(int32_t farbe) { return ::SilberErsetzen(farbe); }
+int32_t TfrKolvex::SilberErsetzen(int32_t farbe) { return kolvex::SilberErsetzen(farbe); }
 void TfrKolvex::VerknuepfungErstellen() { ::VerknuepfungErstellen(); }

@@ -1,27 +1,14 @@
 // The host window's GIF export: thin over the codec's export of one frame.
-#include <QApplication>
 #include <QImage>
 
 #include "calculator/kolvex.h"
 #include "gif/qt/color_reduction.h"
 #include "gif/qt/gif_export.h"
 #include "gif/sub_image.h"
-
-namespace {
-
-// The hourglass for the application until the end of the scope, on every way out.
-class WarteCursor {
- public:
-  WarteCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WarteCursor() { QApplication::restoreOverrideCursor(); }
-  WarteCursor(const WarteCursor&) = delete;
-  WarteCursor& operator=(const WarteCursor&) = delete;
-};
-
-}  // namespace
+#include "platform/wait_cursor.h"
 
 void TfrKolvex::GifSpeichern(const QImage& bild, const QString& name) {
-  WarteCursor sanduhr;
+  WaitCursor sanduhr;
   gif::saveSingleFrameGif(bild, name);
 }
 

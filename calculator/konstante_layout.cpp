@@ -6,21 +6,7 @@
 
 #include "calculator/konstante.h"
 #include "platform/string_grid.h"
-
-namespace {
-QToolButton* Knopf(QWidget* parent, const char* name, const QString& text, const QString& hinweis,
-                   QStyle::StandardPixmap bild) {
-  auto* b = new QToolButton(parent);
-  b->setObjectName(QString::fromLatin1(name));
-  b->setText(text);
-  b->setToolTip(hinweis);
-  b->setIcon(parent->style()->standardIcon(bild));
-  b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  b->setAutoRaise(true);
-  b->setFocusPolicy(Qt::NoFocus);
-  return b;
-}
-}  // namespace
+#include "platform/tool_button.h"
 
 void TfrKonstante::LayoutErzeugen() {
   setObjectName(QStringLiteral("frKonstante"));
@@ -55,14 +41,14 @@ void TfrKonstante::LayoutErzeugen() {
   auto* knoepfe = new QHBoxLayout(plZ);
   knoepfe->setContentsMargins(0, 0, 0, 0);
   knoepfe->setSpacing(2);
-  sbRefresh = Knopf(plZ, "sbRefresh", QStringLiteral("="), QStringLiteral("Berechnen"),
+  sbRefresh = TextBildKnopf(plZ, "sbRefresh", QStringLiteral("="), QStringLiteral("Berechnen"),
                     QStyle::SP_BrowserReload);
-  Speichern = Knopf(plZ, "Speichern", QString(), QStringLiteral("Werte Speichern"),
+  Speichern = TextBildKnopf(plZ, "Speichern", QString(), QStringLiteral("Werte Speichern"),
                     QStyle::SP_DialogSaveButton);
-  tbFormStyle = Knopf(plZ, "tbFormStyle", QString(),
+  tbFormStyle = TextBildKnopf(plZ, "tbFormStyle", QString(),
                       QStringLiteral("Fenster nach vorne verschieben"), QStyle::SP_TitleBarShadeButton);
   tbFormStyle->setCheckable(true);
-  sbExit = Knopf(plZ, "sbExit", QString(), QStringLiteral("Fenster schließen"),
+  sbExit = TextBildKnopf(plZ, "sbExit", QString(), QStringLiteral("Fenster schließen"),
                  QStyle::SP_DialogCloseButton);
   for (QToolButton* b : {sbRefresh, Speichern, tbFormStyle, sbExit}) knoepfe->addWidget(b);
   plZ->adjustSize();

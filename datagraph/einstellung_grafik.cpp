@@ -12,6 +12,7 @@
 
 #include "calculator/einstell.h"
 #include "calculator/einstellungen.h"
+#include "core/farbwerte.h"
 #include "core/globals.h"
 #include "core/grafikeinstellung.h"
 #include "core/zahltext.h"
@@ -310,9 +311,7 @@ void TfrEinstellung_Grafik::EinstellungUebernehmen() {
 
 // ---- Colours -------------------------------------------------------------------------------
 
-int32_t TfrEinstellung_Grafik::SilberErsetzen(int32_t farbe) {
-  return farbe == FarbeSilber ? FarbeSilberErsatz : farbe;
-}
+int32_t TfrEinstellung_Grafik::SilberErsetzen(int32_t farbe) { return kolvex::SilberErsetzen(farbe); }
 
 QStringList TfrEinstellung_Grafik::MemoZeilen() const {
   const QString text = Memo1->toPlainText();

@@ -13,6 +13,7 @@
 #include "calculator/dialog_symbole.h"
 #include "calculator/einstell.h"
 #include "datagraph/einstellung_grafik.h"
+#include "platform/chart_view.h"
 #include "platform/text_combo.h"
 
 namespace {
@@ -132,13 +133,8 @@ void TfrEinstellung_Grafik::LayoutErzeugen() {
     kopf->setFont(f);
     kurven->addWidget(kopf, 0, s, s == 0 ? Qt::AlignRight : Qt::AlignLeft);
   }
-  const QStringList punktArten = {QStringLiteral("Circle"),   QStringLiteral("Rectangle"),
-                                  QStringLiteral("Triangle"), QStringLiteral("Star"),
-                                  QStringLiteral("Diamond"),  QStringLiteral("DownTriangle"),
-                                  QStringLiteral("SmallDot"), QStringLiteral("Cross"),
-                                  QStringLiteral("DiagCross")};
-  const QStringList linienArten = {QStringLiteral("Solid"), QStringLiteral("Dash"), QStringLiteral("Dot"),
-                                   QStringLiteral("DashDot"), QStringLiteral("DashDotDot")};
+  const QStringList& punktArten = ChartSeries::pointerStyleNames();
+  const QStringList& linienArten = ChartSeries::penStyleNames();
   QStringList staerken;
   for (int i = 1; i <= 10; ++i) staerken << QString::number(i);
 

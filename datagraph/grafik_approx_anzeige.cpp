@@ -35,6 +35,7 @@
 #include "platform/message_dialog.h"
 #include "platform/string_grid.h"
 #include "platform/text_convert.h"
+#include "platform/wait_cursor.h"
 
 namespace {
 
@@ -58,24 +59,6 @@ bool TextWert(const std::string& text, double& wert) {
   wert = d;
   return true;
 }
-
-QColor FarbeAusHex(const QString& hex) {
-  bool ok = false;
-  const uint v = hex.toUInt(&ok, 16);
-  return colorFromBgr(ok ? static_cast<int32_t>(v) : 0);
-}
-
-// Keeps the hourglass on a widget until the end of the scope, on every way out.
-class Sanduhr {
- public:
-  explicit Sanduhr(QWidget* w) : w_(w) { w_->setCursor(Qt::WaitCursor); }
-  ~Sanduhr() { w_->unsetCursor(); }
-  Sanduhr(const Sanduhr&) = delete;
-  Sanduhr& operator=(const Sanduhr&) = delete;
-
- private:
-  QWidget* w_;
-};
 
 }  // namespace
 
@@ -139,7 +122,7 @@ void TfrGrafikApprox::sbGrafikClick() {
 
   GrafikZeigen(true);
   repaint();
-  Sanduhr sanduhr(Chart1);
+  WaitCursor sanduhr(Chart1);
 
   if (Kurven() >= 20) {
     showMessage(QStringLiteral("Maximium ") + QStringLiteral("20") + QStringLiteral(" Formeln"),

@@ -22,18 +22,13 @@
 #include "platform/esc_watcher.h"
 #include "platform/message_dialog.h"
 #include "platform/text_convert.h"
+#include "platform/wait_cursor.h"
 
 namespace {
 
 // The highest sample is sought from here, as the classic drawing did: a curve entirely
 // below it never raises the axis.
 constexpr double kHoechsterStart = -999999;
-
-QColor FarbeAusHex(const QString& hex) {
-  bool ok = false;
-  const uint v = hex.toUInt(&ok, 16);
-  return colorFromBgr(ok ? static_cast<int32_t>(v) : 0);
-}
 
 void MeldungZeigen(const std::string& meldung) {
   if (meldung.empty()) return;
@@ -42,18 +37,6 @@ void MeldungZeigen(const std::string& meldung) {
   else
     showMessage(fromCore(meldung), MessageKind::Warning);
 }
-
-// Keeps the hourglass on a widget until the end of the scope, on every way out.
-class Sanduhr {
- public:
-  explicit Sanduhr(QWidget* w) : w_(w) { w_->setCursor(Qt::WaitCursor); }
-  ~Sanduhr() { w_->unsetCursor(); }
-  Sanduhr(const Sanduhr&) = delete;
-  Sanduhr& operator=(const Sanduhr&) = delete;
-
- private:
-  QWidget* w_;
-};
 
 }  // namespace
 
@@ -187,7 +170,7 @@ void TfrGrafikApprox::ApproximationZeichnen() {
 
   std::string meldung;
   if (!veraltet.empty()) {
-    Sanduhr sanduhr(Chart1);
+    WaitCursor sanduhr(Chart1);
     EscWatcher::Operation esc;
     for (int s : veraltet) {
       AusgleichBerechnen(s, schluessel[static_cast<size_t>(s - 1)], true, nullptr, &meldung);

@@ -20,6 +20,7 @@
 #include "datagraph/value_grid.h"
 #include "graph/grafik_icons.h"
 #include "platform/string_grid.h"
+#include "platform/tool_button.h"
 
 namespace {
 
@@ -27,18 +28,6 @@ template <typename T>
 T* benannt(T* w, const char* name) {
   w->setObjectName(QString::fromLatin1(name));
   return w;
-}
-
-QToolButton* werkzeug(QWidget* eltern, const char* name, const QString& hinweis, bool umschalter,
-                      const QIcon& symbol) {
-  auto* tb = benannt(new QToolButton(eltern), name);
-  tb->setToolTip(hinweis);
-  tb->setCheckable(umschalter);
-  tb->setAutoRaise(true);
-  tb->setFocusPolicy(Qt::NoFocus);
-  tb->setIcon(symbol);
-  tb->setIconSize(QSize(20, 20));
-  return tb;
 }
 
 QLabel* beschriftung(QWidget* eltern, const char* name, const QString& text) {
@@ -76,38 +65,38 @@ void TfrGrafikApprox::LayoutErzeugen() {
   ToolBar1->setFloatable(false);
   ToolBar1->setIconSize(QSize(20, 20));
   using GrafikSymbol::Symbol;
-  tbPlus = werkzeug(plChart, "tbPlus", QStringLiteral("Zurück zur Tabelle"), false,
+  tbPlus = WerkzeugKnopf(plChart, "tbPlus", QStringLiteral("Zurück zur Tabelle"), false,
                     GrafikSymbol::icon(Symbol::Plus));
-  tbInterpolation = werkzeug(plChart, "tbInterpolation", QStringLiteral("Appromaximation"), true,
+  tbInterpolation = WerkzeugKnopf(plChart, "tbInterpolation", QStringLiteral("Appromaximation"), true,
                              GrafikSymbol::icon(Symbol::Approximation));
-  tbEinstellung = werkzeug(plChart, "tbEinstellung", QStringLiteral("Einstellung"), false,
+  tbEinstellung = WerkzeugKnopf(plChart, "tbEinstellung", QStringLiteral("Einstellung"), false,
                            GrafikSymbol::icon(Symbol::Einstellung));
-  tbSkalierung = werkzeug(plChart, "tbSkalierung", QStringLiteral("Skalierung"), false,
+  tbSkalierung = WerkzeugKnopf(plChart, "tbSkalierung", QStringLiteral("Skalierung"), false,
                           GrafikSymbol::icon(Symbol::Skalierung));
-  tbAutom_Skal = werkzeug(plChart, "tbAutom_Skal", QStringLiteral("Automatische Skalierung"), false,
+  tbAutom_Skal = WerkzeugKnopf(plChart, "tbAutom_Skal", QStringLiteral("Automatische Skalierung"), false,
                           GrafikSymbol::icon(Symbol::Automatisch));
-  tbSkal_speich = werkzeug(plChart, "tbSkal_speich", QStringLiteral("Gespeicherte Skalierung"),
+  tbSkal_speich = WerkzeugKnopf(plChart, "tbSkal_speich", QStringLiteral("Gespeicherte Skalierung"),
                            false, GrafikSymbol::icon(Symbol::SkalierungSpeichern));
-  tbSkal_Rund = werkzeug(plChart, "tbSkal_Rund", QStringLiteral("Grenze Abrunden"), false,
+  tbSkal_Rund = WerkzeugKnopf(plChart, "tbSkal_Rund", QStringLiteral("Grenze Abrunden"), false,
                          GrafikSymbol::icon(Symbol::Runden));
-  tbGitter = werkzeug(plChart, "tbGitter", QStringLiteral("Gitter"), true,
+  tbGitter = WerkzeugKnopf(plChart, "tbGitter", QStringLiteral("Gitter"), true,
                       GrafikSymbol::icon(Symbol::Gitter));
   tbGitter->setChecked(true);
-  tbLegende = werkzeug(plChart, "tbLegende", QStringLiteral("Legende zeigen"), true,
+  tbLegende = WerkzeugKnopf(plChart, "tbLegende", QStringLiteral("Legende zeigen"), true,
                        GrafikSymbol::icon(Symbol::Legende));
   cbMoment = benannt(new QCheckBox(QStringLiteral("Kurve beschreiben"), plChart), "cbMoment");
   cbMoment->setChecked(true);
   cbMoment->setFocusPolicy(Qt::NoFocus);
-  tbTitel = werkzeug(plChart, "tbTitel", QStringLiteral("Titel zeigen"), true,
+  tbTitel = WerkzeugKnopf(plChart, "tbTitel", QStringLiteral("Titel zeigen"), true,
                      GrafikSymbol::icon(Symbol::Titel));
   tbTitel->setChecked(true);
-  tbLoeschenL = werkzeug(plChart, "tbLoeschenL", QStringLiteral("Löschen letzte"), false,
+  tbLoeschenL = WerkzeugKnopf(plChart, "tbLoeschenL", QStringLiteral("Löschen letzte"), false,
                          GrafikSymbol::icon(Symbol::LoeschenLetzte));
-  tbLoeschen = werkzeug(plChart, "tbLoeschen", QStringLiteral("Alles löschen"), false,
+  tbLoeschen = WerkzeugKnopf(plChart, "tbLoeschen", QStringLiteral("Alles löschen"), false,
                         GrafikSymbol::icon(Symbol::LoeschenAlles));
-  tbSpeichern = werkzeug(plChart, "tbSpeichern", QStringLiteral("Werte speichern"), false,
+  tbSpeichern = WerkzeugKnopf(plChart, "tbSpeichern", QStringLiteral("Werte speichern"), false,
                          GrafikSymbol::icon(Symbol::Speichern));
-  btExit = werkzeug(plChart, "btExit", QStringLiteral("Fenster schließen"), false,
+  btExit = WerkzeugKnopf(plChart, "btExit", QStringLiteral("Fenster schließen"), false,
                     GrafikSymbol::icon(Symbol::Schliessen));
   lbX = beschriftung(plChart, "lbX", QString());
   lbY = beschriftung(plChart, "lbY", QString());

@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const std::vector<std::uint8_t> input(rest.begin(), rest.end());
-  const std::vector<std::uint8_t> packed = imagefile::deflateBytes(rest, which);
+  const std::vector<std::uint8_t> packed = imagefile::deflateBytes(rest, static_cast<imagefile::DeflateMode>(which));
   if (imagefile::inflateBytes(packed) != input) fail("round trip differs");
   if (zlibInflate(packed, input.size()) != input) fail("zlib reads other bytes");
   return 0;

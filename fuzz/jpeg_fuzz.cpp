@@ -9,12 +9,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   picture_fuzz::limitPictures();
   imagefile::JPEGLoader loader;
+  imagefile::JpegLoadOptions options;
   if (size % 2) {
-    loader.minWidth = 8;
-    loader.minHeight = 8;
+    options.minWidth = 8;
+    options.minHeight = 8;
   }
   imagefile::LinearBitmap bm;
-  if (!picture_fuzz::load(loader, data, size, "JPG", bm)) return 0;
+  imagefile::JpegLoadResult read;
+  if (!picture_fuzz::loadWith(loader, data, size, options, bm, read)) return 0;
   if (bm.size() > (1 << 18)) return 0;
   const std::vector<std::uint8_t> file = picture_fuzz::save(loader, bm, "JPG");
   imagefile::JPEGLoader again;

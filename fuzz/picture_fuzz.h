@@ -38,6 +38,20 @@ inline bool load(imagefile::BitmapLoader& loader, const std::uint8_t* data, std:
   return true;
 }
 
+// The same through a loader's own call with the options of one call; its result in result.
+template <typename Loader, typename Options, typename Result>
+bool loadWith(const Loader& loader, const std::uint8_t* data, std::size_t size, const Options& options,
+              imagefile::LinearBitmap& bm, Result& result) {
+  imagefile::SpanStream s(data, size);
+  try {
+    result = loader.load(s, bm, options);
+  } catch (const imagefile::Error&) {
+    return false;
+  }
+  if (!bm.present()) fail("a load without error left no picture");
+  return true;
+}
+
 inline std::vector<std::uint8_t> save(imagefile::BitmapLoader& loader, imagefile::LinearBitmap& bm,
                                       const std::string& ext) {
   imagefile::MemStream m;

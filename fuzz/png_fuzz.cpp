@@ -1,16 +1,14 @@
-// libFuzzer target: arbitrary bytes as a PNG or MNG file. The reader may only raise its own
-// errors; a picture it reads must come back unchanged from our writer, in every filter mode,
-// with its transparency, in a file whose tRNS never outruns its PLTE.
+// libFuzzer target: arbitrary bytes as a PNG or MNG file, read with or without the alpha
+// option. The reader may only raise its own errors; a picture it reads must come back
+// unchanged from our writer, in every filter mode, with its transparency, in a file whose
+// tRNS never outruns its PLTE.
 //
 //   build/…/fuzz/kolvex_fuzz_png -max_len=65536 -timeout=10 fuzz/seeds/png
+#include "imagefile/byte_order.h"
 #include "imagefile/png_loader.h"
 #include "picture_fuzz.h"
 
 namespace {
-
-std::uint32_t be32(const std::uint8_t* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
-}
 
 // The chunks of our own file: a palette image's PLTE fits its bit depth and its tRNS fits
 // the PLTE.
@@ -18,7 +16,7 @@ void checkChunks(const std::vector<std::uint8_t>& file) {
   int depth = 0, colorType = 0;
   std::int64_t plte = -1;
   for (std::size_t p = 8; p + 12 <= file.size();) {
-    const std::uint32_t len = be32(&file[p]);
+    const std::uint32_t len = imagefile::be32(&file[p]);
     const std::uint8_t* type = &file[p + 4];
     if (p + 12 + len > file.size()) picture_fuzz::fail("chunk past the end of our file");
     if (std::memcmp(type, "IHDR", 4) == 0) {
@@ -38,17 +36,27 @@ void checkChunks(const std::vector<std::uint8_t>& file) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   picture_fuzz::limitPictures();
-  imagefile::PNGLoader loader;
+  const imagefile::PNGLoader loader;
   imagefile::LinearBitmap bm;
   const std::string ext = size > 0 && data[0] == 0x8A ? "MNG" : "PNG";
-  if (!picture_fuzz::load(loader, data, size, ext, bm)) return 0;
+  imagefile::PngLoadOptions options;
+  options.alpha = size % 3 == 0;
+  imagefile::PngLoadResult read;
+  if (!picture_fuzz::loadWith(loader, data, size, options, bm, read)) return 0;
+  if (read.alphaBitmap && (read.alphaBitmap->width() != bm.width() || read.alphaBitmap->height() != bm.height()))
+    picture_fuzz::fail("alpha bitmap of another size");
   if (bm.size() > (1 << 20)) return 0;  // keep the round trip quick
-  loader.filterMode = static_cast<int>(size % 8) - 3;
-  const std::int64_t transparent = loader.transparentValue;
-  const std::vector<std::uint8_t> file = picture_fuzz::save(loader, bm, ext);
+  imagefile::PngSaveOptions keep = imagefile::PngSaveOptions::keeping(read);
+  keep.filterMode = static_cast<imagefile::PngFilterMode>(static_cast<int>(size % 8) - 3);
+  const std::int64_t transparent = read.transparentValue;
+  imagefile::MemStream out;
+  loader.save(out, ext, bm, keep);
+  const std::vector<std::uint8_t> file = out.bytes();
   checkChunks(file);
   imagefile::LinearBitmap back;
-  if (!picture_fuzz::load(loader, file.data(), file.size(), ext, back)) picture_fuzz::fail("our own file does not load");
+  imagefile::PngLoadResult again;
+  if (!picture_fuzz::loadWith(loader, file.data(), file.size(), options, back, again))
+    picture_fuzz::fail("our own file does not load");
   if (back.width() != bm.width() || back.height() != bm.height()) picture_fuzz::fail("size changed on the way back");
   if (back.pixelFormat() == bm.pixelFormat() &&
       std::memcmp(back.map(), bm.map(), static_cast<std::size_t>(bm.size())) != 0)
@@ -56,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A palette index or an 8-bit RGB colour comes back; grey levels the depth cannot take
   // are left out by design.
   if (back.pixelFormat() == imagefile::pf8bit && transparent >= 0 && transparent < 256 &&
-      !bm.isGrayScale() && loader.transparentValue != transparent)
+      !bm.isGrayScale() && again.transparentValue != transparent)
     picture_fuzz::fail("transparent index lost on the way back");
   return 0;
 }

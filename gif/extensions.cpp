@@ -56,8 +56,7 @@ void GifGraphicControlExtension::setTransparentColorIndex(int index) {
 }
 
 void GifGraphicControlExtension::setDelay(int hundredths) {
-  block_[2] = static_cast<uint8_t>(hundredths & 0xFF);
-  block_[3] = static_cast<uint8_t>((hundredths >> 8) & 0xFF);
+  imagefile::putLE16(block_.data() + 2, static_cast<uint32_t>(hundredths));
 }
 
 void GifGraphicControlExtension::setDisposal(int disposal) {
@@ -144,8 +143,7 @@ void GifAppExtNSLoop::loadData(ByteStream& s) {
       if (rest < 4) raiseError("Invalid GIF data");
       uint8_t b[4];
       readExact(s, b, 4);
-      bufferSize_ = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-                    (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+      bufferSize_ = imagefile::le32(b);
       rest -= 4;
     }
     if (rest > 0) skipBytes(s, rest);
@@ -154,11 +152,12 @@ void GifAppExtNSLoop::loadData(ByteStream& s) {
 }
 
 void GifAppExtNSLoop::saveData(ByteStream& s) const {
-  const uint8_t loop[4] = {3, 1, static_cast<uint8_t>(loops_ & 0xFF), static_cast<uint8_t>(loops_ >> 8)};
+  uint8_t loop[4] = {3, 1};
+  imagefile::putLE16(loop + 2, static_cast<uint32_t>(loops_));
   s.write(loop, 4);
   if (bufferSize_ != 0) {
-    const uint8_t buf[6] = {5, 2, static_cast<uint8_t>(bufferSize_), static_cast<uint8_t>(bufferSize_ >> 8),
-                            static_cast<uint8_t>(bufferSize_ >> 16), static_cast<uint8_t>(bufferSize_ >> 24)};
+    uint8_t buf[6] = {5, 2};
+    imagefile::putLE32(buf + 2, bufferSize_);
     s.write(buf, 6);
   }
   writeByte(s, 0);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gif/stream.h"
+#include "imagefile/byte_order.h"
 
 namespace gif {
 
@@ -49,7 +50,7 @@ class GifGraphicControlExtension final : public GifExtension {
   int transparentColorIndex() const { return block_[4]; }
   // An index beyond a non-empty active table warns "Invalid color index" and stores 0.
   void setTransparentColorIndex(int index);
-  int delay() const { return block_[2] | (block_[3] << 8); }
+  int delay() const { return imagefile::le16(block_.data() + 2); }
   void setDelay(int hundredths);
   int disposal() const { return (block_[1] >> 2) & 0x07; }
   void setDisposal(int disposal);

@@ -34,13 +34,11 @@ void GifHeader::assign(const GifHeader& other) {
 }
 
 void GifHeader::setWidth(int w) {
-  descriptor_[0] = static_cast<uint8_t>(w & 0xFF);
-  descriptor_[1] = static_cast<uint8_t>((w >> 8) & 0xFF);
+  imagefile::putLE16(descriptor_.data(), static_cast<uint32_t>(w));
 }
 
 void GifHeader::setHeight(int h) {
-  descriptor_[2] = static_cast<uint8_t>(h & 0xFF);
-  descriptor_[3] = static_cast<uint8_t>((h >> 8) & 0xFF);
+  imagefile::putLE16(descriptor_.data() + 2, static_cast<uint32_t>(h));
 }
 
 void GifHeader::loadFromStream(ByteStream& s) {

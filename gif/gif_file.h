@@ -29,8 +29,8 @@ class GifHeader {
   // The three version characters as read ("87a", "89a", or whatever the file says).
   std::string signatureVersion() const { return signature_.substr(3); }
 
-  int width() const { return descriptor_[0] | (descriptor_[1] << 8); }
-  int height() const { return descriptor_[2] | (descriptor_[3] << 8); }
+  int width() const { return imagefile::le16(descriptor_.data()); }
+  int height() const { return imagefile::le16(descriptor_.data() + 2); }
   void setWidth(int w);
   void setHeight(int h);
   uint8_t packedFields() const { return descriptor_[4]; }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "gif/errors.h"
+#include "imagefile/byte_order.h"
 
 namespace gif {
 
@@ -62,7 +63,7 @@ void skipBytes(ByteStream& s, int64_t n) {
 uint16_t readWord(ByteStream& s) {
   uint8_t b[2];
   readExact(s, b, 2);
-  return static_cast<uint16_t>(b[0] | (b[1] << 8));
+  return imagefile::le16(b);
 }
 
 void writeSubBlockStrings(ByteStream& s, const std::vector<std::string>& lines) {

@@ -22,8 +22,7 @@ GifSubImage::~GifSubImage() {
 }
 
 void GifSubImage::setWord(int offset, int value) {
-  descriptor_[static_cast<size_t>(offset)] = static_cast<uint8_t>(value & 0xFF);
-  descriptor_[static_cast<size_t>(offset) + 1] = static_cast<uint8_t>((value >> 8) & 0xFF);
+  imagefile::putLE16(descriptor_.data() + offset, static_cast<uint32_t>(value));
 }
 
 void GifSubImage::dropCache() const {

@@ -11,6 +11,7 @@
 #include "gif/color_map.h"
 #include "gif/extensions.h"
 #include "gif/stream.h"
+#include "imagefile/byte_order.h"
 
 namespace gif {
 
@@ -94,7 +95,7 @@ class GifSubImage {
   void releaseExtension(GifExtension* ext);
 
  private:
-  int word(int offset) const { return descriptor_[offset] | (descriptor_[offset + 1] << 8); }
+  int word(int offset) const { return imagefile::le16(descriptor_.data() + offset); }
   void setWord(int offset, int value);
   void growPicture();
 

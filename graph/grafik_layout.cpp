@@ -13,25 +13,9 @@
 #include "graph/grafik_icons.h"
 #include "platform/chart_view.h"
 #include "platform/line_edit.h"
+#include "platform/tool_button.h"
 
 namespace {
-
-QToolButton* werkzeug(QWidget* eltern, const char* name, const QString& hinweis, bool umschalter,
-                      const QIcon& symbol, const QString& text = QString()) {
-  auto* tb = new QToolButton(eltern);
-  tb->setObjectName(QString::fromLatin1(name));
-  tb->setToolTip(hinweis);
-  tb->setCheckable(umschalter);
-  tb->setAutoRaise(true);
-  tb->setFocusPolicy(Qt::NoFocus);
-  if (!symbol.isNull()) {
-    tb->setIcon(symbol);
-    tb->setIconSize(QSize(20, 20));
-  } else {
-    tb->setText(text);
-  }
-  return tb;
-}
 
 QLabel* beschriftung(QWidget* eltern, const char* name, const QString& text) {
   auto* lb = new QLabel(text, eltern);
@@ -65,34 +49,34 @@ void TfrGrafik::LayoutErzeugen() {
   ToolBar1->setFloatable(false);
   ToolBar1->setIconSize(QSize(20, 20));
   using GrafikSymbol::Symbol;
-  tbPlus = werkzeug(this, "tbPlus", QStringLiteral("Formel zufügen"), true,
+  tbPlus = WerkzeugKnopf(this, "tbPlus", QStringLiteral("Formel zufügen"), true,
                     GrafikSymbol::icon(Symbol::Plus));
-  tbFormel = werkzeug(this, "tbFormel", QStringLiteral("Formel"), true,
+  tbFormel = WerkzeugKnopf(this, "tbFormel", QStringLiteral("Formel"), true,
                       GrafikSymbol::icon(Symbol::Formel));
-  tbSkalierung = werkzeug(this, "tbSkalierung", QStringLiteral("Skalierung"), false,
+  tbSkalierung = WerkzeugKnopf(this, "tbSkalierung", QStringLiteral("Skalierung"), false,
                           GrafikSymbol::icon(Symbol::Skalierung));
-  tbAutom_Skal = werkzeug(this, "tbAutom_Skal", QStringLiteral("Automatische Skalierung"), false,
+  tbAutom_Skal = WerkzeugKnopf(this, "tbAutom_Skal", QStringLiteral("Automatische Skalierung"), false,
                           GrafikSymbol::icon(Symbol::Automatisch));
-  tbSkal_Rund = werkzeug(this, "tbSkal_Rund", QStringLiteral("Grenze Abrunden"), false,
+  tbSkal_Rund = WerkzeugKnopf(this, "tbSkal_Rund", QStringLiteral("Grenze Abrunden"), false,
                          GrafikSymbol::icon(Symbol::Runden));
-  tbGitter = werkzeug(this, "tbGitter", QStringLiteral("Gitter"), true,
+  tbGitter = WerkzeugKnopf(this, "tbGitter", QStringLiteral("Gitter"), true,
                       GrafikSymbol::icon(Symbol::Gitter));
-  tbLegende = werkzeug(this, "tbLegende", QStringLiteral("Legende zeigen"), true,
+  tbLegende = WerkzeugKnopf(this, "tbLegende", QStringLiteral("Legende zeigen"), true,
                        GrafikSymbol::icon(Symbol::Legende));
-  tbLog_Lin = werkzeug(this, "tbLog_Lin", QStringLiteral("Vertikale Achse linear / logarithmisch"),
+  tbLog_Lin = WerkzeugKnopf(this, "tbLog_Lin", QStringLiteral("Vertikale Achse linear / logarithmisch"),
                        true, GrafikSymbol::icon(Symbol::Logarithmisch));
-  tbLoeschen_1 = werkzeug(this, "tbLoeschen_1", QStringLiteral("Löschen letzte Chart"), false,
+  tbLoeschen_1 = WerkzeugKnopf(this, "tbLoeschen_1", QStringLiteral("Löschen letzte Chart"), false,
                           GrafikSymbol::icon(Symbol::LoeschenLetzte));
-  tbLoeschen = werkzeug(this, "tbLoeschen", QStringLiteral("Löschen alles"), false,
+  tbLoeschen = WerkzeugKnopf(this, "tbLoeschen", QStringLiteral("Löschen alles"), false,
                         GrafikSymbol::icon(Symbol::LoeschenAlles));
-  tbPrint = werkzeug(this, "tbPrint", QString(), false, GrafikSymbol::icon(Symbol::Drucken));
-  tbEinstell = werkzeug(this, "tbEinstell", QStringLiteral("Einstellung"), true,
+  tbPrint = WerkzeugKnopf(this, "tbPrint", QString(), false, GrafikSymbol::icon(Symbol::Drucken));
+  tbEinstell = WerkzeugKnopf(this, "tbEinstell", QStringLiteral("Einstellung"), true,
                         GrafikSymbol::icon(Symbol::Einstellung));
-  tbFormStyle = werkzeug(this, "tbFormStyle", QStringLiteral("Fenster nach vorne verschieben"),
+  tbFormStyle = WerkzeugKnopf(this, "tbFormStyle", QStringLiteral("Fenster nach vorne verschieben"),
                          true, GrafikSymbol::icon(Symbol::Vorne));
-  tbSpeichern = werkzeug(this, "tbSpeichern", QStringLiteral("Werte speichern"), false,
+  tbSpeichern = WerkzeugKnopf(this, "tbSpeichern", QStringLiteral("Werte speichern"), false,
                          GrafikSymbol::icon(Symbol::Speichern));
-  btExit = werkzeug(this, "btExit", QStringLiteral("Fenster schließen"), false,
+  btExit = WerkzeugKnopf(this, "btExit", QStringLiteral("Fenster schließen"), false,
                     GrafikSymbol::icon(Symbol::Schliessen));
   tbLoeschen_1->setEnabled(false);
   for (QToolButton* tb : {tbPlus, tbFormel}) ToolBar1->addWidget(tb);
@@ -165,7 +149,7 @@ void TfrGrafik::LayoutErzeugen() {
   edAb = bereichEdit(plUnten, "edAb", QStringLiteral("-5"), 80);
   edBis = bereichEdit(plUnten, "edBis", QStringLiteral("5"), 80);
   edAnzahl = bereichEdit(plUnten, "edAnzahl", QStringLiteral("100"), 60);
-  tbRefresh = werkzeug(plUnten, "tbRefresh", QStringLiteral("Neuzeichnen"), false,
+  tbRefresh = WerkzeugKnopf(plUnten, "tbRefresh", QStringLiteral("Neuzeichnen"), false,
                        GrafikSymbol::icon(Symbol::Neuzeichnen));
   unten->addWidget(lbX);
   unten->addWidget(lbY);

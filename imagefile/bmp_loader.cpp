@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "imagefile/byte_order.h"
 #include "imagefile/errors.h"
 
 namespace imagefile {
@@ -12,19 +13,6 @@ namespace imagefile {
 namespace {
 
 constexpr int kUnsupported = 5;
-
-std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t le32(const std::uint8_t* p) {
-  return p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
-}
-void putLE16(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void putLE32(std::uint8_t* p, std::uint32_t v) {
-  putLE16(p, v);
-  putLE16(p + 2, v >> 16);
-}
 
 // The 16 standard colours of old bitmaps, as R, G, B.
 const std::uint32_t kStandard16[16] = {0x000000, 0x0000AA, 0x00AA00, 0x00AAAA, 0xAA0000, 0xAA00AA,

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "imagefile/byte_order.h"
+
 namespace imagefile {
 
 int findByte(const std::uint8_t* buffer, std::uint8_t value, int start, int stop) {
@@ -243,8 +245,8 @@ void DynamicList::assign(const AssignObject& source) {
 
 void DynamicList::saveToStream(BaseStream& stream) const {
   const std::uint32_t n = static_cast<std::uint32_t>(count_);
-  std::uint8_t le[4] = {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
-                        static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 24)};
+  std::uint8_t le[4];
+  putLE32(le, n);
   stream.write(le, 4);
   stream.write(data_.data(), static_cast<std::size_t>(count_) * recordSize_);
 }
@@ -253,7 +255,7 @@ void DynamicList::loadFromStream(BaseStream& stream) {
   clear();
   std::uint8_t le[4];
   if (stream.readSome(le, 4) < 4) return;
-  const std::uint32_t n = le[0] | (le[1] << 8) | (le[2] << 16) | (static_cast<std::uint32_t>(le[3]) << 24);
+  const std::uint32_t n = le32(le);
   // The count comes from the file: no more records than the stream can still hold.
   const std::int64_t fit = recordSize_ > 0 ? stream.available() / recordSize_ : 0;
   if (n > 0x7FFFFFFF || static_cast<std::int64_t>(n) > fit)

@@ -90,8 +90,8 @@ inline std::uint32_t entry(std::uint32_t kind, int len, std::uint32_t value) {
 
 }  // namespace
 
-DeflateStream::DeflateStream(BaseStream* next, int direction) : FilterStream(next) {
-  if (next->canWrite() && (direction == -1 || direction == 1)) {
+DeflateStream::DeflateStream(BaseStream* next, DeflateDirection direction) : FilterStream(next) {
+  if (next->canWrite() && direction != DeflateDirection::Decompress) {
     canWrite_ = true;
     // Position 0 is never entered (the first byte has no key), so 0 marks an empty key.
     head_.reset(static_cast<std::uint64_t*>(std::calloc(65536, sizeof(std::uint64_t))));
@@ -100,7 +100,7 @@ DeflateStream::DeflateStream(BaseStream* next, int direction) : FilterStream(nex
     prev_.reset(new std::uint16_t[65536]);
     symbols_.reset(new std::uint32_t[65537]);
     out_.reserve(kOutChunk + 64);
-  } else if (next->canRead() && (direction == -1 || direction == 0)) {
+  } else if (next->canRead() && direction != DeflateDirection::Compress) {
     canRead_ = true;
     in_.resize(kInChunk);
   } else {
@@ -901,11 +901,11 @@ std::int64_t DeflateStream::availableImpl() {
 
 // ---- one-call forms -----------------------------------------------------------------------
 
-std::vector<std::uint8_t> deflateBytes(std::span<const std::uint8_t> data, int mode) {
+std::vector<std::uint8_t> deflateBytes(std::span<const std::uint8_t> data, DeflateMode mode) {
   std::vector<std::uint8_t> out;
   out.reserve(data.size() / 2 + 64);
   VectorSink sink(out);
-  DeflateStream d(&sink, 1);
+  DeflateStream d(&sink, DeflateDirection::Compress);
   d.setCompressionMode(mode);
   d.write(data.data(), data.size());
   d.finish();
@@ -914,7 +914,7 @@ std::vector<std::uint8_t> deflateBytes(std::span<const std::uint8_t> data, int m
 
 std::vector<std::uint8_t> inflateBytes(std::span<const std::uint8_t> raw) {
   SpanStream in(raw.data(), raw.size());
-  DeflateStream d(&in, 0);
+  DeflateStream d(&in, DeflateDirection::Decompress);
   // Pieces of growing size, joined once at the end: no byte of the result is written twice
   // and nothing is zeroed first.
   std::vector<std::unique_ptr<std::uint8_t[]>> pieces;

@@ -15,16 +15,17 @@
 namespace imagefile {
 
 enum DeflateMode : int { kDeflateDynamic = 0, kDeflateFixed = 1, kDeflateStored = 2 };
+// AsNextAllows: compress when the next stream can be written, else decompress.
+enum class DeflateDirection : int { AsNextAllows = -1, Decompress = 0, Compress = 1 };
 
 class DeflateStream : public FilterStream {
  public:
-  // direction: -1 as the next stream allows (writing wins), 1 compress, 0 decompress.
-  explicit DeflateStream(BaseStream* next, int direction = -1);
+  explicit DeflateStream(BaseStream* next, DeflateDirection direction = DeflateDirection::AsNextAllows);
   ~DeflateStream() override;
 
   // Block kind for compression (kDeflateDynamic after creation).
-  void setCompressionMode(int mode) { mode_ = mode; }
-  int compressionMode() const { return mode_; }
+  void setCompressionMode(DeflateMode mode) { mode_ = mode; }
+  DeflateMode compressionMode() const { return mode_; }
   // Shortest match the compressor uses (3 to 258, 3 after creation). Filtered picture rows
   // pack better when short matches stay literals, which the Huffman codes then take.
   // Such data has few distinct byte pairs, so a quarter of the usual candidates per position
@@ -79,7 +80,7 @@ class DeflateStream : public FilterStream {
   void appendHistory(const std::uint8_t* p, std::size_t n);
   void decodeSymbols(std::size_t want);
 
-  int mode_ = kDeflateDynamic;
+  DeflateMode mode_ = kDeflateDynamic;
   int minMatch_ = 3;
   static constexpr int kChain = 64;  // the newest positions of a key that are kept
   int chainLimit_ = kChain;          // candidates looked at per position
@@ -125,9 +126,8 @@ class DeflateStream : public FilterStream {
   DecodeTable distTable_;
 };
 
-// Compresses the bytes in one write and finishes the stream (mode 0 dynamic, 1 fixed,
-// 2 stored).
-std::vector<std::uint8_t> deflateBytes(std::span<const std::uint8_t> data, int mode = 0);
+// Compresses the bytes in one write and finishes the stream.
+std::vector<std::uint8_t> deflateBytes(std::span<const std::uint8_t> data, DeflateMode mode = kDeflateDynamic);
 // Decompresses raw Deflate data up to the end of its final block.
 std::vector<std::uint8_t> inflateBytes(std::span<const std::uint8_t> raw);
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imagefile/byte_order.h"
 #include "imagefile/errors.h"
 #include "imagefile/text_stream.h"
 
@@ -46,7 +47,7 @@ long long toInt(const std::string& s) {
 }
 
 std::uint8_t realToByte(const std::uint8_t* be) {
-  const std::uint32_t bits = (std::uint32_t{be[0]} << 24) | (std::uint32_t{be[1]} << 16) | (std::uint32_t{be[2]} << 8) | be[3];
+  const std::uint32_t bits = be32(be);
   float f;
   std::memcpy(&f, &bits, 4);
   if (!(f > 0)) return 0;  // also NaN

@@ -4,24 +4,12 @@
 #include <cstring>
 
 #include "imagefile/bmp_loader.h"
+#include "imagefile/byte_order.h"
 #include "imagefile/errors.h"
 
 namespace imagefile {
 
 namespace {
-
-std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t le32(const std::uint8_t* p) {
-  return p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
-}
-void put16(std::vector<std::uint8_t>& b, std::uint32_t v) {
-  b.push_back(static_cast<std::uint8_t>(v));
-  b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
-  put16(b, v);
-  put16(b, v >> 16);
-}
 
 std::uint32_t colorOf(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   return r | (std::uint32_t{g} << 8) | (std::uint32_t{b} << 16);
@@ -187,9 +175,9 @@ void IconList::loadFromStream(BaseStream& stream, bool acceptAlpha) {
 void IconList::saveToStream(BaseStream& stream) const {
   if (kind != kIcon && kind != kCursor) throw Error(text::kUnsupportedFileFormat);
   std::vector<std::uint8_t> b;
-  put16(b, 0);
-  put16(b, kind);
-  put16(b, static_cast<std::uint32_t>(images.size()));
+  appendLE16(b, 0);
+  appendLE16(b, kind);
+  appendLE16(b, static_cast<std::uint32_t>(images.size()));
   std::uint32_t offset = 6 + 16 * static_cast<std::uint32_t>(images.size());
   for (const auto& im : images) {
     const std::uint32_t size = static_cast<std::uint32_t>(im->xorSize() + 40 + im->andSize() + im->paletteSize());
@@ -197,21 +185,21 @@ void IconList::saveToStream(BaseStream& stream) const {
     b.push_back(static_cast<std::uint8_t>(im->height()));
     b.push_back(static_cast<std::uint8_t>(im->bitCount() <= 8 ? 1 << im->bitCount() : 0));
     b.push_back(0);
-    put16(b, static_cast<std::uint32_t>(im->hotSpotX));
-    put16(b, static_cast<std::uint32_t>(im->hotSpotY));
-    put32(b, size);
-    put32(b, offset);
+    appendLE16(b, static_cast<std::uint32_t>(im->hotSpotX));
+    appendLE16(b, static_cast<std::uint32_t>(im->hotSpotY));
+    appendLE32(b, size);
+    appendLE32(b, offset);
     offset += size;
   }
   for (const auto& im : images) {
-    put32(b, 40);
-    put32(b, static_cast<std::uint32_t>(im->width()));
-    put32(b, static_cast<std::uint32_t>(im->height() * 2));
-    put16(b, 1);
-    put16(b, static_cast<std::uint32_t>(im->bitCount()));
-    put32(b, 0);
-    put32(b, static_cast<std::uint32_t>(im->xorSize() + im->andSize()));
-    for (int i = 0; i < 4; ++i) put32(b, 0);
+    appendLE32(b, 40);
+    appendLE32(b, static_cast<std::uint32_t>(im->width()));
+    appendLE32(b, static_cast<std::uint32_t>(im->height() * 2));
+    appendLE16(b, 1);
+    appendLE16(b, static_cast<std::uint32_t>(im->bitCount()));
+    appendLE32(b, 0);
+    appendLE32(b, static_cast<std::uint32_t>(im->xorSize() + im->andSize()));
+    for (int i = 0; i < 4; ++i) appendLE32(b, 0);
     for (int c = 0; c < im->colorCount(); ++c)
       b.insert(b.end(), {im->palette[4 * c + 2], im->palette[4 * c + 1], im->palette[4 * c], 0});
     b.insert(b.end(), im->xorBits.begin(), im->xorBits.begin() + im->xorSize());
@@ -220,30 +208,48 @@ void IconList::saveToStream(BaseStream& stream) const {
   stream.write(b.data(), b.size());
 }
 
+IcoSaveOptions IcoSaveOptions::keeping(const IcoLoadResult& read) {
+  IcoSaveOptions o;
+  o.transparentColor = read.transparentColor;
+  o.hotSpotX = read.hotSpotX;
+  o.hotSpotY = read.hotSpotY;
+  return o;
+}
+
 bool ICOLoader::canLoad(const std::string& ext) { return ext == "ICO" || ext == "CUR"; }
 bool ICOLoader::canSave(const std::string& ext) { return canLoad(ext); }
 std::string ICOLoader::getLoadFilter() { return "Windows icon (*.ico)|*.ico|Windows cursor (*.cur)|*.cur"; }
 
-void ICOLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBitmap& bitmap) {
+void ICOLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBitmap& bitmap) { load(stream, bitmap); }
+
+void ICOLoader::saveToStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) {
+  save(stream, ext, bitmap);
+}
+
+IcoLoadResult ICOLoader::load(BaseStream& stream, LinearBitmap& bitmap, const IcoLoadOptions& options) const {
   IconList list;
   list.loadFromStream(stream);
   if (list.count() == 0) throw LinearBitmapError(text::kNoIconsInFile);
   int index = 0;
-  std::uint32_t color = transparentColor;
-  if (!suppressSelection && selector) {
+  IcoLoadResult result;
+  result.transparentColor = options.transparentColor;
+  if (!options.suppressSelection && selector) {
+    std::uint32_t color = options.transparentColor;
     if (!selector(list, index, color)) throw SilentAbort();
     if (index < 0 || index >= list.count()) index = 0;
-    transparentColor = color;
+    result.transparentColor = color;
   }
   const IconImage& img = *list.images[static_cast<std::size_t>(index)];
   if (list.kind == IconList::kCursor) {
-    hotSpotX = img.hotSpotX;
-    hotSpotY = img.hotSpotY;
+    result.hotSpotX = img.hotSpotX;
+    result.hotSpotY = img.hotSpotY;
   }
-  img.assignTo(bitmap, transparentColor);
+  img.assignTo(bitmap, result.transparentColor);
+  return result;
 }
 
-void ICOLoader::saveToStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) {
+void ICOLoader::save(BaseStream& stream, const std::string& ext, const LinearBitmap& bitmap,
+                     const IcoSaveOptions& options) const {
   if (bitmap.width() > 255 || bitmap.height() > 255) throw Error(text::kImageTooLargeForIcon);
   const PixelFormat pf = bitmap.pixelFormat();
   if (pf != pf8bit && pf != pf16bit && pf != pf24bit && pf != pf32bit)
@@ -258,7 +264,7 @@ void ICOLoader::saveToStream(BaseStream& stream, const std::string& ext, LinearB
   }
   const int w = src->width();
   const int h = src->height();
-  const std::uint32_t tc = transparentColor;
+  const std::uint32_t tc = options.transparentColor;
   IconList list;
   list.kind = ext == "ICO" ? IconList::kIcon : IconList::kCursor;
   auto setAnd = [&](IconImage& im, int x, int y) {
@@ -327,8 +333,8 @@ void ICOLoader::saveToStream(BaseStream& stream, const std::string& ext, LinearB
       }
     }
   }
-  list.images[0]->hotSpotX = hotSpotX;
-  list.images[0]->hotSpotY = hotSpotY;
+  list.images[0]->hotSpotX = options.hotSpotX;
+  list.images[0]->hotSpotY = options.hotSpotY;
   list.saveToStream(stream);
 }
 

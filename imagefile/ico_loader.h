@@ -80,23 +80,45 @@ class IconList {
   void saveToStream(BaseStream& stream) const;
 };
 
+struct IcoLoadOptions {
+  std::uint32_t transparentColor = 0xFF00FF;  // 0x00BBGGRR, shown where the mask is set
+  bool suppressSelection = false;             // image 0 and the colour above, nobody asked
+};
+
+struct IcoLoadResult {
+  std::uint32_t transparentColor = 0xFF00FF;  // the one used: the user's choice, if asked
+  int hotSpotX = 0;                           // a cursor's hot spot; 0 for an icon
+  int hotSpotY = 0;
+};
+
+struct IcoSaveOptions {
+  std::uint32_t transparentColor = 0xFF00FF;  // pixels of this colour become transparent
+  int hotSpotX = 0;
+  int hotSpotY = 0;
+
+  // Writes a picture back as it was read: its transparent colour and hot spot.
+  static IcoSaveOptions keeping(const IcoLoadResult& read);
+};
+
+// The loader keeps nothing of a call: options go in, results come out.
 class ICOLoader : public BitmapLoader {
  public:
   bool canLoad(const std::string& ext) override;
   bool canSave(const std::string& ext) override;
   std::string getLoadFilter() override;
+  // The registry's calls: the default options.
   void loadFromStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) override;
   void saveToStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) override;
 
+  IcoLoadResult load(BaseStream& stream, LinearBitmap& bitmap, const IcoLoadOptions& options = {}) const;
+  // A cursor file unless the extension is "ICO".
+  void save(BaseStream& stream, const std::string& ext, const LinearBitmap& bitmap,
+            const IcoSaveOptions& options = {}) const;
+
   // Lets the user pick an image (index) and the transparent colour; false: cancelled.
-  // Set by the window side; without it image 0 is taken.
+  // Set once by the window side; without it image 0 is taken.
   using Selector = std::function<bool(const IconList& list, int& index, std::uint32_t& transparentColor)>;
   Selector selector;
-
-  std::uint32_t transparentColor = 0xFF00FF;  // 0x00BBGGRR
-  bool suppressSelection = false;
-  int hotSpotX = 0;
-  int hotSpotY = 0;
 };
 
 ICOLoader& icoLoader();

@@ -136,16 +136,17 @@ void termDestination(j_compress_ptr c) {
 
 // ---- the runs inside setjmp -----------------------------------------------------------------
 
-bool runDecode(jpeg_decompress_struct* c, ErrorManager* err, Source* src, LinearBitmap* bm, JPEGLoader* l) {
+bool runDecode(jpeg_decompress_struct* c, ErrorManager* err, Source* src, LinearBitmap* bm, const JpegLoadOptions* o,
+               JpegLoadResult* r) {
   if (setjmp(err->jump)) return false;
   jpeg_create_decompress(c);
   c->src = &src->pub;
   jpeg_read_header(c, TRUE);
-  l->fullWidth = static_cast<int>(c->image_width);
-  l->fullHeight = static_cast<int>(c->image_height);
+  r->fullWidth = static_cast<int>(c->image_width);
+  r->fullHeight = static_cast<int>(c->image_height);
   unsigned denom = 1;
-  while (denom < 8 && static_cast<std::int64_t>(c->image_width / denom / 2) >= l->minWidth &&
-         static_cast<std::int64_t>(c->image_height / denom / 2) >= l->minHeight)
+  while (denom < 8 && static_cast<std::int64_t>(c->image_width / denom / 2) >= o->minWidth &&
+         static_cast<std::int64_t>(c->image_height / denom / 2) >= o->minHeight)
     denom *= 2;
   c->scale_num = 1;
   c->scale_denom = denom;
@@ -290,7 +291,12 @@ std::string JPEGLoader::getLoadFilter() {
 }
 std::string JPEGLoader::getSaveFilter() { return "Joint Picture Expert Group (*.jpg)|*.jpg"; }
 
-void JPEGLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBitmap& bitmap) {
+void JPEGLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBitmap& bitmap) { load(stream, bitmap); }
+
+void JPEGLoader::saveToStream(BaseStream& stream, const std::string&, LinearBitmap& bitmap) { save(stream, bitmap); }
+
+JpegLoadResult JPEGLoader::load(BaseStream& stream, LinearBitmap& bitmap, const JpegLoadOptions& options) const {
+  JpegLoadResult result;
   jpeg_decompress_struct c;
   std::memset(&c, 0, sizeof c);
   ErrorManager err;
@@ -308,7 +314,7 @@ void JPEGLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBi
   src.pub.bytes_in_buffer = 0;
   bool ok = false;
   try {
-    ok = runDecode(&c, &err, &src, &bitmap, this);
+    ok = runDecode(&c, &err, &src, &bitmap, &options, &result);
   } catch (...) {
     jpeg_destroy_decompress(&c);
     throw;
@@ -317,27 +323,29 @@ void JPEGLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBi
   if (src.fault.error) std::rethrow_exception(src.fault.error);
   if (!ok) throw Error(err.message);
   if (!bitmap.present()) throw LinearBitmapError(text::kErrorInBitmapData);
+  return result;
 }
 
-void JPEGLoader::saveToStream(BaseStream& stream, const std::string&, LinearBitmap& bitmap) {
+JpegSaveResult JPEGLoader::save(BaseStream& stream, const LinearBitmap& bitmap, const JpegSaveOptions& options) const {
   const PixelFormat pf = bitmap.pixelFormat();
   if (pf != pf8bit && pf != pf16bit && pf != pf24bit && pf != pf32bit)
     throw LinearBitmapError(text::kUnsupportedPixelFormat);
   const bool grey = isGrey(bitmap);
-  if (targetSize < 1) {
-    encode(stream, bitmap, quality >= 1 ? quality : kDefaultJpegQuality, grey);
-    return;
+  JpegSaveResult result{options.quality};
+  if (options.targetSize < 1) {
+    encode(stream, bitmap, options.quality >= 1 ? options.quality : kDefaultJpegQuality, grey);
+    return result;
   }
-  if (quality < 1) quality = kDefaultJpegQuality;
-  int low = 1, high = quality + 1, q = quality;
+  if (result.quality < 1) result.quality = kDefaultJpegQuality;
+  int low = 1, high = result.quality + 1, q = result.quality;
   std::vector<std::uint8_t> bytes;
   for (;;) {
     bytes.clear();
     VectorSink sink(bytes);
     encode(sink, bitmap, q, grey);
     const std::int64_t size = static_cast<std::int64_t>(bytes.size());
-    if (size <= targetSize) {
-      if (size == targetSize || q >= 100 || high == q + 1) break;
+    if (size <= options.targetSize) {
+      if (size == options.targetSize || q >= 100 || high == q + 1) break;
       low = q;
     } else {
       high = q;
@@ -346,6 +354,7 @@ void JPEGLoader::saveToStream(BaseStream& stream, const std::string&, LinearBitm
     q = (low + high) / 2;
   }
   stream.write(bytes.data(), bytes.size());
+  return result;
 }
 
 JPEGLoader& jpegLoader() {

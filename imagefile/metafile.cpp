@@ -6,34 +6,13 @@
 #include <unordered_map>
 
 #include "imagefile/bmp_loader.h"
+#include "imagefile/byte_order.h"
 #include "imagefile/color_utils.h"
 #include "imagefile/errors.h"
 
 namespace imagefile {
 
 namespace {
-
-std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::int16_t sle16(const std::uint8_t* p) { return static_cast<std::int16_t>(le16(p)); }
-std::uint32_t le32(const std::uint8_t* p) {
-  return p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
-}
-std::int32_t sle32(const std::uint8_t* p) { return static_cast<std::int32_t>(le32(p)); }
-
-void put16(std::vector<std::uint8_t>& b, std::uint32_t v) {
-  b.push_back(static_cast<std::uint8_t>(v));
-  b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
-  put16(b, v);
-  put16(b, v >> 16);
-}
-void set32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-  b[at] = static_cast<std::uint8_t>(v);
-  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-  b[at + 2] = static_cast<std::uint8_t>(v >> 16);
-  b[at + 3] = static_cast<std::uint8_t>(v >> 24);
-}
 
 [[noreturn]] void invalid() { throw Error(text::kInvalidMetafile); }
 
@@ -89,17 +68,17 @@ std::vector<std::uint8_t> packedDib(const LinearBitmap& src, std::size_t& header
   const std::int64_t stride = (static_cast<std::int64_t>(w) * bits + 31) / 32 * 4;
   std::vector<std::uint8_t> d;
   d.reserve(static_cast<std::size_t>(40 + 1024 + stride * h));
-  put32(d, 40);
-  put32(d, static_cast<std::uint32_t>(w));
-  put32(d, static_cast<std::uint32_t>(h));
-  put16(d, 1);
-  put16(d, static_cast<std::uint32_t>(bits));
-  put32(d, 0);
-  put32(d, static_cast<std::uint32_t>(stride * h));
-  put32(d, 0);
-  put32(d, 0);
-  put32(d, bits == 8 ? 256 : 0);
-  put32(d, 0);
+  appendLE32(d, 40);
+  appendLE32(d, static_cast<std::uint32_t>(w));
+  appendLE32(d, static_cast<std::uint32_t>(h));
+  appendLE16(d, 1);
+  appendLE16(d, static_cast<std::uint32_t>(bits));
+  appendLE32(d, 0);
+  appendLE32(d, static_cast<std::uint32_t>(stride * h));
+  appendLE32(d, 0);
+  appendLE32(d, 0);
+  appendLE32(d, bits == 8 ? 256 : 0);
+  appendLE32(d, 0);
   if (bits == 8)
     for (int i = 0; i < 256; ++i) d.insert(d.end(), {bm->palette()[3 * i], bm->palette()[3 * i + 1], bm->palette()[3 * i + 2], 0});
   headerBytes = d.size();
@@ -125,7 +104,7 @@ bool decodeDib(const std::uint8_t* info, std::size_t infoSize, const std::uint8_
   } else {
     bottomUp = true;
   }
-  set32(file, 10, static_cast<std::uint32_t>(file.size()));
+  putLE32(&file[10], static_cast<std::uint32_t>(file.size()));
   file.insert(file.end(), bits, bits + bitsSize);
   SpanStream s(file.data(), file.size());
   try {
@@ -539,51 +518,51 @@ std::vector<std::uint8_t> Metafile::writeEmf(const LinearBitmap& bitmap) {
   const std::int32_t devW = 1920, devH = 1080;
   const std::int32_t mmW = 508, mmH = 286;
   std::vector<std::uint8_t> b;
-  put32(b, EMR_HEADER);
-  put32(b, 108);
-  for (std::int32_t v : {0, 0, w - 1, h - 1}) put32(b, static_cast<std::uint32_t>(v));
+  appendLE32(b, EMR_HEADER);
+  appendLE32(b, 108);
+  for (std::int32_t v : {0, 0, w - 1, h - 1}) appendLE32(b, static_cast<std::uint32_t>(v));
   for (long long v : {0LL, 0LL, std::llround(w * 2540.0 / 96), std::llround(h * 2540.0 / 96)})
-    put32(b, static_cast<std::uint32_t>(v));
-  put32(b, 0x464D4520);
-  put32(b, 0x10000);
-  put32(b, 0);  // bytes, set at the end
-  put32(b, 4);  // records
-  put16(b, 1);  // handles
-  put16(b, 0);
-  put32(b, 0);  // description
-  put32(b, 0);
-  put32(b, 0);  // palette entries
-  for (std::int32_t v : {devW, devH, mmW, mmH}) put32(b, static_cast<std::uint32_t>(v));
-  put32(b, 0);  // pixel format
-  put32(b, 0);
-  put32(b, 0);  // OpenGL
-  put32(b, static_cast<std::uint32_t>(mmW * 1000));
-  put32(b, static_cast<std::uint32_t>(mmH * 1000));
+    appendLE32(b, static_cast<std::uint32_t>(v));
+  appendLE32(b, 0x464D4520);
+  appendLE32(b, 0x10000);
+  appendLE32(b, 0);  // bytes, set at the end
+  appendLE32(b, 4);  // records
+  appendLE16(b, 1);  // handles
+  appendLE16(b, 0);
+  appendLE32(b, 0);  // description
+  appendLE32(b, 0);
+  appendLE32(b, 0);  // palette entries
+  for (std::int32_t v : {devW, devH, mmW, mmH}) appendLE32(b, static_cast<std::uint32_t>(v));
+  appendLE32(b, 0);  // pixel format
+  appendLE32(b, 0);
+  appendLE32(b, 0);  // OpenGL
+  appendLE32(b, static_cast<std::uint32_t>(mmW * 1000));
+  appendLE32(b, static_cast<std::uint32_t>(mmH * 1000));
 
-  put32(b, EMR_SETSTRETCHBLTMODE);
-  put32(b, 12);
-  put32(b, 3);  // colour on colour: no smoothing
+  appendLE32(b, EMR_SETSTRETCHBLTMODE);
+  appendLE32(b, 12);
+  appendLE32(b, 3);  // colour on colour: no smoothing
 
-  put32(b, EMR_STRETCHDIBITS);
-  put32(b, static_cast<std::uint32_t>(80 + dib.size()));
-  for (std::int32_t v : {0, 0, w - 1, h - 1}) put32(b, static_cast<std::uint32_t>(v));
-  for (std::int32_t v : {0, 0, 0, 0, w, h}) put32(b, static_cast<std::uint32_t>(v));
-  put32(b, 80);
-  put32(b, static_cast<std::uint32_t>(bmiBytes));
-  put32(b, static_cast<std::uint32_t>(80 + bmiBytes));
-  put32(b, static_cast<std::uint32_t>(dib.size() - bmiBytes));
-  put32(b, 0);  // DIB_RGB_COLORS
-  put32(b, kSrcCopy);
-  put32(b, static_cast<std::uint32_t>(w));
-  put32(b, static_cast<std::uint32_t>(h));
+  appendLE32(b, EMR_STRETCHDIBITS);
+  appendLE32(b, static_cast<std::uint32_t>(80 + dib.size()));
+  for (std::int32_t v : {0, 0, w - 1, h - 1}) appendLE32(b, static_cast<std::uint32_t>(v));
+  for (std::int32_t v : {0, 0, 0, 0, w, h}) appendLE32(b, static_cast<std::uint32_t>(v));
+  appendLE32(b, 80);
+  appendLE32(b, static_cast<std::uint32_t>(bmiBytes));
+  appendLE32(b, static_cast<std::uint32_t>(80 + bmiBytes));
+  appendLE32(b, static_cast<std::uint32_t>(dib.size() - bmiBytes));
+  appendLE32(b, 0);  // DIB_RGB_COLORS
+  appendLE32(b, kSrcCopy);
+  appendLE32(b, static_cast<std::uint32_t>(w));
+  appendLE32(b, static_cast<std::uint32_t>(h));
   b.insert(b.end(), dib.begin(), dib.end());
 
-  put32(b, EMR_EOF);
-  put32(b, 20);
-  put32(b, 0);
-  put32(b, 16);
-  put32(b, 20);
-  set32(b, 48, static_cast<std::uint32_t>(b.size()));
+  appendLE32(b, EMR_EOF);
+  appendLE32(b, 20);
+  appendLE32(b, 0);
+  appendLE32(b, 16);
+  appendLE32(b, 20);
+  putLE32(&b[48], static_cast<std::uint32_t>(b.size()));
   return b;
 }
 
@@ -593,30 +572,30 @@ std::vector<std::uint8_t> Metafile::writeWmf(const LinearBitmap& bitmap) {
   std::size_t bmiBytes = 0;
   const std::vector<std::uint8_t> dib = packedDib(bitmap, bmiBytes);
   std::vector<std::uint8_t> b;
-  put32(b, 0x9AC6CDD7);
-  put16(b, 0);
-  for (int v : {0, 0, w, h}) put16(b, static_cast<std::uint32_t>(v));
-  put16(b, 96);
-  put32(b, 0);
+  appendLE32(b, 0x9AC6CDD7);
+  appendLE16(b, 0);
+  for (int v : {0, 0, w, h}) appendLE16(b, static_cast<std::uint32_t>(v));
+  appendLE16(b, 96);
+  appendLE32(b, 0);
   std::uint16_t sum = 0;
   for (int i = 0; i < 10; ++i) sum = static_cast<std::uint16_t>(sum ^ le16(&b[2 * static_cast<std::size_t>(i)]));
-  put16(b, sum);
+  appendLE16(b, sum);
 
   const std::size_t head = b.size();
-  put16(b, 1);       // in memory
-  put16(b, 9);       // header words
-  put16(b, 0x0300);  // version
-  put32(b, 0);       // size in words, set at the end
-  put16(b, 0);       // objects
-  put32(b, 0);       // largest record, set at the end
-  put16(b, 0);
+  appendLE16(b, 1);       // in memory
+  appendLE16(b, 9);       // header words
+  appendLE16(b, 0x0300);  // version
+  appendLE32(b, 0);       // size in words, set at the end
+  appendLE16(b, 0);       // objects
+  appendLE32(b, 0);       // largest record, set at the end
+  appendLE16(b, 0);
   std::uint32_t largest = 0;
   auto record = [&](std::uint16_t fn, std::initializer_list<int> params) {
     const std::uint32_t words = 3 + static_cast<std::uint32_t>(params.size());
     largest = std::max(largest, words);
-    put32(b, words);
-    put16(b, fn);
-    for (int v : params) put16(b, static_cast<std::uint32_t>(v));
+    appendLE32(b, words);
+    appendLE16(b, fn);
+    for (int v : params) appendLE16(b, static_cast<std::uint32_t>(v));
   };
   record(META_SETWINDOWORG, {0, 0});
   record(META_SETWINDOWEXT, {h, w});
@@ -625,16 +604,16 @@ std::vector<std::uint8_t> Metafile::writeWmf(const LinearBitmap& bitmap) {
   const std::uint64_t words = 3 + 2 + 1 + 8 + dibWords;
   if (words > 0xFFFFFFFFu) throw LinearBitmapError(text::kInvalidBitmapSize);
   largest = std::max(largest, static_cast<std::uint32_t>(words));
-  put32(b, static_cast<std::uint32_t>(words));
-  put16(b, META_STRETCHDIB);
-  put32(b, kSrcCopy);
-  put16(b, 0);  // DIB_RGB_COLORS
-  for (int v : {h, w, 0, 0, h, w, 0, 0}) put16(b, static_cast<std::uint32_t>(v));
+  appendLE32(b, static_cast<std::uint32_t>(words));
+  appendLE16(b, META_STRETCHDIB);
+  appendLE32(b, kSrcCopy);
+  appendLE16(b, 0);  // DIB_RGB_COLORS
+  for (int v : {h, w, 0, 0, h, w, 0, 0}) appendLE16(b, static_cast<std::uint32_t>(v));
   b.insert(b.end(), dib.begin(), dib.end());
   if (dib.size() & 1) b.push_back(0);
   record(META_EOF, {});
-  set32(b, head + 6, static_cast<std::uint32_t>((b.size() - head) / 2));
-  set32(b, head + 12, largest);
+  putLE32(&b[head + 6], static_cast<std::uint32_t>((b.size() - head) / 2));
+  putLE32(&b[head + 12], largest);
   return b;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "imagefile/bmp_loader.h"
+#include "imagefile/byte_order.h"
 #include "imagefile/errors.h"
 
 namespace imagefile {
@@ -12,12 +13,6 @@ namespace imagefile {
 namespace {
 
 constexpr int kMaxRun = 63;
-
-std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-void putLE16(std::uint8_t* p, int v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
 
 // Output collected in pieces, handed to the stream about every 64 KiB.
 class PieceWriter {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imagefile/byte_order.h"
 #include "imagefile/checksums.h"
 #include "imagefile/color_utils.h"
 #include "imagefile/deflate.h"
@@ -18,17 +19,6 @@ namespace {
 
 const std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 13, 10, 26, 10};
 const std::uint8_t kMngSignature[8] = {0x8A, 'M', 'N', 'G', 13, 10, 26, 10};
-
-std::uint32_t be32(const std::uint8_t* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
-}
-
-void putBE32(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v >> 24);
-  p[1] = static_cast<std::uint8_t>(v >> 16);
-  p[2] = static_cast<std::uint8_t>(v >> 8);
-  p[3] = static_cast<std::uint8_t>(v);
-}
 
 [[noreturn]] void invalidData() { throw Error(text::kInvalidPngData); }
 
@@ -198,7 +188,8 @@ void readChunkData(BaseStream& in, std::uint32_t len, std::size_t keep, std::vec
 
 class PngReader {
  public:
-  PngReader(PNGLoader& loader, LinearBitmap& bitmap, bool mng) : l_(loader), bm_(bitmap), mng_(mng) {}
+  PngReader(const PngLoadOptions& options, PngLoadResult& result, LinearBitmap& bitmap, bool mng)
+      : opt_(options), res_(result), bm_(bitmap), mng_(mng) {}
 
   // bytesLeft: what the file holds after the header chunk, -1 when unknown.
   void header(const std::vector<std::uint8_t>& d, std::int64_t bytesLeft) {
@@ -252,11 +243,12 @@ class PngReader {
         bm_.newImage(w, ht, pf24bit);
         break;
     }
-    if (l_.alphaOption && (h_.colorType == 4 || h_.colorType == 6)) {
-      l_.alphaBitmap.newImage(w, ht, pf8bit);
-      std::memcpy(l_.alphaBitmap.palette(), grayPalette(), 768);
+    if (opt_.alpha && (h_.colorType == 4 || h_.colorType == 6)) {
+      if (!res_.alphaBitmap) res_.alphaBitmap = std::make_unique<LinearBitmap>();
+      res_.alphaBitmap->newImage(w, ht, pf8bit);
+      std::memcpy(res_.alphaBitmap->palette(), grayPalette(), 768);
     }
-    l_.bitDepth = h_.depth;
+    res_.bitDepth = h_.depth;
     haveHeader_ = true;
   }
 
@@ -266,8 +258,8 @@ class PngReader {
     if (haveHeader_ && h_.colorType == 3) {
       pal = bm_.palette();
     } else {
-      if (!l_.separatePalette) l_.separatePalette = std::make_unique<std::uint8_t[]>(768);
-      pal = l_.separatePalette.get();
+      res_.separatePalette.resize(768);
+      pal = res_.separatePalette.data();
     }
     std::memset(pal, 0, 768);
     for (std::size_t i = 0; i < entries; ++i) {
@@ -281,20 +273,19 @@ class PngReader {
     if (!haveHeader_) return;
     switch (h_.colorType) {
       case 0:
-        if (d.size() >= 2) l_.transparentValue = (d[0] << 8) | d[1];
+        if (d.size() >= 2) res_.transparentValue = (d[0] << 8) | d[1];
         break;
       case 2:
-        if (h_.depth == 8 && d.size() >= 6) l_.transparentValue = d[1] | (d[3] << 8) | (d[5] << 16);
+        if (h_.depth == 8 && d.size() >= 6) res_.transparentValue = d[1] | (d[3] << 8) | (d[5] << 16);
         break;
       case 3:
-        if (l_.alphaOption) {
-          l_.alphaTable = std::make_unique<std::uint8_t[]>(256);
-          std::memset(l_.alphaTable.get(), 255, 256);
-          std::memcpy(l_.alphaTable.get(), d.data(), std::min<std::size_t>(d.size(), 256));
+        if (opt_.alpha) {
+          res_.alphaTable.assign(256, 255);
+          std::memcpy(res_.alphaTable.data(), d.data(), std::min<std::size_t>(d.size(), 256));
         } else {
           for (std::size_t i = 0; i < d.size() && i < 256; ++i)
             if (d[i] == 0) {
-              l_.transparentValue = static_cast<std::int64_t>(i);
+              res_.transparentValue = static_cast<std::int64_t>(i);
               break;
             }
         }
@@ -340,7 +331,7 @@ class PngReader {
     if (h_.filterMethod != 0 && !(mng_ && h_.filterMethod == 64)) invalidData();
     Adler32State adler;
     {
-      DeflateStream inflater(&idat, 0);
+      DeflateStream inflater(&idat, DeflateDirection::Decompress);
       const int samples = samplesOf(h_.colorType);
       const int bitsPerPixel = samples * h_.depth;
       const int bpp = (bitsPerPixel + 7) / 8;
@@ -408,8 +399,8 @@ class PngReader {
   // The spread of one row of a pass into the bitmap, pixel by pixel.
   void store(const std::uint8_t* raw, int y, int x0, int dx, std::uint32_t pw) {
     std::uint8_t* row = bm_.scanLine(y);
-    std::uint8_t* alpha = l_.alphaBitmap.present() && l_.alphaOption && (h_.colorType == 4 || h_.colorType == 6)
-                              ? l_.alphaBitmap.scanLine(y)
+    std::uint8_t* alpha = res_.alphaBitmap && res_.alphaBitmap->present() && (h_.colorType == 4 || h_.colorType == 6)
+                              ? res_.alphaBitmap->scanLine(y)
                               : nullptr;
     const int d = h_.depth;
     const std::size_t n = pw;
@@ -477,7 +468,8 @@ class PngReader {
     }
   }
 
-  PNGLoader& l_;
+  const PngLoadOptions& opt_;
+  PngLoadResult& res_;
   LinearBitmap& bm_;
   bool mng_;
   Header h_;
@@ -547,7 +539,7 @@ int plteLength(const std::uint8_t* pal) {
 
 // Lossy preparation of a palette image: palette by brightness, then Paeth predictions
 // where they come close enough. Returns the filter to write with.
-int prepareLossyPalette(LinearBitmap& bm, int tolerance, std::int64_t transparent) {
+PngFilterMode prepareLossyPalette(LinearBitmap& bm, int tolerance, std::int64_t transparent) {
   std::uint8_t* pal = bm.palette();
   std::array<int, 256> order{};
   for (int i = 0; i < 256; ++i) order[i] = i;
@@ -581,11 +573,11 @@ int prepareLossyPalette(LinearBitmap& bm, int tolerance, std::int64_t transparen
       if (dist < tolerance) row[x] = p;
     }
   }
-  return 4;
+  return PngFilterMode::Paeth;
 }
 
 // Lossy preparation of a grey or 24-bit image towards the Average prediction.
-int prepareLossyDirect(LinearBitmap& bm, int tolerance, std::int64_t transparent) {
+PngFilterMode prepareLossyDirect(LinearBitmap& bm, int tolerance, std::int64_t transparent) {
   const int ps = bm.pixelSize();
   const bool rgb = bm.pixelFormat() == pf24bit;
   std::uint8_t tpix[3] = {0, 0, 0};
@@ -628,130 +620,16 @@ int prepareLossyDirect(LinearBitmap& bm, int tolerance, std::int64_t transparent
       }
     }
   }
-  return 3;
+  return PngFilterMode::Average;
 }
 
-}  // namespace
-
-PNGLoader::PNGLoader() = default;
-PNGLoader::~PNGLoader() = default;
-
-bool PNGLoader::canLoad(const std::string& ext) { return ext == "PNG" || ext == "MNG"; }
-bool PNGLoader::canSave(const std::string& ext) { return canLoad(ext); }
-
-std::string PNGLoader::getLoadFilter() {
-  return "Portable Network Graphics (*.png)|*.png|Multiple-image Network Graphics (*.mng)|*.mng";
+bool isRowFilter(PngFilterMode mode) {
+  const int m = static_cast<int>(mode);
+  return m >= 0 && m <= 4;
 }
 
-void PNGLoader::resetState() {
-  gamma = 0;
-  transparentValue = -1;
-  separatePalette.reset();
-  alphaTable.reset();
-  alphaBitmap.dispose();
-}
-
-void PNGLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBitmap& bitmap) {
-  resetState();
-  BufferedStream in(BufferedStream::kDefaultSize, 0, &stream);
-  in.setStrict(true);
-  std::uint8_t sig[8];
-  if (in.readSome(sig, 8) < 8) throw Error(text::kInvalidPngHeader);
-  bool mng;
-  if (std::memcmp(sig, kPngSignature, 8) == 0) {
-    mng = false;
-  } else if (std::memcmp(sig, kMngSignature, 8) == 0) {
-    mng = true;
-  } else {
-    throw Error(text::kInvalidPngHeader);
-  }
-  PngReader reader(*this, bitmap, mng);
-  bool imageRead = false;
-  std::vector<std::uint8_t> data;
-  for (;;) {
-    std::uint8_t head[8];
-    if (in.readSome(head, 8) < 8) break;
-    const std::uint32_t len = be32(head);
-    const std::uint8_t* type = head + 4;
-    if (len >= 0x80000000u) invalidData();
-    std::uint32_t crc = crc32Update(0xFFFFFFFFu, type, 4);
-    if (isType(type, "IDAT")) {
-      if (imageRead) {
-        // An empty chunk after the image data (some writers end with one).
-        readChunkData(in, len, 0, data, crc);
-      } else {
-        reader.imageData(in, len, crc);
-        imageRead = true;
-        continue;
-      }
-    } else if (isType(type, "IHDR")) {
-      if (len != 13) invalidData();
-      readChunkData(in, len, 13, data, crc);
-      reader.header(data, in.bytesLeft());
-    } else if (isType(type, "PLTE")) {
-      if (!reader.paletteImage() && !alphaOption) {
-        in.copyTo(nullptr, std::int64_t{len} + 4);
-        continue;
-      }
-      readChunkData(in, len, 768, data, crc);
-      reader.palette(data);
-    } else if (isType(type, "gAMA")) {
-      readChunkData(in, len, 4, data, crc);
-      if (data.size() == 4) gamma = be32(data.data()) / 100000.0;
-    } else if (isType(type, "tRNS")) {
-      readChunkData(in, len, 256, data, crc);
-      reader.transparency(data);
-    } else if (isType(type, "IEND")) {
-      readChunkData(in, len, 0, data, crc);
-    } else if ((type[0] >= 'a' && type[0] <= 'z') || isType(type, "MHDR") || isType(type, "MEND") ||
-               isType(type, "DEFI")) {
-      in.copyTo(nullptr, std::int64_t{len} + 4);
-      continue;
-    } else {
-      throw Error(text::kUnsupportedPngData);
-    }
-    std::uint8_t c[4];
-    in.read(c, 4);
-    if (be32(c) != ~crc) throw Error(text::kCrcError);
-    if (isType(type, "IEND")) break;
-  }
-  if (!bitmap.present()) throw Error(text::kUnsupportedPngData);
-  // A file that ends before its image data would otherwise load as a black picture.
-  if (!imageRead) throw InOutError(text::kReadLessThanExpected);
-}
-
-void PNGLoader::saveToStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) {
-  const bool mng = ext == "MNG";
-  const PixelFormat pf = bitmap.pixelFormat();
-  if (pf != pf8bit && pf != pf16bit && pf != pf24bit) throw LinearBitmapError(text::kUnsupportedPixelFormat);
-  if (lossyTolerance != 0 && pf != pf16bit && !(mng && pf == pf24bit)) {
-    LinearBitmap copy(bitmap);
-    const int mode = (pf == pf8bit && !copy.isGrayScale())
-                         ? prepareLossyPalette(copy, lossyTolerance, transparentValue)
-                         : prepareLossyDirect(copy, lossyTolerance, transparentValue);
-    writeImage(stream, copy, mng, mode);
-    return;
-  }
-  if (filterMode == -3) {
-    std::vector<std::uint8_t> best;
-    bool have = false;
-    for (int mode = -2; mode <= 4; ++mode) {
-      std::vector<std::uint8_t> trial;
-      VectorSink sink(trial);
-      writeImage(sink, bitmap, mng, mode);
-      if (!have || trial.size() < best.size()) {
-        best.swap(trial);
-        have = true;
-      }
-      if (progressHandler()) reportProgress((mode + 3) * 100 / 8);
-    }
-    stream.write(best.data(), best.size());
-    return;
-  }
-  writeImage(stream, bitmap, mng, filterMode);
-}
-
-void PNGLoader::writeImage(BaseStream& out, LinearBitmap& bm, bool mng, int mode) {
+// One PNG or MNG file of the bitmap, filtered by mode (never SmallestFile).
+void writeImage(BaseStream& out, const LinearBitmap& bm, bool mng, PngFilterMode mode, const PngSaveOptions& o) {
   const PixelFormat pf = bm.pixelFormat();
   const int w = bm.width();
   const int h = bm.height();
@@ -764,10 +642,11 @@ void PNGLoader::writeImage(BaseStream& out, LinearBitmap& bm, bool mng, int mode
     std::uint8_t hi = 0;
     for (std::int64_t i = 0; i < bm.size(); ++i) hi = std::max(hi, m[i]);
     paletteEntries = std::max(plteLength(bm.palette()), hi + 1);
-    if (transparentValue >= 0 && transparentValue < 256)
-      paletteEntries = std::max(paletteEntries, static_cast<int>(transparentValue) + 1);
-    // The remembered depth only while its indices reach every entry.
-    if ((bitDepth == 1 || bitDepth == 2 || bitDepth == 4) && paletteEntries <= (1 << bitDepth)) depth = bitDepth;
+    if (o.transparentValue >= 0 && o.transparentValue < 256)
+      paletteEntries = std::max(paletteEntries, static_cast<int>(o.transparentValue) + 1);
+    // The depth asked for only while its indices reach every entry.
+    if ((o.bitDepth == 1 || o.bitDepth == 2 || o.bitDepth == 4) && paletteEntries <= (1 << o.bitDepth))
+      depth = o.bitDepth;
   } else if (pf == pf16bit) {
     depth = 16;
   }
@@ -806,12 +685,14 @@ void PNGLoader::writeImage(BaseStream& out, LinearBitmap& bm, bool mng, int mode
   ihdr[12] = 0;
   writeChunk(out, "IHDR", ihdr, sizeof ihdr);
 
-  if (gamma != 0) {
+  if (o.gamma != 0) {
     std::uint8_t g[4];
-    putBE32(g, static_cast<std::uint32_t>(std::llround(gamma * 100000)));
+    putBE32(g, static_cast<std::uint32_t>(std::llround(o.gamma * 100000)));
     writeChunk(out, "gAMA", g, 4);
   }
-  const std::uint8_t* pal = colorType == 3 ? bm.palette() : separatePalette.get();
+  const std::uint8_t* pal = colorType == 3                 ? bm.palette()
+                            : o.separatePalette.size() == 768 ? o.separatePalette.data()
+                                                              : nullptr;
   if (pal) {
     const int n = colorType == 3 ? paletteEntries : plteLength(pal);
     std::uint8_t plte[768];
@@ -823,8 +704,9 @@ void PNGLoader::writeImage(BaseStream& out, LinearBitmap& bm, bool mng, int mode
     writeChunk(out, "PLTE", plte, static_cast<std::size_t>(3 * n));
   }
   // A grey level the samples cannot take would make the file invalid.
-  if (transparentValue != -1 && !(colorType == 0 && transparentValue >= (std::int64_t{1} << depth))) {
-    const std::uint32_t t = static_cast<std::uint32_t>(transparentValue);
+  const std::int64_t transparent = o.transparentValue;
+  if (transparent != -1 && !(colorType == 0 && transparent >= (std::int64_t{1} << depth))) {
+    const std::uint32_t t = static_cast<std::uint32_t>(transparent);
     if (colorType == 0) {
       const std::uint8_t d[2] = {static_cast<std::uint8_t>(t >> 8), static_cast<std::uint8_t>(t)};
       writeChunk(out, "tRNS", d, 2);
@@ -832,7 +714,7 @@ void PNGLoader::writeImage(BaseStream& out, LinearBitmap& bm, bool mng, int mode
       const std::uint8_t d[6] = {0, static_cast<std::uint8_t>(t), 0, static_cast<std::uint8_t>(t >> 8),
                                  0, static_cast<std::uint8_t>(t >> 16)};
       writeChunk(out, "tRNS", d, 6);
-    } else if (transparentValue >= 0 && transparentValue < 256) {
+    } else if (transparent >= 0 && transparent < 256) {
       std::uint8_t d[256];
       std::memset(d, 255, sizeof d);
       d[t] = 0;
@@ -848,10 +730,10 @@ void PNGLoader::writeImage(BaseStream& out, LinearBitmap& bm, bool mng, int mode
   VectorSink sink(idat);
   Adler32State adler;
   {
-    DeflateStream deflater(&sink, 1);
+    DeflateStream deflater(&sink, DeflateDirection::Compress);
     // Filtered grey and colour rows are near-noise bytes: short matches cost more than the
     // literals they replace (palette indices and unfiltered rows keep every match).
-    if (colorType != 3 && mode != 0) deflater.setMinimumMatch(6);
+    if (colorType != 3 && mode != PngFilterMode::None) deflater.setMinimumMatch(6);
     const int bitsPerPixel = samples * depth;
     const int bpp = std::max(1, bitsPerPixel / 8);
     const std::size_t rowBytes = (static_cast<std::size_t>(w) * bitsPerPixel + 7) / 8;
@@ -893,15 +775,15 @@ void PNGLoader::writeImage(BaseStream& out, LinearBitmap& bm, bool mng, int mode
         }
       }
       int chosen;
-      if (mode >= 0 && mode <= 4) {
-        chosen = mode;
+      if (isRowFilter(mode)) {
+        chosen = static_cast<int>(mode);
         filterRow(chosen, raw, prev, cand[chosen].data() + 1, rowBytes, bpp);
       } else {
         chosen = 0;
         std::int64_t bestScore = 2147483647;
         for (int f = 0; f < 5; ++f) {
           filterRow(f, raw, prev, cand[f].data() + 1, rowBytes, bpp);
-          const std::int64_t s = mode == -2 ? scoreRuns(cand[f].data() + 1, rowBytes)
+          const std::int64_t s = mode == PngFilterMode::MostRuns ? scoreRuns(cand[f].data() + 1, rowBytes)
                                             : scoreSum(cand[f].data() + 1, rowBytes);
           if (s < bestScore) {
             bestScore = s;
@@ -924,6 +806,136 @@ void PNGLoader::writeImage(BaseStream& out, LinearBitmap& bm, bool mng, int mode
   writeChunk(out, "IDAT", idat.data(), idat.size());
   writeChunk(out, "IEND", nullptr, 0);
   if (mng) writeChunk(out, "MEND", nullptr, 0);
+}
+
+}  // namespace
+
+PngSaveOptions PngSaveOptions::keeping(const PngLoadResult& read) {
+  PngSaveOptions o;
+  o.gamma = read.gamma;
+  o.transparentValue = read.transparentValue;
+  o.bitDepth = read.bitDepth;
+  o.separatePalette = read.separatePalette;
+  return o;
+}
+
+bool PNGLoader::canLoad(const std::string& ext) { return ext == "PNG" || ext == "MNG"; }
+bool PNGLoader::canSave(const std::string& ext) { return canLoad(ext); }
+
+std::string PNGLoader::getLoadFilter() {
+  return "Portable Network Graphics (*.png)|*.png|Multiple-image Network Graphics (*.mng)|*.mng";
+}
+
+void PNGLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBitmap& bitmap) { load(stream, bitmap); }
+
+void PNGLoader::saveToStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) {
+  save(stream, ext, bitmap);
+}
+
+PngLoadResult PNGLoader::load(BaseStream& stream, LinearBitmap& bitmap, const PngLoadOptions& options) const {
+  PngLoadResult result;
+  BufferedStream in(BufferedStream::kDefaultSize, 0, &stream);
+  in.setStrict(true);
+  std::uint8_t sig[8];
+  if (in.readSome(sig, 8) < 8) throw Error(text::kInvalidPngHeader);
+  bool mng;
+  if (std::memcmp(sig, kPngSignature, 8) == 0) {
+    mng = false;
+  } else if (std::memcmp(sig, kMngSignature, 8) == 0) {
+    mng = true;
+  } else {
+    throw Error(text::kInvalidPngHeader);
+  }
+  PngReader reader(options, result, bitmap, mng);
+  bool imageRead = false;
+  std::vector<std::uint8_t> data;
+  for (;;) {
+    std::uint8_t head[8];
+    if (in.readSome(head, 8) < 8) break;
+    const std::uint32_t len = be32(head);
+    const std::uint8_t* type = head + 4;
+    if (len >= 0x80000000u) invalidData();
+    std::uint32_t crc = crc32Update(0xFFFFFFFFu, type, 4);
+    if (isType(type, "IDAT")) {
+      if (imageRead) {
+        // An empty chunk after the image data (some writers end with one).
+        readChunkData(in, len, 0, data, crc);
+      } else {
+        reader.imageData(in, len, crc);
+        imageRead = true;
+        continue;
+      }
+    } else if (isType(type, "IHDR")) {
+      if (len != 13) invalidData();
+      readChunkData(in, len, 13, data, crc);
+      reader.header(data, in.bytesLeft());
+    } else if (isType(type, "PLTE")) {
+      if (!reader.paletteImage() && !options.alpha) {
+        in.copyTo(nullptr, std::int64_t{len} + 4);
+        continue;
+      }
+      readChunkData(in, len, 768, data, crc);
+      reader.palette(data);
+    } else if (isType(type, "gAMA")) {
+      readChunkData(in, len, 4, data, crc);
+      if (data.size() == 4) result.gamma = be32(data.data()) / 100000.0;
+    } else if (isType(type, "tRNS")) {
+      readChunkData(in, len, 256, data, crc);
+      reader.transparency(data);
+    } else if (isType(type, "IEND")) {
+      readChunkData(in, len, 0, data, crc);
+    } else if ((type[0] >= 'a' && type[0] <= 'z') || isType(type, "MHDR") || isType(type, "MEND") ||
+               isType(type, "DEFI")) {
+      in.copyTo(nullptr, std::int64_t{len} + 4);
+      continue;
+    } else {
+      throw Error(text::kUnsupportedPngData);
+    }
+    std::uint8_t c[4];
+    in.read(c, 4);
+    if (be32(c) != ~crc) throw Error(text::kCrcError);
+    if (isType(type, "IEND")) break;
+  }
+  if (!bitmap.present()) throw Error(text::kUnsupportedPngData);
+  // A file that ends before its image data would otherwise load as a black picture.
+  if (!imageRead) throw InOutError(text::kReadLessThanExpected);
+  return result;
+}
+
+void PNGLoader::save(BaseStream& stream, const std::string& ext, const LinearBitmap& bitmap,
+                     const PngSaveOptions& options) const {
+  const bool mng = ext == "MNG";
+  const PixelFormat pf = bitmap.pixelFormat();
+  if (pf != pf8bit && pf != pf16bit && pf != pf24bit) throw LinearBitmapError(text::kUnsupportedPixelFormat);
+  const int tolerance = options.lossyTolerance;
+  if (tolerance != 0 && pf != pf16bit && !(mng && pf == pf24bit)) {
+    LinearBitmap copy(bitmap);
+    const PngFilterMode mode = (pf == pf8bit && !copy.isGrayScale())
+                                   ? prepareLossyPalette(copy, tolerance, options.transparentValue)
+                                   : prepareLossyDirect(copy, tolerance, options.transparentValue);
+    writeImage(stream, copy, mng, mode, options);
+    return;
+  }
+  if (options.filterMode == PngFilterMode::SmallestFile) {
+    static constexpr PngFilterMode kTried[] = {PngFilterMode::MostRuns, PngFilterMode::LeastSum, PngFilterMode::None,
+                                               PngFilterMode::Sub,      PngFilterMode::Up,       PngFilterMode::Average,
+                                               PngFilterMode::Paeth};
+    std::vector<std::uint8_t> best;
+    bool have = false;
+    for (const PngFilterMode mode : kTried) {
+      std::vector<std::uint8_t> trial;
+      VectorSink sink(trial);
+      writeImage(sink, bitmap, mng, mode, options);
+      if (!have || trial.size() < best.size()) {
+        best.swap(trial);
+        have = true;
+      }
+      if (progressHandler()) reportProgress((static_cast<int>(mode) + 3) * 100 / 8);
+    }
+    stream.write(best.data(), best.size());
+    return;
+  }
+  writeImage(stream, bitmap, mng, options.filterMode, options);
 }
 
 PNGLoader& pngLoader() {

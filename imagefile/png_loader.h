@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "imagefile/linear_bitmap.h"
 #include "imagefile/loaders.h"
@@ -19,40 +20,68 @@ inline constexpr const char* kCrcError = "CRC error";
 inline constexpr const char* kAdler32Error = "Adler32 error";
 }  // namespace text
 
-class PNGLoader : public BitmapLoader {
- public:
-  PNGLoader();
-  ~PNGLoader() override;
+// The writer's filter choice. 0-4 are the PNG filter types themselves, written as every
+// row's filter byte; the negative values choose per row or per file.
+enum class PngFilterMode : int {
+  None = 0,
+  Sub = 1,
+  Up = 2,
+  Average = 3,
+  Paeth = 4,
+  LeastSum = -1,      // per row, the smallest sum of absolute byte values
+  MostRuns = -2,      // per row, the most runs of five equal bytes
+  SmallestFile = -3,  // every other mode tried in memory, the smallest file kept
+};
 
-  bool canLoad(const std::string& ext) override;
-  bool canSave(const std::string& ext) override;
-  std::string getLoadFilter() override;
-  void loadFromStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) override;
-  void saveToStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) override;
+struct PngLoadOptions {
+  // The alpha option: an 8-bit alpha bitmap for grey + alpha and RGBA images, the PLTE of
+  // colour images (separate palette) and a 256-entry alpha table from the tRNS of palette
+  // images. Off by default; nothing in the program switches it on.
+  bool alpha = false;
+};
 
-  // With the alpha option the reader keeps an 8-bit alpha bitmap for grey + alpha and RGBA
-  // images, the PLTE of colour images (separate palette) and a 256-entry alpha table from
-  // the tRNS of palette images. Off by default; nothing in the program switches it on.
-  bool alphaOption = false;
-  // 768 bytes B, G, R: a PLTE met in an image without a palette; written back as PLTE.
-  std::unique_ptr<std::uint8_t[]> separatePalette;
-  LinearBitmap alphaBitmap;
-  std::unique_ptr<std::uint8_t[]> alphaTable;  // 256 bytes
-  double gamma = 0;                            // 0: none
+// What one read found beside the pixels.
+struct PngLoadResult {
+  double gamma = 0;  // gAMA / 100000; 0: none
   // -1: none; palette images the index, grey images the 16-bit level, RGB images red, green
   // and blue in the first three bytes (red lowest).
   std::int64_t transparentValue = -1;
-  int bitDepth = 0;  // of the last image read
-  // 0-4 that filter on every row; -1 per row the lowest sum of absolute bytes; -2 per row
-  // the most runs of five equal bytes; -3 every mode tried in memory, the smallest kept.
-  int filterMode = -1;
+  int bitDepth = 0;
+  // With the alpha option only: a PLTE met in an image without a palette (768 bytes B, G,
+  // R), the alpha bitmap (pf8bit, grey palette) and the palette's alpha table (256 bytes).
+  std::vector<std::uint8_t> separatePalette;
+  std::unique_ptr<LinearBitmap> alphaBitmap;
+  std::vector<std::uint8_t> alphaTable;
+};
+
+struct PngSaveOptions {
+  PngFilterMode filterMode = PngFilterMode::LeastSum;
   int lossyTolerance = 0;  // 0: lossless
+  double gamma = 0;        // written as gAMA unless 0
+  std::int64_t transparentValue = -1;  // as in PngLoadResult; written as tRNS unless -1
+  // An 8-bit palette image goes out at this depth when it is 1, 2 or 4 and every index fits.
+  int bitDepth = 0;
+  std::vector<std::uint8_t> separatePalette;  // 768 bytes B, G, R, written as PLTE; or empty
 
-  // Forgets what the last read left (gamma, transparency, separate palette, alpha data).
-  void resetState();
+  // Writes a picture back as it was read: its gamma, transparency, depth and palette.
+  static PngSaveOptions keeping(const PngLoadResult& read);
+};
 
- private:
-  void writeImage(BaseStream& out, LinearBitmap& bitmap, bool mng, int mode);
+// The loader keeps nothing of a call: options go in, results come out, so reads and writes
+// may run at the same time and inside one another (a progress handler that loads a picture).
+class PNGLoader : public BitmapLoader {
+ public:
+  bool canLoad(const std::string& ext) override;
+  bool canSave(const std::string& ext) override;
+  std::string getLoadFilter() override;
+  // The registry's calls: the default options, the results beside the pixels dropped.
+  void loadFromStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) override;
+  void saveToStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) override;
+
+  PngLoadResult load(BaseStream& stream, LinearBitmap& bitmap, const PngLoadOptions& options = {}) const;
+  // An MNG file for the extension "MNG", else PNG.
+  void save(BaseStream& stream, const std::string& ext, const LinearBitmap& bitmap,
+            const PngSaveOptions& options = {}) const;
 };
 
 // The loader registered for PNG and MNG.

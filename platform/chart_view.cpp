@@ -510,6 +510,21 @@ PointerStyle ChartSeries::pointerStyleFromName(const QString& name) {
   return PointerStyle::Circle;
 }
 
+const QStringList& ChartSeries::pointerStyleNames() {
+  static const QStringList names = {QStringLiteral("Circle"),   QStringLiteral("Rectangle"),
+                                    QStringLiteral("Triangle"), QStringLiteral("Star"),
+                                    QStringLiteral("Diamond"),  QStringLiteral("DownTriangle"),
+                                    QStringLiteral("SmallDot"), QStringLiteral("Cross"),
+                                    QStringLiteral("DiagCross")};
+  return names;
+}
+
+const QStringList& ChartSeries::penStyleNames() {
+  static const QStringList names = {QStringLiteral("Solid"), QStringLiteral("Dash"), QStringLiteral("Dot"),
+                                    QStringLiteral("DashDot"), QStringLiteral("DashDotDot")};
+  return names;
+}
+
 Qt::PenStyle ChartSeries::penStyleFromName(const QString& name) {
   if (name == QLatin1String("Solid")) return Qt::SolidLine;
   if (name == QLatin1String("Dash")) return Qt::DashLine;

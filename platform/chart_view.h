@@ -25,6 +25,7 @@
 #include <QRectF>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QVector>
 #include <cstdint>
@@ -93,6 +94,9 @@ class ChartSeries : public QObject {
   // names are compared exactly, anything unknown gives a circle resp. a solid line.
   static PointerStyle pointerStyleFromName(const QString& name);
   static Qt::PenStyle penStyleFromName(const QString& name);
+  // The names in the order the settings dialogs offer them.
+  static const QStringList& pointerStyleNames();
+  static const QStringList& penStyleNames();
 
   // ---- Points (kept in insertion order) ----
   // Empties the series and gives its memory back.

@@ -6,21 +6,9 @@
 #include <QVBoxLayout>
 
 #include "platform/string_grid.h"
+#include "platform/tool_button.h"
 #include "units/einheiten_edit.h"
 #include "units/einheiten_rahmen.h"
-
-namespace {
-QToolButton* Knopf(QWidget* parent, const char* name, const QString& text, QStyle::StandardPixmap bild) {
-  auto* b = new QToolButton(parent);
-  b->setObjectName(QString::fromLatin1(name));
-  b->setText(text);
-  b->setIcon(parent->style()->standardIcon(bild));
-  b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  b->setAutoRaise(true);
-  b->setFocusPolicy(Qt::NoFocus);
-  return b;
-}
-}  // namespace
 
 void TfrEinheiten_Edit::LayoutErzeugen() {
   setObjectName(QStringLiteral("frEinheiten_Edit"));
@@ -45,8 +33,8 @@ void TfrEinheiten_Edit::LayoutErzeugen() {
   auto* knoepfe = new QHBoxLayout(plR);
   knoepfe->setContentsMargins(0, 0, 0, 0);
   knoepfe->setSpacing(2);
-  sbSpeichern = Knopf(plR, "sbSpeichern", QStringLiteral("Speichern"), QStyle::SP_DialogSaveButton);
-  sbExit = Knopf(plR, "sbExit", QStringLiteral("Exit"), QStyle::SP_DialogCloseButton);
+  sbSpeichern = TextBildKnopf(plR, "sbSpeichern", QStringLiteral("Speichern"), QString(), QStyle::SP_DialogSaveButton);
+  sbExit = TextBildKnopf(plR, "sbExit", QStringLiteral("Exit"), QString(), QStyle::SP_DialogCloseButton);
   sbExit->setToolTip(QStringLiteral("Fenster schließen"));
   knoepfe->addWidget(sbSpeichern);
   knoepfe->addWidget(sbExit);

@@ -110,7 +110,8 @@ TEST(Registration, LoadersAndPictureClassesInTheirOrder) {
 
 TEST(Registration, CaptureSavedUnderEveryExtensionReopens) {
   registerFormats();
-  icoLoader().suppressSelection = true;
+  // Icons and cursors: the first image and the usual colour, as the selection offers them.
+  IconSelectionForm::runHook() = [](IconSelectionForm&) { return static_cast<int>(QDialog::Accepted); };
   QTemporaryDir dir;
   const QImage small = capture(120, 80);
   for (const char* ext : {"bmp", "png", "mng", "pcx", "jpg", "jpeg", "emf", "wmf", "ico", "cur"}) {
@@ -132,7 +133,7 @@ TEST(Registration, CaptureSavedUnderEveryExtensionReopens) {
       EXPECT_EQ(psnr(loaded.convertToFormat(QImage::Format_RGB32), small.convertToFormat(QImage::Format_RGB32)), 99);
     }
   }
-  icoLoader().suppressSelection = false;
+  IconSelectionForm::runHook() = nullptr;
   // Converted from one format to the next, pixels kept.
   const QString a = dir.filePath("a.png"), b = dir.filePath("b.pcx"), c = dir.filePath("c.bmp");
   saveImageFile(small, a);
@@ -188,7 +189,9 @@ TEST(IconSelection, PicksImageAndColourOrCancels) {
   EXPECT_EQ(img.width(), 32);
   EXPECT_EQ(img.pixel(0, 31), qRgb(0x12, 0x34, 0x56));  // transparent corner in the chosen colour
   EXPECT_NE(img.pixel(0, 0), qRgb(0x12, 0x34, 0x56));
-  EXPECT_EQ(icoLoader().transparentColor, 0x563412u);
+  LinearBitmap direct;
+  EXPECT_EQ(loadWith(icoLoader(), readFile(name.toStdString()), direct, IcoLoadOptions{}).transparentColor, 0x563412u);
+  EXPECT_EQ(shown, 2);
 
   IconSelectionForm::runHook() = [](IconSelectionForm& f) {
     QTest::mouseClick(f.CancelButton, Qt::LeftButton);
@@ -197,7 +200,6 @@ TEST(IconSelection, PicksImageAndColourOrCancels) {
   EXPECT_THROW(loadImageFile(name), SilentAbort);
   IconSelectionForm::runHook() = nullptr;
   IconSelectionForm::colorHook() = nullptr;
-  icoLoader().transparentColor = 0xFF00FF;
 
   // The viewer's icon class shows the first image, transparent where the mask says.
   const QImage viewer = loadPictureFile(name);

@@ -14,12 +14,6 @@ using namespace oracle;
 
 namespace {
 
-void put16(Bytes& b, std::uint32_t v) { b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}); }
-void put32(Bytes& b, std::uint32_t v) {
-  put16(b, v);
-  put16(b, v >> 16);
-}
-
 struct Img {
   int w, h, bits;
   std::function<std::uint32_t(int, int)> value;   // index or 0x00RRGGBB
@@ -30,18 +24,18 @@ struct Img {
 // The file layout written out by hand: XOR rows padded to four bytes.
 Bytes buildIco(const std::vector<Img>& images, int kind = 1) {
   Bytes dir, data;
-  put16(dir, 0);
-  put16(dir, static_cast<std::uint32_t>(kind));
-  put16(dir, static_cast<std::uint32_t>(images.size()));
+  putLE16(dir, 0);
+  putLE16(dir, static_cast<std::uint32_t>(kind));
+  putLE16(dir, static_cast<std::uint32_t>(images.size()));
   std::uint32_t offset = 6 + 16 * static_cast<std::uint32_t>(images.size());
   for (const Img& im : images) {
     Bytes d;
-    put32(d, 40);
-    put32(d, static_cast<std::uint32_t>(im.w));
-    put32(d, static_cast<std::uint32_t>(im.h * 2));
-    put16(d, 1);
-    put16(d, static_cast<std::uint32_t>(im.bits));
-    for (int i = 0; i < 6; ++i) put32(d, 0);
+    putLE32(d, 40);
+    putLE32(d, static_cast<std::uint32_t>(im.w));
+    putLE32(d, static_cast<std::uint32_t>(im.h * 2));
+    putLE16(d, 1);
+    putLE16(d, static_cast<std::uint32_t>(im.bits));
+    for (int i = 0; i < 6; ++i) putLE32(d, 0);
     if (im.bits <= 8)
       for (int c = 0; c < (1 << im.bits); ++c) d.insert(d.end(), {static_cast<std::uint8_t>(c * 3), static_cast<std::uint8_t>(c * 5), static_cast<std::uint8_t>(255 - c), 0});
     const int xorRow = (im.w * im.bits + 31) / 32 * 4;
@@ -70,10 +64,10 @@ Bytes buildIco(const std::vector<Img>& images, int kind = 1) {
     }
     dir.insert(dir.end(), {static_cast<std::uint8_t>(im.w), static_cast<std::uint8_t>(im.h),
                            static_cast<std::uint8_t>(im.bits <= 8 ? 1 << im.bits : 0), 0});
-    put16(dir, kind == 2 ? static_cast<std::uint32_t>(im.hotX) : 1);
-    put16(dir, kind == 2 ? static_cast<std::uint32_t>(im.hotY) : static_cast<std::uint32_t>(im.bits));
-    put32(dir, static_cast<std::uint32_t>(d.size()));
-    put32(dir, offset);
+    putLE16(dir, kind == 2 ? static_cast<std::uint32_t>(im.hotX) : 1);
+    putLE16(dir, kind == 2 ? static_cast<std::uint32_t>(im.hotY) : static_cast<std::uint32_t>(im.bits));
+    putLE32(dir, static_cast<std::uint32_t>(d.size()));
+    putLE32(dir, offset);
     offset += static_cast<std::uint32_t>(d.size());
     data.insert(data.end(), d.begin(), d.end());
   }
@@ -218,25 +212,27 @@ TEST(Ico, LoaderChoicesAndErrors) {
   const Bytes file = buildIco(sampleImages());
   l.selector = [](const IconList&, int&, std::uint32_t&) { return false; };
   EXPECT_THROW(load(l, file, bm, "ICO"), SilentAbort);
-  l.suppressSelection = true;
-  load(l, file, bm, "ICO");
+  IcoLoadOptions suppressed;
+  suppressed.suppressSelection = true;
+  loadWith(l, file, bm, suppressed);
   EXPECT_EQ(bm.width(), 20);
 
-  // A cursor keeps its hot spot in the loader, which writes it back.
+  // A cursor's hot spot and the chosen colour come out of the load and are written back.
   auto cur = sampleImages();
   cur[1].hotX = 4;
   cur[1].hotY = 3;
-  l.suppressSelection = false;
   l.selector = [](const IconList&, int& index, std::uint32_t& color) {
     index = 1;
     color = 0x00FF00;
     return true;
   };
-  load(l, buildIco(cur, 2), bm, "CUR");
-  EXPECT_EQ(l.hotSpotX, 4);
-  EXPECT_EQ(l.hotSpotY, 3);
-  EXPECT_EQ(l.transparentColor, 0x00FF00u);
-  const Bytes written = save(l, bm, "CUR");
+  const IcoLoadResult read = loadWith(l, buildIco(cur, 2), bm, IcoLoadOptions{});
+  EXPECT_EQ(read.hotSpotX, 4);
+  EXPECT_EQ(read.hotSpotY, 3);
+  EXPECT_EQ(read.transparentColor, 0x00FF00u);
+  MemStream kept;
+  l.save(kept, "CUR", bm, IcoSaveOptions::keeping(read));
+  const Bytes written = kept.bytes();
   EXPECT_EQ(written[2], 2);
   EXPECT_EQ(written[10], 4);
   EXPECT_EQ(written[12], 3);
@@ -271,7 +267,6 @@ TEST(Ico, LoaderChoicesAndErrors) {
 
 TEST(Ico, EightBitPicturesBecomeSmallIcons) {
   ICOLoader l;
-  l.suppressSelection = true;
   LinearBitmap bm;
   bm.newImage(10, 4, pf8bit);
   const Bytes pal = randomBytes(768, 4);
@@ -329,4 +324,32 @@ TEST(Ico, ThirtyTwoBitImagesFollowTheirAlpha) {
         EXPECT_EQ(argb[i], alphaIcon.value(x, y));
       }
     }
+}
+
+TEST(Ico, AnotherPictureSavedAfterALoadGetsNothingOfIt) {
+  // A cursor with a hot spot, whose transparent colour the user picked as green.
+  auto cur = sampleImages();
+  cur[1].hotX = 4;
+  cur[1].hotY = 3;
+  ICOLoader l;
+  l.selector = [](const IconList&, int& index, std::uint32_t& color) {
+    index = 1;
+    color = 0x00FF00;
+    return true;
+  };
+  LinearBitmap bm;
+  load(l, buildIco(cur, 2), bm, "CUR");
+  // A new picture with green and magenta pixels, saved as a cursor by the same loader.
+  LinearBitmap pic;
+  pic.newImage(2, 1, pf24bit);
+  const std::uint8_t pixels[6] = {0, 0xFF, 0, 0xFF, 0, 0xFF};  // B, G, R: green, magenta
+  std::memcpy(pic.map(), pixels, 6);
+  const Bytes file = save(l, pic, "CUR");
+  EXPECT_EQ(file[10], 0);  // no hot spot of the cursor read before
+  EXPECT_EQ(file[12], 0);
+  IconList list;
+  SpanStream s(file.data(), file.size());
+  list.loadFromStream(s);
+  EXPECT_FALSE(list.images[0]->transparentAt(0, 0));  // green stays a colour
+  EXPECT_TRUE(list.images[0]->transparentAt(1, 0));   // magenta is the usual transparent colour
 }

@@ -44,6 +44,14 @@ std::string loadError(const Bytes& f, LinearBitmap& bm) {
   return errorOf([&] { load(jpegLoader(), f, bm, "JPG"); });
 }
 
+// Our own save with the options of one call, and what it reports.
+Bytes saveJpeg(const LinearBitmap& bm, const JpegSaveOptions& options, JpegSaveResult* result = nullptr) {
+  MemStream m;
+  const JpegSaveResult r = jpegLoader().save(m, bm, options);
+  if (result) *result = r;
+  return m.bytes();
+}
+
 class FailingStream : public BaseStream {
  public:
   FailingStream() { canWrite_ = true; }
@@ -132,39 +140,41 @@ TEST(Jpeg, OursReadByDjpegAndQt) {
 TEST(Jpeg, QualityTargetSizeAndScale) {
   LinearBitmap photo;
   photoLike(photo, 160, 96);
-  JPEGLoader l;
-  const Bytes byDefault = save(l, photo, "JPG");
-  EXPECT_EQ(l.quality, 0);
-  l.quality = kDefaultJpegQuality;
-  EXPECT_EQ(save(l, photo, "JPG"), byDefault);
-  l.quality = 20;
-  const std::size_t small = save(l, photo, "JPG").size();
+  JpegSaveOptions o;
+  JpegSaveResult r;
+  const Bytes byDefault = saveJpeg(photo, o, &r);
+  EXPECT_EQ(r.quality, 0);
+  EXPECT_EQ(save(jpegLoader(), photo, "JPG"), byDefault);  // the registry's call
+  o.quality = kDefaultJpegQuality;
+  EXPECT_EQ(saveJpeg(photo, o), byDefault);
+  o.quality = 20;
+  const std::size_t small = saveJpeg(photo, o).size();
   EXPECT_LT(small, byDefault.size());
 
   // A target between two qualities: the best quality that fits.
-  l.quality = 0;
-  l.targetSize = static_cast<int>((small + byDefault.size()) / 2);
-  const Bytes fitted = save(l, photo, "JPG");
-  EXPECT_EQ(l.quality, kDefaultJpegQuality);
-  EXPECT_LE(fitted.size(), static_cast<std::size_t>(l.targetSize));
+  o.quality = 0;
+  o.targetSize = static_cast<int>((small + byDefault.size()) / 2);
+  const Bytes fitted = saveJpeg(photo, o, &r);
+  EXPECT_EQ(r.quality, kDefaultJpegQuality);
+  EXPECT_LE(fitted.size(), static_cast<std::size_t>(o.targetSize));
   EXPECT_GT(fitted.size(), small);
   // A target below quality 1: the quality-1 file all the same.
-  l.targetSize = 10;
-  JPEGLoader q1;
+  o.targetSize = 10;
+  JpegSaveOptions q1;
   q1.quality = 1;
-  EXPECT_EQ(save(l, photo, "JPG"), save(q1, photo, "JPG"));
+  EXPECT_EQ(saveJpeg(photo, o), saveJpeg(photo, q1));
 
   LinearBitmap back;
-  JPEGLoader s;
+  JpegLoadOptions s;
   s.minWidth = 20;
   s.minHeight = 1;
-  load(s, byDefault, back, "JPG");
-  EXPECT_EQ(s.fullWidth, 160);
-  EXPECT_EQ(s.fullHeight, 96);
+  const JpegLoadResult read = loadWith(jpegLoader(), byDefault, back, s);
+  EXPECT_EQ(read.fullWidth, 160);
+  EXPECT_EQ(read.fullHeight, 96);
   EXPECT_EQ(back.width(), 20);
   EXPECT_EQ(back.height(), 12);
   s.minWidth = 41;
-  load(s, byDefault, back, "JPG");
+  loadWith(jpegLoader(), byDefault, back, s);
   EXPECT_EQ(back.width(), 80);
 }
 

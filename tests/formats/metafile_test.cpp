@@ -14,12 +14,6 @@ using namespace oracle;
 
 namespace {
 
-void put16(Bytes& b, std::uint32_t v) { b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}); }
-void put32(Bytes& b, std::uint32_t v) {
-  put16(b, v);
-  put16(b, v >> 16);
-}
-
 // The first embedded picture of an SVG file.
 QImage svgImage(const std::string& path) {
   const Bytes svg = readFile(path);
@@ -60,12 +54,12 @@ bool samePixels(const LinearBitmap& bm, const QImage& q) {
 // A 2 x 2 24-bit DIB (40-byte header, bottom-up rows): top row red, blue; bottom row green, white.
 Bytes smallDib() {
   Bytes d;
-  put32(d, 40);
-  put32(d, 2);
-  put32(d, 2);
-  put16(d, 1);
-  put16(d, 24);
-  for (int i = 0; i < 6; ++i) put32(d, 0);
+  putLE32(d, 40);
+  putLE32(d, 2);
+  putLE32(d, 2);
+  putLE16(d, 1);
+  putLE16(d, 24);
+  for (int i = 0; i < 6; ++i) putLE32(d, 0);
   d.insert(d.end(), {0, 255, 0, 255, 255, 255, 0, 0});  // bottom row
   d.insert(d.end(), {0, 0, 255, 255, 0, 0, 0, 0});      // top row
   return d;
@@ -73,8 +67,8 @@ Bytes smallDib() {
 
 Bytes emfRecord(std::uint32_t type, const Bytes& params) {
   Bytes r;
-  put32(r, type);
-  put32(r, static_cast<std::uint32_t>(8 + params.size()));
+  putLE32(r, type);
+  putLE32(r, static_cast<std::uint32_t>(8 + params.size()));
   r.insert(r.end(), params.begin(), params.end());
   return r;
 }
@@ -82,19 +76,19 @@ Bytes emfRecord(std::uint32_t type, const Bytes& params) {
 // An EMF whose frame is w x h pixels at 96 dpi, with the given records after the header.
 Bytes handEmf(int w, int h, const std::vector<Bytes>& records) {
   Bytes b;
-  put32(b, 1);
-  put32(b, 88);
-  for (int v : {0, 0, w - 1, h - 1}) put32(b, static_cast<std::uint32_t>(v));
-  for (int v : {0, 0, w * 2540 / 96, h * 2540 / 96}) put32(b, static_cast<std::uint32_t>(v));
-  put32(b, 0x464D4520);
-  put32(b, 0x10000);
-  put32(b, 0);
-  put32(b, static_cast<std::uint32_t>(records.size() + 1));
-  put32(b, 1);
-  put32(b, 0);
-  put32(b, 0);
-  put32(b, 0);
-  for (int v : {960, 540, 254, 143}) put32(b, static_cast<std::uint32_t>(v));
+  putLE32(b, 1);
+  putLE32(b, 88);
+  for (int v : {0, 0, w - 1, h - 1}) putLE32(b, static_cast<std::uint32_t>(v));
+  for (int v : {0, 0, w * 2540 / 96, h * 2540 / 96}) putLE32(b, static_cast<std::uint32_t>(v));
+  putLE32(b, 0x464D4520);
+  putLE32(b, 0x10000);
+  putLE32(b, 0);
+  putLE32(b, static_cast<std::uint32_t>(records.size() + 1));
+  putLE32(b, 1);
+  putLE32(b, 0);
+  putLE32(b, 0);
+  putLE32(b, 0);
+  for (int v : {960, 540, 254, 143}) putLE32(b, static_cast<std::uint32_t>(v));
   for (const auto& r : records) b.insert(b.end(), r.begin(), r.end());
   return b;
 }
@@ -102,16 +96,16 @@ Bytes handEmf(int w, int h, const std::vector<Bytes>& records) {
 Bytes stretchDibits(int xd, int yd, int cxd, int cyd) {
   const Bytes dib = smallDib();
   Bytes p;
-  for (int v : {0, 0, 0, 0}) put32(p, static_cast<std::uint32_t>(v));
-  for (int v : {xd, yd, 0, 0, 2, 2}) put32(p, static_cast<std::uint32_t>(v));
-  put32(p, 80);
-  put32(p, 40);
-  put32(p, 120);
-  put32(p, static_cast<std::uint32_t>(dib.size() - 40));
-  put32(p, 0);
-  put32(p, 0x00CC0020);
-  put32(p, static_cast<std::uint32_t>(cxd));
-  put32(p, static_cast<std::uint32_t>(cyd));
+  for (int v : {0, 0, 0, 0}) putLE32(p, static_cast<std::uint32_t>(v));
+  for (int v : {xd, yd, 0, 0, 2, 2}) putLE32(p, static_cast<std::uint32_t>(v));
+  putLE32(p, 80);
+  putLE32(p, 40);
+  putLE32(p, 120);
+  putLE32(p, static_cast<std::uint32_t>(dib.size() - 40));
+  putLE32(p, 0);
+  putLE32(p, 0x00CC0020);
+  putLE32(p, static_cast<std::uint32_t>(cxd));
+  putLE32(p, static_cast<std::uint32_t>(cyd));
   p.insert(p.end(), dib.begin(), dib.end());
   return emfRecord(81, p);
 }
@@ -184,16 +178,16 @@ TEST(Metafile, PlayerTakesPlacementSkipsVectors) {
   // Anisotropic mapping: logical 0..200 onto the 100 x 60 frame; a rectangle record (vectors
   // are not drawn), a saved and restored state, the bitmap in the left half, top 30 rows.
   Bytes mode, wext, vext, rect, restore;
-  put32(mode, 8);
-  put32(wext, 200);
-  put32(wext, 120);
-  put32(vext, 100);
-  put32(vext, 60);
-  for (int v : {0, 0, 50, 50}) put32(rect, static_cast<std::uint32_t>(v));
-  put32(restore, static_cast<std::uint32_t>(-1));
+  putLE32(mode, 8);
+  putLE32(wext, 200);
+  putLE32(wext, 120);
+  putLE32(vext, 100);
+  putLE32(vext, 60);
+  for (int v : {0, 0, 50, 50}) putLE32(rect, static_cast<std::uint32_t>(v));
+  putLE32(restore, static_cast<std::uint32_t>(-1));
   Bytes wext2;
-  put32(wext2, 1);
-  put32(wext2, 1);
+  putLE32(wext2, 1);
+  putLE32(wext2, 1);
   const Bytes f = handEmf(100, 60, {emfRecord(17, mode), emfRecord(9, wext), emfRecord(11, vext), emfRecord(43, rect),
                                     emfRecord(33, {}), emfRecord(9, wext2), emfRecord(34, restore),
                                     stretchDibits(0, 0, 100, 60), emfRecord(14, Bytes(12, 0))});
@@ -211,26 +205,26 @@ TEST(Metafile, PlayerTakesPlacementSkipsVectors) {
 
   // A WMF without placeable header: the window extent is the picture's size.
   Bytes w;
-  put16(w, 1);
-  put16(w, 9);
-  put16(w, 0x300);
-  put32(w, 0);
-  put16(w, 0);
-  put32(w, 0);
-  put16(w, 0);
+  putLE16(w, 1);
+  putLE16(w, 9);
+  putLE16(w, 0x300);
+  putLE32(w, 0);
+  putLE16(w, 0);
+  putLE32(w, 0);
+  putLE16(w, 0);
   auto rec = [&](std::uint16_t fn, std::initializer_list<int> ps) {
-    put32(w, 3 + static_cast<std::uint32_t>(ps.size()));
-    put16(w, fn);
-    for (int v : ps) put16(w, static_cast<std::uint32_t>(v));
+    putLE32(w, 3 + static_cast<std::uint32_t>(ps.size()));
+    putLE16(w, fn);
+    for (int v : ps) putLE16(w, static_cast<std::uint32_t>(v));
   };
   rec(0x020C, {8, 8});
   rec(0x041B, {0, 0, 4, 4});  // a rectangle: skipped
   const Bytes dib = smallDib();
-  put32(w, static_cast<std::uint32_t>(3 + 2 + 1 + 8 + dib.size() / 2));
-  put16(w, 0x0F43);
-  put32(w, 0x00CC0020);
-  put16(w, 0);
-  for (int v : {2, 2, 0, 0, 4, 4, 4, 4}) put16(w, static_cast<std::uint32_t>(v));
+  putLE32(w, static_cast<std::uint32_t>(3 + 2 + 1 + 8 + dib.size() / 2));
+  putLE16(w, 0x0F43);
+  putLE32(w, 0x00CC0020);
+  putLE16(w, 0);
+  for (int v : {2, 2, 0, 0, 4, 4, 4, 4}) putLE16(w, static_cast<std::uint32_t>(v));
   w.insert(w.end(), dib.begin(), dib.end());
   rec(0, {});
   load(wmfLoader(), w, bm, "WMF");
@@ -276,7 +270,7 @@ TEST(Metafile, KnowsWhetherItHoldsABitmap) {
   EXPECT_TRUE(m.hasBitmap());
   // Vectors only; a block transfer without a source bitmap (a fill); a bitmap after the end.
   Bytes rect;
-  for (int v : {0, 0, 5, 5}) put32(rect, static_cast<std::uint32_t>(v));
+  for (int v : {0, 0, 5, 5}) putLE32(rect, static_cast<std::uint32_t>(v));
   m.load(handEmf(10, 10, {emfRecord(43, rect), emfRecord(14, Bytes(12, 0))}));
   EXPECT_FALSE(m.hasBitmap());
   m.load(handEmf(10, 10, {emfRecord(76, Bytes(92, 0)), emfRecord(14, Bytes(12, 0))}));
@@ -287,17 +281,17 @@ TEST(Metafile, KnowsWhetherItHoldsABitmap) {
   // A WMF of a window extent, a rectangle and a pattern fill (a DIB block transfer that is
   // too short to carry a bitmap).
   Bytes w;
-  put16(w, 1);
-  put16(w, 9);
-  put16(w, 0x300);
-  put32(w, 0);
-  put16(w, 0);
-  put32(w, 0);
-  put16(w, 0);
+  putLE16(w, 1);
+  putLE16(w, 9);
+  putLE16(w, 0x300);
+  putLE32(w, 0);
+  putLE16(w, 0);
+  putLE32(w, 0);
+  putLE16(w, 0);
   auto rec = [&](std::uint16_t fn, std::initializer_list<int> ps) {
-    put32(w, 3 + static_cast<std::uint32_t>(ps.size()));
-    put16(w, fn);
-    for (int v : ps) put16(w, static_cast<std::uint32_t>(v));
+    putLE32(w, 3 + static_cast<std::uint32_t>(ps.size()));
+    putLE16(w, fn);
+    for (int v : ps) putLE16(w, static_cast<std::uint32_t>(v));
   };
   rec(0x020C, {8, 8});
   rec(0x041B, {0, 0, 4, 4});

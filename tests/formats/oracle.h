@@ -19,18 +19,22 @@
 #include "imagefile/linear_bitmap.h"
 #include "imagefile/loaders.h"
 #include "imagefile/streams.h"
+#include "support/error_text.h"
 
 namespace oracle {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline std::string errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no error)";
+using testsupport::errorOf;
+
+// Little-endian fields appended to hand-built files (written here, apart from the library's
+// own helpers, so that a fault there cannot hide in both sides).
+inline void putLE16(Bytes& b, std::uint32_t v) {
+  b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)});
+}
+inline void putLE32(Bytes& b, std::uint32_t v) {
+  putLE16(b, v);
+  putLE16(b, v >> 16);
 }
 
 inline void load(imagefile::BitmapLoader& loader, const Bytes& data, imagefile::LinearBitmap& bm,
@@ -44,6 +48,14 @@ inline Bytes save(imagefile::BitmapLoader& loader, imagefile::LinearBitmap& bm, 
   imagefile::MemStream m;
   loader.saveToStream(m, ext, bm);
   return m.bytes();
+}
+
+// A loader's own load with the options of one call; what it found beside the pixels.
+template <typename Loader, typename Options>
+auto loadWith(const Loader& loader, const Bytes& data, imagefile::LinearBitmap& bm, const Options& options) {
+  imagefile::SpanStream s(data.data(), data.size());
+  bm.dispose();
+  return loader.load(s, bm, options);
 }
 
 // One folder per test process, removed when the process ends.

@@ -72,6 +72,16 @@ std::vector<Chunk> smallPalette() {
           {"IEND", {}}};
 }
 
+PngLoadResult loadPng(const Bytes& file, LinearBitmap& bm, const PngLoadOptions& options = {}) {
+  return loadWith(pngLoader(), file, bm, options);
+}
+
+Bytes savePng(const LinearBitmap& bm, const PngSaveOptions& options = {}, const std::string& ext = "PNG") {
+  MemStream m;
+  pngLoader().save(m, ext, bm, options);
+  return m.bytes();
+}
+
 std::string loadError(const Bytes& file) {
   LinearBitmap bm;
   return errorOf([&] { load(pngLoader(), file, bm, "PNG"); });
@@ -131,10 +141,11 @@ TEST(PngRead, EveryColourTypeDepthAndSizeFromLibpng) {
         LinearBitmap bm;
         SCOPED_TRACE("type " + std::to_string(ct) + " depth " + std::to_string(depth) + " " + std::to_string(w) +
                      "x" + std::to_string(h) + (interlace ? " interlaced" : ""));
-        ASSERT_EQ(errorOf([&] { load(pngLoader(), file, bm, "PNG"); }), "(no error)");
+        PngLoadResult read;
+        ASSERT_EQ(errorOf([&] { read = loadPng(file, bm); }), "(no error)");
         ASSERT_EQ(bm.width(), w);
         ASSERT_EQ(bm.height(), h);
-        EXPECT_EQ(pngLoader().bitDepth, depth);
+        EXPECT_EQ(read.bitDepth, depth);
         bool same = true;
         for (int y = 0; y < h && same; ++y)
           for (int x = 0; x < w && same; ++x) same = pixelOf(bm, x, y) == expectedPixel(s, rows, x, y);
@@ -213,10 +224,8 @@ TEST(PngRead, ChunkChecksAndTransparency) {
 
   auto trns = chunks;
   trns.insert(trns.begin() + 2, Chunk{"tRNS", {255, 255, 0, 255}});
-  load(pngLoader(), buildPng(trns), bm, "PNG");
-  EXPECT_EQ(pngLoader().transparentValue, 2);
-  load(pngLoader(), buildPng(chunks), bm, "PNG");
-  EXPECT_EQ(pngLoader().transparentValue, -1);  // reset by every read
+  EXPECT_EQ(loadPng(buildPng(trns), bm).transparentValue, 2);
+  EXPECT_EQ(loadPng(buildPng(chunks), bm).transparentValue, -1);
 
   // More than 256 entries: the surplus is skipped, yet covered by the CRC.
   Bytes bigPlte(300 * 3, 7), bigTrns(300, 255);
@@ -225,7 +234,7 @@ TEST(PngRead, ChunkChecksAndTransparency) {
   big[1].data = bigPlte;
   big.insert(big.begin() + 2, Chunk{"tRNS", bigTrns});
   EXPECT_EQ(loadError(buildPng(big)), "(no error)");
-  EXPECT_EQ(pngLoader().transparentValue, -1);
+  EXPECT_EQ(loadPng(buildPng(big), bm).transparentValue, -1);
   big[1].badCrc = true;
   EXPECT_EQ(loadError(buildPng(big)), "CRC error");
 
@@ -233,10 +242,9 @@ TEST(PngRead, ChunkChecksAndTransparency) {
   Bytes grey = {0, 10, 20};
   std::vector<Chunk> g = {{"IHDR", ihdr(2, 1, 8, 0)}, {"tRNS", {1}}, {"IDAT", zlibPack(grey)}, {"IEND", {}}};
   EXPECT_EQ(loadError(buildPng(g)), "(no error)");
-  EXPECT_EQ(pngLoader().transparentValue, -1);
+  EXPECT_EQ(loadPng(buildPng(g), bm).transparentValue, -1);
   g[1].data = {0x01, 0x02};
-  load(pngLoader(), buildPng(g), bm, "PNG");
-  EXPECT_EQ(pngLoader().transparentValue, 0x102);
+  EXPECT_EQ(loadPng(buildPng(g), bm).transparentValue, 0x102);
   EXPECT_TRUE(bm.isGrayScale());
 }
 
@@ -301,7 +309,6 @@ TEST(PngRead, BrokenFilesRaiseTheirTexts) {
 }
 
 TEST(PngWrite, EveryFormatAndFilterModeReadsBackInLibpngAndQt) {
-  pngLoader().resetState();
   std::vector<LinearBitmap> bitmaps(5);
   chartLike(bitmaps[0], 37, 23);
   bitmaps[1].newImage(29, 11, pf8bit);  // palette
@@ -318,14 +325,13 @@ TEST(PngWrite, EveryFormatAndFilterModeReadsBackInLibpngAndQt) {
   std::memcpy(bitmaps[3].map(), g16.data(), g16.size());
   bitmaps[4].newImage(1, 1, pf24bit);
   bitmaps[4].clearColor(0x123456);
-  pngLoader().bitDepth = 8;
   for (std::size_t k = 0; k < bitmaps.size(); ++k)
     for (int mode = -3; mode <= 4; ++mode) {
       SCOPED_TRACE("bitmap " + std::to_string(k) + " mode " + std::to_string(mode));
       LinearBitmap& bm = bitmaps[k];
-      pngLoader().filterMode = mode;
-      const Bytes file = save(pngLoader(), bm, "PNG");
-      pngLoader().filterMode = -1;
+      PngSaveOptions options;
+      options.filterMode = static_cast<PngFilterMode>(mode);
+      const Bytes file = savePng(bm, options);
       const PngImage img = libpngRead(file);
       ASSERT_TRUE(img.ok);
       ASSERT_EQ(img.width, bm.width());
@@ -359,7 +365,6 @@ TEST(PngWrite, EveryFormatAndFilterModeReadsBackInLibpngAndQt) {
 }
 
 TEST(PngWrite, CheckersAcceptOurFiles) {
-  pngLoader().resetState();
   LinearBitmap bm;
   chartLike(bm, 64, 40);
   const std::string a = tempPath("checked.png");
@@ -367,29 +372,26 @@ TEST(PngWrite, CheckersAcceptOurFiles) {
   EXPECT_EQ(run("pngcheck -q " + a), 0);
   EXPECT_EQ(run("pngfix " + a), 0);
   bm.changePixelFormat(pf8bit);
-  pngLoader().transparentValue = 3;
-  pngLoader().gamma = 0.45455;
-  const Bytes file = save(pngLoader(), bm, "PNG");
-  pngLoader().transparentValue = -1;
-  pngLoader().gamma = 0;
+  PngSaveOptions options;
+  options.transparentValue = 3;
+  options.gamma = 0.45455;
+  const Bytes file = savePng(bm, options);
   writeFile(a, file);
   EXPECT_EQ(run("pngcheck -q " + a), 0);
   EXPECT_EQ(run("pngfix " + a), 0);
   LinearBitmap back;
-  load(pngLoader(), file, back, "PNG");
-  EXPECT_EQ(pngLoader().transparentValue, 3);
-  EXPECT_NEAR(pngLoader().gamma, 0.45455, 1e-9);
+  const PngLoadResult read = loadPng(file, back);
+  EXPECT_EQ(read.transparentValue, 3);
+  EXPECT_NEAR(read.gamma, 0.45455, 1e-9);
 }
 
 TEST(PngWrite, PaletteDepthFiltersAndMng) {
-  pngLoader().resetState();
   // The palette stops after its last colour unless a pixel uses a later (black) entry.
   LinearBitmap bm;
   bm.newImage(4, 3, pf8bit);
   std::memset(bm.palette(), 0, 768);
   bm.palette()[3 * 2 + 1] = 200;
   bm.clear(1);
-  pngLoader().bitDepth = 8;
   PngImage img = libpngRead(save(pngLoader(), bm, "PNG"));
   EXPECT_EQ(img.palette.size(), 9u);
   bm.scanLine(2)[3] = 7;
@@ -399,21 +401,21 @@ TEST(PngWrite, PaletteDepthFiltersAndMng) {
   EXPECT_EQ(img.rows[2][3], 7);
 
   // A depth read before is kept only when every index fits.
-  pngLoader().bitDepth = 2;
-  img = libpngRead(save(pngLoader(), bm, "PNG"));
+  PngSaveOptions twoBits;
+  twoBits.bitDepth = 2;
+  img = libpngRead(savePng(bm, twoBits));
   EXPECT_EQ(img.depth, 8);
   bm.scanLine(2)[3] = 3;
-  img = libpngRead(save(pngLoader(), bm, "PNG"));
+  img = libpngRead(savePng(bm, twoBits));
   EXPECT_EQ(img.depth, 2);
   EXPECT_EQ((img.rows[2][0] & 3), 3);  // fourth pixel in the low bits
-  pngLoader().bitDepth = 8;
 
   // Filter mode 2: the filter byte of every row is 2.
   LinearBitmap chart;
   chartLike(chart, 20, 6);
-  pngLoader().filterMode = 2;
-  const Bytes file = save(pngLoader(), chart, "PNG");
-  pngLoader().filterMode = -1;
+  PngSaveOptions up;
+  up.filterMode = PngFilterMode::Up;
+  const Bytes file = savePng(chart, up);
   const std::size_t idat = 8 + 25;
   ASSERT_EQ(std::memcmp(&file[idat + 4], "IDAT", 4), 0);
   const std::uint32_t len = (file[idat] << 24) | (file[idat + 1] << 16) | (file[idat + 2] << 8) | file[idat + 3];
@@ -440,7 +442,6 @@ TEST(PngWrite, PaletteDepthFiltersAndMng) {
 }
 
 TEST(PngWrite, NoisyPhotoNoLargerThanLibpngsFile) {
-  pngLoader().resetState();
   LinearBitmap photo;
   photoLike(photo, 400, 300);
   const Bytes ours = save(pngLoader(), photo, "PNG");
@@ -462,13 +463,12 @@ TEST(PngWrite, NoisyPhotoNoLargerThanLibpngsFile) {
 }
 
 TEST(PngWrite, LossyToleranceStaysNearAndShrinks) {
-  pngLoader().resetState();
   LinearBitmap photo;
   photoLike(photo, 120, 80);
   const std::size_t lossless = save(pngLoader(), photo, "PNG").size();
-  pngLoader().lossyTolerance = 8;
-  const Bytes lossy = save(pngLoader(), photo, "PNG");
-  pngLoader().lossyTolerance = 0;
+  PngSaveOptions lossyOptions;
+  lossyOptions.lossyTolerance = 8;
+  const Bytes lossy = savePng(photo, lossyOptions);
   EXPECT_LT(lossy.size(), lossless);
   LinearBitmap back;
   load(pngLoader(), lossy, back, "PNG");
@@ -478,8 +478,8 @@ TEST(PngWrite, LossyToleranceStaysNearAndShrinks) {
 }
 
 TEST(PngRead, AlphaOptionKeepsAlphaAndTables) {
-  PNGLoader l;
-  l.alphaOption = true;
+  PngLoadOptions withAlpha;
+  withAlpha.alpha = true;
   // RGBA from libpng: the alpha bytes go to the alpha bitmap.
   PngSpec s;
   s.width = 3;
@@ -487,28 +487,28 @@ TEST(PngRead, AlphaOptionKeepsAlphaAndTables) {
   s.colorType = 6;
   const std::vector<Bytes> rows = {{1, 2, 3, 10, 4, 5, 6, 20, 7, 8, 9, 30}, {0, 0, 0, 40, 0, 0, 0, 50, 0, 0, 0, 60}};
   LinearBitmap bm;
-  load(l, libpngWrite(s, rows), bm, "PNG");
-  ASSERT_TRUE(l.alphaBitmap.present());
-  EXPECT_EQ(Bytes(l.alphaBitmap.map(), l.alphaBitmap.map() + 6), (Bytes{10, 20, 30, 40, 50, 60}));
+  PngLoadResult read = loadPng(libpngWrite(s, rows), bm, withAlpha);
+  ASSERT_TRUE(read.alphaBitmap && read.alphaBitmap->present());
+  EXPECT_EQ(Bytes(read.alphaBitmap->map(), read.alphaBitmap->map() + 6), (Bytes{10, 20, 30, 40, 50, 60}));
   EXPECT_EQ(Bytes(bm.map(), bm.map() + 3), (Bytes{3, 2, 1}));
   // A palette image's tRNS as a 256-entry table, the rest opaque.
   auto c = smallPalette();
   c.insert(c.begin() + 2, Chunk{"tRNS", {0, 128}});
-  load(l, buildPng(c), bm, "PNG");
-  ASSERT_TRUE(l.alphaTable);
-  EXPECT_EQ(l.alphaTable[0], 0);
-  EXPECT_EQ(l.alphaTable[1], 128);
-  EXPECT_EQ(l.alphaTable[2], 255);
-  EXPECT_EQ(l.transparentValue, -1);
+  read = loadPng(buildPng(c), bm, withAlpha);
+  ASSERT_EQ(read.alphaTable.size(), 256u);
+  EXPECT_EQ(read.alphaTable[0], 0);
+  EXPECT_EQ(read.alphaTable[1], 128);
+  EXPECT_EQ(read.alphaTable[2], 255);
+  EXPECT_EQ(read.transparentValue, -1);
   // The PLTE of a colour image is kept apart and written back.
   PngSpec rgb;
   rgb.width = 2;
   rgb.colorType = 2;
   rgb.palette = {9, 8, 7};
-  load(l, libpngWrite(rgb, {{1, 2, 3, 4, 5, 6}}), bm, "PNG");
-  ASSERT_TRUE(l.separatePalette);
-  EXPECT_EQ(l.separatePalette[2], 9);
-  const PngImage back = libpngRead(save(l, bm, "PNG"));
+  read = loadPng(libpngWrite(rgb, {{1, 2, 3, 4, 5, 6}}), bm, withAlpha);
+  ASSERT_EQ(read.separatePalette.size(), 768u);
+  EXPECT_EQ(read.separatePalette[2], 9);
+  const PngImage back = libpngRead(savePng(bm, PngSaveOptions::keeping(read)));
   EXPECT_EQ(back.palette, (Bytes{9, 8, 7}));
 }
 
@@ -562,7 +562,6 @@ Bytes paletteFile(int depth, const Bytes& plte, const Bytes& trns) {
 }  // namespace
 
 TEST(PngWrite, TransparencyNeverOutrunsThePalette) {
-  pngLoader().filterMode = -1;
   Bytes many(256, 255);
   many[200] = 0;  // the first transparent entry, far beyond the two colours
   struct Case {
@@ -579,9 +578,9 @@ TEST(PngWrite, TransparencyNeverOutrunsThePalette) {
     const Bytes original = paletteFile(c.depth, c.plte, c.trns);
     // The original's tRNS is longer than its PLTE (libpng warns about it); ours never is.
     LinearBitmap bm;
-    load(pngLoader(), original, bm, "PNG");
-    ASSERT_EQ(pngLoader().transparentValue, c.transparent);
-    const Bytes written = save(pngLoader(), bm, "PNG");
+    const PngLoadResult read = loadPng(original, bm);
+    ASSERT_EQ(read.transparentValue, c.transparent);
+    const Bytes written = savePng(bm, PngSaveOptions::keeping(read));
     const LibpngTransparency t = libpngTransparency(written);
     ASSERT_TRUE(t.ok);
     EXPECT_TRUE(t.warnings.empty()) << t.warnings.front();
@@ -595,12 +594,9 @@ TEST(PngWrite, TransparencyNeverOutrunsThePalette) {
     ASSERT_TRUE(back.ok);
     EXPECT_EQ(Bytes(back.palette.begin(), back.palette.begin() + static_cast<std::ptrdiff_t>(c.plte.size())), c.plte);
     LinearBitmap again;
-    load(pngLoader(), written, again, "PNG");
-    EXPECT_EQ(pngLoader().transparentValue, c.transparent);
+    EXPECT_EQ(loadPng(written, again).transparentValue, c.transparent);
     EXPECT_EQ(std::memcmp(again.map(), bm.map(), static_cast<std::size_t>(bm.size())), 0);
   }
-  pngLoader().resetState();
-  pngLoader().bitDepth = 8;
 }
 
 TEST(PngRead, HeaderPromisingMoreThanTheDataCanHoldIsRefusedBeforeTheBitmap) {
@@ -659,4 +655,58 @@ TEST(PngRead, ProgressAfterEveryRowAlsoWhenInterlaced) {
     EXPECT_EQ(seen.back(), 100);
     EXPECT_EQ(seen.front(), interlace ? 5 : 10);
   }
+}
+
+namespace {
+
+// The chunk types of a file, in order.
+std::vector<std::string> chunkTypes(const Bytes& file) {
+  std::vector<std::string> types;
+  for (std::size_t p = 8; p + 12 <= file.size();) {
+    const std::uint32_t len = (file[p] << 24) | (file[p + 1] << 16) | (file[p + 2] << 8) | file[p + 3];
+    types.emplace_back(reinterpret_cast<const char*>(&file[p + 4]), 4);
+    p += 12 + len;
+  }
+  return types;
+}
+
+}  // namespace
+
+TEST(PngLoaderCalls, AnotherPictureSavedAfterALoadGetsNothingOfIt) {
+  // A palette picture with a transparent entry and a gamma, read through the registry's call.
+  auto c = smallPalette();
+  c.insert(c.begin() + 2, Chunk{"tRNS", {255, 255, 0}});
+  c.insert(c.begin() + 1, Chunk{"gAMA", {0, 0, 0xB1, 0x8F}});
+  LinearBitmap read;
+  load(pngLoader(), buildPng(c), read, "PNG");
+  // An unrelated chart saved next: no colour of it may turn transparent, no gamma is claimed.
+  LinearBitmap chart;
+  chartLike(chart, 12, 8);
+  EXPECT_EQ(chunkTypes(save(pngLoader(), chart, "PNG")), (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
+  chart.changePixelFormat(pf8bit);
+  EXPECT_EQ(chunkTypes(save(pngLoader(), chart, "PNG")), (std::vector<std::string>{"IHDR", "PLTE", "IDAT", "IEND"}));
+}
+
+TEST(PngLoaderCalls, ALoadInsideALoadKeepsEachOnesFindings) {
+  // The progress handler, called after each row, reads another picture meanwhile.
+  auto c = smallPalette();
+  c.insert(c.begin() + 2, Chunk{"tRNS", {255, 255, 0}});
+  const Bytes outer = buildPng(c);
+  const Bytes inner = buildPng(smallPalette());
+  int calls = 0;
+  PngLoadResult innerRead;
+  progressHandler() = [&](int) {
+    if (calls++ > 0) return;
+    LinearBitmap other;
+    innerRead = loadPng(inner, other);
+  };
+  LinearBitmap bm;
+  PngLoadResult outerRead;
+  const std::string error = errorOf([&] { outerRead = loadPng(outer, bm); });
+  progressHandler() = nullptr;
+  ASSERT_EQ(error, "(no error)");
+  EXPECT_GT(calls, 1);
+  EXPECT_EQ(innerRead.transparentValue, -1);
+  EXPECT_EQ(outerRead.transparentValue, 2);
+  EXPECT_EQ(bm.scanLine(1)[0], 3);
 }

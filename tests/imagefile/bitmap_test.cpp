@@ -10,19 +10,13 @@
 #include "imagefile/errors.h"
 #include "imagefile/linear_bitmap.h"
 #include "imagefile/loaders.h"
+#include "support/error_text.h"
 
 using namespace imagefile;
 
 namespace {
 
-std::string messageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using testsupport::errorOf;
 
 void setPixel24(LinearBitmap& bm, int x, int y, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   std::uint8_t* p = bm.scanLine(y) + 3 * x;
@@ -86,8 +80,8 @@ TEST(LinearBitmap, SizesAndFormats) {
   LinearBitmap bm;
   EXPECT_FALSE(bm.present());
   EXPECT_EQ(bm.pixelFormat(), pfNone);
-  EXPECT_EQ(messageOf([&] { bm.newImage(10, 10, static_cast<PixelFormat>(4)); }), "Unsupported pixel format");
-  EXPECT_EQ(messageOf([&] { bm.newImage(0, 10, pf24bit); }), "Invalid bitmap size");
+  EXPECT_EQ(errorOf([&] { bm.newImage(10, 10, static_cast<PixelFormat>(4)); }), "Unsupported pixel format");
+  EXPECT_EQ(errorOf([&] { bm.newImage(0, 10, pf24bit); }), "Invalid bitmap size");
   bm.newImage(5, 3, pf24bit);
   EXPECT_EQ(bm.bytesPerLine(), 15);
   EXPECT_EQ(bm.size(), 45);
@@ -105,9 +99,9 @@ TEST(LinearBitmap, SizesAndFormats) {
 TEST(LinearBitmap, HugeSizesAreRefusedBeforeAllocating) {
   LinearBitmap bm;
   // 50000 x 50000 x 3 wraps a 32-bit product; 46341^2 just passes 2^31.
-  EXPECT_EQ(messageOf([&] { bm.newImage(50000, 50000, pf24bit); }), "Invalid bitmap size");
-  EXPECT_EQ(messageOf([&] { bm.newImage(46341, 46341, pf8bit); }), "Invalid bitmap size");
-  EXPECT_EQ(messageOf([&] { bm.newImage(2147483647, 2, pf32bit); }), "Invalid bitmap size");
+  EXPECT_EQ(errorOf([&] { bm.newImage(50000, 50000, pf24bit); }), "Invalid bitmap size");
+  EXPECT_EQ(errorOf([&] { bm.newImage(46341, 46341, pf8bit); }), "Invalid bitmap size");
+  EXPECT_EQ(errorOf([&] { bm.newImage(2147483647, 2, pf32bit); }), "Invalid bitmap size");
   EXPECT_FALSE(bm.present());
 }
 
@@ -171,7 +165,7 @@ TEST(LinearBitmap, PixelFormatConversions) {
   EXPECT_EQ(wide.map()[2], 0xFF);
   wide.changePixelFormat(pf24bit);
   EXPECT_EQ(std::memcmp(wide.map(), bm.map(), 6), 0);
-  EXPECT_EQ(messageOf([&] { wide.changePixelFormat(pf16bit); }), "Unsupported pixel format");
+  EXPECT_EQ(errorOf([&] { wide.changePixelFormat(pf16bit); }), "Unsupported pixel format");
 
   LinearBitmap grey16;
   grey16.newImage(2, 1, pf16bit);
@@ -261,11 +255,11 @@ TEST(Registry, ExtensionsAndLookups) {
   EXPECT_EQ(fileExtension("archiv.tar.gz"), "GZ");
   EXPECT_EQ(&getLoader("tsx"), &testLoader());
   EXPECT_EQ(&getSaver("tst"), &testLoader());
-  EXPECT_EQ(messageOf([] { getSaver("tsx"); }), "Unsupported file format: TSX");
-  EXPECT_EQ(messageOf([] { getLoader(""); }), "Unsupported file format: ");
+  EXPECT_EQ(errorOf([] { getSaver("tsx"); }), "Unsupported file format: TSX");
+  EXPECT_EQ(errorOf([] { getLoader(""); }), "Unsupported file format: ");
   LinearBitmap bm;
-  EXPECT_EQ(messageOf([&] { bm.saveToFile("/tmp/a.b/ohne"); }), "Unsupported file format: ");
-  EXPECT_EQ(messageOf([&] { bm.loadFromFile("x.JPE"); }), "Unsupported file format: JPE");
+  EXPECT_EQ(errorOf([&] { bm.saveToFile("/tmp/a.b/ohne"); }), "Unsupported file format: ");
+  EXPECT_EQ(errorOf([&] { bm.loadFromFile("x.JPE"); }), "Unsupported file format: JPE");
 }
 
 TEST(Registry, PluginLoaderWithAnEmptyTableAcceptsNothing) {
@@ -273,9 +267,9 @@ TEST(Registry, PluginLoaderWithAnEmptyTableAcceptsNothing) {
   EXPECT_EQ(dll.getLoadFilter(), "");
   EXPECT_FALSE(dll.canLoad("BMP"));
   EXPECT_FALSE(dll.canSave("PNG"));
-  EXPECT_EQ(messageOf([] { checkPluginResult(7, ""); }), "Process failed: 7");
-  EXPECT_EQ(messageOf([] { checkPluginResult(3, "x"); }), "Error in bitmap data");
-  EXPECT_EQ(messageOf([] { checkPluginResult(9, "Error writing image file: %s"); }),
+  EXPECT_EQ(errorOf([] { checkPluginResult(7, ""); }), "Process failed: 7");
+  EXPECT_EQ(errorOf([] { checkPluginResult(3, "x"); }), "Error in bitmap data");
+  EXPECT_EQ(errorOf([] { checkPluginResult(9, "Error writing image file: %s"); }),
             "Error writing image file: 9");
   EXPECT_NO_THROW(checkPluginResult(0, ""));
 }
@@ -322,7 +316,7 @@ TEST(Registry, StreamDefaultsGoThroughTemporaryFilesAndCleanUp) {
   EXPECT_EQ(viaTemp.map()[4], 160);
   // More than 100 MB is refused rather than loaded cut short.
   Zeros tooMuch(kMaxTemporaryCopy + 1);
-  EXPECT_EQ(messageOf([&] { fileOnly.loadFromStream(tooMuch, "TST", viaTemp); }),
+  EXPECT_EQ(errorOf([&] { fileOnly.loadFromStream(tooMuch, "TST", viaTemp); }),
             "File too large for a temporary copy");
   EXPECT_TRUE(std::filesystem::is_empty(dir) || std::filesystem::exists(file));
   std::filesystem::remove(file);

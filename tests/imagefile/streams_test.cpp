@@ -9,20 +9,14 @@
 
 #include "imagefile/errors.h"
 #include "imagefile/streams.h"
+#include "support/error_text.h"
 
 using namespace imagefile;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-std::string messageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using testsupport::errorOf;
 
 // A source that claims to have bytes but delivers only `give` of them, then nothing.
 class StuckSource : public BaseStream {
@@ -88,11 +82,11 @@ TEST(MemStream, GrowsInBlocksAndSeeksWithinItsSize) {
   m.setStrict(false);
   EXPECT_EQ(m.read(two, 2), 0u);
   EXPECT_TRUE(m.endOfStream());
-  EXPECT_EQ(messageOf([&] { m.setPosition(10001); }), "Error moving stream pointer");
-  EXPECT_EQ(messageOf([&] { m.setPosition(-1); }), "Error moving stream pointer");
+  EXPECT_EQ(errorOf([&] { m.setPosition(10001); }), "Error moving stream pointer");
+  EXPECT_EQ(errorOf([&] { m.setPosition(-1); }), "Error moving stream pointer");
   m.setStrict(true);
   m.setPosition(9999);
-  EXPECT_EQ(messageOf([&] { m.read(two, 2); }), "Error reading from stream - TMemStream");
+  EXPECT_EQ(errorOf([&] { m.read(two, 2); }), "Error reading from stream - TMemStream");
   // Truncate in the middle, then write over the end again.
   m.setPosition(3000);
   m.truncate();
@@ -118,8 +112,8 @@ TEST(BufferedStream, ShortReadsReturnWhatCameAndRaiseOnlyWhenStrict) {
   SpanStream src(data.data(), data.size());
   BufferedStream b(-1, 0, &src);
   Bytes out(1001);
-  EXPECT_EQ(messageOf([&] { b.read(out.data(), out.size()); }), "Read less than expected");
-  EXPECT_EQ(messageOf([&] { BufferedStream bad(1, 0, &src); }), "Invalid buffer size");
+  EXPECT_EQ(errorOf([&] { b.read(out.data(), out.size()); }), "Read less than expected");
+  EXPECT_EQ(errorOf([&] { BufferedStream bad(1, 0, &src); }), "Invalid buffer size");
 }
 
 TEST(BufferedStream, RestoresTheNextStreamsStrictness) {
@@ -151,7 +145,7 @@ TEST(BufferedStream, ANextStreamTakingPartOfTheBufferIsAFailure) {
   HalfSink half;
   BufferedStream b(0, 16, &half);
   const Bytes data(40, 'z');
-  EXPECT_EQ(messageOf([&] { b.write(data.data(), data.size()); }), "Read less than expected");
+  EXPECT_EQ(errorOf([&] { b.write(data.data(), data.size()); }), "Read less than expected");
 }
 
 TEST(Copying, StopsAtASourceThatDeliversNothing) {
@@ -170,10 +164,10 @@ TEST(Copying, StopsAtASourceThatDeliversNothing) {
 }
 
 TEST_F(TempDir, FileStreamModesAndTexts) {
-  EXPECT_EQ(messageOf([&] { FileStream f(path("never"), 0); }),
+  EXPECT_EQ(errorOf([&] { FileStream f(path("never"), 0); }),
             "Either read, write or full access must be specified in call to CreateFile");
   EXPECT_FALSE(std::filesystem::exists(path("never")));
-  EXPECT_EQ(messageOf([&] { FileStream f(path("missing"), kFileRead); }),
+  EXPECT_EQ(errorOf([&] { FileStream f(path("missing"), kFileRead); }),
             "Error opening \"" + path("missing") + "\" - No such file or directory");
   {
     FileStream f(path("a.bin"), kFileRead | kFileWrite | kFileCreate);
@@ -193,15 +187,15 @@ TEST_F(TempDir, FileStreamModesAndTexts) {
   {
     FileStream f(path("a.bin"), kFileRead);
     char buf[8];
-    EXPECT_EQ(messageOf([&] { f.read(buf, 8); }), "Read less than expected");
-    EXPECT_EQ(messageOf([&] { f.write("x", 1); }), "Error writing to stream - Bad file descriptor");
+    EXPECT_EQ(errorOf([&] { f.read(buf, 8); }), "Read less than expected");
+    EXPECT_EQ(errorOf([&] { f.write("x", 1); }), "Error writing to stream - Bad file descriptor");
   }
   {
     FileStream f(path("a.bin"), kFileRead);
     f.deleteFile();
   }
   EXPECT_FALSE(std::filesystem::exists(path("a.bin")));
-  EXPECT_EQ(messageOf([&] {
+  EXPECT_EQ(errorOf([&] {
               FileStream f(path("b.bin"), kFileWrite | kFileCreate);
               std::filesystem::remove(path("b.bin"));
               f.deleteFile();
@@ -231,7 +225,7 @@ TEST(FullDisk, FinishReportsItAndDestructorsStaySilent) {
   {
     StreamChain out = readBufferedFileStream("/dev/full", true);
     out->write("data", 4);  // only buffered
-    EXPECT_EQ(messageOf([&] { finishChain(*out); }), "Error writing to stream - No space left on device");
+    EXPECT_EQ(errorOf([&] { finishChain(*out); }), "Error writing to stream - No space left on device");
   }
   {
     // Dropped without finish(): no exception may leave the destructor.
@@ -263,10 +257,10 @@ TEST(AssignObject, UnsupportedPairsNameBothClasses) {
   };
   A a;
   B b;
-  EXPECT_EQ(messageOf([&] { a.assign(b); }), "Cannot assign TB to TA");
+  EXPECT_EQ(errorOf([&] { a.assign(b); }), "Cannot assign TB to TA");
   MemStream m;
-  EXPECT_EQ(messageOf([&] { a.saveToStream(m); }), "TA.SaveToStream not implemented");
-  EXPECT_EQ(messageOf([&] { a.loadFromStream(m); }), "TA.LoadFromStream not implemented");
+  EXPECT_EQ(errorOf([&] { a.saveToStream(m); }), "TA.SaveToStream not implemented");
+  EXPECT_EQ(errorOf([&] { a.loadFromStream(m); }), "TA.LoadFromStream not implemented");
 }
 
 TEST_F(TempDir, BytesLeftIsKnownForFilesAndMemoryOnly) {

@@ -21,19 +21,13 @@
 #include "imagefile/qt/image_io.h"
 #include "imagefile/qt/linear_graphic.h"
 #include "platform/message_dialog.h"
+#include "support/error_text.h"
 
 using namespace imagefile;
 
 namespace {
 
-std::string messageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using testsupport::errorOf;
 
 // A "BMP" loader for the tests: width, height and B, G, R bytes.
 class RawLoader : public BitmapLoader {
@@ -194,9 +188,9 @@ TEST(PictureContainer, LookupByExtensionLaterRegistrationWins) {
   EXPECT_EQ(loadPictureFile(file).pixel(0, 0), QColor(Qt::red).rgb());
   unregisterFileFormat(QStringLiteral("fk1"));
   EXPECT_FALSE(isFileFormatRegistered(QStringLiteral("fk1")));
-  EXPECT_EQ(messageOf([&] { loadPictureFile(file); }), "Unsupported file format: FK1");
-  EXPECT_EQ(messageOf([] { loadPictureFile(QStringLiteral("x.JPE")); }), "Unsupported file format: JPE");
-  EXPECT_EQ(messageOf([] { loadPictureFile(QStringLiteral("/tmp/ordner.png/bild")); }), "Unsupported file format: ");
+  EXPECT_EQ(errorOf([&] { loadPictureFile(file); }), "Unsupported file format: FK1");
+  EXPECT_EQ(errorOf([] { loadPictureFile(QStringLiteral("x.JPE")); }), "Unsupported file format: JPE");
+  EXPECT_EQ(errorOf([] { loadPictureFile(QStringLiteral("/tmp/ordner.png/bild")); }), "Unsupported file format: ");
   EXPECT_EQ(fileExtension(QStringLiteral("C:\\a.b\\c")), QString());
 }
 
@@ -221,9 +215,9 @@ TEST(FileEntryPoints, UnknownExtensionsAreReportedNotGuessed) {
   QTemporaryDir dir;
   QImage img(4, 4, QImage::Format_RGB32);
   img.fill(Qt::white);
-  EXPECT_EQ(messageOf([&] { saveImageFile(img, dir.filePath(QStringLiteral("bild.xyz"))); }),
+  EXPECT_EQ(errorOf([&] { saveImageFile(img, dir.filePath(QStringLiteral("bild.xyz"))); }),
             "Unsupported file format: XYZ");
-  EXPECT_EQ(messageOf([&] { loadImageFile(dir.filePath(QStringLiteral("bild.tga"))); }),
+  EXPECT_EQ(errorOf([&] { loadImageFile(dir.filePath(QStringLiteral("bild.tga"))); }),
             "Unsupported file format: TGA");
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("bild.xyz"))));
 }
@@ -297,12 +291,12 @@ TEST(Adapters, LibraryStreamAsDevice) {
     EXPECT_FALSE(m.strict());
     char buf[10];
     EXPECT_EQ(dev.read(buf, 10), 5);
-    EXPECT_EQ(messageOf([&] { dev.seek(0); }), "Seeking not supported");
+    EXPECT_EQ(errorOf([&] { dev.seek(0); }), "Seeking not supported");
   }
   SeekableBrevanStream dev(m);
   EXPECT_EQ(dev.seekFrom(0, 2), 5);
   EXPECT_EQ(dev.seekFrom(-2, 1), 3);
-  EXPECT_EQ(messageOf([&] { dev.seekFrom(0, 3); }), "Unknown seek origin");
+  EXPECT_EQ(errorOf([&] { dev.seekFrom(0, 3); }), "Unknown seek origin");
   dev.setSize(2);  // old position 3 lay behind: it stays at the new end
   EXPECT_EQ(m.getSize(), 2);
   EXPECT_EQ(m.getPosition(), 2);
@@ -325,7 +319,7 @@ TEST(Adapters, DeviceAsLibraryStream) {
   s.truncate();
   EXPECT_EQ(buf.data(), QByteArray("abcd"));
   char more[5];
-  EXPECT_EQ(messageOf([&] { s.read(more, 5); }), "Read less than expected");
+  EXPECT_EQ(errorOf([&] { s.read(more, 5); }), "Read less than expected");
 }
 
 TEST(Application, ASilentAbortShowsNothing) {
@@ -367,7 +361,7 @@ TEST(LinearGraphic, ClipboardBothWays) {
   EXPECT_EQ(back.toImage().pixel(0, 0), qRgb(200, 7, 7));
   // Text on the clipboard is no picture: refused, the picture kept.
   clipboard->setText(QStringLiteral("kein Bild"));
-  EXPECT_EQ(messageOf([&] { back.loadFromClipboardFormat(*clipboard); }), "Unsupported clipboard format");
+  EXPECT_EQ(errorOf([&] { back.loadFromClipboardFormat(*clipboard); }), "Unsupported clipboard format");
   EXPECT_EQ(back.width(), 3);
   EXPECT_EQ(changes, 1);
 }
