@@ -1,5 +1,6 @@
 #include "imagefile/qt/image_io.h"
 
+
 #include <QFile>
 #include <fcntl.h>
 
@@ -45,8 +46,14 @@ void registerFormats() {
   registerLoader(&wmfLoader());
 
   // The questions some loaders ask the user.
+  // The selection window offers the colour the user chose last time, as it always has; the
+  // loader itself keeps nothing between calls.
   icoLoader().selector = [](const IconList& list, int& index, std::uint32_t& color) {
-    return IconSelectionForm::select(list, index, color);
+    static std::optional<std::uint32_t> zuletztGewaehlt;
+    if (zuletztGewaehlt) color = *zuletztGewaehlt;
+    if (!IconSelectionForm::select(list, index, color)) return false;
+    zuletztGewaehlt = color;
+    return true;
   };
   hipsLoader().question = [](const std::string& caption, const std::string& prompt, std::string& value) {
     bool ok = false;

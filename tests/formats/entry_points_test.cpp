@@ -172,7 +172,8 @@ TEST(IconSelection, PicksImageAndColourOrCancels) {
     EXPECT_EQ(f.SelectBox->count(), 2);
     EXPECT_EQ(f.SelectBox->item(0)->text(), "Icon 16 x 16 4 bit");
     EXPECT_EQ(f.SelectBox->item(1)->text(), "Icon 32 x 32 24 bit");
-    EXPECT_EQ(f.ColorLabel->text(), "$ff00ff");
+    // The first time the usual colour, then the one the user chose last.
+    EXPECT_EQ(f.ColorLabel->text(), shown == 1 ? "$ff00ff" : "$563412");
     EXPECT_GE(f.PreviewPanel->width(), 193);
     EXPECT_GE(f.PreviewPanel->height(), 73);
     f.SelectBox->setCurrentRow(1);
