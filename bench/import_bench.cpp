@@ -35,7 +35,7 @@
 #include "core/zahltext.h"
 #include "datagraph/grafik_approx.h"
 #include "datagraph/value_grid.h"
-#include "import/daten.h"
+#include "engines/import/daten.h"
 #include "import/diadem.h"
 #include "import/diadem_kauswahl.h"
 #include "platform/application.h"

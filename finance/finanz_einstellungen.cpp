@@ -9,7 +9,7 @@
 #include "calculator/einstellungen.h"
 #include "calculator/kolvex.h"
 #include "core/globals.h"
-#include "finance/finanz_text.h"
+#include "engines/finance/finanz_text.h"
 #include "finance/spar_rechner.h"
 #include "finance/tilg_rechner.h"
 #include "platform/line_edit.h"

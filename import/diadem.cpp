@@ -19,7 +19,7 @@
 #include "datagraph/grafik_approx.h"
 #include "datagraph/value_grid.h"
 #include "import/diadem_kauswahl.h"
-#include "import/kanal_tabelle.h"
+#include "engines/import/kanal_tabelle.h"
 #include "platform/esc_watcher.h"
 #include "platform/message_dialog.h"
 #include "platform/string_grid.h"

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "datagraph/value_table.h"
-#include "import/daten.h"
-#include "import/kopf.h"
+#include "engines/import/daten.h"
+#include "engines/import/kopf.h"
 
 class TfrDiaDem {
  public:

@@ -15,7 +15,7 @@
 #include "datagraph/grafik_approx.h"
 #include "datagraph/value_grid.h"
 #include "import/diadem.h"
-#include "import/kanal_tabelle.h"
+#include "engines/import/kanal_tabelle.h"
 #include "platform/bgr_color.h"
 #include "platform/line_edit.h"
 #include "platform/message_dialog.h"

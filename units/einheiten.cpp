@@ -19,7 +19,7 @@
 #include "platform/string_grid.h"
 #include "platform/text_file.h"
 #include "units/einheiten_edit.h"
-#include "units/einheiten_tabellen.h"
+#include "engines/units/einheiten_tabellen.h"
 
 TfrEinheiten* frEinheiten = nullptr;
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/form.h"
-#include "units/einheiten_datei.h"
+#include "engines/units/einheiten_datei.h"
 
 class QCheckBox;
 class QColor;

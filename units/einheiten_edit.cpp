@@ -15,7 +15,7 @@
 #include "platform/string_grid.h"
 #include "platform/text_file.h"
 #include "units/einheiten.h"
-#include "units/einheiten_datei.h"
+#include "engines/units/einheiten_datei.h"
 
 TfrEinheiten_Edit* frEinheiten_Edit = nullptr;
 

@@ -1,9 +1,9 @@
-#include "import/kopf.h"
+#include "engines/import/kopf.h"
 
 #include <algorithm>
 
 #include "core/zahltext.h"
-#include "import/kanal_tabelle.h"
+#include "engines/import/kanal_tabelle.h"
 
 namespace kolvex {
 

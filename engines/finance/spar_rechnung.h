@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "finance/finanz_text.h"
+#include "engines/finance/finanz_text.h"
 
 namespace finanz {
 

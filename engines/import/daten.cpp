@@ -1,4 +1,4 @@
-#include "import/daten.h"
+#include "engines/import/daten.h"
 
 #include <algorithm>
 #include <bit>
@@ -7,7 +7,7 @@
 #include <new>
 
 #include "core/zahltext.h"
-#include "import/kanal_tabelle.h"
+#include "engines/import/kanal_tabelle.h"
 
 namespace kolvex {
 

@@ -1,8 +1,8 @@
 // Measurement headers without windows: ".DAT" codes, ".TDM" lines, the text helpers.
 #include <gtest/gtest.h>
 
-#include "import/kanal_tabelle.h"
-#include "import/kopf.h"
+#include "engines/import/kanal_tabelle.h"
+#include "engines/import/kopf.h"
 #include "messdaten.h"
 
 using namespace kolvex;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/zahltext.h"
-#include "units/einheiten_datei.h"
-#include "units/einheiten_tabellen.h"
+#include "engines/units/einheiten_datei.h"
+#include "engines/units/einheiten_tabellen.h"
 
 using namespace einheiten;
 

@@ -6,9 +6,9 @@
 #include <new>
 
 #include "core/zahltext.h"
-#include "import/daten.h"
-#include "import/kanal_tabelle.h"
-#include "import/kopf.h"
+#include "engines/import/daten.h"
+#include "engines/import/kanal_tabelle.h"
+#include "engines/import/kopf.h"
 #include "messdaten.h"
 
 using namespace kolvex;

@@ -1,4 +1,4 @@
-#include "finance/tilg_rechnung.h"
+#include "engines/finance/tilg_rechnung.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "core/geld.h"
-#include "finance/finanz_text.h"
+#include "engines/finance/finanz_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "units/einheiten_tabellen.h"
+#include "engines/units/einheiten_tabellen.h"
 
 #include <cmath>
 #include <numbers>

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/geld.h"
-#include "finance/tilg_rechnung.h"
+#include "engines/finance/tilg_rechnung.h"
 
 namespace {
 

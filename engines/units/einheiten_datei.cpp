@@ -1,4 +1,4 @@
-#include "units/einheiten_datei.h"
+#include "engines/units/einheiten_datei.h"
 
 #include <cmath>
 

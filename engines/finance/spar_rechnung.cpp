@@ -1,4 +1,4 @@
-#include "finance/spar_rechnung.h"
+#include "engines/finance/spar_rechnung.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "finance/finanz_text.h"
+#include "engines/finance/finanz_text.h"
 
 #include <cmath>
 #include <limits>

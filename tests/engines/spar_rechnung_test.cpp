@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/geld.h"
-#include "finance/spar_rechnung.h"
+#include "engines/finance/spar_rechnung.h"
 
 namespace {
 

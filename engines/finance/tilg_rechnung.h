@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "finance/finanz_text.h"
+#include "engines/finance/finanz_text.h"
 
 namespace finanz {
 

@@ -1,4 +1,4 @@
-#include "import/kanal_tabelle.h"
+#include "engines/import/kanal_tabelle.h"
 
 namespace kolvex {
 
