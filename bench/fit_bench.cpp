@@ -32,6 +32,7 @@
 #include "platform/application.h"
 #include "platform/chart_view.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 #include "platform/text_convert.h"
 
 namespace {
@@ -210,7 +211,7 @@ int main(int argc, char** argv) {
   Application app(argc, argv);
   QTemporaryDir ordner;
   QDir::setCurrent(ordner.path());
-  TfrKolvex::DateiPauseMs = 0;
+  DateiPauseMs = 0;
   MessageRecorder keineDialoge;
   EinstellungenStartwerte();
   FensterErzeugen();

@@ -40,6 +40,7 @@
 #include "import/diadem_kauswahl.h"
 #include "platform/application.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 #include "platform/string_grid.h"
 #include "platform/text_file.h"
 
@@ -371,7 +372,7 @@ int main(int argc, char** argv) {
   QTemporaryDir ordner;
   gOrdner = ordner.path();
   QDir::setCurrent(ordner.path());
-  TfrKolvex::DateiPauseMs = 0;
+  DateiPauseMs = 0;
   MessageRecorder keineDialoge;
   EinstellungenStartwerte();
   FensterErzeugen();

@@ -22,6 +22,7 @@
 #include "platform/application.h"
 #include "platform/chart_view.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ int main(int argc, char** argv) {
   QTemporaryDir ordner;
   ordnerPfad = ordner.path();
   QDir::setCurrent(ordner.path());
-  TfrKolvex::DateiPauseMs = 0;
+  DateiPauseMs = 0;
   MessageRecorder keineDialoge;
   EinstellungenStartwerte();
   FensterErzeugen();

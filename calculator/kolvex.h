@@ -62,9 +62,8 @@ class TfrKolvex : public Form {
 
   // ---- Strings, files and system ----------------------------------------------------------
   // An entry of that name (file, folder or link) exists; always followed by a pause of
-  // DateiPauseMs milliseconds.
+  // DateiPauseMs milliseconds (platform/programm_dateien.h).
   bool DateiExistiert(const QString& name);
-  static inline int DateiPauseMs = 100;  // tests set 0
   bool VerzeichnisExistiert(const QString& path);
   QString DateiEndungGross(const QString& name);
   QString OhneLeerzeichen(const QString& text);

@@ -10,12 +10,12 @@
 #include <array>
 #include <algorithm>
 
-#include "calculator/einstell.h"
-#include "calculator/einstellungen.h"
+#include "platform/einstell_bausteine.h"
 #include "core/globals.h"
 #include "core/grafikeinstellung.h"
 #include "core/zahltext.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 #include "platform/text_combo.h"
 #include "platform/text_convert.h"
 #include "platform/text_file.h"

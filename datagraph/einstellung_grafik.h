@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "calculator/farben.h"
+#include "platform/farben.h"
 #include "platform/chart_view.h"
 #include "platform/form.h"
 

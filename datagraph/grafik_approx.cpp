@@ -32,7 +32,6 @@
 #include <string_view>
 #include <vector>
 
-#include "calculator/einstellungen.h"
 #include "core/globals.h"
 #include "core/routinen.h"
 #include "core/tabelle.h"
@@ -41,8 +40,8 @@
 #include "datagraph/einstellung_grafik.h"
 #include "datagraph/value_grid.h"
 #include "graph/skal.h"
-#include "import/diadem_kauswahl.h"
 #include "platform/bgr_color.h"
+#include "platform/einstellungsdatei.h"
 #include "platform/esc_watcher.h"
 #include "platform/line_edit.h"
 #include "platform/message_dialog.h"
@@ -180,13 +179,10 @@ void TfrGrafikApprox::FormShow() {
 void TfrGrafikApprox::Aktivieren() {
   // 1. Settings afresh; the table shows.
   sbLoeschen->hide();
-  EinstellungenLaden();
+  HauptEinstellungenLaden();
   lbX->clear();
   lbY->clear();
-  if (AnsatzWahlSetzen)
-    AnsatzWahlSetzen();
-  else if (frApproxim)
-    frApproxim->AuswahlSetzen(kolvex::AnsatzIndex);
+  if (frApproxim) frApproxim->AuswahlSetzen(kolvex::AnsatzIndex);
   GrafikZeigen(false);
 
   // 2.-3. The file to load, its folder and filter kept in the settings.
@@ -198,7 +194,7 @@ void TfrGrafikApprox::Aktivieren() {
     kolvex::DatenPfad = ordner.toStdString();
   }
   kolvex::DatenFilterIndex = OpenDialog1.FilterIndex;
-  EinstellungenSpeichern();
+  HauptEinstellungenSpeichern();
 
   // 4. Load by extension.
   lbAbZeile->hide();
@@ -240,7 +236,7 @@ void TfrGrafikApprox::FormClose(bool& accept) {
   kolvex::TitelText1 = edText1->text().toStdString();
   kolvex::TitelText2 = edText2->text().toStdString();
   kolvex::TitelText3 = edText3->text().toStdString();
-  EinstellungenSpeichern();
+  HauptEinstellungenSpeichern();
 }
 
 QString TfrGrafikApprox::DatenDateiName(const QString& name) {
@@ -292,7 +288,7 @@ bool TfrGrafikApprox::OpenDialog1Execute() {
 }
 
 void TfrGrafikApprox::DiaDemDateiLaden(const QString& name) {
-  if (DiaDemLaden) DiaDemLaden(name);
+  if (Messdaten) Messdaten->Laden(name);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -330,12 +326,12 @@ void TfrGrafikApprox::FarbListeFuellen() {
 void TfrGrafikApprox::sbLadenClick() {
   if (OpenDialog1Execute()) {
     OpenDialog1.FileName = DatenDateiName(OpenDialog1.FileName);
-    if (frDiaDemKAuswahl) frDiaDemKAuswahl->Tag = 0;
+    if (Messdaten) Messdaten->NeueDatei();
     const QString endung = Endung(OpenDialog1.FileName);
     const bool tabelle = endung == QLatin1String(".CSV") || endung == QLatin1String(".TXT");
-    if (!tabelle && kolvex::XYDatenKanalAuswahl && KanalAuswahl) {
+    if (!tabelle && kolvex::XYDatenKanalAuswahl && Messdaten) {
       hide();
-      const bool bestaetigt = KanalAuswahl();
+      const bool bestaetigt = Messdaten->KanaeleWaehlen();
       wiederZeigen_ = true;
       show();
       wiederZeigen_ = false;

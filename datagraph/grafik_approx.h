@@ -59,6 +59,19 @@ struct DateiDialogDaten {
 
 // The window is the model list's source of curves (frApproxim->Datenquelle, installed by
 // FormCreate): the fits read its curves' points, and a changed model redraws here.
+// How the data graph reaches the measurement import, which fills its table: the import's
+// windows are above it, so the calculator installs this when it wires the windows.
+class MessdatenQuelle {
+ public:
+  virtual ~MessdatenQuelle() = default;
+  // A new file was chosen: an earlier channel choice no longer holds.
+  virtual void NeueDatei() = 0;
+  // Asks which channels to read and every how many values; true when confirmed.
+  virtual bool KanaeleWaehlen() = 0;
+  // Reads the measurement (header or data file) into the table.
+  virtual void Laden(const QString& name) = 0;
+};
+
 class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   Q_OBJECT
 
@@ -151,7 +164,7 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   // ---- Picture: capture, printing, export, viewer (grafik_approx_ausgabe.cpp) ----------
   // Renders the chart (fitted curves included) and, with tbTitel down, the title block into
   // Druckbild; 'P' prints it landscape, 'S' saves it under SavePictureDialog1.FileName
-  // (".GIF" through frKolvex->GifSpeichern, every other extension through the picture
+  // (".GIF" through gif::saveSingleFrameGif, every other extension through the picture
   // library). A failed save keeps an existing file and shows why; false then, and when the
   // print dialog was cancelled.
   bool DiagrammAusgeben(QChar modus);
@@ -188,11 +201,11 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   static std::pair<double, double> UntenGerundet(double min, double max);
 
   // ---- Hooks --------------------------------------------------------------------------------
-  static inline std::function<void(const QString& name)> DiaDemLaden;
-  static inline std::function<bool()> KanalAuswahl;
-  static inline std::function<void()> AnsatzWahlSetzen;
-  static inline std::function<void()> AusgleichZeichnen;
-  static inline std::function<void()> ModellListeZeigen;
+  // The measurement import, installed when the windows are wired at start-up.
+  MessdatenQuelle* Messdaten = nullptr;
+  // Test hook: while set, the fitting button's right press calls it instead of opening the
+  // model list.
+  static inline std::function<void()> ModellListeTestHook;
   // Test hooks for the file dialogs. Open: may change the dialog data, true = confirmed.
   // Save: the chosen path ("" = cancel); the filter index (1 csv, 2 txt) chooses the
   // default suffix. Picture: the chosen path ("" = cancel).

@@ -1,5 +1,6 @@
 // Data graph: the picture of the chart (and title block) for printing and saving, the save
 // dialog, and the button that opens saved pictures in the viewer.
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -8,10 +9,10 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "calculator/kolvex.h"
 #include "core/globals.h"
 #include "datagraph/diagramme.h"
 #include "datagraph/grafik_approx.h"
+#include "gif/qt/gif_export.h"
 #include "graph/grafik_icons.h"
 #include "imagefile/errors.h"
 #include "imagefile/qt/graphic.h"
@@ -132,7 +133,12 @@ bool TfrGrafikApprox::DiagrammAusgeben(QChar modus) {
   const QString name = SavePictureDialog1.FileName;
   try {
     if (imagefile::fileExtension(name) == QLatin1String("GIF")) {
-      frKolvex->GifSpeichern(Druckbild, name);
+      // Hourglass while the colours are reduced and the file written, also on a failure.
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      struct CursorZurueck {
+        ~CursorZurueck() { QApplication::restoreOverrideCursor(); }
+      } zurueck;
+      gif::saveSingleFrameGif(Druckbild, name);
       return true;
     }
     const QImage bild = Druckbild.convertToFormat(QImage::Format_RGB888);

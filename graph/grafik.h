@@ -21,6 +21,30 @@ class QProgressBar;
 class QToolBar;
 class QToolButton;
 
+// What the function graph asks of the calculator's windows (main window, formula list,
+// settings dialog); the calculator installs it when it wires the windows at start-up.
+class GrafikUmgebung {
+ public:
+  virtual ~GrafikUmgebung() = default;
+  // The main window's checks of a formula before it is drawn (their messages included).
+  virtual bool FormelPruefen(const QString& formel) = 0;
+  // The graph closed: the main window's buttons and the settings dialog's view follow.
+  virtual void GrafikGeschlossen() = 0;
+  // Shows or closes the formula list or the settings dialog; the main window's button
+  // follows.
+  virtual void FormelListeZeigen(bool an) = 0;
+  virtual void EinstellungZeigen(bool an) = 0;
+  // Curve n's style (1..10) as the settings dialog shows it.
+  struct KurvenStil {
+    QString punkt, linie, staerke;
+    bool fuellen = false, umriss = false, verbinden = false;
+    int groesse = 0;
+  };
+  virtual KurvenStil Stil(int n) = 0;
+  // The settings dialog's "E" notation box.
+  virtual bool ExponentAnzeige() = 0;
+};
+
 class TfrGrafik : public Form {
   Q_OBJECT
 
@@ -31,6 +55,8 @@ class TfrGrafik : public Form {
   void FormCreate() override;
   void FormActivate() override;
   void FormClose(bool& accept) override;
+
+  GrafikUmgebung* Umgebung = nullptr;
 
   // ---- Plotting ---------------------------------------------------------------------------
   // Checks, lists and draws one formula (screen text).

@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "calculator/einstellungen.h"
 #include "core/globals.h"
 #include "core/tastenfilter.h"
+#include "platform/einstellungsdatei.h"
 #include "platform/fenster_lage.h"
 #include "platform/string_grid.h"
 #include "platform/text_convert.h"
@@ -83,7 +83,7 @@ void TfrSkal::sbSpeichernClick() {
     kolvex::SkalYMax = sgSkal->Cells(1, 2).toStdString();
     kolvex::SkalXMin = sgSkal->Cells(2, 1).toStdString();
     kolvex::SkalXMax = sgSkal->Cells(2, 2).toStdString();
-    EinstellungenSpeichern();
+    HauptEinstellungenSpeichern();
     if (DatenGrafikAnwenden) DatenGrafikAnwenden();
   }
   close();

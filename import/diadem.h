@@ -21,8 +21,8 @@ class TfrDiaDem {
   TfrDiaDem(const TfrDiaDem&) = delete;
   TfrDiaDem& operator=(const TfrDiaDem&) = delete;
 
-  // Hands the data graph its measurement loader.
-  void FormCreate();
+  // Made like every window; a container has nothing to set up.
+  void FormCreate() {}
 
   // ---- Containers --------------------------------------------------------------------------
   std::vector<std::string> lbHead;  // header lines (UTF-8), control characters removed

@@ -12,7 +12,7 @@
 #include <QToolButton>
 
 #include "calculator/einstell.h"
-#include "calculator/farben.h"
+#include "platform/farben.h"
 #include "calculator/formel.h"
 #include "calculator/konstante.h"
 #include "core/globals.h"

@@ -1,4 +1,4 @@
-#include "calculator/dialog_symbole.h"
+#include "platform/dialog_symbole.h"
 
 #include <QFont>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "calculator/farben.h"
+#include "platform/farben.h"
 
 #include "platform/bgr_color.h"
 
@@ -7,8 +7,8 @@
 #include <QFileInfo>
 #include <QPalette>
 
-#include "calculator/einstellungen.h"
 #include "core/globals.h"
+#include "platform/programm_dateien.h"
 #include "platform/text_file.h"
 
 namespace {
