@@ -251,7 +251,7 @@ void BM_Gewaehlt(benchmark::State& state) {
   const QString kopf = Messung("m_R64", kolvex::Satzart::R64, kKanaele, gWerte);
   const double r1 = R1Zeit(DatenDatei(kopf, kolvex::Satzart::R64), kolvex::Satzart::R64);
   TfrDiaDemKAuswahl* d = frDiaDemKAuswahl;
-  TfrDiaDemKAuswahl::DateiHook = kopf;
+  TfrDiaDemKAuswahl::DateiTestHook = kopf;
   d->FormShow();
   d->sg1->setCells(3, 2, "X");
   d->sg1->setCells(3, 5, "X");

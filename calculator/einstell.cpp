@@ -71,7 +71,7 @@ TfrEinstell::~TfrEinstell() {
   if (frEinstell == this) frEinstell = nullptr;
 }
 
-void TfrEinstell::setDateiDialogHook(DateiDialogFn hook) { dateiDialogHook() = std::move(hook); }
+void TfrEinstell::setDateiDialogTestHook(DateiDialogFn hook) { dateiDialogHook() = std::move(hook); }
 
 FarbPanel* TfrEinstell::plF(int n) const {
   const std::array<FarbPanel*, 10> p = {plF1, plF2, plF3, plF4, plF5, plF6, plF7, plF8, plF9, plF10};

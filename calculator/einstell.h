@@ -68,7 +68,7 @@ class TfrEinstell : public Form {
   // the title, the folder and the current name, and returns the chosen path ("" = cancel).
   using DateiDialogFn =
       std::function<QString(const QString& titel, const QString& ordner, const QString& name)>;
-  static void setDateiDialogHook(DateiDialogFn hook);
+  static void setDateiDialogTestHook(DateiDialogFn hook);
 
   // Numbered controls by curve (n = 1..10; nullptr otherwise).
   FarbPanel* plF(int n) const;

@@ -390,8 +390,8 @@ void TfrEinstellung_Grafik::sbSpeichernClick() {
 void TfrEinstellung_Grafik::sbSpeichern_alsClick() {
   const QString ordner = QString::fromStdString(kolvex::ProgrammPfad);
   QString datei;
-  if (SpeichernDialogHook) {
-    datei = SpeichernDialogHook(ordner);
+  if (SpeichernDialogTestHook) {
+    datei = SpeichernDialogTestHook(ordner);
   } else {
     QFileDialog dialog(this, QStringLiteral("Einstellung speichern"), ordner);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -406,8 +406,8 @@ void TfrEinstellung_Grafik::sbSpeichern_alsClick() {
 
 void TfrEinstellung_Grafik::sbLadenClick() {
   const QString ordner = QString::fromStdString(kolvex::ProgrammPfad);
-  const QString datei = LadenDialogHook
-                            ? LadenDialogHook(ordner)
+  const QString datei = LadenDialogTestHook
+                            ? LadenDialogTestHook(ordner)
                             : QFileDialog::getOpenFileName(this, QStringLiteral("Einstellung laden"), ordner,
                                                            QStringLiteral("*.ttx (*.ttx *.TTX)"));
   if (datei.isEmpty()) return;

@@ -90,6 +90,7 @@ TfrGrafikApprox::TfrGrafikApprox(QWidget* parent) : Form(parent) {
 
 TfrGrafikApprox::~TfrGrafikApprox() {
   if (frApproxim && frApproxim->Datenquelle == this) frApproxim->Datenquelle = nullptr;
+  if (frSkal && frSkal->DatenGrafik == this) frSkal->DatenGrafik = nullptr;
   if (frGrafikApprox == this) frGrafikApprox = nullptr;
 }
 
@@ -166,10 +167,7 @@ void TfrGrafikApprox::FormCreate() {
   if (frApproxim) frApproxim->Datenquelle = this;
 
   // The scaling dialog's OK stores and applies the limits while this window calls it.
-  TfrSkal::DatenGrafikRuft = [] { return frGrafikApprox && frGrafikApprox->Tag == 1; };
-  TfrSkal::DatenGrafikAnwenden = [] {
-    if (frGrafikApprox) frGrafikApprox->SkalierungAnwenden();
-  };
+  if (frSkal) frSkal->DatenGrafik = this;
 }
 
 void TfrGrafikApprox::FormShow() {
@@ -260,7 +258,7 @@ QString TfrGrafikApprox::DatenDateiName(const QString& name) {
 }
 
 bool TfrGrafikApprox::OpenDialog1Execute() {
-  if (OeffnenDialogHook) return OeffnenDialogHook(OpenDialog1);
+  if (OeffnenDialogTestHook) return OeffnenDialogTestHook(OpenDialog1);
   const QStringList filter = {
       QStringLiteral("Alle DiaDem-Dateien (*.dat *.DAT *.tdm *.TDM *.tdx *.TDX *.r32 *.R32 *.r48 "
                      "*.R48 *.r64 *.R64)"),
@@ -662,8 +660,8 @@ void TfrGrafikApprox::tbSpeichernClick() {
   }
   QString datei;
   int filter = SaveDialog1.FilterIndex;
-  if (SpeichernDialogHook) {
-    datei = SpeichernDialogHook(filter);
+  if (SpeichernDialogTestHook) {
+    datei = SpeichernDialogTestHook(filter);
   } else {
     const QStringList filterListe = {QStringLiteral("Excel-Datei (*.csv *.CSV)"),
                                      QStringLiteral("Text-Datei (*.txt *.TXT)")};

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "datagraph/approxim_datenquelle.h"
+#include "graph/skal.h"
 #include "platform/chart_view.h"
 #include "platform/form.h"
 
@@ -57,8 +58,6 @@ struct DateiDialogDaten {
   QString InitialDir;
 };
 
-// The window is the model list's source of curves (frApproxim->Datenquelle, installed by
-// FormCreate): the fits read its curves' points, and a changed model redraws here.
 // How the data graph reaches the measurement import, which fills its table: the import's
 // windows are above it, so the calculator installs this when it wires the windows.
 class MessdatenQuelle {
@@ -72,7 +71,10 @@ class MessdatenQuelle {
   virtual void Laden(const QString& name) = 0;
 };
 
-class TfrGrafikApprox : public Form, public ApproximDatenquelle {
+// The window is the model list's source of curves (frApproxim->Datenquelle, installed by
+// FormCreate): the fits read its curves' points, and a changed model redraws here. It is
+// also the scaling dialog's data graph (frSkal->DatenGrafik, installed by FormCreate).
+class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDatenGrafik {
   Q_OBJECT
 
  public:
@@ -141,7 +143,8 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   QString KurvenBeschriftung(int s) const override;
   void KurvenWerte(int s, std::vector<double>& x, std::vector<double>& y) const override;
   QPoint WertZuPixel(double x, double y);
-  void SkalierungAnwenden();
+  void SkalierungAnwenden() override;
+  bool RuftSkalierung() const override { return Tag == 1; }
   void RandSetzen();
   void KurvenBeschriften();
   void BeschriftungPlatzieren();
@@ -181,7 +184,7 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   static QString BildStandardEndung(const QString& filter);
   // Test hook of SavePictureDialog1: gets the dialog as set up (folder, filters, suffix)
   // and returns the chosen path ("" = cancel) instead of showing it.
-  static inline std::function<QString(class QFileDialog& dialog)> BildSpeichernDialogHook;
+  static inline std::function<QString(class QFileDialog& dialog)> BildSpeichernDialogTestHook;
   DateiDialogDaten SavePictureDialog1;
   QImage Druckbild;  // the last capture
 
@@ -209,9 +212,9 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   // Test hooks for the file dialogs. Open: may change the dialog data, true = confirmed.
   // Save: the chosen path ("" = cancel); the filter index (1 csv, 2 txt) chooses the
   // default suffix. Picture: the chosen path ("" = cancel).
-  static inline std::function<bool(DateiDialogDaten&)> OeffnenDialogHook;
-  static inline std::function<QString(int& filterIndex)> SpeichernDialogHook;
-  static inline std::function<QString()> BildDialogHook;
+  static inline std::function<bool(DateiDialogDaten&)> OeffnenDialogTestHook;
+  static inline std::function<QString(int& filterIndex)> SpeichernDialogTestHook;
+  static inline std::function<QString()> BildDialogTestHook;
   // Test hook: the table reader fails for lack of memory after that many rows (-1: off).
   static inline int SpeicherFehlerNachZeilen = -1;
   // Test hook: memory runs out at the n-th step of a table load that needs much of it (reading

@@ -314,8 +314,8 @@ bool TfrGrafikApprox::LogoLaden(const QString& datei) {
 
 void TfrGrafikApprox::Image1Click() {
   QString datei;
-  if (BildDialogHook) {
-    datei = BildDialogHook();
+  if (BildDialogTestHook) {
+    datei = BildDialogTestHook();
   } else {
     QStringList muster;
     for (const QString& f : imagefile::registeredFileFormats()) {

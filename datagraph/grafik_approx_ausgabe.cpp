@@ -200,8 +200,8 @@ bool TfrGrafikApprox::SavePictureDialog1Execute() {
   connect(&dialog, &QFileDialog::filterSelected, &dialog,
           [&dialog](const QString& f) { dialog.setDefaultSuffix(BildStandardEndung(f)); });
   QString datei;
-  if (BildSpeichernDialogHook) {
-    datei = BildSpeichernDialogHook(dialog);
+  if (BildSpeichernDialogTestHook) {
+    datei = BildSpeichernDialogTestHook(dialog);
   } else if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
     datei = dialog.selectedFiles().constFirst();
   }

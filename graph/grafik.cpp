@@ -646,8 +646,8 @@ void TfrGrafik::tbSpeichernClick() {
     return;
   }
   QString datei;
-  if (SpeichernDialogHook) {
-    datei = SpeichernDialogHook();
+  if (SpeichernDialogTestHook) {
+    datei = SpeichernDialogTestHook();
   } else {
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

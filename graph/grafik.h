@@ -106,7 +106,7 @@ class TfrGrafik : public Form {
   void Chart1Klick(const QPoint& pos);
 
   // Test hook for the save dialog of the value export: returns the chosen path ("" = cancel).
-  static inline std::function<QString()> SpeichernDialogHook;
+  static inline std::function<QString()> SpeichernDialogTestHook;
 
   // Texts of the range edits for the settings file: the edit's text when it is a number,
   // otherwise the last number it held (so "-" or "" never reaches the file).

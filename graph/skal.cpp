@@ -77,14 +77,14 @@ void TfrSkal::resizeEvent(QResizeEvent* event) {
 
 void TfrSkal::sbSpeichernClick() {
   Tag = 1;
-  if (DatenGrafikRuft && DatenGrafikRuft()) {
+  if (DatenGrafik && DatenGrafik->RuftSkalierung()) {
     // Stored as typed; the data graph converts them when it applies them.
     kolvex::SkalYMin = sgSkal->Cells(1, 1).toStdString();
     kolvex::SkalYMax = sgSkal->Cells(1, 2).toStdString();
     kolvex::SkalXMin = sgSkal->Cells(2, 1).toStdString();
     kolvex::SkalXMax = sgSkal->Cells(2, 2).toStdString();
     HauptEinstellungenSpeichern();
-    if (DatenGrafikAnwenden) DatenGrafikAnwenden();
+    DatenGrafik->SkalierungAnwenden();
   }
   close();
 }

@@ -224,7 +224,7 @@ kolvex::LeseStand TfrDiaDem::AlleKanaeleLesen(const QString& datei, kolvex::Satz
   if (!f.open(QIODevice::ReadOnly)) throw kolvex::LeseFehler(U(f.errorString()));
   DateiQuelle quelle(f);
   FensterAnzeige fenster(frGrafikApprox);
-  kolvex::LeseAnzeige& anzeige = AnzeigeHook ? *AnzeigeHook : fenster;
+  kolvex::LeseAnzeige& anzeige = AnzeigeTestHook ? *AnzeigeTestHook : fenster;
   AnzeigeBeenden ende{anzeige};
   if (art == kolvex::Satzart::R64) ByteFolgeBestimmen();
   return kolvex::AlleKanaeleLesen(quelle, art, ByteTausch, anzeige, Optionen);
@@ -247,7 +247,7 @@ kolvex::LeseStand TfrDiaDem::GewaehlteKanaeleLesen(const QString& datei, kolvex:
 
   kolvex::GewaehltErgebnis e;
   FensterAnzeige fenster(frGrafikApprox);
-  kolvex::LeseAnzeige& anzeige = AnzeigeHook ? *AnzeigeHook : fenster;
+  kolvex::LeseAnzeige& anzeige = AnzeigeTestHook ? *AnzeigeTestHook : fenster;
   // The columns read so far go into sg1 also when the reading fails half-way.
   auto uebernehmen = [&] {
     ValueTable neu;

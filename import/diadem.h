@@ -72,7 +72,7 @@ class TfrDiaDem {
   static inline kolvex::LeseOptionen Optionen;
   // ESC is asked for from this many milliseconds into a reading on (tests: 0).
   static inline int EscAbMs = 100;
-  static inline kolvex::LeseAnzeige* AnzeigeHook = nullptr;
+  static inline kolvex::LeseAnzeige* AnzeigeTestHook = nullptr;
 
  private:
   void Meldungen(const std::vector<std::string>& texte);

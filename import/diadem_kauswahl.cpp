@@ -75,7 +75,7 @@ void TfrDiaDemKAuswahl::FormShow() {
   sg1->setCells(2, 0, QStringLiteral("Beschreibung"));
   sg1->setCells(kWahl, 0, QStringLiteral("Wahl"));
 
-  QString datei = DateiHook;
+  QString datei = DateiTestHook;
   if (datei.isEmpty() && frGrafikApprox) datei = frGrafikApprox->OpenDialog1.FileName;
   datei = TfrGrafikApprox::DatenDateiName(datei);
   const QString endung = QString::fromStdString(kolvex::DateiEndungGross(datei.toStdString()));

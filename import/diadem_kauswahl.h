@@ -44,7 +44,7 @@ class TfrDiaDemKAuswahl : public Form {
 
   // Test hook: the file whose channels the dialog lists (empty: the data graph's
   // OpenDialog1 name).
-  static inline QString DateiHook;
+  static inline QString DateiTestHook;
 
   StringGrid* sg1 = nullptr;
   QLineEdit* edInterval = nullptr;
