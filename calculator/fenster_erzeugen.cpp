@@ -26,7 +26,6 @@
 #include "units/einheiten_edit.h"
 #include "core/globals.h"
 #include "platform/text_combo.h"
-#include "platform/text_convert.h"
 
 namespace {
 
@@ -42,34 +41,31 @@ class GrafikAnschluss : public GrafikUmgebung {
     if (frEinstell) frEinstell->AnsichtAnpassen();
   }
   void FormelListeZeigen(bool an) override {
-    if (frFormel) {
-      if (an)
-        frFormel->show();
-      else
-        frFormel->close();
-    }
-    if (frRechn) frRechn->tbFormel->setChecked(an);
+    Zeigen(frFormel, an, frRechn ? frRechn->tbFormel : nullptr);
   }
   void EinstellungZeigen(bool an) override {
-    if (frEinstell) {
-      if (an)
-        frEinstell->show();
-      else
-        frEinstell->close();
-    }
-    if (frRechn) frRechn->tbEinstellung->setChecked(an);
+    Zeigen(frEinstell, an, frRechn ? frRechn->tbEinstellung : nullptr);
   }
   KurvenStil Stil(int n) override {
-    const size_t k = static_cast<size_t>(n);
     TfrEinstell* d = frEinstell;
-    if (!d)
-      return {fromCore(kolvex::PunktArten[k]), fromCore(kolvex::LinienArten[k]), fromCore(kolvex::Staerken[k]),
-              kolvex::PunkteFarbe, kolvex::PunktLinie, kolvex::PunkteVerbinden, kolvex::PunktGroesse};
+    if (!d) return KurvenStil::Geladen(n);
     return {d->cbPunkt(n)->text(), d->cbLinie(n)->text(), d->cbStaerke(n)->text(), d->cbPkt_Farbe->isChecked(),
             d->cbPkt_Linie->isChecked(), d->cbPkt_Verbinden->isChecked(), d->UpD_PktG->value()};
   }
   bool ExponentAnzeige() override {
     return frEinstell ? frEinstell->cbExponentenzeichen->isChecked() : kolvex::ExponentAnzeige;
+  }
+
+ private:
+  // Shows or closes the window; the main window's button for it follows.
+  static void Zeigen(Form* fenster, bool an, QToolButton* knopf) {
+    if (fenster) {
+      if (an)
+        fenster->show();
+      else
+        fenster->close();
+    }
+    if (knopf) knopf->setChecked(an);
   }
 };
 

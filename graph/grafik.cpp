@@ -465,19 +465,19 @@ bool TfrGrafik::FormelVorhanden(const QString& formel) const {
   return false;
 }
 
+GrafikUmgebung::KurvenStil GrafikUmgebung::KurvenStil::Geladen(int n) {
+  const size_t k = static_cast<size_t>(n);
+  return {fromCore(kolvex::PunktArten[k]), fromCore(kolvex::LinienArten[k]), fromCore(kolvex::Staerken[k]),
+          kolvex::PunkteFarbe, kolvex::PunktLinie, kolvex::PunkteVerbinden, kolvex::PunktGroesse};
+}
+
 void TfrGrafik::StilUebernehmen() {
   for (int i = 1; i <= 10; ++i) {
     ChartSeries* s = Serien[static_cast<size_t>(i - 1)];
     const size_t k = static_cast<size_t>(i);
     const QColor farbe = ChartView::colorFromValue(kolvex::GrafikFarben[k]);
     // Without the settings dialog (tools, tests) the loaded settings stand in for it.
-    GrafikUmgebung::KurvenStil stil;
-    if (Umgebung) {
-      stil = Umgebung->Stil(i);
-    } else {
-      stil = {fromCore(kolvex::PunktArten[k]), fromCore(kolvex::LinienArten[k]), fromCore(kolvex::Staerken[k]),
-              kolvex::PunkteFarbe, kolvex::PunktLinie, kolvex::PunkteVerbinden, kolvex::PunktGroesse};
-    }
+    const GrafikUmgebung::KurvenStil stil = Umgebung ? Umgebung->Stil(i) : GrafikUmgebung::KurvenStil::Geladen(i);
     const QString& punkt = stil.punkt;
     const QString& linie = stil.linie;
     const QString& staerke = stil.staerke;

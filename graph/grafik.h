@@ -39,6 +39,8 @@ class GrafikUmgebung {
     QString punkt, linie, staerke;
     bool fuellen = false, umriss = false, verbinden = false;
     int groesse = 0;
+    // The style as the settings file loaded it, for a graph without the dialog.
+    static KurvenStil Geladen(int n);
   };
   virtual KurvenStil Stil(int n) = 0;
   // The settings dialog's "E" notation box.
