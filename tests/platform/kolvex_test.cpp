@@ -10,7 +10,6 @@
 #include "core/globals.h"
 #include "platform/message_dialog.h"
 #include "platform/programm_dateien.h"
-#include "platform/text_combo.h"
 
 namespace {
 class TfrKolvexTest : public ::testing::Test {
