@@ -155,7 +155,7 @@ class TfrKolvex : public Form {
   bool MatrixInvertieren(int n, kolvex::Matrix31& a);
   bool MatrixMalVektor(int n, const kolvex::Matrix31& a, long double* v);
 
-  // ---- Colour dialog and desktop launcher (calculator/farben.*, calculator/about.*) -------
+  // ---- Colour dialog and desktop launcher (platform/farben.*, calculator/about.*) -------
   // Loads the colour dialog's custom colours ("farben.txx").
   void FormCreate() override;
   // The program's one colour dialog; its custom colours persist in "farben.txx".

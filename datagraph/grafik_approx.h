@@ -6,16 +6,8 @@
 // the table page live in grafik_approx.cpp, curves, title block and display in
 // grafik_approx_anzeige.cpp.
 //
-// Hooks for the parts of the program built elsewhere (each may stay empty):
-//  - DiaDemLaden(name): reads a measurement header and its data into sg1 and the channel
-//    boxes (called by DiaDemDateiLaden; empty: a measurement file loads nothing).
-//  - KanalAuswahl(): shows the channel choice modally for a measurement file and tells
-//    whether it was confirmed (its Tag is 1); empty: the file is loaded at once.
-//  - AnsatzWahlSetzen(): puts the model list's choice to AnsatzIndex (every activation).
-//  - AusgleichZeichnen(): the fitting-on path of ApproximationZeichnen, run while
-//    tbInterpolation is down; it draws the fitted curves into Chart1's overlay lines.
-//  - ModellListeZeigen(): the model list, shown modally by a right click on
-//    tbInterpolation.
+// The measurement import is reached through Messdaten (MessdatenQuelle, below); without it
+// a measurement file loads nothing and no channel choice is asked.
 #include <QFile>
 #include <QFont>
 #include <QImage>

@@ -3,7 +3,7 @@
 // comment lines (Memo1, Memo2), the staging table sgh, and the routines that read a
 // measurement header and its data file into the data graph. Never shown, so no widget.
 //
-// The parsing, decoding and table building are pure code (import/kopf.h, import/daten.h);
+// The parsing, decoding and table building are pure code (engines/import/kopf.h, engines/import/daten.h);
 // this class reads the files, shows the messages and moves the built columns into the
 // data graph's value table without copying them.
 #include <QString>

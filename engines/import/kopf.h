@@ -1,7 +1,7 @@
 #pragma once
 // Measurement headers: ".DAT" (lines of a three-digit code, a comma and a value) and
 // ".TDM" (XML, read line by line rather than as a document, as the measurement program
-// writes it). The parsers fill the channel table (import/kanal_tabelle.h). Pure C++ on
+// writes it). The parsers fill the channel table (engines/import/kanal_tabelle.h). Pure C++ on
 // UTF-8 lines; the window side (TfrDiaDem) reads the file and shows the messages.
 #include <cstdint>
 #include <string>
