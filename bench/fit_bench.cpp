@@ -32,6 +32,7 @@
 #include "platform/application.h"
 #include "platform/chart_view.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 #include "platform/text_convert.h"
 #include "bench/programm_bench.h"
 

@@ -35,11 +35,12 @@
 #include "core/zahltext.h"
 #include "datagraph/grafik_approx.h"
 #include "datagraph/value_grid.h"
-#include "import/daten.h"
+#include "engines/import/daten.h"
 #include "import/diadem.h"
 #include "import/diadem_kauswahl.h"
 #include "platform/application.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 #include "platform/string_grid.h"
 #include "platform/text_file.h"
 
@@ -250,7 +251,7 @@ void BM_Gewaehlt(benchmark::State& state) {
   const QString kopf = Messung("m_R64", kolvex::Satzart::R64, kKanaele, gWerte);
   const double r1 = R1Zeit(DatenDatei(kopf, kolvex::Satzart::R64), kolvex::Satzart::R64);
   TfrDiaDemKAuswahl* d = frDiaDemKAuswahl;
-  TfrDiaDemKAuswahl::DateiHook = kopf;
+  TfrDiaDemKAuswahl::DateiTestHook = kopf;
   d->FormShow();
   d->sg1->setCells(3, 2, "X");
   d->sg1->setCells(3, 5, "X");
@@ -371,7 +372,7 @@ int main(int argc, char** argv) {
   QTemporaryDir ordner;
   gOrdner = ordner.path();
   QDir::setCurrent(ordner.path());
-  TfrKolvex::DateiPauseMs = 0;
+  DateiPauseMs = 0;
   MessageRecorder keineDialoge;
   EinstellungenStartwerte();
   FensterErzeugen();

@@ -14,6 +14,7 @@
 #include "calculator/kolvex.h"
 #include "platform/application.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 
 // vorbereiten(ordner) runs after the windows exist, before the first benchmark.
 template <typename Vorbereiten>
@@ -23,7 +24,7 @@ int ProgrammBenchmarks(int argc, char** argv, Vorbereiten vorbereiten) {
   Application app(argc, argv);
   QTemporaryDir ordner;
   QDir::setCurrent(ordner.path());
-  TfrKolvex::DateiPauseMs = 0;
+  DateiPauseMs = 0;
   MessageRecorder keineDialoge;
   EinstellungenStartwerte();
   FensterErzeugen();

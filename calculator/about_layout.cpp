@@ -9,7 +9,7 @@
 
 #include "calculator/about.h"
 #include "calculator/dialog_bausteine.h"
-#include "calculator/dialog_symbole.h"
+#include "platform/dialog_symbole.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <QToolButton>
 
 #include "calculator/einstellungen.h"
-#include "calculator/farben.h"
+#include "platform/farben.h"
 #include "calculator/formel.h"
 #include "calculator/konstante.h"
 #include "calculator/rechn.h"
@@ -28,6 +28,7 @@
 #include "core/zahltext.h"
 #include "graph/grafik.h"
 #include "platform/fenster_lage.h"
+#include "platform/programm_dateien.h"
 #include "platform/string_grid.h"
 #include "platform/text_combo.h"
 #include "platform/text_convert.h"
@@ -55,53 +56,6 @@ QString ProgrammOrdner() { return QString::fromStdString(ProgrammPfad); }
 
 }  // namespace
 
-// ---- FarbPanel and AufAbSchalter ---------------------------------------------------------
-
-FarbPanel::FarbPanel(QWidget* parent) : QFrame(parent) {
-  setFrameShape(QFrame::Box);
-  setFrameShadow(QFrame::Plain);
-  setLineWidth(1);
-  setAutoFillBackground(true);
-  setCursor(Qt::PointingHandCursor);
-  setMinimumSize(44, 20);
-  setFarbe(0);
-}
-
-void FarbPanel::setFarbe(int32_t farbe) {
-  farbe_ = farbe;
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, FarbeZuQColor(farbe));
-  pal.setColor(QPalette::WindowText, QColor(110, 110, 110));
-  setPalette(pal);
-}
-
-void FarbPanel::mousePressEvent(QMouseEvent* event) {
-  gedrueckt_ = event->button() == Qt::LeftButton;
-  event->accept();
-}
-
-void FarbPanel::mouseReleaseEvent(QMouseEvent* event) {
-  const bool klick = gedrueckt_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-  gedrueckt_ = false;
-  event->accept();
-  if (klick) emit clicked();
-}
-
-AufAbSchalter::AufAbSchalter(QWidget* parent) : QSpinBox(parent) {
-  // Only the arrows are seen; the label beside it shows the value.
-  setButtonSymbols(QAbstractSpinBox::UpDownArrows);
-  setAlignment(Qt::AlignCenter);
-  lineEdit()->setReadOnly(true);
-  setFocusPolicy(Qt::NoFocus);
-  setFixedWidth(20);
-}
-
-void AufAbSchalter::stepBy(int steps) {
-  const int vorher = value();
-  QSpinBox::stepBy(steps);
-  if (value() != vorher) emit geklickt();
-}
-
 // ---- TfrEinstell ---------------------------------------------------------------------------
 
 TfrEinstell::TfrEinstell(QWidget* parent) : Form(parent) {
@@ -117,7 +71,7 @@ TfrEinstell::~TfrEinstell() {
   if (frEinstell == this) frEinstell = nullptr;
 }
 
-void TfrEinstell::setDateiDialogHook(DateiDialogFn hook) { dateiDialogHook() = std::move(hook); }
+void TfrEinstell::setDateiDialogTestHook(DateiDialogFn hook) { dateiDialogHook() = std::move(hook); }
 
 FarbPanel* TfrEinstell::plF(int n) const {
   const std::array<FarbPanel*, 10> p = {plF1, plF2, plF3, plF4, plF5, plF6, plF7, plF8, plF9, plF10};

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/einstell_bausteine.h"
 #include "platform/form.h"
 
 class QCheckBox;
@@ -21,38 +22,6 @@ class QScrollArea;
 class QToolBar;
 class QToolButton;
 class TextCombo;
-
-// A colour panel: shows a colour and reports a left click.
-class FarbPanel : public QFrame {
-  Q_OBJECT
- public:
-  explicit FarbPanel(QWidget* parent = nullptr);
-  void setFarbe(int32_t farbe);  // framework colour value (red in the low byte)
-  int32_t farbe() const { return farbe_; }
-
- signals:
-  void clicked();
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  int32_t farbe_ = 0;
-  bool gedrueckt_ = false;
-};
-
-// An up-down: its arrows step the value; it has no text of its own (a label shows it).
-class AufAbSchalter : public QSpinBox {
-  Q_OBJECT
- public:
-  explicit AufAbSchalter(QWidget* parent = nullptr);
-  void stepBy(int steps) override;
-
- signals:
-  // The user stepped the value (not emitted by setValue).
-  void geklickt();
-};
 
 class TfrEinstell : public Form {
   Q_OBJECT
@@ -99,7 +68,7 @@ class TfrEinstell : public Form {
   // the title, the folder and the current name, and returns the chosen path ("" = cancel).
   using DateiDialogFn =
       std::function<QString(const QString& titel, const QString& ordner, const QString& name)>;
-  static void setDateiDialogHook(DateiDialogFn hook);
+  static void setDateiDialogTestHook(DateiDialogFn hook);
 
   // Numbered controls by curve (n = 1..10; nullptr otherwise).
   FarbPanel* plF(int n) const;

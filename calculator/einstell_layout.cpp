@@ -13,7 +13,7 @@
 #include <algorithm>
 
 #include "calculator/dialog_bausteine.h"
-#include "calculator/dialog_symbole.h"
+#include "platform/dialog_symbole.h"
 #include "calculator/einstell.h"
 #include "platform/chart_view.h"
 #include "platform/text_combo.h"

@@ -18,7 +18,9 @@
 #include "core/zahltext.h"
 #include "graph/grafik.h"
 #include "import/diadem_kauswahl.h"
+#include "platform/einstellungsdatei.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 #include "platform/string_grid.h"
 #include "platform/text_combo.h"
 #include "platform/text_convert.h"
@@ -145,40 +147,11 @@ void DateiStandardwerte() {
 
 }  // namespace
 
-bool RegulaereDateiExistiert(const QString& pfad) {
-  if (pfad.isEmpty()) return false;
-  if (frKolvex && !frKolvex->DateiExistiert(pfad)) return false;
-  return QFileInfo(pfad).isFile();
-}
-
 bool TrennZeichenErlaubt(char c) {
   return !IstZiffer(c) && c != ',' && c != '+' && c != 'E' && c != 'e';
 }
 
 bool GrafikVariableErlaubt(char c) { return c == ' ' || IstBuchstabe(c); }
-
-bool DateiSchreibenMitWarnung(const QString& pfad, const QStringList& zeilen) {
-  QString fehler;
-  if (writeTextLines(pfad, zeilen, &fehler)) return true;
-  showMessage(saveFailedText(pfad, fehler), MessageKind::Warning);
-  return false;
-}
-
-void ComboTextSetzen(QComboBox* combo, const QString& text) {
-  if (!combo) return;
-  if (auto* t = qobject_cast<TextCombo*>(combo)) {
-    t->setText(text);
-    return;
-  }
-  if (combo->isEditable()) {
-    combo->setEditText(text);
-    return;
-  }
-  const int i = combo->findText(text);
-  if (i >= 0) combo->setCurrentIndex(i);
-}
-
-QString ImProgrammOrdner(const QString& name) { return Text(ProgrammPfad) + name; }
 
 QString FormelDateiName() {
   return FormelDatei.empty() ? QStringLiteral("formel.txt") : Text(FormelDatei);
@@ -370,6 +343,17 @@ bool EinstellungenSpeichern() {
   return DateiSchreibenMitWarnung(ImProgrammOrdner(QString::fromLatin1(EinstellungsDateiName)),
                                   EinstellungsZeilen());
 }
+
+namespace {
+class HauptEinstellungsdatei : public Einstellungsdatei {
+ public:
+  void Laden() override { EinstellungenLaden(); }
+  bool Speichern() override { return EinstellungenSpeichern(); }
+};
+HauptEinstellungsdatei hauptDatei;
+}  // namespace
+
+void EinstellungsdateiInstallieren(bool an) { Einstellungsdatei::Installieren(an ? &hauptDatei : nullptr); }
 
 void PunktArtenAnzeigen() { StilAnzeigen("cb", PunktArten); }
 void LinienArtenAnzeigen() { StilAnzeigen("cbL", LinienArten); }

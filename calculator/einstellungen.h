@@ -35,11 +35,13 @@ void KurvenFarbenWiederherstellen();
 // The 92 lines the writer would write now (also used by the tests).
 QStringList EinstellungsZeilen();
 
+// Installs the loader and writer above as the windows' Einstellungsdatei
+// (platform/einstellungsdatei.h); removes it again with an argument of false.
+void EinstellungsdateiInstallieren(bool an = true);
+
 // Puts every settings global back to its value at program start (used between window tests,
 // which run many "program starts" in one process).
 void EinstellungenStartwerte();
-
-class QComboBox;
 
 // A grouping character must not be read as part of a number: a digit, the decimal comma,
 // "+", "E" and "e" are refused (" ", ".", "-" and any other character are taken).
@@ -47,17 +49,6 @@ bool TrennZeichenErlaubt(char c);
 // The graph variable is a letter a-z or A-Z, or the blank that means none.
 bool GrafikVariableErlaubt(char c);
 
-// A regular file of that name exists (a folder of that name does not count); pauses like
-// every existence test of the program.
-bool RegulaereDateiExistiert(const QString& pfad);
-// Writes the lines atomically; on failure shows a warning with the system's error text and
-// returns false (the old file stays).
-bool DateiSchreibenMitWarnung(const QString& pfad, const QStringList& zeilen);
-// Sets a combo box's text: the edit text of an editable combo, else the matching item (an
-// unknown text leaves a fixed list as it is).
-void ComboTextSetzen(QComboBox* combo, const QString& text);
-// ProgrammPfad + name as a path for Qt.
-QString ImProgrammOrdner(const QString& name);
 // The formula and values file names, "formel.txt" / "variable.txt" when empty.
 QString FormelDateiName();
 QString WerteDateiName();

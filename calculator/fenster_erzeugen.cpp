@@ -1,5 +1,9 @@
 #include "calculator/fenster_erzeugen.h"
 
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QToolButton>
+
 #include "calculator/about.h"
 #include "calculator/einstell.h"
 #include "calculator/einstellungen.h"
@@ -20,8 +24,94 @@
 #include "import/diadem_kauswahl.h"
 #include "units/einheiten.h"
 #include "units/einheiten_edit.h"
+#include "core/globals.h"
+#include "platform/text_combo.h"
 
 namespace {
+
+// The calculator's windows as the function graph sees them.
+class GrafikAnschluss : public GrafikUmgebung {
+ public:
+  bool FormelPruefen(const QString& formel) override { return !frRechn || frRechn->FormelPruefen(formel); }
+  void GrafikGeschlossen() override {
+    if (frRechn) {
+      frRechn->tbGrafik->setChecked(false);
+      frRechn->tbEinheiten->setEnabled(!frRechn->tbCut->isChecked());
+    }
+    if (frEinstell) frEinstell->AnsichtAnpassen();
+  }
+  void FormelListeZeigen(bool an) override {
+    Zeigen(frFormel, an, frRechn ? frRechn->tbFormel : nullptr);
+  }
+  void EinstellungZeigen(bool an) override {
+    Zeigen(frEinstell, an, frRechn ? frRechn->tbEinstellung : nullptr);
+  }
+  KurvenStil Stil(int n) override {
+    TfrEinstell* d = frEinstell;
+    if (!d) return KurvenStil::Geladen(n);
+    return {d->cbPunkt(n)->text(), d->cbLinie(n)->text(), d->cbStaerke(n)->text(), d->cbPkt_Farbe->isChecked(),
+            d->cbPkt_Linie->isChecked(), d->cbPkt_Verbinden->isChecked(), d->UpD_PktG->value()};
+  }
+  bool ExponentAnzeige() override {
+    return frEinstell ? frEinstell->cbExponentenzeichen->isChecked() : kolvex::ExponentAnzeige;
+  }
+
+ private:
+  // Shows or closes the window; the main window's button for it follows.
+  static void Zeigen(Form* fenster, bool an, QToolButton* knopf) {
+    if (fenster) {
+      if (an)
+        fenster->show();
+      else
+        fenster->close();
+    }
+    if (knopf) knopf->setChecked(an);
+  }
+};
+
+// The main window as the unit window sees it.
+class EinheitenAnschluss : public EinheitenUmgebung {
+ public:
+  QWidget* Hauptfenster() override { return frRechn; }
+  bool ErgebnisNeuBerechnen() override {
+    if (!frRechn) return false;
+    frRechn->edErgebnis->clear();
+    const QString formel = frRechn->ed1->text();
+    if (formel.isEmpty()) return false;
+    frRechn->Berechnen(formel);
+    return true;
+  }
+  void EinheitenGeschlossen() override {
+    if (frRechn && frRechn->tbEinheiten) frRechn->tbEinheiten->setChecked(false);
+  }
+};
+
+// The measurement import as the data graph sees it.
+class MessdatenAnschluss : public MessdatenQuelle {
+ public:
+  void NeueDatei() override {
+    if (frDiaDemKAuswahl) frDiaDemKAuswahl->Tag = 0;
+  }
+  bool KanaeleWaehlen() override { return !frDiaDemKAuswahl || frDiaDemKAuswahl->KanaeleWaehlen(); }
+  void Laden(const QString& name) override {
+    if (frDiaDem) frDiaDem->DiaDemDateiLaden(name);
+  }
+};
+
+GrafikAnschluss grafikAnschluss;
+EinheitenAnschluss einheitenAnschluss;
+MessdatenAnschluss messdatenAnschluss;
+
+// The calls the windows make of each other where the caller sits below the called.
+void Verbinden() {
+  frGrafik->Umgebung = &grafikAnschluss;
+  // The graph's formula list and settings buttons mirror their windows.
+  QObject::connect(frFormel, &Form::visibilityChanged, frGrafik->tbFormel, &QToolButton::setChecked);
+  QObject::connect(frEinstell, &Form::visibilityChanged, frGrafik->tbEinstell, &QToolButton::setChecked);
+  frEinheiten->Umgebung = &einheitenAnschluss;
+  frGrafikApprox->Messdaten = &messdatenAnschluss;
+}
+
 template <typename T>
 void Erzeugen(T*& global) {
   global = new T();
@@ -37,6 +127,7 @@ void Zerstoeren(T*& global) {
 }  // namespace
 
 void FensterErzeugen() {
+  EinstellungsdateiInstallieren();
   Erzeugen(frRechn);
   Erzeugen(frEinstell);
   Erzeugen(frKolvex);
@@ -57,6 +148,7 @@ void FensterErzeugen() {
   Erzeugen(frSparRechner);
   Erzeugen(frTilgRechner);
   frEinstellung_Grafik->Zieldiagramm = frGrafikApprox->Chart1;
+  Verbinden();
   KurvenFarbenWiederherstellen();
 }
 
@@ -80,4 +172,5 @@ void FensterZerstoeren() {
   Zerstoeren(frKolvex);
   Zerstoeren(frEinstell);
   Zerstoeren(frRechn);
+  EinstellungsdateiInstallieren(false);
 }

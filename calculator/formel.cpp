@@ -13,6 +13,7 @@
 #include "graph/grafik.h"
 #include "platform/fenster_lage.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 #include "platform/string_grid.h"
 #include "platform/text_convert.h"
 #include "platform/text_file.h"

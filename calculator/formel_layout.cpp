@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "calculator/dialog_bausteine.h"
-#include "calculator/dialog_symbole.h"
+#include "platform/dialog_symbole.h"
 #include "calculator/formel.h"
 #include "platform/string_grid.h"
 

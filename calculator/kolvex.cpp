@@ -9,14 +9,17 @@
 #include <QTimer>
 
 #include "calculator/about.h"
-#include "calculator/farben.h"
 #include "core/farbwerte.h"
+#include "platform/farben.h"
 #include "core/geld.h"
 #include "core/routinen.h"
 #include "core/tastenfilter.h"
 #include "core/zahltext.h"
+#include "platform/geld_text.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 #include "platform/string_grid.h"
+#include "platform/text_combo.h"
 #include "platform/text_convert.h"
 
 TfrKolvex* frKolvex = nullptr;
@@ -72,14 +75,8 @@ int32_t TfrKolvex::TextZuGanzzahl(const QString& text) {
 long double TfrKolvex::TextZuZahl(const QString& text) { return kolvex::TextZuZahl(toCore(text)); }
 double TfrKolvex::AufZehntelRunden(double v) { return kolvex::AufZehntelRunden(v); }
 double TfrKolvex::AbZehntelRunden(double v) { return kolvex::AbZehntelRunden(v); }
-double TfrKolvex::GeldTextZuZahl(const QString& text) {
-  return kolvex::GeldTextZuZahl(text.toStdString());
-}
-void TfrKolvex::GitterLeeren(StringGrid* grid) {
-  if (!grid) return;
-  for (int zeile = 1; zeile < grid->RowCount(); ++zeile)
-    for (int spalte = 0; spalte < grid->ColCount(); ++spalte) grid->setCells(spalte, zeile, QString());
-}
+double TfrKolvex::GeldTextZuZahl(const QString& text) { return ::GeldTextZuZahl(text); }
+void TfrKolvex::GitterLeeren(StringGrid* grid) { ::GitterLeeren(grid); }
 
 // ---- Key filters ----------------------------------------------------------------------------
 QChar TfrKolvex::FormelTasteFiltern(const QString& text, QChar key, int caret) {
@@ -106,15 +103,7 @@ char TfrKolvex::ZahlTasteFiltern(const std::string& text, char key, char separat
 char TfrKolvex::ZiffernTasteFiltern(char key) { return kolvex::ZiffernTasteFiltern(key); }
 
 // ---- Strings, files and system ----------------------------------------------------------------
-bool TfrKolvex::DateiExistiert(const QString& name) {
-  bool found = false;
-  if (!name.isEmpty()) {
-    const QFileInfo info(name);
-    found = info.exists() || info.isSymLink();  // a dangling link is an entry too
-  }
-  if (DateiPauseMs > 0) QThread::msleep(static_cast<unsigned long>(DateiPauseMs));
-  return found;
-}
+bool TfrKolvex::DateiExistiert(const QString& name) { return ::DateiExistiert(name); }
 
 bool TfrKolvex::VerzeichnisExistiert(const QString& path) {
   return !path.isEmpty() && QFileInfo(path).isDir();
@@ -155,10 +144,7 @@ QString TfrKolvex::TeilAnSpitze(const QString& text, bool invers) {
 }
 
 int TfrKolvex::ListenIndex(QComboBox* combo, const QString& text) {
-  if (!combo) return 0;
-  for (int i = 0; i < combo->count(); ++i)
-    if (combo->itemText(i) == text) return i;
-  return 0;
+  return ::ListenIndex(combo, text);
 }
 
 void TfrKolvex::Zerlegen(const QString& separator, const QString& text, QStringList& teile,

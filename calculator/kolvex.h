@@ -62,9 +62,8 @@ class TfrKolvex : public Form {
 
   // ---- Strings, files and system ----------------------------------------------------------
   // An entry of that name (file, folder or link) exists; always followed by a pause of
-  // DateiPauseMs milliseconds.
+  // DateiPauseMs milliseconds (platform/programm_dateien.h).
   bool DateiExistiert(const QString& name);
-  static inline int DateiPauseMs = 100;  // tests set 0
   bool VerzeichnisExistiert(const QString& path);
   QString DateiEndungGross(const QString& name);
   QString OhneLeerzeichen(const QString& text);
@@ -156,7 +155,7 @@ class TfrKolvex : public Form {
   bool MatrixInvertieren(int n, kolvex::Matrix31& a);
   bool MatrixMalVektor(int n, const kolvex::Matrix31& a, long double* v);
 
-  // ---- Colour dialog and desktop launcher (calculator/farben.*, calculator/about.*) -------
+  // ---- Colour dialog and desktop launcher (platform/farben.*, calculator/about.*) -------
   // Loads the colour dialog's custom colours ("farben.txx").
   void FormCreate() override;
   // The program's one colour dialog; its custom colours persist in "farben.txx".

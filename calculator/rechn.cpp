@@ -31,6 +31,7 @@
 #include "platform/line_edit.h"
 #include "platform/message_dialog.h"
 #include "platform/panel_button.h"
+#include "platform/programm_dateien.h"
 #include "platform/string_grid.h"
 #include "platform/text_combo.h"
 #include "platform/text_convert.h"

@@ -18,7 +18,7 @@
 #include <QVBoxLayout>
 
 #include "calculator/dialog_bausteine.h"
-#include "calculator/dialog_symbole.h"
+#include "platform/dialog_symbole.h"
 #include "calculator/rechn.h"
 #include "platform/line_edit.h"
 #include "platform/panel_button.h"

@@ -10,7 +10,7 @@
 #include <array>
 
 #include "calculator/einstell.h"
-#include "calculator/farben.h"
+#include "platform/farben.h"
 #include "calculator/kolvex.h"
 #include "calculator/rechn.h"
 #include "calculator/rechn_ergebnis.h"

@@ -27,6 +27,7 @@
 #include "graph/grafik.h"
 #include "platform/message_dialog.h"
 #include "platform/panel_button.h"
+#include "platform/programm_dateien.h"
 #include "platform/shell_open.h"
 #include "platform/string_grid.h"
 #include "platform/text_convert.h"
@@ -421,8 +422,8 @@ void TfrRechn::tbDiagrammClick() {
   const bool tabelle = endung == QLatin1String(".CSV") || endung == QLatin1String(".TXT");
   const bool auswahl = frEinstell && frEinstell->cbXYDatenKAuswahl->isChecked();
   // Without the channel choice in the program a measurement file goes straight on.
-  if (!tabelle && auswahl && TfrGrafikApprox::KanalAuswahl) {
-    if (TfrGrafikApprox::KanalAuswahl()) g->ShowModal();
+  if (!tabelle && auswahl && frDiaDemKAuswahl) {
+    if (frDiaDemKAuswahl->KanaeleWaehlen()) g->ShowModal();
   } else {
     g->ShowModal();
   }

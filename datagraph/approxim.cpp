@@ -9,12 +9,12 @@
 #include <QRadioButton>
 #include <algorithm>
 
-#include "calculator/einstellungen.h"
-#include "calculator/kolvex.h"
 #include "core/globals.h"
 #include "datagraph/approxim_auswahl.h"
 #include "datagraph/approxim_datenquelle.h"
+#include "platform/einstellungsdatei.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 #include "platform/radio_group.h"
 #include "platform/string_grid.h"
 #include "platform/text_convert.h"
@@ -59,7 +59,7 @@ void TfrApproxim::FormActivate() {
 
 void TfrApproxim::AnsaetzeLaden() {
   const QString pfad = ImProgrammOrdner(QString::fromLatin1(AnsatzDateiName));
-  if (frKolvex && frKolvex->DateiExistiert(pfad)) {
+  if (DateiExistiert(pfad)) {
     QStringList zeilen;
     QString fehler;
     if (!readTextLines(pfad, zeilen, &fehler)) {
@@ -172,7 +172,7 @@ void TfrApproxim::sbLoschenClick() {
 
 void TfrApproxim::OKButtonClick() {
   kolvex::AnsatzIndex = RadioGroup1->itemIndex();
-  EinstellungenSpeichern();
+  HauptEinstellungenSpeichern();
   ModalResult = mrOk;
   close();
 }
@@ -286,7 +286,7 @@ void TfrApproxim::KoeffizientenAnzeigen(const QString& modellText, int k) {
                                             kolvex::YWerte.data() + 1, n, e.koeff, meldung,
                                             &e.fehlerKoeff);
   if (e.fehler != kolvex::FitFehler::KeineTerme) ++FitZaehler;
-  if (!meldung.Text().empty()) frKolvex->Meldung(fromCore(meldung.Text()));
+  if (!meldung.Text().empty()) showMessage(fromCore(meldung.Text()), MessageKind::Warning);
   if (e.fehler == kolvex::FitFehler::NichtLoesbar || e.fehler == kolvex::FitFehler::NichtEndlich) {
     showMessage(FitFehlerText(e), MessageKind::Warning);
     return;

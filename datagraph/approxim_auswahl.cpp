@@ -13,7 +13,6 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "calculator/kolvex.h"
 #include "core/approxim.h"
 #include "core/globals.h"
 #include "datagraph/approxim.h"
@@ -127,8 +126,9 @@ void TfrApproxim_Auswahl::FormelAufbauen(int modus) {
   v.replace(QStringLiteral(" - -"), QStringLiteral(" - "));
   setTextFromStart(edFormel, k > 0 ? v : QString());
   if (k > 10) {
-    frKolvex->Meldung(QString::fromLatin1(kolvex::MeldungZuVieleTerme.data(),
-                                          static_cast<int>(kolvex::MeldungZuVieleTerme.size())));
+    showMessage(QString::fromLatin1(kolvex::MeldungZuVieleTerme.data(),
+                                    static_cast<int>(kolvex::MeldungZuVieleTerme.size())),
+                MessageKind::Warning);
     k = 10;
   }
   if (modus == 1 && frApproxim) frApproxim->KoeffizientenAnzeigen(m, k);
@@ -239,7 +239,7 @@ bool TfrApproxim_Auswahl::cbAppChange(int index) {
   if (!frApproxim || index < 0) return false;
   QString fehler;
   const kolvex::FitErgebnis e = frApproxim->ApproximationBerechnen(index + 1, &fehler);
-  if (!e.meldung.empty()) frKolvex->Meldung(fromCore(e.meldung));
+  if (!e.meldung.empty()) showMessage(fromCore(e.meldung), MessageKind::Warning);
   if (!e.ok) {
     if (!fehler.isEmpty()) showMessage(fehler, MessageKind::Warning);
     return false;

@@ -184,7 +184,7 @@ bool TfrDiagramme::eventFilter(QObject* watched, QEvent* event) {
 QStringList TfrDiagramme::BildFilter() { return TfrGrafikApprox::BildFilter(); }
 
 QString TfrDiagramme::OpenPictureDialog1Execute() {
-  if (OeffnenDialogHook) return OeffnenDialogHook();
+  if (OeffnenDialogTestHook) return OeffnenDialogTestHook();
   QFileDialog dialog(this, QStringLiteral("Bild öffnen"));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);

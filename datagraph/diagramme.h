@@ -73,7 +73,7 @@ class TfrDiagramme : public Form {
   QString OpenPictureDialog1Execute();
   static QStringList BildFilter();
   // Test hook of the open dialog: the chosen path ("" = cancel).
-  static inline std::function<QString()> OeffnenDialogHook;
+  static inline std::function<QString()> OeffnenDialogTestHook;
 
   BildAnsicht* Image1 = nullptr;
   BildAnsicht* imh0 = nullptr;  // hidden: holds a loaded metafile

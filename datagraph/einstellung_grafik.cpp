@@ -10,13 +10,13 @@
 #include <array>
 #include <algorithm>
 
-#include "calculator/einstell.h"
-#include "calculator/einstellungen.h"
 #include "core/farbwerte.h"
+#include "platform/einstell_bausteine.h"
 #include "core/globals.h"
 #include "core/grafikeinstellung.h"
 #include "core/zahltext.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 #include "platform/text_combo.h"
 #include "platform/text_convert.h"
 #include "platform/text_file.h"
@@ -389,8 +389,8 @@ void TfrEinstellung_Grafik::sbSpeichernClick() {
 void TfrEinstellung_Grafik::sbSpeichern_alsClick() {
   const QString ordner = QString::fromStdString(kolvex::ProgrammPfad);
   QString datei;
-  if (SpeichernDialogHook) {
-    datei = SpeichernDialogHook(ordner);
+  if (SpeichernDialogTestHook) {
+    datei = SpeichernDialogTestHook(ordner);
   } else {
     QFileDialog dialog(this, QStringLiteral("Einstellung speichern"), ordner);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -405,8 +405,8 @@ void TfrEinstellung_Grafik::sbSpeichern_alsClick() {
 
 void TfrEinstellung_Grafik::sbLadenClick() {
   const QString ordner = QString::fromStdString(kolvex::ProgrammPfad);
-  const QString datei = LadenDialogHook
-                            ? LadenDialogHook(ordner)
+  const QString datei = LadenDialogTestHook
+                            ? LadenDialogTestHook(ordner)
                             : QFileDialog::getOpenFileName(this, QStringLiteral("Einstellung laden"), ordner,
                                                            QStringLiteral("*.ttx (*.ttx *.TTX)"));
   if (datei.isEmpty()) return;

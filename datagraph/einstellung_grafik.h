@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "calculator/farben.h"
+#include "platform/farben.h"
 #include "platform/chart_view.h"
 #include "platform/form.h"
 
@@ -90,8 +90,8 @@ class TfrEinstellung_Grafik : public Form {
 
   // Test hooks for the file dialogs: called instead of the dialog with the folder it would
   // start in; return the chosen path ("" = cancel).
-  static inline std::function<QString(const QString& ordner)> SpeichernDialogHook;
-  static inline std::function<QString(const QString& ordner)> LadenDialogHook;
+  static inline std::function<QString(const QString& ordner)> SpeichernDialogTestHook;
+  static inline std::function<QString(const QString& ordner)> LadenDialogTestHook;
 
   // Numbered controls by curve (i = 1..20; nullptr otherwise).
   FarbPanel* plF(int i) const;

@@ -10,8 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "calculator/dialog_symbole.h"
-#include "calculator/einstell.h"
+#include "platform/dialog_symbole.h"
+#include "platform/einstell_bausteine.h"
 #include "datagraph/einstellung_grafik.h"
 #include "platform/chart_view.h"
 #include "platform/text_combo.h"

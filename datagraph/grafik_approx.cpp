@@ -32,7 +32,6 @@
 #include <string_view>
 #include <vector>
 
-#include "calculator/einstellungen.h"
 #include "core/globals.h"
 #include "core/routinen.h"
 #include "core/tabelle.h"
@@ -41,8 +40,8 @@
 #include "datagraph/einstellung_grafik.h"
 #include "datagraph/value_grid.h"
 #include "graph/skal.h"
-#include "import/diadem_kauswahl.h"
 #include "platform/bgr_color.h"
+#include "platform/einstellungsdatei.h"
 #include "platform/esc_watcher.h"
 #include "platform/line_edit.h"
 #include "platform/message_dialog.h"
@@ -91,6 +90,7 @@ TfrGrafikApprox::TfrGrafikApprox(QWidget* parent) : Form(parent) {
 
 TfrGrafikApprox::~TfrGrafikApprox() {
   if (frApproxim && frApproxim->Datenquelle == this) frApproxim->Datenquelle = nullptr;
+  if (frSkal && frSkal->DatenGrafik == this) frSkal->DatenGrafik = nullptr;
   if (frGrafikApprox == this) frGrafikApprox = nullptr;
 }
 
@@ -167,10 +167,7 @@ void TfrGrafikApprox::FormCreate() {
   if (frApproxim) frApproxim->Datenquelle = this;
 
   // The scaling dialog's OK stores and applies the limits while this window calls it.
-  TfrSkal::DatenGrafikRuft = [] { return frGrafikApprox && frGrafikApprox->Tag == 1; };
-  TfrSkal::DatenGrafikAnwenden = [] {
-    if (frGrafikApprox) frGrafikApprox->SkalierungAnwenden();
-  };
+  if (frSkal) frSkal->DatenGrafik = this;
 }
 
 void TfrGrafikApprox::FormShow() {
@@ -180,13 +177,10 @@ void TfrGrafikApprox::FormShow() {
 void TfrGrafikApprox::Aktivieren() {
   // 1. Settings afresh; the table shows.
   sbLoeschen->hide();
-  EinstellungenLaden();
+  HauptEinstellungenLaden();
   lbX->clear();
   lbY->clear();
-  if (AnsatzWahlSetzen)
-    AnsatzWahlSetzen();
-  else if (frApproxim)
-    frApproxim->AuswahlSetzen(kolvex::AnsatzIndex);
+  if (frApproxim) frApproxim->AuswahlSetzen(kolvex::AnsatzIndex);
   GrafikZeigen(false);
 
   // 2.-3. The file to load, its folder and filter kept in the settings.
@@ -198,7 +192,7 @@ void TfrGrafikApprox::Aktivieren() {
     kolvex::DatenPfad = ordner.toStdString();
   }
   kolvex::DatenFilterIndex = OpenDialog1.FilterIndex;
-  EinstellungenSpeichern();
+  HauptEinstellungenSpeichern();
 
   // 4. Load by extension.
   lbAbZeile->hide();
@@ -240,7 +234,7 @@ void TfrGrafikApprox::FormClose(bool& accept) {
   kolvex::TitelText1 = edText1->text().toStdString();
   kolvex::TitelText2 = edText2->text().toStdString();
   kolvex::TitelText3 = edText3->text().toStdString();
-  EinstellungenSpeichern();
+  HauptEinstellungenSpeichern();
 }
 
 QString TfrGrafikApprox::DatenDateiName(const QString& name) {
@@ -264,7 +258,7 @@ QString TfrGrafikApprox::DatenDateiName(const QString& name) {
 }
 
 bool TfrGrafikApprox::OpenDialog1Execute() {
-  if (OeffnenDialogHook) return OeffnenDialogHook(OpenDialog1);
+  if (OeffnenDialogTestHook) return OeffnenDialogTestHook(OpenDialog1);
   const QStringList filter = {
       QStringLiteral("Alle DiaDem-Dateien (*.dat *.DAT *.tdm *.TDM *.tdx *.TDX *.r32 *.R32 *.r48 "
                      "*.R48 *.r64 *.R64)"),
@@ -292,7 +286,7 @@ bool TfrGrafikApprox::OpenDialog1Execute() {
 }
 
 void TfrGrafikApprox::DiaDemDateiLaden(const QString& name) {
-  if (DiaDemLaden) DiaDemLaden(name);
+  if (Messdaten) Messdaten->Laden(name);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -330,12 +324,12 @@ void TfrGrafikApprox::FarbListeFuellen() {
 void TfrGrafikApprox::sbLadenClick() {
   if (OpenDialog1Execute()) {
     OpenDialog1.FileName = DatenDateiName(OpenDialog1.FileName);
-    if (frDiaDemKAuswahl) frDiaDemKAuswahl->Tag = 0;
+    if (Messdaten) Messdaten->NeueDatei();
     const QString endung = Endung(OpenDialog1.FileName);
     const bool tabelle = endung == QLatin1String(".CSV") || endung == QLatin1String(".TXT");
-    if (!tabelle && kolvex::XYDatenKanalAuswahl && KanalAuswahl) {
+    if (!tabelle && kolvex::XYDatenKanalAuswahl && Messdaten) {
       hide();
-      const bool bestaetigt = KanalAuswahl();
+      const bool bestaetigt = Messdaten->KanaeleWaehlen();
       wiederZeigen_ = true;
       show();
       wiederZeigen_ = false;
@@ -666,8 +660,8 @@ void TfrGrafikApprox::tbSpeichernClick() {
   }
   QString datei;
   int filter = SaveDialog1.FilterIndex;
-  if (SpeichernDialogHook) {
-    datei = SpeichernDialogHook(filter);
+  if (SpeichernDialogTestHook) {
+    datei = SpeichernDialogTestHook(filter);
   } else {
     const QStringList filterListe = {QStringLiteral("Excel-Datei (*.csv *.CSV)"),
                                      QStringLiteral("Text-Datei (*.txt *.TXT)")};

@@ -6,16 +6,8 @@
 // the table page live in grafik_approx.cpp, curves, title block and display in
 // grafik_approx_anzeige.cpp.
 //
-// Hooks for the parts of the program built elsewhere (each may stay empty):
-//  - DiaDemLaden(name): reads a measurement header and its data into sg1 and the channel
-//    boxes (called by DiaDemDateiLaden; empty: a measurement file loads nothing).
-//  - KanalAuswahl(): shows the channel choice modally for a measurement file and tells
-//    whether it was confirmed (its Tag is 1); empty: the file is loaded at once.
-//  - AnsatzWahlSetzen(): puts the model list's choice to AnsatzIndex (every activation).
-//  - AusgleichZeichnen(): the fitting-on path of ApproximationZeichnen, run while
-//    tbInterpolation is down; it draws the fitted curves into Chart1's overlay lines.
-//  - ModellListeZeigen(): the model list, shown modally by a right click on
-//    tbInterpolation.
+// The measurement import is reached through Messdaten (MessdatenQuelle, below); without it
+// a measurement file loads nothing and no channel choice is asked.
 #include <QFile>
 #include <QFont>
 #include <QImage>
@@ -31,6 +23,7 @@
 #include <vector>
 
 #include "datagraph/approxim_datenquelle.h"
+#include "graph/skal.h"
 #include "platform/chart_view.h"
 #include "platform/form.h"
 
@@ -57,9 +50,23 @@ struct DateiDialogDaten {
   QString InitialDir;
 };
 
+// How the data graph reaches the measurement import, which fills its table: the import's
+// windows are above it, so the calculator installs this when it wires the windows.
+class MessdatenQuelle {
+ public:
+  virtual ~MessdatenQuelle() = default;
+  // A new file was chosen: an earlier channel choice no longer holds.
+  virtual void NeueDatei() = 0;
+  // Asks which channels to read and every how many values; true when confirmed.
+  virtual bool KanaeleWaehlen() = 0;
+  // Reads the measurement (header or data file) into the table.
+  virtual void Laden(const QString& name) = 0;
+};
+
 // The window is the model list's source of curves (frApproxim->Datenquelle, installed by
-// FormCreate): the fits read its curves' points, and a changed model redraws here.
-class TfrGrafikApprox : public Form, public ApproximDatenquelle {
+// FormCreate): the fits read its curves' points, and a changed model redraws here. It is
+// also the scaling dialog's data graph (frSkal->DatenGrafik, installed by FormCreate).
+class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDatenGrafik {
   Q_OBJECT
 
  public:
@@ -128,7 +135,8 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   QString KurvenBeschriftung(int s) const override;
   void KurvenWerte(int s, std::vector<double>& x, std::vector<double>& y) const override;
   QPoint WertZuPixel(double x, double y);
-  void SkalierungAnwenden();
+  void SkalierungAnwenden() override;
+  bool RuftSkalierung() const override { return Tag == 1; }
   void RandSetzen();
   void KurvenBeschriften();
   void BeschriftungPlatzieren();
@@ -151,7 +159,7 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   // ---- Picture: capture, printing, export, viewer (grafik_approx_ausgabe.cpp) ----------
   // Renders the chart (fitted curves included) and, with tbTitel down, the title block into
   // Druckbild; 'P' prints it landscape, 'S' saves it under SavePictureDialog1.FileName
-  // (".GIF" through frKolvex->GifSpeichern, every other extension through the picture
+  // (".GIF" through gif::saveSingleFrameGif, every other extension through the picture
   // library). A failed save keeps an existing file and shows why; false then, and when the
   // print dialog was cancelled.
   bool DiagrammAusgeben(QChar modus);
@@ -168,7 +176,7 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   static QString BildStandardEndung(const QString& filter);
   // Test hook of SavePictureDialog1: gets the dialog as set up (folder, filters, suffix)
   // and returns the chosen path ("" = cancel) instead of showing it.
-  static inline std::function<QString(class QFileDialog& dialog)> BildSpeichernDialogHook;
+  static inline std::function<QString(class QFileDialog& dialog)> BildSpeichernDialogTestHook;
   DateiDialogDaten SavePictureDialog1;
   QImage Druckbild;  // the last capture
 
@@ -188,17 +196,17 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle {
   static std::pair<double, double> UntenGerundet(double min, double max);
 
   // ---- Hooks --------------------------------------------------------------------------------
-  static inline std::function<void(const QString& name)> DiaDemLaden;
-  static inline std::function<bool()> KanalAuswahl;
-  static inline std::function<void()> AnsatzWahlSetzen;
-  static inline std::function<void()> AusgleichZeichnen;
-  static inline std::function<void()> ModellListeZeigen;
+  // The measurement import, installed when the windows are wired at start-up.
+  MessdatenQuelle* Messdaten = nullptr;
+  // Test hook: while set, the fitting button's right press calls it instead of opening the
+  // model list.
+  static inline std::function<void()> ModellListeTestHook;
   // Test hooks for the file dialogs. Open: may change the dialog data, true = confirmed.
   // Save: the chosen path ("" = cancel); the filter index (1 csv, 2 txt) chooses the
   // default suffix. Picture: the chosen path ("" = cancel).
-  static inline std::function<bool(DateiDialogDaten&)> OeffnenDialogHook;
-  static inline std::function<QString(int& filterIndex)> SpeichernDialogHook;
-  static inline std::function<QString()> BildDialogHook;
+  static inline std::function<bool(DateiDialogDaten&)> OeffnenDialogTestHook;
+  static inline std::function<QString(int& filterIndex)> SpeichernDialogTestHook;
+  static inline std::function<QString()> BildDialogTestHook;
   // Test hook: the table reader fails for lack of memory after that many rows (-1: off).
   static inline int SpeicherFehlerNachZeilen = -1;
   // Test hook: memory runs out at the n-th step of a table load that needs much of it (reading

@@ -21,7 +21,6 @@
 #include <new>
 #include <vector>
 
-#include "calculator/einstellungen.h"
 #include "core/globals.h"
 #include "core/zahltext.h"
 #include "datagraph/einstellung_grafik.h"
@@ -31,6 +30,7 @@
 #include "imagefile/qt/graphic.h"
 #include "imagefile/qt/image_io.h"
 #include "platform/bgr_color.h"
+#include "platform/einstellungsdatei.h"
 #include "platform/esc_watcher.h"
 #include "platform/message_dialog.h"
 #include "platform/string_grid.h"
@@ -135,7 +135,7 @@ void TfrGrafikApprox::sbGrafikClick() {
     ApproximationZeichnen();
     return;
   }
-  EinstellungenSpeichern();
+  HauptEinstellungenSpeichern();
   KurveEinlesen();
   Chart1->setLegendVisible(tbLegende->isChecked());
   RandSetzen();
@@ -297,8 +297,8 @@ bool TfrGrafikApprox::LogoLaden(const QString& datei) {
 
 void TfrGrafikApprox::Image1Click() {
   QString datei;
-  if (BildDialogHook) {
-    datei = BildDialogHook();
+  if (BildDialogTestHook) {
+    datei = BildDialogTestHook();
   } else {
     QStringList muster;
     for (const QString& f : imagefile::registeredFileFormats()) {
@@ -471,7 +471,7 @@ void TfrGrafikApprox::tbSkal_speichClick() { SkalierungAnwenden(); }
 
 void TfrGrafikApprox::tbSkal_speichRechtsClick() {
   if (!frSkal) return;
-  EinstellungenLaden();
+  HauptEinstellungenLaden();
   auto fuellen = [](std::string& text, double aktuell) {
     if (text.empty()) text = ZahlText(aktuell).toStdString();
   };
@@ -487,7 +487,7 @@ void TfrGrafikApprox::tbSkal_speichRechtsClick() {
 }
 
 void TfrGrafikApprox::SkalierungAnwenden() {
-  EinstellungenLaden();
+  HauptEinstellungenLaden();
   const struct {
     ChartAxis achse;
     const std::string& min;

@@ -1,5 +1,6 @@
 // Data graph: the picture of the chart (and title block) for printing and saving, the save
 // dialog, and the button that opens saved pictures in the viewer.
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -8,16 +9,17 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "calculator/kolvex.h"
 #include "core/globals.h"
 #include "datagraph/diagramme.h"
 #include "datagraph/grafik_approx.h"
+#include "gif/qt/gif_export.h"
 #include "graph/grafik_icons.h"
 #include "imagefile/errors.h"
 #include "imagefile/qt/graphic.h"
 #include "imagefile/qt/image_io.h"
 #include "platform/file_replace.h"
 #include "platform/message_dialog.h"
+#include "platform/wait_cursor.h"
 #include "platform/print_service.h"
 
 namespace {
@@ -132,7 +134,9 @@ bool TfrGrafikApprox::DiagrammAusgeben(QChar modus) {
   const QString name = SavePictureDialog1.FileName;
   try {
     if (imagefile::fileExtension(name) == QLatin1String("GIF")) {
-      frKolvex->GifSpeichern(Druckbild, name);
+      // Hourglass while the colours are reduced and the file written, also on a failure.
+      const WaitCursor sanduhr;
+      gif::saveSingleFrameGif(Druckbild, name);
       return true;
     }
     const QImage bild = Druckbild.convertToFormat(QImage::Format_RGB888);
@@ -194,8 +198,8 @@ bool TfrGrafikApprox::SavePictureDialog1Execute() {
   connect(&dialog, &QFileDialog::filterSelected, &dialog,
           [&dialog](const QString& f) { dialog.setDefaultSuffix(BildStandardEndung(f)); });
   QString datei;
-  if (BildSpeichernDialogHook) {
-    datei = BildSpeichernDialogHook(dialog);
+  if (BildSpeichernDialogTestHook) {
+    datei = BildSpeichernDialogTestHook(dialog);
   } else if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
     datei = dialog.selectedFiles().constFirst();
   }

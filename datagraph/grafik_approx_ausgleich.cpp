@@ -10,8 +10,6 @@
 #include <new>
 #include <optional>
 
-#include "calculator/einstell.h"
-#include "calculator/kolvex.h"
 #include "core/approxim.h"
 #include "core/globals.h"
 #include "datagraph/approxim.h"
@@ -19,6 +17,7 @@
 #include "datagraph/einstellung_grafik.h"
 #include "datagraph/grafik_approx.h"
 #include "platform/bgr_color.h"
+#include "platform/einstell_bausteine.h"
 #include "platform/esc_watcher.h"
 #include "platform/message_dialog.h"
 #include "platform/text_convert.h"
@@ -32,10 +31,7 @@ constexpr double kHoechsterStart = -999999;
 
 void MeldungZeigen(const std::string& meldung) {
   if (meldung.empty()) return;
-  if (frKolvex)
-    frKolvex->Meldung(fromCore(meldung));
-  else
-    showMessage(fromCore(meldung), MessageKind::Warning);
+  showMessage(fromCore(meldung), MessageKind::Warning);
 }
 
 }  // namespace
@@ -145,10 +141,6 @@ void TfrGrafikApprox::ApproximationZeichnen() {
     KurvenBeschriften();
     return;
   }
-  if (AusgleichZeichnen) {
-    AusgleichZeichnen();
-    return;
-  }
   if (frEinstellung_Grafik) frEinstellung_Grafik->LinienZeigen(false);
 
   // Which curves are stale is known before any work: a pass with every fit cached costs
@@ -233,8 +225,8 @@ void TfrGrafikApprox::tbInterpolationMausDruck(Qt::MouseButton knopf) {
   if (knopf == Qt::RightButton || knopf == Qt::MiddleButton) {
     tbInterpolation->setChecked(true);
     ApproximationZeichnen();
-    if (ModellListeZeigen) {
-      ModellListeZeigen();
+    if (ModellListeTestHook) {
+      ModellListeTestHook();
     } else if (frApproxim) {
       frApproxim->Tag = 1;
       frApproxim->ShowModal();

@@ -6,13 +6,15 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-#include "calculator/einstellungen.h"
-#include "calculator/kolvex.h"
 #include "core/globals.h"
-#include "finance/finanz_text.h"
+#include "core/zahltext.h"
+#include "engines/finance/finanz_text.h"
 #include "finance/spar_rechner.h"
 #include "finance/tilg_rechner.h"
+#include "platform/geld_text.h"
 #include "platform/line_edit.h"
+#include "platform/programm_dateien.h"
+#include "platform/text_convert.h"
 #include "platform/text_file.h"
 
 namespace {
@@ -53,7 +55,7 @@ QString Geld(double v) { return QString::fromStdString(finanz::Geld(v)); }
 
 bool Lesen(const QString& name, QStringList& zeilen) {
   const QString pfad = Pfad(name);
-  if (!frKolvex || !frKolvex->DateiExistiert(pfad)) return false;
+  if (!DateiExistiert(pfad)) return false;
   return readTextLines(pfad, zeilen);
 }
 
@@ -70,12 +72,12 @@ void SparEinstellungenLaden() {
   try {
     setTextFromStart(f->edAnfangskapital, z.Text());
     setTextFromStart(f->edSparrate, z.Text());
-    IndexSetzen(f->cbSparintervall, frKolvex->TextZuGanzzahl(z.Text()));
+    IndexSetzen(f->cbSparintervall, kolvex::TextZuGanzzahl(toCore(z.Text())));
     IndexSetzen(f->cbEinzahlungsart, z.Index());
     f->chbDynamik->setChecked(z.Schalter());
     setTextFromStart(f->edDynamik, z.Text());
     IndexSetzen(f->cbDynamik, z.Index());
-    setTextFromStart(f->edZinssatz, Geld(static_cast<double>(frKolvex->TextZuZahl(z.Text()))));
+    setTextFromStart(f->edZinssatz, Geld(static_cast<double>(kolvex::TextZuZahl(toCore(z.Text())))));
     IndexSetzen(f->cbZinsperiode, z.Index());
     IndexSetzen(f->cbZinseszins, z.Index());
     setTextFromStart(f->edAnsparzeit, z.Text());
@@ -105,13 +107,13 @@ void TilgEinstellungenLaden() {
   if (!f || !Lesen(kTilgDatei, inhalt)) return;
   Zeilen z(std::move(inhalt));
   try {
-    setTextFromStart(f->edDarlehensbetrag, Geld(frKolvex->GeldTextZuZahl(z.Text())));
+    setTextFromStart(f->edDarlehensbetrag, Geld(GeldTextZuZahl(z.Text())));
     f->cbBearbeitungsgebuhr->setChecked(z.Schalter());
-    setTextFromStart(f->edBearbeitungsgebuhr, Geld(frKolvex->GeldTextZuZahl(z.Text())));
+    setTextFromStart(f->edBearbeitungsgebuhr, Geld(GeldTextZuZahl(z.Text())));
     f->cbDisagio->setChecked(z.Schalter());
-    setTextFromStart(f->edDisagio, Geld(frKolvex->GeldTextZuZahl(z.Text())));
-    setTextFromStart(f->edZinssatz, Geld(frKolvex->GeldTextZuZahl(z.Text())));
-    IndexSetzen(f->cbZinszahlungsintervall, frKolvex->TextZuGanzzahl(z.Text()));
+    setTextFromStart(f->edDisagio, Geld(GeldTextZuZahl(z.Text())));
+    setTextFromStart(f->edZinssatz, Geld(GeldTextZuZahl(z.Text())));
+    IndexSetzen(f->cbZinszahlungsintervall, kolvex::TextZuGanzzahl(toCore(z.Text())));
     f->cbZinseZahlen->setChecked(z.Schalter());
     setTextFromStart(f->edTilgungsrate, z.Text());
     IndexSetzen(f->cbTilgungsintervall, z.Index());

@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <QResizeEvent>
 
-#include "calculator/kolvex.h"
 #include "finance/finanz_einstellungen.h"
 #include "finance/finanz_fenster.h"
+#include "platform/geld_text.h"
 #include "platform/line_edit.h"
 #include "platform/radio_group.h"
 #include "platform/esc_watcher.h"
@@ -39,15 +39,15 @@ TfrSparRechner::TfrSparRechner(QWidget* parent) : Form(parent) {
   // rewrites the fields from the working values and would otherwise put the old value back
   // over a freshly typed one. Fields the program empties or fills keep their working value.
   connect(edAnfangskapital, &QLineEdit::textEdited, this,
-          [this](const QString& t) { Anfangskapital = frKolvex->GeldTextZuZahl(t); });
+          [this](const QString& t) { Anfangskapital = GeldTextZuZahl(t); });
   connect(edSparrate, &QLineEdit::textEdited, this,
-          [this](const QString& t) { Sparrate = frKolvex->GeldTextZuZahl(t); });
+          [this](const QString& t) { Sparrate = GeldTextZuZahl(t); });
   connect(edDynamik, &QLineEdit::textEdited, this,
-          [this](const QString& t) { Dynamik = frKolvex->GeldTextZuZahl(t); });
+          [this](const QString& t) { Dynamik = GeldTextZuZahl(t); });
   connect(edZinssatz, &QLineEdit::textEdited, this,
-          [this](const QString& t) { Zinssatz = frKolvex->GeldTextZuZahl(t); });
+          [this](const QString& t) { Zinssatz = GeldTextZuZahl(t); });
   connect(edAnsparzeit, &QLineEdit::textEdited, this, [this](const QString& t) {
-    Ansparzeit = static_cast<int>(std::nearbyint(frKolvex->GeldTextZuZahl(t)));
+    Ansparzeit = static_cast<int>(std::nearbyint(GeldTextZuZahl(t)));
   });
   // The target takes the decimal comma also from the "." key.
   installKeyFilter(edEndkapital, [](const std::string&, char key, int) {
@@ -116,11 +116,11 @@ int TfrSparRechner::TextZuGanzzahl(const QString& text) {
 }
 
 void TfrSparRechner::EingabenLesen() {
-  Anfangskapital = frKolvex->GeldTextZuZahl(edAnfangskapital->text());
-  Sparrate = frKolvex->GeldTextZuZahl(edSparrate->text());
-  Dynamik = frKolvex->GeldTextZuZahl(edDynamik->text());
-  Zinssatz = frKolvex->GeldTextZuZahl(edZinssatz->text());
-  Ansparzeit = static_cast<int>(std::nearbyint(frKolvex->GeldTextZuZahl(edAnsparzeit->text())));
+  Anfangskapital = GeldTextZuZahl(edAnfangskapital->text());
+  Sparrate = GeldTextZuZahl(edSparrate->text());
+  Dynamik = GeldTextZuZahl(edDynamik->text());
+  Zinssatz = GeldTextZuZahl(edZinssatz->text());
+  Ansparzeit = static_cast<int>(std::nearbyint(GeldTextZuZahl(edAnsparzeit->text())));
 }
 
 finanz::SparEingaben TfrSparRechner::Eingaben() const {

@@ -1,8 +1,8 @@
 #pragma once
 // The savings calculator " Sparbuch-Rechner": computes the end capital of a savings plan or
-// searches the quantity chosen in " Berechnen " (finance/spar_rechnung.h does the work).
+// searches the quantity chosen in " Berechnen " (engines/finance/spar_rechnung.h does the work).
 // Shown modally from the main window; Exit keeps the inputs in "einstSR.frb".
-#include "finance/spar_rechnung.h"
+#include "engines/finance/spar_rechnung.h"
 #include "platform/form.h"
 
 class QCheckBox;

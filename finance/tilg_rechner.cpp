@@ -7,15 +7,17 @@
 #include <QPushButton>
 #include <QResizeEvent>
 
-#include "calculator/kolvex.h"
+#include "core/zahltext.h"
 #include "finance/finanz_einstellungen.h"
 #include "finance/finanz_fenster.h"
+#include "platform/geld_text.h"
 #include "platform/line_edit.h"
 #include "platform/radio_group.h"
 #include "platform/bgr_color.h"
 #include "platform/esc_watcher.h"
 #include "platform/message_dialog.h"
 #include "platform/string_grid.h"
+#include "platform/text_convert.h"
 
 TfrTilgRechner* frTilgRechner = nullptr;
 
@@ -89,7 +91,7 @@ void TfrTilgRechner::FormActivate() {
   EingabenLesen();
   GebuehrenFelderZeigen();
   sg1->setRowCount(2);
-  frKolvex->GitterLeeren(sg1);
+  GitterLeeren(sg1);
   rg1->setItemColor(rg1->itemIndex(), kRot);
 }
 
@@ -114,9 +116,9 @@ int TfrTilgRechner::TextZuGanzzahl(const QString& text) {
 }
 
 void TfrTilgRechner::EingabenLesen() {
-  TilgDarlehen = frKolvex->GeldTextZuZahl(edDarlehensbetrag->text());
-  TilgRate = frKolvex->GeldTextZuZahl(edTilgungsrate->text());
-  TilgDauer = static_cast<int>(std::nearbyint(frKolvex->GeldTextZuZahl(edTilgungsdauer->text())));
+  TilgDarlehen = GeldTextZuZahl(edDarlehensbetrag->text());
+  TilgRate = GeldTextZuZahl(edTilgungsrate->text());
+  TilgDauer = static_cast<int>(std::nearbyint(GeldTextZuZahl(edTilgungsdauer->text())));
 }
 
 void TfrTilgRechner::GebuehrenFelderZeigen() {
@@ -177,7 +179,7 @@ void TfrTilgRechner::TilgungBerechnen(int k) {
   if (r.tabelleNeu) {
     const finanz::TilgTabelle& t = r.tabelle;
     sg1->setRowCount(t.zeilenAnzahl);
-    frKolvex->GitterLeeren(sg1);
+    GitterLeeren(sg1);
     for (int zeile = 1; zeile < t.zeilenAnzahl; ++zeile)
       for (int spalte = 0; spalte < finanz::kTilgSpalten; ++spalte) {
         const std::string& zelle = t.Zelle(spalte, zeile);
@@ -191,7 +193,7 @@ void TfrTilgRechner::TilgungBerechnen(int k) {
   const QColor zuKlein = colorFromBgr(0xCCCCFF);
   if (r.rateMarkiert) Hintergrund(edTilgungsrate, zuKlein);
   if (r.dauerMarkiert) Hintergrund(edTilgungsdauer, zuKlein);
-  for (const std::string& m : r.meldungen) frKolvex->Meldung(Q(m));
+  for (const std::string& m : r.meldungen) showMessage(Q(m), MessageKind::Warning);
   if (r.fokus == finanz::TilgFeld::Tilgungsrate) edTilgungsrate->setFocus();
   if (r.fokus == finanz::TilgFeld::Tilgungsdauer) edTilgungsdauer->setFocus();
 }
@@ -271,6 +273,6 @@ void TfrTilgRechner::sg1DrawCell(int col, int row, QColor& hintergrund, QColor& 
     hintergrund = colorFromBgr(0xC5FECC);
     return;
   }
-  const int jahr = frKolvex ? frKolvex->TextZuGanzzahl(sg1->Cells(0, row)) : 0;
+  const int jahr = kolvex::TextZuGanzzahl(toCore(sg1->Cells(0, row)));
   hintergrund = colorFromBgr(jahr % 2 != 0 ? 0xFFEBDF : 0xFFFBFF);
 }

@@ -1,9 +1,9 @@
 #pragma once
 // The loan calculator "Tilgungsrechner": computes a repayment schedule into the grid sg1, or
 // searches the loan amount, the repayment or the duration chosen in " Berechnen " and then
-// shows the schedule of the value found (finance/tilg_rechnung.h does the work). Shown
+// shows the schedule of the value found (engines/finance/tilg_rechnung.h does the work). Shown
 // modally from the main window; Exit keeps the inputs in "einstTilgR.frb".
-#include "finance/tilg_rechnung.h"
+#include "engines/finance/tilg_rechnung.h"
 #include "platform/form.h"
 
 class QCheckBox;

@@ -17,9 +17,9 @@
 #include <string_view>
 #include <vector>
 
-#include "import/daten.h"
-#include "import/kanal_tabelle.h"
-#include "import/kopf.h"
+#include "engines/import/daten.h"
+#include "engines/import/kanal_tabelle.h"
+#include "engines/import/kopf.h"
 
 namespace {
 

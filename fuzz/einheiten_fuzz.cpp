@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/zahltext.h"
-#include "units/einheiten_datei.h"
+#include "engines/units/einheiten_datei.h"
 
 namespace {
 

@@ -22,10 +22,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "calculator/einstell.h"
-#include "calculator/einstellungen.h"
-#include "calculator/formel.h"
-#include "calculator/rechn.h"
 #include "core/auswerter.h"
 #include "core/berechnung.h"
 #include "core/formel.h"
@@ -37,6 +33,7 @@
 #include "core/zahltext.h"
 #include "graph/skal.h"
 #include "platform/chart_view.h"
+#include "platform/einstellungsdatei.h"
 #include "platform/esc_watcher.h"
 #include "platform/fenster_lage.h"
 #include "platform/key_filter.h"
@@ -190,12 +187,6 @@ void TfrGrafik::FormCreate() {
   resize(groesse);
   // A position saved on a larger screen is pulled onto this one rather than dropped.
   FensterPlatzieren(this, QPoint(kolvex::GrafikLeft, kolvex::GrafikTop));
-
-  // The formula list's and the settings dialog's buttons mirror their windows.
-  if (frFormel)
-    connect(frFormel, &Form::visibilityChanged, tbFormel, &QToolButton::setChecked);
-  if (frEinstell)
-    connect(frEinstell, &Form::visibilityChanged, tbEinstell, &QToolButton::setChecked);
 }
 
 void TfrGrafik::FormActivate() {
@@ -208,20 +199,16 @@ void TfrGrafik::FormActivate() {
 
 void TfrGrafik::FormClose(bool& accept) {
   (void)accept;
-  EinstellungenSpeichern();
-  if (frRechn) {
-    frRechn->tbGrafik->setChecked(false);
-    frRechn->tbEinheiten->setEnabled(!frRechn->tbCut->isChecked());
-  }
-  if (frEinstell) frEinstell->AnsichtAnpassen();
+  HauptEinstellungenSpeichern();
+  if (Umgebung) Umgebung->GrafikGeschlossen();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Plotting
 
 void TfrGrafik::FormelZeichnen(const QString& formel) {
-  if (frRechn) {
-    if (!frRechn->FormelPruefen(formel)) return;
+  if (Umgebung) {
+    if (!Umgebung->FormelPruefen(formel)) return;
   } else {
     // Without the main window (tools, tests) the core's checks stand in for its own.
     const std::string f = kolvex::OhneLeerzeichen(toCore(formel));
@@ -393,20 +380,26 @@ bool TfrGrafik::FormelVorhanden(const QString& formel) const {
   return false;
 }
 
+GrafikUmgebung::KurvenStil GrafikUmgebung::KurvenStil::Geladen(int n) {
+  const size_t k = static_cast<size_t>(n);
+  return {fromCore(kolvex::PunktArten[k]), fromCore(kolvex::LinienArten[k]), fromCore(kolvex::Staerken[k]),
+          kolvex::PunkteFarbe, kolvex::PunktLinie, kolvex::PunkteVerbinden, kolvex::PunktGroesse};
+}
+
 void TfrGrafik::StilUebernehmen() {
-  TfrEinstell* d = frEinstell;
   for (int i = 1; i <= 10; ++i) {
     ChartSeries* s = Serien[static_cast<size_t>(i - 1)];
     const size_t k = static_cast<size_t>(i);
     const QColor farbe = ChartView::colorFromValue(kolvex::GrafikFarben[k]);
     // Without the settings dialog (tools, tests) the loaded settings stand in for it.
-    const QString punkt = d ? d->cbPunkt(i)->text() : fromCore(kolvex::PunktArten[k]);
-    const QString linie = d ? d->cbLinie(i)->text() : fromCore(kolvex::LinienArten[k]);
-    const QString staerke = d ? d->cbStaerke(i)->text() : fromCore(kolvex::Staerken[k]);
-    const bool fuellen = d ? d->cbPkt_Farbe->isChecked() : kolvex::PunkteFarbe;
-    const bool umriss = d ? d->cbPkt_Linie->isChecked() : kolvex::PunktLinie;
-    const int groesse = d ? d->UpD_PktG->value() : kolvex::PunktGroesse;
-    const bool verbinden = d ? d->cbPkt_Verbinden->isChecked() : kolvex::PunkteVerbinden;
+    const GrafikUmgebung::KurvenStil stil = Umgebung ? Umgebung->Stil(i) : GrafikUmgebung::KurvenStil::Geladen(i);
+    const QString& punkt = stil.punkt;
+    const QString& linie = stil.linie;
+    const QString& staerke = stil.staerke;
+    const bool fuellen = stil.fuellen;
+    const bool umriss = stil.umriss;
+    const int groesse = stil.groesse;
+    const bool verbinden = stil.verbinden;
 
     s->setPointerStyle(ChartSeries::pointerStyleFromName(punkt));
     s->setPointerBrush(fuellen ? farbe : QColor(Qt::white));
@@ -442,10 +435,9 @@ void TfrGrafik::LegendeAktualisieren() {
 // Window commands
 
 void TfrGrafik::WerteAnzeigen(long double x, long double y) {
-  auto text = [](long double v) {
+  auto text = [this](long double v) {
     if (kolvex::Genauigkeit == 0) return fromCore(kolvex::ZahlZuText(0, std::nearbyint(v)));
-    const bool exponent =
-        frEinstell ? frEinstell->cbExponentenzeichen->isChecked() : kolvex::ExponentAnzeige;
+    const bool exponent = Umgebung ? Umgebung->ExponentAnzeige() : kolvex::ExponentAnzeige;
     if (exponent) return fromCore(kolvex::FloatText(v));
     return fromCore(kolvex::ZahlZuText(kolvex::Genauigkeit, v));
   };
@@ -569,8 +561,8 @@ void TfrGrafik::tbSpeichernClick() {
     return;
   }
   QString datei;
-  if (SpeichernDialogHook) {
-    datei = SpeichernDialogHook();
+  if (SpeichernDialogTestHook) {
+    datei = SpeichernDialogTestHook();
   } else {
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -667,25 +659,11 @@ void TfrGrafik::tbLegendeClick() {
 void TfrGrafik::tbLog_LinClick() { LogPruefen(); }
 
 void TfrGrafik::tbFormelClick() {
-  const bool an = tbFormel->isChecked();
-  if (frFormel) {
-    if (an)
-      frFormel->show();
-    else
-      frFormel->close();
-  }
-  if (frRechn) frRechn->tbFormel->setChecked(an);
+  if (Umgebung) Umgebung->FormelListeZeigen(tbFormel->isChecked());
 }
 
 void TfrGrafik::tbEinstellClick() {
-  const bool an = tbEinstell->isChecked();
-  if (frEinstell) {
-    if (an)
-      frEinstell->show();
-    else
-      frEinstell->close();
-  }
-  if (frRechn) frRechn->tbEinstellung->setChecked(an);
+  if (Umgebung) Umgebung->EinstellungZeigen(tbEinstell->isChecked());
 }
 
 void TfrGrafik::tbFormStyleClick() { FensterObenHalten(this, tbFormStyle->isChecked()); }

@@ -21,6 +21,32 @@ class QProgressBar;
 class QToolBar;
 class QToolButton;
 
+// What the function graph asks of the calculator's windows (main window, formula list,
+// settings dialog); the calculator installs it when it wires the windows at start-up.
+class GrafikUmgebung {
+ public:
+  virtual ~GrafikUmgebung() = default;
+  // The main window's checks of a formula before it is drawn (their messages included).
+  virtual bool FormelPruefen(const QString& formel) = 0;
+  // The graph closed: the main window's buttons and the settings dialog's view follow.
+  virtual void GrafikGeschlossen() = 0;
+  // Shows or closes the formula list or the settings dialog; the main window's button
+  // follows.
+  virtual void FormelListeZeigen(bool an) = 0;
+  virtual void EinstellungZeigen(bool an) = 0;
+  // Curve n's style (1..10) as the settings dialog shows it.
+  struct KurvenStil {
+    QString punkt, linie, staerke;
+    bool fuellen = false, umriss = false, verbinden = false;
+    int groesse = 0;
+    // The style as the settings file loaded it, for a graph without the dialog.
+    static KurvenStil Geladen(int n);
+  };
+  virtual KurvenStil Stil(int n) = 0;
+  // The settings dialog's "E" notation box.
+  virtual bool ExponentAnzeige() = 0;
+};
+
 class TfrGrafik : public Form {
   Q_OBJECT
 
@@ -31,6 +57,8 @@ class TfrGrafik : public Form {
   void FormCreate() override;
   void FormActivate() override;
   void FormClose(bool& accept) override;
+
+  GrafikUmgebung* Umgebung = nullptr;
 
   // ---- Plotting ---------------------------------------------------------------------------
   // Checks, lists and draws one formula (screen text).
@@ -80,7 +108,7 @@ class TfrGrafik : public Form {
   void Chart1Klick(const QPoint& pos);
 
   // Test hook for the save dialog of the value export: returns the chosen path ("" = cancel).
-  static inline std::function<QString()> SpeichernDialogHook;
+  static inline std::function<QString()> SpeichernDialogTestHook;
 
   // Texts of the range edits for the settings file: the edit's text when it is a number,
   // otherwise the last number it held (so "-" or "" never reaches the file).

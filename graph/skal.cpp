@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "calculator/einstellungen.h"
 #include "core/globals.h"
 #include "core/tastenfilter.h"
+#include "platform/einstellungsdatei.h"
 #include "platform/fenster_lage.h"
 #include "platform/string_grid.h"
 #include "platform/text_convert.h"
@@ -77,14 +77,14 @@ void TfrSkal::resizeEvent(QResizeEvent* event) {
 
 void TfrSkal::sbSpeichernClick() {
   Tag = 1;
-  if (DatenGrafikRuft && DatenGrafikRuft()) {
+  if (DatenGrafik && DatenGrafik->RuftSkalierung()) {
     // Stored as typed; the data graph converts them when it applies them.
     kolvex::SkalYMin = sgSkal->Cells(1, 1).toStdString();
     kolvex::SkalYMax = sgSkal->Cells(1, 2).toStdString();
     kolvex::SkalXMin = sgSkal->Cells(2, 1).toStdString();
     kolvex::SkalXMax = sgSkal->Cells(2, 2).toStdString();
-    EinstellungenSpeichern();
-    if (DatenGrafikAnwenden) DatenGrafikAnwenden();
+    HauptEinstellungenSpeichern();
+    DatenGrafik->SkalierungAnwenden();
   }
   close();
 }

@@ -2,13 +2,22 @@
 // The scaling dialog shared by the function graph and the data graph: a 3x3 grid in which
 // the user types the minimum and maximum of the vertical (column 1) and horizontal
 // (column 2) axis. The caller fills the cells, shows it modally and reads the cells back.
-#include <functional>
-
 #include "platform/form.h"
 
 class QPushButton;
 class QFrame;
 class StringGrid;
+
+// The data graph as the dialog's OK sees it; the data graph registers itself at its creation
+// (frSkal->DatenGrafik).
+class SkalDatenGrafik {
+ public:
+  virtual ~SkalDatenGrafik() = default;
+  // Whether the data graph is the caller (its Tag is 1).
+  virtual bool RuftSkalierung() const = 0;
+  // Applies the stored limits SkalXMin .. SkalYMax.
+  virtual void SkalierungAnwenden() = 0;
+};
 
 class TfrSkal : public Form {
   Q_OBJECT
@@ -29,10 +38,7 @@ class TfrSkal : public Form {
   // Column widths and button places for the current window width.
   void SpaltenAnpassen();
 
-  // The data graph registers itself: DatenGrafikRuft() tells whether it is the caller (its
-  // Tag is 1), DatenGrafikAnwenden() applies the stored limits SkalXMin .. SkalYMax.
-  static inline std::function<bool()> DatenGrafikRuft;
-  static inline std::function<void()> DatenGrafikAnwenden;
+  SkalDatenGrafik* DatenGrafik = nullptr;
 
   QFrame* Panel1 = nullptr;
   StringGrid* sgSkal = nullptr;

@@ -12,17 +12,19 @@
 #include <limits>
 #include <new>
 
-#include "calculator/kolvex.h"
 #include "core/globals.h"
 #include "core/routinen.h"
 #include "core/tabelle.h"
+#include "core/zahltext.h"
 #include "datagraph/grafik_approx.h"
 #include "datagraph/value_grid.h"
 #include "import/diadem_kauswahl.h"
-#include "import/kanal_tabelle.h"
+#include "engines/import/kanal_tabelle.h"
 #include "platform/esc_watcher.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 #include "platform/string_grid.h"
+#include "platform/text_convert.h"
 #include "platform/text_file.h"
 
 TfrDiaDem* frDiaDem = nullptr;
@@ -129,13 +131,6 @@ struct AnzeigeBeenden {
 
 TfrDiaDem::~TfrDiaDem() {
   if (frDiaDem == this) frDiaDem = nullptr;
-  TfrGrafikApprox::DiaDemLaden = nullptr;
-}
-
-void TfrDiaDem::FormCreate() {
-  TfrGrafikApprox::DiaDemLaden = [](const QString& name) {
-    if (frDiaDem) frDiaDem->DiaDemDateiLaden(name);
-  };
 }
 
 void TfrDiaDem::Meldungen(const std::vector<std::string>& texte) {
@@ -148,7 +143,7 @@ bool TfrDiaDem::HeaderLaden(const QString& name) {
   kolvex::HeaderLeeren();
   lbHead.clear();
   lbHeadWin1252 = false;
-  if (!frKolvex || !frKolvex->DateiExistiert(name)) {
+  if (!DateiExistiert(name)) {
     showMessage(name + QStringLiteral(" nicht gefunden"), MessageKind::Warning);
     return true;
   }
@@ -215,7 +210,7 @@ QString TfrDiaDem::DatenDateiName(const QString& headerName, const QString& typ)
 }
 
 QString TfrDiaDem::DatenDateiSuchen(const QString& name) {
-  if (frKolvex ? frKolvex->DateiExistiert(name) : QFileInfo::exists(name)) return name;
+  if (DateiExistiert(name)) return name;
   // The measurement may come from a file system that ignores letter case.
   const QFileInfo info(name);
   const QDir ordner = info.dir();
@@ -229,7 +224,7 @@ kolvex::LeseStand TfrDiaDem::AlleKanaeleLesen(const QString& datei, kolvex::Satz
   if (!f.open(QIODevice::ReadOnly)) throw kolvex::LeseFehler(U(f.errorString()));
   DateiQuelle quelle(f);
   FensterAnzeige fenster(frGrafikApprox);
-  kolvex::LeseAnzeige& anzeige = AnzeigeHook ? *AnzeigeHook : fenster;
+  kolvex::LeseAnzeige& anzeige = AnzeigeTestHook ? *AnzeigeTestHook : fenster;
   AnzeigeBeenden ende{anzeige};
   if (art == kolvex::Satzart::R64) ByteFolgeBestimmen();
   return kolvex::AlleKanaeleLesen(quelle, art, ByteTausch, anzeige, Optionen);
@@ -247,12 +242,12 @@ kolvex::LeseStand TfrDiaDem::GewaehlteKanaeleLesen(const QString& datei, kolvex:
     wahl.gewaehlt.assign(static_cast<size_t>(std::max(d->sg1->RowCount(), 1)), false);
     for (int r = 1; r < d->sg1->RowCount(); ++r)
       wahl.gewaehlt[static_cast<size_t>(r)] = d->sg1->Cells(3, r) == QLatin1String("X");
-    wahl.intervall = std::max(1, frKolvex ? frKolvex->TextZuGanzzahl(d->edInterval->text()) : 1);
+    wahl.intervall = std::max(1, kolvex::TextZuGanzzahl(toCore(d->edInterval->text())));
   }
 
   kolvex::GewaehltErgebnis e;
   FensterAnzeige fenster(frGrafikApprox);
-  kolvex::LeseAnzeige& anzeige = AnzeigeHook ? *AnzeigeHook : fenster;
+  kolvex::LeseAnzeige& anzeige = AnzeigeTestHook ? *AnzeigeTestHook : fenster;
   // The columns read so far go into sg1 also when the reading fails half-way.
   auto uebernehmen = [&] {
     ValueTable neu;

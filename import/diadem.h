@@ -3,7 +3,7 @@
 // comment lines (Memo1, Memo2), the staging table sgh, and the routines that read a
 // measurement header and its data file into the data graph. Never shown, so no widget.
 //
-// The parsing, decoding and table building are pure code (import/kopf.h, import/daten.h);
+// The parsing, decoding and table building are pure code (engines/import/kopf.h, engines/import/daten.h);
 // this class reads the files, shows the messages and moves the built columns into the
 // data graph's value table without copying them.
 #include <QString>
@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "datagraph/value_table.h"
-#include "import/daten.h"
-#include "import/kopf.h"
+#include "engines/import/daten.h"
+#include "engines/import/kopf.h"
 
 class TfrDiaDem {
  public:
@@ -21,8 +21,8 @@ class TfrDiaDem {
   TfrDiaDem(const TfrDiaDem&) = delete;
   TfrDiaDem& operator=(const TfrDiaDem&) = delete;
 
-  // Hands the data graph its measurement loader.
-  void FormCreate();
+  // Made like every window; a container has nothing to set up.
+  void FormCreate() {}
 
   // ---- Containers --------------------------------------------------------------------------
   std::vector<std::string> lbHead;  // header lines (UTF-8), control characters removed
@@ -72,7 +72,7 @@ class TfrDiaDem {
   static inline kolvex::LeseOptionen Optionen;
   // ESC is asked for from this many milliseconds into a reading on (tests: 0).
   static inline int EscAbMs = 100;
-  static inline kolvex::LeseAnzeige* AnzeigeHook = nullptr;
+  static inline kolvex::LeseAnzeige* AnzeigeTestHook = nullptr;
 
  private:
   void Meldungen(const std::vector<std::string>& texte);

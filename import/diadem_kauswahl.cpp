@@ -8,18 +8,19 @@
 #include <QResizeEvent>
 #include <algorithm>
 
-#include "calculator/einstellungen.h"
-#include "calculator/kolvex.h"
 #include "core/globals.h"
+#include "core/routinen.h"
 #include "core/zahltext.h"
 #include "datagraph/grafik_approx.h"
 #include "datagraph/value_grid.h"
 #include "import/diadem.h"
-#include "import/kanal_tabelle.h"
+#include "engines/import/kanal_tabelle.h"
 #include "platform/bgr_color.h"
+#include "platform/einstellungsdatei.h"
 #include "platform/line_edit.h"
 #include "platform/message_dialog.h"
 #include "platform/string_grid.h"
+#include "platform/text_convert.h"
 
 TfrDiaDemKAuswahl* frDiaDemKAuswahl = nullptr;
 
@@ -42,7 +43,6 @@ TfrDiaDemKAuswahl::TfrDiaDemKAuswahl(QWidget* parent) : Form(parent) {
 
 TfrDiaDemKAuswahl::~TfrDiaDemKAuswahl() {
   if (frDiaDemKAuswahl == this) frDiaDemKAuswahl = nullptr;
-  TfrGrafikApprox::KanalAuswahl = nullptr;
 }
 
 namespace {
@@ -55,16 +55,13 @@ QString Intervall() {
 void TfrDiaDemKAuswahl::FormCreate() {
   // The settings writer takes the interval from here, so the loaded one must be in place.
   setTextFromStart(edInterval, Intervall());
-  // Both roads to the data graph (its "Datei laden" and the main window's "XY-Daten in
-  // Diagramm") ask here when the channel choice is switched on.
-  TfrGrafikApprox::KanalAuswahl = [] {
-    TfrDiaDemKAuswahl* d = frDiaDemKAuswahl;
-    if (!d) return true;
-    d->plKanal->hide();
-    d->Tag = 0;
-    d->ShowModal();
-    return d->Tag == 1;
-  };
+}
+
+bool TfrDiaDemKAuswahl::KanaeleWaehlen() {
+  plKanal->hide();
+  Tag = 0;
+  ShowModal();
+  return Tag == 1;
 }
 
 void TfrDiaDemKAuswahl::FormShow() {
@@ -78,10 +75,10 @@ void TfrDiaDemKAuswahl::FormShow() {
   sg1->setCells(2, 0, QStringLiteral("Beschreibung"));
   sg1->setCells(kWahl, 0, QStringLiteral("Wahl"));
 
-  QString datei = DateiHook;
+  QString datei = DateiTestHook;
   if (datei.isEmpty() && frGrafikApprox) datei = frGrafikApprox->OpenDialog1.FileName;
   datei = TfrGrafikApprox::DatenDateiName(datei);
-  const QString endung = frKolvex ? frKolvex->DateiEndungGross(datei) : QString();
+  const QString endung = QString::fromStdString(kolvex::DateiEndungGross(datei.toStdString()));
 
   int zeilen = 0;
   if (endung != QLatin1String(".DAT") && endung != QLatin1String(".TDM")) {
@@ -121,7 +118,7 @@ void TfrDiaDemKAuswahl::FormShow() {
     setWindowTitle(QStringLiteral(" DiaDem ") + endung + layout + QStringLiteral("  Kanal Auswahl"));
     lbKZahl->setText(QStringLiteral("Anzahl Kanäle: ") + QString::number(kolvex::KanalAnzahl));
     lbWZahl->setText(QStringLiteral("Anzahl Werte: ") + anzahl);
-    LeseGesamt = frKolvex ? frKolvex->TextZuGanzzahl(anzahl) : 0;
+    LeseGesamt = kolvex::TextZuGanzzahl(toCore(anzahl));
   }
 
   // The saved choice, one character per selectable row, for the rows this grid has.
@@ -143,7 +140,7 @@ int TfrDiaDemKAuswahl::AnzahlGewaehlt() const {
 }
 
 void TfrDiaDemKAuswahl::IntervallPruefen() {
-  int n = frKolvex ? frKolvex->TextZuGanzzahl(edInterval->text()) : 1;
+  int n = kolvex::TextZuGanzzahl(toCore(edInterval->text()));
   n = std::min(n, LeseGesamt);
   n = std::max(n, 1);
   setTextFromStart(edInterval, QString::number(n));
@@ -184,7 +181,7 @@ void TfrDiaDemKAuswahl::sbWeiterClick() {
     maske += w == QLatin1String("X") ? 'X' : '-';
   }
   kolvex::KanalWahlMaske = maske;
-  EinstellungenSpeichern();
+  HauptEinstellungenSpeichern();
   close();
 }
 

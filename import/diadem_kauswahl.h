@@ -23,6 +23,10 @@ class TfrDiaDemKAuswahl : public Form {
   void FormCreate() override;
   // The activation steps run whenever the program shows the dialog.
   void FormShow() override;
+  // Shows the dialog modally with the channel panel hidden; true when "Weiter" confirmed it.
+  // Both roads to the data graph (its "Datei laden" and the main window's "XY-Daten in
+  // Diagramm") ask here when the channel choice is switched on.
+  bool KanaeleWaehlen();
 
   // Rows whose choice is "X".
   int AnzahlGewaehlt() const;
@@ -40,7 +44,7 @@ class TfrDiaDemKAuswahl : public Form {
 
   // Test hook: the file whose channels the dialog lists (empty: the data graph's
   // OpenDialog1 name).
-  static inline QString DateiHook;
+  static inline QString DateiTestHook;
 
   StringGrid* sg1 = nullptr;
   QLineEdit* edInterval = nullptr;

@@ -480,3 +480,9 @@ void StringGrid::applyFixedLayout() {
       h->resizeSection(vc, colWidths_[col]);
   }
 }
+
+void GitterLeeren(StringGrid* grid) {
+  if (!grid) return;
+  for (int zeile = 1; zeile < grid->RowCount(); ++zeile)
+    for (int spalte = 0; spalte < grid->ColCount(); ++spalte) grid->setCells(spalte, zeile, QString());
+}

@@ -96,3 +96,6 @@ class StringGrid : public QTableView {
   QVector<KeyFilterFn> colFilters_;
   CellColorFn colorHook_;
 };
+
+// Empties every cell of rows 1 to RowCount - 1; row 0 and the row count stay.
+void GitterLeeren(StringGrid* grid);

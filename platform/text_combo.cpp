@@ -75,3 +75,24 @@ bool TextCombo::eventFilter(QObject* watched, QEvent* event) {
   }
   return QComboBox::eventFilter(watched, event);
 }
+
+int ListenIndex(QComboBox* combo, const QString& text) {
+  if (!combo) return 0;
+  for (int i = 0; i < combo->count(); ++i)
+    if (combo->itemText(i) == text) return i;
+  return 0;
+}
+
+void ComboTextSetzen(QComboBox* combo, const QString& text) {
+  if (!combo) return;
+  if (auto* t = qobject_cast<TextCombo*>(combo)) {
+    t->setText(text);
+    return;
+  }
+  if (combo->isEditable()) {
+    combo->setEditText(text);
+    return;
+  }
+  const int i = combo->findText(text);
+  if (i >= 0) combo->setCurrentIndex(i);
+}

@@ -26,3 +26,9 @@ class TextCombo : public QComboBox {
  private:
   bool tippen_ = false;
 };
+
+// 0-based index of the first item equal to text; 0 when none is (or no combo box).
+int ListenIndex(QComboBox* combo, const QString& text);
+// Sets a combo box's text: the edit text of an editable combo, else the matching item (an
+// unknown text leaves a fixed list as it is).
+void ComboTextSetzen(QComboBox* combo, const QString& text);

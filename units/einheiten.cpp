@@ -9,17 +9,16 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include "calculator/kolvex.h"
-#include "calculator/rechn.h"
 #include "core/globals.h"
 #include "core/routinen.h"
 #include "platform/bgr_color.h"
 #include "platform/fenster_lage.h"
 #include "platform/line_edit.h"
+#include "platform/programm_dateien.h"
 #include "platform/string_grid.h"
 #include "platform/text_file.h"
 #include "units/einheiten_edit.h"
-#include "units/einheiten_tabellen.h"
+#include "engines/units/einheiten_tabellen.h"
 
 TfrEinheiten* frEinheiten = nullptr;
 
@@ -71,13 +70,14 @@ void TfrEinheiten::FormActivate() {
   KategorienEinlesen();
   plTop->show();
   sg->show();
-  if (EinheitenErsteAnzeige && frRechn) {
+  QWidget* haupt = Umgebung ? Umgebung->Hauptfenster() : nullptr;
+  if (EinheitenErsteAnzeige && haupt) {
     // Directly below the main window, as wide as it.
-    const QRect haupt = RahmenRechteck(frRechn);
-    resize(frRechn->width(), height());
+    const QRect rahmen = RahmenRechteck(haupt);
+    resize(haupt->width(), height());
     // With the main window low on the screen the window is lifted as far as needed
     // (covering part of the main window) instead of landing below the screen's edge.
-    FensterPlatzieren(this, QPoint(haupt.left(), haupt.bottom() + 1));
+    FensterPlatzieren(this, QPoint(rahmen.left(), rahmen.bottom() + 1));
   }
   EinheitenErsteAnzeige = false;
   const int index = EinheitenKategorie >= 0 && EinheitenKategorie < cb1->count() ? EinheitenKategorie : -1;
@@ -91,7 +91,7 @@ void TfrEinheiten::FormActivate() {
 
 void TfrEinheiten::FormClose(bool& accept) {
   (void)accept;
-  if (frRechn && frRechn->tbEinheiten) frRechn->tbEinheiten->setChecked(false);
+  if (Umgebung) Umgebung->EinheitenGeschlossen();
   EinheitenKategorie = cb1->currentIndex();
   EinheitenZeile = sg->Row();
 }
@@ -179,7 +179,7 @@ int TfrEinheiten::DateiLaden(const QString& kategorie) {
   QString pfad = KategorieDatei(kategorie);
   // The file test with its pause, as every file test of the program makes it.
   const QString getestet = pfad.isEmpty() ? Umrechnungsordner() + kategorie + QStringLiteral(".txt") : pfad;
-  if (frKolvex && !frKolvex->DateiExistiert(getestet)) pfad.clear();
+  if (!DateiExistiert(getestet)) pfad.clear();
   if (pfad.isEmpty()) return 0;
   einheiten::Kategorie k;
   if (!KategorieDateiLesen(pfad, k)) return 0;
@@ -222,7 +222,7 @@ void TfrEinheiten::KategorienEinlesen() {
       if (cb1->itemText(i) == name) index = i;
     // The entry under its real name, whatever the letter case of its extension.
     const QString pfad = dir.filePath(eintrag);
-    if (frKolvex && !frKolvex->DateiExistiert(pfad)) continue;
+    if (!DateiExistiert(pfad)) continue;
     einheiten::Kategorie k;
     // A file that can't be read says nothing about its category: it is neither added nor
     // removed.
@@ -296,21 +296,18 @@ bool TfrEinheiten::eventFilter(QObject* watched, QEvent* event) {
 
 void TfrEinheiten::sgClick() {
   sg->viewport()->update();
-  if (!frRechn) return;
-  frRechn->edErgebnis->clear();
-  const QString formel = frRechn->ed1->text();
-  if (formel.isEmpty()) return;
-  frRechn->Berechnen(formel);
+  if (!Umgebung || !Umgebung->ErgebnisNeuBerechnen()) return;
   EinheitenZeile = sg->Row();
 }
 
 void TfrEinheiten::sbEditClick() {
-  if (frRechn) frRechn->hide();
+  QWidget* haupt = Umgebung ? Umgebung->Hauptfenster() : nullptr;
+  if (haupt) haupt->hide();
   EditorFuellen();
   if (frEinheiten_Edit) frEinheiten_Edit->sge->viewport()->update();
   hide();
   if (frEinheiten_Edit) frEinheiten_Edit->ShowModal();
-  if (frRechn) frRechn->show();
+  if (haupt) haupt->show();
   show();
   // Its activation brings the saved category in.
   raise();

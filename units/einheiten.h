@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/form.h"
-#include "units/einheiten_datei.h"
+#include "engines/units/einheiten_datei.h"
 
 class QCheckBox;
 class QColor;
@@ -16,6 +16,20 @@ class QFrame;
 class QScrollArea;
 class QToolButton;
 class StringGrid;
+class QWidget;
+
+// What the unit window asks of the main window it stands below; the calculator installs it
+// when it wires the windows at start-up.
+class EinheitenUmgebung {
+ public:
+  virtual ~EinheitenUmgebung() = default;
+  // The main window: placed against on the first showing, hidden while the editor is open.
+  virtual QWidget* Hauptfenster() = 0;
+  // Empties the result and calculates the entry again; false when the entry is empty.
+  virtual bool ErgebnisNeuBerechnen() = 0;
+  // The window closed: the main window's unit button comes up.
+  virtual void EinheitenGeschlossen() = 0;
+};
 
 class TfrEinheiten : public Form {
   Q_OBJECT
@@ -27,6 +41,8 @@ class TfrEinheiten : public Form {
   void FormCreate() override;
   void FormActivate() override;
   void FormClose(bool& accept) override;
+
+  EinheitenUmgebung* Umgebung = nullptr;
 
   // Fills the grid for a category: a built-in table whose name matches exactly, then the
   // category's file over it when there is one.

@@ -7,15 +7,16 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include "calculator/kolvex.h"
 #include "core/globals.h"
 #include "core/tastenfilter.h"
 #include "platform/bgr_color.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 #include "platform/string_grid.h"
+#include "platform/text_combo.h"
 #include "platform/text_file.h"
 #include "units/einheiten.h"
-#include "units/einheiten_datei.h"
+#include "engines/units/einheiten_datei.h"
 
 TfrEinheiten_Edit* frEinheiten_Edit = nullptr;
 
@@ -154,7 +155,7 @@ void TfrEinheiten_Edit::sbSpeichernClick() {
   // An existing file of the category is overwritten under its real name (".TXT" too).
   QString pfad = TfrEinheiten::KategorieDatei(name);
   const QString neu = ordner + name + QStringLiteral(".txt");
-  const bool vorhanden = frKolvex ? frKolvex->DateiExistiert(pfad.isEmpty() ? neu : pfad) : !pfad.isEmpty();
+  const bool vorhanden = DateiExistiert(pfad.isEmpty() ? neu : pfad);
   if (pfad.isEmpty()) pfad = neu;
   const QString frage = vorhanden ? name + QStringLiteral(".txt") + QStringLiteral(" überschreiben?")
                                   : name + QStringLiteral(" speichern?");
@@ -169,7 +170,7 @@ void TfrEinheiten_Edit::sbSpeichernClick() {
   kolvex::EinheitenZeile = sge->Row();
   if (frEinheiten) {
     frEinheiten->KategorienEinlesen();
-    kolvex::EinheitenKategorie = frKolvex ? frKolvex->ListenIndex(frEinheiten->cb1, name) : 0;
+    kolvex::EinheitenKategorie = ListenIndex(frEinheiten->cb1, name);
   }
   close();
 }

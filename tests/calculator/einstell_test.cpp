@@ -12,7 +12,7 @@
 #include <QToolButton>
 
 #include "calculator/einstell.h"
-#include "calculator/farben.h"
+#include "platform/farben.h"
 #include "calculator/formel.h"
 #include "calculator/konstante.h"
 #include "core/globals.h"
@@ -32,7 +32,7 @@ namespace {
 class EinstellTest : public FensterTest {
  protected:
   void TearDown() override {
-    TfrEinstell::setDateiDialogHook({});
+    TfrEinstell::setDateiDialogTestHook({});
     KolvexFarbDialog::setTestHook({});
     FensterTest::TearDown();
   }
@@ -306,7 +306,7 @@ TEST_F(EinstellTest, WiederEingeblendeteZeilePasstOhneRollen) {
 TEST_F(EinstellTest, FormeldateiAusAnderemOrdnerBehaeltNurDenNamen) {
   DateiSchreiben("meine.txt", {"7*7\tsieben\t"});
   QString titel, name;
-  TfrEinstell::setDateiDialogHook([&](const QString& t, const QString&, const QString& n) {
+  TfrEinstell::setDateiDialogTestHook([&](const QString& t, const QString&, const QString& n) {
     titel = t;
     name = n;
     return QStringLiteral("/ganz/woanders/meine.txt");
@@ -319,7 +319,7 @@ TEST_F(EinstellTest, FormeldateiAusAnderemOrdnerBehaeltNurDenNamen) {
   EXPECT_EQ(frFormel->GeladeneDatei(), Pfad("meine.txt"));
 
   // Cancelled: nothing changes.
-  TfrEinstell::setDateiDialogHook([](const QString&, const QString&, const QString&) { return QString(); });
+  TfrEinstell::setDateiDialogTestHook([](const QString&, const QString&, const QString&) { return QString(); });
   frEinstell->tbEins_WerteClick();
   EXPECT_EQ(WerteDatei, "variable.txt");
 }
@@ -339,7 +339,7 @@ TEST_F(EinstellTest, SchliessenVerwirftKeineUngespeichertenAenderungenInDenListe
   EinstellungenSpeichern();
   DateiSchreiben("andere.txt", {"9-1\t\t"});
   DateiSchreiben("werte2.txt", {"5"});
-  TfrEinstell::setDateiDialogHook([this](const QString& titel, const QString&, const QString&) {
+  TfrEinstell::setDateiDialogTestHook([this](const QString& titel, const QString&, const QString&) {
     return titel.contains("Formel") ? Pfad("andere.txt") : Pfad("werte2.txt");
   });
   frEinstell->tbEins_FormelClick();

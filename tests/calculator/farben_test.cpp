@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "calculator/farben.h"
+#include "platform/farben.h"
 #include "core/globals.h"
 #include "platform/message_dialog.h"
 #include "platform/text_file.h"

@@ -6,7 +6,7 @@
 #include <QToolButton>
 
 #include "calculator/einstell.h"
-#include "calculator/farben.h"
+#include "platform/farben.h"
 #include "calculator/konstante.h"
 #include "core/globals.h"
 #include "graph/grafik.h"

@@ -45,7 +45,7 @@ class AusgleichTest : public FensterTest {
     g->show();
   }
   void TearDown() override {
-    TfrGrafikApprox::ModellListeZeigen = nullptr;
+    TfrGrafikApprox::ModellListeTestHook = nullptr;
     FensterTest::TearDown();
   }
 
@@ -300,7 +300,7 @@ TEST_F(AusgleichTest, RightPressShowsTheModelListWithFittingOn) {
   EXPECT_EQ(TfrApproxim::FitZaehler, fits + 2);
   EXPECT_NEAR(Linien()[0].points[400].y(), std::pow(Linien()[0].points[400].x(), 2), 1e-6);
   // The middle button does the same; a right press never switches fitting off.
-  TfrGrafikApprox::ModellListeZeigen = [] {};
+  TfrGrafikApprox::ModellListeTestHook = [] {};
   Druecken(Qt::MiddleButton);
   Druecken(Qt::RightButton);
   EXPECT_TRUE(g->tbInterpolation->isChecked());

@@ -37,7 +37,7 @@ class BildAusgabeTest : public FensterTest {
     QTest::qWait(20);
   }
   void TearDown() override {
-    TfrGrafikApprox::BildSpeichernDialogHook = nullptr;
+    TfrGrafikApprox::BildSpeichernDialogTestHook = nullptr;
     PrintService::setTestOutputFile(QString());
     FensterTest::TearDown();
   }
@@ -191,7 +191,7 @@ TEST_F(BildAusgabeTest, SaveDialogStartsInThePictureFolderAndFollowsTheFilter) {
   kolvex::DiagrammPfad = Pfad("bilder").toStdString() + "/";
   QStringList filter;
   QString ordner, endung, endungPng;
-  TfrGrafikApprox::BildSpeichernDialogHook = [&](QFileDialog& d) {
+  TfrGrafikApprox::BildSpeichernDialogTestHook = [&](QFileDialog& d) {
     filter = d.nameFilters();
     ordner = d.directory().absolutePath();
     endung = d.defaultSuffix();
@@ -215,7 +215,7 @@ TEST_F(BildAusgabeTest, SaveDialogStartsInThePictureFolderAndFollowsTheFilter) {
 
   // Cancelled: neither the folder nor any file changes.
   kolvex::DiagrammPfad = "/anderswo/";
-  TfrGrafikApprox::BildSpeichernDialogHook = [](QFileDialog&) { return QString(); };
+  TfrGrafikApprox::BildSpeichernDialogTestHook = [](QFileDialog&) { return QString(); };
   const QStringList vorher = Dateien();
   QTest::mousePress(g->tbDiagramme, Qt::RightButton);
   EXPECT_EQ(kolvex::DiagrammPfad, "/anderswo/");

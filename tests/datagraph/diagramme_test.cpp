@@ -35,7 +35,7 @@ class DiagrammeTest : public FensterTest {
     ASSERT_NE(d, nullptr);
   }
   void TearDown() override {
-    TfrDiagramme::OeffnenDialogHook = nullptr;
+    TfrDiagramme::OeffnenDialogTestHook = nullptr;
     PrintService::setTestOutputFile(QString());
     FensterTest::TearDown();
   }
@@ -189,7 +189,7 @@ TEST_F(DiagrammeTest, DamagedOrUnknownFilesShowTheLibraryTextAndKeepThePicture) 
   d->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
   // Through a real click: the library's text as a warning, as the application shows errors.
-  TfrDiagramme::OeffnenDialogHook = [this] { return Pfad("kaputt.png"); };
+  TfrDiagramme::OeffnenDialogTestHook = [this] { return Pfad("kaputt.png"); };
   QTest::mouseClick(d->sbLaden, Qt::LeftButton);
   ASSERT_EQ(meldungen.messages().size(), 1u);
   EXPECT_EQ(meldungen.messages().front().kind, MessageKind::Warning);
@@ -200,7 +200,7 @@ TEST_F(DiagrammeTest, DamagedOrUnknownFilesShowTheLibraryTextAndKeepThePicture) 
 
   meldungen.clear();
   DateiSchreiben("text.xyz", {"x"});
-  TfrDiagramme::OeffnenDialogHook = [this] { return Pfad("text.xyz"); };
+  TfrDiagramme::OeffnenDialogTestHook = [this] { return Pfad("text.xyz"); };
   QTest::mouseClick(d->sbLaden, Qt::LeftButton);
   EXPECT_EQ(Meldungen(), QStringList{"Unsupported file format: XYZ"});
   EXPECT_EQ(d->Image1->bild(), vorher);
@@ -208,7 +208,7 @@ TEST_F(DiagrammeTest, DamagedOrUnknownFilesShowTheLibraryTextAndKeepThePicture) 
   // Cancelled: nothing changes.
   meldungen.clear();
   kolvex::DiagrammPfad = "/bleibt/";
-  TfrDiagramme::OeffnenDialogHook = [] { return QString(); };
+  TfrDiagramme::OeffnenDialogTestHook = [] { return QString(); };
   QTest::mouseClick(d->sbLaden, Qt::LeftButton);
   EXPECT_EQ(kolvex::DiagrammPfad, "/bleibt/");
   EXPECT_TRUE(meldungen.messages().empty());
@@ -234,7 +234,7 @@ TEST_F(DiagrammeTest, MetafileOfVectorsOnlyIsReportedAndThePictureKept) {
 
   d->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
-  TfrDiagramme::OeffnenDialogHook = [this] { return Pfad("vektor.emf"); };
+  TfrDiagramme::OeffnenDialogTestHook = [this] { return Pfad("vektor.emf"); };
   QTest::mouseClick(d->sbLaden, Qt::LeftButton);
   ASSERT_EQ(meldungen.messages().size(), 1u);
   EXPECT_EQ(meldungen.messages().front().kind, MessageKind::Warning);
@@ -307,7 +307,7 @@ TEST_F(DiagrammeTest, AnimatedGifPlaysAndStopsWhenTheViewerCloses) {
 TEST_F(DiagrammeTest, PictureButtonOfTheModalDataGraphOpensTheViewer) {
   TfrGrafikApprox* g = frGrafikApprox;
   const QString name = Bild("gespeichert.png", 200, 120);
-  TfrDiagramme::OeffnenDialogHook = [&] { return name; };
+  TfrDiagramme::OeffnenDialogTestHook = [&] { return name; };
   bool grafikVersteckt = false, betrachterModal = false, grafikWiederDa = false;
   QTimer::singleShot(0, [&] {
     QTimer::singleShot(50, [&] {
@@ -336,7 +336,7 @@ TEST_F(DiagrammeTest, DataGraphKeepsItsWindowWhenThePictureFailsToLoad) {
   DateiSchreiben("leer.gif", {});
   g->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
-  TfrDiagramme::OeffnenDialogHook = [this] { return Pfad("leer.gif"); };
+  TfrDiagramme::OeffnenDialogTestHook = [this] { return Pfad("leer.gif"); };
   g->tbDiagramme->click();
   ASSERT_EQ(meldungen.messages().size(), 1u);
   EXPECT_EQ(meldungen.messages()[0].text, QStringLiteral("Invalid GIF signature"));

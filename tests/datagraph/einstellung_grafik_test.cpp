@@ -36,8 +36,8 @@ class EinstellungGrafikTest : public FensterTest {
     // A restart inside the test made the windows anew.
     if (frEinstellung_Grafik && frGrafikApprox) frEinstellung_Grafik->Zieldiagramm = frGrafikApprox->Chart1;
     KolvexFarbDialog::setTestHook({});
-    TfrEinstellung_Grafik::SpeichernDialogHook = {};
-    TfrEinstellung_Grafik::LadenDialogHook = {};
+    TfrEinstellung_Grafik::SpeichernDialogTestHook = {};
+    TfrEinstellung_Grafik::LadenDialogTestHook = {};
     FensterTest::TearDown();
   }
 
@@ -499,7 +499,7 @@ TEST_F(EinstellungGrafikTest, SpeichernFragtUndSchliesstNurNachJa) {
 
 TEST_F(EinstellungGrafikTest, SpeichernUnterUndLadenGehenUeberDieDateiDialoge) {
   QString ordner;
-  TfrEinstellung_Grafik::SpeichernDialogHook = [&](const QString& o) {
+  TfrEinstellung_Grafik::SpeichernDialogTestHook = [&](const QString& o) {
     ordner = o;
     return Pfad("kopie.ttx");
   };
@@ -511,10 +511,10 @@ TEST_F(EinstellungGrafikTest, SpeichernUnterUndLadenGehenUeberDieDateiDialoge) {
 
   d->cbLinie(20)->setText("Solid");
   d->Zieldiagramm = Diagramm();
-  TfrEinstellung_Grafik::LadenDialogHook = [](const QString&) { return QString(); };
+  TfrEinstellung_Grafik::LadenDialogTestHook = [](const QString&) { return QString(); };
   d->sbLaden->click();  // cancelled
   EXPECT_EQ(d->cbLinie(20)->text(), "Solid");
-  TfrEinstellung_Grafik::LadenDialogHook = [&](const QString&) { return Pfad("kopie.ttx"); };
+  TfrEinstellung_Grafik::LadenDialogTestHook = [&](const QString&) { return Pfad("kopie.ttx"); };
   d->sbLaden->click();
   EXPECT_EQ(d->cbLinie(20)->text(), "Dash");
   EXPECT_EQ(Serie(20)->lineStyle(), Qt::DashLine);  // applied at once

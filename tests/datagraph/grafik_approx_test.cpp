@@ -42,9 +42,9 @@ class DatenGrafikTest : public FensterTest {
     TfrGrafikApprox::SpeicherFehlerNachZeilen = -1;
   }
   void TearDown() override {
-    TfrGrafikApprox::SpeichernDialogHook = nullptr;
-    TfrGrafikApprox::OeffnenDialogHook = nullptr;
-    TfrGrafikApprox::BildDialogHook = nullptr;
+    TfrGrafikApprox::SpeichernDialogTestHook = nullptr;
+    TfrGrafikApprox::OeffnenDialogTestHook = nullptr;
+    TfrGrafikApprox::BildDialogTestHook = nullptr;
     TfrGrafikApprox::SpeicherFehlerNachZeilen = -1;
     FensterTest::TearDown();
   }
@@ -411,7 +411,7 @@ TEST_F(DatenGrafikTest, ValueFileLinesCurvesUpBySourceRow) {
   g->tbPlusClick();
   Kurve(1, 3);
   int angeboten = 0;
-  TfrGrafikApprox::SpeichernDialogHook = [&](int& filter) {
+  TfrGrafikApprox::SpeichernDialogTestHook = [&](int& filter) {
     angeboten = filter;
     filter = 1;
     return Pfad("aus");
@@ -421,16 +421,16 @@ TEST_F(DatenGrafikTest, ValueFileLinesCurvesUpBySourceRow) {
   EXPECT_EQ(DateiLesen("aus.csv"), (QStringList{"X;v   x : y1;v   x : y2", "1;10;", "3;30;300",
                                                  "4,5;40;400"}));
   // The text filter: TAB, and the ".txt" the name lacked.
-  TfrGrafikApprox::SpeichernDialogHook = [&](int& filter) {
+  TfrGrafikApprox::SpeichernDialogTestHook = [&](int& filter) {
     filter = 2;
     return Pfad("aus2");
   };
   g->tbSpeichernClick();
   EXPECT_EQ(DateiLesen("aus2.txt").value(1), QStringLiteral("1\t10\t"));
-  TfrGrafikApprox::SpeichernDialogHook = [&](int&) { return Pfad("GROSS.TXT"); };
+  TfrGrafikApprox::SpeichernDialogTestHook = [&](int&) { return Pfad("GROSS.TXT"); };
   g->tbSpeichernClick();
   EXPECT_EQ(DateiLesen("GROSS.TXT").value(2), QStringLiteral("3\t30\t300"));
-  TfrGrafikApprox::SpeichernDialogHook = [&](int&) { return QString(); };
+  TfrGrafikApprox::SpeichernDialogTestHook = [&](int&) { return QString(); };
   g->tbSpeichernClick();  // cancelled: nothing
   EXPECT_TRUE(meldungen.messages().empty());
   // A file that cannot be written: the file and the system's reason, no file.
@@ -566,11 +566,11 @@ TEST_F(DatenGrafikTest, LogoLoadsAndCanBeRemoved) {
   QImage bild(40, 20, QImage::Format_RGB32);
   bild.fill(Qt::red);
   ASSERT_TRUE(bild.save(Pfad("logo.png")));
-  TfrGrafikApprox::BildDialogHook = [this] { return Pfad("logo.png"); };
+  TfrGrafikApprox::BildDialogTestHook = [this] { return Pfad("logo.png"); };
   g->Image1Click();
   EXPECT_EQ(kolvex::LogoDatei, Pfad("logo.png").toStdString());
   EXPECT_FALSE(g->Image1->pixmap().isNull());
-  TfrGrafikApprox::BildDialogHook = [] { return QString(); };
+  TfrGrafikApprox::BildDialogTestHook = [] { return QString(); };
   meldungen.answerWith({MessageAnswer::No, MessageAnswer::Yes});
   g->Image1Click();
   EXPECT_FALSE(g->Image1->pixmap().isNull());
@@ -590,7 +590,7 @@ TEST_F(DatenGrafikTest, XyDataButtonOpensTheGraphModallyWithTheChosenTable) {
   // Its activation must not come in later and press the button again.
   if (!QTest::qWaitForWindowActive(frKonstante)) frKonstante->FormActivate();
   QString angefangen;
-  TfrGrafikApprox::OeffnenDialogHook = [&](DateiDialogDaten& d) {
+  TfrGrafikApprox::OeffnenDialogTestHook = [&](DateiDialogDaten& d) {
     angefangen = d.FileName;
     d.FileName = Pfad("haupt.csv");
     d.FilterIndex = 5;
@@ -614,7 +614,7 @@ TEST_F(DatenGrafikTest, XyDataButtonOpensTheGraphModallyWithTheChosenTable) {
   EXPECT_FALSE(frGrafikApprox->isVisible());
 
   // Cancelled: nothing opens.
-  TfrGrafikApprox::OeffnenDialogHook = [](DateiDialogDaten&) { return false; };
+  TfrGrafikApprox::OeffnenDialogTestHook = [](DateiDialogDaten&) { return false; };
   frRechn->tbDiagrammClick();
   EXPECT_TRUE(frRechn->isVisible());
   EXPECT_FALSE(frGrafikApprox->isVisible());

@@ -36,7 +36,7 @@ class GrafikTest : public FensterTest {
   }
 
   void TearDown() override {
-    TfrGrafik::SpeichernDialogHook = nullptr;
+    TfrGrafik::SpeichernDialogTestHook = nullptr;
     PrintService::setTestOutputFile(QString());
     FensterTest::TearDown();
   }
@@ -281,14 +281,14 @@ TEST_F(GrafikTest, ExportAlignsCurvesByX) {
   EXPECT_EQ(DateiLesen("werte.csv"),
             (QStringList{"X;x*2;1/x;x+0,5", "-1;-2;-1;-0,5", "0;0;;0,5", "1;2;1;1,5"}));
 
-  TfrGrafik::SpeichernDialogHook = [this] { return Pfad("werte.TxT"); };
+  TfrGrafik::SpeichernDialogTestHook = [this] { return Pfad("werte.TxT"); };
   g->tbSpeichernClick();
   const QStringList zeilen = DateiLesen("werte.TxT");
   ASSERT_EQ(zeilen.size(), 4);
   EXPECT_EQ(zeilen[0], QStringLiteral("X\tx*2\t1/x\tx+0,5"));
   EXPECT_EQ(zeilen[2], QStringLiteral("0\t0\t\t0,5"));
 
-  TfrGrafik::SpeichernDialogHook = [] { return QString(); };  // cancelled
+  TfrGrafik::SpeichernDialogTestHook = [] { return QString(); };  // cancelled
   g->tbSpeichernClick();
   EXPECT_FALSE(DateiDa("werte.txt"));
 }

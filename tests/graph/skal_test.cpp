@@ -17,9 +17,15 @@ class SkalTest : public FensterTest {
     s = frSkal;
     ASSERT_NE(s, nullptr);
   }
+  // Stands in for the data graph.
+  struct DatenGrafik : SkalDatenGrafik {
+    bool ruft = false;
+    int angewandt = 0;
+    bool RuftSkalierung() const override { return ruft; }
+    void SkalierungAnwenden() override { ++angewandt; }
+  };
   void TearDown() override {
-    TfrSkal::DatenGrafikRuft = nullptr;
-    TfrSkal::DatenGrafikAnwenden = nullptr;
+    if (s) s->DatenGrafik = nullptr;
     if (s) s->hide();
     FensterTest::TearDown();
   }
@@ -90,16 +96,15 @@ TEST_F(SkalTest, OkAndExitSetTheTag) {
 }
 
 TEST_F(SkalTest, OkStoresTheLimitsOnlyForTheDataGraph) {
-  int angewandt = 0;
-  TfrSkal::DatenGrafikAnwenden = [&angewandt] { ++angewandt; };
-  TfrSkal::DatenGrafikRuft = [] { return false; };
+  DatenGrafik d;
+  s->DatenGrafik = &d;
   Zeigen();
   s->sgSkal->setCells(1, 1, QStringLiteral("-2"));
   s->sbSpeichernClick();
   EXPECT_EQ(kolvex::SkalYMin, "");
-  EXPECT_EQ(angewandt, 0);
+  EXPECT_EQ(d.angewandt, 0);
 
-  TfrSkal::DatenGrafikRuft = [] { return true; };
+  d.ruft = true;
   Zeigen();
   s->sgSkal->setCells(1, 2, QStringLiteral("8,5"));
   s->sgSkal->setCells(2, 1, QStringLiteral("0"));
@@ -109,7 +114,7 @@ TEST_F(SkalTest, OkStoresTheLimitsOnlyForTheDataGraph) {
   EXPECT_EQ(kolvex::SkalYMax, "8,5");
   EXPECT_EQ(kolvex::SkalXMin, "0");
   EXPECT_EQ(kolvex::SkalXMax, "1");
-  EXPECT_EQ(angewandt, 1);
+  EXPECT_EQ(d.angewandt, 1);
   EXPECT_TRUE(DateiDa("einstKolvex.frb"));
 }
 

@@ -20,8 +20,8 @@
 #include "datagraph/value_grid.h"
 #include "import/diadem.h"
 #include "import/diadem_kauswahl.h"
-#include "import/kanal_tabelle.h"
-#include "messdaten.h"
+#include "engines/import/kanal_tabelle.h"
+#include "engines/messdaten.h"
 #include "platform/string_grid.h"
 #include "support/fenster_fixture.h"
 #include "support/sichtbarer_text.h"
@@ -58,13 +58,13 @@ class ImportTest : public FensterTest {
     ASSERT_TRUE(g && d && frDiaDem);
     TfrDiaDem::Optionen = {};
     TfrDiaDem::EscAbMs = 0;
-    TfrDiaDemKAuswahl::DateiHook.clear();
+    TfrDiaDemKAuswahl::DateiTestHook.clear();
   }
   void TearDown() override {
     TfrDiaDem::EscAbMs = 100;
     TfrDiaDem::Optionen = {};
-    TfrDiaDemKAuswahl::DateiHook.clear();
-    TfrGrafikApprox::OeffnenDialogHook = nullptr;
+    TfrDiaDemKAuswahl::DateiTestHook.clear();
+    TfrGrafikApprox::OeffnenDialogTestHook = nullptr;
     FensterTest::TearDown();
   }
 
@@ -242,7 +242,7 @@ TEST_F(ImportTest, MemoryFailureKeepsWhatWasReadAndRestoresTheWindow) {
 
 TEST_F(ImportTest, MemoryFailureWhileReadingChosenChannelsKeepsTheirRows) {
   Messung();
-  TfrDiaDemKAuswahl::DateiHook = Pfad("messung.DAT");
+  TfrDiaDemKAuswahl::DateiTestHook = Pfad("messung.DAT");
   d->FormShow();
   d->sg1->setCells(3, 2, "X");
   d->sg1->setCells(3, 3, "X");
@@ -296,7 +296,7 @@ TEST_F(ImportTest, ChoiceListsChannelsAndAppliesTheSavedMask) {
   Kopf("m.DAT", messdaten::DatKopf({{"T", 3, true}, {"A", 3, false, "", "erste"}, {"B", 3}}, "REAL64", true));
   kolvex::KanalWahlMaske = "X-XXXX";  // longer than the grid's rows
   kolvex::LeseIntervall = "2";
-  TfrDiaDemKAuswahl::DateiHook = Pfad("m.DAT");
+  TfrDiaDemKAuswahl::DateiTestHook = Pfad("m.DAT");
   d->FormShow();
   EXPECT_TRUE(Meldungen().isEmpty());  // no "Block-Format" box
   EXPECT_EQ(d->windowTitle(), QStringLiteral(" DiaDem .DAT BLOCK   Kanal Auswahl"));
@@ -315,11 +315,11 @@ TEST_F(ImportTest, ChoiceListsChannelsAndAppliesTheSavedMask) {
 
   // The CHANNEL caption; a text table lists its grid's columns, "Nr" first.
   Kopf("c.DAT", messdaten::DatKopf({{"A", 3}}));
-  TfrDiaDemKAuswahl::DateiHook = Pfad("c.DAT");
+  TfrDiaDemKAuswahl::DateiTestHook = Pfad("c.DAT");
   d->FormShow();
   EXPECT_EQ(d->windowTitle(), QStringLiteral(" DiaDem .DAT CHANEL  Kanal Auswahl"));
   DateiSchreiben("t.xyz", {"u\tv", "1\t2", "3\t4"});
-  TfrDiaDemKAuswahl::DateiHook = Pfad("t.xyz");
+  TfrDiaDemKAuswahl::DateiTestHook = Pfad("t.xyz");
   d->FormShow();
   EXPECT_EQ(d->windowTitle(), QStringLiteral(" XYZ  Kanal Auswahl"));
   EXPECT_EQ(d->sg1->Cells(1, 1), QStringLiteral("Nr"));
@@ -331,7 +331,7 @@ TEST_F(ImportTest, ChoiceListsChannelsAndAppliesTheSavedMask) {
 TEST_F(ImportTest, ChoiceShowsTheWholeIntervalAndFitsTheScreen) {
   Kopf("m.DAT", messdaten::DatKopf({{"A", 5000}, {"B", 5000}}));
   kolvex::LeseIntervall = "1000";
-  TfrDiaDemKAuswahl::DateiHook = Pfad("m.DAT");
+  TfrDiaDemKAuswahl::DateiTestHook = Pfad("m.DAT");
   d->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
   EXPECT_EQ(SichtbarerText(d->edInterval), QStringLiteral("1000"));
@@ -346,7 +346,7 @@ TEST_F(ImportTest, ChoiceClicksIntervalAndButtons) {
   Kopf("m.DAT", {"x", "200,T", "210,IMPLICIT", "220,50", "200,A", "220,50", "250,-2", "251,8,5", "200,B",
                  "220,50", "214,REAL64", "x"});
   kolvex::KanalWahlMaske.clear();
-  TfrDiaDemKAuswahl::DateiHook = Pfad("m.DAT");
+  TfrDiaDemKAuswahl::DateiTestHook = Pfad("m.DAT");
   d->show();
   d->FormShow();
   // The "Wahl" header: all selectable rows, then none; "K" stays.
@@ -425,7 +425,7 @@ TEST_F(ImportTest, LoadThroughTheChoiceIntoTheGrid) {
   Bytes("m.R64", bytes);
   kolvex::XYDatenKanalAuswahl = true;
   kolvex::KanalWahlMaske = "-X";
-  TfrGrafikApprox::OeffnenDialogHook = [this](DateiDialogDaten& dd) {
+  TfrGrafikApprox::OeffnenDialogTestHook = [this](DateiDialogDaten& dd) {
     dd.FileName = Pfad("m.R64");
     return true;
   };
@@ -452,7 +452,7 @@ TEST_F(ImportTest, LoadThroughTheChoiceIntoTheGrid) {
 
   // Exit leaves the table; switching the choice off reads every channel again.
   Messung("zwei");
-  TfrGrafikApprox::OeffnenDialogHook = [this](DateiDialogDaten& dd) {
+  TfrGrafikApprox::OeffnenDialogTestHook = [this](DateiDialogDaten& dd) {
     dd.FileName = Pfad("zwei.DAT");
     return true;
   };
@@ -471,7 +471,7 @@ TEST_F(ImportTest, MainWindowRoadAsksForTheChoiceWhenSwitchedOn) {
   Messung();
   HauptfensterZeigen();  // its show handler copies the settings into the dialog
   frEinstell->cbXYDatenKAuswahl->setChecked(true);
-  TfrGrafikApprox::OeffnenDialogHook = [this](DateiDialogDaten& dd) {
+  TfrGrafikApprox::OeffnenDialogTestHook = [this](DateiDialogDaten& dd) {
     dd.FileName = Pfad("messung.R64");
     return true;
   };
@@ -491,7 +491,7 @@ TEST_F(ImportTest, MainWindowRoadAsksForTheChoiceWhenSwitchedOn) {
   EXPECT_TRUE(frRechn->isVisible());
   // A ".CSV" never asks.
   DateiSchreiben("t.csv", {"a;b", "1;2"});
-  TfrGrafikApprox::OeffnenDialogHook = [this](DateiDialogDaten& dd) {
+  TfrGrafikApprox::OeffnenDialogTestHook = [this](DateiDialogDaten& dd) {
     dd.FileName = Pfad("t.csv");
     return true;
   };

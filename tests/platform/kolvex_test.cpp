@@ -9,12 +9,13 @@
 #include "calculator/kolvex.h"
 #include "core/globals.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 
 namespace {
 class TfrKolvexTest : public ::testing::Test {
  protected:
-  void SetUp() override { TfrKolvex::DateiPauseMs = 0; }
-  void TearDown() override { TfrKolvex::DateiPauseMs = 100; }
+  void SetUp() override { DateiPauseMs = 0; }
+  void TearDown() override { DateiPauseMs = 100; }
   TfrKolvex k;
 };
 }  // namespace

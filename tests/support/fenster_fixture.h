@@ -24,6 +24,7 @@
 #include "calculator/rechn.h"
 #include "platform/esc_watcher.h"
 #include "platform/message_dialog.h"
+#include "platform/programm_dateien.h"
 #include "platform/text_file.h"
 
 // Runs tun once bedingung holds, polled every 20 ms from the event loop; each waiter is its
@@ -46,7 +47,7 @@ class FensterTest : public ::testing::Test {
     ASSERT_TRUE(ordner_.isValid());
     alterOrdner_ = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(ordner_.path()));
-    TfrKolvex::DateiPauseMs = 0;
+    DateiPauseMs = 0;
     EscWatcher::pressAfterPolls(-1);
     EinstellungenStartwerte();
     FensterErzeugen();

@@ -1,0 +1,15 @@
+#include "platform/einstellungsdatei.h"
+
+namespace {
+Einstellungsdatei* installiert = nullptr;
+}  // namespace
+
+Einstellungsdatei* Einstellungsdatei::Aktuell() { return installiert; }
+
+void Einstellungsdatei::Installieren(Einstellungsdatei* datei) { installiert = datei; }
+
+void HauptEinstellungenLaden() {
+  if (installiert) installiert->Laden();
+}
+
+bool HauptEinstellungenSpeichern() { return installiert && installiert->Speichern(); }

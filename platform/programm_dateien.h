@@ -1,0 +1,20 @@
+#pragma once
+// Files of every window: the existence test with its fixed pause, the program folder, and
+// writing with the warning every writer shows.
+#include <QString>
+#include <QStringList>
+
+// Pause after every existence test, in milliseconds; the tests set 0.
+inline int DateiPauseMs = 100;
+
+// An entry of that name (file, folder or link, also a dangling one) exists; always followed
+// by the pause.
+bool DateiExistiert(const QString& name);
+// A regular file of that name exists (a folder of that name does not count); pauses like
+// every existence test of the program.
+bool RegulaereDateiExistiert(const QString& pfad);
+// Writes the lines atomically; on failure shows a warning with the system's error text and
+// returns false (the old file stays).
+bool DateiSchreibenMitWarnung(const QString& pfad, const QStringList& zeilen);
+// ProgrammPfad + name as a path for Qt.
+QString ImProgrammOrdner(const QString& name);

@@ -1,0 +1,1 @@
+#include "finance/spar_rechner.h"
