@@ -687,6 +687,9 @@ void DeflateStream::readDynamicTables() {
   const int hlit = static_cast<int>(takeBits(5)) + 257;
   const int hdist = static_cast<int>(takeBits(5)) + 1;
   const int hclen = static_cast<int>(takeBits(4)) + 4;
+  // Literal/length symbols end at 285 and distance symbols at 29; a header that declares
+  // codes for more is impossible data.
+  if (hlit > 286 || hdist > 30) throw Error(text::kErrorInCompressedData);
   std::array<std::uint8_t, 19> clLengths{};
   for (int i = 0; i < hclen; ++i) clLengths[kLengthOrder[i]] = static_cast<std::uint8_t>(takeBits(3));
   DecodeTable clTable;

@@ -131,7 +131,7 @@ void buildHuffmanTree(HuffmanTree& tree, const HuffmanTable& table) {
     for (int b = 0; b < len - 1; ++b, code >>= 1) {
       std::uint16_t& child = (code & 1) ? tree.nodes[node].one : tree.nodes[node].zero;
       if (child == kNoNode) {
-        // Lengths passed the Kraft check, so the nodes never run out; a table made
+        // Canonical codes that passed the Kraft check never run out of nodes; a table made
         // elsewhere is checked here all the same.
         if (tree.lastNode + 1 >= static_cast<int>(tree.nodes.size()))
           throw Error(text::kErrorInCompressedData);

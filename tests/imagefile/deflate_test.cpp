@@ -403,23 +403,47 @@ TEST(DeflateStream, DynamicHeaderFaultsAreRejected) {
     w.put(127, 7);
     EXPECT_EQ(inflateError(w.out), "Error in compressed data");
   }
-  {  // The largest header (HLIT 288 + HDIST 32 = 320 lengths) is read without overrun:
-     // 320 x length 1 is over-subscribed and must be refused as such.
+}
+
+// Literal/length symbols end at 285 and distance symbols at 29: a header declaring codes for
+// 286, 287 or distances 30, 31 is refused when it is read, even where the code built from it
+// would decode the data ('A' and the end code) without touching those symbols.
+TEST(DeflateStream, HeaderCountsBeyondTheFormatAreRefused) {
+  auto block = [](int hlit, int hdist) {
+    const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
     BitWriter w;
-    header(w, 288, 32);
-    w.code(2, 2);  // first length 1
-    for (int left = 319; left > 0;) {
-      const int k = std::min(left, 6);
-      if (k < 3) {
-        for (int i = 0; i < k; ++i) w.code(2, 2);
-      } else {
+    w.put(1, 1);
+    w.put(2, 2);
+    w.put(static_cast<std::uint32_t>(hlit - 257), 5);
+    w.put(static_cast<std::uint32_t>(hdist - 1), 5);
+    w.put(18 - 4, 4);
+    // Code-length code: 18 -> "0", 1 -> "10", 2 -> "11".
+    for (int i = 0; i < 18; ++i) w.put(order[i] == 18 ? 1 : (order[i] == 1 || order[i] == 2) ? 2 : 0, 3);
+    auto zeros = [&](int n) {
+      for (; n > 0; n -= 138) {
         w.code(0, 1);
-        w.put(static_cast<std::uint32_t>(k - 3), 2);
+        w.put(static_cast<std::uint32_t>(std::min(n, 138) - 11), 7);
       }
-      left -= k;
-    }
-    EXPECT_EQ(inflateError(w.out), "Error in compressed data");
-  }
+    };
+    // Literal/length lengths: 'A' 1, 256 2, the last declared symbol 2.
+    zeros(65);
+    w.code(2, 2);
+    zeros(190);
+    w.code(3, 2);
+    zeros(hlit - 258);
+    w.code(3, 2);
+    // Distance lengths: 0 and the last declared symbol 1.
+    w.code(2, 2);
+    zeros(hdist - 2);
+    w.code(2, 2);
+    w.code(0, 1);  // 'A'
+    w.code(2, 2);  // end of block
+    return w.out;
+  };
+  EXPECT_EQ(inflateBytes(block(286, 30)), bytesOf("A"));
+  EXPECT_EQ(zlibInflate(block(286, 30), 1), bytesOf("A"));
+  for (const auto& [hlit, hdist] : {std::pair{287, 30}, {286, 31}, {287, 32}, {288, 32}})
+    EXPECT_EQ(inflateError(block(hlit, hdist)), "Error in compressed data") << hlit << " " << hdist;
 }
 
 TEST(DeflateStream, OversubscribedCodesAreRefusedIncompleteOnesWorkUntilAMissingCode) {
@@ -566,4 +590,31 @@ TEST(DeflateStream, TableDecoderAgreesWithTheTreeWalker) {
     ++agreed;
   }
   EXPECT_EQ(agreed, 1500);
+}
+
+// All 286 literal/length symbols at 15 bits: an incomplete code whose tree needs more inner
+// nodes than a complete one (an empty branch at every depth). Both decoders read the data.
+TEST(DeflateStream, LongIncompleteCodeDecodesInBothDecoders) {
+  const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+  BitWriter w;
+  w.put(1, 1);
+  w.put(2, 2);
+  w.put(286 - 257, 5);
+  w.put(0, 5);  // HDIST 1
+  w.put(19 - 4, 4);
+  // Code-length code: 15 -> "0", 16 -> "1"; 287 lengths of 15.
+  for (int i = 0; i < 19; ++i) w.put(order[i] == 15 || order[i] == 16 ? 1 : 0, 3);
+  w.code(0, 1);
+  for (int left = 286; left > 0; left -= 6) {
+    w.code(1, 1);
+    w.put(static_cast<std::uint32_t>(std::min(left, 6) - 3), 2);
+  }
+  // Canonical codes: symbol s is s in 15 bits.
+  const Bytes text = bytesOf("Kolvex");
+  for (std::uint8_t c : text) w.code(c, 15);
+  w.code(256, 15);
+  Bytes viaTree;
+  EXPECT_EQ(referenceError(w.out, &viaTree), "(no error)");
+  EXPECT_EQ(viaTree, text);
+  EXPECT_EQ(inflateBytes(w.out), text);
 }
