@@ -1,0 +1,459 @@
+#include "imagefile/deflate_encoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "imagefile/deflate.h"
+#include "imagefile/deflate_tables.h"
+
+namespace imagefile {
+
+namespace {
+
+using namespace deflate_tables;
+
+// The window carries a copy of its first 258 bytes behind its end (and a few spare bytes),
+// so a match can be compared without wrapping.
+constexpr std::size_t kWindowAlloc = kWindow + 258 + 16;
+constexpr std::uint32_t kFullBuffer = 65527;
+constexpr std::uint32_t kLitLen = 0xFFFF;
+constexpr std::uint32_t kDist = 0xFFFE;
+constexpr std::size_t kOutChunk = 1 << 16;
+
+int highestBit(std::uint32_t v) { return 31 - __builtin_clz(v); }
+
+// Length 3..258 -> symbol, extra bits, extra value.
+struct LengthCode {
+  std::uint16_t symbol;
+  std::uint8_t bits;
+  std::uint16_t extra;
+};
+constexpr std::array<LengthCode, 259> makeLengthCodes() {
+  std::array<LengthCode, 259> t{};
+  for (int len = 3; len <= 258; ++len) {
+    if (len <= 10) {
+      t[len] = {static_cast<std::uint16_t>(len + 254), 0, 0};
+    } else if (len == 258) {
+      t[len] = {285, 0, 0};
+    } else {
+      const int q = (len - 3) / 8;
+      int e = 0;
+      while ((q >> (e + 1)) != 0) ++e;
+      e += 1;  // position of the highest bit, counted from 1
+      const int base = len - (4 << e) - 3;
+      t[len] = {static_cast<std::uint16_t>((base >> e) + 4 * e + 261), static_cast<std::uint8_t>(e),
+                static_cast<std::uint16_t>(base & ((1 << e) - 1))};
+    }
+  }
+  return t;
+}
+constexpr auto kLengthCodes = makeLengthCodes();
+
+inline void distanceCode(int distance, int& symbol, int& bits, int& extra) {
+  const int d = distance - 1;
+  if (d < 4) {
+    symbol = d;
+    bits = 0;
+    extra = 0;
+    return;
+  }
+  const int e = highestBit(static_cast<std::uint32_t>(d >> 2)) + 1;
+  symbol = 2 * (e + 1) + ((d >> e) & 1);
+  bits = e;
+  extra = d & ((1 << e) - 1);
+}
+
+}  // namespace
+
+DeflateEncoder::DeflateEncoder(BaseStream& out) : sink_(out) {
+  // Position 0 is never entered (the first byte has no key), so 0 marks an empty key.
+  head_.reset(static_cast<std::uint64_t*>(std::calloc(65536, sizeof(std::uint64_t))));
+  if (!head_) throw std::bad_alloc();
+  // Links are read only for positions that were entered, so they need no initial value.
+  prev_.reset(new std::uint16_t[65536]);
+  symbols_.reset(new std::uint32_t[65537]);
+  out_.reserve(kOutChunk + 64);
+  setHuffmanCount(litCodes_, 288);
+  setHuffmanCount(distCodes_, 32);
+  window_.assign(kWindowAlloc, 0);
+}
+
+void DeflateEncoder::storeInput(const std::uint8_t* p, std::size_t n) {
+  std::memcpy(window_.data() + second_, p, n);
+  if (second_ < 258) {
+    const std::size_t m = std::min<std::size_t>(n, 258 - second_);
+    std::memcpy(window_.data() + kWindow + second_, p, m);
+  }
+  second_ = static_cast<std::uint16_t>(second_ + n);
+  pending_ += static_cast<std::uint32_t>(n);
+}
+
+void DeflateEncoder::write(const std::uint8_t* p, std::size_t count) {
+  const std::uint32_t limit = mode_ == kDeflateStored ? 65535 : 32767;
+  std::size_t left = count;
+  while (left > 0 || flushRequest_) {
+    const std::size_t piece =
+        std::min({left, static_cast<std::size_t>(limit - pending_), kWindow - second_});
+    if (piece) {
+      storeInput(p, piece);
+      p += piece;
+      left -= piece;
+    }
+    if (mode_ == kDeflateStored) {
+      if (pending_ == limit || flushRequest_) storedBlock();
+    } else if (pending_ >= 258 || flushRequest_) {
+      if (mode_ == kDeflateFixed)
+        fixedCoder();
+      else
+        dynamicCoder();
+    }
+  }
+}
+
+void DeflateEncoder::consume(std::size_t n) {
+  std::uint64_t* head = head_.get();
+  std::uint16_t* prev = prev_.get();
+  const std::uint8_t* w = window_.data();
+  while (n--) {
+    if (absolute_ > 0) {
+      const std::uint32_t key = w[static_cast<std::uint16_t>(cur_ - 1)] | (w[cur_] << 8);
+      const std::uint64_t older = head[key];
+      // The link is the distance back to the key's previous position; 0 ends the chain
+      // where that lies out of reach (or there is none), as the walk would stop there.
+      const std::uint64_t gap = absolute_ - older;
+      prev[absolute_ & 0xFFFF] = (older != 0 && gap <= 32768) ? static_cast<std::uint16_t>(gap) : 0;
+      head[key] = absolute_;
+    }
+    ++absolute_;
+    ++cur_;
+    --pending_;
+  }
+}
+
+void DeflateEncoder::findMatch(int& length, int& distance) {
+  // Only a candidate that agrees at the last byte of the shortest usable match can beat it,
+  // which rejects most candidates at their first comparison.
+  length = minMatch_ - 1;
+  distance = 0;
+  const std::uint8_t* w = window_.data();
+  const std::uint32_t key = w[cur_] | (w[cur_ + 1] << 8);
+  const std::uint16_t* prev = prev_.get();
+  const int maxLen = static_cast<int>(std::min<std::uint32_t>(pending_, 258));
+  const std::uint8_t* here = w + cur_;
+  // The key's 64 newest positions, newest first: the chain through prev_ visits exactly the
+  // entries a table of 64 slots per key would hold. A position within reach (32768) still
+  // has its own link, which is overwritten only 65536 positions later.
+  std::uint64_t slot = head_[key];
+  for (int i = 0; i < chainLimit_ && slot != 0; ++i) {
+    const std::uint64_t dist = absolute_ - slot + 1;
+    if (dist > 32768) break;
+    const std::uint16_t link = prev[slot & 0xFFFF];
+    slot = link ? slot - link : 0;
+    const std::uint8_t* there = w + static_cast<std::uint16_t>(cur_ - dist);
+    if (there[length] != here[length]) continue;
+    int len = 2;
+    while (len + 8 <= maxLen) {
+      std::uint64_t a;
+      std::uint64_t b;
+      std::memcpy(&a, there + len, 8);
+      std::memcpy(&b, here + len, 8);
+      const std::uint64_t x = a ^ b;
+      if (x) {
+        len += __builtin_ctzll(x) >> 3;
+        goto counted;
+      }
+      len += 8;
+    }
+    while (len < maxLen && there[len] == here[len]) ++len;
+  counted:
+    if (len > maxLen) len = maxLen;
+    if (len > length) {
+      length = len;
+      distance = static_cast<int>(dist);
+      // Equal lengths keep the nearer candidate, so nothing later can win.
+      if (len == maxLen) break;
+    }
+  }
+}
+
+void DeflateEncoder::putBits(std::uint32_t value, int count) {
+  bitAcc_ |= static_cast<std::uint64_t>(value) << bitCount_;
+  bitCount_ += count;
+  if (bitCount_ >= 32) {
+    const std::uint32_t word = static_cast<std::uint32_t>(bitAcc_);
+    const std::size_t at = out_.size();
+    out_.resize(at + 4);
+    out_[at] = static_cast<std::uint8_t>(word);
+    out_[at + 1] = static_cast<std::uint8_t>(word >> 8);
+    out_[at + 2] = static_cast<std::uint8_t>(word >> 16);
+    out_[at + 3] = static_cast<std::uint8_t>(word >> 24);
+    bitAcc_ >>= 32;
+    bitCount_ -= 32;
+    if (out_.size() >= kOutChunk) drainOutput(false);
+  }
+}
+
+void DeflateEncoder::alignBits() {
+  while (bitCount_ > 0) {
+    out_.push_back(static_cast<std::uint8_t>(bitAcc_));
+    bitAcc_ >>= 8;
+    bitCount_ = std::max(0, bitCount_ - 8);
+  }
+  bitAcc_ = 0;
+}
+
+void DeflateEncoder::drainOutput(bool all) {
+  // Whole bytes of the bit accumulator go along; a partial byte waits for more bits.
+  if (all) alignBits();
+  while (bitCount_ >= 8) {
+    out_.push_back(static_cast<std::uint8_t>(bitAcc_));
+    bitAcc_ >>= 8;
+    bitCount_ -= 8;
+  }
+  if (!out_.empty()) {
+    sink_.write(out_.data(), out_.size());
+    out_.clear();
+  }
+}
+
+void DeflateEncoder::emitLiteralFixed(int lit) {
+  putBits(litCodes_.codes[lit].code, static_cast<int>(litCodes_.codes[lit].length));
+}
+
+void DeflateEncoder::emitMatchFixed(int length, int distance) {
+  const LengthCode& lc = kLengthCodes[length];
+  putBits(litCodes_.codes[lc.symbol].code, static_cast<int>(litCodes_.codes[lc.symbol].length));
+  if (lc.bits) putBits(lc.extra, lc.bits);
+  int sym, bits, extra;
+  distanceCode(distance, sym, bits, extra);
+  putBits(distCodes_.codes[sym].code, static_cast<int>(distCodes_.codes[sym].length));
+  if (bits) putBits(static_cast<std::uint32_t>(extra), bits);
+}
+
+void DeflateEncoder::fixedCoder() {
+  if (!blockOpen_) {
+    putBits(final_ ? 1 : 0, 1);
+    putBits(1, 2);
+    final_ = false;
+    std::array<std::uint8_t, 288> lengths{};
+    fixedLengths(lengths.data());
+    makeHuffmanCodes(litCodes_, lengths.data(), 15);
+    makeFixedCodes(distCodes_, 5);
+    blockOpen_ = true;
+  }
+  while (pending_ >= 258 || (flushRequest_ && pending_ >= 3)) {
+    int len, dist;
+    findMatch(len, dist);
+    if (len < minMatch_) {
+      emitLiteralFixed(window_[cur_]);
+      consume(1);
+    } else {
+      emitMatchFixed(len, dist);
+      consume(static_cast<std::size_t>(len));
+    }
+  }
+  if (flushRequest_) {
+    while (pending_ > 0) {
+      emitLiteralFixed(window_[cur_]);
+      consume(1);
+    }
+    emitLiteralFixed(256);
+    flushRequest_ = false;
+    blockOpen_ = false;
+  }
+}
+
+void DeflateEncoder::bufferLiteral(int lit) {
+  symbols_[symbolCount_++] = static_cast<std::uint32_t>(lit) | (kLitLen << 16);
+}
+
+void DeflateEncoder::bufferMatch(int length, int distance) {
+  const LengthCode& lc = kLengthCodes[length];
+  symbols_[symbolCount_++] = lc.symbol | (kLitLen << 16);
+  if (lc.bits) symbols_[symbolCount_++] = lc.extra | (static_cast<std::uint32_t>(lc.bits) << 16);
+  int sym, bits, extra;
+  distanceCode(distance, sym, bits, extra);
+  symbols_[symbolCount_++] = static_cast<std::uint32_t>(sym) | (kDist << 16);
+  if (bits)
+    symbols_[symbolCount_++] = static_cast<std::uint32_t>(extra) | (static_cast<std::uint32_t>(bits) << 16);
+}
+
+void DeflateEncoder::dynamicCoder() {
+  if (!blockOpen_) {
+    symbolCount_ = 0;
+    blockOpen_ = true;
+  }
+  while (pending_ >= 258 || (flushRequest_ && pending_ >= 3)) {
+    int len, dist;
+    findMatch(len, dist);
+    if (len < minMatch_) {
+      bufferLiteral(window_[cur_]);
+      consume(1);
+    } else {
+      bufferMatch(len, dist);
+      consume(static_cast<std::size_t>(len));
+    }
+    if (symbolCount_ >= kFullBuffer) {
+      writeDynamicBlock();
+      return;
+    }
+  }
+  if (flushRequest_) {
+    while (pending_ > 0) {
+      bufferLiteral(window_[cur_]);
+      consume(1);
+    }
+    writeDynamicBlock();
+  }
+}
+
+void DeflateEncoder::writeDynamicBlock() {
+  bool bfinal = false;
+  if (pending_ == 0) {
+    bfinal = final_;
+    final_ = false;
+  }
+  putBits(bfinal ? 1 : 0, 1);
+  putBits(2, 2);
+  bufferLiteral(256);
+
+  std::array<std::uint32_t, 288> litFreq{};
+  std::array<std::uint32_t, 32> distFreq{};
+  for (std::size_t i = 0; i < symbolCount_; ++i) {
+    const std::uint32_t kind = symbols_[i] >> 16;
+    if (kind == kLitLen)
+      ++litFreq[symbols_[i] & 0xFFFF];
+    else if (kind == kDist)
+      ++distFreq[symbols_[i] & 0xFFFF];
+  }
+  buildCodeLengths(litCodes_, litFreq.data(), 15);
+  buildCodeLengths(distCodes_, distFreq.data(), 15);
+
+  int hlit = 1;
+  for (int s = 285; s >= 0; --s)
+    if (litCodes_.codes[s].length) {
+      hlit = s + 1;
+      break;
+    }
+  int hdist = 1;
+  for (int s = 29; s >= 0; --s)
+    if (distCodes_.codes[s].length) {
+      hdist = s + 1;
+      break;
+    }
+
+  std::array<std::uint8_t, 320> seq{};
+  int total = 0;
+  for (int i = 0; i < hlit; ++i) seq[total++] = static_cast<std::uint8_t>(litCodes_.codes[i].length);
+  for (int i = 0; i < hdist; ++i) seq[total++] = static_cast<std::uint8_t>(distCodes_.codes[i].length);
+
+  // Run-length code of the lengths: (symbol, extra value) pairs.
+  std::array<std::uint16_t, 2 * 320> rle{};
+  int rleCount = 0;
+  std::array<std::uint32_t, 19> clFreq{};
+  auto emit = [&](int sym, int extra) {
+    rle[rleCount++] = static_cast<std::uint16_t>(sym | (extra << 5));
+    ++clFreq[sym];
+  };
+  for (int i = 0; i < total;) {
+    const int v = seq[i];
+    int n = 1;
+    while (i + n < total && seq[i + n] == v) ++n;
+    i += n;
+    if (v != 0) {
+      emit(v, 0);
+      --n;
+    }
+    while (n >= 3) {
+      if (v != 0) {
+        const int k = std::min(n, 6);
+        emit(16, k - 3);
+        n -= k;
+      } else if (n > 10) {
+        const int k = std::min(n, 138);
+        emit(18, k - 11);
+        n -= k;
+      } else {
+        emit(17, n - 3);
+        n = 0;
+      }
+    }
+    while (n-- > 0) emit(v, 0);
+  }
+  HuffmanTable clCodes;
+  setHuffmanCount(clCodes, 19);
+  buildCodeLengths(clCodes, clFreq.data(), 7);
+  int hclen = 4;
+  for (int i = 18; i >= 0; --i)
+    if (clCodes.codes[kLengthOrder[i]].length) {
+      hclen = std::max(4, i + 1);
+      break;
+    }
+  putBits(static_cast<std::uint32_t>(hlit - 257), 5);
+  putBits(static_cast<std::uint32_t>(hdist - 1), 5);
+  putBits(static_cast<std::uint32_t>(hclen - 4), 4);
+  for (int i = 0; i < hclen; ++i) putBits(clCodes.codes[kLengthOrder[i]].length, 3);
+  for (int i = 0; i < rleCount; ++i) {
+    const int sym = rle[i] & 31;
+    const int extra = rle[i] >> 5;
+    putBits(clCodes.codes[sym].code, static_cast<int>(clCodes.codes[sym].length));
+    if (sym == 16)
+      putBits(static_cast<std::uint32_t>(extra), 2);
+    else if (sym == 17)
+      putBits(static_cast<std::uint32_t>(extra), 3);
+    else if (sym == 18)
+      putBits(static_cast<std::uint32_t>(extra), 7);
+  }
+  for (std::size_t i = 0; i < symbolCount_; ++i) {
+    const std::uint32_t value = symbols_[i] & 0xFFFF;
+    const std::uint32_t kind = symbols_[i] >> 16;
+    if (kind == kLitLen)
+      putBits(litCodes_.codes[value].code, static_cast<int>(litCodes_.codes[value].length));
+    else if (kind == kDist)
+      putBits(distCodes_.codes[value].code, static_cast<int>(distCodes_.codes[value].length));
+    else
+      putBits(value, static_cast<int>(kind));
+  }
+  symbolCount_ = 0;
+  flushRequest_ = false;
+  blockOpen_ = false;
+}
+
+void DeflateEncoder::storedBlock() {
+  putBits(final_ ? 1 : 0, 1);
+  putBits(0, 2);
+  alignBits();
+  const std::uint16_t len = static_cast<std::uint16_t>(pending_);
+  const std::uint16_t nlen = static_cast<std::uint16_t>(~len);
+  out_.push_back(static_cast<std::uint8_t>(len));
+  out_.push_back(static_cast<std::uint8_t>(len >> 8));
+  out_.push_back(static_cast<std::uint8_t>(nlen));
+  out_.push_back(static_cast<std::uint8_t>(nlen >> 8));
+  while (pending_ > 0) {
+    const std::size_t n = std::min<std::size_t>(pending_, kWindow - cur_);
+    out_.insert(out_.end(), window_.data() + cur_, window_.data() + cur_ + n);
+    consume(n);
+    if (out_.size() >= kOutChunk) drainOutput(false);
+  }
+  flushRequest_ = false;
+  final_ = false;
+}
+
+void DeflateEncoder::flush() {
+  while (pending_ > 0 || blockOpen_ || final_) {
+    flushRequest_ = true;
+    write(nullptr, 0);
+  }
+  drainOutput(false);
+}
+
+void DeflateEncoder::finish() {
+  if (finished_) return;
+  finished_ = true;
+  final_ = true;
+  flush();
+  drainOutput(true);
+}
+
+}  // namespace imagefile

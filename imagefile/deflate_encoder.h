@@ -1,0 +1,86 @@
+#pragma once
+// The compressing side of the Deflate stream: its window, match table, symbol buffer, code
+// tables and bit output. It writes raw Deflate data to the stream it is given.
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "imagefile/huffman.h"
+#include "imagefile/streams.h"
+
+namespace imagefile {
+
+class DeflateEncoder {
+ public:
+  explicit DeflateEncoder(BaseStream& out);
+  DeflateEncoder(const DeflateEncoder&) = delete;
+  DeflateEncoder& operator=(const DeflateEncoder&) = delete;
+
+  // Block kind: 0 dynamic, 1 fixed, 2 stored (see DeflateMode).
+  void setMode(int mode) { mode_ = mode; }
+  int mode() const { return mode_; }
+  // Shortest match used (3 to 258). Filtered picture rows pack better when short matches
+  // stay literals, which the Huffman codes then take. Such data has few distinct byte
+  // pairs, so a quarter of the usual candidates per position finds nearly every long match
+  // at a fraction of the time.
+  void setMinimumMatch(int length) {
+    minMatch_ = length < 3 ? 3 : length > 258 ? 258 : length;
+    chainLimit_ = minMatch_ >= 6 ? kChain / 4 : kChain;
+  }
+
+  void write(const std::uint8_t* data, std::size_t count);
+  // Compresses what is pending and closes the open block (without BFINAL); whole bytes go
+  // to the output stream, a partial last byte stays.
+  void flush();
+  // The final block, padding to a byte, everything handed to the output stream. Once only.
+  void finish();
+  bool finished() const { return finished_; }
+
+ private:
+  void storeInput(const std::uint8_t* p, std::size_t n);
+  void consume(std::size_t n);
+  void findMatch(int& length, int& distance);
+  void fixedCoder();
+  void dynamicCoder();
+  void writeDynamicBlock();
+  void storedBlock();
+  void putBits(std::uint32_t value, int count);
+  void alignBits();
+  void drainOutput(bool all);
+  void emitLiteralFixed(int lit);
+  void emitMatchFixed(int length, int distance);
+  void bufferLiteral(int lit);
+  void bufferMatch(int length, int distance);
+
+  BaseStream& sink_;
+  int mode_ = 0;
+  int minMatch_ = 3;
+  static constexpr int kChain = 64;  // the newest positions of a key that are kept
+  int chainLimit_ = kChain;          // candidates looked at per position
+  bool finished_ = false;
+  std::vector<std::uint8_t> window_;
+  std::uint16_t cur_ = 0;     // next byte to compress
+  std::uint16_t second_ = 0;  // where the next input byte goes
+  std::uint32_t pending_ = 0;  // input bytes not yet compressed
+  bool final_ = false;         // the next block header written carries BFINAL
+  bool flushRequest_ = false;
+  bool blockOpen_ = false;
+  std::uint64_t absolute_ = 0;  // input bytes consumed since creation
+  struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+  };
+  // Match table: the newest position of each two-byte key (64-bit absolute positions, so
+  // nothing wraps) and, per position, how far back the key's previous position lies.
+  std::unique_ptr<std::uint64_t[], FreeDeleter> head_;
+  std::unique_ptr<std::uint16_t[]> prev_;
+  std::unique_ptr<std::uint32_t[]> symbols_;  // 65537 entries, filled before read
+  std::size_t symbolCount_ = 0;
+  HuffmanTable litCodes_;
+  HuffmanTable distCodes_;
+  std::uint64_t bitAcc_ = 0;
+  int bitCount_ = 0;
+  std::vector<std::uint8_t> out_;
+};
+
+}  // namespace imagefile
