@@ -23,6 +23,21 @@ constexpr std::size_t kOutChunk = 1 << 16;
 
 int highestBit(std::uint32_t v) { return 31 - __builtin_clz(v); }
 
+constexpr int kHashBits = 15;
+constexpr std::size_t kHashSize = std::size_t{1} << kHashBits;
+
+// Positions within reach of a match (32768) fit a ring of this many entries.
+constexpr std::uint64_t kRingMask = 32767;
+constexpr std::uint32_t kNoKey = 0x10000;
+
+// The window has spare bytes behind its mirrored start, so four bytes can be loaded at any
+// position.
+inline std::uint32_t hash3(const std::uint8_t* s) {
+  std::uint32_t v;
+  std::memcpy(&v, s, 4);
+  return ((v & 0xFFFFFF) * 2654435761u) >> (32 - kHashBits);
+}
+
 // Length 3..258 -> symbol, extra bits, extra value.
 struct LengthCode {
   std::uint16_t symbol;
@@ -67,11 +82,14 @@ inline void distanceCode(int distance, int& symbol, int& bits, int& extra) {
 }  // namespace
 
 DeflateEncoder::DeflateEncoder(BaseStream& out) : sink_(out) {
-  // Position 0 is never entered (the first byte has no key), so 0 marks an empty key.
-  head_.reset(static_cast<std::uint64_t*>(std::calloc(65536, sizeof(std::uint64_t))));
-  if (!head_) throw std::bad_alloc();
-  // Links are read only for positions that were entered, so they need no initial value.
-  prev_.reset(new std::uint16_t[65536]);
+  keyCount_.reset(new std::uint16_t[65536]());
+  // Ranks and links are read only for positions that were entered, so they need no
+  // initial value.
+  keyRank_.reset(new std::uint16_t[kRingMask + 1]);
+  // Position 0 is never entered (the first byte has no key), so 0 marks an empty chain.
+  head3_.reset(static_cast<std::uint64_t*>(std::calloc(kHashSize, sizeof(std::uint64_t))));
+  if (!head3_) throw std::bad_alloc();
+  prev3_.reset(new std::uint16_t[kRingMask + 1]);
   symbols_.reset(new std::uint32_t[65537]);
   out_.reserve(kOutChunk + 64);
   setHuffmanCount(litCodes_, 288);
@@ -112,47 +130,108 @@ void DeflateEncoder::write(const std::uint8_t* p, std::size_t count) {
 }
 
 void DeflateEncoder::consume(std::size_t n) {
-  std::uint64_t* head = head_.get();
-  std::uint16_t* prev = prev_.get();
+  if (n == 0) return;
+  std::uint16_t* count = keyCount_.get();
+  std::uint16_t* rank = keyRank_.get();
   const std::uint8_t* w = window_.data();
-  while (n--) {
-    if (absolute_ > 0) {
-      const std::uint32_t key = w[static_cast<std::uint16_t>(cur_ - 1)] | (w[cur_] << 8);
-      const std::uint64_t older = head[key];
-      // The link is the distance back to the key's previous position; 0 ends the chain
-      // where that lies out of reach (or there is none), as the walk would stop there.
-      const std::uint64_t gap = absolute_ - older;
-      prev[absolute_ & 0xFFFF] = (older != 0 && gap <= 32768) ? static_cast<std::uint16_t>(gap) : 0;
-      head[key] = absolute_;
-    }
-    ++absolute_;
-    ++cur_;
-    --pending_;
+  std::uint64_t p = absolute_;
+  std::uint16_t at = cur_;
+  const std::uint64_t end = p + n;
+  if (p == 0) {  // the first byte has no key
+    ++p;
+    ++at;
   }
+  // In a run of one key every entry would wait for the count stored by the one before; the
+  // run's count stays in a register until the key changes.
+  std::uint32_t runKey = kNoKey;
+  std::uint16_t runCount = 0;
+  for (; p < end; ++p, ++at) {
+    const std::uint32_t key = w[static_cast<std::uint16_t>(at - 1)] | (w[at] << 8);
+    if (key != runKey) {
+      if (runKey != kNoKey) count[runKey] = runCount;
+      runKey = key;
+      runCount = count[key];
+    }
+    rank[p & kRingMask] = runCount++;
+  }
+  if (runKey != kNoKey) count[runKey] = runCount;
+  absolute_ += n;
+  cur_ = static_cast<std::uint16_t>(cur_ + n);
+  pending_ -= static_cast<std::uint32_t>(n);
+  // The strings before the current position join their hash chains, as far as their third
+  // bytes are stored; the current one joins at its search.
+  chainUpTo(absolute_ + std::min<std::uint32_t>(pending_, 2) - 1);
+}
+
+void DeflateEncoder::chainUpTo(std::uint64_t end) {
+  if (chained_ >= end) return;
+  // Strings that no search from here on can reach need no chain (and after a long stored
+  // block their bytes may be gone from the window).
+  if (end - chained_ > 32767) chained_ = end - 32767;
+  std::uint64_t* head = head3_.get();
+  std::uint16_t* prev = prev3_.get();
+  // The string entered at p starts at p - 1.
+  const std::uint8_t* w = window_.data();
+  std::uint16_t at = static_cast<std::uint16_t>(cur_ - (absolute_ - chained_) - 1);
+  for (std::uint64_t p = chained_; p < end; ++p, ++at) {
+    const std::uint32_t h = hash3(w + at);
+    const std::uint64_t older = head[h];
+    const std::uint64_t gap = p - older;
+    prev[p & kRingMask] = (older != 0 && gap <= 32768) ? static_cast<std::uint16_t>(gap) : 0;
+    head[h] = p;
+  }
+  chained_ = end;
 }
 
 void DeflateEncoder::findMatch(int& length, int& distance) {
+  // Every string before the current position has its third byte in the window now.
+  chainUpTo(absolute_ + 1);
   // Only a candidate that agrees at the last byte of the shortest usable match can beat it,
   // which rejects most candidates at their first comparison.
   length = minMatch_ - 1;
   distance = 0;
   const std::uint8_t* w = window_.data();
-  const std::uint32_t key = w[cur_] | (w[cur_ + 1] << 8);
-  const std::uint16_t* prev = prev_.get();
-  const int maxLen = static_cast<int>(std::min<std::uint32_t>(pending_, 258));
   const std::uint8_t* here = w + cur_;
-  // The key's 64 newest positions, newest first: the chain through prev_ visits exactly the
-  // entries a table of 64 slots per key would hold. A position within reach (32768) still
-  // has its own link, which is overwritten only 65536 positions later.
-  std::uint64_t slot = head_[key];
-  for (int i = 0; i < chainLimit_ && slot != 0; ++i) {
+  const std::uint32_t key = here[0] | (here[1] << 8);
+  int newest = -1;  // the rank of the key's newest entry, read when a candidate needs it
+  const std::uint16_t* prev = prev3_.get();
+  const std::uint16_t* rank = keyRank_.get();
+  const int maxLen = static_cast<int>(std::min<std::uint32_t>(pending_, 258));
+  // The current string joins its chain now, while the chain's head is at hand; until its
+  // first byte is consumed it is no candidate (distance 1) for the next search.
+  const std::uint32_t h = hash3(here);
+  // After a literal the next search looks up the next string, and the next byte consumed
+  // counts the current key.
+  __builtin_prefetch(&head3_[hash3(here + 1)]);
+  __builtin_prefetch(&keyCount_[key]);
+  std::uint64_t slot = head3_[h];
+  {
+    const std::uint64_t p = absolute_ + 1;
+    const std::uint64_t gap = p - slot;
+    prev3_[p & kRingMask] = (slot != 0 && gap <= 32768) ? static_cast<std::uint16_t>(gap) : 0;
+    head3_[h] = p;
+    chained_ = p + 1;
+  }
+  while (slot != 0) {
     const std::uint64_t dist = absolute_ - slot + 1;
     if (dist > 32768) break;
-    const std::uint16_t link = prev[slot & 0xFFFF];
-    slot = link ? slot - link : 0;
+    const std::uint16_t link = prev[slot & kRingMask];
+    if (dist < 2) {
+      slot = link ? slot - link : 0;
+      continue;
+    }
     const std::uint8_t* there = w + static_cast<std::uint16_t>(cur_ - dist);
+    // Another string of the same hash.
+    if (static_cast<std::uint32_t>(there[0] | (there[1] << 8)) != key || there[2] != here[2]) {
+      slot = link ? slot - link : 0;
+      continue;
+    }
+    // Ranks grow along the chain: past the key's newest entries nothing more counts.
+    if (newest < 0) newest = static_cast<std::uint16_t>(keyCount_[key] - 1);
+    if (static_cast<std::uint16_t>(newest - rank[slot & kRingMask]) >= chainLimit_) break;
+    slot = link ? slot - link : 0;
     if (there[length] != here[length]) continue;
-    int len = 2;
+    int len = 3;
     while (len + 8 <= maxLen) {
       std::uint64_t a;
       std::uint64_t b;

@@ -40,6 +40,7 @@ class DeflateEncoder {
  private:
   void storeInput(const std::uint8_t* p, std::size_t n);
   void consume(std::size_t n);
+  void chainUpTo(std::uint64_t end);
   void findMatch(int& length, int& distance);
   void fixedCoder();
   void dynamicCoder();
@@ -70,10 +71,20 @@ class DeflateEncoder {
   struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
   };
-  // Match table: the newest position of each two-byte key (64-bit absolute positions, so
-  // nothing wraps) and, per position, how far back the key's previous position lies.
-  std::unique_ptr<std::uint64_t[], FreeDeleter> head_;
-  std::unique_ptr<std::uint16_t[]> prev_;
+  // Match table. A string is entered under its two-byte key once its second byte is
+  // consumed, at that byte's absolute position p; only a key's newest chainLimit_ entries
+  // are candidates. The search walks chains of three-byte hashes instead (a candidate that
+  // differs in the third byte cannot win) and tells a key's newest entries by their rank:
+  // keyCount_ counts the entries of each key, keyRank_[p] is the count when p was entered
+  // (both modulo 2^16; a candidate within reach is less than 32768 entries old).
+  std::unique_ptr<std::uint16_t[]> keyCount_;
+  std::unique_ptr<std::uint16_t[]> keyRank_;
+  // Newest p per three-byte hash (0: none) and, per p, how far back the previous p of its
+  // hash lies (0: none within reach). A string joins its chain when its third byte is there,
+  // at the next search.
+  std::unique_ptr<std::uint64_t[], FreeDeleter> head3_;
+  std::unique_ptr<std::uint16_t[]> prev3_;
+  std::uint64_t chained_ = 1;  // the next p to join its hash chain
   std::unique_ptr<std::uint32_t[]> symbols_;  // 65537 entries, filled before read
   std::size_t symbolCount_ = 0;
   HuffmanTable litCodes_;
