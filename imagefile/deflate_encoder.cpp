@@ -17,9 +17,11 @@ using namespace deflate_tables;
 // so a match can be compared without wrapping.
 constexpr std::size_t kWindowAlloc = kWindow + 258 + 16;
 constexpr std::uint32_t kFullBuffer = 65527;
-constexpr std::uint32_t kLitLen = 0xFFFF;
-constexpr std::uint32_t kDist = 0xFFFE;
-constexpr std::size_t kOutChunk = 1 << 16;
+constexpr std::size_t kOutChunk = 1 << 15;
+constexpr std::size_t kOutSpare = 64;
+// A buffered match: this bit, the distance code's extra value (bits 14..26), its symbol
+// (bits 9..13) and the length (bits 0..8). A literal (or the end code) is its symbol.
+constexpr std::uint32_t kMatchEvent = 0x80000000u;
 
 int highestBit(std::uint32_t v) { return 31 - __builtin_clz(v); }
 
@@ -27,8 +29,14 @@ constexpr int kHashBits = 15;
 constexpr std::size_t kHashSize = std::size_t{1} << kHashBits;
 
 // Positions within reach of a match (32768) fit a ring of this many entries.
-constexpr std::uint64_t kRingMask = 32767;
+constexpr std::uint32_t kRingMask = 32767;
+
+// A chain link: how far back the previous string of a hash was entered; 0 when that is out
+// of reach (or there is none: an empty head is position 0, and the link then leads there).
+inline std::uint16_t link(std::uint32_t gap) { return gap <= 32768 ? static_cast<std::uint16_t>(gap) : 0; }
 constexpr std::uint32_t kNoKey = 0x10000;
+// When positions relative to the chains' base reach this, the base moves on.
+constexpr std::uint64_t kRebaseAt = 0xFFF00000u;
 
 // The window has spare bytes behind its mirrored start, so four bytes can be loaded at any
 // position.
@@ -65,6 +73,9 @@ constexpr std::array<LengthCode, 259> makeLengthCodes() {
 }
 constexpr auto kLengthCodes = makeLengthCodes();
 
+// Extra bits of a distance symbol: none for 0..3, then one more for every two symbols.
+inline int distanceExtraBits(int symbol) { return symbol < 4 ? 0 : (symbol - 2) >> 1; }
+
 inline void distanceCode(int distance, int& symbol, int& bits, int& extra) {
   const int d = distance - 1;
   if (d < 4) {
@@ -87,11 +98,11 @@ DeflateEncoder::DeflateEncoder(BaseStream& out) : sink_(out) {
   // initial value.
   keyRank_.reset(new std::uint16_t[kRingMask + 1]);
   // Position 0 is never entered (the first byte has no key), so 0 marks an empty chain.
-  head3_.reset(static_cast<std::uint64_t*>(std::calloc(kHashSize, sizeof(std::uint64_t))));
-  if (!head3_) throw std::bad_alloc();
+  head3_.reset(new std::uint32_t[kHashSize]());
   prev3_.reset(new std::uint16_t[kRingMask + 1]);
-  symbols_.reset(new std::uint32_t[65537]);
-  out_.reserve(kOutChunk + 64);
+  // A block's events grow with it, so a short stream stays small.
+  events_.resize(4096);
+  out_.reset(new std::uint8_t[kOutChunk + kOutSpare]);
   setHuffmanCount(litCodes_, 288);
   setHuffmanCount(distCodes_, 32);
   window_.assign(kWindowAlloc, 0);
@@ -111,6 +122,8 @@ void DeflateEncoder::write(const std::uint8_t* p, std::size_t count) {
   const std::uint32_t limit = mode_ == kDeflateStored ? 65535 : 32767;
   std::size_t left = count;
   while (left > 0 || flushRequest_) {
+    // One pass consumes less than 65536 bytes.
+    if (absolute_ - base_ >= kRebaseAt) rebase();
     const std::size_t piece =
         std::min({left, static_cast<std::size_t>(limit - pending_), kWindow - second_});
     if (piece) {
@@ -127,6 +140,14 @@ void DeflateEncoder::write(const std::uint8_t* p, std::size_t count) {
         dynamicCoder();
     }
   }
+}
+
+void DeflateEncoder::rebase() {
+  // Entries 2^31 or more back are far out of reach: they become empty.
+  constexpr std::uint32_t kStep = 0x80000000u;
+  std::uint32_t* head = head3_.get();
+  for (std::size_t i = 0; i < kHashSize; ++i) head[i] = head[i] > kStep ? head[i] - kStep : 0;
+  base_ += kStep;
 }
 
 void DeflateEncoder::consume(std::size_t n) {
@@ -163,21 +184,34 @@ void DeflateEncoder::consume(std::size_t n) {
   chainUpTo(absolute_ + std::min<std::uint32_t>(pending_, 2) - 1);
 }
 
+// consume(1) for the literals between searches.
+inline void DeflateEncoder::consumeOne() {
+  const std::uint8_t* w = window_.data();
+  if (absolute_ > 0) {
+    const std::uint32_t key = w[static_cast<std::uint16_t>(cur_ - 1)] | (w[cur_] << 8);
+    keyRank_[absolute_ & kRingMask] = keyCount_[key]++;
+  }
+  ++absolute_;
+  ++cur_;
+  --pending_;
+  const std::uint64_t end = absolute_ + std::min<std::uint32_t>(pending_, 2) - 1;
+  if (chained_ < end) chainUpTo(end);
+}
+
 void DeflateEncoder::chainUpTo(std::uint64_t end) {
   if (chained_ >= end) return;
   // Strings that no search from here on can reach need no chain (and after a long stored
   // block their bytes may be gone from the window).
   if (end - chained_ > 32767) chained_ = end - 32767;
-  std::uint64_t* head = head3_.get();
+  std::uint32_t* head = head3_.get();
   std::uint16_t* prev = prev3_.get();
   // The string entered at p starts at p - 1.
   const std::uint8_t* w = window_.data();
   std::uint16_t at = static_cast<std::uint16_t>(cur_ - (absolute_ - chained_) - 1);
-  for (std::uint64_t p = chained_; p < end; ++p, ++at) {
+  const std::uint32_t last = static_cast<std::uint32_t>(end - base_);
+  for (std::uint32_t p = static_cast<std::uint32_t>(chained_ - base_); p < last; ++p, ++at) {
     const std::uint32_t h = hash3(w + at);
-    const std::uint64_t older = head[h];
-    const std::uint64_t gap = p - older;
-    prev[p & kRingMask] = (older != 0 && gap <= 32768) ? static_cast<std::uint16_t>(gap) : 0;
+    prev[p & kRingMask] = link(p - head[h]);
     head[h] = p;
   }
   chained_ = end;
@@ -204,32 +238,30 @@ void DeflateEncoder::findMatch(int& length, int& distance) {
   // counts the current key.
   __builtin_prefetch(&head3_[hash3(here + 1)]);
   __builtin_prefetch(&keyCount_[key]);
-  std::uint64_t slot = head3_[h];
-  {
-    const std::uint64_t p = absolute_ + 1;
-    const std::uint64_t gap = p - slot;
-    prev3_[p & kRingMask] = (slot != 0 && gap <= 32768) ? static_cast<std::uint16_t>(gap) : 0;
-    head3_[h] = p;
-    chained_ = p + 1;
-  }
+  // Positions as in the hash chains, relative to base_.
+  const std::uint32_t current = static_cast<std::uint32_t>(absolute_ - base_);
+  std::uint32_t slot = head3_[h];
+  prev3_[(current + 1) & kRingMask] = link(current + 1 - slot);
+  head3_[h] = current + 1;
+  chained_ = absolute_ + 2;
   while (slot != 0) {
-    const std::uint64_t dist = absolute_ - slot + 1;
+    const std::uint32_t dist = current - slot + 1;
     if (dist > 32768) break;
-    const std::uint16_t link = prev[slot & kRingMask];
+    const std::uint16_t back = prev[slot & kRingMask];
     if (dist < 2) {
-      slot = link ? slot - link : 0;
+      slot = back ? slot - back : 0;
       continue;
     }
     const std::uint8_t* there = w + static_cast<std::uint16_t>(cur_ - dist);
     // Another string of the same hash.
     if (static_cast<std::uint32_t>(there[0] | (there[1] << 8)) != key || there[2] != here[2]) {
-      slot = link ? slot - link : 0;
+      slot = back ? slot - back : 0;
       continue;
     }
     // Ranks grow along the chain: past the key's newest entries nothing more counts.
     if (newest < 0) newest = static_cast<std::uint16_t>(keyCount_[key] - 1);
     if (static_cast<std::uint16_t>(newest - rank[slot & kRingMask]) >= chainLimit_) break;
-    slot = link ? slot - link : 0;
+    slot = back ? slot - back : 0;
     if (there[length] != here[length]) continue;
     int len = 3;
     while (len + 8 <= maxLen) {
@@ -256,26 +288,40 @@ void DeflateEncoder::findMatch(int& length, int& distance) {
   }
 }
 
-void DeflateEncoder::putBits(std::uint32_t value, int count) {
+inline void DeflateEncoder::putBits(std::uint32_t value, int count) {
   bitAcc_ |= static_cast<std::uint64_t>(value) << bitCount_;
   bitCount_ += count;
   if (bitCount_ >= 32) {
+    // The buffer keeps room behind kOutChunk, and is drained once it is passed.
     const std::uint32_t word = static_cast<std::uint32_t>(bitAcc_);
-    const std::size_t at = out_.size();
-    out_.resize(at + 4);
-    out_[at] = static_cast<std::uint8_t>(word);
-    out_[at + 1] = static_cast<std::uint8_t>(word >> 8);
-    out_[at + 2] = static_cast<std::uint8_t>(word >> 16);
-    out_[at + 3] = static_cast<std::uint8_t>(word >> 24);
+    std::uint8_t* o = out_.get() + outLen_;
+    o[0] = static_cast<std::uint8_t>(word);
+    o[1] = static_cast<std::uint8_t>(word >> 8);
+    o[2] = static_cast<std::uint8_t>(word >> 16);
+    o[3] = static_cast<std::uint8_t>(word >> 24);
+    outLen_ += 4;
     bitAcc_ >>= 32;
     bitCount_ -= 32;
-    if (out_.size() >= kOutChunk) drainOutput(false);
+    if (outLen_ >= kOutChunk) drainOutput(false);
   }
+}
+
+void DeflateEncoder::putBytes(const std::uint8_t* p, std::size_t n) {
+  // Only at a byte boundary (stored data), so the buffer holds every byte made so far.
+  if (outLen_ + n > kOutChunk) {
+    drainOutput(false);
+    if (n >= kOutChunk) {
+      sink_.write(p, n);
+      return;
+    }
+  }
+  std::memcpy(out_.get() + outLen_, p, n);
+  outLen_ += n;
 }
 
 void DeflateEncoder::alignBits() {
   while (bitCount_ > 0) {
-    out_.push_back(static_cast<std::uint8_t>(bitAcc_));
+    out_[outLen_++] = static_cast<std::uint8_t>(bitAcc_);
     bitAcc_ >>= 8;
     bitCount_ = std::max(0, bitCount_ - 8);
   }
@@ -286,28 +332,27 @@ void DeflateEncoder::drainOutput(bool all) {
   // Whole bytes of the bit accumulator go along; a partial byte waits for more bits.
   if (all) alignBits();
   while (bitCount_ >= 8) {
-    out_.push_back(static_cast<std::uint8_t>(bitAcc_));
+    out_[outLen_++] = static_cast<std::uint8_t>(bitAcc_);
     bitAcc_ >>= 8;
     bitCount_ -= 8;
   }
-  if (!out_.empty()) {
-    sink_.write(out_.data(), out_.size());
-    out_.clear();
+  if (outLen_ > 0) {
+    sink_.write(out_.get(), outLen_);
+    outLen_ = 0;
   }
 }
 
-void DeflateEncoder::emitLiteralFixed(int lit) {
+void DeflateEncoder::emitLiteral(int lit) {
   putBits(litCodes_.codes[lit].code, static_cast<int>(litCodes_.codes[lit].length));
 }
 
-void DeflateEncoder::emitMatchFixed(int length, int distance) {
+// A code and its extra bits go out in one piece: at most 15 + 13 bits.
+void DeflateEncoder::emitMatch(int length, int distanceSymbol, int distanceBits, int distanceExtra) {
   const LengthCode& lc = kLengthCodes[length];
-  putBits(litCodes_.codes[lc.symbol].code, static_cast<int>(litCodes_.codes[lc.symbol].length));
-  if (lc.bits) putBits(lc.extra, lc.bits);
-  int sym, bits, extra;
-  distanceCode(distance, sym, bits, extra);
-  putBits(distCodes_.codes[sym].code, static_cast<int>(distCodes_.codes[sym].length));
-  if (bits) putBits(static_cast<std::uint32_t>(extra), bits);
+  const HuffmanCode& l = litCodes_.codes[lc.symbol];
+  putBits(l.code | (static_cast<std::uint32_t>(lc.extra) << l.length), static_cast<int>(l.length) + lc.bits);
+  const HuffmanCode& d = distCodes_.codes[distanceSymbol];
+  putBits(d.code | (static_cast<std::uint32_t>(distanceExtra) << d.length), static_cast<int>(d.length) + distanceBits);
 }
 
 void DeflateEncoder::fixedCoder() {
@@ -325,42 +370,52 @@ void DeflateEncoder::fixedCoder() {
     int len, dist;
     findMatch(len, dist);
     if (len < minMatch_) {
-      emitLiteralFixed(window_[cur_]);
-      consume(1);
+      emitLiteral(window_[cur_]);
+      consumeOne();
     } else {
-      emitMatchFixed(len, dist);
+      int sym, bits, extra;
+      distanceCode(dist, sym, bits, extra);
+      emitMatch(len, sym, bits, extra);
       consume(static_cast<std::size_t>(len));
     }
   }
   if (flushRequest_) {
     while (pending_ > 0) {
-      emitLiteralFixed(window_[cur_]);
-      consume(1);
+      emitLiteral(window_[cur_]);
+      consumeOne();
     }
-    emitLiteralFixed(256);
+    emitLiteral(256);
     flushRequest_ = false;
     blockOpen_ = false;
   }
 }
 
-void DeflateEncoder::bufferLiteral(int lit) {
-  symbols_[symbolCount_++] = static_cast<std::uint32_t>(lit) | (kLitLen << 16);
+inline void DeflateEncoder::bufferLiteral(int lit) {
+  if (eventCount_ == events_.size()) events_.resize(std::min<std::size_t>(events_.size() * 4, 65537));
+  events_[eventCount_++] = static_cast<std::uint32_t>(lit);
+  ++litFreq_[lit];
+  ++symbolCount_;
 }
 
-void DeflateEncoder::bufferMatch(int length, int distance) {
+inline void DeflateEncoder::bufferMatch(int length, int distance) {
   const LengthCode& lc = kLengthCodes[length];
-  symbols_[symbolCount_++] = lc.symbol | (kLitLen << 16);
-  if (lc.bits) symbols_[symbolCount_++] = lc.extra | (static_cast<std::uint32_t>(lc.bits) << 16);
   int sym, bits, extra;
   distanceCode(distance, sym, bits, extra);
-  symbols_[symbolCount_++] = static_cast<std::uint32_t>(sym) | (kDist << 16);
-  if (bits)
-    symbols_[symbolCount_++] = static_cast<std::uint32_t>(extra) | (static_cast<std::uint32_t>(bits) << 16);
+  if (eventCount_ == events_.size()) events_.resize(std::min<std::size_t>(events_.size() * 4, 65537));
+  events_[eventCount_++] = kMatchEvent | (static_cast<std::uint32_t>(extra) << 14) |
+                           (static_cast<std::uint32_t>(sym) << 9) | static_cast<std::uint32_t>(length);
+  ++litFreq_[lc.symbol];
+  ++distFreq_[sym];
+  // Counted as the symbols and extra-bit fields it stands for.
+  symbolCount_ += 2 + (lc.bits != 0) + (bits != 0);
 }
 
 void DeflateEncoder::dynamicCoder() {
   if (!blockOpen_) {
     symbolCount_ = 0;
+    eventCount_ = 0;
+    litFreq_.fill(0);
+    distFreq_.fill(0);
     blockOpen_ = true;
   }
   while (pending_ >= 258 || (flushRequest_ && pending_ >= 3)) {
@@ -368,7 +423,7 @@ void DeflateEncoder::dynamicCoder() {
     findMatch(len, dist);
     if (len < minMatch_) {
       bufferLiteral(window_[cur_]);
-      consume(1);
+      consumeOne();
     } else {
       bufferMatch(len, dist);
       consume(static_cast<std::size_t>(len));
@@ -381,7 +436,7 @@ void DeflateEncoder::dynamicCoder() {
   if (flushRequest_) {
     while (pending_ > 0) {
       bufferLiteral(window_[cur_]);
-      consume(1);
+      consumeOne();
     }
     writeDynamicBlock();
   }
@@ -396,18 +451,8 @@ void DeflateEncoder::writeDynamicBlock() {
   putBits(bfinal ? 1 : 0, 1);
   putBits(2, 2);
   bufferLiteral(256);
-
-  std::array<std::uint32_t, 288> litFreq{};
-  std::array<std::uint32_t, 32> distFreq{};
-  for (std::size_t i = 0; i < symbolCount_; ++i) {
-    const std::uint32_t kind = symbols_[i] >> 16;
-    if (kind == kLitLen)
-      ++litFreq[symbols_[i] & 0xFFFF];
-    else if (kind == kDist)
-      ++distFreq[symbols_[i] & 0xFFFF];
-  }
-  buildCodeLengths(litCodes_, litFreq.data(), 15);
-  buildCodeLengths(distCodes_, distFreq.data(), 15);
+  buildCodeLengths(litCodes_, litFreq_.data(), 15);
+  buildCodeLengths(distCodes_, distFreq_.data(), 15);
 
   int hlit = 1;
   for (int s = 285; s >= 0; --s)
@@ -484,17 +529,16 @@ void DeflateEncoder::writeDynamicBlock() {
     else if (sym == 18)
       putBits(static_cast<std::uint32_t>(extra), 7);
   }
-  for (std::size_t i = 0; i < symbolCount_; ++i) {
-    const std::uint32_t value = symbols_[i] & 0xFFFF;
-    const std::uint32_t kind = symbols_[i] >> 16;
-    if (kind == kLitLen)
-      putBits(litCodes_.codes[value].code, static_cast<int>(litCodes_.codes[value].length));
-    else if (kind == kDist)
-      putBits(distCodes_.codes[value].code, static_cast<int>(distCodes_.codes[value].length));
+  for (std::size_t i = 0; i < eventCount_; ++i) {
+    const std::uint32_t e = events_[i];
+    if (!(e & kMatchEvent))
+      emitLiteral(static_cast<int>(e));
     else
-      putBits(value, static_cast<int>(kind));
+      emitMatch(static_cast<int>(e & 511), static_cast<int>((e >> 9) & 31),
+                distanceExtraBits(static_cast<int>((e >> 9) & 31)), static_cast<int>((e >> 14) & 0x1FFF));
   }
   symbolCount_ = 0;
+  eventCount_ = 0;
   flushRequest_ = false;
   blockOpen_ = false;
 }
@@ -505,15 +549,14 @@ void DeflateEncoder::storedBlock() {
   alignBits();
   const std::uint16_t len = static_cast<std::uint16_t>(pending_);
   const std::uint16_t nlen = static_cast<std::uint16_t>(~len);
-  out_.push_back(static_cast<std::uint8_t>(len));
-  out_.push_back(static_cast<std::uint8_t>(len >> 8));
-  out_.push_back(static_cast<std::uint8_t>(nlen));
-  out_.push_back(static_cast<std::uint8_t>(nlen >> 8));
+  const std::uint8_t header[4] = {static_cast<std::uint8_t>(len), static_cast<std::uint8_t>(len >> 8),
+                                   static_cast<std::uint8_t>(nlen), static_cast<std::uint8_t>(nlen >> 8)};
+  putBytes(header, 4);
   while (pending_ > 0) {
     const std::size_t n = std::min<std::size_t>(pending_, kWindow - cur_);
-    out_.insert(out_.end(), window_.data() + cur_, window_.data() + cur_ + n);
+    putBytes(window_.data() + cur_, n);
     consume(n);
-    if (out_.size() >= kOutChunk) drainOutput(false);
+    if (outLen_ >= kOutChunk) drainOutput(false);
   }
   flushRequest_ = false;
   final_ = false;

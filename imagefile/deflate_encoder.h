@@ -1,6 +1,7 @@
 #pragma once
 // The compressing side of the Deflate stream: its window, match table, symbol buffer, code
 // tables and bit output. It writes raw Deflate data to the stream it is given.
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -41,16 +42,19 @@ class DeflateEncoder {
   void storeInput(const std::uint8_t* p, std::size_t n);
   void consume(std::size_t n);
   void chainUpTo(std::uint64_t end);
+  void rebase();
   void findMatch(int& length, int& distance);
   void fixedCoder();
   void dynamicCoder();
   void writeDynamicBlock();
   void storedBlock();
+  void consumeOne();
   void putBits(std::uint32_t value, int count);
+  void putBytes(const std::uint8_t* p, std::size_t n);
   void alignBits();
   void drainOutput(bool all);
-  void emitLiteralFixed(int lit);
-  void emitMatchFixed(int length, int distance);
+  void emitLiteral(int lit);
+  void emitMatch(int length, int distanceSymbol, int distanceBits, int distanceExtra);
   void bufferLiteral(int lit);
   void bufferMatch(int length, int distance);
 
@@ -68,9 +72,6 @@ class DeflateEncoder {
   bool flushRequest_ = false;
   bool blockOpen_ = false;
   std::uint64_t absolute_ = 0;  // input bytes consumed since creation
-  struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-  };
   // Match table. A string is entered under its two-byte key once its second byte is
   // consumed, at that byte's absolute position p; only a key's newest chainLimit_ entries
   // are candidates. The search walks chains of three-byte hashes instead (a candidate that
@@ -82,16 +83,26 @@ class DeflateEncoder {
   // Newest p per three-byte hash (0: none) and, per p, how far back the previous p of its
   // hash lies (0: none within reach). A string joins its chain when its third byte is there,
   // at the next search.
-  std::unique_ptr<std::uint64_t[], FreeDeleter> head3_;
+  std::unique_ptr<std::uint32_t[]> head3_;
   std::unique_ptr<std::uint16_t[]> prev3_;
   std::uint64_t chained_ = 1;  // the next p to join its hash chain
-  std::unique_ptr<std::uint32_t[]> symbols_;  // 65537 entries, filled before read
+  // The chains hold p - base_ in 32 bits; base_ moves on by 2^31 long before that could
+  // overflow (rebase()).
+  std::uint64_t base_ = 0;
+  // The open dynamic block: its literals and matches (65537 at most), how many symbols and
+  // extra-bit fields they stand for (a block is written when they reach 65527) and the
+  // symbols' frequencies.
+  std::vector<std::uint32_t> events_;
+  std::size_t eventCount_ = 0;
   std::size_t symbolCount_ = 0;
+  std::array<std::uint32_t, 288> litFreq_{};
+  std::array<std::uint32_t, 32> distFreq_{};
   HuffmanTable litCodes_;
   HuffmanTable distCodes_;
   std::uint64_t bitAcc_ = 0;
   int bitCount_ = 0;
-  std::vector<std::uint8_t> out_;
+  std::unique_ptr<std::uint8_t[]> out_;  // compressed bytes for the sink, outLen_ of them
+  std::size_t outLen_ = 0;
 };
 
 }  // namespace imagefile
