@@ -219,6 +219,122 @@ TEST(DeflateBytes, RepeatsWithinReachAreFoundAndBeyondAreNot) {
   EXPECT_GT(deflateBytes(farTwice).size(), 2 * 32769u);  // too far: all literals
 }
 
+// The literals and matches of a stream of fixed blocks, in order.
+struct Token {
+  int literal = -1;  // or a match:
+  int length = 0;
+  int distance = 0;
+  bool operator==(const Token&) const = default;
+};
+
+std::vector<Token> fixedTokens(const Bytes& packed) {
+  std::size_t bit = 0;
+  auto take = [&](int n) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < n; ++i, ++bit) v |= ((packed.at(bit >> 3) >> (bit & 7)) & 1u) << i;
+    return v;
+  };
+  auto codeBits = [&](int n) {  // Huffman codes come most significant bit first
+    std::uint32_t v = 0;
+    for (int i = 0; i < n; ++i) v = (v << 1) | take(1);
+    return v;
+  };
+  static const int lengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                     31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+  std::vector<Token> tokens;
+  for (bool last = false; !last;) {
+    last = take(1) != 0;
+    EXPECT_EQ(take(2), 1u) << "not a fixed block";
+    for (;;) {
+      std::uint32_t c = codeBits(7);
+      int sym;
+      if (c <= 23) {
+        sym = 256 + static_cast<int>(c);
+      } else {
+        c = (c << 1) | take(1);
+        if (c >= 0x30 && c <= 0xBF)
+          sym = static_cast<int>(c) - 0x30;
+        else if (c >= 0xC0 && c <= 0xC7)
+          sym = 280 + static_cast<int>(c) - 0xC0;
+        else
+          sym = 144 + static_cast<int>(((c << 1) | take(1)) - 0x190);
+      }
+      if (sym < 256) {
+        tokens.push_back({sym});
+        continue;
+      }
+      if (sym == 256) break;
+      const int li = sym - 257;
+      const int lengthExtra = li < 8 || li == 28 ? 0 : (li - 4) / 4;
+      const int length = lengthBase[li] + static_cast<int>(take(lengthExtra));
+      const int ds = static_cast<int>(codeBits(5));
+      const int e = ds < 4 ? 0 : ds / 2 - 1;
+      const int distance = ds < 4 ? ds + 1 : (((2 + (ds & 1)) << e) | static_cast<int>(take(e))) + 1;
+      tokens.push_back({-1, length, distance});
+    }
+  }
+  return tokens;
+}
+
+Bytes fixedStream(const Bytes& data, int minimumMatch = 3) {
+  MemStream sink;
+  {
+    DeflateStream d(&sink, 1);
+    d.setCompressionMode(kDeflateFixed);
+    d.setMinimumMatch(minimumMatch);
+    d.write(data.data(), data.size());
+    d.finish();
+  }
+  return sink.bytes();
+}
+
+// The search visits a two-byte key's newest 64 entries (16 with a minimum match of six),
+// whatever their third byte: "XY" + 18 letters, then fillers "XY" + another byte, then the
+// same 20 bytes again. With one filler too many the first copy is out of the search's
+// sight; from its second byte on it is found under the key "Ya".
+TEST(DeflateStream, SearchSeesTheNewestEntriesOfAKey) {
+  const std::string text = "XYabcdefghijklmnopqr";
+  for (const auto& [minimum, limit] : {std::pair{3, 64}, {6, 16}})
+    for (int fillers : {limit - 1, limit}) {
+      Bytes data(text.begin(), text.end());
+      for (int i = 0; i < fillers; ++i) data.insert(data.end(), {'X', 'Y', static_cast<std::uint8_t>(1 + i)});
+      data.insert(data.end(), text.begin(), text.end());
+      const std::vector<Token> tokens = fixedTokens(fixedStream(data, minimum));
+      const int copy = 20 + 3 * fillers;
+      std::vector<Token> expected;
+      for (int i = 0; i < copy; ++i) expected.push_back({data[i]});
+      if (fillers < limit) {
+        expected.push_back({-1, 20, copy});
+      } else {
+        expected.push_back({'X'});
+        expected.push_back({-1, 19, copy});
+      }
+      EXPECT_EQ(tokens, expected) << "minimum " << minimum << ", fillers " << fillers;
+      EXPECT_EQ(inflateBytes(fixedStream(data, minimum)), data);
+    }
+}
+
+// A flush leaves the last two strings without their third byte; they are found once it
+// comes: "...Kab" | flush | "c" + 30 letters + "abc" + the same 30 letters.
+TEST(DeflateStream, StringsCutByAFlushAreFoundLater) {
+  const Bytes head = randomBytes(500, 31);
+  const std::string tail = "cdefghijklmnopqrstuvwxyzABCDEF";
+  MemStream sink;
+  {
+    DeflateStream d(&sink, 1);
+    d.setCompressionMode(kDeflateFixed);
+    d.write(head.data(), head.size());
+    d.write("ab", 2);
+    d.flush();
+    const std::string rest = "c" + tail + "ab" + "c" + tail;
+    d.write(rest.data(), rest.size());
+    d.finish();
+  }
+  const std::vector<Token> tokens = fixedTokens(sink.bytes());
+  ASSERT_FALSE(tokens.empty());
+  EXPECT_EQ(tokens.back(), (Token{-1, 33, 33}));
+}
+
 TEST(DeflateStream, OutputDoesNotDependOnHowWritesAreSplit) {
   const Bytes text = textLike(150000, 4);
   for (int mode = 0; mode < 3; ++mode) {
