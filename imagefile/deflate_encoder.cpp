@@ -33,10 +33,8 @@ constexpr std::uint32_t kRingMask = 32767;
 
 // A chain link: how far back the previous string of a hash was entered; 0 when that is out
 // of reach (or there is none: an empty head is position 0, and the link then leads there).
-inline std::uint16_t link(std::uint32_t gap) { return gap <= 32768 ? static_cast<std::uint16_t>(gap) : 0; }
+inline std::uint16_t link(std::uint64_t gap) { return gap <= 32768 ? static_cast<std::uint16_t>(gap) : 0; }
 constexpr std::uint32_t kNoKey = 0x10000;
-// When positions relative to the chains' base reach this, the base moves on.
-constexpr std::uint64_t kRebaseAt = 0xFFF00000u;
 
 // The window has spare bytes behind its mirrored start, so four bytes can be loaded at any
 // position.
@@ -98,7 +96,7 @@ DeflateEncoder::DeflateEncoder(BaseStream& out) : sink_(out) {
   // initial value.
   keyRank_.reset(new std::uint16_t[kRingMask + 1]);
   // Position 0 is never entered (the first byte has no key), so 0 marks an empty chain.
-  head3_.reset(new std::uint32_t[kHashSize]());
+  head3_.reset(new std::uint64_t[kHashSize]());
   prev3_.reset(new std::uint16_t[kRingMask + 1]);
   // A block's events grow with it, so a short stream stays small.
   events_.resize(4096);
@@ -122,8 +120,6 @@ void DeflateEncoder::write(const std::uint8_t* p, std::size_t count) {
   const std::uint32_t limit = mode_ == kDeflateStored ? 65535 : 32767;
   std::size_t left = count;
   while (left > 0 || flushRequest_) {
-    // One pass consumes less than 65536 bytes.
-    if (absolute_ - base_ >= kRebaseAt) rebase();
     const std::size_t piece =
         std::min({left, static_cast<std::size_t>(limit - pending_), kWindow - second_});
     if (piece) {
@@ -140,14 +136,6 @@ void DeflateEncoder::write(const std::uint8_t* p, std::size_t count) {
         dynamicCoder();
     }
   }
-}
-
-void DeflateEncoder::rebase() {
-  // Entries 2^31 or more back are far out of reach: they become empty.
-  constexpr std::uint32_t kStep = 0x80000000u;
-  std::uint32_t* head = head3_.get();
-  for (std::size_t i = 0; i < kHashSize; ++i) head[i] = head[i] > kStep ? head[i] - kStep : 0;
-  base_ += kStep;
 }
 
 void DeflateEncoder::consume(std::size_t n) {
@@ -200,16 +188,16 @@ inline void DeflateEncoder::consumeOne() {
 
 void DeflateEncoder::chainUpTo(std::uint64_t end) {
   if (chained_ >= end) return;
-  // Strings that no search from here on can reach need no chain (and after a long stored
-  // block their bytes may be gone from the window).
-  if (end - chained_ > 32767) chained_ = end - 32767;
-  std::uint32_t* head = head3_.get();
+  // Strings that no search from here on can reach need no chain (the earliest search is at
+  // end - 1, and reaches back to end - 32768); in a long stored block their bytes may be
+  // gone from the window already.
+  if (end - chained_ > 32768) chained_ = end - 32768;
+  std::uint64_t* head = head3_.get();
   std::uint16_t* prev = prev3_.get();
   // The string entered at p starts at p - 1.
   const std::uint8_t* w = window_.data();
   std::uint16_t at = static_cast<std::uint16_t>(cur_ - (absolute_ - chained_) - 1);
-  const std::uint32_t last = static_cast<std::uint32_t>(end - base_);
-  for (std::uint32_t p = static_cast<std::uint32_t>(chained_ - base_); p < last; ++p, ++at) {
+  for (std::uint64_t p = chained_; p < end; ++p, ++at) {
     const std::uint32_t h = hash3(w + at);
     prev[p & kRingMask] = link(p - head[h]);
     head[h] = p;
@@ -238,14 +226,12 @@ void DeflateEncoder::findMatch(int& length, int& distance) {
   // counts the current key.
   __builtin_prefetch(&head3_[hash3(here + 1)]);
   __builtin_prefetch(&keyCount_[key]);
-  // Positions as in the hash chains, relative to base_.
-  const std::uint32_t current = static_cast<std::uint32_t>(absolute_ - base_);
-  std::uint32_t slot = head3_[h];
-  prev3_[(current + 1) & kRingMask] = link(current + 1 - slot);
-  head3_[h] = current + 1;
+  std::uint64_t slot = head3_[h];
+  prev3_[(absolute_ + 1) & kRingMask] = link(absolute_ + 1 - slot);
+  head3_[h] = absolute_ + 1;
   chained_ = absolute_ + 2;
   while (slot != 0) {
-    const std::uint32_t dist = current - slot + 1;
+    const std::uint64_t dist = absolute_ - slot + 1;
     if (dist > 32768) break;
     const std::uint16_t back = prev[slot & kRingMask];
     if (dist < 2) {
@@ -560,6 +546,12 @@ void DeflateEncoder::storedBlock() {
   }
   flushRequest_ = false;
   final_ = false;
+}
+
+void DeflateEncoder::setMode(int mode) {
+  // Each coder keeps its own kind of open block and its own input limit.
+  if (mode != mode_ && (pending_ > 0 || blockOpen_)) flush();
+  mode_ = mode;
 }
 
 void DeflateEncoder::flush() {

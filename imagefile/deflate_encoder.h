@@ -3,7 +3,6 @@
 // tables and bit output. It writes raw Deflate data to the stream it is given.
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -18,8 +17,9 @@ class DeflateEncoder {
   DeflateEncoder(const DeflateEncoder&) = delete;
   DeflateEncoder& operator=(const DeflateEncoder&) = delete;
 
-  // Block kind: 0 dynamic, 1 fixed, 2 stored (see DeflateMode).
-  void setMode(int mode) { mode_ = mode; }
+  // Block kind: 0 dynamic, 1 fixed, 2 stored (see DeflateMode). A change in the middle of
+  // the data first closes a block in the old kind with what is pending.
+  void setMode(int mode);
   int mode() const { return mode_; }
   // Shortest match used (3 to 258). Filtered picture rows pack better when short matches
   // stay literals, which the Huffman codes then take. Such data has few distinct byte
@@ -42,7 +42,6 @@ class DeflateEncoder {
   void storeInput(const std::uint8_t* p, std::size_t n);
   void consume(std::size_t n);
   void chainUpTo(std::uint64_t end);
-  void rebase();
   void findMatch(int& length, int& distance);
   void fixedCoder();
   void dynamicCoder();
@@ -79,16 +78,13 @@ class DeflateEncoder {
   // keyCount_ counts the entries of each key, keyRank_[p] is the count when p was entered
   // (both modulo 2^16; a candidate within reach is less than 32768 entries old).
   std::unique_ptr<std::uint16_t[]> keyCount_;
-  std::unique_ptr<std::uint16_t[]> keyRank_;
+  std::unique_ptr<std::uint16_t[]> keyRank_;  // a ring: only p within reach are read
   // Newest p per three-byte hash (0: none) and, per p, how far back the previous p of its
-  // hash lies (0: none within reach). A string joins its chain when its third byte is there,
-  // at the next search.
-  std::unique_ptr<std::uint32_t[]> head3_;
+  // hash lies (0: none within reach; a ring like keyRank_). A string joins its chain once
+  // its third byte is stored: at its own search, or when the bytes of a match are consumed.
+  std::unique_ptr<std::uint64_t[]> head3_;
   std::unique_ptr<std::uint16_t[]> prev3_;
   std::uint64_t chained_ = 1;  // the next p to join its hash chain
-  // The chains hold p - base_ in 32 bits; base_ moves on by 2^31 long before that could
-  // overflow (rebase()).
-  std::uint64_t base_ = 0;
   // The open dynamic block: its literals and matches (65537 at most), how many symbols and
   // extra-bit fields they stand for (a block is written when they reach 65527) and the
   // symbols' frequencies.

@@ -355,6 +355,27 @@ TEST(DeflateStream, OutputDoesNotDependOnHowWritesAreSplit) {
   }
 }
 
+// A change of block kind between writes closes the open block first; whatever the kinds,
+// the data comes back.
+TEST(DeflateStream, BlockKindChangedBetweenWrites) {
+  const Bytes text = textLike(70000, 14);
+  for (int from = 0; from < 3; ++from)
+    for (int to = 0; to < 3; ++to) {
+      MemStream sink;
+      {
+        DeflateStream d(&sink, 1);
+        d.setCompressionMode(from);
+        d.write(text.data(), 40000);
+        d.setCompressionMode(to);
+        EXPECT_EQ(d.compressionMode(), to);
+        d.write(text.data() + 40000, text.size() - 40000);
+        d.finish();
+      }
+      EXPECT_EQ(zlibInflate(sink.bytes(), text.size()), text) << from << " to " << to;
+      EXPECT_EQ(inflateBytes(sink.bytes()), text) << from << " to " << to;
+    }
+}
+
 TEST(DeflateStream, ReadsZlibOutputOfEveryLevelStrategyAndWindow) {
   const Bytes text = textLike(120000, 5);
   const Bytes noise = randomBytes(20000, 6);
