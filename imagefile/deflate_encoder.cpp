@@ -33,8 +33,13 @@ constexpr std::uint32_t kRingMask = 32767;
 
 // A chain link: how far back the previous string of a hash was entered; 0 when that is out
 // of reach (or there is none: an empty head is position 0, and the link then leads there).
-inline std::uint16_t link(std::uint64_t gap) { return gap <= 32768 ? static_cast<std::uint16_t>(gap) : 0; }
+inline std::uint16_t link(std::uint32_t gap) { return gap <= 32768 ? static_cast<std::uint16_t>(gap) : 0; }
 constexpr std::uint32_t kNoKey = 0x10000;
+// The chains hold positions relative to a base that moves on by a step whenever they reach
+// the step and a margin: entries a step back are out of reach by then. A step is a
+// multiple of the rings' size.
+constexpr std::uint64_t kRebaseStep = 1 << 20;
+constexpr std::uint64_t kRebaseAt = kRebaseStep + (1 << 17);
 
 // The window has spare bytes behind its mirrored start, so four bytes can be loaded at any
 // position.
@@ -91,26 +96,36 @@ inline void distanceCode(int distance, int& symbol, int& bits, int& extra) {
 }  // namespace
 
 DeflateEncoder::DeflateEncoder(BaseStream& out) : sink_(out) {
-  keyCount_.reset(new std::uint16_t[65536]());
-  // Ranks and links are read only for positions that were entered, so they need no
-  // initial value.
-  keyRank_.reset(new std::uint16_t[kRingMask + 1]);
+  // One block for every table, the zeroed ones first: one allocation and one clearing per
+  // stream, and freed memory the allocator keeps for the next stream.
+  constexpr std::size_t kHeadBytes = kHashSize * sizeof(std::uint32_t);
+  constexpr std::size_t kCountBytes = 65536 * sizeof(std::uint16_t);
+  constexpr std::size_t kWindowBytes = (kWindowAlloc + 63) / 64 * 64;
+  constexpr std::size_t kRingBytes = (kRingMask + 1) * sizeof(std::uint16_t);
+  constexpr std::size_t kZeroed = kHeadBytes + kCountBytes + kWindowBytes;
+  arena_.reset(new std::uint8_t[kZeroed + 2 * kRingBytes + kOutChunk + kOutSpare]);
+  std::uint8_t* at = arena_.get();
+  std::memset(at, 0, kZeroed);
   // Position 0 is never entered (the first byte has no key), so 0 marks an empty chain.
-  head3_.reset(new std::uint64_t[kHashSize]());
-  prev3_.reset(new std::uint16_t[kRingMask + 1]);
+  head3_ = reinterpret_cast<std::uint32_t*>(at);
+  keyCount_ = reinterpret_cast<std::uint16_t*>(at + kHeadBytes);
+  // Zeroed, so reading a word at the last stored byte sees no stale memory.
+  window_ = at + kHeadBytes + kCountBytes;
+  // Ranks and links are read only for positions that were entered.
+  keyRank_ = reinterpret_cast<std::uint16_t*>(at + kZeroed);
+  prev3_ = reinterpret_cast<std::uint16_t*>(at + kZeroed + kRingBytes);
+  out_ = at + kZeroed + 2 * kRingBytes;
   // A block's events grow with it, so a short stream stays small.
   events_.resize(4096);
-  out_.reset(new std::uint8_t[kOutChunk + kOutSpare]);
   setHuffmanCount(litCodes_, 288);
   setHuffmanCount(distCodes_, 32);
-  window_.assign(kWindowAlloc, 0);
 }
 
 void DeflateEncoder::storeInput(const std::uint8_t* p, std::size_t n) {
-  std::memcpy(window_.data() + second_, p, n);
+  std::memcpy(window_ + second_, p, n);
   if (second_ < 258) {
     const std::size_t m = std::min<std::size_t>(n, 258 - second_);
-    std::memcpy(window_.data() + kWindow + second_, p, m);
+    std::memcpy(window_ + kWindow + second_, p, m);
   }
   second_ = static_cast<std::uint16_t>(second_ + n);
   pending_ += static_cast<std::uint32_t>(n);
@@ -120,6 +135,8 @@ void DeflateEncoder::write(const std::uint8_t* p, std::size_t count) {
   const std::uint32_t limit = mode_ == kDeflateStored ? 65535 : 32767;
   std::size_t left = count;
   while (left > 0 || flushRequest_) {
+    // A pass consumes less than 65536 bytes, so relative positions stay far below 2^32.
+    if (absolute_ - base_ >= kRebaseAt) rebase();
     const std::size_t piece =
         std::min({left, static_cast<std::size_t>(limit - pending_), kWindow - second_});
     if (piece) {
@@ -138,11 +155,17 @@ void DeflateEncoder::write(const std::uint8_t* p, std::size_t count) {
   }
 }
 
+void DeflateEncoder::rebase() {
+  std::uint32_t* head = head3_;
+  for (std::size_t i = 0; i < kHashSize; ++i) head[i] = head[i] > kRebaseStep ? head[i] - kRebaseStep : 0;
+  base_ += kRebaseStep;
+}
+
 void DeflateEncoder::consume(std::size_t n) {
   if (n == 0) return;
-  std::uint16_t* count = keyCount_.get();
-  std::uint16_t* rank = keyRank_.get();
-  const std::uint8_t* w = window_.data();
+  std::uint16_t* count = keyCount_;
+  std::uint16_t* rank = keyRank_;
+  const std::uint8_t* w = window_;
   std::uint64_t p = absolute_;
   std::uint16_t at = cur_;
   const std::uint64_t end = p + n;
@@ -174,7 +197,7 @@ void DeflateEncoder::consume(std::size_t n) {
 
 // consume(1) for the literals between searches.
 inline void DeflateEncoder::consumeOne() {
-  const std::uint8_t* w = window_.data();
+  const std::uint8_t* w = window_;
   if (absolute_ > 0) {
     const std::uint32_t key = w[static_cast<std::uint16_t>(cur_ - 1)] | (w[cur_] << 8);
     keyRank_[absolute_ & kRingMask] = keyCount_[key]++;
@@ -192,12 +215,13 @@ void DeflateEncoder::chainUpTo(std::uint64_t end) {
   // end - 1, and reaches back to end - 32768); in a long stored block their bytes may be
   // gone from the window already.
   if (end - chained_ > 32768) chained_ = end - 32768;
-  std::uint64_t* head = head3_.get();
-  std::uint16_t* prev = prev3_.get();
+  std::uint32_t* head = head3_;
+  std::uint16_t* prev = prev3_;
   // The string entered at p starts at p - 1.
-  const std::uint8_t* w = window_.data();
+  const std::uint8_t* w = window_;
   std::uint16_t at = static_cast<std::uint16_t>(cur_ - (absolute_ - chained_) - 1);
-  for (std::uint64_t p = chained_; p < end; ++p, ++at) {
+  const std::uint32_t last = static_cast<std::uint32_t>(end - base_);
+  for (std::uint32_t p = static_cast<std::uint32_t>(chained_ - base_); p < last; ++p, ++at) {
     const std::uint32_t h = hash3(w + at);
     prev[p & kRingMask] = link(p - head[h]);
     head[h] = p;
@@ -212,12 +236,12 @@ void DeflateEncoder::findMatch(int& length, int& distance) {
   // which rejects most candidates at their first comparison.
   length = minMatch_ - 1;
   distance = 0;
-  const std::uint8_t* w = window_.data();
+  const std::uint8_t* w = window_;
   const std::uint8_t* here = w + cur_;
   const std::uint32_t key = here[0] | (here[1] << 8);
   int newest = -1;  // the rank of the key's newest entry, read when a candidate needs it
-  const std::uint16_t* prev = prev3_.get();
-  const std::uint16_t* rank = keyRank_.get();
+  const std::uint16_t* prev = prev3_;
+  const std::uint16_t* rank = keyRank_;
   const int maxLen = static_cast<int>(std::min<std::uint32_t>(pending_, 258));
   // The current string joins its chain now, while the chain's head is at hand; until its
   // first byte is consumed it is no candidate (distance 1) for the next search.
@@ -226,12 +250,14 @@ void DeflateEncoder::findMatch(int& length, int& distance) {
   // counts the current key.
   __builtin_prefetch(&head3_[hash3(here + 1)]);
   __builtin_prefetch(&keyCount_[key]);
-  std::uint64_t slot = head3_[h];
-  prev3_[(absolute_ + 1) & kRingMask] = link(absolute_ + 1 - slot);
-  head3_[h] = absolute_ + 1;
+  // Chain positions are relative to base_.
+  const std::uint32_t current = static_cast<std::uint32_t>(absolute_ - base_);
+  std::uint32_t slot = head3_[h];
+  prev3_[(current + 1) & kRingMask] = link(current + 1 - slot);
+  head3_[h] = current + 1;
   chained_ = absolute_ + 2;
   while (slot != 0) {
-    const std::uint64_t dist = absolute_ - slot + 1;
+    const std::uint32_t dist = current - slot + 1;
     if (dist > 32768) break;
     const std::uint16_t back = prev[slot & kRingMask];
     if (dist < 2) {
@@ -280,7 +306,7 @@ inline void DeflateEncoder::putBits(std::uint32_t value, int count) {
   if (bitCount_ >= 32) {
     // The buffer keeps room behind kOutChunk, and is drained once it is passed.
     const std::uint32_t word = static_cast<std::uint32_t>(bitAcc_);
-    std::uint8_t* o = out_.get() + outLen_;
+    std::uint8_t* o = out_ + outLen_;
     o[0] = static_cast<std::uint8_t>(word);
     o[1] = static_cast<std::uint8_t>(word >> 8);
     o[2] = static_cast<std::uint8_t>(word >> 16);
@@ -301,7 +327,7 @@ void DeflateEncoder::putBytes(const std::uint8_t* p, std::size_t n) {
       return;
     }
   }
-  std::memcpy(out_.get() + outLen_, p, n);
+  std::memcpy(out_ + outLen_, p, n);
   outLen_ += n;
 }
 
@@ -323,7 +349,7 @@ void DeflateEncoder::drainOutput(bool all) {
     bitCount_ -= 8;
   }
   if (outLen_ > 0) {
-    sink_.write(out_.get(), outLen_);
+    sink_.write(out_, outLen_);
     outLen_ = 0;
   }
 }
@@ -540,7 +566,7 @@ void DeflateEncoder::storedBlock() {
   putBytes(header, 4);
   while (pending_ > 0) {
     const std::size_t n = std::min<std::size_t>(pending_, kWindow - cur_);
-    putBytes(window_.data() + cur_, n);
+    putBytes(window_ + cur_, n);
     consume(n);
     if (outLen_ >= kOutChunk) drainOutput(false);
   }

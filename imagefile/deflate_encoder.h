@@ -42,6 +42,7 @@ class DeflateEncoder {
   void storeInput(const std::uint8_t* p, std::size_t n);
   void consume(std::size_t n);
   void chainUpTo(std::uint64_t end);
+  void rebase();
   void findMatch(int& length, int& distance);
   void fixedCoder();
   void dynamicCoder();
@@ -63,7 +64,8 @@ class DeflateEncoder {
   static constexpr int kChain = 64;  // the newest positions of a key that are kept
   int chainLimit_ = kChain;          // candidates looked at per position
   bool finished_ = false;
-  std::vector<std::uint8_t> window_;
+  std::unique_ptr<std::uint8_t[]> arena_;  // the window and the tables below
+  std::uint8_t* window_ = nullptr;
   std::uint16_t cur_ = 0;     // next byte to compress
   std::uint16_t second_ = 0;  // where the next input byte goes
   std::uint32_t pending_ = 0;  // input bytes not yet compressed
@@ -77,14 +79,15 @@ class DeflateEncoder {
   // differs in the third byte cannot win) and tells a key's newest entries by their rank:
   // keyCount_ counts the entries of each key, keyRank_[p] is the count when p was entered
   // (both modulo 2^16; a candidate within reach is less than 32768 entries old).
-  std::unique_ptr<std::uint16_t[]> keyCount_;
-  std::unique_ptr<std::uint16_t[]> keyRank_;  // a ring: only p within reach are read
+  std::uint16_t* keyCount_ = nullptr;
+  std::uint16_t* keyRank_ = nullptr;  // a ring: only p within reach are read
   // Newest p per three-byte hash (0: none) and, per p, how far back the previous p of its
   // hash lies (0: none within reach; a ring like keyRank_). A string joins its chain once
   // its third byte is stored: at its own search, or when the bytes of a match are consumed.
-  std::unique_ptr<std::uint64_t[]> head3_;
-  std::unique_ptr<std::uint16_t[]> prev3_;
+  std::uint32_t* head3_ = nullptr;  // p - base_, see rebase()
+  std::uint16_t* prev3_ = nullptr;
   std::uint64_t chained_ = 1;  // the next p to join its hash chain
+  std::uint64_t base_ = 0;
   // The open dynamic block: its literals and matches (65537 at most), how many symbols and
   // extra-bit fields they stand for (a block is written when they reach 65527) and the
   // symbols' frequencies.
@@ -97,7 +100,7 @@ class DeflateEncoder {
   HuffmanTable distCodes_;
   std::uint64_t bitAcc_ = 0;
   int bitCount_ = 0;
-  std::unique_ptr<std::uint8_t[]> out_;  // compressed bytes for the sink, outLen_ of them
+  std::uint8_t* out_ = nullptr;  // compressed bytes for the sink, outLen_ of them
   std::size_t outLen_ = 0;
 };
 

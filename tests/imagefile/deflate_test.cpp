@@ -335,6 +335,21 @@ TEST(DeflateStream, StringsCutByAFlushAreFoundLater) {
   EXPECT_EQ(tokens.back(), (Token{-1, 33, 33}));
 }
 
+// Past the first megabyte the match table moves its positions on (every megabyte, at a
+// point that depends on the data); a pattern of period 20000 around that point matches all
+// the way through.
+TEST(DeflateBytes, RepeatsAroundTheFirstMegabytesAreFound) {
+  Bytes data = randomBytes(1100000, 15);
+  const Bytes period = randomBytes(20000, 16);
+  for (int i = 0; i < 8; ++i) data.insert(data.end(), period.begin(), period.end());
+  const Bytes tail = randomBytes(60000, 17);
+  data.insert(data.end(), tail.begin(), tail.end());
+  const Bytes packed = deflateBytes(data);
+  // Random bytes cost a little more than themselves, the seven repeats next to nothing.
+  EXPECT_LT(packed.size(), 1100000u + 20000 + 60000 + 10000) << packed.size();
+  EXPECT_EQ(inflateBytes(packed), data);
+}
+
 TEST(DeflateStream, OutputDoesNotDependOnHowWritesAreSplit) {
   const Bytes text = textLike(150000, 4);
   for (int mode = 0; mode < 3; ++mode) {
