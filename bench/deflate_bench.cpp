@@ -219,7 +219,7 @@ double secondsOf(const std::function<void()>& f) {
 // Our compressor in a mode; every iteration also times zlib -6 on the same input.
 void Ours(benchmark::State& state) {
   const int c = static_cast<int>(state.range(0));
-  const int mode = static_cast<int>(state.range(1));
+  const auto mode = static_cast<imagefile::DeflateMode>(state.range(1));
   const Bytes& in = corpus(c);
   std::size_t size = 0;
   double ours = 0, theirs = 0;
@@ -283,7 +283,7 @@ void InflateOurs(benchmark::State& state) {
   for (auto _ : state) {
     const double t = secondsOf([&] {
       imagefile::SpanStream in(packed.data(), packed.size());
-      imagefile::DeflateStream d(&in, 0);
+      imagefile::DeflateStream d(&in, imagefile::DeflateDirection::Decompress);
       benchmark::DoNotOptimize(d.readSome(out.data(), out.size()));
     });
     state.SetIterationTime(t);

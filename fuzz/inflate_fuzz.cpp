@@ -71,18 +71,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // pieces, each followed by a flush or by a change of block kind.
   std::vector<std::uint8_t> packed;
   if ((data[0] & 0x0C) == 0) {
-    packed = imagefile::deflateBytes(rest, which);
+    packed = imagefile::deflateBytes(rest, static_cast<imagefile::DeflateMode>(which));
   } else {
     imagefile::VectorSink sink(packed);
-    imagefile::DeflateStream d(&sink, 1);
-    d.setCompressionMode(which);
+    imagefile::DeflateStream d(&sink, imagefile::DeflateDirection::Compress);
+    d.setCompressionMode(static_cast<imagefile::DeflateMode>(which));
     if (data[0] & 4) d.setMinimumMatch(6);
     const std::size_t piece = (data[0] & 8) ? 1 + (data[0] >> 5) * 997 : rest.size() + 1;
     int mode = which;
     for (std::size_t at = 0; at < rest.size(); at += piece) {
       d.write(rest.data() + at, std::min(piece, rest.size() - at));
       if (data[0] & 0x10)
-        d.setCompressionMode(mode = (mode + 1) % 3);
+        d.setCompressionMode(static_cast<imagefile::DeflateMode>(mode = (mode + 1) % 3));
       else if (data[0] & 8)
         d.flush();
     }

@@ -8,11 +8,11 @@
 
 namespace imagefile {
 
-DeflateStream::DeflateStream(BaseStream* next, int direction) : FilterStream(next) {
-  if (next->canWrite() && (direction == -1 || direction == 1)) {
+DeflateStream::DeflateStream(BaseStream* next, DeflateDirection direction) : FilterStream(next) {
+  if (next->canWrite() && direction != DeflateDirection::Decompress) {
     canWrite_ = true;
     encoder_ = std::make_unique<DeflateEncoder>(*next);
-  } else if (next->canRead() && (direction == -1 || direction == 0)) {
+  } else if (next->canRead() && direction != DeflateDirection::Compress) {
     canRead_ = true;
     decoder_ = std::make_unique<DeflateDecoder>(*next);
   } else {
@@ -31,11 +31,11 @@ DeflateStream::~DeflateStream() {
   }
 }
 
-void DeflateStream::setCompressionMode(int mode) {
+void DeflateStream::setCompressionMode(DeflateMode mode) {
   if (encoder_) encoder_->setMode(mode);
 }
 
-int DeflateStream::compressionMode() const { return encoder_ ? encoder_->mode() : kDeflateDynamic; }
+DeflateMode DeflateStream::compressionMode() const { return encoder_ ? encoder_->mode() : kDeflateDynamic; }
 
 void DeflateStream::setMinimumMatch(int length) {
   if (encoder_) encoder_->setMinimumMatch(length);
@@ -68,11 +68,11 @@ std::int64_t DeflateStream::availableImpl() {
 
 // ---- one-call forms -----------------------------------------------------------------------
 
-std::vector<std::uint8_t> deflateBytes(std::span<const std::uint8_t> data, int mode) {
+std::vector<std::uint8_t> deflateBytes(std::span<const std::uint8_t> data, DeflateMode mode) {
   std::vector<std::uint8_t> out;
   out.reserve(data.size() / 2 + 64);
   VectorSink sink(out);
-  DeflateStream d(&sink, 1);
+  DeflateStream d(&sink, DeflateDirection::Compress);
   d.setCompressionMode(mode);
   d.write(data.data(), data.size());
   d.finish();
@@ -81,7 +81,7 @@ std::vector<std::uint8_t> deflateBytes(std::span<const std::uint8_t> data, int m
 
 std::vector<std::uint8_t> inflateBytes(std::span<const std::uint8_t> raw) {
   SpanStream in(raw.data(), raw.size());
-  DeflateStream d(&in, 0);
+  DeflateStream d(&in, DeflateDirection::Decompress);
   // Pieces of growing size, joined once at the end: no byte of the result is written twice
   // and nothing is zeroed first.
   std::vector<std::unique_ptr<std::uint8_t[]>> pieces;

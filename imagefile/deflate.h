@@ -17,17 +17,18 @@ class DeflateEncoder;
 class DeflateDecoder;
 
 enum DeflateMode : int { kDeflateDynamic = 0, kDeflateFixed = 1, kDeflateStored = 2 };
+// AsNextAllows: compress when the next stream can be written, else decompress.
+enum class DeflateDirection : int { AsNextAllows = -1, Decompress = 0, Compress = 1 };
 
 class DeflateStream : public FilterStream {
  public:
-  // direction: -1 as the next stream allows (writing wins), 1 compress, 0 decompress.
-  explicit DeflateStream(BaseStream* next, int direction = -1);
+  explicit DeflateStream(BaseStream* next, DeflateDirection direction = DeflateDirection::AsNextAllows);
   ~DeflateStream() override;
 
   // Block kind for compression (kDeflateDynamic after creation); a decompressing stream
   // ignores it.
-  void setCompressionMode(int mode);
-  int compressionMode() const;
+  void setCompressionMode(DeflateMode mode);
+  DeflateMode compressionMode() const;
   // Shortest match the compressor uses (3 to 258, 3 after creation); see DeflateEncoder.
   void setMinimumMatch(int length);
 
@@ -47,9 +48,8 @@ class DeflateStream : public FilterStream {
   std::unique_ptr<DeflateDecoder> decoder_;  // decompressing streams only
 };
 
-// Compresses the bytes in one write and finishes the stream (mode 0 dynamic, 1 fixed,
-// 2 stored).
-std::vector<std::uint8_t> deflateBytes(std::span<const std::uint8_t> data, int mode = 0);
+// Compresses the bytes in one write and finishes the stream.
+std::vector<std::uint8_t> deflateBytes(std::span<const std::uint8_t> data, DeflateMode mode = kDeflateDynamic);
 // Decompresses raw Deflate data up to the end of its final block.
 std::vector<std::uint8_t> inflateBytes(std::span<const std::uint8_t> raw);
 

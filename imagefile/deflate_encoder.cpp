@@ -574,7 +574,7 @@ void DeflateEncoder::storedBlock() {
   final_ = false;
 }
 
-void DeflateEncoder::setMode(int mode) {
+void DeflateEncoder::setMode(DeflateMode mode) {
   // Each coder keeps its own kind of open block and its own input limit.
   if (mode != mode_ && (pending_ > 0 || blockOpen_)) flush();
   mode_ = mode;

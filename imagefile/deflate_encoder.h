@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "imagefile/deflate.h"
 #include "imagefile/huffman.h"
 #include "imagefile/streams.h"
 
@@ -17,10 +18,10 @@ class DeflateEncoder {
   DeflateEncoder(const DeflateEncoder&) = delete;
   DeflateEncoder& operator=(const DeflateEncoder&) = delete;
 
-  // Block kind: 0 dynamic, 1 fixed, 2 stored (see DeflateMode). A change in the middle of
-  // the data first closes a block in the old kind with what is pending.
-  void setMode(int mode);
-  int mode() const { return mode_; }
+  // A change of block kind in the middle of the data first closes a block in the old kind
+  // with what is pending.
+  void setMode(DeflateMode mode);
+  DeflateMode mode() const { return mode_; }
   // Shortest match used (3 to 258). Filtered picture rows pack better when short matches
   // stay literals, which the Huffman codes then take. Such data has few distinct byte
   // pairs, so a quarter of the usual candidates per position finds nearly every long match
@@ -59,7 +60,7 @@ class DeflateEncoder {
   void bufferMatch(int length, int distance);
 
   BaseStream& sink_;
-  int mode_ = 0;
+  DeflateMode mode_ = kDeflateDynamic;
   int minMatch_ = 3;
   static constexpr int kChain = 64;  // the newest positions of a key that are kept
   int chainLimit_ = kChain;          // candidates looked at per position

@@ -322,7 +322,7 @@ class PngReader {
     if (h_.filterMethod != 0 && !(mng_ && h_.filterMethod == 64)) invalidData();
     Adler32State adler;
     {
-      DeflateStream inflater(&idat, 0);
+      DeflateStream inflater(&idat, DeflateDirection::Decompress);
       const int samples = samplesOf(h_.colorType);
       const int bitsPerPixel = samples * h_.depth;
       const int bpp = (bitsPerPixel + 7) / 8;
@@ -821,7 +821,7 @@ void PNGLoader::writeImage(BaseStream& out, LinearBitmap& bm, bool mng, int mode
   VectorSink sink(idat);
   Adler32State adler;
   {
-    DeflateStream deflater(&sink, 1);
+    DeflateStream deflater(&sink, DeflateDirection::Compress);
     // Filtered grey and colour rows are near-noise bytes: short matches cost more than the
     // literals they replace (palette indices and unfiltered rows keep every match).
     if (colorType != 3 && mode != 0) deflater.setMinimumMatch(6);

@@ -132,7 +132,8 @@ TEST(DeflateBytes, EmptyInputInEachMode) {
   w.code(2, 2);
   w.code(0, 1);  // end of block
   EXPECT_EQ(deflateBytes({}, kDeflateDynamic), w.out);
-  for (int mode = 0; mode < 3; ++mode) EXPECT_TRUE(inflateBytes(deflateBytes({}, mode)).empty());
+  for (const DeflateMode mode : {kDeflateDynamic, kDeflateFixed, kDeflateStored})
+    EXPECT_TRUE(inflateBytes(deflateBytes({}, mode)).empty());
 }
 
 // "abc" has no match: three literals and the end code. Fixed codes of 'a'..'c' are
@@ -174,7 +175,7 @@ TEST(DeflateBytes, RunOfEqualBytesMatchesAtDistanceTwo) {
   w.put(1, 2);
   w.code(0, 7);
   EXPECT_EQ(deflateBytes(run, kDeflateFixed), w.out);
-  for (int mode = 0; mode < 3; ++mode) {
+  for (const DeflateMode mode : {kDeflateDynamic, kDeflateFixed, kDeflateStored}) {
     const Bytes packed = deflateBytes(run, mode);
     EXPECT_EQ(zlibInflate(packed, run.size()), run) << mode;
     EXPECT_EQ(inflateBytes(packed), run) << mode;
@@ -201,7 +202,7 @@ TEST(DeflateBytes, ZlibReadsEveryModeOnLargeInputs) {
   inputs.push_back(randomBytes(200000, 3));
   inputs.push_back(Bytes(3 << 20, 0));
   for (const Bytes& in : inputs)
-    for (int mode = 0; mode < 3; ++mode) {
+    for (const DeflateMode mode : {kDeflateDynamic, kDeflateFixed, kDeflateStored}) {
       const Bytes packed = deflateBytes(in, mode);
       EXPECT_EQ(zlibInflate(packed, in.size()), in) << "mode " << mode << " size " << in.size();
       EXPECT_EQ(inflateBytes(packed), in) << "mode " << mode << " size " << in.size();
@@ -279,7 +280,7 @@ std::vector<Token> fixedTokens(const Bytes& packed) {
 Bytes fixedStream(const Bytes& data, int minimumMatch = 3) {
   MemStream sink;
   {
-    DeflateStream d(&sink, 1);
+    DeflateStream d(&sink, DeflateDirection::Compress);
     d.setCompressionMode(kDeflateFixed);
     d.setMinimumMatch(minimumMatch);
     d.write(data.data(), data.size());
@@ -321,7 +322,7 @@ TEST(DeflateStream, StringsCutByAFlushAreFoundLater) {
   const std::string tail = "cdefghijklmnopqrstuvwxyzABCDEF";
   MemStream sink;
   {
-    DeflateStream d(&sink, 1);
+    DeflateStream d(&sink, DeflateDirection::Compress);
     d.setCompressionMode(kDeflateFixed);
     d.write(head.data(), head.size());
     d.write("ab", 2);
@@ -352,14 +353,14 @@ TEST(DeflateBytes, RepeatsAroundTheFirstMegabytesAreFound) {
 
 TEST(DeflateStream, OutputDoesNotDependOnHowWritesAreSplit) {
   const Bytes text = textLike(150000, 4);
-  for (int mode = 0; mode < 3; ++mode) {
+  for (const DeflateMode mode : {kDeflateDynamic, kDeflateFixed, kDeflateStored}) {
     const Bytes whole = deflateBytes(text, mode);
     for (std::size_t piece : {1u, 7u, 257u, 258u, 4096u, 40000u}) {
       if (piece == 1 && mode != 0) continue;  // one mode is enough for byte-wise writes
       Bytes out;
       MemStream sink;
       {
-        DeflateStream d(&sink, 1);
+        DeflateStream d(&sink, DeflateDirection::Compress);
         d.setCompressionMode(mode);
         for (std::size_t at = 0; at < text.size(); at += piece)
           d.write(text.data() + at, std::min(piece, text.size() - at));
@@ -378,10 +379,10 @@ TEST(DeflateStream, BlockKindChangedBetweenWrites) {
     for (int to = 0; to < 3; ++to) {
       MemStream sink;
       {
-        DeflateStream d(&sink, 1);
-        d.setCompressionMode(from);
+        DeflateStream d(&sink, DeflateDirection::Compress);
+        d.setCompressionMode(static_cast<DeflateMode>(from));
         d.write(text.data(), 40000);
-        d.setCompressionMode(to);
+        d.setCompressionMode(static_cast<DeflateMode>(to));
         EXPECT_EQ(d.compressionMode(), to);
         d.write(text.data() + 40000, text.size() - 40000);
         d.finish();
@@ -410,7 +411,7 @@ TEST(DeflateStream, ReadInSmallPiecesGivesTheSameBytes) {
   const Bytes text = textLike(100000, 9);
   const Bytes packed = zlibDeflate(text, 9, Z_DEFAULT_STRATEGY, 15, Z_SYNC_FLUSH, 777);
   SpanStream in(packed.data(), packed.size());
-  DeflateStream d(&in, 0);
+  DeflateStream d(&in, DeflateDirection::Decompress);
   Bytes out;
   std::uint8_t buf[333];
   for (std::size_t n; (n = d.readSome(buf, 1 + out.size() % 333)) > 0;) out.insert(out.end(), buf, buf + n);
@@ -430,7 +431,7 @@ TEST(DeflateStream, GivesBackWhatFollowsTheFinalBlock) {
   BufferedStream buffered(-1, 0, &file);
   Bytes out(text.size());
   {
-    DeflateStream d(&buffered, 0);
+    DeflateStream d(&buffered, DeflateDirection::Decompress);
     ASSERT_EQ(d.read(out.data(), out.size()), out.size());
     std::uint8_t extra;
     EXPECT_EQ(d.readSome(&extra, 1), 0u);
@@ -479,7 +480,7 @@ TEST(DeflateStream, StoredBlockWrappingTheWindowKeepsHistoryForLaterBlocks) {
   // Read in small pieces the stored data reaches the window piece by piece.
   for (std::size_t piece : {1u, 4097u}) {
     SpanStream in(w.out.data(), w.out.size());
-    DeflateStream d(&in, 0);
+    DeflateStream d(&in, DeflateDirection::Decompress);
     Bytes got(expected.size() + 10);
     std::size_t at = 0;
     for (std::size_t n; (n = d.readSome(got.data() + at, std::min(piece, got.size() - at))) > 0;) at += n;
@@ -684,7 +685,7 @@ TEST(DeflateStream, TruncatedStreamsRaiseQuickly) {
 TEST(DeflateStream, WriteOnAReadingStreamIsRefused) {
   const Bytes packed = deflateBytes(bytesOf("abc"));
   SpanStream in(packed.data(), packed.size());
-  DeflateStream d(&in, 0);
+  DeflateStream d(&in, DeflateDirection::Decompress);
   EXPECT_THROW(
       {
         try {
