@@ -1,12 +1,14 @@
 // libFuzzer target: arbitrary bytes into the Deflate decoder, and the same bytes through the
-// compressor in each block mode and back. The decoder may only raise the library's own
-// errors and must agree, byte for byte and text for text, with the plain tree-walking
-// decoder of the tests; a round trip must give the input back, and zlib must read our
-// output too.
+// compressor in each block mode (with either shortest match, whole or in pieces with
+// flushes or changes of block kind between them) and back. The decoder may only raise the
+// library's own errors and must agree, byte for byte and text for text, with the plain
+// tree-walking decoder of the tests; a round trip must give the input back, and zlib must
+// read our output too.
 //
 //   build/…/fuzz/kolvex_fuzz_inflate -max_len=70000 -timeout=10 corpus/
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 
 #include "imagefile/deflate.h"
 #include "imagefile/errors.h"
+#include "imagefile/streams.h"
 #include "tests/imagefile/reference_inflate.h"
 
 namespace {
@@ -64,7 +67,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const std::vector<std::uint8_t> input(rest.begin(), rest.end());
-  const std::vector<std::uint8_t> packed = imagefile::deflateBytes(rest, static_cast<imagefile::DeflateMode>(which));
+  // The first byte's upper bits pick the shortest match and whether the input goes in
+  // pieces, each followed by a flush or by a change of block kind.
+  std::vector<std::uint8_t> packed;
+  if ((data[0] & 0x0C) == 0) {
+    packed = imagefile::deflateBytes(rest, static_cast<imagefile::DeflateMode>(which));
+  } else {
+    imagefile::VectorSink sink(packed);
+    imagefile::DeflateStream d(&sink, imagefile::DeflateDirection::Compress);
+    d.setCompressionMode(static_cast<imagefile::DeflateMode>(which));
+    if (data[0] & 4) d.setMinimumMatch(6);
+    const std::size_t piece = (data[0] & 8) ? 1 + (data[0] >> 5) * 997 : rest.size() + 1;
+    int mode = which;
+    for (std::size_t at = 0; at < rest.size(); at += piece) {
+      d.write(rest.data() + at, std::min(piece, rest.size() - at));
+      if (data[0] & 0x10)
+        d.setCompressionMode(static_cast<imagefile::DeflateMode>(mode = (mode + 1) % 3));
+      else if (data[0] & 8)
+        d.flush();
+    }
+    d.finish();
+  }
   if (imagefile::inflateBytes(packed) != input) fail("round trip differs");
   if (zlibInflate(packed, input.size()) != input) fail("zlib reads other bytes");
   return 0;

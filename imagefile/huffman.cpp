@@ -56,26 +56,26 @@ void makeFixedCodes(HuffmanTable& table, int bits) {
 void buildCodeLengths(HuffmanTable& table, const std::uint32_t* frequencies, int maxBits) {
   const int n = table.count + 1;
   for (int i = 0; i < n; ++i) table.codes[i] = HuffmanCode{};
-  std::vector<std::uint64_t> freq(frequencies, frequencies + n);
-  std::vector<int> size(n, 0);
-  std::vector<int> link(n, -1);
-  for (;;) {
-    int c1 = -1;
-    int c2 = -1;
-    for (int i = 0; i < n; ++i) {
-      if (freq[i] == 0) continue;
-      if (c1 < 0 || freq[i] <= freq[c1]) {
-        c2 = c1;
-        c1 = i;
-      } else if (c2 < 0 || freq[i] <= freq[c2]) {
-        c2 = i;
-      }
-    }
-    if (c2 < 0) {
-      if (c1 < 0) return;  // no symbol at all
-      if (size[c1] == 0) size[c1] = 1;
-      break;
-    }
+  std::array<std::uint64_t, kMaxHuffmanSymbols> freq;
+  std::array<int, kMaxHuffmanSymbols> size{};
+  std::array<int, kMaxHuffmanSymbols> link;
+  // The two symbols merged next are the least frequent, on equal frequencies the higher
+  // symbol first: a heap in that order picks them as a scan over all symbols would.
+  std::array<int, kMaxHuffmanSymbols> heap;
+  int used = 0;
+  const auto later = [&](int a, int b) { return freq[a] > freq[b] || (freq[a] == freq[b] && a < b); };
+  for (int i = 0; i < n; ++i) {
+    freq[i] = frequencies[i];
+    link[i] = -1;
+    if (freq[i] != 0) heap[used++] = i;
+  }
+  if (used == 0) return;  // no symbol at all
+  std::make_heap(heap.begin(), heap.begin() + used, later);
+  while (used > 1) {
+    std::pop_heap(heap.begin(), heap.begin() + used, later);
+    const int c1 = heap[--used];
+    std::pop_heap(heap.begin(), heap.begin() + used, later);
+    const int c2 = heap[--used];
     freq[c1] += freq[c2];
     freq[c2] = 0;
     int last = c1;
@@ -86,13 +86,16 @@ void buildCodeLengths(HuffmanTable& table, const std::uint32_t* frequencies, int
     }
     for (int s = c2; s >= 0; s = link[s]) ++size[s];
     link[last] = c2;
+    heap[used++] = c1;
+    std::push_heap(heap.begin(), heap.begin() + used, later);
   }
+  if (size[heap[0]] == 0) size[heap[0]] = 1;  // a single symbol
   // Sizes can exceed 2 maxBits only with extreme frequencies; the count table is sized for
   // the longest possible code (one less than the symbols), so nothing is written past it.
   int longest = 0;
   for (int i = 0; i < n; ++i) longest = std::max(longest, size[i]);
   const int top = std::max(longest, 2 * maxBits);
-  std::vector<int> bits(static_cast<std::size_t>(top) + 2, 0);
+  std::array<int, kMaxHuffmanSymbols + 66> bits{};
   for (int i = 0; i < n; ++i)
     if (size[i] > 0) ++bits[size[i]];
   for (int i = top; i > maxBits; --i) {
@@ -105,16 +108,20 @@ void buildCodeLengths(HuffmanTable& table, const std::uint32_t* frequencies, int
       bits[j] -= 1;
     }
   }
-  // Hand the adjusted sizes out along the symbols ordered by their merged size.
-  std::vector<int> order;
-  order.reserve(n);
-  for (int s = 1; s <= longest; ++s)
-    for (int i = 0; i < n; ++i)
-      if (size[i] == s) order.push_back(i);
-  std::vector<std::uint8_t> lengths(n, 0);
-  std::size_t k = 0;
+  // Hand the adjusted sizes out along the symbols ordered by their merged size (ascending
+  // symbols within a size).
+  std::array<int, kMaxHuffmanSymbols + 2> start{};
+  for (int i = 0; i < n; ++i)
+    if (size[i] > 0) ++start[size[i] + 1];
+  for (int s = 1; s <= longest; ++s) start[s + 1] += start[s];
+  std::array<int, kMaxHuffmanSymbols> order;
+  for (int i = 0; i < n; ++i)
+    if (size[i] > 0) order[start[size[i]]++] = i;
+  const int listed = start[longest];
+  std::array<std::uint8_t, kMaxHuffmanSymbols> lengths{};
+  int k = 0;
   for (int len = 1; len <= maxBits; ++len)
-    for (int c = 0; c < bits[len] && k < order.size(); ++c) lengths[order[k++]] = static_cast<std::uint8_t>(len);
+    for (int c = 0; c < bits[len] && k < listed; ++c) lengths[order[k++]] = static_cast<std::uint8_t>(len);
   makeHuffmanCodes(table, lengths.data(), maxBits);
 }
 
@@ -131,7 +138,7 @@ void buildHuffmanTree(HuffmanTree& tree, const HuffmanTable& table) {
     for (int b = 0; b < len - 1; ++b, code >>= 1) {
       std::uint16_t& child = (code & 1) ? tree.nodes[node].one : tree.nodes[node].zero;
       if (child == kNoNode) {
-        // Lengths passed the Kraft check, so the nodes never run out; a table made
+        // Canonical codes that passed the Kraft check never run out of nodes; a table made
         // elsewhere is checked here all the same.
         if (tree.lastNode + 1 >= static_cast<int>(tree.nodes.size()))
           throw Error(text::kErrorInCompressedData);

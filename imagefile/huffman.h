@@ -28,11 +28,15 @@ struct HuffmanNode {
   std::uint16_t back = kNoNode;  // symbol: the node holding it; inner node: its parent
 };
 
+// A complete code of n symbols has n - 1 inner nodes. An incomplete canonical code has one
+// more for every depth at which its last code leaves a branch empty: up to 32 more.
+inline constexpr int kMaxHuffmanNodes = 2 * kMaxHuffmanSymbols + 32;
+
 struct HuffmanTree {
   int count = 0;     // symbols - 1 (nodes 0..count are the symbols)
   int lastNode = 0;  // last inner node allocated
   int root = 0;
-  std::array<HuffmanNode, 2 * kMaxHuffmanSymbols> nodes{};
+  std::array<HuffmanNode, kMaxHuffmanNodes> nodes{};
 };
 
 void setHuffmanCount(HuffmanTable& table, int count);

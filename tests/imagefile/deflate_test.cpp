@@ -220,6 +220,137 @@ TEST(DeflateBytes, RepeatsWithinReachAreFoundAndBeyondAreNot) {
   EXPECT_GT(deflateBytes(farTwice).size(), 2 * 32769u);  // too far: all literals
 }
 
+// The literals and matches of a stream of fixed blocks, in order.
+struct Token {
+  int literal = -1;  // or a match:
+  int length = 0;
+  int distance = 0;
+  bool operator==(const Token&) const = default;
+};
+
+std::vector<Token> fixedTokens(const Bytes& packed) {
+  std::size_t bit = 0;
+  auto take = [&](int n) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < n; ++i, ++bit) v |= ((packed.at(bit >> 3) >> (bit & 7)) & 1u) << i;
+    return v;
+  };
+  auto codeBits = [&](int n) {  // Huffman codes come most significant bit first
+    std::uint32_t v = 0;
+    for (int i = 0; i < n; ++i) v = (v << 1) | take(1);
+    return v;
+  };
+  static const int lengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                     31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+  std::vector<Token> tokens;
+  for (bool last = false; !last;) {
+    last = take(1) != 0;
+    EXPECT_EQ(take(2), 1u) << "not a fixed block";
+    for (;;) {
+      std::uint32_t c = codeBits(7);
+      int sym;
+      if (c <= 23) {
+        sym = 256 + static_cast<int>(c);
+      } else {
+        c = (c << 1) | take(1);
+        if (c >= 0x30 && c <= 0xBF)
+          sym = static_cast<int>(c) - 0x30;
+        else if (c >= 0xC0 && c <= 0xC7)
+          sym = 280 + static_cast<int>(c) - 0xC0;
+        else
+          sym = 144 + static_cast<int>(((c << 1) | take(1)) - 0x190);
+      }
+      if (sym < 256) {
+        tokens.push_back({sym});
+        continue;
+      }
+      if (sym == 256) break;
+      const int li = sym - 257;
+      const int lengthExtra = li < 8 || li == 28 ? 0 : (li - 4) / 4;
+      const int length = lengthBase[li] + static_cast<int>(take(lengthExtra));
+      const int ds = static_cast<int>(codeBits(5));
+      const int e = ds < 4 ? 0 : ds / 2 - 1;
+      const int distance = ds < 4 ? ds + 1 : (((2 + (ds & 1)) << e) | static_cast<int>(take(e))) + 1;
+      tokens.push_back({-1, length, distance});
+    }
+  }
+  return tokens;
+}
+
+Bytes fixedStream(const Bytes& data, int minimumMatch = 3) {
+  MemStream sink;
+  {
+    DeflateStream d(&sink, DeflateDirection::Compress);
+    d.setCompressionMode(kDeflateFixed);
+    d.setMinimumMatch(minimumMatch);
+    d.write(data.data(), data.size());
+    d.finish();
+  }
+  return sink.bytes();
+}
+
+// The search visits a two-byte key's newest 64 entries (16 with a minimum match of six),
+// whatever their third byte: "XY" + 18 letters, then fillers "XY" + another byte, then the
+// same 20 bytes again. With one filler too many the first copy is out of the search's
+// sight; from its second byte on it is found under the key "Ya".
+TEST(DeflateStream, SearchSeesTheNewestEntriesOfAKey) {
+  const std::string text = "XYabcdefghijklmnopqr";
+  for (const auto& [minimum, limit] : {std::pair{3, 64}, {6, 16}})
+    for (int fillers : {limit - 1, limit}) {
+      Bytes data(text.begin(), text.end());
+      for (int i = 0; i < fillers; ++i) data.insert(data.end(), {'X', 'Y', static_cast<std::uint8_t>(1 + i)});
+      data.insert(data.end(), text.begin(), text.end());
+      const std::vector<Token> tokens = fixedTokens(fixedStream(data, minimum));
+      const int copy = 20 + 3 * fillers;
+      std::vector<Token> expected;
+      for (int i = 0; i < copy; ++i) expected.push_back({data[i]});
+      if (fillers < limit) {
+        expected.push_back({-1, 20, copy});
+      } else {
+        expected.push_back({'X'});
+        expected.push_back({-1, 19, copy});
+      }
+      EXPECT_EQ(tokens, expected) << "minimum " << minimum << ", fillers " << fillers;
+      EXPECT_EQ(inflateBytes(fixedStream(data, minimum)), data);
+    }
+}
+
+// A flush leaves the last two strings without their third byte; they are found once it
+// comes: "...Kab" | flush | "c" + 30 letters + "abc" + the same 30 letters.
+TEST(DeflateStream, StringsCutByAFlushAreFoundLater) {
+  const Bytes head = randomBytes(500, 31);
+  const std::string tail = "cdefghijklmnopqrstuvwxyzABCDEF";
+  MemStream sink;
+  {
+    DeflateStream d(&sink, DeflateDirection::Compress);
+    d.setCompressionMode(kDeflateFixed);
+    d.write(head.data(), head.size());
+    d.write("ab", 2);
+    d.flush();
+    const std::string rest = "c" + tail + "ab" + "c" + tail;
+    d.write(rest.data(), rest.size());
+    d.finish();
+  }
+  const std::vector<Token> tokens = fixedTokens(sink.bytes());
+  ASSERT_FALSE(tokens.empty());
+  EXPECT_EQ(tokens.back(), (Token{-1, 33, 33}));
+}
+
+// Past the first megabyte the match table moves its positions on (every megabyte, at a
+// point that depends on the data); a pattern of period 20000 around that point matches all
+// the way through.
+TEST(DeflateBytes, RepeatsAroundTheFirstMegabytesAreFound) {
+  Bytes data = randomBytes(1100000, 15);
+  const Bytes period = randomBytes(20000, 16);
+  for (int i = 0; i < 8; ++i) data.insert(data.end(), period.begin(), period.end());
+  const Bytes tail = randomBytes(60000, 17);
+  data.insert(data.end(), tail.begin(), tail.end());
+  const Bytes packed = deflateBytes(data);
+  // Random bytes cost a little more than themselves, the seven repeats next to nothing.
+  EXPECT_LT(packed.size(), 1100000u + 20000 + 60000 + 10000) << packed.size();
+  EXPECT_EQ(inflateBytes(packed), data);
+}
+
 TEST(DeflateStream, OutputDoesNotDependOnHowWritesAreSplit) {
   const Bytes text = textLike(150000, 4);
   for (const DeflateMode mode : {kDeflateDynamic, kDeflateFixed, kDeflateStored}) {
@@ -238,6 +369,27 @@ TEST(DeflateStream, OutputDoesNotDependOnHowWritesAreSplit) {
       EXPECT_EQ(sink.bytes(), whole) << "mode " << mode << " piece " << piece;
     }
   }
+}
+
+// A change of block kind between writes closes the open block first; whatever the kinds,
+// the data comes back.
+TEST(DeflateStream, BlockKindChangedBetweenWrites) {
+  const Bytes text = textLike(70000, 14);
+  for (int from = 0; from < 3; ++from)
+    for (int to = 0; to < 3; ++to) {
+      MemStream sink;
+      {
+        DeflateStream d(&sink, DeflateDirection::Compress);
+        d.setCompressionMode(static_cast<DeflateMode>(from));
+        d.write(text.data(), 40000);
+        d.setCompressionMode(static_cast<DeflateMode>(to));
+        EXPECT_EQ(d.compressionMode(), to);
+        d.write(text.data() + 40000, text.size() - 40000);
+        d.finish();
+      }
+      EXPECT_EQ(zlibInflate(sink.bytes(), text.size()), text) << from << " to " << to;
+      EXPECT_EQ(inflateBytes(sink.bytes()), text) << from << " to " << to;
+    }
 }
 
 TEST(DeflateStream, ReadsZlibOutputOfEveryLevelStrategyAndWindow) {
@@ -404,23 +556,47 @@ TEST(DeflateStream, DynamicHeaderFaultsAreRejected) {
     w.put(127, 7);
     EXPECT_EQ(inflateError(w.out), "Error in compressed data");
   }
-  {  // The largest header (HLIT 288 + HDIST 32 = 320 lengths) is read without overrun:
-     // 320 x length 1 is over-subscribed and must be refused as such.
+}
+
+// Literal/length symbols end at 285 and distance symbols at 29: a header declaring codes for
+// 286, 287 or distances 30, 31 is refused when it is read, even where the code built from it
+// would decode the data ('A' and the end code) without touching those symbols.
+TEST(DeflateStream, HeaderCountsBeyondTheFormatAreRefused) {
+  auto block = [](int hlit, int hdist) {
+    const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
     BitWriter w;
-    header(w, 288, 32);
-    w.code(2, 2);  // first length 1
-    for (int left = 319; left > 0;) {
-      const int k = std::min(left, 6);
-      if (k < 3) {
-        for (int i = 0; i < k; ++i) w.code(2, 2);
-      } else {
+    w.put(1, 1);
+    w.put(2, 2);
+    w.put(static_cast<std::uint32_t>(hlit - 257), 5);
+    w.put(static_cast<std::uint32_t>(hdist - 1), 5);
+    w.put(18 - 4, 4);
+    // Code-length code: 18 -> "0", 1 -> "10", 2 -> "11".
+    for (int i = 0; i < 18; ++i) w.put(order[i] == 18 ? 1 : (order[i] == 1 || order[i] == 2) ? 2 : 0, 3);
+    auto zeros = [&](int n) {
+      for (; n > 0; n -= 138) {
         w.code(0, 1);
-        w.put(static_cast<std::uint32_t>(k - 3), 2);
+        w.put(static_cast<std::uint32_t>(std::min(n, 138) - 11), 7);
       }
-      left -= k;
-    }
-    EXPECT_EQ(inflateError(w.out), "Error in compressed data");
-  }
+    };
+    // Literal/length lengths: 'A' 1, 256 2, the last declared symbol 2.
+    zeros(65);
+    w.code(2, 2);
+    zeros(190);
+    w.code(3, 2);
+    zeros(hlit - 258);
+    w.code(3, 2);
+    // Distance lengths: 0 and the last declared symbol 1.
+    w.code(2, 2);
+    zeros(hdist - 2);
+    w.code(2, 2);
+    w.code(0, 1);  // 'A'
+    w.code(2, 2);  // end of block
+    return w.out;
+  };
+  EXPECT_EQ(inflateBytes(block(286, 30)), bytesOf("A"));
+  EXPECT_EQ(zlibInflate(block(286, 30), 1), bytesOf("A"));
+  for (const auto& [hlit, hdist] : {std::pair{287, 30}, {286, 31}, {287, 32}, {288, 32}})
+    EXPECT_EQ(inflateError(block(hlit, hdist)), "Error in compressed data") << hlit << " " << hdist;
 }
 
 TEST(DeflateStream, OversubscribedCodesAreRefusedIncompleteOnesWorkUntilAMissingCode) {
@@ -567,4 +743,31 @@ TEST(DeflateStream, TableDecoderAgreesWithTheTreeWalker) {
     ++agreed;
   }
   EXPECT_EQ(agreed, 1500);
+}
+
+// All 286 literal/length symbols at 15 bits: an incomplete code whose tree needs more inner
+// nodes than a complete one (an empty branch at every depth). Both decoders read the data.
+TEST(DeflateStream, LongIncompleteCodeDecodesInBothDecoders) {
+  const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+  BitWriter w;
+  w.put(1, 1);
+  w.put(2, 2);
+  w.put(286 - 257, 5);
+  w.put(0, 5);  // HDIST 1
+  w.put(19 - 4, 4);
+  // Code-length code: 15 -> "0", 16 -> "1"; 287 lengths of 15.
+  for (int i = 0; i < 19; ++i) w.put(order[i] == 15 || order[i] == 16 ? 1 : 0, 3);
+  w.code(0, 1);
+  for (int left = 286; left > 0; left -= 6) {
+    w.code(1, 1);
+    w.put(static_cast<std::uint32_t>(std::min(left, 6) - 3), 2);
+  }
+  // Canonical codes: symbol s is s in 15 bits.
+  const Bytes text = bytesOf("Kolvex");
+  for (std::uint8_t c : text) w.code(c, 15);
+  w.code(256, 15);
+  Bytes viaTree;
+  EXPECT_EQ(referenceError(w.out, &viaTree), "(no error)");
+  EXPECT_EQ(viaTree, text);
+  EXPECT_EQ(inflateBytes(w.out), text);
 }

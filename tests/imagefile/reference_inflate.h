@@ -64,6 +64,7 @@ inline std::vector<std::uint8_t> inflate(std::span<const std::uint8_t> raw) {
       const int hlit = static_cast<int>(take(5)) + 257;
       const int hdist = static_cast<int>(take(5)) + 1;
       const int hclen = static_cast<int>(take(4)) + 4;
+      if (hlit > 286 || hdist > 30) throw Error(text::kErrorInCompressedData);
       std::array<std::uint8_t, 19> cl{};
       for (int i = 0; i < hclen; ++i) cl[order[i]] = static_cast<std::uint8_t>(take(3));
       HuffmanTree clTree;
