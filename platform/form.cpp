@@ -2,10 +2,15 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QHideEvent>
 #include <QPointer>
 #include <QShowEvent>
+#include <QTimer>
+#include <QWindow>
 
 #include "platform/esc_watcher.h"
 
@@ -14,13 +19,41 @@ namespace {
 // program takes over, not when the user returns from another application or from a
 // message box.
 QPointer<Form> lastActiveForm;
+
+// Under an X window manager a shown window is mapped by the manager, a moment after show().
+// A window withdrawn before the manager has mapped it and shown again at once can stay
+// unmapped for good while Qt takes it for shown: a modal window that nobody sees and that
+// blocks every other one. So a window goes only once it is on the screen (or after half a
+// second, for a window the manager keeps off the screen).
+void waitUntilMapped(QWidget* widget) {
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
+  QWindow* window = widget->windowHandle();
+  if (!window || window->isExposed() || widget->isMinimized()) return;
+  static bool waiting = false;  // a hide from inside the wait goes at once
+  if (waiting) return;
+  waiting = true;
+  QTimer wakeUp;  // the wait below returns at least this often
+  wakeUp.start(10);
+  const QDeadlineTimer deadline(500);
+  QPointer<QWidget> alive(widget);
+  while (alive && alive->isVisible() && !window->isExposed() && !deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::WaitForMoreEvents);
+  waiting = false;
+}
 }  // namespace
 
 Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {
-  setAttribute(Qt::WA_QuitOnClose, false);  // see showEvent
+  // Qt's quitting on the last window is off (Application); the flag only keeps the windows
+  // out of its bookkeeping.
+  setAttribute(Qt::WA_QuitOnClose, false);
 }
 
 Form::~Form() = default;
+
+Form* Form::lastActive() {
+  return lastActiveForm && lastActiveForm->isVisible() ? lastActiveForm.data() : nullptr;
+}
 
 void Form::setShownState(bool visible) {
   if (shownState_ == visible) return;
@@ -28,11 +61,12 @@ void Form::setShownState(bool visible) {
   emit visibilityChanged(visible);
 }
 
+void Form::setVisible(bool visible) {
+  if (!visible && isVisible()) waitUntilMapped(this);
+  QWidget::setVisible(visible);
+}
+
 void Form::showEvent(QShowEvent* event) {
-  // Only the main window's close may end the program; a window that merely hides must not,
-  // nor may it keep the program alive when it is visible while the main window closes. Qt
-  // decides this before the close event, so the flag is set while the window is shown.
-  setAttribute(Qt::WA_QuitOnClose, !hideOnClose && !modalRunning_);
   QWidget::showEvent(event);
   if (event->spontaneous()) return;  // restored from minimised
   FormShow();
@@ -69,6 +103,11 @@ void Form::closeEvent(QCloseEvent* event) {
   }
   if (modalRunning_ && ModalResult == mrNone) ModalResult = mrCancel;
   event->accept();
+  // The main window's close ends the program. Queued, as Qt's own quitting was: quitting
+  // closes every window, and this one has not finished closing yet.
+  if (!hideOnClose && !modalRunning_)
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
 }
 
 int Form::ShowModal() {

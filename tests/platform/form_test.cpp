@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <QExposeEvent>
+#include <QGuiApplication>
+#include <QWindow>
 #include <QShowEvent>
 #include <QTest>
 #include <QTimer>
@@ -132,4 +135,38 @@ TEST(Form, ModalWindowHiddenForAnotherOneAndShownAgainKeepsRunning) {
   QTimer::singleShot(0, &haupt, [&] { haupt.hide(); });
   EXPECT_EQ(haupt.ShowModal(), mrNone);
   EXPECT_FALSE(haupt.isModalRunning());
+}
+
+namespace {
+// Sees whether a window was put on the screen (an expose event with something to paint).
+class Bildschirmzeuge : public QObject {
+ public:
+  explicit Bildschirmzeuge(QWindow* w) { w->installEventFilter(this); }
+  bool gesehen = false;
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Expose && !static_cast<QExposeEvent*>(e)->region().isEmpty())
+      gesehen = true;
+    return QObject::eventFilter(o, e);
+  }
+};
+}  // namespace
+
+// Under an X window manager a shown window is mapped a moment later, by the manager. One
+// withdrawn before that and shown again at once (the model list when the model builder
+// closes) could stay unmapped for good while Qt took it for shown, and modal. So a window
+// goes only once it has been on the screen, and comes back.
+TEST(Form, WindowIsWithdrawnOnlyOnceItIsOnTheScreen) {
+  const bool fenstermanager = QGuiApplication::platformName() == QLatin1String("xcb");
+  for (int runde = 0; runde < 12; ++runde) {
+    TestForm f;
+    f.resize(300, 200);
+    f.show();
+    Bildschirmzeuge zeuge(f.windowHandle());
+    QTest::qWait(runde % 4);
+    f.hide();
+    if (fenstermanager) EXPECT_TRUE(zeuge.gesehen) << "round " << runde;
+    f.setWindowModality(Qt::ApplicationModal);
+    f.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&f, 1000)) << "round " << runde;
+  }
 }
