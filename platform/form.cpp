@@ -9,8 +9,11 @@
 #include <QHideEvent>
 #include <QPointer>
 #include <QShowEvent>
-#include <QTimer>
 #include <QWindow>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <xcb/xcb.h>
 
 #include "platform/esc_watcher.h"
 
@@ -23,23 +26,27 @@ QPointer<Form> lastActiveForm;
 // Under an X window manager a shown window is mapped by the manager, a moment after show().
 // A window withdrawn before the manager has mapped it and shown again at once can stay
 // unmapped for good while Qt takes it for shown: a modal window that nobody sees and that
-// blocks every other one. So a window goes only once it is on the screen (or after half a
-// second, for a window the manager keeps off the screen).
+// blocks every other one. So a window goes only once the manager has mapped it (or after half
+// a second, for a window the manager keeps off the screen). The X server is asked directly:
+// waiting in Qt's event loop would run timers and queued calls in the middle of a hide().
+bool mappedOnScreen(xcb_connection_t* connection, xcb_window_t window) {
+  xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
+      connection, xcb_get_window_attributes(connection, window), nullptr);
+  const bool viewable = !reply || reply->map_state == XCB_MAP_STATE_VIEWABLE;
+  std::free(reply);
+  return viewable;
+}
+
 void waitUntilMapped(QWidget* widget) {
   if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
+  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   QWindow* window = widget->windowHandle();
-  if (!window || window->isExposed() || widget->isMinimized()) return;
-  static bool waiting = false;  // a hide from inside the wait goes at once
-  if (waiting) return;
-  waiting = true;
-  QTimer wakeUp;  // the wait below returns at least this often
-  wakeUp.start(10);
+  if (!x11 || !x11->connection() || !window || !window->handle() || widget->isMinimized())
+    return;
+  const auto id = static_cast<xcb_window_t>(window->winId());
   const QDeadlineTimer deadline(500);
-  QPointer<QWidget> alive(widget);
-  while (alive && alive->isVisible() && !window->isExposed() && !deadline.hasExpired())
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                    QEventLoop::WaitForMoreEvents);
-  waiting = false;
+  while (!mappedOnScreen(x11->connection(), id) && !deadline.hasExpired())
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 }  // namespace
 

@@ -1,7 +1,4 @@
 #include <QApplication>
-#include <QExposeEvent>
-#include <QGuiApplication>
-#include <QWindow>
 #include <QShowEvent>
 #include <QTest>
 #include <QTimer>
@@ -137,36 +134,21 @@ TEST(Form, ModalWindowHiddenForAnotherOneAndShownAgainKeepsRunning) {
   EXPECT_FALSE(haupt.isModalRunning());
 }
 
-namespace {
-// Sees whether a window was put on the screen (an expose event with something to paint).
-class Bildschirmzeuge : public QObject {
- public:
-  explicit Bildschirmzeuge(QWindow* w) { w->installEventFilter(this); }
-  bool gesehen = false;
-  bool eventFilter(QObject* o, QEvent* e) override {
-    if (e->type() == QEvent::Expose && !static_cast<QExposeEvent*>(e)->region().isEmpty())
-      gesehen = true;
-    return QObject::eventFilter(o, e);
-  }
-};
-}  // namespace
-
 // Under an X window manager a shown window is mapped a moment later, by the manager. One
 // withdrawn before that and shown again at once (the model list when the model builder
-// closes) could stay unmapped for good while Qt took it for shown, and modal. So a window
-// goes only once it has been on the screen, and comes back.
-TEST(Form, WindowIsWithdrawnOnlyOnceItIsOnTheScreen) {
-  const bool fenstermanager = QGuiApplication::platformName() == QLatin1String("xcb");
-  for (int runde = 0; runde < 12; ++runde) {
+// closes) could stay unmapped for good while Qt took it for shown, and modal. Whether the
+// manager is caught in the middle depends on its timing, hence the rounds with pauses.
+TEST(Form, WindowHiddenRightAfterShowingAndShownAgainReachesTheScreen) {
+  int verloren = 0;
+  for (int runde = 0; runde < 60; ++runde) {
     TestForm f;
     f.resize(300, 200);
     f.show();
-    Bildschirmzeuge zeuge(f.windowHandle());
-    QTest::qWait(runde % 4);
+    QTest::qWait(runde % 6);
     f.hide();
-    if (fenstermanager) EXPECT_TRUE(zeuge.gesehen) << "round " << runde;
     f.setWindowModality(Qt::ApplicationModal);
     f.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&f, 1000)) << "round " << runde;
+    if (!QTest::qWaitForWindowExposed(&f, 1000)) ++verloren;
   }
+  EXPECT_EQ(verloren, 0);
 }
