@@ -206,8 +206,11 @@ void TfrApproxim::BaukastenVerstecken(bool verstecken) {
     hide();
   } else {
     // Beside the running builder this window comes back as an ordinary one: shown as a
-    // modal window of its own it would block the builder.
-    if (isModalRunning() && frApproxim_Auswahl && frApproxim_Auswahl->isModalRunning())
+    // modal window of its own it would block the builder. When the builder closes, it comes
+    // back once, as the modal window it still is: shown, withdrawn and shown again for its
+    // modality, it would flicker and give a window manager a chance to lose it.
+    if (isModalRunning() && frApproxim_Auswahl && frApproxim_Auswahl->isModalRunning() &&
+        !frApproxim_Auswahl->Schliesst())
       setWindowModality(Qt::NonModal);
     show();
   }

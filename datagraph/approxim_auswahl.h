@@ -63,6 +63,8 @@ class TfrApproxim_Auswahl : public Form {
   void sbNeueFktPlusClick();
   void cbApproximZeigenClick();
   void Buttonsplatzieren();
+  // True while the window closes (from its close hook until it is hidden).
+  bool Schliesst() const { return schliesst_; }
 
   QLabel* plOben = nullptr;  // its text is the panel's caption: the model text
   QFrame* plOben2 = nullptr;
@@ -97,8 +99,8 @@ class TfrApproxim_Auswahl : public Form {
 
   std::vector<QCheckBox*> boxen_;
   bool mausLos_ = false;
-  bool listeVersteckt_ = false;
-  bool schliesst_ = false;  // the model list was hidden by cbApproximZeigen
+  bool listeVersteckt_ = false;  // the model list was hidden by cbApproximZeigen
+  bool schliesst_ = false;
 };
 
 extern TfrApproxim_Auswahl* frApproxim_Auswahl;

@@ -5,7 +5,13 @@
 #include "imagefile/errors.h"
 #include "platform/message_dialog.h"
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+  // Only the main window's close ends the program (Form). Qt's own rule would also end it
+  // when any window without a parent closes while no other such window is shown: a message
+  // box shown while the main window is hidden behind the data graph, at a moment when no
+  // window is active (right after a file dialog under a real window manager), was enough.
+  setQuitOnLastWindowClosed(false);
+}
 
 Application::~Application() = default;
 

@@ -2,10 +2,18 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QHideEvent>
 #include <QPointer>
 #include <QShowEvent>
+#include <QWindow>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <xcb/xcb.h>
 
 #include "platform/esc_watcher.h"
 #include "platform/fenster_lage.h"
@@ -15,13 +23,45 @@ namespace {
 // program takes over, not when the user returns from another application or from a
 // message box.
 QPointer<Form> lastActiveForm;
+
+// Under an X window manager a shown window is mapped by the manager, a moment after show().
+// A window withdrawn before the manager has mapped it and shown again at once can stay
+// unmapped for good while Qt takes it for shown: a modal window that nobody sees and that
+// blocks every other one. So a window goes only once the manager has mapped it (or after half
+// a second, for a window the manager keeps off the screen). The X server is asked directly:
+// waiting in Qt's event loop would run timers and queued calls in the middle of a hide().
+bool mappedOnScreen(xcb_connection_t* connection, xcb_window_t window) {
+  xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
+      connection, xcb_get_window_attributes(connection, window), nullptr);
+  const bool viewable = !reply || reply->map_state == XCB_MAP_STATE_VIEWABLE;
+  std::free(reply);
+  return viewable;
+}
+
+void waitUntilMapped(QWidget* widget) {
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
+  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  QWindow* window = widget->windowHandle();
+  if (!x11 || !x11->connection() || !window || !window->handle() || widget->isMinimized())
+    return;
+  const auto id = static_cast<xcb_window_t>(window->winId());
+  const QDeadlineTimer deadline(500);
+  while (!mappedOnScreen(x11->connection(), id) && !deadline.hasExpired())
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 }  // namespace
 
 Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {
-  setAttribute(Qt::WA_QuitOnClose, false);  // see showEvent
+  // Qt's quitting on the last window is off (Application); the flag only keeps the windows
+  // out of its bookkeeping.
+  setAttribute(Qt::WA_QuitOnClose, false);
 }
 
 Form::~Form() = default;
+
+Form* Form::lastActive() {
+  return lastActiveForm && lastActiveForm->isVisible() ? lastActiveForm.data() : nullptr;
+}
 
 void Form::setShownState(bool visible) {
   if (shownState_ == visible) return;
@@ -29,11 +69,12 @@ void Form::setShownState(bool visible) {
   emit visibilityChanged(visible);
 }
 
+void Form::setVisible(bool visible) {
+  if (!visible && isVisible()) waitUntilMapped(this);
+  QWidget::setVisible(visible);
+}
+
 void Form::showEvent(QShowEvent* event) {
-  // Only the main window's close may end the program; a window that merely hides must not,
-  // nor may it keep the program alive when it is visible while the main window closes. Qt
-  // decides this before the close event, so the flag is set while the window is shown.
-  setAttribute(Qt::WA_QuitOnClose, !hideOnClose && !modalRunning_);
   QWidget::showEvent(event);
   if (event->spontaneous()) return;  // restored from minimised
   FormShow();
@@ -72,6 +113,11 @@ void Form::closeEvent(QCloseEvent* event) {
   }
   if (modalRunning_ && ModalResult == mrNone) ModalResult = mrCancel;
   event->accept();
+  // The main window's close ends the program. Queued, as Qt's own quitting was: quitting
+  // closes every window, and this one has not finished closing yet.
+  if (!hideOnClose && !modalRunning_)
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
 }
 
 int Form::ShowModal() {

@@ -32,13 +32,17 @@ class Form : public QWidget {
   // close hook may refuse, which sets it back to 0). Closing with the close box gives
   // mrCancel.
   int ModalResult = 0;
-  // The close box hides the window (true), or closes it for good and ends the program when
-  // it is the last such window (the main window sets false).
+  // The close box hides the window (true), or closes it and ends the program (the main
+  // window sets false; no other window, message or dialog ends it).
   bool hideOnClose = true;
 
   // Shows the window application-modal and returns its ModalResult once it is hidden.
   int ShowModal();
+  // Hiding waits until a window manager has put the window on the screen (see form.cpp).
+  void setVisible(bool visible) override;
   bool isModalRunning() const { return modalRunning_; }
+  // The window activated last that is still shown (null when there is none).
+  static Form* lastActive();
 
   // Called once by the window-creation function after construction.
   virtual void FormCreate() {}

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/esc_watcher.h"
+#include "platform/form.h"
 
 namespace {
 MessageRecorder* activeRecorder = nullptr;
@@ -29,6 +30,15 @@ QMessageBox::Icon iconOf(MessageKind kind) {
     case MessageKind::Question: return QMessageBox::Question;
   }
   return QMessageBox::NoIcon;
+}
+
+// The window the box belongs to: it stays above that window and is centred on it. Right after
+// a file dialog has closed no window is active for a moment under a real window manager, so
+// the modal window running, or the window the user worked in last, stands in.
+QWidget* ownerWindow() {
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return Form::lastActive();
 }
 
 // The texts come from Windows habits: CR LF or a lone CR break the line.
@@ -102,7 +112,7 @@ MessageAnswer showMessage(const QString& text, MessageKind kind, MessageButtons 
   if (activeRecorder) return activeRecorder->record(text, kind, buttons);
   EscWatcher::Suspend inputFlows;
   const std::unique_ptr<QMessageBox> box(
-      createMessageBox(text, kind, buttons, QApplication::activeWindow()));
+      createMessageBox(text, kind, buttons, ownerWindow()));
   box->exec();
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   return box->clickedButton() == box->defaultButton() ? MessageAnswer::Yes : MessageAnswer::No;

@@ -133,3 +133,22 @@ TEST(Form, ModalWindowHiddenForAnotherOneAndShownAgainKeepsRunning) {
   EXPECT_EQ(haupt.ShowModal(), mrNone);
   EXPECT_FALSE(haupt.isModalRunning());
 }
+
+// Under an X window manager a shown window is mapped a moment later, by the manager. One
+// withdrawn before that and shown again at once (the model list when the model builder
+// closes) could stay unmapped for good while Qt took it for shown, and modal. Whether the
+// manager is caught in the middle depends on its timing, hence the rounds with pauses.
+TEST(Form, WindowHiddenRightAfterShowingAndShownAgainReachesTheScreen) {
+  int verloren = 0;
+  for (int runde = 0; runde < 60; ++runde) {
+    TestForm f;
+    f.resize(300, 200);
+    f.show();
+    QTest::qWait(runde % 6);
+    f.hide();
+    f.setWindowModality(Qt::ApplicationModal);
+    f.show();
+    if (!QTest::qWaitForWindowExposed(&f, 1000)) ++verloren;
+  }
+  EXPECT_EQ(verloren, 0);
+}

@@ -2,6 +2,8 @@
 // Fixture for window tests: every test starts the program afresh in its own empty temporary
 // working folder, with all windows created in their fixed order, message boxes recorded
 // instead of shown (Yes/OK unless scripted), and no pause after file-existence tests.
+// EchteFensterTest is the same without the recorder: its boxes really show and are answered
+// as a user answers them (support/programm_lauf.h).
 //
 //   class MeinTest : public FensterTest {};
 //   TEST_F(MeinTest, ...) { DateiSchreiben("variable.txt", {"2"}); Neustart(); ... }
@@ -41,7 +43,7 @@ inline void WennDann(std::function<bool()> bedingung, std::function<void()> tun)
   uhr->start();
 }
 
-class FensterTest : public ::testing::Test {
+class EchteFensterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(ordner_.isValid());
@@ -87,10 +89,14 @@ class FensterTest : public ::testing::Test {
   }
   bool DateiDa(const QString& name) const { return QFile::exists(Pfad(name)); }
 
-  // Every message shown since the start (or the last clear()).
-  MessageRecorder meldungen;
 
  private:
   QTemporaryDir ordner_;
   QString alterOrdner_;
+};
+
+class FensterTest : public EchteFensterTest {
+ protected:
+  // Every message shown since the start (or the last clear()).
+  MessageRecorder meldungen;
 };
