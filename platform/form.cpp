@@ -80,6 +80,7 @@ void Form::showEvent(QShowEvent* event) {
   FormShow();
   // After FormShow, which may place the window itself; before the window is mapped.
   FensterZumZeigenPlatzieren(this);
+  frameUnknown_ = frameGeometry() == geometry() && !windowFlags().testFlag(Qt::FramelessWindowHint);
   setShownState(true);
 }
 
@@ -96,6 +97,13 @@ void Form::hideEvent(QHideEvent* event) {
 
 bool Form::event(QEvent* event) {
   const bool handled = QWidget::event(event);
+  // A window manager frames a window a moment after it was shown, with borders that may
+  // differ from the ones guessed: a window placed at the edge of the screen would stick out
+  // by them. Once the frame is known the window is pulled in, once.
+  if (frameUnknown_ && isVisible() && frameGeometry() != geometry()) {
+    frameUnknown_ = false;
+    FensterImBildHalten(this);
+  }
   if (event->type() == QEvent::WindowActivate && lastActiveForm != this) {
     lastActiveForm = this;
     FormActivate();

@@ -73,5 +73,8 @@ class Form : public QWidget {
   bool shownState_ = false;
   bool closingForModal_ = false;
   bool hiddenDuringModal_ = false;  // the modal loop ended because the window was hidden
+  // Shown before the window manager framed it: placed with a guessed frame, checked again
+  // once the real one is known.
+  bool frameUnknown_ = false;
   QEventLoop* modalLoop_ = nullptr;
 };

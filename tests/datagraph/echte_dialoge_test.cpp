@@ -22,7 +22,7 @@
 #include "gif/qt/gif_export.h"
 #include "gif/qt/gif_image.h"
 #include "imagefile/qt/image_io.h"
-#include "import/messdaten.h"
+#include "engines/messdaten.h"
 #include "platform/radio_group.h"
 #include "platform/string_grid.h"
 #include "support/fenster_fixture.h"

@@ -335,14 +335,16 @@ TEST_F(DatenGrafikTest, ItAndItsDialogsOpenOnTheScreen) {
   frRechn->show();
   frRechn->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(frRechn));
+  LageAbwarten(frRechn);
   ASSERT_TRUE(frei.contains(frRechn->frameGeometry()));
   // Dialogs nobody placed open over it, as far into the corner as the screen lets them.
   for (Form* f : {static_cast<Form*>(frApproxim), static_cast<Form*>(frApproxim_Auswahl),
                   static_cast<Form*>(frEinstellung_Grafik)}) {
     f->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(f));
+    LageAbwarten(f);
     EXPECT_TRUE(frei.contains(f->frameGeometry())) << f->objectName().toStdString();
-    EXPECT_EQ(f->frameGeometry().bottomRight(), frei.bottomRight()) << f->objectName().toStdString();
+    if (!FensterManagerPlatziert()) EXPECT_EQ(f->frameGeometry().bottomRight(), frei.bottomRight()) << f->objectName().toStdString();
     f->hide();
     frRechn->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frRechn));
@@ -350,6 +352,7 @@ TEST_F(DatenGrafikTest, ItAndItsDialogsOpenOnTheScreen) {
   // The data graph itself, 1100 wide in its layout, is made to fit the test screen (800).
   g->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
+  LageAbwarten(g);
   EXPECT_TRUE(frei.contains(g->frameGeometry()));
   g->hide();
 }

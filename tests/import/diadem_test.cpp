@@ -334,6 +334,7 @@ TEST_F(ImportTest, ChoiceShowsTheWholeIntervalAndFitsTheScreen) {
   TfrDiaDemKAuswahl::DateiTestHook = Pfad("m.DAT");
   d->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+  LageAbwarten(d);
   EXPECT_EQ(SichtbarerText(d->edInterval), QStringLiteral("1000"));
   // 870 high, on a test screen of 800: cut to the screen, with its buttons on it.
   const QRect frei = d->screen()->availableGeometry();

@@ -28,6 +28,7 @@
 #include "platform/message_dialog.h"
 #include "platform/programm_dateien.h"
 #include "platform/text_file.h"
+#include "support/fenster_lage_warten.h"
 
 // Runs tun once bedingung holds, polled every 20 ms from the event loop; each waiter is its
 // own timer, so waiters may nest (a modal dialog's handler arming the next one).
