@@ -144,7 +144,7 @@ struct Werkstatt {
   chart_raster::Abdeckung maske;
   chart_raster::Stempel stempel;
   QVector<QPointF> punkte;
-  std::vector<QPoint> orte;
+  std::vector<chart_raster::MarkenOrt> orte;
 };
 
 Werkstatt& werkstatt() {
@@ -238,9 +238,10 @@ class SerienBild {
     Werkstatt& w = werkstatt();
     w.orte.clear();
     if (stil.isNone() || stil.pixmap().isNull()) return;
-    w.orte.reserve(static_cast<size_t>(orte.size()));
     const Ecken ecken(stil.pixmap(), geraeteAbbildung(maler->transform()));
-    for (const QPointF& p : orte) ecken.dazu(p, w.orte);
+    chart_raster::OrteSammler sammler(w.orte);
+    for (const QPointF& p : orte) ecken.dazu(p, sammler);
+    sammler.fertig();
     markenZeichnen(stil.pixmap());
   }
 
@@ -252,24 +253,23 @@ class SerienBild {
              double by, const QTransform& linienMaler, const QTransform& punkteMaler, bool mitLinie,
              const QPen& stift, const QCPScatterStyle& stil) {
     Werkstatt& w = werkstatt();
-    const qsizetype n = daten.size();
-    w.punkte.resize(n);
-    qsizetype i = 0;
-    for (auto it = daten.constBegin(); it != daten.constEnd(); ++it, ++i)
-      w.punkte[i] = QPointF(ax + bx * it->key, ay + by * it->value);
     w.orte.clear();
     const bool mitPunkten = !stil.isNone() && !stil.pixmap().isNull();
-    if (mitPunkten) {
-      w.orte.reserve(static_cast<size_t>(n));
-      const Ecken ecken(stil.pixmap(), geraeteAbbildung(punkteMaler));
-      for (const QPointF& p : w.punkte) ecken.dazu(p, w.orte);
+    const Ecken ecken(mitPunkten ? stil.pixmap() : QPixmap(), geraeteAbbildung(punkteMaler));
+    const QTransform t = geraeteAbbildung(linienMaler);
+    const double sx = t.m11(), sy = t.m22(), dx = t.dx(), dy = t.dy();
+    // One pass, since the points pass through memory only once that way: a million of
+    // them are far more than any cache holds.
+    w.punkte.resize(mitLinie ? daten.size() : 0);
+    QPointF* linie = w.punkte.data();
+    chart_raster::OrteSammler sammler(w.orte);
+    for (auto it = daten.constBegin(); it != daten.constEnd(); ++it) {
+      const QPointF p(ax + bx * it->key, ay + by * it->value);
+      if (mitPunkten) ecken.dazu(p, sammler);
+      if (mitLinie) *linie++ = QPointF(p.x() * sx + dx, p.y() * sy + dy);
     }
-    if (mitLinie) {
-      const QTransform t = geraeteAbbildung(linienMaler);
-      const double sx = t.m11(), sy = t.m22(), dx = t.dx(), dy = t.dy();
-      for (QPointF& p : w.punkte) p = QPointF(p.x() * sx + dx, p.y() * sy + dy);
-      linieZeichnen(maler, stift);
-    }
+    sammler.fertig();
+    if (mitLinie) linieZeichnen(maler, stift);
     if (mitPunkten) markenZeichnen(stil.pixmap());
   }
 
@@ -280,14 +280,30 @@ class SerienBild {
     Ecken(const QPixmap& marke, const QTransform& t)
         : halbB(marke.width() / marke.devicePixelRatioF() * 0.5),
           halbH(marke.height() / marke.devicePixelRatioF() * 0.5),
-          sx(t.m11()), sy(t.m22()), dx(t.dx()), dy(t.dy()) {}
-    void dazu(const QPointF& p, std::vector<QPoint>& orte) const {
+          sx(t.m11()), sy(t.m22()), dx(t.dx()), dy(t.dy()) {
+      // Unscaled, with an offset of whole or half pixels (the painter's half-pixel shift),
+      // a whole number k goes to floor(k + dx + 0.5) = k + floor(dx + 0.5) exactly: the
+      // sums are exact at these sizes.
+      auto halb = [](double v) { return std::abs(v) < 1e9 && v * 2 == std::round(v * 2); };
+      ganz = sx == 1 && sy == 1 && halb(dx) && halb(dy);
+      gx = ganz ? static_cast<int>(std::floor(dx + 0.5)) : 0;
+      gy = ganz ? static_cast<int>(std::floor(dy + 0.5)) : 0;
+    }
+    void dazu(const QPointF& p, chart_raster::OrteSammler& orte) const {
       if (!(std::abs(p.x()) <= 1e6 && std::abs(p.y()) <= 1e6)) return;  // also NaN
-      const double ex = qRound(p.x() - halbB) * sx + dx;
-      const double ey = qRound(p.y() - halbH) * sy + dy;
-      orte.emplace_back(static_cast<int>(std::floor(ex + 0.5)), static_cast<int>(std::floor(ey + 0.5)));
+      const int kx = qRound(p.x() - halbB);
+      const int ky = qRound(p.y() - halbH);
+      if (ganz) {
+        orte.dazu(QPoint(kx + gx, ky + gy));
+        return;
+      }
+      const double ex = kx * sx + dx;
+      const double ey = ky * sy + dy;
+      orte.dazu(QPoint(static_cast<int>(std::floor(ex + 0.5)), static_cast<int>(std::floor(ey + 0.5))));
     }
     double halbB, halbH, sx, sy, dx, dy;
+    bool ganz;
+    int gx, gy;
   };
 
   // Draws the polyline in werkstatt().punkte (pixels of the picture; they may be changed).
@@ -337,12 +353,18 @@ class SerienBild {
     Werkstatt& w = werkstatt();
     if (w.orte.empty()) return;
     const double dpr = schluessel_.dpr;
-    QImage bild = marke.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    if (dpr != marke.devicePixelRatioF())
-      bild = bild.scaled(static_cast<int>(std::lround(bild.width() * dpr / marke.devicePixelRatioF())),
-                         static_cast<int>(std::lround(bild.height() * dpr / marke.devicePixelRatioF())));
+    // The marker's picture at the device's resolution, made once per marker (the stamp
+    // keeps its strengthened copies for as long as it gets the same picture).
+    if (marke.cacheKey() != marke_.quelle || dpr != marke_.dpr) {
+      QImage b = marke.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+      if (dpr != marke.devicePixelRatioF())
+        b = b.scaled(static_cast<int>(std::lround(b.width() * dpr / marke.devicePixelRatioF())),
+                     static_cast<int>(std::lround(b.height() * dpr / marke.devicePixelRatioF())));
+      marke_ = {marke.cacheKey(), dpr, b, chart_raster::einfarbig(b)};
+    }
+    const QImage& bild = marke_.bild;
     // A marker all in the line's colour only adds to the line's coverage.
-    const QColor eine = chart_raster::einfarbig(bild);
+    const QColor eine = marke_.eine;
     if (eine.isValid() && eine.alpha() == 255 && (!maskenFarbe_.isValid() || eine == maskenFarbe_)) {
       if (!maskenFarbe_.isValid()) w.maske.beginnen(bild_.width(), bild_.height());
       w.stempel.stempeln(w.maske, bild, w.orte);
@@ -352,9 +374,9 @@ class SerienBild {
     maskeFaerben();
     w.stempel.stempeln(bild_, bild, w.orte);
     int x0 = bild_.width(), y0 = bild_.height(), x1 = -1, y1 = -1;
-    for (const QPoint& o : w.orte) {
-      x0 = std::min(x0, o.x()), x1 = std::max(x1, o.x());
-      y0 = std::min(y0, o.y()), y1 = std::max(y1, o.y());
+    for (const chart_raster::MarkenOrt& o : w.orte) {
+      x0 = std::min(x0, o.ecke.x()), x1 = std::max(x1, o.ecke.x());
+      y0 = std::min(y0, o.ecke.y()), y1 = std::max(y1, o.ecke.y());
     }
     if (!w.orte.empty())
       benutzt_ |= QRect(QPoint(x0, y0), QPoint(x1 + bild.width(), y1 + bild.height())) & bild_.rect();
@@ -400,8 +422,16 @@ class SerienBild {
     maler->restore();
   }
 
+  struct Marke {
+    qint64 quelle = 0;  // the marker pixmap's cacheKey
+    double dpr = 0;
+    QImage bild;
+    QColor eine;  // its one colour, if it has one
+  };
+
   QCPAbstractPlottable* plottable_;
   Schluessel schluessel_;
+  Marke marke_;
   QImage bild_;
   QRect benutzt_;
   QColor maskenFarbe_;  // valid while the mask holds drawing not yet in the picture
@@ -629,9 +659,30 @@ void ChartSeries::setLineWidth(int w) {
   styleChanged();
 }
 
+const ChartSeries::Spanne& ChartSeries::spanne(ChartAxis axis) const {
+  if (!spannenGueltig_) {
+    for (int a = 0; a < 2; ++a) {
+      constexpr double kUnendlich = std::numeric_limits<double>::infinity();
+      Spanne sp{kUnendlich, -kUnendlich, kUnendlich, -kUnendlich};
+      for (double v : a == 0 ? xs_ : ys_) {
+        if (!std::isfinite(v)) continue;
+        sp.lo = std::min(sp.lo, v);
+        sp.hi = std::max(sp.hi, v);
+        if (v <= 0) continue;
+        sp.loPositiv = std::min(sp.loPositiv, v);
+        sp.hiPositiv = std::max(sp.hiPositiv, v);
+      }
+      spannen_[a] = sp;
+    }
+    spannenGueltig_ = true;
+  }
+  return spannen_[axis == ChartAxis::Bottom ? 0 : 1];
+}
+
 void ChartSeries::dataChanged() {
   static std::uint64_t naechsteRevision = 0;
   revision_ = ++naechsteRevision;
+  spannenGueltig_ = false;
   dataDirty_ = true;
   chart_->markDirty();
 }
@@ -1029,12 +1080,9 @@ void ChartView::rescale(ChartAxis axis) {
   double hi = -lo;
   for (const ChartSeries* s : series_) {
     if (!s->active_) continue;
-    const std::vector<double>& werte = axis == ChartAxis::Bottom ? s->xs_ : s->ys_;
-    for (double v : werte) {
-      if (!std::isfinite(v) || (log && v <= 0)) continue;
-      lo = std::min(lo, v);
-      hi = std::max(hi, v);
-    }
+    const ChartSeries::Spanne& sp = s->spanne(axis);
+    lo = std::min(lo, log ? sp.loPositiv : sp.lo);
+    hi = std::max(hi, log ? sp.hiPositiv : sp.hi);
   }
   if (!(lo <= hi)) return;  // no data: the axis keeps its range
   if (lo == hi) {
@@ -1052,11 +1100,8 @@ void ChartView::rescale(ChartAxis axis) {
 
 double ChartView::positiveLower(ChartAxis axis, double upper) const {
   double kleinste = std::numeric_limits<double>::infinity();
-  for (const ChartSeries* s : series_) {
-    if (!s->active_) continue;
-    for (double v : axis == ChartAxis::Bottom ? s->xs_ : s->ys_)
-      if (v > 0 && v < kleinste) kleinste = v;
-  }
+  for (const ChartSeries* s : series_)
+    if (s->active_) kleinste = std::min(kleinste, s->spanne(axis).loPositiv);
   return (std::isfinite(kleinste) && kleinste < upper) ? kleinste : upper / 1000;
 }
 

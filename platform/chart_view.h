@@ -163,6 +163,13 @@ class ChartSeries : public QObject {
   void sync();  // brings the plottable up to date
   void applyStyle();
   void neuZeichnen();  // what the plottable drew before is out of date
+  // The smallest and largest finite value of X (axis Bottom) or Y, and of the positive
+  // ones alone (infinity and -infinity when there are none; the first of equal ones, as a
+  // walk through the points in order finds them), worked out once per change of the points.
+  struct Spanne {
+    double lo, hi, loPositiv, hiPositiv;
+  };
+  const Spanne& spanne(ChartAxis axis) const;
 
   ChartView* chart_;
   QCPAbstractPlottable* plottable_ = nullptr;
@@ -171,6 +178,8 @@ class ChartSeries : public QObject {
   bool punktAlsBild_ = false;
   std::vector<double> xs_, ys_;
   std::uint64_t revision_ = 0;
+  mutable Spanne spannen_[2] = {};
+  mutable bool spannenGueltig_ = false;
   bool ascending_ = true;
   bool active_ = true;
   QString title_;

@@ -28,8 +28,11 @@ class Abdeckung {
   int hoehe() const { return hoehe_; }
   uint8_t wert(int x, int y) const { return zeile(y)[x]; }
   const uint8_t* zeile(int y) const { return &werte_[static_cast<size_t>(y) * static_cast<size_t>(breite_)]; }
-  // For writing a row directly; whoever does so widens the touched box with spanne().
+  // For writing a row directly; whoever does so widens the touched box with spanne(). The
+  // rows lie one after another, and kRand bytes after the last one may be read and written
+  // back unchanged.
   uint8_t* zeileZumSchreiben(int y) { return &werte_[static_cast<size_t>(y) * static_cast<size_t>(breite_)]; }
+  static constexpr int kRand = 16;
   void spanne(int xa, int xb, int y);
   // The touched box (empty when nothing was drawn).
   QRect beruehrt() const;
@@ -65,16 +68,50 @@ qsizetype vereinfachen(QPointF* punkte, qsizetype anzahl, double epsilon);
 // The line's coverage becomes the colour; the markers are copied on top.
 void faerben(QImage& bild, const Abdeckung& maske, const QColor& farbe);
 
+// A marker's place (its top-left corner) and how many markers in a row went there: a
+// series of many points per pixel puts most of its markers where the one before went.
+struct MarkenOrt {
+  QPoint ecke;
+  int anzahl = 1;
+};
+
+// Collects marker places into orte, counting a place again as long as it repeats.
+class OrteSammler {
+ public:
+  explicit OrteSammler(std::vector<MarkenOrt>& orte) : orte_(orte) {}
+  void dazu(QPoint ecke) {
+    if (anzahl_ > 0 && ecke == letzte_)
+      ++anzahl_;
+    else
+      neu(ecke);
+  }
+  // Hands over the last place; call once after the last dazu().
+  void fertig() {
+    if (anzahl_ > 0) orte_.push_back({letzte_, anzahl_});
+    anzahl_ = 0;
+  }
+
+ private:
+  void neu(QPoint ecke) {
+    fertig();
+    letzte_ = ecke;
+    anzahl_ = 1;
+  }
+  std::vector<MarkenOrt>& orte_;
+  QPoint letzte_;
+  int anzahl_ = 0;
+};
+
 // Copies the marker picture (premultiplied ARGB) with its top-left corner at each position,
 // in the order of each position's last appearance, once per position: a position that
 // appears n times gets the marker as n copies on top of each other would leave it (only the
 // edges' shades grow). Positions are in pixels of the picture or mask.
 class Stempel {
  public:
-  void stempeln(QImage& bild, const QImage& marke, const std::vector<QPoint>& positionen);
+  void stempeln(QImage& bild, const QImage& marke, const std::vector<MarkenOrt>& positionen);
   // For a marker of one colour (einfarbig) drawn over a line of the same colour: only its
   // coverage counts, added to the mask as the copies would add it.
-  void stempeln(Abdeckung& maske, const QImage& marke, const std::vector<QPoint>& positionen);
+  void stempeln(Abdeckung& maske, const QImage& marke, const std::vector<MarkenOrt>& positionen);
 
  private:
   struct Ort {
@@ -84,11 +121,16 @@ class Stempel {
   };
   void vorbereiten(const QImage& marke);
   // The positions reaching a picture of that size, each once, last appearance first.
-  void sammeln(int breite, int hoehe, const std::vector<QPoint>& positionen);
+  void sammeln(int breite, int hoehe, const std::vector<MarkenOrt>& positionen);
   const QImage& markeFuer(int wiederholungen);
+  // The marker's coverage (alpha) copied n times, row by row, each row zero-padded to
+  // spalten_ bytes: what stempeln(Abdeckung&) adds, in pieces of 16 pixels.
+  const uint8_t* deckungFuer(int wiederholungen);
   QImage marke_;
   qint64 markeSchluessel_ = 0;
   std::vector<QImage> verstaerkt_;  // index n - 1: the marker copied n times
+  std::vector<std::vector<uint8_t>> deckung_;  // index n - 1: its coverage rows
+  int spalten_ = 0;
   std::vector<uint32_t> eintrag_;   // per grid cell: 1 + index into orte_, or 0
   std::vector<Ort> orte_;
 };

@@ -56,6 +56,28 @@ TEST_F(ChartViewTest, AutomaticRangeSpansTheActiveSeriesExactly) {
   EXPECT_EQ(chart.plot()->legend->itemCount(), 1);
 }
 
+TEST_F(ChartViewTest, AutomaticRangeFollowsEveryChangeOfThePointsAndSkipsWhatIsNotFinite) {
+  // Each change comes after a range was worked out from the points before it.
+  a->setPoints({1, 2, 3}, {10, 20, 30});
+  EXPECT_DOUBLE_EQ(chart.maximum(ChartAxis::Left), 30);
+  a->addXY(4, 90);
+  EXPECT_DOUBLE_EQ(chart.maximum(ChartAxis::Left), 90);
+  a->setPoints({0, NAN, 5}, {-INFINITY, 7, 8});
+  EXPECT_DOUBLE_EQ(chart.minimum(ChartAxis::Bottom), 0);
+  EXPECT_DOUBLE_EQ(chart.maximum(ChartAxis::Bottom), 5);
+  EXPECT_DOUBLE_EQ(chart.minimum(ChartAxis::Left), 7);
+  a->clear();
+  a->addXY(-3, 2);
+  a->addXY(-1, 4);
+  EXPECT_DOUBLE_EQ(chart.minimum(ChartAxis::Bottom), -3);
+  EXPECT_DOUBLE_EQ(chart.maximum(ChartAxis::Bottom), -1);
+  // A log axis spans the positive values of both series.
+  b->setPoints({1, 2}, {0.25, -5});
+  chart.setLogarithmic(ChartAxis::Left, true);
+  EXPECT_DOUBLE_EQ(chart.minimum(ChartAxis::Left), 0.25);
+  EXPECT_DOUBLE_EQ(chart.maximum(ChartAxis::Left), 4);
+}
+
 TEST_F(ChartViewTest, FixedRangeRefusesInvertedOrEmptyLimits) {
   a->addXY(0, 0);
   a->addXY(1, 1);

@@ -275,6 +275,44 @@ TEST(ChartRaster, FarPointsAndGapsOfALine) {
   EXPECT_EQ(m.beruehrt().bottom(), 21);
 }
 
+TEST(ChartRaster, MarkersAddToTheMaskAsTheirCopiesAddToAPicture) {
+  // A marker with every shade of coverage, 13 wide (so that a row spans one piece of 16
+  // pixels and a bit), stamped at places cut by every side of a 40 x 30 area, next to the
+  // last row, repeated (in a row and apart): the mask must hold what the copies leave in a
+  // transparent picture's alpha.
+  QImage marke(13, 5, QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < marke.height(); ++y)
+    for (int x = 0; x < marke.width(); ++x) {
+      const int a = (x * 37 + y * 91) % 256;
+      marke.setPixel(x, y, qRgba(a, 0, 0, a));
+    }
+  const QPoint orte[] = {{-5, 3}, {30, 10}, {35, 28}, {10, -3}, {0, 0}, {27, 25}, {8, 12}, {9, 12}, {9, 12}, {8, 12}};
+  std::vector<chart_raster::MarkenOrt> liste;
+  chart_raster::OrteSammler sammler(liste);
+  for (const QPoint& o : orte) sammler.dazu(o);
+  for (int i = 0; i < 70; ++i) sammler.dazu(QPoint(20, 20));  // beyond the strongest copy
+  sammler.fertig();
+  ASSERT_EQ(liste.size(), 10u);  // the repeats in a row counted once
+
+  chart_raster::Abdeckung maske;
+  maske.beginnen(40, 30);
+  chart_raster::Stempel stempel;
+  stempel.stempeln(maske, marke, liste);
+  QImage bild(40, 30, QImage::Format_ARGB32_Premultiplied);
+  bild.fill(Qt::transparent);
+  chart_raster::Stempel().stempeln(bild, marke, liste);
+  int bemalt = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) {
+      ASSERT_EQ(maske.wert(x, y), qAlpha(bild.pixel(x, y))) << x << "," << y;
+      if (maske.wert(x, y) > 0) {
+        ++bemalt;
+        EXPECT_TRUE(maske.beruehrt().contains(x, y)) << x << "," << y;
+      }
+    }
+  EXPECT_GT(bemalt, 200);
+}
+
 TEST(ChartRaster, SimplifyingKeepsCornersSpikesAndGaps) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   std::vector<QPointF> p;
