@@ -7,6 +7,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "imagefile/byte_order.h"
 #include "imagefile/checksums.h"
 #include "imagefile/color_utils.h"
@@ -491,18 +495,81 @@ void writeChunk(BaseStream& out, const char* type, const std::uint8_t* data, std
   out.write(tail, 4);
 }
 
-// Scores of a filtered row for the per-row choice; lower is better.
-std::int64_t scoreSum(const std::uint8_t* p, std::size_t n) {
-  std::int64_t s = 0;
-  for (std::size_t i = 0; i < n; ++i) s += std::abs(static_cast<int>(static_cast<std::int8_t>(p[i])));
-  return s;
-}
-
+// Scores of a filtered row for the per-row choice; lower is better. The sum of its bytes
+// read as signed, each without its sign, is leastSumScores below.
 std::int64_t scoreRuns(const std::uint8_t* p, std::size_t n) {
   std::int64_t s = 0;
   for (std::size_t i = 4; i < n; ++i)
     if (p[i] == p[i - 1] && p[i] == p[i - 2] && p[i] == p[i - 3] && p[i] == p[i - 4]) --s;
   return s;
+}
+
+// |v| of a byte read as a signed byte.
+inline int absSigned(std::uint8_t v) { return std::abs(static_cast<int>(static_cast<std::int8_t>(v))); }
+
+// The per-row choice's scores of all five filters (the sum of |signed byte| of each filtered
+// row), writing only the Paeth row (into paethOut), the one that costs most to make again:
+// raw and prev as for filterRow.
+void leastSumScores(const std::uint8_t* raw, const std::uint8_t* prev, std::size_t n, int bpp, std::int64_t sums[5],
+                    std::uint8_t* paethOut) {
+  std::size_t i = 0;
+  for (int f = 0; f < 5; ++f) sums[f] = 0;
+#if defined(__SSE2__)
+  // 16 bytes at a time. |v| of a signed byte is min(v, -v) read unsigned (128 stays 128),
+  // and sums of bytes come eight at a time from psadbw against zero.
+  const __m128i null = _mm_setzero_si128();
+  const __m128i eins = _mm_set1_epi8(1);
+  __m128i s[5] = {null, null, null, null, null};
+  auto dazu = [&](__m128i& summe, __m128i v) {
+    summe = _mm_add_epi64(summe, _mm_sad_epu8(_mm_min_epu8(v, _mm_sub_epi8(null, v)), null));
+  };
+  auto betrag16 = [&](__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(null, v)); };
+  // Paeth on eight 16-bit lanes: a where |b - c| <= |a - c| and |b - c| <= |a + b - 2c|,
+  // else b where |a - c| <= |a + b - 2c|, else c.
+  auto paeth8 = [&](__m128i a, __m128i b, __m128i c) {
+    const __m128i bc = _mm_sub_epi16(b, c);
+    const __m128i ac = _mm_sub_epi16(a, c);
+    const __m128i pa = betrag16(bc);
+    const __m128i pb = betrag16(ac);
+    const __m128i pc = betrag16(_mm_add_epi16(ac, bc));
+    const __m128i nichtA = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
+    const __m128i nimmC = _mm_cmpgt_epi16(pb, pc);
+    const __m128i bOderC = _mm_or_si128(_mm_and_si128(nimmC, c), _mm_andnot_si128(nimmC, b));
+    return _mm_or_si128(_mm_and_si128(nichtA, bOderC), _mm_andnot_si128(nichtA, a));
+  };
+  for (; i + 16 <= n; i += 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(raw + i));
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(raw + i - bpp));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i - bpp));
+    dazu(s[0], x);
+    dazu(s[1], _mm_sub_epi8(x, a));
+    dazu(s[2], _mm_sub_epi8(x, b));
+    // (a + b) >> 1: pavgb rounds up, so its carry is taken back where a + b is odd.
+    const __m128i mittel = _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), eins));
+    dazu(s[3], _mm_sub_epi8(x, mittel));
+    const __m128i unten = _mm_packus_epi16(paeth8(_mm_unpacklo_epi8(a, null), _mm_unpacklo_epi8(b, null), _mm_unpacklo_epi8(c, null)),
+                                           paeth8(_mm_unpackhi_epi8(a, null), _mm_unpackhi_epi8(b, null), _mm_unpackhi_epi8(c, null)));
+    const __m128i rest = _mm_sub_epi8(x, unten);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(paethOut + i), rest);
+    dazu(s[4], rest);
+  }
+  for (int f = 0; f < 5; ++f) {
+    alignas(16) std::int64_t teile[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(teile), s[f]);
+    sums[f] = teile[0] + teile[1];
+  }
+#endif
+  for (; i < n; ++i) {
+    const std::ptrdiff_t j = static_cast<std::ptrdiff_t>(i) - bpp;
+    const int x = raw[i];
+    sums[0] += absSigned(static_cast<std::uint8_t>(x));
+    sums[1] += absSigned(static_cast<std::uint8_t>(x - raw[j]));
+    sums[2] += absSigned(static_cast<std::uint8_t>(x - prev[i]));
+    sums[3] += absSigned(static_cast<std::uint8_t>(x - ((raw[j] + prev[i]) >> 1)));
+    paethOut[i] = static_cast<std::uint8_t>(x - paeth(raw[j], prev[i], prev[j]));
+    sums[4] += absSigned(paethOut[i]);
+  }
 }
 
 // Filters raw (bpp zero bytes before it, as before prev) into out by filter f.
@@ -754,7 +821,18 @@ void writeImage(BaseStream& out, const LinearBitmap& bm, bool mng, PngFilterMode
             raw[3 * x + 2] = static_cast<std::uint8_t>(src[3 * x] - g);
           }
         } else {
-          for (int x = 0; x < w; ++x) {
+          // B, G, R to R, G, B a pixel at a time through a word: the fourth byte written is
+          // the next pixel's first, written again with it; the last pixel goes on its own.
+          int x = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+          for (; x + 1 < w; ++x) {
+            std::uint32_t v;
+            std::memcpy(&v, src + 3 * x, 4);
+            v = (v & 0x0000FF00u) | ((v >> 16) & 0xFFu) | ((v & 0xFFu) << 16);
+            std::memcpy(raw + 3 * x, &v, 4);
+          }
+#endif
+          for (; x < w; ++x) {
             raw[3 * x] = src[3 * x + 2];
             raw[3 * x + 1] = src[3 * x + 1];
             raw[3 * x + 2] = src[3 * x];
@@ -781,15 +859,23 @@ void writeImage(BaseStream& out, const LinearBitmap& bm, bool mng, PngFilterMode
       } else {
         chosen = 0;
         std::int64_t bestScore = 2147483647;
+        std::int64_t sums[5];
+        if (mode != PngFilterMode::MostRuns) leastSumScores(raw, prev, rowBytes, bpp, sums, cand[4].data() + 1);
         for (int f = 0; f < 5; ++f) {
-          filterRow(f, raw, prev, cand[f].data() + 1, rowBytes, bpp);
-          const std::int64_t s = mode == PngFilterMode::MostRuns ? scoreRuns(cand[f].data() + 1, rowBytes)
-                                            : scoreSum(cand[f].data() + 1, rowBytes);
+          std::int64_t s;
+          if (mode == PngFilterMode::MostRuns) {
+            filterRow(f, raw, prev, cand[f].data() + 1, rowBytes, bpp);
+            s = scoreRuns(cand[f].data() + 1, rowBytes);
+          } else {
+            s = sums[f];
+          }
           if (s < bestScore) {
             bestScore = s;
             chosen = f;
           }
         }
+        // Only the row chosen is written out, once the sums have chosen it.
+        if (mode != PngFilterMode::MostRuns && chosen != 4) filterRow(chosen, raw, prev, cand[chosen].data() + 1, rowBytes, bpp);
       }
       std::uint8_t* line = cand[chosen].data();
       line[0] = static_cast<std::uint8_t>(chosen);

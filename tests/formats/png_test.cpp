@@ -364,6 +364,82 @@ TEST(PngWrite, EveryFormatAndFilterModeReadsBackInLibpngAndQt) {
     }
 }
 
+// The filter bytes and filtered rows of a file we wrote (one IDAT chunk).
+Bytes filteredRows(const Bytes& file, std::size_t rowBytes, int height) {
+  auto be32 = [&](std::size_t i) {
+    return static_cast<std::size_t>((file[i] << 24) | (file[i + 1] << 16) | (file[i + 2] << 8) | file[i + 3]);
+  };
+  std::size_t chunk = 8;
+  while (chunk + 8 <= file.size() && std::memcmp(&file[chunk + 4], "IDAT", 4) != 0) chunk += 12 + be32(chunk);
+  if (chunk + 8 > file.size()) return {};
+  return zlibUnpack(Bytes(&file[chunk + 8], &file[chunk + 8 + be32(chunk)]), (rowBytes + 1) * static_cast<std::size_t>(height));
+}
+
+TEST(PngWrite, EachRowTakesTheFilterWithTheLeastSumOfSignedBytesTheFirstOnTies) {
+  // Rows whose length leaves a remainder beyond every 16 bytes, pixels of 1, 2 and 3
+  // bytes, rows that tie (all filters give zeros on a blank image), smooth and noisy ones.
+  std::vector<LinearBitmap> bitmaps(7);
+  photoLike(bitmaps[0], 301, 20);
+  chartLike(bitmaps[1], 37, 70);
+  bitmaps[2].newImage(23, 6, pf16bit);
+  const Bytes g16 = randomBytes(23 * 6 * 2, 11);
+  std::memcpy(bitmaps[2].map(), g16.data(), g16.size());
+  bitmaps[3].newImage(45, 8, pf8bit);
+  std::memcpy(bitmaps[3].palette(), grayPalette(), 768);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 45; ++x) bitmaps[3].scanLine(y)[x] = static_cast<std::uint8_t>(y < 2 ? 0 : y < 4 ? 128 + x : (x * y * 37) % 256);
+  bitmaps[4].newImage(19, 3, pf24bit);
+  bitmaps[4].clearColor(0x808080);
+  // Many short rows of few values (one piece of 16 bytes and a bit): the filters' sums lie
+  // close together, so every error of one of them shows in some choice.
+  bitmaps[5].newImage(6, 400, pf24bit);
+  const Bytes eng = randomBytes(6 * 400 * 3, 12, 5);
+  for (std::size_t i = 0; i < eng.size(); ++i) bitmaps[5].map()[i] = static_cast<std::uint8_t>(100 + eng[i]);
+  bitmaps[6].newImage(17, 400, pf8bit);
+  std::memcpy(bitmaps[6].palette(), grayPalette(), 768);
+  const std::uint8_t werte[] = {0, 1, 2, 127, 128, 129, 254, 255};
+  const Bytes wahl = randomBytes(17 * 400, 13, 7);
+  for (std::size_t i = 0; i < wahl.size(); ++i) bitmaps[6].map()[i] = werte[wahl[i]];
+  int gewaehlt[5] = {};
+  for (LinearBitmap& bm : bitmaps) {
+    const int bpp = bm.pixelSize();
+    const std::size_t rowBytes = static_cast<std::size_t>(bm.width()) * static_cast<std::size_t>(bpp);
+    const Bytes file = savePng(bm);
+    const PngImage img = libpngRead(file);
+    ASSERT_TRUE(img.ok);
+    const Bytes rows = filteredRows(file, rowBytes, bm.height());
+    ASSERT_EQ(rows.size(), (rowBytes + 1) * static_cast<std::size_t>(bm.height()));
+    const Bytes null(rowBytes, 0);
+    for (int y = 0; y < bm.height(); ++y) {
+      const Bytes& raw = img.rows[static_cast<std::size_t>(y)];
+      const Bytes& prev = y > 0 ? img.rows[static_cast<std::size_t>(y) - 1] : null;
+      long long best = 0;
+      int chosen = -1;
+      for (int f = 0; f < 5; ++f) {
+        long long sum = 0;
+        for (std::size_t i = 0; i < rowBytes; ++i) {
+          const int a = i >= static_cast<std::size_t>(bpp) ? raw[i - bpp] : 0;
+          const int b = prev[i];
+          const int c = i >= static_cast<std::size_t>(bpp) ? prev[i - bpp] : 0;
+          const int p = a + b - c;
+          const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+          const int vorhersage[5] = {0, a, b, (a + b) / 2, pa <= pb && pa <= pc ? a : pb <= pc ? b : c};
+          sum += std::abs(static_cast<std::int8_t>(static_cast<std::uint8_t>(raw[i] - vorhersage[f])));
+        }
+        if (chosen < 0 || sum < best) {
+          best = sum;
+          chosen = f;
+        }
+      }
+      const std::uint8_t* zeile = &rows[static_cast<std::size_t>(y) * (rowBytes + 1)];
+      ASSERT_EQ(zeile[0], chosen) << "row " << y << " of a " << bm.width() << " x " << bm.height() << " picture";
+      ++gewaehlt[chosen];
+    }
+  }
+  // The pictures make every filter win somewhere.
+  for (int f = 0; f < 5; ++f) EXPECT_GT(gewaehlt[f], 0) << "filter " << f;
+}
+
 TEST(PngWrite, CheckersAcceptOurFiles) {
   LinearBitmap bm;
   chartLike(bm, 64, 40);
