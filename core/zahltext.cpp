@@ -131,39 +131,31 @@ bool SchnellLesenGeprueft(uint64_t ziffern, long long exponent, long double& r) 
 // q = |v| * 10^(14-e) comes from a single correctly rounded operation on exact values, so
 // it is off from the true quotient by at most half an ulp: below 2^50 that is 2^-15, about
 // 3e-5 of a unit in the last digit. Rounding is therefore decided by the computed q unless
-// its fraction lies within Rand of one half (exact halves included, which go to the
-// library and its tie rule). The exponent follows the computed q into [10^14, 10^15); as
+// its fraction lies within Rand (three times that error) of one half (exact halves
+// included, which go to the library and its tie rule). The exponent follows the computed q into [10^14, 10^15); as
 // both bounds are exact and rounding is monotonic, the computed q leaves that range only
 // when the true one does or lands on a bound itself, and there the true digits round to
 // a power of ten as well: both sides give 1 followed by zeros, with the same exponent.
-constexpr long double Rand = 1e-3L;
+constexpr long double Rand = 1e-4L;
 
-// The x87 layout: the 64-bit significand (integer bit included) in the low eight bytes, the
-// biased exponent and the sign above it.
-struct X87Bits {
-  uint64_t signifikand;
-  uint16_t vorzeichenExponent;
-};
-
-X87Bits BitsVon(long double v) {
-  static_assert(!ErweitertesFormat || sizeof(long double) >= 10);
-  X87Bits b{};
-  std::memcpy(&b.signifikand, &v, sizeof b.signifikand);
-  std::memcpy(&b.vorzeichenExponent, reinterpret_cast<const char*>(&v) + 8, sizeof b.vorzeichenExponent);
-  return b;
-}
-
-bool SchnellZiffernGeprueft(long double betrag, uint64_t& ziffern, int& exponent);
+[[gnu::always_inline]] inline bool SchnellZiffernGeprueft(long double betrag, uint64_t& ziffern, int& exponent);
 
 bool SchnellZiffern(long double betrag, uint64_t& ziffern, int& exponent) {
   if (!ErweitertesFormat || !X87Standard()) return false;
   return SchnellZiffernGeprueft(betrag, ziffern, exponent);
 }
 
-// SchnellZiffern once the unit's mode has been checked.
-bool SchnellZiffernGeprueft(long double betrag, uint64_t& ziffern, int& exponent) {
-  // ilogb without the library call; subnormals (field 0) end up far out of range.
-  const int binaer = (BitsVon(betrag).vorzeichenExponent & 0x7FFF) - 16383;
+// SchnellZiffern once the unit's mode has been checked. Inlined where it is used, so that
+// the value stays in a register: read back from memory right after it was stored, in
+// another width, it waits for the store.
+[[gnu::always_inline]] inline bool SchnellZiffernGeprueft(long double betrag, uint64_t& ziffern, int& exponent) {
+  // ilogb without the library call, from the value as a double (rounding may carry it to
+  // the next power of two, which the search below corrects like any other guess one off);
+  // values too small or large for a double's normal range end up far out of range.
+  const double grob = static_cast<double>(betrag);
+  uint64_t grobBits;
+  std::memcpy(&grobBits, &grob, sizeof grobBits);
+  const int binaer = static_cast<int>((grobBits >> 52) & 0x7FF) - 1023;
   if (binaer < -60 || binaer > 150) return false;
   // floor(binaer * log10(2)): the decimal exponent or one below it.
   int e = (binaer * 78913) >> 18;
@@ -180,14 +172,15 @@ bool SchnellZiffernGeprueft(long double betrag, uint64_t& ziffern, int& exponent
       --e;
       continue;
     }
-    // Adding 2^63 rounds q to an integer (the unit rounds to nearest, checked above) and
-    // leaves that integer in the significand: no float-to-integer conversion, which on the
-    // x87 means switching the control word back and forth.
+    // Adding 2^63 rounds q to an integer (the unit rounds to nearest, checked above): no
+    // float-to-integer conversion, which on the x87 means switching the control word back
+    // and forth. The integer, below 10^15, is exact as a double, whose conversion is the
+    // SSE unit's.
     constexpr long double Hub = 0x1p63L;
-    const long double gehoben = q + Hub;
-    const long double rest = q - (gehoben - Hub);  // exact, within [-0.5, 0.5]
+    const long double ganz = (q + Hub) - Hub;
+    const long double rest = q - ganz;  // exact, within [-0.5, 0.5]
     if (0.5L - std::fabs(rest) < Rand) return false;
-    ziffern = BitsVon(gehoben).signifikand - (uint64_t{1} << 63);
+    ziffern = static_cast<uint64_t>(static_cast<double>(ganz));
     exponent = e;
     if (ziffern == GanzePotenzen[15]) {
       ziffern = GanzePotenzen[14];

@@ -602,8 +602,8 @@ void ChartSeries::setPoints(std::vector<double> xs, std::vector<double> ys) {
 void ChartSeries::setActive(bool on) {
   if (active_ == on) return;
   active_ = on;
-  // The automatic ranges and the legend depend on it; the points stay what they were.
-  dataDirty_ = true;
+  // The automatic ranges and the legend depend on it; the points stay what they were, and
+  // so does the plottable's copy of them and its kept picture.
   chart_->markDirty();
 }
 

@@ -394,7 +394,7 @@ TEST(ZahlTextAbkuerzung, FloatTextMatchesTheLibraryNearHalves) {
       TextVergleichen(a, unten);
       TextVergleichen(a, oben);
     }
-    for (const long double abstand : {1e-3L, 1e-3L * (1 - 1e-6L), 1e-3L * (1 + 1e-6L), 2e-3L})
+    for (const long double abstand : {1e-4L, 1e-4L * (1 - 1e-6L), 1e-4L * (1 + 1e-6L), 5e-5L, 4e-5L, 2e-4L, 1e-3L})
       for (const long double seite : {-1.0L, 1.0L}) TextVergleichen(a, Skaliert(d + 0.5L + seite * abstand, k));
   }
   EXPECT_EQ(a.Anzahl(), 0);
