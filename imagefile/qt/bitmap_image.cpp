@@ -81,10 +81,32 @@ void imageToBitmap(const QImage& image, LinearBitmap& bm) {
     for (int y = 0; y < h; ++y) std::memcpy(bm.scanLine(y), image.constScanLine(y), static_cast<std::size_t>(w));
     return;
   }
+  bm.newImage(w, h, pf24bit);
+  // An opaque 32-bit picture (a chart taken from the screen) loses its alpha bytes and
+  // nothing else: copied straight, without a converted picture in between.
+  if (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
+      image.format() == QImage::Format_ARGB32_Premultiplied) {
+    const bool undurchsichtig = image.format() == QImage::Format_RGB32;
+    bool ganz = true;
+    for (int y = 0; y < h && ganz; ++y) {
+      const auto* q = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+      std::uint8_t* z = bm.scanLine(y);
+      for (int x = 0; x < w; ++x) {
+        const QRgb p = q[x];
+        if (!undurchsichtig && qAlpha(p) != 255) {
+          ganz = false;
+          break;
+        }
+        z[3 * x] = static_cast<std::uint8_t>(qBlue(p));
+        z[3 * x + 1] = static_cast<std::uint8_t>(qGreen(p));
+        z[3 * x + 2] = static_cast<std::uint8_t>(qRed(p));
+      }
+    }
+    if (ganz) return;
+  }
   const QImage bgr = image.format() == QImage::Format_BGR888
                          ? image
                          : image.convertToFormat(QImage::Format_BGR888);
-  bm.newImage(w, h, pf24bit);
   for (int y = 0; y < h; ++y)
     std::memcpy(bm.scanLine(y), bgr.constScanLine(y), static_cast<std::size_t>(w) * 3);
 }

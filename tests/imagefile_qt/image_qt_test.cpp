@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <cstring>
+#include <random>
 
 #include "imagefile/errors.h"
 #include "imagefile/linear_bitmap.h"
@@ -138,6 +139,25 @@ TEST(QImageMapping, ImageToBitmapKeepsIndexedAndMakesTheRest24Bit) {
   }
   imageToBitmap(QImage(), bm);
   EXPECT_FALSE(bm.present());
+}
+
+TEST(QImageMapping, ThirtyTwoBitPicturesGiveWhatQtsOwnConversionGives) {
+  // Opaque ones are copied straight; one translucent pixel (in the last row, after all the
+  // others were copied) sends the whole picture through Qt's conversion.
+  std::mt19937 zufall(3);
+  for (const bool durchscheinend : {false, true})
+    for (QImage::Format f : {QImage::Format_RGB32, QImage::Format_ARGB32, QImage::Format_ARGB32_Premultiplied}) {
+      QImage img(37, 5, f);
+      for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) img.setPixel(x, y, qRgb(zufall() % 256, zufall() % 256, zufall() % 256));
+      if (durchscheinend) img.setPixelColor(36, 4, QColor(200, 100, 50, 77));
+      LinearBitmap bm;
+      imageToBitmap(img, bm);
+      const QImage qt = img.convertToFormat(QImage::Format_BGR888);
+      ASSERT_EQ(bm.pixelFormat(), pf24bit);
+      for (int y = 0; y < img.height(); ++y)
+        EXPECT_EQ(std::memcmp(bm.scanLine(y), qt.constScanLine(y), 3 * 37), 0) << f << " row " << y << " " << durchscheinend;
+    }
 }
 
 TEST(QImageMapping, AWidgetCaptureBecomes24Bit) {
