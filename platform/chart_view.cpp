@@ -197,15 +197,16 @@ class SerienBild {
     if (bild_.size() != groesse) {
       bild_ = QImage(groesse, QImage::Format_ARGB32_Premultiplied);
       bild_.fill(Qt::transparent);
-    } else if (!benutzt_.isEmpty()) {
+    } else {
       // Only what the last drawing touched needs clearing.
       const qsizetype zeile = bild_.bytesPerLine();
       uchar* bits = bild_.bits();
-      for (int y = benutzt_.top(); y <= benutzt_.bottom(); ++y)
-        std::fill_n(reinterpret_cast<uint32_t*>(bits + y * zeile) + benutzt_.left(), benutzt_.width(), 0u);
+      for (const QRect& r : benutzt_.rechtecke())
+        for (int y = r.top(); y <= r.bottom(); ++y)
+          std::fill_n(reinterpret_cast<uint32_t*>(bits + y * zeile) + r.left(), r.width(), 0u);
     }
     bild_.setDevicePixelRatio(dpr);
-    benutzt_ = QRect();
+    benutzt_.beginnen(bild_.width(), bild_.height());
     maskenFarbe_ = QColor();
     aktiv_ = true;
     return false;  // the plottable's drawing runs now and ends in fertig()
@@ -329,17 +330,19 @@ class SerienBild {
       s.setCosmetic(false);
       p.setPen(s);
       p.drawPolyline(w.punkte.constData(), static_cast<int>(n));
-      double x0 = bild_.width(), y0 = bild_.height(), x1 = 0, y1 = 0;
+      // The tiles of each piece's box and two pixels around it (antialiasing); a point
+      // that is not finite may take Qt anywhere: all of the picture then.
+      auto ganz = [](double v) { return static_cast<int>(std::floor(std::clamp(v, -1e6, 1e6))); };
       for (qsizetype i = 0; i < n; ++i) {
         const QPointF& q = w.punkte[i];
-        x0 = std::min(x0, q.x()), x1 = std::max(x1, q.x());  // NaN compares false
-        y0 = std::min(y0, q.y()), y1 = std::max(y1, q.y());
+        if (!std::isfinite(q.x()) || !std::isfinite(q.y())) {
+          benutzt_.markieren(0, bild_.width() - 1, 0, bild_.height() - 1);
+          break;
+        }
+        const QPointF& v = w.punkte[i > 0 ? i - 1 : 0];
+        benutzt_.markieren(ganz(std::min(q.x(), v.x())) - 2, ganz(std::max(q.x(), v.x())) + 2,
+                           ganz(std::min(q.y(), v.y())) - 2, ganz(std::max(q.y(), v.y())) + 2);
       }
-      benutzt_ |= QRect(QPoint(static_cast<int>(std::floor(std::max(0.0, x0))) - 2,
-                               static_cast<int>(std::floor(std::max(0.0, y0))) - 2),
-                        QPoint(static_cast<int>(std::min<double>(bild_.width(), x1)) + 2,
-                               static_cast<int>(std::min<double>(bild_.height(), y1)) + 2)) &
-                  bild_.rect();
       return;
     }
     w.maske.beginnen(bild_.width(), bild_.height());
@@ -373,13 +376,8 @@ class SerienBild {
     }
     maskeFaerben();
     w.stempel.stempeln(bild_, bild, w.orte);
-    int x0 = bild_.width(), y0 = bild_.height(), x1 = -1, y1 = -1;
-    for (const chart_raster::MarkenOrt& o : w.orte) {
-      x0 = std::min(x0, o.ecke.x()), x1 = std::max(x1, o.ecke.x());
-      y0 = std::min(y0, o.ecke.y()), y1 = std::max(y1, o.ecke.y());
-    }
-    if (!w.orte.empty())
-      benutzt_ |= QRect(QPoint(x0, y0), QPoint(x1 + bild.width(), y1 + bild.height())) & bild_.rect();
+    for (const chart_raster::MarkenOrt& o : w.orte)
+      benutzt_.markieren(o.ecke.x(), o.ecke.x() + bild.width() - 1, o.ecke.y(), o.ecke.y() + bild.height() - 1);
   }
 
   struct Schluessel {
@@ -406,19 +404,22 @@ class SerienBild {
     if (!maskenFarbe_.isValid()) return;
     Werkstatt& w = werkstatt();
     chart_raster::faerben(bild_, w.maske, maskenFarbe_);
-    benutzt_ |= w.maske.beruehrt();
+    benutzt_.dazu(w.maske.kacheln());
     maskenFarbe_ = QColor();
   }
 
+  // The touched tiles only: the rest of the picture is transparent and would leave the
+  // painter's pixels as they are.
   void aufsMaler(QCPPainter* maler) {
-    if (benutzt_.isEmpty()) return;
+    if (benutzt_.leer()) return;
     const double dpr = schluessel_.dpr;
-    const QRectF ziel(schluessel_.bereich.left() + benutzt_.left() / dpr,
-                      schluessel_.bereich.top() + benutzt_.top() / dpr, benutzt_.width() / dpr,
-                      benutzt_.height() / dpr);
     maler->save();
     maler->resetTransform();
-    maler->drawImage(ziel, bild_, QRectF(benutzt_));
+    for (const QRect& r : benutzt_.rechtecke()) {
+      const QRectF ziel(schluessel_.bereich.left() + r.left() / dpr, schluessel_.bereich.top() + r.top() / dpr,
+                        r.width() / dpr, r.height() / dpr);
+      maler->drawImage(ziel, bild_, QRectF(r));
+    }
     maler->restore();
   }
 
@@ -433,7 +434,7 @@ class SerienBild {
   Schluessel schluessel_;
   Marke marke_;
   QImage bild_;
-  QRect benutzt_;
+  chart_raster::Kacheln benutzt_;
   QColor maskenFarbe_;  // valid while the mask holds drawing not yet in the picture
   bool aktiv_ = false;
 };

@@ -25,6 +25,41 @@ constexpr double kWeit = 1e6;
 
 }  // namespace
 
+void Kacheln::beginnen(int breite, int hoehe) {
+  breite_ = std::max(0, breite);
+  hoehe_ = std::max(0, hoehe);
+  spalten_ = (breite_ + kSeite - 1) / kSeite;
+  markiert_.assign(static_cast<size_t>(spalten_) * static_cast<size_t>((hoehe_ + kSeite - 1) / kSeite), 0);
+  leer_ = true;
+}
+
+void Kacheln::dazu(const Kacheln& andere) {
+  if (andere.leer_ || andere.markiert_.size() != markiert_.size()) return;
+  for (size_t i = 0; i < markiert_.size(); ++i) markiert_[i] |= andere.markiert_[i];
+  leer_ = false;
+}
+
+std::vector<QRect> Kacheln::rechtecke() const {
+  std::vector<QRect> r;
+  if (leer_) return r;
+  const int zeilen = spalten_ > 0 ? static_cast<int>(markiert_.size()) / spalten_ : 0;
+  for (int ty = 0; ty < zeilen; ++ty) {
+    const uint8_t* m = &markiert_[static_cast<size_t>(ty * spalten_)];
+    for (int tx = 0; tx < spalten_;) {
+      if (!m[tx]) {
+        ++tx;
+        continue;
+      }
+      int ende = tx + 1;  // one past the run
+      while (ende < spalten_ && (m[ende] || (ende + 1 < spalten_ && m[ende + 1]))) ++ende;
+      const int x0 = tx * kSeite, y0 = ty * kSeite;
+      r.emplace_back(QPoint(x0, y0), QPoint(std::min(ende * kSeite, breite_) - 1, std::min(y0 + kSeite, hoehe_) - 1));
+      tx = ende;
+    }
+  }
+  return r;
+}
+
 void Abdeckung::beginnen(int breite, int hoehe) {
   breite = std::max(0, breite);
   hoehe = std::max(0, hoehe);
@@ -32,13 +67,15 @@ void Abdeckung::beginnen(int breite, int hoehe) {
   if (breite != breite_ || hoehe != hoehe_ || werte_.size() != n) {
     werte_.assign(n, 0);
   } else if (x1_ >= x0_) {
-    for (int y = y0_; y <= y1_; ++y)
-      std::fill_n(werte_.begin() + static_cast<std::ptrdiff_t>(y) * breite + x0_, x1_ - x0_ + 1, uint8_t{0});
+    for (const QRect& r : kacheln_.rechtecke())
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        std::fill_n(werte_.begin() + static_cast<std::ptrdiff_t>(y) * breite + r.left(), r.width(), uint8_t{0});
   }
   breite_ = breite;
   hoehe_ = hoehe;
   x0_ = y0_ = 0;
   x1_ = y1_ = -1;
+  kacheln_.beginnen(breite, hoehe);
 }
 
 QRect Abdeckung::beruehrt() const {
@@ -46,8 +83,16 @@ QRect Abdeckung::beruehrt() const {
   return QRect(QPoint(x0_, y0_), QPoint(x1_, y1_));
 }
 
+void Abdeckung::bereich(int xa, int xb, int ya, int yb) {
+  if (xa > xb || ya > yb) return;
+  spanne(xa, xb, ya);
+  spanne(xa, xb, yb);
+  kacheln_.markieren(xa, xb, ya, yb);
+}
+
 void Abdeckung::spanne(int xa, int xb, int y) {
   if (xa > xb) return;
+  kacheln_.markieren(xa, xb, y, y);
   if (x1_ < x0_) {
     x0_ = xa;
     x1_ = xb;
@@ -398,21 +443,24 @@ void faerben(QImage& bild, const Abdeckung& maske, const QColor& farbe) {
     tabelle[c] = (mal(a, c) << 24) | (mal(rot, c) << 16) | (mal(gruen, c) << 8) | mal(blau, c);
   uchar* bits = bild.bits();
   const qsizetype zeilenLaenge = bild.bytesPerLine();
-  const int ende = r.right() + 1;
-  for (int y = r.top(); y <= r.bottom(); ++y) {
-    auto* zeile = reinterpret_cast<uint32_t*>(bits + y * zeilenLaenge);
-    const uint8_t* werte = maske.zeile(y);
-    int x = r.left();
-    // A line leaves most of its box empty: eight empty pixels are passed at a glance.
-    for (; x + 8 <= ende; x += 8) {
-      uint64_t acht;
-      std::memcpy(&acht, werte + x, 8);
-      if (acht == 0) continue;
-      for (int k = x; k < x + 8; ++k)
-        if (const uint32_t c = werte[k]) zeile[k] = ueber(tabelle[c], zeile[k]);
+  for (const QRect& k : maske.kacheln().rechtecke()) {
+    const QRect t = k & r;
+    const int ende = t.right() + 1;
+    for (int y = t.top(); y <= t.bottom(); ++y) {
+      auto* zeile = reinterpret_cast<uint32_t*>(bits + y * zeilenLaenge);
+      const uint8_t* werte = maske.zeile(y);
+      int x = t.left();
+      // A line leaves most of its tiles empty too: eight empty pixels are passed at a glance.
+      for (; x + 8 <= ende; x += 8) {
+        uint64_t acht;
+        std::memcpy(&acht, werte + x, 8);
+        if (acht == 0) continue;
+        for (int i = x; i < x + 8; ++i)
+          if (const uint32_t c = werte[i]) zeile[i] = ueber(tabelle[c], zeile[i]);
+      }
+      for (; x < ende; ++x)
+        if (const uint32_t c = werte[x]) zeile[x] = ueber(tabelle[c], zeile[x]);
     }
-    for (; x < ende; ++x)
-      if (const uint32_t c = werte[x]) zeile[x] = ueber(tabelle[c], zeile[x]);
   }
 }
 
@@ -565,7 +613,6 @@ void Stempel::stempeln(Abdeckung& maske, const QImage& marke, const std::vector<
   const int breite = maske.breite();
   // The order does not matter here: one colour over itself gives the same whichever copy
   // comes first.
-  int links = maske.breite(), rechts = -1, oben = maske.hoehe(), unten = -1;
   for (const Ort& o : orte_) {
     const uint8_t* deckung = deckungFuer(std::min(o.anzahl, kGenug));
     const int px = o.p.x(), py = o.p.y();
@@ -585,14 +632,7 @@ void Stempel::stempeln(Abdeckung& maske, const QImage& marke, const std::vector<
         for (int x = xa; x <= xb; ++x) ziel[x] = dazuDecken(ziel[x], quelle[x - px]);
       }
     }
-    links = std::min(links, xa);
-    rechts = std::max(rechts, xb);
-    oben = std::min(oben, std::max(0, py));
-    unten = std::max(unten, yb - 1);
-  }
-  if (links <= rechts && oben <= unten) {
-    maske.spanne(links, rechts, oben);
-    maske.spanne(links, rechts, unten);
+    maske.bereich(xa, xb, std::max(0, py), yb - 1);
   }
 }
 

@@ -14,13 +14,46 @@
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 namespace chart_raster {
 
-// Coverage 0..255 per pixel of a rectangle; remembers the box of what it touched, so that
-// starting again clears only that.
+// The tiles of kSeite x kSeite pixels of a rectangle that something was drawn into: outside
+// them the rectangle is untouched. A long curve crossing a chart touches a fraction of its
+// box, and clearing, colouring and copying go by tiles.
+class Kacheln {
+ public:
+  static constexpr int kSeite = 32;
+  // All untouched, for a rectangle of that size.
+  void beginnen(int breite, int hoehe);
+  // Marks the tiles reaching pixels xa..xb of rows ya..yb (clipped to the rectangle).
+  void markieren(int xa, int xb, int ya, int yb) {
+    xa = std::max(xa, 0);
+    ya = std::max(ya, 0);
+    xb = std::min(xb, breite_ - 1);
+    yb = std::min(yb, hoehe_ - 1);
+    if (xa > xb || ya > yb) return;
+    for (int ty = ya / kSeite; ty <= yb / kSeite; ++ty)
+      for (int tx = xa / kSeite; tx <= xb / kSeite; ++tx) markiert_[static_cast<size_t>(ty * spalten_ + tx)] = 1;
+    leer_ = false;
+  }
+  // Adds the tiles of another set of the same size.
+  void dazu(const Kacheln& andere);
+  bool leer() const { return leer_; }
+  // The touched tiles as rectangles of pixels (clipped to the rectangle): per row of tiles,
+  // each run of touched ones, runs apart by one untouched tile joined.
+  std::vector<QRect> rechtecke() const;
+
+ private:
+  int breite_ = 0, hoehe_ = 0, spalten_ = 0;
+  std::vector<uint8_t> markiert_;
+  bool leer_ = true;
+};
+
+// Coverage 0..255 per pixel of a rectangle; remembers the box and the tiles of what it
+// touched, so that starting again clears only those.
 class Abdeckung {
  public:
   void beginnen(int breite, int hoehe);
@@ -34,8 +67,11 @@ class Abdeckung {
   uint8_t* zeileZumSchreiben(int y) { return &werte_[static_cast<size_t>(y) * static_cast<size_t>(breite_)]; }
   static constexpr int kRand = 16;
   void spanne(int xa, int xb, int y);
-  // The touched box (empty when nothing was drawn).
+  // spanne() for rows ya..yb.
+  void bereich(int xa, int xb, int ya, int yb);
+  // The touched box (empty when nothing was drawn), and the touched tiles.
   QRect beruehrt() const;
+  const Kacheln& kacheln() const { return kacheln_; }
 
   // Draws a polyline (pixel coordinates of the rectangle, pixel centres at +0.5) with a pen
   // of the given width in pixels and style (solid or one of Qt's dash patterns, flat caps,
@@ -55,6 +91,7 @@ class Abdeckung {
   int breite_ = 0, hoehe_ = 0;
   std::vector<uint8_t> werte_;
   int x0_ = 0, y0_ = 0, x1_ = -1, y1_ = -1;
+  Kacheln kacheln_;
 };
 
 // Leaves out the points of a solid polyline that lie within epsilon pixels of the line drawn

@@ -2,6 +2,7 @@
 // stay what QCustomPlot's drawing point by point gives (ChartView::setFastDrawing(false)),
 // up to the shades of edge pixels.
 #include <QImage>
+#include <algorithm>
 #include <QTest>
 #include <cmath>
 #include <functional>
@@ -311,6 +312,43 @@ TEST(ChartRaster, MarkersAddToTheMaskAsTheirCopiesAddToAPicture) {
       }
     }
   EXPECT_GT(bemalt, 200);
+}
+
+TEST(ChartRaster, StartingAgainClearsEveryTileThatWasDrawnInto) {
+  // Stamped markers across the tiles' borders and cut by the sides, then a wide dashed
+  // line, each alone on an area that is no whole number of tiles: all they cover lies in
+  // the touched tiles, and the next start leaves nothing of them.
+  QImage marke(7, 7, QImage::Format_ARGB32_Premultiplied);
+  marke.fill(qRgba(0, 0, 90, 90));
+  std::vector<chart_raster::MarkenOrt> orte;
+  chart_raster::OrteSammler sammler(orte);
+  for (const QPoint& o : {QPoint(-3, 50), QPoint(28, 28), QPoint(96, 62), QPoint(60, -2)}) sammler.dazu(o);
+  sammler.fertig();
+  const QPointF zug[] = {{5, 5}, {90, 60}, {10, 64}, {98, 12}};
+  chart_raster::Abdeckung maske;
+  chart_raster::Stempel stempel;
+  for (int teil = 0; teil < 2; ++teil) {
+    maske.beginnen(100, 70);
+    if (teil == 0)
+      stempel.stempeln(maske, marke, orte);
+    else
+      maske.linie(zug, 4, 4, Qt::DashLine);
+    const std::vector<QRect> kacheln = maske.kacheln().rechtecke();
+    int bemalt = 0;
+    for (int y = 0; y < 70; ++y)
+      for (int x = 0; x < 100; ++x) {
+        if (maske.wert(x, y) == 0) continue;
+        ++bemalt;
+        EXPECT_TRUE(std::any_of(kacheln.begin(), kacheln.end(), [&](const QRect& r) { return r.contains(x, y); }))
+            << teil << ": " << x << "," << y;
+      }
+    EXPECT_GT(bemalt, 100);
+    for (const QRect& r : kacheln) EXPECT_TRUE(QRect(0, 0, 100, 70).contains(r)) << r.x() << "," << r.y();
+  }
+  maske.beginnen(100, 70);
+  EXPECT_TRUE(maske.kacheln().leer());
+  for (int y = 0; y < 70; ++y)
+    for (int x = 0; x < 100; ++x) ASSERT_EQ(maske.wert(x, y), 0) << x << "," << y;
 }
 
 TEST(ChartRaster, SimplifyingKeepsCornersSpikesAndGaps) {
