@@ -500,10 +500,11 @@ const uint8_t* Stempel::deckungFuer(int wiederholungen) {
   std::vector<uint8_t>& d = deckung_[n - 1];
   if (d.empty()) {
     const QImage& m = markeFuer(wiederholungen);
-    d.assign(static_cast<size_t>(spalten_) * static_cast<size_t>(m.height()), 0);
-    for (int y = 0; y < m.height(); ++y) {
-      const auto* z = reinterpret_cast<const uint32_t*>(m.constScanLine(y));
-      for (int x = 0; x < m.width(); ++x) d[static_cast<size_t>(y) * static_cast<size_t>(spalten_) + static_cast<size_t>(x)] = static_cast<uint8_t>(z[x] >> 24);
+    d.assign(static_cast<size_t>(spalten_) * static_cast<size_t>(inhalt_.height()), 0);
+    for (int y = 0; y < inhalt_.height(); ++y) {
+      const auto* z = reinterpret_cast<const uint32_t*>(m.constScanLine(inhalt_.top() + y)) + inhalt_.left();
+      for (int x = 0; x < inhalt_.width(); ++x)
+        d[static_cast<size_t>(y) * static_cast<size_t>(spalten_) + static_cast<size_t>(x)] = static_cast<uint8_t>(z[x] >> 24);
     }
   }
   return d.data();
@@ -515,7 +516,14 @@ void Stempel::vorbereiten(const QImage& marke) {
   markeSchluessel_ = marke.cacheKey();
   verstaerkt_.clear();
   deckung_.clear();
-  spalten_ = (marke_.width() + 15) / 16 * 16;
+  // The rows and columns the marker covers at all: a copy adds nothing beyond them.
+  inhalt_ = QRect();
+  for (int y = 0; y < marke_.height(); ++y) {
+    const auto* z = reinterpret_cast<const uint32_t*>(marke_.constScanLine(y));
+    for (int x = 0; x < marke_.width(); ++x)
+      if (z[x] >> 24) inhalt_ |= QRect(x, y, 1, 1);
+  }
+  spalten_ = (inhalt_.width() + 7) / 8 * 8;
 }
 
 void Stempel::sammeln(int breite, int hoehe, const std::vector<MarkenOrt>& positionen) {
@@ -582,7 +590,7 @@ inline uint8_t dazuDecken(uint8_t c, uint8_t a) {
   return static_cast<uint8_t>(c + a - ((t + (t >> 8)) >> 8));
 }
 
-// 16 pixels at once, as two vectors of eight 16-bit lanes (the products need 16 bits).
+// 8 pixels at once, as a vector of eight 16-bit lanes (the products need 16 bits).
 typedef uint8_t Bytes8 __attribute__((vector_size(8)));
 typedef uint16_t Worte8 __attribute__((vector_size(16)));
 
@@ -597,29 +605,26 @@ inline void dazuDecken8(uint8_t* ziel, const uint8_t* deckung) {
   std::memcpy(ziel, &r, 8);
 }
 
-inline void dazuDecken16(uint8_t* ziel, const uint8_t* deckung) {
-  dazuDecken8(ziel, deckung);
-  dazuDecken8(ziel + 8, deckung + 8);
-}
-
 }  // namespace
 
 void Stempel::stempeln(Abdeckung& maske, const QImage& marke, const std::vector<MarkenOrt>& positionen) {
   if (marke.isNull() || positionen.empty()) return;
   vorbereiten(marke);
   sammeln(maske.breite(), maske.hoehe(), positionen);
-  const int mb = marke_.width();
-  const int mh = marke_.height();
+  if (inhalt_.isEmpty()) return;
+  const int mb = inhalt_.width();
+  const int mh = inhalt_.height();
   const int breite = maske.breite();
   // The order does not matter here: one colour over itself gives the same whichever copy
   // comes first.
   for (const Ort& o : orte_) {
     const uint8_t* deckung = deckungFuer(std::min(o.anzahl, kGenug));
-    const int px = o.p.x(), py = o.p.y();
+    // The corner of what the marker covers.
+    const int px = o.p.x() + inhalt_.left(), py = o.p.y() + inhalt_.top();
     const int xa = std::max(0, px);
     const int xb = std::min(breite, px + mb) - 1;
     const int yb = std::min(maske.hoehe(), py + mh);
-    // A marker inside the mask's width goes in pieces of 16, its padding (coverage 0)
+    // A marker inside the mask's width goes in pieces of 8, its padding (coverage 0)
     // running on into the next row or the mask's spare bytes; one cut at the sides pixel by
     // pixel.
     const bool ganz = px >= 0 && px + mb <= breite;
@@ -627,7 +632,7 @@ void Stempel::stempeln(Abdeckung& maske, const QImage& marke, const std::vector<
       uint8_t* ziel = maske.zeileZumSchreiben(y);
       const uint8_t* quelle = deckung + static_cast<ptrdiff_t>(y - py) * spalten_;
       if (ganz) {
-        for (int k = 0; k < spalten_; k += 16) dazuDecken16(ziel + px + k, quelle + k);
+        for (int k = 0; k < spalten_; k += 8) dazuDecken8(ziel + px + k, quelle + k);
       } else {
         for (int x = xa; x <= xb; ++x) ziel[x] = dazuDecken(ziel[x], quelle[x - px]);
       }

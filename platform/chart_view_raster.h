@@ -160,13 +160,14 @@ class Stempel {
   // The positions reaching a picture of that size, each once, last appearance first.
   void sammeln(int breite, int hoehe, const std::vector<MarkenOrt>& positionen);
   const QImage& markeFuer(int wiederholungen);
-  // The marker's coverage (alpha) copied n times, row by row, each row zero-padded to
-  // spalten_ bytes: what stempeln(Abdeckung&) adds, in pieces of 16 pixels.
+  // The marker's coverage (alpha) copied n times, the rows and columns of inhalt_, each row
+  // zero-padded to spalten_ bytes: what stempeln(Abdeckung&) adds, in pieces of 8 pixels.
   const uint8_t* deckungFuer(int wiederholungen);
   QImage marke_;
   qint64 markeSchluessel_ = 0;
   std::vector<QImage> verstaerkt_;  // index n - 1: the marker copied n times
   std::vector<std::vector<uint8_t>> deckung_;  // index n - 1: its coverage rows
+  QRect inhalt_;  // where the marker's alpha is not 0
   int spalten_ = 0;
   std::vector<uint32_t> eintrag_;   // per grid cell: 1 + index into orte_, or 0
   std::vector<Ort> orte_;
