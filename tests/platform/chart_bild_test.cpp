@@ -277,14 +277,14 @@ TEST(ChartRaster, FarPointsAndGapsOfALine) {
 }
 
 TEST(ChartRaster, MarkersAddToTheMaskAsTheirCopiesAddToAPicture) {
-  // A marker with every shade of coverage, 13 wide (so that a row spans one piece of 16
-  // pixels and a bit), stamped at places cut by every side of a 40 x 30 area, next to the
-  // last row, repeated (in a row and apart): the mask must hold what the copies leave in a
-  // transparent picture's alpha.
-  QImage marke(13, 5, QImage::Format_ARGB32_Premultiplied);
+  // A marker with every shade of coverage and an empty edge on three sides (its copies
+  // leave those alone), 10 wide where it covers (one piece of 8 pixels and a bit), stamped
+  // at places cut by every side of a 40 x 30 area, next to the last row, repeated (in a row
+  // and apart): the mask must hold what the copies leave in a transparent picture's alpha.
+  QImage marke(13, 6, QImage::Format_ARGB32_Premultiplied);
   for (int y = 0; y < marke.height(); ++y)
     for (int x = 0; x < marke.width(); ++x) {
-      const int a = (x * 37 + y * 91) % 256;
+      const int a = (y == 0 || x < 2 || x == 12) ? 0 : 1 + (x * 37 + y * 91) % 255;
       marke.setPixel(x, y, qRgba(a, 0, 0, a));
     }
   const QPoint orte[] = {{-5, 3}, {30, 10}, {35, 28}, {10, -3}, {0, 0}, {27, 25}, {8, 12}, {9, 12}, {9, 12}, {8, 12}};
