@@ -6,6 +6,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace chart_raster {
 
 namespace {
@@ -333,6 +337,59 @@ void Abdeckung::linie(const QPointF* punkte, qsizetype anzahl, double breite, Qt
   }
 }
 
+namespace {
+
+// What the chord test needs of a point seen from the anchor: its offset, its distance, and
+// the two sides of its cone (the directions passing it within epsilon).
+struct KegelPunkt {
+  double vx, vy, d, lx, ly, rx, ry;
+};
+
+inline void kegelPunkt(double vx, double vy, double epsilon, KegelPunkt& k) {
+  const double d = std::sqrt(vx * vx + vy * vy);
+  const double kehr = 1 / d;
+  const double ux = vx * kehr, uy = vy * kehr;
+  const double s = epsilon * kehr;
+  // cos of the cone's half angle; for a narrow cone the series is exact to 1e-5.
+  const double c = s < 0.1 ? 1 - 0.5 * s * s : std::sqrt(1 - s * s);
+  k = {vx, vy, d, ux * c - uy * s, ux * s + uy * c, ux * c + uy * s, -ux * s + uy * c};
+}
+
+// kegelPunkt for the two points at p, one in each lane of the same operations: a square
+// root and a division each point, which take their time, go two at a time.
+inline void kegelPunkte(const QPointF* p, double ax, double ay, double epsilon, KegelPunkt k[2]) {
+#if defined(__SSE2__)
+  const __m128d p0 = _mm_loadu_pd(reinterpret_cast<const double*>(p));
+  const __m128d p1 = _mm_loadu_pd(reinterpret_cast<const double*>(p + 1));
+  const __m128d vx = _mm_sub_pd(_mm_unpacklo_pd(p0, p1), _mm_set1_pd(ax));
+  const __m128d vy = _mm_sub_pd(_mm_unpackhi_pd(p0, p1), _mm_set1_pd(ay));
+  const __m128d d = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(vx, vx), _mm_mul_pd(vy, vy)));
+  const __m128d kehr = _mm_div_pd(_mm_set1_pd(1), d);
+  const __m128d ux = _mm_mul_pd(vx, kehr), uy = _mm_mul_pd(vy, kehr);
+  const __m128d s = _mm_mul_pd(_mm_set1_pd(epsilon), kehr);
+  __m128d c = _mm_sub_pd(_mm_set1_pd(1), _mm_mul_pd(_mm_mul_pd(_mm_set1_pd(0.5), s), s));
+  const __m128d reihe = _mm_cmplt_pd(s, _mm_set1_pd(0.1));
+  if (_mm_movemask_pd(reihe) != 3) {
+    const __m128d wurzel = _mm_sqrt_pd(_mm_sub_pd(_mm_set1_pd(1), _mm_mul_pd(s, s)));
+    c = _mm_or_pd(_mm_and_pd(reihe, c), _mm_andnot_pd(reihe, wurzel));
+  }
+  const __m128d minusUx = _mm_xor_pd(ux, _mm_set1_pd(-0.0));
+  double w[7][2];
+  _mm_storeu_pd(w[0], vx);
+  _mm_storeu_pd(w[1], vy);
+  _mm_storeu_pd(w[2], d);
+  _mm_storeu_pd(w[3], _mm_sub_pd(_mm_mul_pd(ux, c), _mm_mul_pd(uy, s)));
+  _mm_storeu_pd(w[4], _mm_add_pd(_mm_mul_pd(ux, s), _mm_mul_pd(uy, c)));
+  _mm_storeu_pd(w[5], _mm_add_pd(_mm_mul_pd(ux, c), _mm_mul_pd(uy, s)));
+  _mm_storeu_pd(w[6], _mm_add_pd(_mm_mul_pd(minusUx, s), _mm_mul_pd(uy, c)));
+  for (int t = 0; t < 2; ++t) k[t] = {w[0][t], w[1][t], w[2][t], w[3][t], w[4][t], w[5][t], w[6][t]};
+#else
+  for (int t = 0; t < 2; ++t) kegelPunkt(p[t].x() - ax, p[t].y() - ay, epsilon, k[t]);
+#endif
+}
+
+}  // namespace
+
 qsizetype vereinfachen(QPointF* punkte, qsizetype anzahl, double epsilon) {
   if (anzahl < 3) return anzahl;
   qsizetype neu = 0;
@@ -363,41 +420,48 @@ qsizetype vereinfachen(QPointF* punkte, qsizetype anzahl, double epsilon) {
       bool kegel = false;
       double weiteste = 0;
       const double ax = a.x(), ay = a.y();
-      for (qsizetype j = i; j < anzahl; ++j) {
-        const double px = punkte[j].x(), py = punkte[j].y();
-        if (!(std::abs(px) <= kWeit && std::abs(py) <= kWeit)) break;  // also not finite
-        const double vx = px - ax;
-        const double vy = py - ay;
-        const double d = std::sqrt(vx * vx + vy * vy);
-        if (d <= epsilon) {
-          ende = j;
-          weiteste = std::max(weiteste, d);
-          continue;
+      // The points go in pairs, worked out together; the second of a pair is wasted where
+      // the chord ends at the first.
+      bool aus = false;
+      for (qsizetype j = i; j < anzahl && !aus; j += 2) {
+        KegelPunkt k[2];
+        const int paar = j + 1 < anzahl ? 2 : 1;
+        if (paar == 2)
+          kegelPunkte(punkte + j, ax, ay, epsilon, k);
+        else
+          kegelPunkt(punkte[j].x() - ax, punkte[j].y() - ay, epsilon, k[0]);
+        for (int t = 0; t < paar; ++t) {
+          const qsizetype jj = j + t;
+          if (!(std::abs(punkte[jj].x()) <= kWeit && std::abs(punkte[jj].y()) <= kWeit)) {  // also not finite
+            aus = true;
+            break;
+          }
+          const KegelPunkt& p = k[t];
+          if (p.d <= epsilon) {
+            ende = jj;
+            weiteste = std::max(weiteste, p.d);
+            continue;
+          }
+          // Before the first cone both sides are 0 and pass.
+          if (p.d < weiteste - epsilon || rechtsX * p.vy - rechtsY * p.vx < 0 || p.vx * linksY - p.vy * linksX < 0) {
+            aus = true;
+            break;
+          }
+          if (!kegel) {
+            linksX = p.lx, linksY = p.ly, rechtsX = p.rx, rechtsY = p.ry;
+            kegel = true;
+          }
+          // Without branches: which side narrows is a toss-up from point to point. A side
+          // compared with itself gives 0 and stays.
+          const bool rechtsEnger = rechtsX * p.ry - rechtsY * p.rx > 0;
+          const bool linksEnger = p.lx * linksY - p.ly * linksX > 0;
+          rechtsX = rechtsEnger ? p.rx : rechtsX;
+          rechtsY = rechtsEnger ? p.ry : rechtsY;
+          linksX = linksEnger ? p.lx : linksX;
+          linksY = linksEnger ? p.ly : linksY;
+          weiteste = std::max(weiteste, p.d);
+          ende = jj;
         }
-        if (d < weiteste - epsilon) break;
-        // Before the first cone both sides are 0 and pass.
-        if (rechtsX * vy - rechtsY * vx < 0 || vx * linksY - vy * linksX < 0) break;
-        const double kehr = 1 / d;
-        const double ux = vx * kehr, uy = vy * kehr;
-        const double s = epsilon * kehr;
-        // cos of the cone's half angle; for a narrow cone the series is exact to 1e-5.
-        const double c = s < 0.1 ? 1 - 0.5 * s * s : std::sqrt(1 - s * s);
-        const double lx = ux * c - uy * s, ly = ux * s + uy * c;
-        const double rx = ux * c + uy * s, ry = -ux * s + uy * c;
-        if (!kegel) {
-          linksX = lx, linksY = ly, rechtsX = rx, rechtsY = ry;
-          kegel = true;
-        }
-        // Without branches: which side narrows is a toss-up from point to point. A side
-        // compared with itself gives 0 and stays.
-        const bool rechtsEnger = rechtsX * ry - rechtsY * rx > 0;
-        const bool linksEnger = lx * linksY - ly * linksX > 0;
-        rechtsX = rechtsEnger ? rx : rechtsX;
-        rechtsY = rechtsEnger ? ry : rechtsY;
-        linksX = linksEnger ? lx : linksX;
-        linksY = linksEnger ? ly : linksY;
-        weiteste = std::max(weiteste, d);
-        ende = j;
       }
       a = punkte[ende];
       punkte[neu++] = a;

@@ -351,6 +351,40 @@ TEST(ChartRaster, StartingAgainClearsEveryTileThatWasDrawnInto) {
     for (int x = 0; x < 100; ++x) ASSERT_EQ(maske.wert(x, y), 0) << x << "," << y;
 }
 
+TEST(ChartRaster, SimplifyingLeavesOutOnlyPointsWithinReachOfTheChord) {
+  // Smooth curves sampled densely (a wave, spirals of several densities), of odd and even
+  // lengths: every point left out lies within epsilon of the chord between the points kept
+  // around it. (On noise whose steps are about epsilon the cones allow a little more.)
+  for (int art = 0; art < 4; ++art) {
+    for (const int anzahl : {3001, 3000}) {
+      std::vector<QPointF> p;
+      for (int i = 0; i < anzahl; ++i) {
+        const double t = i * (art == 0 ? 0.01 : 0.002 * art);
+        p.push_back(art == 0 ? QPointF(i * 0.04, 30 * std::sin(t))
+                             : QPointF(200 + (20 + 10 * t) * std::cos(t), 200 + (20 + 10 * t) * std::sin(t)));
+      }
+      std::vector<QPointF> kept = p;
+      kept.resize(static_cast<size_t>(chart_raster::vereinfachen(kept.data(), anzahl, 0.2)));
+      ASSERT_GE(kept.size(), 3u);
+      EXPECT_LT(kept.size(), p.size() / 3);
+      EXPECT_EQ(kept.front(), p.front());
+      EXPECT_EQ(kept.back(), p.back());
+      size_t k = 0;  // kept[k] is the last kept point at or before p[i]
+      for (size_t i = 1; i < p.size(); ++i) {
+        if (k + 1 < kept.size() && p[i] == kept[k + 1]) {
+          ++k;
+          continue;
+        }
+        ASSERT_LT(k + 1, kept.size());
+        const QPointF a = kept[k], v = kept[k + 1] - a, w = p[i] - a;
+        const double t = std::clamp(QPointF::dotProduct(w, v) / QPointF::dotProduct(v, v), 0.0, 1.0);
+        const QPointF n = w - t * v;
+        EXPECT_LE(std::hypot(n.x(), n.y()), 0.2 + 1e-6) << "curve " << art << ", point " << i;
+      }
+    }
+  }
+}
+
 TEST(ChartRaster, SimplifyingKeepsCornersSpikesAndGaps) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   std::vector<QPointF> p;
