@@ -290,7 +290,7 @@ class SerienBild {
       gx = ganz ? static_cast<int>(std::floor(dx + 0.5)) : 0;
       gy = ganz ? static_cast<int>(std::floor(dy + 0.5)) : 0;
     }
-    void dazu(const QPointF& p, chart_raster::OrteSammler& orte) const {
+    [[gnu::always_inline]] void dazu(const QPointF& p, chart_raster::OrteSammler& orte) const {
       if (!(std::abs(p.x()) <= 1e6 && std::abs(p.y()) <= 1e6)) return;  // also NaN
       const int kx = qRound(p.x() - halbB);
       const int ky = qRound(p.y() - halbH);
