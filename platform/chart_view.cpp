@@ -192,6 +192,7 @@ class SerienBild {
       return true;
     }
     schluessel_ = neu;
+    ++ChartView::bilderNeuGezeichnet;
     const QSize groesse(static_cast<int>(std::ceil(bereich.width() * dpr)),
                         static_cast<int>(std::ceil(bereich.height() * dpr)));
     if (bild_.size() != groesse) {

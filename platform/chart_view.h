@@ -262,6 +262,9 @@ class ChartView : public QFrame {
   // through QCustomPlot's drawing point by point: the yardstick of tests and benchmarks.
   void setFastDrawing(bool on);
   bool fastDrawing() const { return fastDrawing_; }
+  // Test seam: how many times, over all charts, a series' own picture was drawn anew
+  // instead of put on the screen as kept.
+  static inline int bilderNeuGezeichnet = 0;
 
   // Draws the chart as a vector drawing (lines, markers and text, no picture of the
   // screen) on device, a printer or PDF for instance, scaled into target (device pixels)

@@ -237,6 +237,37 @@ TEST_F(ChartBildTest, TheKeptPictureFollowsEveryChange) {
   EXPECT_EQ(leer, Bild());
 }
 
+TEST_F(ChartBildTest, ThePictureIsKeptWhileThePlotAreaStaysAndDrawnAnewWhenItChanges) {
+  // The legend lies inside the plot area: switching it leaves the series' picture as it
+  // is, and so does hiding the series and showing it again (as the function graph does with
+  // every curve when it adds one). A wider margin (the data graph's curve labels beside the
+  // plot) changes the area.
+  ChartSeries* s = Serie(2, 2, Qt::SolidLine, PointerStyle::Circle, Qt::red, Qt::red, Qt::red);
+  for (int i = 0; i < 5000; ++i) {
+    xs.push_back(std::sin(i * 0.01) * i);
+    ys.push_back(std::cos(i * 0.013) * i);
+  }
+  s->setPoints(xs, ys);
+  Bild();
+  const int vorher = ChartView::bilderNeuGezeichnet;
+  chart.setLegendVisible(true);
+  const QImage mitLegende = Bild();
+  chart.setLegendVisible(false);
+  Bild();
+  s->setActive(false);
+  Bild();
+  s->setActive(true);
+  Bild();
+  EXPECT_EQ(ChartView::bilderNeuGezeichnet, vorher);
+  chart.setLegendVisible(true);
+  EXPECT_EQ(Bild(), mitLegende);
+  chart.setRightMargin(150);
+  const QImage schmaler = Bild();
+  EXPECT_EQ(ChartView::bilderNeuGezeichnet, vorher + 1);
+  chart.setFastDrawing(false);
+  EXPECT_TRUE(GleichBisAufKanten(Bild(), schmaler));
+}
+
 // ---- The drawing's own pieces ---------------------------------------------------------------
 
 TEST(ChartRaster, WideLinesCoverWhatTheirWidthCoversWithFlatEnds) {
