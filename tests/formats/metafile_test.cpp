@@ -116,6 +116,25 @@ std::uint32_t rgbAt(const LinearBitmap& bm, int x, int y) {
   return (std::uint32_t{p[2]} << 16) | (p[1] << 8) | p[0];
 }
 
+// A WMF without placeable header: the memory-metafile header, then records of 16-bit words.
+Bytes wmfKopf() {
+  Bytes w;
+  putLE16(w, 1);
+  putLE16(w, 9);
+  putLE16(w, 0x300);
+  putLE32(w, 0);
+  putLE16(w, 0);
+  putLE32(w, 0);
+  putLE16(w, 0);
+  return w;
+}
+
+void wmfRecord(Bytes& w, std::uint16_t fn, std::initializer_list<int> ps) {
+  putLE32(w, 3 + static_cast<std::uint32_t>(ps.size()));
+  putLE16(w, fn);
+  for (int v : ps) putLE16(w, static_cast<std::uint32_t>(v));
+}
+
 }  // namespace
 
 TEST(Metafile, ConvertersTakeOursAndSeeTheSamePicture) {
@@ -204,19 +223,8 @@ TEST(Metafile, PlayerTakesPlacementSkipsVectors) {
   EXPECT_EQ(rgbAt(bm, 60, 10), 0xFFFFFFu);
 
   // A WMF without placeable header: the window extent is the picture's size.
-  Bytes w;
-  putLE16(w, 1);
-  putLE16(w, 9);
-  putLE16(w, 0x300);
-  putLE32(w, 0);
-  putLE16(w, 0);
-  putLE32(w, 0);
-  putLE16(w, 0);
-  auto rec = [&](std::uint16_t fn, std::initializer_list<int> ps) {
-    putLE32(w, 3 + static_cast<std::uint32_t>(ps.size()));
-    putLE16(w, fn);
-    for (int v : ps) putLE16(w, static_cast<std::uint32_t>(v));
-  };
+  Bytes w = wmfKopf();
+  auto rec = [&](std::uint16_t fn, std::initializer_list<int> ps) { wmfRecord(w, fn, ps); };
   rec(0x020C, {8, 8});
   rec(0x041B, {0, 0, 4, 4});  // a rectangle: skipped
   const Bytes dib = smallDib();
@@ -280,19 +288,8 @@ TEST(Metafile, KnowsWhetherItHoldsABitmap) {
 
   // A WMF of a window extent, a rectangle and a pattern fill (a DIB block transfer that is
   // too short to carry a bitmap).
-  Bytes w;
-  putLE16(w, 1);
-  putLE16(w, 9);
-  putLE16(w, 0x300);
-  putLE32(w, 0);
-  putLE16(w, 0);
-  putLE32(w, 0);
-  putLE16(w, 0);
-  auto rec = [&](std::uint16_t fn, std::initializer_list<int> ps) {
-    putLE32(w, 3 + static_cast<std::uint32_t>(ps.size()));
-    putLE16(w, fn);
-    for (int v : ps) putLE16(w, static_cast<std::uint32_t>(v));
-  };
+  Bytes w = wmfKopf();
+  auto rec = [&](std::uint16_t fn, std::initializer_list<int> ps) { wmfRecord(w, fn, ps); };
   rec(0x020C, {8, 8});
   rec(0x041B, {0, 0, 4, 4});
   rec(0x0940, {0x0021, 0x00F0, 0, 0, 8, 8, 0, 0});

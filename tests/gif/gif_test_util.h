@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the GIF tests: files made and loaded through the file model, warnings
 // collected, a code packer for hand-made LZW data, and re-chunking of image data.
+#include "support/error_text.h"
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -259,14 +260,6 @@ inline Bytes colorBytes(const std::vector<gif::ColorValue>& colors) {
   return b;
 }
 
-template <class F>
-std::string errorOf(F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "";
-}
+using testsupport::errorOf;
 
 }  // namespace giftest
