@@ -442,10 +442,34 @@ class SerienBild {
 
 namespace {
 
-class SerienGraph : public QCPGraph {
+// QCustomPlot's graph resp. curve whose line and marker steps land in the series' picture
+// while it is made.
+template <class Plottable>
+class MitBild : public Plottable {
  public:
-  SerienGraph(QCPAxis* x, QCPAxis* y) : QCPGraph(x, y), bild(this) {}
-  SerienBild bild;
+  MitBild(QCPAxis* x, QCPAxis* y) : Plottable(x, y), bild(this) {}
+  mutable SerienBild bild;
+
+ protected:
+  void drawScatterPlot(QCPPainter* maler, const QVector<QPointF>& orte,
+                       const QCPScatterStyle& stil) const override {
+    if (!bild.aktiv()) return Plottable::drawScatterPlot(maler, orte, stil);
+    this->applyScattersAntialiasingHint(maler);
+    bild.punkte(maler, orte, stil);
+  }
+  // The line step (named differently by graph and curve); false when the line goes to the
+  // painter as usual.
+  bool linieInsBild(QCPPainter* maler, const QVector<QPointF>& zug) const {
+    if (!bild.aktiv()) return false;
+    this->applyDefaultAntialiasingHint(maler);
+    bild.linie(maler, zug, this->pen());
+    return true;
+  }
+};
+
+class SerienGraph : public MitBild<QCPGraph> {
+ public:
+  using MitBild::MitBild;
 
  protected:
   void draw(QCPPainter* maler) override {
@@ -463,22 +487,13 @@ class SerienGraph : public QCPGraph {
     bild.fertig(maler);
   }
   void drawLinePlot(QCPPainter* maler, const QVector<QPointF>& zug) const override {
-    if (!bild.aktiv()) return QCPGraph::drawLinePlot(maler, zug);
-    applyDefaultAntialiasingHint(maler);
-    const_cast<SerienBild&>(bild).linie(maler, zug, pen());
-  }
-  void drawScatterPlot(QCPPainter* maler, const QVector<QPointF>& orte,
-                       const QCPScatterStyle& stil) const override {
-    if (!bild.aktiv()) return QCPGraph::drawScatterPlot(maler, orte, stil);
-    applyScattersAntialiasingHint(maler);
-    const_cast<SerienBild&>(bild).punkte(maler, orte, stil);
+    if (!linieInsBild(maler, zug)) QCPGraph::drawLinePlot(maler, zug);
   }
 };
 
-class SerienKurve : public QCPCurve {
+class SerienKurve : public MitBild<QCPCurve> {
  public:
-  SerienKurve(QCPAxis* x, QCPAxis* y) : QCPCurve(x, y), bild(this) {}
-  SerienBild bild;
+  using MitBild::MitBild;
 
  protected:
   void draw(QCPPainter* maler) override {
@@ -504,15 +519,7 @@ class SerienKurve : public QCPCurve {
     bild.fertig(maler);
   }
   void drawCurveLine(QCPPainter* maler, const QVector<QPointF>& zug) const override {
-    if (!bild.aktiv()) return QCPCurve::drawCurveLine(maler, zug);
-    applyDefaultAntialiasingHint(maler);
-    const_cast<SerienBild&>(bild).linie(maler, zug, pen());
-  }
-  void drawScatterPlot(QCPPainter* maler, const QVector<QPointF>& orte,
-                       const QCPScatterStyle& stil) const override {
-    if (!bild.aktiv()) return QCPCurve::drawScatterPlot(maler, orte, stil);
-    applyScattersAntialiasingHint(maler);
-    const_cast<SerienBild&>(bild).punkte(maler, orte, stil);
+    if (!linieInsBild(maler, zug)) QCPCurve::drawCurveLine(maler, zug);
   }
 };
 
