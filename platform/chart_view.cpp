@@ -175,8 +175,7 @@ class SerienBild {
     QPaintDevice* geraet = maler->device();
     if (!geraet) return false;
     const double dpr = geraet->devicePixelRatioF();
-    const QRect flaeche = plottable_->keyAxis()->axisRect()->rect();
-    const QRect bereich = flaeche.isValid() ? flaeche : QRect();
+    const QRect bereich = plottable_->keyAxis()->axisRect()->rect();
     if (bereich.isEmpty()) return false;
     Schluessel neu{stand,
                    plottable_->keyAxis()->range().lower,
