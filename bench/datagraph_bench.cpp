@@ -137,6 +137,36 @@ int XSpalte(bool sortiert) { return sortiert ? 1 : 2; }
 int YSpalte(bool sortiert) { return sortiert ? 2 : 3; }
 const char* Art(bool sortiert) { return sortiert ? "sortiert" : "unsortiert"; }
 
+// Curve k (0..19) of the 20 x 100,000 points: waves of growing height over one X range.
+void Welle(int k, std::vector<double>& xs, std::vector<double>& ys) {
+  xs.resize(100000);
+  ys.resize(100000);
+  for (int i = 0; i < 100000; ++i) {
+    xs[static_cast<size_t>(i)] = i * 0.01;
+    ys[static_cast<size_t>(i)] = std::sin(i * 0.001 + k) * (k + 1);
+  }
+}
+
+// The seconds of the loop's redraws, each after a change: the bottom axis' upper limit
+// switched back and forth (everything drawn anew), or with legende the legend switched.
+double Neuzeichnen(benchmark::State& state, ChartView* chart, bool legende = false) {
+  const double min = chart->minimum(ChartAxis::Bottom);
+  const double max = chart->maximum(ChartAxis::Bottom);
+  int n = 0;
+  double sekunden = 0;
+  for (auto _ : state) {
+    QElapsedTimer uhr;
+    uhr.start();
+    if (legende)
+      frGrafikApprox->tbLegende->click();
+    else
+      chart->setMinMax(ChartAxis::Bottom, min, ++n % 2 ? max * 1.001 : max);
+    chart->replotNow();
+    sekunden += uhr.nsecsElapsed() / 1e9;
+  }
+  return sekunden;
+}
+
 // The chart's series as they stand, drawn by Qt alone: every point mapped to its pixel and
 // joined by a plain line, one polyline per series.
 void BM_ReferenzLinie(benchmark::State& state) {
@@ -144,14 +174,9 @@ void BM_ReferenzLinie(benchmark::State& state) {
   const bool sortiert = state.range(0) != 1;
   std::vector<std::vector<double>> xs, ys;
   if (zwanzig) {
-    for (int k = 0; k < 20; ++k) {
-      xs.emplace_back(100000);
-      ys.emplace_back(100000);
-      for (int i = 0; i < 100000; ++i) {
-        xs.back()[static_cast<size_t>(i)] = i * 0.01;
-        ys.back()[static_cast<size_t>(i)] = std::sin(i * 0.001 + k) * (k + 1);
-      }
-    }
+    xs.resize(20);
+    ys.resize(20);
+    for (int k = 0; k < 20; ++k) Welle(k, xs[static_cast<size_t>(k)], ys[static_cast<size_t>(k)]);
   } else {
     TabelleBereit();
     const ValueTable& t = frGrafikApprox->sg1->table();
@@ -228,20 +253,7 @@ void BM_Neuzeichnen1Mio(benchmark::State& state) {
   const bool skala = state.range(1) == 0;
   KurveAusTabelle(sortiert);
   ChartView* chart = frGrafikApprox->Chart1;
-  const double min = chart->minimum(ChartAxis::Bottom);
-  const double max = chart->maximum(ChartAxis::Bottom);
-  int n = 0;
-  double sekunden = 0;
-  for (auto _ : state) {
-    QElapsedTimer uhr;
-    uhr.start();
-    if (skala)
-      chart->setMinMax(ChartAxis::Bottom, min, ++n % 2 ? max * 1.001 : max);
-    else
-      frGrafikApprox->tbLegende->click();
-    chart->replotNow();
-    sekunden += uhr.nsecsElapsed() / 1e9;
-  }
+  const double sekunden = Neuzeichnen(state, chart, !skala);
   state.SetLabel(std::string(Art(sortiert)) + (skala ? ", Skala, " : ", Legende, ") +
                  std::to_string(chart->width()) + "x" + std::to_string(chart->height()));
   Verhaeltnis(state, Art(sortiert), sekunden);
@@ -262,11 +274,8 @@ void BM_Neuzeichnen20x100000(benchmark::State& state) {
   frGrafikApprox->AlleKurvenLoeschen();
   ChartView* chart = frGrafikApprox->Chart1;
   for (int k = 0; k < 20; ++k) {
-    std::vector<double> xs(100000), ys(100000);
-    for (int i = 0; i < 100000; ++i) {
-      xs[static_cast<size_t>(i)] = i * 0.01;
-      ys[static_cast<size_t>(i)] = std::sin(i * 0.001 + k) * (k + 1);
-    }
+    std::vector<double> xs, ys;
+    Welle(k, xs, ys);
     ChartSeries* s = frGrafikApprox->Serien[static_cast<size_t>(k)];
     s->setPoints(std::move(xs), std::move(ys));
     s->setColor(ChartView::colorFromValue(kolvex::GrafikFarben[static_cast<size_t>(k + 1)]));
@@ -289,17 +298,7 @@ void BM_Neuzeichnen20x100000(benchmark::State& state) {
   chart->setAutomatic(ChartAxis::Bottom, true);
   chart->setAutomatic(ChartAxis::Left, true);
   chart->replotNow();
-  const double min = chart->minimum(ChartAxis::Bottom);
-  const double max = chart->maximum(ChartAxis::Bottom);
-  int n = 0;
-  double sekunden = 0;
-  for (auto _ : state) {
-    QElapsedTimer uhr;
-    uhr.start();
-    chart->setMinMax(ChartAxis::Bottom, min, ++n % 2 ? max * 1.001 : max);
-    chart->replotNow();
-    sekunden += uhr.nsecsElapsed() / 1e9;
-  }
+  const double sekunden = Neuzeichnen(state, chart);
   state.SetLabel(std::string(einstellung ? "Einstellung" : "eigener Stil") + ", " +
                  std::to_string(chart->width()) + "x" + std::to_string(chart->height()));
   Verhaeltnis(state, "20x100000", sekunden);
