@@ -363,12 +363,8 @@ void TfrRechn::Berechnen(const QString& formel) {
       AnzeigeBeenden();
       return;
     case Ausgang::KeineZahl:
-      edErgebnis->setText(ErrorText);
-      break;
     case Ausgang::Ausnahme:
       edErgebnis->setText(ErrorText);
-      lbESC->clear();
-      TastenFarbeZuruecksetzen();
       break;
     case Ausgang::Zahl:
       if (ersetzen) {

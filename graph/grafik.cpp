@@ -86,11 +86,6 @@ void ZuVielePunkteMelden() {
 
 }  // namespace
 
-// One curve's formula, prepared once for all of its points by the core.
-struct TfrGrafik::Kurve {
-  kolvex::Kurvenformel formel;
-};
-
 // ---------------------------------------------------------------------------------------------
 // Creation and life cycle
 
@@ -285,7 +280,7 @@ void TfrGrafik::KurveBerechnen(QChar variable, const QString& formel) {
   ProgressBar1->setValue(0);
 
   const QColor farbe = ChartView::colorFromValue(kolvex::GrafikFarben[static_cast<size_t>(n)]);
-  Kurve kurve;
+  kolvex::Kurvenformel kurve;
   const bool bereit = Vorbereiten(variable, formel, kurve);
   if (bereit) {
     EscWatcher::Operation esc;
@@ -298,8 +293,8 @@ void TfrGrafik::KurveBerechnen(QChar variable, const QString& formel) {
     for (;;) {
       x += schritt;
       ++i;
-      const long double y = PunktWert(kurve, x);
-      if (FehlerCode == 0) {
+      long double y = 0;
+      if (kurve.Wert(x, y)) {
         const double px = static_cast<double>(x);
         const double py = static_cast<double>(y);
         // A value beyond the range of the chart's doubles cannot be drawn.
@@ -329,20 +324,20 @@ void TfrGrafik::KurveBerechnen(QChar variable, const QString& formel) {
   Chart1->refresh();
 }
 
-bool TfrGrafik::Vorbereiten(QChar variable, const QString& formel, Kurve& kurve) {
+bool TfrGrafik::Vorbereiten(QChar variable, const QString& formel, kolvex::Kurvenformel& kurve) {
   using Stand = kolvex::Kurvenformel::Stand;
   stop_ = false;
-  switch (kurve.formel.Vorbereiten(toCore(formel), toCoreChar(variable))) {
+  switch (kurve.Vorbereiten(toCore(formel), toCoreChar(variable))) {
     case Stand::Bereit: return true;
     case Stand::Leer:
     case Stand::Ausnahme: return false;
     case Stand::Klammerfehler:
-      showMessage(kurve.formel.Position() == -1 ? QStringLiteral("Formel ist Falsch!\rKlammer")
+      showMessage(kurve.Position() == -1 ? QStringLiteral("Formel ist Falsch!\rKlammer")
                                                 : QStringLiteral("Formel ist Falsch!"),
                   MessageKind::Warning);
       return false;
     case Stand::KeinWert:
-      showMessage(QStringLiteral("Kein Wert für ") + fromCoreChar(kurve.formel.Buchstabe()),
+      showMessage(QStringLiteral("Kein Wert für ") + fromCoreChar(kurve.Buchstabe()),
                   MessageKind::Warning);
       stop_ = true;
       return false;
@@ -350,16 +345,11 @@ bool TfrGrafik::Vorbereiten(QChar variable, const QString& formel, Kurve& kurve)
   return false;
 }
 
-long double TfrGrafik::PunktWert(const Kurve& kurve, long double x) {
-  long double y = 0;
-  kurve.formel.Wert(x, y);
-  return y;
-}
-
 long double TfrGrafik::FormelWert(QChar variable, const QString& formel, long double x) {
-  Kurve kurve;
-  if (!Vorbereiten(variable, formel, kurve)) return 0;
-  return PunktWert(kurve, x);
+  kolvex::Kurvenformel kurve;
+  long double y = 0;
+  if (Vorbereiten(variable, formel, kurve)) kurve.Wert(x, y);
+  return y;
 }
 
 std::string TfrGrafik::KonstantenErsetzen(const std::string& formel) {

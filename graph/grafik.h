@@ -20,6 +20,9 @@ class QMouseEvent;
 class QProgressBar;
 class QToolBar;
 class QToolButton;
+namespace kolvex {
+class Kurvenformel;
+}
 
 // What the function graph asks of the calculator's windows (main window, formula list,
 // settings dialog); the calculator installs it when it wires the windows at start-up.
@@ -182,12 +185,11 @@ class TfrGrafik : public Form {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct Kurve;  // one curve's formula, prepared once for all its points
   void LayoutErzeugen();
   void VerbindungenHerstellen();
   void BereichEditEinrichten(QLineEdit* edit, QLineEdit* naechstes, QString* letzterWert);
-  bool Vorbereiten(QChar variable, const QString& formel, Kurve& kurve);
-  long double PunktWert(const Kurve& kurve, long double x);
+  // Prepares one curve's formula for all its points; shows what stops it.
+  bool Vorbereiten(QChar variable, const QString& formel, kolvex::Kurvenformel& kurve);
   void SerienAktivieren(int anzahl);
   void LegendeAktualisieren();
 

@@ -155,21 +155,28 @@ TEST(Kurvenformel, PlansOnlyWhatTheRewritingEvaluatesInAFixedOrder) {
   EXPECT_EQ(y, Gerundet15(Gerundet15(1.0L / 44) + 1));
 }
 
-// Prepared points against points rewritten from the formula every time: the same values to
-// the bit and the same traces in the status and the window, on random formulas and values
-// in both angle modes.
-TEST(Kurvenformel, PreparedPointsAreThePointsOfTheRewriting) {
+// Random formulas, each at punkte random values of x, in both angle modes, through one of
+// the comparisons of kurven_differenz.h.
+template <typename Vergleichen>
+test::Vergleich ZufallsVergleich(uint64_t saat, int punkte, Vergleichen vergleichen) {
   FakeFenster fenster;
   test::WerteSetzen(fenster);
-  test::Zufall z(20261207);
+  test::Zufall z(saat);
   test::Vergleich v;
   for (int i = 0; i < 1500 && v.fehler.empty(); ++i) {
     fenster.rad = i % 2 == 1;
     const std::string formel = test::ZufallsFormel(z);
     std::vector<long double> xs;
-    for (int k = 0; k < 10; ++k) xs.push_back(test::ZufallsX(z));
-    test::KurveVergleichen(fenster, formel, xs, v);
+    for (int k = 0; k < punkte; ++k) xs.push_back(test::ZufallsX(z));
+    vergleichen(fenster, formel, xs, v);
   }
+  return v;
+}
+
+// Prepared points against points rewritten from the formula every time: the same values to
+// the bit and the same traces in the status and the window.
+TEST(Kurvenformel, PreparedPointsAreThePointsOfTheRewriting) {
+  const test::Vergleich v = ZufallsVergleich(20261207, 10, test::KurveVergleichen);
   EXPECT_EQ(v.fehler, "");
   EXPECT_GT(v.geplant, v.punkte / 10);  // the plan is really used
 }
@@ -177,17 +184,7 @@ TEST(Kurvenformel, PreparedPointsAreThePointsOfTheRewriting) {
 // Whole calculations of the main window with the plan against the same calculations
 // rewritten: outcome, text, value, caret, status, last result and every message alike.
 TEST(Berechnung, ReplayedCalculationsAreTheRewrittenOnes) {
-  FakeFenster fenster;
-  test::WerteSetzen(fenster);
-  test::Zufall z(4711);
-  test::Vergleich v;
-  for (int i = 0; i < 1500 && v.fehler.empty(); ++i) {
-    fenster.rad = i % 2 == 1;
-    const std::string formel = test::ZufallsFormel(z);
-    std::vector<long double> xs;
-    for (int k = 0; k < 6; ++k) xs.push_back(test::ZufallsX(z));
-    test::RechnungVergleichen(fenster, formel, xs, v);
-  }
+  const test::Vergleich v = ZufallsVergleich(4711, 6, test::RechnungVergleichen);
   EXPECT_EQ(v.fehler, "");
   EXPECT_GT(v.geplant, v.punkte / 10);
 }
