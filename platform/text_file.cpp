@@ -218,6 +218,16 @@ qsizetype openSequence(const QByteArray& bytes) {
   return 0;
 }
 
+// The last line of `tail`, bytes in the file's encoding from the start of its last line on.
+void setLastLine(FileEnd& end, const QByteArray& tail) {
+  const QStringList lines = splitLines(end.utf8 ? QString::fromUtf8(tail) : decodeWindows1252(tail));
+  end.hasLines = !lines.isEmpty();
+  if (end.hasLines) {
+    end.lastLine = lines.last();
+    piSignFromFile(end.lastLine);
+  }
+}
+
 int scans = 0;
 
 bool scanFileEnd(const QString& path, FileEnd& end, QString* error) {
@@ -254,12 +264,7 @@ bool scanFileEnd(const QString& path, FileEnd& end, QString* error) {
     if (!isValidUtf8(piece)) end.utf8 = false;
   }
   if (end.utf8 && !carry.isEmpty() && !isValidUtf8(carry)) end.utf8 = false;
-  const QStringList lines = splitLines(end.utf8 ? QString::fromUtf8(tail) : decodeWindows1252(tail));
-  end.hasLines = !lines.isEmpty();
-  if (end.hasLines) {
-    end.lastLine = lines.last();
-    piSignFromFile(end.lastLine);
-  }
+  setLastLine(end, tail);
   return true;
 }
 
@@ -355,12 +360,7 @@ FileEnd endAfter(const FileEnd& before, const QByteArray& bytes) {
   after.utf8 = before.utf8;  // a line in the file's own encoding keeps it what it was
   after.endsWithBreak = true;
   after.lastBytes = (before.lastBytes + bytes).right(kLastBytes);
-  const QStringList lines = splitLines(before.utf8 ? QString::fromUtf8(bytes) : decodeWindows1252(bytes));
-  after.hasLines = !lines.isEmpty();
-  if (after.hasLines) {
-    after.lastLine = lines.last();
-    piSignFromFile(after.lastLine);
-  }
+  setLastLine(after, bytes);
   return after;
 }
 
