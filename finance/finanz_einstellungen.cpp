@@ -6,7 +6,6 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-#include "core/globals.h"
 #include "core/zahltext.h"
 #include "engines/finance/finanz_text.h"
 #include "finance/spar_rechner.h"
@@ -21,8 +20,6 @@ namespace {
 
 const QString kSparDatei = QStringLiteral("einstSR.frb");
 const QString kTilgDatei = QStringLiteral("einstTilgR.frb");
-
-QString Pfad(const QString& name) { return QString::fromStdString(kolvex::ProgrammPfad) + name; }
 
 // A line that does not convert ends the reading; what was read stays.
 struct LeseEnde {};
@@ -54,7 +51,7 @@ void IndexSetzen(QComboBox* c, int index) {
 QString Geld(double v) { return QString::fromStdString(finanz::Geld(v)); }
 
 bool Lesen(const QString& name, QStringList& zeilen) {
-  const QString pfad = Pfad(name);
+  const QString pfad = ImProgrammOrdner(name);
   if (!DateiExistiert(pfad)) return false;
   return readTextLines(pfad, zeilen);
 }
@@ -98,7 +95,7 @@ void SparEinstellungenSpeichern() {
                            Index(f->cbZinsperiode),      Index(f->cbZinseszins),
                            f->edAnsparzeit->text(),      Index(f->cbAnsparzeit),
                            f->edFestlegungsfrist->text(), Index(f->cbFestlegungsfrist)};
-  DateiSchreibenMitWarnung(Pfad(kSparDatei), zeilen);  // a failure keeps the old file
+  DateiSchreibenMitWarnung(ImProgrammOrdner(kSparDatei), zeilen);  // a failure keeps the old file
 }
 
 void TilgEinstellungenLaden() {
@@ -132,5 +129,5 @@ void TilgEinstellungenSpeichern() {
                            Index(f->cbZinszahlungsintervall), Schalter(f->cbZinseZahlen),
                            f->edTilgungsrate->text(),        Index(f->cbTilgungsintervall),
                            f->edTilgungsdauer->text(),       Index(f->cbTilgungsdauer)};
-  DateiSchreibenMitWarnung(Pfad(kTilgDatei), zeilen);  // a failure keeps the old file
+  DateiSchreibenMitWarnung(ImProgrammOrdner(kTilgDatei), zeilen);  // a failure keeps the old file
 }

@@ -4,8 +4,6 @@ namespace {
 Einstellungsdatei* installiert = nullptr;
 }  // namespace
 
-Einstellungsdatei* Einstellungsdatei::Aktuell() { return installiert; }
-
 void Einstellungsdatei::Installieren(Einstellungsdatei* datei) { installiert = datei; }
 
 void HauptEinstellungenLaden() {

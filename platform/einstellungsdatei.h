@@ -10,8 +10,8 @@ class Einstellungsdatei {
   // Whether the file was written (a failure has been shown).
   virtual bool Speichern() = 0;
 
-  // The installed file (nullptr: none, e.g. a window made alone by a tool).
-  static Einstellungsdatei* Aktuell();
+  // The file the functions below go through (nullptr: none, e.g. a window made alone by a
+  // tool).
   static void Installieren(Einstellungsdatei* datei);
 };
 

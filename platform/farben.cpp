@@ -18,9 +18,7 @@ KolvexFarbDialog::TestHook& testHook() {
   return hook;
 }
 
-QString farbDateiPfad() {
-  return QString::fromStdString(kolvex::ProgrammPfad) + QStringLiteral("farben.txx");
-}
+QString farbDateiPfad() { return ImProgrammOrdner(QStringLiteral("farben.txx")); }
 
 // Parses exactly 8 hexadecimal digits; anything else is not a colour.
 bool hexLesen(const QString& text, uint32_t& wert) {

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -24,6 +25,18 @@ QByteArray hiddenName(const QByteArray& folder, const QByteArray& base) {
   QByteArray name = folder + "/." + base + ".";
   for (int i = 0; i < 6; ++i) name += letters[QRandomGenerator::global()->bounded(62)];
   return name;
+}
+
+// Tries `take` on hidden names until one is not taken yet; the name it took, or empty with
+// errno set.
+QByteArray takeHiddenName(const QByteArray& folder, const QByteArray& base,
+                          const std::function<bool(const QByteArray&)>& take) {
+  for (int i = 0; i < 100; ++i) {
+    const QByteArray candidate = hiddenName(folder, base);
+    if (take(candidate)) return candidate;
+    if (errno != EEXIST) return {};
+  }
+  return {};
 }
 
 // The permission bits of a new file under the process's umask.
@@ -69,12 +82,10 @@ ReplaceResult replaceFileVia(const QString& name, const std::function<void(int d
     // EISDIR: a kernel without unnamed files; EOPNOTSUPP: a file system without them.
     if (!replaceFileWithoutUnnamedFile && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
       return {false, true, reasonOf(errno)};
-    for (int i = 0; i < 100 && temp.fd < 0; ++i) {
-      const QByteArray candidate = hiddenName(folder, base);
+    temp.name = takeHiddenName(folder, base, [&temp](const QByteArray& candidate) {
       temp.fd = ::open(candidate.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-      if (temp.fd >= 0) temp.name = candidate;
-      else if (errno != EEXIST) break;
-    }
+      return temp.fd >= 0;
+    });
     if (temp.fd < 0) return {false, true, reasonOf(errno)};
   }
   if (::fchmod(temp.fd, mode) != 0) return {false, true, reasonOf(errno)};
@@ -89,12 +100,9 @@ ReplaceResult replaceFileVia(const QString& name, const std::function<void(int d
     // hidden name.
     if (linkUnnamed(temp.fd, to)) return {};
     if (errno != EEXIST) return {false, false, reasonOf(errno)};
-    for (int i = 0; i < 100 && temp.name.isEmpty(); ++i) {
-      const QByteArray candidate = hiddenName(folder, base);
-      if (linkUnnamed(temp.fd, candidate)) temp.name = candidate;
-      else if (errno != EEXIST) return {false, false, reasonOf(errno)};
-    }
-    if (temp.name.isEmpty()) return {false, false, reasonOf(EEXIST)};
+    temp.name = takeHiddenName(folder, base,
+                               [&temp](const QByteArray& candidate) { return linkUnnamed(temp.fd, candidate); });
+    if (temp.name.isEmpty()) return {false, false, reasonOf(errno)};
   }
   const int fd = temp.fd;
   temp.fd = -1;

@@ -1,7 +1,6 @@
 #include "platform/text_file.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <fcntl.h>
@@ -11,7 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <unordered_map>
 #include <utility>
 
@@ -218,6 +216,16 @@ qsizetype openSequence(const QByteArray& bytes) {
   return 0;
 }
 
+// The last line of `tail`, bytes in the file's encoding from the start of its last line on.
+void setLastLine(FileEnd& end, const QByteArray& tail) {
+  const QStringList lines = splitLines(end.utf8 ? QString::fromUtf8(tail) : decodeWindows1252(tail));
+  end.hasLines = !lines.isEmpty();
+  if (end.hasLines) {
+    end.lastLine = lines.last();
+    piSignFromFile(end.lastLine);
+  }
+}
+
 int scans = 0;
 
 bool scanFileEnd(const QString& path, FileEnd& end, QString* error) {
@@ -254,12 +262,7 @@ bool scanFileEnd(const QString& path, FileEnd& end, QString* error) {
     if (!isValidUtf8(piece)) end.utf8 = false;
   }
   if (end.utf8 && !carry.isEmpty() && !isValidUtf8(carry)) end.utf8 = false;
-  const QStringList lines = splitLines(end.utf8 ? QString::fromUtf8(tail) : decodeWindows1252(tail));
-  end.hasLines = !lines.isEmpty();
-  if (end.hasLines) {
-    end.lastLine = lines.last();
-    piSignFromFile(end.lastLine);
-  }
+  setLastLine(end, tail);
   return true;
 }
 
@@ -293,7 +296,7 @@ struct FileState {
   }
 };
 
-// False when there is no such file (or it cannot be looked at: the reading reports why).
+// False when there is no such file (or it cannot be looked at: the append reports why).
 bool stateOf(const QString& path, FileState& state) {
   struct stat st {};
   if (::stat(QFile::encodeName(path).constData(), &st) != 0) return false;
@@ -313,32 +316,24 @@ bool endBytesAre(const QString& path, qint64 size, const QByteArray& expected) {
 
 // The end of each file appended to, for the state the file had after the last append: a
 // results log of many megabytes is read once, not once per line. A file changed since (by
-// anyone) is read again.
+// anyone) is read again. Appends run on the user-interface thread only.
 class KnownEnds {
  public:
-  bool find(const QString& path, const FileState& state, FileEnd& end) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      const auto it = ends_.find(path);
-      if (it == ends_.end() || !(it->second.first == state)) return false;
-      end = it->second.second;
-    }
+  bool find(const QString& path, const FileState& state, FileEnd& end) const {
+    const auto it = ends_.find(path);
+    if (it == ends_.end() || !(it->second.first == state)) return false;
+    end = it->second.second;
     // File times move in steps of a clock tick: a rewrite of the same size right after an
     // append may keep them. Its last bytes tell it then.
     return endBytesAre(path, end.size, end.lastBytes);
   }
   void remember(const QString& path, const FileState& state, const FileEnd& end) {
-    std::lock_guard<std::mutex> lock(mutex_);
     if (ends_.size() >= 16 && !ends_.count(path)) ends_.clear();
     ends_[path] = {state, end};
   }
-  void forget(const QString& path) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ends_.erase(path);
-  }
+  void forget(const QString& path) { ends_.erase(path); }
 
  private:
-  std::mutex mutex_;
   std::unordered_map<QString, std::pair<FileState, FileEnd>> ends_;
 };
 
@@ -355,12 +350,7 @@ FileEnd endAfter(const FileEnd& before, const QByteArray& bytes) {
   after.utf8 = before.utf8;  // a line in the file's own encoding keeps it what it was
   after.endsWithBreak = true;
   after.lastBytes = (before.lastBytes + bytes).right(kLastBytes);
-  const QStringList lines = splitLines(before.utf8 ? QString::fromUtf8(bytes) : decodeWindows1252(bytes));
-  after.hasLines = !lines.isEmpty();
-  if (after.hasLines) {
-    after.lastLine = lines.last();
-    piSignFromFile(after.lastLine);
-  }
+  setLastLine(after, bytes);
   return after;
 }
 
@@ -369,7 +359,7 @@ bool appendLine(const QString& path, const QString& line, bool unlessLast, bool*
   if (appended) *appended = false;
   FileEnd end;
   FileState state;
-  const bool exists = stateOf(path, state) || QFileInfo::exists(path);
+  const bool exists = stateOf(path, state);
   if (exists && !knownEnds().find(path, state, end)) {
     if (!scanFileEnd(path, end, error)) {
       knownEnds().forget(path);

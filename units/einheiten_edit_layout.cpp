@@ -34,8 +34,8 @@ void TfrEinheiten_Edit::LayoutErzeugen() {
   knoepfe->setContentsMargins(0, 0, 0, 0);
   knoepfe->setSpacing(2);
   sbSpeichern = TextBildKnopf(plR, "sbSpeichern", QStringLiteral("Speichern"), QString(), QStyle::SP_DialogSaveButton);
-  sbExit = TextBildKnopf(plR, "sbExit", QStringLiteral("Exit"), QString(), QStyle::SP_DialogCloseButton);
-  sbExit->setToolTip(QStringLiteral("Fenster schließen"));
+  sbExit = TextBildKnopf(plR, "sbExit", QStringLiteral("Exit"), QStringLiteral("Fenster schließen"),
+                         QStyle::SP_DialogCloseButton);
   knoepfe->addWidget(sbSpeichern);
   knoepfe->addWidget(sbExit);
   zeile->addWidget(plR);

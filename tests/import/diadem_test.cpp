@@ -332,9 +332,7 @@ TEST_F(ImportTest, ChoiceShowsTheWholeIntervalAndFitsTheScreen) {
   Kopf("m.DAT", messdaten::DatKopf({{"A", 5000}, {"B", 5000}}));
   kolvex::LeseIntervall = "1000";
   TfrDiaDemKAuswahl::DateiTestHook = Pfad("m.DAT");
-  d->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
-  LageAbwarten(d);
+  ASSERT_TRUE(ZeigenUndAbwarten(d));
   EXPECT_EQ(SichtbarerText(d->edInterval), QStringLiteral("1000"));
   // 870 high, on a test screen of 800: cut to the screen, with its buttons on it.
   const QRect frei = d->screen()->availableGeometry();

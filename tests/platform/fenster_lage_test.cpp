@@ -40,9 +40,7 @@ TEST(FensterLage, AWindowPlacedOffTheScreenOpensInsideIt) {
   f.resize(300, 200);
   // As from a settings file written on a larger monitor.
   FensterPlatzieren(&f, QPoint(3000, 2000));
-  f.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-  LageAbwarten(&f);
+  ASSERT_TRUE(ZeigenUndAbwarten(&f));
   EXPECT_TRUE(Innerhalb(&f)) << f.frameGeometry().x() << "," << f.frameGeometry().y();
   // Pulled in just far enough: it sits in the bottom right corner.
   if (!FensterManagerPlatziert()) EXPECT_EQ(f.frameGeometry().bottomRight(), Frei().bottomRight());
@@ -52,7 +50,6 @@ TEST(FensterLage, AWindowPlacedOffTheScreenOpensInsideIt) {
   f.hide();
   f.move(-400, -300);
   f.show();
-  LageAbwarten(&f);
   EXPECT_TRUE(Innerhalb(&f));
   if (!FensterManagerPlatziert()) EXPECT_EQ(f.frameGeometry().topLeft(), Frei().topLeft());
 }
@@ -60,9 +57,7 @@ TEST(FensterLage, AWindowPlacedOffTheScreenOpensInsideIt) {
 TEST(FensterLage, AWindowLargerThanTheScreenIsMadeToFit) {
   Form f;
   f.resize(Frei().width() + 300, Frei().height() + 200);
-  f.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-  LageAbwarten(&f);
+  ASSERT_TRUE(ZeigenUndAbwarten(&f));
   EXPECT_TRUE(Innerhalb(&f));
   if (!FensterManagerPlatziert()) EXPECT_EQ(f.frameGeometry(), Frei());
 
@@ -86,9 +81,7 @@ TEST(FensterLage, AWindowNobodyPlacedOpensOverTheActiveOneInsideTheScreen) {
 
   Form f;
   f.resize(Frei().width() * 3 / 4, Frei().height() * 3 / 4);
-  f.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-  LageAbwarten(&f);
+  ASSERT_TRUE(ZeigenUndAbwarten(&f));
   EXPECT_TRUE(Innerhalb(&f));
   // Centred on the opener as far as the screen lets it: its corner at the screen's.
   if (!FensterManagerPlatziert()) EXPECT_EQ(f.frameGeometry().bottomRight(), Frei().bottomRight());
@@ -105,17 +98,13 @@ TEST(FensterLage, CentringKeepsTheWindowOnTheScreen) {
   // Before its first showing a window's frame is known from another framed window.
   Form anderes;
   anderes.resize(100, 100);
-  anderes.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&anderes));
-  LageAbwarten(&anderes);
+  ASSERT_TRUE(ZeigenUndAbwarten(&anderes));
   ASSERT_FALSE(RahmenRaender(&anderes).isNull());
 
   Form f;
   f.resize(300, 200);
   FensterZentrieren(&f);
-  f.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-  LageAbwarten(&f);
+  ASSERT_TRUE(ZeigenUndAbwarten(&f));
   if (!FensterManagerPlatziert()) EXPECT_EQ(f.frameGeometry().center(), Frei().center());
   // Centred on a point near the edge: as close to it as the screen allows.
   FensterZentrieren(&f, Frei().topLeft());
@@ -124,16 +113,12 @@ TEST(FensterLage, CentringKeepsTheWindowOnTheScreen) {
 
 TEST(FensterLage, AFramelessWindowBorrowsNoFrame) {
   Form gerahmt;
-  gerahmt.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&gerahmt));
-  LageAbwarten(&gerahmt);
+  ASSERT_TRUE(ZeigenUndAbwarten(&gerahmt));
   Form f;
   f.setWindowFlag(Qt::FramelessWindowHint, true);
   f.resize(120, 80);
   EXPECT_TRUE(RahmenRaender(&f).isNull());
   FensterPlatzieren(&f, QPoint(5000, 5000));
-  f.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-  LageAbwarten(&f);
+  ASSERT_TRUE(ZeigenUndAbwarten(&f));
   if (!FensterManagerPlatziert()) EXPECT_EQ(f.geometry().bottomRight(), Frei().bottomRight());
 }

@@ -25,3 +25,12 @@ inline void LageAbwarten(QWidget* w) {
     vorher = jetzt;
   }
 }
+
+// Shows the window and waits until it is on the screen and stands still; false when it never
+// came on the screen.
+inline bool ZeigenUndAbwarten(QWidget* w) {
+  w->show();
+  if (!QTest::qWaitForWindowExposed(w)) return false;
+  LageAbwarten(w);
+  return true;
+}

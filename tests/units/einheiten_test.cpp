@@ -174,9 +174,7 @@ TEST_F(EinheitenTest, ErsteAktivierungBleibtAufDemBildschirm) {
 
 TEST_F(EinheitenTest, DieSpaltenBehaltenIhreBreiteImBreitenFenster) {
   HauptfensterZeigen();
-  frEinheiten->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(frEinheiten));
-  LageAbwarten(frEinheiten);
+  ASSERT_TRUE(ZeigenUndAbwarten(frEinheiten));
   frEinheiten->resize(600, 300);
   QCoreApplication::processEvents();
   EXPECT_EQ(frEinheiten->sg->colWidth(0), 26);
