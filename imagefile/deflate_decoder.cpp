@@ -272,7 +272,6 @@ void DeflateDecoder::readHeader() {
       if (static_cast<std::uint16_t>(~nlen) != len) throw Error(text::kErrorInCompressedData);
       // The data goes straight to the caller (readImpl); the window learns it afterwards.
       storedLeft_ = len;
-      huffmanBlock_ = false;
       state_ = len ? State::Stored : State::Header;
       break;
     }
@@ -285,13 +284,11 @@ void DeflateDecoder::readHeader() {
       // nowhere.
       buildTable(litTable_, lit.data(), 288, 286);
       buildTable(distTable_, dist.data(), 32);
-      huffmanBlock_ = true;
       state_ = State::Symbols;
       break;
     }
     case 2:
       readDynamicTables();
-      huffmanBlock_ = true;
       state_ = State::Symbols;
       break;
     default:
@@ -404,7 +401,6 @@ std::size_t DeflateDecoder::read(void* buffer, std::size_t count, bool strict) {
       done += n;
       continue;
     }
-    if (state_ == State::Pending) state_ = huffmanBlock_ ? State::Symbols : State::Header;
     if (state_ == State::End) {
       if (strict) throw InOutError(text::kReadLessThanExpected);
       break;
