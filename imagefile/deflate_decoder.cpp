@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "imagefile/byte_order.h"
 #include "imagefile/deflate_tables.h"
 #include "imagefile/huffman.h"
 
@@ -267,12 +268,11 @@ void DeflateDecoder::readHeader() {
       takeBits(bitsIn_ & 7);  // to the byte boundary
       std::uint8_t hdr[4];
       readStoredBytes(hdr, 4);
-      const std::uint16_t len = static_cast<std::uint16_t>(hdr[0] | (hdr[1] << 8));
-      const std::uint16_t nlen = static_cast<std::uint16_t>(hdr[2] | (hdr[3] << 8));
+      const std::uint16_t len = le16(hdr);
+      const std::uint16_t nlen = le16(hdr + 2);
       if (static_cast<std::uint16_t>(~nlen) != len) throw Error(text::kErrorInCompressedData);
       // The data goes straight to the caller (readImpl); the window learns it afterwards.
       storedLeft_ = len;
-      huffmanBlock_ = false;
       state_ = len ? State::Stored : State::Header;
       break;
     }
@@ -285,13 +285,11 @@ void DeflateDecoder::readHeader() {
       // nowhere.
       buildTable(litTable_, lit.data(), 288, 286);
       buildTable(distTable_, dist.data(), 32);
-      huffmanBlock_ = true;
       state_ = State::Symbols;
       break;
     }
     case 2:
       readDynamicTables();
-      huffmanBlock_ = true;
       state_ = State::Symbols;
       break;
     default:
@@ -404,7 +402,6 @@ std::size_t DeflateDecoder::read(void* buffer, std::size_t count, bool strict) {
       done += n;
       continue;
     }
-    if (state_ == State::Pending) state_ = huffmanBlock_ ? State::Symbols : State::Header;
     if (state_ == State::End) {
       if (strict) throw InOutError(text::kReadLessThanExpected);
       break;

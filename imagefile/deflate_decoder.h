@@ -45,9 +45,8 @@ class DeflateDecoder {
   std::uint16_t second_ = 0;   // first decoded byte not handed out
   std::uint32_t pending_ = 0;  // decoded bytes not handed out
   bool final_ = false;         // the block being decoded carries BFINAL
-  enum class State { Header, Stored, Pending, Symbols, End };
+  enum class State { Header, Stored, Symbols, End };
   State state_ = State::Header;
-  bool huffmanBlock_ = false;
   std::uint32_t storedLeft_ = 0;  // bytes of the current stored block still to deliver
   std::uint64_t produced_ = 0;    // bytes decoded so far (no distance may reach before them)
   std::vector<std::uint8_t> in_;

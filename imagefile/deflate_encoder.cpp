@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "imagefile/byte_order.h"
 #include "imagefile/deflate.h"
 #include "imagefile/deflate_tables.h"
 
@@ -559,10 +560,9 @@ void DeflateEncoder::storedBlock() {
   putBits(final_ ? 1 : 0, 1);
   putBits(0, 2);
   alignBits();
-  const std::uint16_t len = static_cast<std::uint16_t>(pending_);
-  const std::uint16_t nlen = static_cast<std::uint16_t>(~len);
-  const std::uint8_t header[4] = {static_cast<std::uint8_t>(len), static_cast<std::uint8_t>(len >> 8),
-                                   static_cast<std::uint8_t>(nlen), static_cast<std::uint8_t>(nlen >> 8)};
+  std::uint8_t header[4];
+  putLE16(header, pending_);
+  putLE16(header + 2, ~pending_);
   putBytes(header, 4);
   while (pending_ > 0) {
     const std::size_t n = std::min<std::size_t>(pending_, kWindow - cur_);

@@ -128,8 +128,9 @@ void HIPSLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBi
   const std::int64_t pixels = std::int64_t{w} * h;
   // Samples are stored as they are: data too short for them is refused before the bitmap is
   // made (a stream of unknown length is read until it ends).
-  const bool rgbBitmap = kind == Samples::RgbBytes || kind == Samples::ZrgbBytes || (kind == Samples::Reals && planes > 1);
-  LinearBitmap::checkSize(w, h, rgbBitmap ? pf24bit : pf8bit);
+  const PixelFormat format =
+      kind == Samples::RgbBytes || kind == Samples::ZrgbBytes || (kind == Samples::Reals && planes > 1) ? pf24bit : pf8bit;
+  LinearBitmap::checkSize(w, h, format);
   const std::int64_t bytesPerPixel = kind == Samples::GreyBytes  ? 1
                                      : kind == Samples::RgbBytes ? 3
                                      : kind == Samples::ZrgbBytes ? 4
@@ -147,10 +148,10 @@ void HIPSLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBi
         if (!question("Select plane", "Select plane to load (1-" + std::to_string(planes) + ")", value))
           throw SilentAbort();
         const long long answer = std::clamp<long long>(toInt(value), 1, planes);
-        bitmap.newImage(w, h, pf8bit);
+        bitmap.newImage(w, h, format);
         if (answer > 1) in.copyTo(nullptr, (answer - 1) * pixels);
       } else {
-        bitmap.newImage(w, h, pf8bit);
+        bitmap.newImage(w, h, format);
       }
       std::memcpy(bitmap.palette(), grayPalette(), 768);
       for (int y = 0; y < h; ++y) {
@@ -161,7 +162,7 @@ void HIPSLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBi
     }
     case Samples::RgbBytes:
     case Samples::ZrgbBytes: {
-      bitmap.newImage(w, h, pf24bit);
+      bitmap.newImage(w, h, format);
       const int step = kind == Samples::RgbBytes ? 3 : 4;
       std::vector<std::uint8_t> row(static_cast<std::size_t>(w) * step);
       for (int y = 0; y < h; ++y) {
@@ -179,7 +180,7 @@ void HIPSLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBi
     }
     case Samples::Reals: {
       // The bitmap first: its size check comes before the row buffer of four bytes a sample.
-      bitmap.newImage(w, h, planes == 1 ? pf8bit : pf24bit);
+      bitmap.newImage(w, h, format);
       std::vector<std::uint8_t> row(static_cast<std::size_t>(w) * 4);
       if (planes == 1) {
         std::memcpy(bitmap.palette(), grayPalette(), 768);

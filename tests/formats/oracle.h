@@ -193,8 +193,10 @@ inline Bytes libpngWrite(const PngSpec& s, const std::vector<Bytes>& rows) {
 
 struct PngImage {
   int width = 0, height = 0, depth = 0, colorType = 0;
-  std::vector<Bytes> rows;  // raw samples
-  Bytes palette;            // R, G, B
+  std::vector<Bytes> rows;            // raw samples
+  Bytes palette;                      // R, G, B
+  Bytes alpha;                        // a palette image's tRNS entries, as far as libpng keeps them
+  std::vector<std::string> warnings;  // libpng's
   bool ok = false;
 };
 
@@ -213,7 +215,9 @@ inline void pngReadFn(png_structp p, png_bytep out, png_size_t n) {
 inline PngImage libpngRead(const Bytes& data) {
   PngImage img;
   ReadState st{&data, 0};
-  png_structp p = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_structp p = png_create_read_struct(PNG_LIBPNG_VER_STRING, &img, nullptr, [](png_structp q, png_const_charp m) {
+    static_cast<PngImage*>(png_get_error_ptr(q))->warnings.emplace_back(m);
+  });
   png_infop info = png_create_info_struct(p);
   if (setjmp(png_jmpbuf(p))) {
     png_destroy_read_struct(&p, &info, nullptr);
@@ -230,6 +234,8 @@ inline PngImage libpngRead(const Bytes& data) {
   int n = 0;
   if (png_get_PLTE(p, info, &pal, &n))
     for (int i = 0; i < n; ++i) img.palette.insert(img.palette.end(), {pal[i].red, pal[i].green, pal[i].blue});
+  png_bytep alpha = nullptr;
+  if (png_get_tRNS(p, info, &alpha, &n, nullptr) && alpha) img.alpha.assign(alpha, alpha + n);
   png_set_interlace_handling(p);
   png_read_update_info(p, info);
   const std::size_t rb = png_get_rowbytes(p, info);

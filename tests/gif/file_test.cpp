@@ -27,16 +27,6 @@ Bytes withExtensions(const Bytes& ext) {
   return file;
 }
 
-// Clear, pixel 0, end.
-Bytes onePixelData() {
-  CodePacker p;
-  for (int code : {4, 0, 5}) p.put(code, 3);
-  Bytes d = {2};
-  const Bytes blocks = subBlocks(p.finish());
-  d.insert(d.end(), blocks.begin(), blocks.end());
-  return d;
-}
-
 Bytes bytesOf(const gif::GifExtension& e) {
   gif::MemoryStream s;
   e.saveToStream(s);
@@ -364,18 +354,8 @@ TEST(GifExtensions, LaterRegistrationsWin) {
 }
 
 TEST(GifFrames, DescriptorOfZeroSizeTakesTheScreenSize) {
-  Bytes file = {'G', 'I', 'F', '8', '9', 'a', 3, 0, 2, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
-                ',', 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  CodePacker p;
   // 1, then "11" and "111" as the next free codes; the third new entry widens the codes.
-  for (int code : {4, 1, 6, 7}) p.put(code, 3);
-  p.put(5, 4);
-  Bytes d = {2};
-  const Bytes blocks = subBlocks(p.finish());
-  d.insert(d.end(), blocks.begin(), blocks.end());
-  file.insert(file.end(), d.begin(), d.end());
-  file.push_back(';');
-  auto l = load(file);
+  auto l = load(screenFile(3, 2, {{0, 0, data2({{4, 3}, {1, 3}, {6, 3}, {7, 3}, {5, 4}})}}));
   const gif::GifSubImage& f = l->file->images().image(0);
   EXPECT_EQ(f.width(), 3);
   EXPECT_EQ(f.height(), 2);

@@ -144,18 +144,19 @@ inline Bytes subBlocks(const Bytes& data, size_t chunk = 255, bool terminate = t
   return out;
 }
 
-// A whole file: header (2-colour global table), one w x h frame, the given image data
-// (code size byte and sub-blocks), trailer.
-inline Bytes fileWithData(int w, int h, const Bytes& imageData, bool interlace = false) {
-  Bytes b = {'G', 'I', 'F', '8', '9', 'a', static_cast<uint8_t>(w), 0, static_cast<uint8_t>(h), 0, 0x80, 0, 0,
-             0, 0, 0, 255, 255, 255};
-  const Bytes desc = {',', 0, 0, 0, 0, static_cast<uint8_t>(w), 0, static_cast<uint8_t>(h), 0,
-                      static_cast<uint8_t>(interlace ? 0x40 : 0)};
-  b.insert(b.end(), desc.begin(), desc.end());
-  b.insert(b.end(), imageData.begin(), imageData.end());
-  b.push_back(';');
-  return b;
+// Image data for a file with a 2-entry table (code size 2: clear 4, end 5, codes from 3
+// bits): the size byte, the codes as (code, bits) packed into sub-blocks, the terminator.
+inline Bytes data2(const std::vector<std::pair<int, int>>& codes, size_t chunk = 255) {
+  CodePacker p;
+  for (auto [code, bits] : codes) p.put(code, bits);
+  Bytes d = {2};
+  const Bytes blocks = subBlocks(p.finish(), chunk);
+  d.insert(d.end(), blocks.begin(), blocks.end());
+  return d;
 }
+
+// Clear, pixel 0, end.
+inline Bytes onePixelData() { return data2({{4, 3}, {0, 3}, {5, 3}}); }
 
 // A file of a w x h screen (2-colour global table) with frames at (0, 0), each with its image
 // data (code size byte, sub-blocks, terminator), then the trailer. Sides are 16 bits.
@@ -176,28 +177,26 @@ inline Bytes screenFile(int w, int h, const std::vector<FramePlan>& frames) {
   return b;
 }
 
+// A whole file: one w x h frame on a screen of its size, the given image data, trailer.
+inline Bytes fileWithData(int w, int h, const Bytes& imageData) { return screenFile(w, h, {{w, h, imageData}}); }
+
 // Image data (code size byte 2, sub-blocks, terminator) at LZW's largest expansion: after the
 // literal 1 every code is the next free one (the last string and its first pixel), until the
 // table is full; then the longest string, 4091 ones, `repeats` times. It decodes to exactly
 // 4091 x (2046 + repeats) pixels of index 1.
 inline Bytes longestStrings(int repeats) {
-  CodePacker p;
-  p.put(4, 3);
-  p.put(1, 3);
+  std::vector<std::pair<int, int>> codes = {{4, 3}, {1, 3}};
   int size = 3, limit = 8;
   for (int code = 6; code < 4096; ++code) {
-    p.put(code, size);
+    codes.emplace_back(code, size);
     if (code + 1 == limit && limit < 4096) {
       limit *= 2;
       ++size;
     }
   }
-  for (int i = 0; i < repeats; ++i) p.put(4095, 12);
-  p.put(5, 12);
-  Bytes d = {2};
-  const Bytes blocks = subBlocks(p.finish());
-  d.insert(d.end(), blocks.begin(), blocks.end());
-  return d;
+  codes.insert(codes.end(), static_cast<size_t>(repeats), {4095, 12});
+  codes.emplace_back(5, 12);
+  return data2(codes);
 }
 
 // The same file with every frame's image data cut into sub-blocks of `chunk` bytes. Knows

@@ -146,18 +146,6 @@ TEST(LzwCodec, PixelsBeyondTheColourLimitAreRefused) {
   EXPECT_EQ(errorOf([&] { encode(s); }), "(no error)");
 }
 
-namespace {
-// Image data for a file with a 2-entry table: code size 2, 3-bit codes (clear 4, end 5).
-Bytes data2(const std::vector<std::pair<int, int>>& codes, size_t chunk = 255) {
-  CodePacker p;
-  for (auto [code, bits] : codes) p.put(code, bits);
-  Bytes d = {2};
-  const Bytes blocks = subBlocks(p.finish(), chunk);
-  d.insert(d.end(), blocks.begin(), blocks.end());
-  return d;
-}
-}  // namespace
-
 TEST(LzwDecoder, HandMadeStreamsDecodeAsAnyLzwDecoderReadsThem) {
   // clear, pixel, end
   auto one = load(fileWithData(1, 1, data2({{4, 3}, {1, 3}, {5, 3}})));

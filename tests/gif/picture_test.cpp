@@ -254,11 +254,7 @@ TEST(GifPicture, AScreenItsFramesDoNotCoverIsRefusedBeforeItsBuffersAreMade) {
     EXPECT_EQ(buffer.pos(), error == "(no error)" ? buffer.size() : 0);
     return error;
   };
-  CodePacker p;
-  for (int code : {4, 0, 5}) p.put(code, 3);
-  Bytes one = {2};
-  const Bytes blocks = subBlocks(p.finish());
-  one.insert(one.end(), blocks.begin(), blocks.end());
+  const Bytes one = onePixelData();
   // One pixel on a 16000 x 16000 screen would be composed into a gigabyte.
   GifImage g;
   EXPECT_EQ(loadBytes(g, screenFile(16000, 16000, {{1, 1, one}})), "Image dimensions too large");

@@ -107,6 +107,24 @@ struct BitWriter {
   }
 };
 
+// The head of a final dynamic block: HLIT, HDIST, HCLEN, then the first hclen lengths of the
+// code-length code in the order the format lists them, given as (symbol, length) pairs
+// (symbols not named have none).
+void dynamicHeader(BitWriter& w, int hlit, int hdist, int hclen, std::initializer_list<std::pair<int, int>> clLengths) {
+  static const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+  w.put(1, 1);
+  w.put(2, 2);
+  w.put(static_cast<std::uint32_t>(hlit - 257), 5);
+  w.put(static_cast<std::uint32_t>(hdist - 1), 5);
+  w.put(static_cast<std::uint32_t>(hclen - 4), 4);
+  for (int i = 0; i < hclen; ++i) {
+    int length = 0;
+    for (const auto& [symbol, l] : clLengths)
+      if (symbol == order[i]) length = l;
+    w.put(static_cast<std::uint32_t>(length), 3);
+  }
+}
+
 }  // namespace
 
 // Empty input. Stored: one final block of length 0. Fixed: final header 1,01 and the 7-bit
@@ -117,13 +135,7 @@ TEST(DeflateBytes, EmptyInputInEachMode) {
   EXPECT_EQ(deflateBytes({}, kDeflateStored), (Bytes{0x01, 0x00, 0x00, 0xFF, 0xFF}));
   EXPECT_EQ(deflateBytes({}, kDeflateFixed), (Bytes{0x03, 0x00}));
   BitWriter w;
-  w.put(1, 1);
-  w.put(2, 2);
-  w.put(0, 5);
-  w.put(0, 5);
-  w.put(14, 4);
-  const int clLength[19] = {0, 0, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2};  // in order
-  for (int i = 0; i < 18; ++i) w.put(static_cast<std::uint32_t>(clLength[i]), 3);
+  dynamicHeader(w, 257, 1, 18, {{18, 1}, {0, 2}, {1, 2}});
   w.code(0, 1);
   w.put(127, 7);
   w.code(0, 1);
@@ -505,14 +517,8 @@ TEST(DeflateStream, MalformedStreamsEndWithTheirText) {
   // Dynamic block where symbol 286 has a code: decodes, but is no length.
   {
     BitWriter w;
-    w.put(1, 1);
-    w.put(2, 2);
-    w.put(287 - 257, 5);  // HLIT 287: symbols 0..286
-    w.put(0, 5);
-    w.put(18 - 4, 4);
-    // Code-length code: 1 and 18 of length 1 each.
-    const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
-    for (int i = 0; i < 18; ++i) w.put((order[i] == 18 || order[i] == 1) ? 1 : 0, 3);
+    // HLIT 287: symbols 0..286. Code-length code: 1 and 18 of length 1 each.
+    dynamicHeader(w, 287, 1, 18, {{1, 1}, {18, 1}});
     // Canonical: 1 -> "0", 18 -> "1". 286 zeros as 138 + 137 + 11, then length 1 for
     // symbol 286 and length 1 for distance 0.
     w.code(1, 1); w.put(127, 7);
@@ -527,19 +533,8 @@ TEST(DeflateStream, MalformedStreamsEndWithTheirText) {
 }
 
 TEST(DeflateStream, DynamicHeaderFaultsAreRejected) {
-  const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
-  auto header = [&](BitWriter& w, int hlit, int hdist) {
-    w.put(1, 1);
-    w.put(2, 2);
-    w.put(static_cast<std::uint32_t>(hlit - 257), 5);
-    w.put(static_cast<std::uint32_t>(hdist - 1), 5);
-    w.put(18 - 4, 4);
-    // Code-length code: 16 -> "0", 1 -> "10", 18 -> "11".
-    for (int i = 0; i < 18; ++i) {
-      const int s = order[i];
-      w.put(s == 16 ? 1 : (s == 18 || s == 1) ? 2 : 0, 3);
-    }
-  };
+  // Code-length code: 16 -> "0", 1 -> "10", 18 -> "11".
+  auto header = [](BitWriter& w, int hlit, int hdist) { dynamicHeader(w, hlit, hdist, 18, {{16, 1}, {1, 2}, {18, 2}}); };
   {  // A repeat of the previous length as the very first code.
     BitWriter w;
     header(w, 257, 1);
@@ -563,15 +558,9 @@ TEST(DeflateStream, DynamicHeaderFaultsAreRejected) {
 // would decode the data ('A' and the end code) without touching those symbols.
 TEST(DeflateStream, HeaderCountsBeyondTheFormatAreRefused) {
   auto block = [](int hlit, int hdist) {
-    const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
     BitWriter w;
-    w.put(1, 1);
-    w.put(2, 2);
-    w.put(static_cast<std::uint32_t>(hlit - 257), 5);
-    w.put(static_cast<std::uint32_t>(hdist - 1), 5);
-    w.put(18 - 4, 4);
     // Code-length code: 18 -> "0", 1 -> "10", 2 -> "11".
-    for (int i = 0; i < 18; ++i) w.put(order[i] == 18 ? 1 : (order[i] == 1 || order[i] == 2) ? 2 : 0, 3);
+    dynamicHeader(w, hlit, hdist, 18, {{18, 1}, {1, 2}, {2, 2}});
     auto zeros = [&](int n) {
       for (; n > 0; n -= 138) {
         w.code(0, 1);
@@ -600,31 +589,17 @@ TEST(DeflateStream, HeaderCountsBeyondTheFormatAreRefused) {
 }
 
 TEST(DeflateStream, OversubscribedCodesAreRefusedIncompleteOnesWorkUntilAMissingCode) {
-  const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
   {  // Code-length code with three codes of length 1.
     BitWriter w;
-    w.put(1, 1);
-    w.put(2, 2);
-    w.put(0, 5);
-    w.put(0, 5);
-    w.put(0, 4);
-    for (int i = 0; i < 4; ++i) w.put(order[i] != 17 ? 1 : 0, 3);
+    dynamicHeader(w, 257, 1, 4, {{16, 1}, {18, 1}, {0, 1}});
     EXPECT_EQ(inflateError(w.out), "Error in compressed data");
   }
   // Incomplete literal/length code: only 'A' (length 2), 'B' (length 2) and 256 (length 2);
   // the fourth 2-bit code leads nowhere. No distance code at all.
   auto block = [&](bool useMissing) {
     BitWriter w;
-    w.put(1, 1);
-    w.put(2, 2);
-    w.put(0, 5);   // HLIT 257
-    w.put(0, 5);   // HDIST 1
-    w.put(18 - 4, 4);
     // Code-length code: 2 -> "0", 0 -> "10", 18 -> "11" (lengths 1, 2, 2).
-    for (int i = 0; i < 18; ++i) {
-      const int s = order[i];
-      w.put(s == 2 ? 1 : (s == 18 || s == 0) ? 2 : 0, 3);
-    }
+    dynamicHeader(w, 257, 1, 18, {{2, 1}, {0, 2}, {18, 2}});
     w.code(3, 2); w.put(65 - 11, 7);   // 65 zeros
     w.code(0, 1); w.code(0, 1);        // 'A', 'B' length 2
     w.code(3, 2); w.put(138 - 11, 7);  // 138 zeros
@@ -748,15 +723,9 @@ TEST(DeflateStream, TableDecoderAgreesWithTheTreeWalker) {
 // All 286 literal/length symbols at 15 bits: an incomplete code whose tree needs more inner
 // nodes than a complete one (an empty branch at every depth). Both decoders read the data.
 TEST(DeflateStream, LongIncompleteCodeDecodesInBothDecoders) {
-  const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
   BitWriter w;
-  w.put(1, 1);
-  w.put(2, 2);
-  w.put(286 - 257, 5);
-  w.put(0, 5);  // HDIST 1
-  w.put(19 - 4, 4);
   // Code-length code: 15 -> "0", 16 -> "1"; 287 lengths of 15.
-  for (int i = 0; i < 19; ++i) w.put(order[i] == 15 || order[i] == 16 ? 1 : 0, 3);
+  dynamicHeader(w, 286, 1, 19, {{15, 1}, {16, 1}});
   w.code(0, 1);
   for (int left = 286; left > 0; left -= 6) {
     w.code(1, 1);
