@@ -84,9 +84,7 @@ TEST_F(DiagrammeTest, BitmapsSizeTheWindowWithItsLeastSize) {
   // that fits the test screen, 800 pixels wide).
   d->DiagrammLaden(Bild("mittel.png", 600, 400));
   EXPECT_EQ(d->size(), QSize(618, 440));
-  d->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
-  LageAbwarten(d);
+  ASSERT_TRUE(ZeigenUndAbwarten(d));
   const QImage bild = d->Image1->grab().toImage();
   if (!qEnvironmentVariableIsEmpty("KOLVEX_GRAB_DIR"))
     d->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("diagramme.png"));
@@ -98,13 +96,9 @@ TEST_F(DiagrammeTest, BitmapsSizeTheWindowWithItsLeastSize) {
 TEST_F(DiagrammeTest, OpensCentredOnTheScreenWithItsPictureAndInsideIt) {
   const QRect frei = d->screen()->availableGeometry();
   // Another window is framed already, as the data graph is when the viewer opens.
-  frRechn->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(frRechn));
-  LageAbwarten(frRechn);
+  ASSERT_TRUE(ZeigenUndAbwarten(frRechn));
   d->DiagrammLaden(Bild("breit.png", frei.width() - 100, frei.height() - 100));
-  d->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
-  LageAbwarten(d);
+  ASSERT_TRUE(ZeigenUndAbwarten(d));
   EXPECT_TRUE(frei.contains(d->frameGeometry())) << d->frameGeometry().x() << "," << d->frameGeometry().y();
   if (!FensterManagerPlatziert()) EXPECT_LE((d->frameGeometry().center() - frei.center()).manhattanLength(), 1);
 
@@ -130,9 +124,7 @@ TEST_F(DiagrammeTest, MetafilesAreFittedToTheWindow) {
   d->DiagrammLaden(Bild("grafik.emf", 200, 100));
   EXPECT_GE(d->width(), 900);
   EXPECT_GE(d->height(), 600);
-  d->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
-  LageAbwarten(d);
+  ASSERT_TRUE(ZeigenUndAbwarten(d));
   ASSERT_NE(d->imh0->bild(), nullptr);
   EXPECT_TRUE(d->imh0->isHidden());
   d->resize(910, 635);
@@ -157,9 +149,7 @@ TEST_F(DiagrammeTest, MetafilesAreFittedToTheWindow) {
 
 TEST_F(DiagrammeTest, PanelStaysInsideWhenDragged) {
   d->resize(600, 400);
-  d->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
-  LageAbwarten(d);
+  ASSERT_TRUE(ZeigenUndAbwarten(d));
   d->FormActivate();
   QFrame* p = d->plMenu;
   EXPECT_EQ(p->pos(), QPoint((600 - p->width()) / 2, 0));
@@ -191,9 +181,7 @@ TEST_F(DiagrammeTest, DamagedOrUnknownFilesShowTheLibraryTextAndKeepThePicture) 
   ASSERT_TRUE(kaputt.open(QIODevice::WriteOnly));
   kaputt.write("\x89PNG\r\n\x1a\nnichts davon ist ein Bild");
   kaputt.close();
-  d->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
-  LageAbwarten(d);
+  ASSERT_TRUE(ZeigenUndAbwarten(d));
   // Through a real click: the library's text as a warning, as the application shows errors.
   TfrDiagramme::OeffnenDialogTestHook = [this] { return Pfad("kaputt.png"); };
   QTest::mouseClick(d->sbLaden, Qt::LeftButton);
@@ -238,9 +226,7 @@ TEST_F(DiagrammeTest, MetafileOfVectorsOnlyIsReportedAndThePictureKept) {
   datei.write(emf);
   datei.close();
 
-  d->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
-  LageAbwarten(d);
+  ASSERT_TRUE(ZeigenUndAbwarten(d));
   TfrDiagramme::OeffnenDialogTestHook = [this] { return Pfad("vektor.emf"); };
   QTest::mouseClick(d->sbLaden, Qt::LeftButton);
   ASSERT_EQ(meldungen.messages().size(), 1u);
@@ -253,9 +239,7 @@ TEST_F(DiagrammeTest, MetafileOfVectorsOnlyIsReportedAndThePictureKept) {
 
 TEST_F(DiagrammeTest, PrintedPageHasNoButtonPanel) {
   d->DiagrammLaden(Bild("druck.png", 400, 300));
-  d->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
-  LageAbwarten(d);
+  ASSERT_TRUE(ZeigenUndAbwarten(d));
   Maler maler;
   d->plMenu->installEventFilter(&maler);
   Maler fenster;
@@ -293,9 +277,7 @@ TEST_F(DiagrammeTest, AnimatedGifPlaysAndStopsWhenTheViewerCloses) {
   ASSERT_NE(bild, nullptr);
   Maler maler;
   d->Image1->installEventFilter(&maler);
-  d->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
-  LageAbwarten(d);
+  ASSERT_TRUE(ZeigenUndAbwarten(d));
   QTest::qWait(300);
   EXPECT_GE(bild->runningPainters(), 1);
   EXPECT_GT(maler.anzahl, 3);  // frames of 20 ms repaint the view again and again
@@ -343,9 +325,7 @@ TEST_F(DiagrammeTest, PictureButtonOfTheModalDataGraphOpensTheViewer) {
 TEST_F(DiagrammeTest, DataGraphKeepsItsWindowWhenThePictureFailsToLoad) {
   TfrGrafikApprox* g = frGrafikApprox;
   DateiSchreiben("leer.gif", {});
-  g->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
-  LageAbwarten(g);
+  ASSERT_TRUE(ZeigenUndAbwarten(g));
   TfrDiagramme::OeffnenDialogTestHook = [this] { return Pfad("leer.gif"); };
   g->tbDiagramme->click();
   ASSERT_EQ(meldungen.messages().size(), 1u);
