@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <locale.h>
+#include <stdlib.h>
 #include <system_error>
 
 #include "core/globals.h"
@@ -250,6 +252,16 @@ std::string Aufgeloest(long double x) {
 }
 
 bool IstPunkt(char c) { return c == '.' || c == ','; }
+
+// The value of a number text (point, "e" exponent) below the smallest normal long double:
+// the subnormal it rounds to, or 0 below half the smallest one. from_chars says "out of
+// range" there without a value, so the C library's converter reads it, in the "C" locale
+// of its own (never the process's), rounding correctly as from_chars does.
+long double UnterNormal(const std::string& norm) {
+  static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  if (cLocale == static_cast<locale_t>(nullptr)) return 0;
+  return ::strtold_l(norm.c_str(), nullptr, cLocale);
+}
 
 }  // namespace
 
@@ -504,7 +516,8 @@ bool ZahlLesen(std::string_view text, long double& value, bool abkuerzen) {
   const auto res = std::from_chars(norm.data(), norm.data() + norm.size(), v, std::chars_format::general);
   if (res.ec == std::errc::result_out_of_range) {
     if (fuehrend > 0) return false;  // beyond the largest extended value
-    value = 0;                       // below the smallest: as good as zero
+    // Below the smallest normal value: from_chars keeps a subnormal result to itself.
+    value = UnterNormal(norm);
     return true;
   }
   if (res.ec != std::errc() || res.ptr != norm.data() + norm.size()) return false;
@@ -515,6 +528,38 @@ bool ZahlLesen(std::string_view text, long double& value, bool abkuerzen) {
 }  // namespace
 
 bool TextZuZahlStreng(std::string_view text, long double& value) { return ZahlLesen(text, value, true); }
+
+bool TextZuZahlDeutsch(std::string_view text, long double& value) {
+  size_t anfang = 0;
+  size_t ende = text.size();
+  while (anfang < ende && text[anfang] == ' ') ++anfang;
+  while (ende > anfang && text[ende - 1] == ' ') --ende;
+  const std::string_view s = text.substr(anfang, ende - anfang);
+  size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  size_t ziffern = 0;
+  bool komma = false;
+  for (; i < s.size(); ++i) {
+    if (IstZiffer(s[i])) {
+      ++ziffern;
+    } else if (s[i] == ',' && !komma) {
+      komma = true;
+    } else {
+      break;
+    }
+  }
+  if (ziffern == 0) return false;
+  if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    const size_t exponentAnfang = i;
+    while (i < s.size() && IstZiffer(s[i])) ++i;
+    if (i == exponentAnfang) return false;
+  }
+  if (i != s.size()) return false;
+  // What is left is a number in the lenient reader's form too, without a blank in it.
+  return ZahlLesen(s, value, true);
+}
 
 long double Gerundet15(long double v) { return Runden15()(v); }
 

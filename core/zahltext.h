@@ -27,9 +27,18 @@ double AufZehntelRunden(double v);
 double AbZehntelRunden(double v);
 
 // Strict scanner behind the lenient routines: blanks dropped, "," or "." as decimal point,
-// optional sign, digits, one point, optional exponent; no "inf", "nan" or hex.
-// Returns false (and leaves value alone) when the text is not a number.
+// optional sign, digits, one point, optional exponent; no "inf", "nan" or hex. A value
+// below the smallest normal long double reads as its subnormal (or 0 below half the
+// smallest one). Returns false (and leaves value alone) when the text is not a number.
 bool TextZuZahlStreng(std::string_view text, long double& value);
+
+// The runtime's strict text-to-float in the German formats the program forces at start-up,
+// as the main settings file's real lines are read: blanks around the text, an optional
+// sign, digits with at most one decimal comma (at least one digit), an optional exponent
+// ("E" or "e", optional sign, digits). A decimal point, a thousands dot or a blank inside is
+// no number, nor is a value beyond the extended range; one below the smallest normal value
+// reads as its subnormal (or 0). Returns false (and leaves value alone) for no number.
+bool TextZuZahlDeutsch(std::string_view text, long double& value);
 
 // The value that ZahlZuText(0, v) reads back as: v rounded to the 15 significant digits with
 // which the evaluator carries every intermediate result. NaN where that text is no number

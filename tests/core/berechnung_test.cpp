@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 
 #include "core/globals.h"
@@ -153,6 +155,33 @@ TEST(Kurvenformel, PlansOnlyWhatTheRewritingEvaluatesInAFixedOrder) {
   EXPECT_NE(fenster.caret, -1);  // the tangent pole moved the caret, as the text's pass does
   EXPECT_TRUE(k.Wert(45, y));
   EXPECT_EQ(y, Gerundet15(Gerundet15(1.0L / 44) + 1));
+}
+
+// A result below the smallest normal long double: the rewriting ends with its long digit
+// text, which reads back as the subnormal; the replay must give that value and text, not 0.
+TEST(Berechnung, SubnormalResultsAreTheSameWithAndWithoutThePlan) {
+  FakeFenster fenster;
+  test::WerteSetzen(fenster);
+  for (const char* formel : {"(0,1)^4940", "(0,1)^4940*3", "(0,1)^4935/(10)^10", "-(0,1)^4945", "(0,5)^16400",
+                             "(x)^4940"}) {
+    fenster.Wert('x', "0,1");
+    for (const bool ersetzen : {true, false}) {
+      const test::Rechnung ohne = test::Rechnen(fenster, formel, ersetzen, false);
+      const test::Rechnung mit = test::Rechnen(fenster, formel, ersetzen, true);
+      EXPECT_EQ(mit.b.ausgang, Ausgang::Zahl) << formel;
+      EXPECT_NE(mit.b.Wert, 0) << formel;
+      EXPECT_LT(std::fabs(mit.b.Wert), std::numeric_limits<long double>::min()) << formel;
+      EXPECT_EQ(mit.b.Text.size(), ohne.b.Text.size()) << formel;
+      EXPECT_TRUE(mit == ohne) << formel << ": \"" << mit.b.Text.substr(0, 40) << "\" against \""
+                               << ohne.b.Text.substr(0, 40) << "\"";
+    }
+  }
+  // The function graph's points of the same kind.
+  test::Vergleich v;
+  test::KurveVergleichen(fenster, "(x)^4940", {0.1L, 0.2L, -0.1L, 0.01L}, v);
+  test::KurveVergleichen(fenster, "(x)^2*(0,1)^4930", {1e-5L, 3, -7}, v);
+  EXPECT_EQ(v.fehler, "");
+  EXPECT_EQ(v.geplant, v.punkte);
 }
 
 // Random formulas, each at punkte random values of x, in both angle modes, through one of

@@ -193,6 +193,86 @@ TEST_F(ZahlTextTest, ExtremeExponentsAreHandled) {
   EXPECT_EQ(TextZuZahl("1000E-3"), 1);
 }
 
+// Below the smallest normal long double a text still has a value (down to half the smallest
+// subnormal); the evaluator writes such results as text and must read them back.
+TEST_F(ZahlTextTest, SubnormalTextsReadAsTheirValue) {
+  const long double kleinste = std::numeric_limits<long double>::denorm_min();
+  const long double normal = std::numeric_limits<long double>::min();
+  // The C library's converter in the "C" locale, the tests' own, as the reference.
+  const auto Bibliothek = [](const std::string& punktText) { return std::strtold(punktText.c_str(), nullptr); };
+  const struct {
+    const char* text;
+    const char* punktText;
+  } faelle[] = {{"1E-4940", "1e-4940"},
+                {"-2,5E-4945", "-2.5e-4945"},
+                {"3,64519953188247E-4951", "3.64519953188247e-4951"},
+                {"2E-4951", "2e-4951"},                       // rounds up to the smallest
+                {"3,3621031431120935E-4932", "3.3621031431120935e-4932"},  // the largest subnormal
+                {"0,00000001E-4924", "1e-4932"}};
+  for (const auto& f : faelle) {
+    long double v = 0;
+    ASSERT_TRUE(TextZuZahlStreng(f.text, v)) << f.text;
+    EXPECT_NE(v, 0) << f.text;
+    EXPECT_LT(std::fabs(v), normal) << f.text;
+    EXPECT_EQ(v, Bibliothek(f.punktText)) << f.text;
+    EXPECT_EQ(TextZuZahl(ExponentAufloesen(f.text)), v) << f.text;
+  }
+  EXPECT_EQ(TextZuZahl("2E-4951"), kleinste);
+  // Below half the smallest subnormal: zero.
+  EXPECT_EQ(TextZuZahl("1,8E-4951"), 0);
+  EXPECT_TRUE(IstZahl("1,8E-4951"));
+
+  // The 15-digit text of every kind of subnormal reads back as a subnormal of the same
+  // text; Gerundet15 is that value.
+  for (const long double v : {kleinste, 3 * kleinste, -7 * kleinste, normal / 2, normal / 3, -normal * 0.999L,
+                              std::nextafter(normal, 0.0L), std::ldexp(1.0L, -16400)}) {
+    const std::string kurz = FloatText(v);
+    long double zurueck = 0;
+    ASSERT_TRUE(TextZuZahlStreng(kurz, zurueck)) << kurz;
+    EXPECT_NE(zurueck, 0) << kurz;
+    EXPECT_EQ(std::signbit(zurueck), std::signbit(v)) << kurz;
+    EXPECT_EQ(FloatText(zurueck), kurz);
+    EXPECT_EQ(TextZuZahl(ZahlZuText(0, v)), zurueck) << kurz;
+    EXPECT_EQ(Gerundet15(v), zurueck) << kurz;
+  }
+}
+
+// The main settings file's real lines: the German form only, as the runtime's strict
+// conversion takes it.
+TEST_F(ZahlTextTest, TextZuZahlDeutschTakesTheGermanFormOnly) {
+  const struct {
+    const char* text;
+    long double wert;
+  } zahlen[] = {{"2,5", 2.5L},   {"-10", -10},      {"+3", 3},         {" 7,25  ", 7.25L},  {"1E20", 1e20L},
+                {"1,5e-5", 1.5e-5L}, {"1,5E+5", 1.5e5L}, {",5", 0.5L},   {"5,", 5},           {"-0", 0},
+                {"0,1", 0.1L},   {"1,18973149535723E4932", 1.18973149535723E4932L},
+                {"3,64519953188247E-4951", std::numeric_limits<long double>::denorm_min()}, {"1E-5000", 0}};
+  for (const auto& z : zahlen) {
+    long double v = 42;
+    EXPECT_TRUE(TextZuZahlDeutsch(z.text, v)) << z.text;
+    EXPECT_EQ(v, z.wert) << z.text;
+  }
+  for (const char* keine : {"2.5", "1 000", "1.000,5", "1.000", "", " ", "-", "+", ",", "E5", "1E", "1E+", "1E 5",
+                            "1,2,3", "abc", "2,5x", "0x10", "inf", "NAN", "1 ,5", "- 5", "\t5", "5\t", "1E4933",
+                            "-1E5000", "1,5E2,5", "--5", "5-"}) {
+    long double v = 42;
+    EXPECT_FALSE(TextZuZahlDeutsch(keine, v)) << '"' << keine << '"';
+    EXPECT_EQ(v, 42) << keine;
+  }
+  // Every text the program writes for a value is one it reads back, at the ends of the
+  // range too.
+  for (const long double w : {0.0L, -0.0L, 1.0L / 3, -2.5L, 1e15L, 1e-5L, 123456789.123456789L,
+                              std::numeric_limits<long double>::max(), -std::numeric_limits<long double>::max(),
+                              std::numeric_limits<long double>::min(), std::numeric_limits<long double>::denorm_min(),
+                              -std::numeric_limits<long double>::denorm_min()}) {
+    long double v = 42;
+    EXPECT_TRUE(TextZuZahlDeutsch(FloatText(w), v)) << FloatText(w);
+    EXPECT_EQ(v, Gerundet15(w)) << FloatText(w);
+    EXPECT_TRUE(TextZuZahlDeutsch(ZahlZuText(0, w), v));
+    EXPECT_EQ(v, Gerundet15(w));
+  }
+}
+
 TEST_F(ZahlTextTest, TextZuZahlIsCorrectlyRoundedExtended) {
   EXPECT_EQ(TextZuZahl("0,1"), 0.1L);  // not the double 0.1
   EXPECT_EQ(TextZuZahl("123456789012345678"), 123456789012345678.0L);

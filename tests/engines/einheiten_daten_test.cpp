@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,24 @@ TEST(EinheitenDatei, KehrwertNurVonZahlenUngleichNull) {
     EXPECT_EQ(kehrwert(f), "") << f;
   // Without Invers the factor stays as written, numbers or not.
   EXPECT_EQ(FaktorText(DateiZeile{"a", "b", "abc"}, false), "abc");
+}
+
+// A factor near the top of the range has a reciprocal below the smallest normal value; its
+// text must read back as that number, not as 0 (the row would then convert to nothing).
+TEST(EinheitenDatei, KehrwertUnterhalbDesNormalbereichsLiestSichZurueck) {
+  const Kategorie k = KategorieLesen({"Riesig\tWinzig\t3E4931", "Groesste\tKleinste\t1,18973149535723E4932",
+                                      "a\tb\t-1E4932"});
+  ASSERT_EQ(k.paare, 3);
+  EXPECT_EQ(FaktorText(k.zeilen[0], true), "3,33333333333333E-4932");
+  for (const DateiZeile& z : k.zeilen) {
+    const std::string kehrwert = FaktorText(z, true);
+    const long double v = Zahl(kehrwert);
+    EXPECT_NE(v, 0) << kehrwert;
+    EXPECT_LT(std::fabs(v), std::numeric_limits<long double>::min()) << kehrwert;
+    EXPECT_EQ(kolvex::FloatText(v), kehrwert);
+    // The row's factor times the reciprocal is about 1: the subnormal keeps its digits.
+    EXPECT_NEAR(static_cast<double>(Zahl(z.faktor) * v), 1.0, 1e-12) << kehrwert;
+  }
 }
 
 TEST(EinheitenDatei, ZeilenDesEditors) {
