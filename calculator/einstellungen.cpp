@@ -86,8 +86,9 @@ class ZeilenLeser {
     wert = static_cast<int32_t>(v);
     return true;
   }
+  // Strict real: the German form only (decimal comma); "2.5" or "1 000" is no number here.
   static bool ReellStreng(const QString& text, long double& wert) {
-    return TextZuZahlStreng(toCore(text), wert);
+    return TextZuZahlDeutsch(toCore(text), wert);
   }
 
  private:
@@ -118,6 +119,18 @@ void StilGruppeLesen(ZeilenLeser& leser, std::array<std::string, 21>& tabelle, i
 
 // Lines 52-54 without a graph window (tools, tests): the variables.
 QString ReellText(long double wert) { return fromCore(FloatText(wert)); }
+
+// A real line as the loader reads it back. The graph window's range edits take a number with
+// a decimal point or blanks in it ("2.5", "1 000") as the graph does, which the loader's
+// strict German reading refuses, ending the load at that line: such a text is written with
+// the same digits in the German form. A text that is no number at all gives the variable.
+QString ReellZeile(const QString& text, long double wert) {
+  const std::string t = toCore(text);
+  long double v = 0;
+  if (TextZuZahlDeutsch(t, v)) return text;
+  if (TextZuZahlStreng(t, v)) return fromCore(PunktZuKomma(t));
+  return ReellText(wert);
+}
 
 // The defaults of the settings the file carries, set before it is read (and at start-up).
 void DateiStandardwerte() {
@@ -296,8 +309,8 @@ QStringList EinstellungsZeilen() {
   z << QString::number(d ? d->UpD_PktG->value() : PunktGroesse);                      // 51
   TfrGrafik* g = frGrafik;
   // The graph window never hands out a range text that would not load again ("-").
-  z << (g ? g->AbText() : ReellText(GrafikAb));                                       // 52
-  z << (g ? g->BisText() : ReellText(GrafikBis));                                     // 53
+  z << (g ? ReellZeile(g->AbText(), GrafikAb) : ReellText(GrafikAb));                 // 52
+  z << (g ? ReellZeile(g->BisText(), GrafikBis) : ReellText(GrafikBis));              // 53
   z << (g ? g->AnzahlText() : QString::number(GrafikAnzahl));                         // 54
   z << Schalter(d ? d->tbFMin->isChecked() : MinimiertStarten);                       // 55
   z << Schalter(d ? d->cbExponentenzeichen->isChecked() : ExponentAnzeige);           // 56

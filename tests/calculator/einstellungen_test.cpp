@@ -6,13 +6,16 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QToolButton>
+#include <limits>
 
 #include "calculator/einstell.h"
 #include "calculator/einstellungen.h"
 #include "calculator/rechn.h"
 #include "core/globals.h"
+#include "core/zahltext.h"
 #include "graph/grafik.h"
 #include "platform/text_combo.h"
+#include "platform/text_convert.h"
 #include "support/fenster_fixture.h"
 
 using namespace kolvex;
@@ -200,6 +203,74 @@ TEST_F(EinstellungenTest, ErsterUmwandlungsfehlerBeendetDasLesenStill) {
   EXPECT_EQ(GrafikBis, 10.0L);
   EXPECT_EQ(FarbeOben, 10941687);
   EXPECT_TRUE(frRechn->ed1->text().isEmpty());
+}
+
+// Real lines are read in the German form only: a decimal point or a blank inside is a
+// conversion error, which ends the reading there.
+TEST_F(EinstellungenTest, PunktOderLeerzeichenInEinerReellenZeileBeendetDasLesen) {
+  QStringList z = VolleDatei();
+  z[51] = "2.5";  // line 52
+  LadenAus(z);
+  EXPECT_TRUE(meldungen.messages().empty());
+  EXPECT_EQ(PunktGroesse, 9);  // line 51, before the fault
+  EXPECT_EQ(GrafikAb, -10.0L);
+  EXPECT_EQ(GrafikBis, 10.0L);
+  EXPECT_EQ(GrafikAnzahl, 100);
+  EXPECT_EQ(FormelDatei, "formel.txt");
+  EXPECT_TRUE(frRechn->ed1->text().isEmpty());
+  HauptfensterZeigen();
+  EXPECT_EQ(frGrafik->edAb->text(), "-10");
+  EXPECT_EQ(frGrafik->edBis->text(), "10");
+
+  z = VolleDatei();
+  z[52] = "1 000";  // line 53
+  LadenAus(z);
+  EXPECT_EQ(GrafikAb, -2.5L);
+  EXPECT_EQ(GrafikBis, 10.0L);
+  EXPECT_EQ(FormelDatei, "formel.txt");
+
+  // Blanks around a number, a sign and an exponent are the German form.
+  z = VolleDatei();
+  z[51] = " -2,5E1 ";
+  z[52] = "+1e-3";
+  LadenAus(z);
+  EXPECT_EQ(GrafikAb, -25.0L);
+  EXPECT_EQ(GrafikBis, 0.001L);
+  EXPECT_EQ(KanalWahlMaske, "maske");
+}
+
+// Whatever a range edit holds that the graph takes for a number, the file gets a text that
+// loads again, up to the ends of the range; the lines behind it load too.
+TEST_F(EinstellungenTest, JederBereichstextDesGraphenLaedtWieder) {
+  const long double groesste = std::numeric_limits<long double>::max();
+  const long double kleinste = std::numeric_limits<long double>::denorm_min();
+  const struct {
+    QString ab, bis;
+    long double wertAb, wertBis;
+  } faelle[] = {
+      {"2.5", "1 000", 2.5L, 1000},
+      {" 1.5E3", "-0.25e-2 ", 1500, -0.0025L},
+      {fromCore(FloatText(-groesste)), fromCore(FloatText(groesste)), Gerundet15(-groesste), Gerundet15(groesste)},
+      {fromCore(FloatText(kleinste)), fromCore(FloatText(std::numeric_limits<long double>::min() / 3)),
+       kleinste, Gerundet15(std::numeric_limits<long double>::min() / 3)},
+      {fromCore(ZahlZuText(0, 1e-4000L)), "+7", Gerundet15(1e-4000L), 7},
+  };
+  LadenAus(VolleDatei());
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.ab.left(40).toStdString() + " / " + f.bis.left(40).toStdString());
+    HauptfensterZeigen();
+    frGrafik->edAb->setText(f.ab);
+    frGrafik->edBis->setText(f.bis);
+    ASSERT_TRUE(EinstellungenSpeichern());
+    const QStringList z = DateiLesen("einstKolvex.frb");
+    long double v = 0;
+    EXPECT_TRUE(TextZuZahlDeutsch(toCore(z[51]), v)) << z[51].toStdString();
+    EXPECT_TRUE(TextZuZahlDeutsch(toCore(z[52]), v)) << z[52].toStdString();
+    Neustart();
+    EXPECT_EQ(GrafikAb, f.wertAb);
+    EXPECT_EQ(GrafikBis, f.wertBis);
+    EXPECT_EQ(KanalWahlMaske, "maske");
+  }
 }
 
 TEST_F(EinstellungenTest, EinHalbGetipptesMinusImGrafikbereichErreichtDieDateiNicht) {
