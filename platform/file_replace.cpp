@@ -39,12 +39,25 @@ QByteArray takeHiddenName(const QByteArray& folder, const QByteArray& base,
   return {};
 }
 
-// The permission bits of a new file under the process's umask.
-mode_t newFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
+// The process's umask, read without setting it: umask() can only be asked by changing it,
+// and for that moment every file another thread (a painter, Qt) creates would get the wrong
+// mode. Linux shows it in /proc/self/status; without that line the usual 022.
+mode_t processUmask() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (status.open(QIODevice::ReadOnly)) {
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+      if (!line.startsWith("Umask:")) continue;
+      bool ok = false;
+      const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+      if (ok && mask <= 0777) return static_cast<mode_t>(mask);
+      break;
+    }
+  }
+  return 022;
 }
+
+// The permission bits of a new file under the process's umask.
+mode_t newFileMode() { return 0666 & ~processUmask(); }
 
 // Links the unnamed file under `name`; false with errno when that fails.
 bool linkUnnamed(int fd, const QByteArray& name) {

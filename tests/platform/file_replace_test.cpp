@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +14,16 @@
 #include <stdexcept>
 
 #include "platform/file_replace.h"
+
+// Every umask() of this program comes here (the program's definition wins over the C
+// library's), so a test can tell whether anything changed the process's mask.
+namespace {
+int umaskCalls = 0;
+}
+extern "C" mode_t umask(mode_t mask) noexcept {
+  ++umaskCalls;
+  return static_cast<mode_t>(::syscall(SYS_umask, mask));
+}
 
 namespace {
 
@@ -77,6 +88,32 @@ TEST_P(FileReplace, FinishedWriteReplacesAndFailedOneKeepsTheOldFile) {
   EXPECT_TRUE(r.temporaryFailed);
   EXPECT_EQ(r.reason, QString::fromLocal8Bit(std::strerror(ENOENT)));
   EXPECT_EQ(entries(dir.path()), (QStringList{"bild.png", "ordner.bmp"}));
+}
+
+// The mask holds for every thread of the process: changing it, even for a moment, would give
+// files that a painter thread or Qt creates meanwhile the wrong mode. A new file still gets
+// the mode the mask gives a new file, a replaced one the old file's mode.
+TEST_P(FileReplace, ModesComeFromTheMaskAndTheOldFileWithoutChangingTheMask) {
+  const mode_t before = static_cast<mode_t>(::syscall(SYS_umask, 027));
+  const QString f = dir.filePath("neu.gif");
+  umaskCalls = 0;
+  ASSERT_TRUE(replaceFileVia(f, [](int fd) { writeAll(fd, "neu"); }).ok);
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(f).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+  ASSERT_EQ(::chmod(QFile::encodeName(f).constData(), 0604), 0);
+  ASSERT_TRUE(replaceFileVia(f, [](int fd) { writeAll(fd, "ersetzt"); }).ok);
+  ASSERT_EQ(::stat(QFile::encodeName(f).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0604u);
+
+  static_cast<void>(::syscall(SYS_umask, 077));
+  const QString g = dir.filePath("privat.gif");
+  ASSERT_TRUE(replaceFileVia(g, [](int fd) { writeAll(fd, "p"); }).ok);
+  ASSERT_EQ(::stat(QFile::encodeName(g).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_EQ(umaskCalls, 0);
+  EXPECT_EQ(static_cast<mode_t>(::syscall(SYS_umask, before)), 077u);
 }
 
 INSTANTIATE_TEST_SUITE_P(UnnamedOrHidden, FileReplace, ::testing::Bool());
