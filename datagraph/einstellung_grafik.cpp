@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -326,7 +327,9 @@ void TfrEinstellung_Grafik::FarbenDateiLesen() {
   const QString pfad = ProgrammDatei(QStringLiteral("farben.txx"));
   QStringList zeilen;
   std::array<uint32_t, 16> werte{};
-  if (RegulaereDateiExistiert(pfad) && readTextLines(pfad, zeilen)) {
+  // As for the main window's colour dialog, "farben.txx" is looked for without the pause of
+  // the existence test (start-up makes this read).
+  if (QFileInfo(pfad).isFile() && readTextLines(pfad, zeilen)) {
     // Whatever the file holds, the memo gets its 16 well-formed lines: the shift below
     // relies on them.
     werte = FarbZeilenLesen(zeilen);

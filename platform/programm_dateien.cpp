@@ -8,6 +8,7 @@
 #include "platform/text_file.h"
 
 bool DateiExistiert(const QString& name) {
+  ++DateiExistiertAufrufe;
   bool found = false;
   if (!name.isEmpty()) {
     const QFileInfo info(name);

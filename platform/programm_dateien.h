@@ -6,6 +6,9 @@
 
 // Pause after every existence test, in milliseconds; the tests set 0.
 inline int DateiPauseMs = 100;
+// Test seam: the number of existence tests made (each with its pause), so that tests can
+// count what a step of the program costs in pauses.
+inline int DateiExistiertAufrufe = 0;
 
 // An entry of that name (file, folder or link, also a dangling one) exists; always followed
 // by the pause.

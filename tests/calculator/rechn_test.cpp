@@ -69,6 +69,26 @@ TEST_F(StartTest, VorDerErstenAktivierungRechnetNichts) {
   EXPECT_EQ(frRechn->edErgebnis->text(), "5");
 }
 
+// Every existence test pauses 100 ms. Start-up makes one for each file the windows read at
+// their creation: the main settings, the values, the formulas, the fitting models and the
+// data graph's settings; the colour files are looked for without one. Files there or not.
+TEST_F(StartTest, DerStartPrueftFuenfDateienMitPause) {
+  for (const bool mitDateien : {false, true}) {
+    SCOPED_TRACE(mitDateien ? "with the files" : "without them");
+    if (mitDateien) {
+      ASSERT_TRUE(EinstellungenSpeichern());
+      for (const char* name : {"variable.txt", "formel.txt", "approx.txx", "EinstellungGr.txx", "farben.txx"})
+        DateiSchreiben(name, {});
+    }
+    FensterZerstoeren();
+    EinstellungenStartwerte();
+    DateiExistiertAufrufe = 0;
+    FensterErzeugen();
+    HauptfensterZeigen();
+    EXPECT_EQ(DateiExistiertAufrufe, 5);
+  }
+}
+
 TEST_F(StartTest, ErstellungSetztTitelFarbenUndSperrtWertEinfuegen) {
   EXPECT_EQ(frRechn->windowTitle(), " Kolvane");
   EXPECT_FALSE(frRechn->tbWert_Einf->isEnabled());
