@@ -1,0 +1,4 @@
+#include "core/text.h"
+#include "text.h"
+#include "./text.h"
+#include <core/text.h>

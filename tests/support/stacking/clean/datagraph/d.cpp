@@ -1,0 +1,2 @@
+#include "../graph/s.h"
+#include "datagraph/d.h"

@@ -1,0 +1,2 @@
+#include "../imagefile/bild.h"
+#include "imagefile/bild.h"

@@ -1,0 +1,4 @@
+#pragma once
+#include <QWidget>
+#include <qcustomplot.h>
+#include "engines/units/u.h"

@@ -1,0 +1,2 @@
+#include "calculator/x.h"
+#include "gif/qt/y.h"

@@ -1,0 +1,1 @@
+#include "../calculator/k.h"

@@ -1,0 +1,1 @@
+#include "engines/finance/f.h"

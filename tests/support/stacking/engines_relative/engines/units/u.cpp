@@ -1,0 +1,1 @@
+#include "../finance/f.h"

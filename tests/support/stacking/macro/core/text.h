@@ -1,0 +1,3 @@
+#pragma once
+#define KOPF <string>
+#include KOPF
