@@ -193,36 +193,27 @@ TEST_F(EinstellungenTest, Datei75ZeilenLaesstDatenGrafikUndLetzteFormelBeiDenVor
   EXPECT_TRUE(frRechn->ed1->text().isEmpty());
 }
 
-TEST_F(EinstellungenTest, ErsterUmwandlungsfehlerBeendetDasLesenStill) {
-  QStringList z = VolleDatei();
-  z[51] = "-";  // line 52
-  LadenAus(z);
-  EXPECT_TRUE(meldungen.messages().empty());
-  EXPECT_EQ(PunktGroesse, 9);  // line 51, before the fault
-  EXPECT_EQ(GrafikAb, -10.0L);
-  EXPECT_EQ(GrafikBis, 10.0L);
-  EXPECT_EQ(FarbeOben, 10941687);
-  EXPECT_TRUE(frRechn->ed1->text().isEmpty());
-}
-
 // Real lines are read in the German form only: a decimal point or a blank inside is a
-// conversion error, which ends the reading there.
-TEST_F(EinstellungenTest, PunktOderLeerzeichenInEinerReellenZeileBeendetDasLesen) {
+// conversion error like any text that is no number, and ends the reading there quietly.
+TEST_F(EinstellungenTest, ErsterUmwandlungsfehlerBeendetDasLesenStill) {
+  for (const char* zeile52 : {"-", "2.5", "1 000", "1.000,5", "2,5E"}) {
+    SCOPED_TRACE(zeile52);
+    QStringList z = VolleDatei();
+    z[51] = zeile52;
+    LadenAus(z);
+    EXPECT_TRUE(meldungen.messages().empty());
+    EXPECT_EQ(PunktGroesse, 9);  // line 51, before the fault
+    EXPECT_EQ(GrafikAb, -10.0L);
+    EXPECT_EQ(GrafikBis, 10.0L);
+    EXPECT_EQ(GrafikAnzahl, 100);
+    EXPECT_EQ(FarbeOben, 10941687);
+    EXPECT_EQ(FormelDatei, "formel.txt");
+    EXPECT_TRUE(frRechn->ed1->text().isEmpty());
+    HauptfensterZeigen();
+    EXPECT_EQ(frGrafik->edAb->text(), "-10");
+    EXPECT_EQ(frGrafik->edBis->text(), "10");
+  }
   QStringList z = VolleDatei();
-  z[51] = "2.5";  // line 52
-  LadenAus(z);
-  EXPECT_TRUE(meldungen.messages().empty());
-  EXPECT_EQ(PunktGroesse, 9);  // line 51, before the fault
-  EXPECT_EQ(GrafikAb, -10.0L);
-  EXPECT_EQ(GrafikBis, 10.0L);
-  EXPECT_EQ(GrafikAnzahl, 100);
-  EXPECT_EQ(FormelDatei, "formel.txt");
-  EXPECT_TRUE(frRechn->ed1->text().isEmpty());
-  HauptfensterZeigen();
-  EXPECT_EQ(frGrafik->edAb->text(), "-10");
-  EXPECT_EQ(frGrafik->edBis->text(), "10");
-
-  z = VolleDatei();
   z[52] = "1 000";  // line 53
   LadenAus(z);
   EXPECT_EQ(GrafikAb, -2.5L);
