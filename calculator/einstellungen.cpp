@@ -132,6 +132,16 @@ QString ReellZeile(const QString& text, long double wert) {
   return ReellText(wert);
 }
 
+// The point count's line likewise: the edit's text when the loader takes it, else the same
+// count in digits (the graph reads " 250 " as 250, the loader refuses a blank behind it).
+QString GanzzahlZeile(const QString& text, int32_t wert) {
+  int32_t v = 0;
+  if (ZeilenLeser::GanzzahlStreng(text, v)) return text;
+  bool ok = false;
+  v = text.trimmed().toInt(&ok);
+  return QString::number(ok ? v : wert);
+}
+
 // The defaults of the settings the file carries, set before it is read (and at start-up).
 void DateiStandardwerte() {
   for (int i = 1; i <= 10; ++i) GrafikFarben[i] = StandardFarben[i];
@@ -311,7 +321,7 @@ QStringList EinstellungsZeilen() {
   // The graph window never hands out a range text that would not load again ("-").
   z << (g ? ReellZeile(g->AbText(), GrafikAb) : ReellText(GrafikAb));                 // 52
   z << (g ? ReellZeile(g->BisText(), GrafikBis) : ReellText(GrafikBis));              // 53
-  z << (g ? g->AnzahlText() : QString::number(GrafikAnzahl));                         // 54
+  z << (g ? GanzzahlZeile(g->AnzahlText(), GrafikAnzahl) : QString::number(GrafikAnzahl));  // 54
   z << Schalter(d ? d->tbFMin->isChecked() : MinimiertStarten);                       // 55
   z << Schalter(d ? d->cbExponentenzeichen->isChecked() : ExponentAnzeige);           // 56
   z << QString::number(frRechn ? frRechn->height() : 0);                              // 57

@@ -230,21 +230,23 @@ TEST_F(EinstellungenTest, ErsterUmwandlungsfehlerBeendetDasLesenStill) {
   EXPECT_EQ(KanalWahlMaske, "maske");
 }
 
-// Whatever a range edit holds that the graph takes for a number, the file gets a text that
-// loads again, up to the ends of the range; the lines behind it load too.
+// Whatever a range or count edit holds that the graph takes for a number, the file gets a
+// text that loads again, up to the ends of the range; the lines behind it load too.
 TEST_F(EinstellungenTest, JederBereichstextDesGraphenLaedtWieder) {
   const long double groesste = std::numeric_limits<long double>::max();
   const long double kleinste = std::numeric_limits<long double>::denorm_min();
   const struct {
-    QString ab, bis;
+    QString ab, bis, anzahl;
     long double wertAb, wertBis;
+    int32_t wertAnzahl;
   } faelle[] = {
-      {"2.5", "1 000", 2.5L, 1000},
-      {" 1.5E3", "-0.25e-2 ", 1500, -0.0025L},
-      {fromCore(FloatText(-groesste)), fromCore(FloatText(groesste)), Gerundet15(-groesste), Gerundet15(groesste)},
-      {fromCore(FloatText(kleinste)), fromCore(FloatText(std::numeric_limits<long double>::min() / 3)),
-       kleinste, Gerundet15(std::numeric_limits<long double>::min() / 3)},
-      {fromCore(ZahlZuText(0, 1e-4000L)), "+7", Gerundet15(1e-4000L), 7},
+      {"2.5", "1 000", " 300 ", 2.5L, 1000, 300},
+      {" 1.5E3", "-0.25e-2 ", "+40", 1500, -0.0025L, 40},
+      {fromCore(FloatText(-groesste)), fromCore(FloatText(groesste)), "250", Gerundet15(-groesste),
+       Gerundet15(groesste), 250},
+      {fromCore(FloatText(kleinste)), fromCore(FloatText(std::numeric_limits<long double>::min() / 3)), "250",
+       kleinste, Gerundet15(std::numeric_limits<long double>::min() / 3), 250},
+      {fromCore(ZahlZuText(0, 1e-4000L)), "+7", "250", Gerundet15(1e-4000L), 7, 250},
   };
   LadenAus(VolleDatei());
   for (const auto& f : faelle) {
@@ -252,6 +254,7 @@ TEST_F(EinstellungenTest, JederBereichstextDesGraphenLaedtWieder) {
     HauptfensterZeigen();
     frGrafik->edAb->setText(f.ab);
     frGrafik->edBis->setText(f.bis);
+    frGrafik->edAnzahl->setText(f.anzahl);
     ASSERT_TRUE(EinstellungenSpeichern());
     const QStringList z = DateiLesen("einstKolvex.frb");
     long double v = 0;
@@ -260,6 +263,7 @@ TEST_F(EinstellungenTest, JederBereichstextDesGraphenLaedtWieder) {
     Neustart();
     EXPECT_EQ(GrafikAb, f.wertAb);
     EXPECT_EQ(GrafikBis, f.wertBis);
+    EXPECT_EQ(GrafikAnzahl, f.wertAnzahl);
     EXPECT_EQ(KanalWahlMaske, "maske");
   }
 }
