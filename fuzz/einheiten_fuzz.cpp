@@ -2,7 +2,7 @@
 // sanitizer; every row must show as the grid expects it, every reciprocal must read back
 // as a finite number, and a row the editor writes must read back with the same fields.
 //
-//   build/…/fuzz/kolvex_fuzz_einheiten -max_len=4096 -timeout=5 corpus/
+//   build/…/fuzz/kolvex_fuzz_einheiten -max_len=4096 -timeout=5 corpus/ fuzz/seeds/einheiten
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 // there (or is the formula itself), the angle mode and the values of x; any difference in an
 // outcome, a value's bits, a text, the status, a message, the caret or a label aborts.
 //
-//   build/…/fuzz/kolvex_fuzz_rechenplan -max_len=256 -timeout=10 corpus/
+//   build/…/fuzz/kolvex_fuzz_rechenplan -max_len=256 -timeout=10 corpus/ fuzz/seeds/rechenplan
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
