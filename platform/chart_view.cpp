@@ -78,7 +78,9 @@ class ChartOverlay : public QCPLayerable {
       maler->setPen(t.color);
       maler->setFont(t.font);
       const QFontMetrics m(t.font);
-      maler->drawText(QPointF(px, py + m.ascent()), t.text);
+      const QRect bild = plot->viewport();  // the chart's area, on screen and in renderTo
+      maler->drawText(QPointF(px, py + m.ascent()),
+                      chartOverlayShownText(t.text, t.font, px, bild.left() + bild.width()));
     }
   }
 };
@@ -96,6 +98,14 @@ class ChartIncrementTicker : public QCPAxisTicker {
     return s;
   }
 };
+
+QString chartOverlayShownText(const QString& text, const QFont& font, double left, double right) {
+  const QFontMetrics m(font);
+  const double platz = right - left;
+  if (m.horizontalAdvance(text) <= platz) return text;
+  if (platz <= 0) return {};
+  return m.elidedText(text, Qt::ElideRight, static_cast<int>(std::floor(platz)));
+}
 
 QPoint chartValueToPixel(const ChartRect& r, double xmin, double xmax, double ymin, double ymax,
                          double x, double y) {
