@@ -85,6 +85,24 @@ class ChartOverlay : public QCPLayerable {
   }
 };
 
+// A legend entry never wider than the plot leaves room for. The legend stands in the plot's
+// top right corner: an entry wider than the plot would push it out at the left, and the
+// title's beginning would be lost; the narrowed entry cuts its title at the right instead.
+class ChartLegendenEintrag : public QCPPlottableLegendItem {
+ public:
+  using QCPPlottableLegendItem::QCPPlottableLegendItem;
+
+ protected:
+  QSize minimumOuterSizeHint() const override {
+    QSize groesse = QCPPlottableLegendItem::minimumOuterSizeHint();
+    const QMargins rand = mParentLegend->margins();
+    const int platz = mParentPlot->axisRect()->insetLayout()->rect().width() - rand.left() - rand.right();
+    if (platz > 0) groesse.setWidth(std::min(groesse.width(), platz));
+    return groesse;
+  }
+  QRect clipRect() const override { return mOuterRect; }
+};
+
 // A linear ticker whose step never falls below a given smallest step.
 class ChartIncrementTicker : public QCPAxisTicker {
  public:
@@ -1137,7 +1155,8 @@ void ChartView::applyLogLower(ChartAxis axis) {
 void ChartView::updateLegend() {
   plot_->legend->clearItems();
   for (ChartSeries* s : series_)
-    if (s->active_ && s->plottable_) s->plottable_->addToLegend();
+    if (s->active_ && s->plottable_)
+      plot_->legend->addItem(new ChartLegendenEintrag(plot_->legend, s->plottable_));
 }
 
 void ChartView::setFastDrawing(bool on) {

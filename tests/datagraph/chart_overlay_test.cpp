@@ -187,3 +187,30 @@ TEST_F(ChartZusatzTest, OverlayTextPastTheRightEdgeEndsWithAnEllipsis) {
   EXPECT_GT(letzte, static_cast<int>(chart.pixelOf(ChartAxis::Bottom, 5)) + 20);
   EXPECT_LT(letzte, bild.width() - m.horizontalAdvance(QChar(0x2026)) + 1);
 }
+
+// The legend stands in the plot's top right corner; a title longer than the plot is cut at
+// the right, so the legend stays inside the plot and the title's beginning shows.
+TEST_F(ChartZusatzTest, LegendOfALongTitleStaysInsideThePlot) {
+  s->setPoints({0, 10}, {0, 10});
+  s->setColor(QColor(255, 0, 0));
+  s->setTitle(QStringLiteral("kurz"));
+  chart.setLegendVisible(true);
+  chart.replotNow();
+  QCPLegend* legende = chart.plot()->legend;
+  ASSERT_EQ(legende->itemCount(), 1);
+  const int kurz = legende->outerRect().width();
+  s->setTitle(QStringLiteral("Ein sehr sehr langer Kanalname mit vielen Wörtern [m/s²] : ").repeated(3));
+  chart.replotNow();
+  const QRect flaeche = chart.plot()->axisRect()->rect();
+  const QRect rahmen = legende->outerRect();
+  EXPECT_GT(rahmen.width(), kurz);
+  EXPECT_GE(rahmen.left(), flaeche.left());
+  EXPECT_LE(rahmen.right(), flaeche.right());
+  // The entry's line sample, at its left, is drawn.
+  const QImage bild = chart.grab().toImage();
+  int rot = 0;
+  for (int x = rahmen.left(); x < rahmen.left() + 40; ++x)
+    for (int y = rahmen.top(); y <= rahmen.bottom(); ++y)
+      if (bild.pixelColor(x, y) == QColor(255, 0, 0)) ++rot;
+  EXPECT_GT(rot, 5);
+}
