@@ -4,15 +4,14 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QScrollBar>
-#include <QStyle>
 #include <QTest>
-#include <algorithm>
 
 #include "calculator/formel.h"
 #include "calculator/konstante.h"
 #include "platform/form.h"
 #include "platform/string_grid.h"
 #include "support/fenster_fixture.h"
+#include "support/kopfzeile.h"
 
 namespace {
 
@@ -33,19 +32,6 @@ class KopfzeilenTest : public FensterTest {
   }
 };
 
-int Bedarf(const StringGrid* g, const QString& text) {
-  const QHeaderView* h = g->horizontalHeader();
-  return QFontMetrics(h->font()).horizontalAdvance(text) +
-         2 * g->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, h);
-}
-
-int Dunkelste(const QImage& bild) {
-  int wert = 255;
-  for (int y = 0; y < bild.height(); ++y)
-    for (int x = 0; x < bild.width(); ++x) wert = std::min(wert, bild.pixelColor(x, y).lightness());
-  return wert;
-}
-
 }  // namespace
 
 TEST_F(KopfzeilenTest, EveryHeadingOfEveryGridReadsWhole) {
@@ -57,7 +43,7 @@ TEST_F(KopfzeilenTest, EveryHeadingOfEveryGridReadsWhole) {
       for (int c = 0; c < g->ColCount(); ++c) {
         const QString text = g->Cells(c, 0);
         if (text.trimmed().isEmpty()) continue;
-        EXPECT_GE(g->colWidth(c), Bedarf(g, text)) << Name(g).toStdString() << " " << text.toStdString();
+        EXPECT_GE(g->colWidth(c), KopfBedarf(g, text)) << Name(g).toStdString() << " " << text.toStdString();
         ++gepruefte;
       }
     }

@@ -1,13 +1,12 @@
 #include <QAbstractButton>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QStyle>
 #include <QTest>
-#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "core/tastenfilter.h"
 #include "platform/string_grid.h"
+#include "support/kopfzeile.h"
 
 TEST(StringGrid, CellsAndFixedRowAndColumnAsHeaders) {
   StringGrid g;
@@ -194,22 +193,6 @@ TEST(StringGrid, TopLeftCellShowsItsText) {
   EXPECT_EQ(ecke->grab().toImage(), leer);
 }
 
-namespace {
-// What a heading needs to read whole: its text in the header's font and the style's margin
-// on either side.
-int KopfBedarf(const StringGrid& g, const QString& text) {
-  return QFontMetrics(g.horizontalHeader()->font()).horizontalAdvance(text) +
-         2 * g.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, g.horizontalHeader());
-}
-
-// The darkest pixel's lightness in an image: the text's colour where there is text.
-int Dunkelste(const QImage& bild) {
-  int wert = 255;
-  for (int y = 0; y < bild.height(); ++y)
-    for (int x = 0; x < bild.width(); ++x) wert = std::min(wert, bild.pixelColor(x, y).lightness());
-  return wert;
-}
-}  // namespace
 
 // Widths chosen for another font must not cut a heading: neither the program's widths nor
 // the user's dragging make a column narrower than its heading needs.
@@ -225,27 +208,27 @@ TEST(StringGrid, NoColumnIsNarrowerThanItsHeading) {
   g.setCells(1, 0, " Kommentar");
   g.setCells(2, 0, " Faktor");
   g.show();
-  EXPECT_GE(g.colWidth(0), KopfBedarf(g, "Var"));
+  EXPECT_GE(g.colWidth(0), KopfBedarf(&g, "Var"));
   EXPECT_EQ(g.verticalHeader()->width(), g.colWidth(0));
-  EXPECT_GE(g.colWidth(1), KopfBedarf(g, " Kommentar"));
+  EXPECT_GE(g.colWidth(1), KopfBedarf(&g, " Kommentar"));
   EXPECT_EQ(g.colWidth(2), 300);  // wide enough already
   EXPECT_EQ(g.colWidth(3), 8);    // no heading, nothing to read
   // Set again narrower, dragged narrower, and a bolder font.
   g.setColWidth(1, 20);
-  EXPECT_GE(g.colWidth(1), KopfBedarf(g, " Kommentar"));
+  EXPECT_GE(g.colWidth(1), KopfBedarf(&g, " Kommentar"));
   g.horizontalHeader()->resizeSection(0, 15);
-  EXPECT_GE(g.colWidth(1), KopfBedarf(g, " Kommentar"));
+  EXPECT_GE(g.colWidth(1), KopfBedarf(&g, " Kommentar"));
   QFont fett = g.font();
   fett.setBold(true);
   fett.setPointSize(fett.pointSize() + 4);
   g.setFont(fett);
   g.horizontalHeader()->setFont(fett);
   g.setColWidth(1, 20);
-  EXPECT_GE(g.colWidth(0), KopfBedarf(g, "Var"));
-  EXPECT_GE(g.colWidth(1), KopfBedarf(g, " Kommentar"));
+  EXPECT_GE(g.colWidth(0), KopfBedarf(&g, "Var"));
+  EXPECT_GE(g.colWidth(1), KopfBedarf(&g, " Kommentar"));
   // A heading written later widens its column.
   g.setCells(3, 0, " Einheit 2");
-  EXPECT_GE(g.colWidth(3), KopfBedarf(g, " Einheit 2"));
+  EXPECT_GE(g.colWidth(3), KopfBedarf(&g, " Einheit 2"));
   // Columns without a heading row keep any width.
   g.setFixedRows(0);
   g.setColWidth(1, 20);

@@ -187,6 +187,9 @@ TEST_F(EinheitenTest, KategorieKastenZeigtDenNamenGanz) {
   HauptfensterZeigen();
   EinheitenKategorie = 0;
   ASSERT_TRUE(ZeigenUndAbwarten(frEinheiten));
+  // The activation reads the category files.
+  frEinheiten->activateWindow();
+  if (!QTest::qWaitForWindowActive(frEinheiten)) frEinheiten->FormActivate();
   ASSERT_EQ(frEinheiten->cb1->currentText(), kFps);
   QComboBox* cb = frEinheiten->cb1;
   for (int breite : {frEinheiten->width(), 100}) {
