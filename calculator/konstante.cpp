@@ -79,7 +79,8 @@ void TfrKonstante::KopfZeileSetzen() {
 
 void TfrKonstante::SpaltenBreitenSetzen(int abzug) {
   sgK->setColWidth(0, Spalte0Breite);
-  sgK->setColWidth(1, qMax(10, width() - Spalte0Breite - abzug));
+  // Column 0 may have grown to its heading "Var"; the value column takes what is left.
+  sgK->setColWidth(1, qMax(10, width() - sgK->colWidth(0) - abzug));
 }
 
 void TfrKonstante::VariablenEintragen() {

@@ -130,6 +130,7 @@ void TfrGrafikApprox::VerbindungenHerstellen() {
   connect(edText1, &QLineEdit::returnPressed, edText2, [this] { edText2->setFocus(); });
   connect(edText2, &QLineEdit::returnPressed, edText3, [this] { edText3->setFocus(); });
   connect(edText3, &QLineEdit::returnPressed, edText1, [this] { edText1->setFocus(); });
+  for (QLineEdit* ed : {edText1, edText2, edText3, edDatum}) ed->installEventFilter(this);
 }
 
 void TfrGrafikApprox::FormCreate() {
@@ -220,6 +221,7 @@ void TfrGrafikApprox::Aktivieren() {
   setTextFromStart(edText1, QString::fromStdString(kolvex::TitelText1));
   setTextFromStart(edText2, QString::fromStdString(kolvex::TitelText2));
   setTextFromStart(edText3, QString::fromStdString(kolvex::TitelText3));
+  TitelZeilenVonVorn();
   sbLoeschen->setVisible(Kurven() >= 1);
   sbGrafik->setEnabled(cbXKanal->count() >= 1);
 }
@@ -731,6 +733,15 @@ bool TfrGrafikApprox::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Image1 && k == Qt::LeftButton) {
       Image1Click();
       return true;
+    }
+  } else if (typ == QEvent::FocusOut) {
+    // A title line the user leaves shows its beginning again, as the picture and the next
+    // opening show it. Not while the window is merely inactive or a context menu is open:
+    // typing must go on where it stopped.
+    const Qt::FocusReason grund = static_cast<QFocusEvent*>(event)->reason();
+    if (grund != Qt::ActiveWindowFocusReason && grund != Qt::PopupFocusReason) {
+      for (QLineEdit* ed : {edText1, edText2, edText3, edDatum})
+        if (watched == ed) ed->setCursorPosition(0);
     }
   } else if (typ == QEvent::Enter || typ == QEvent::MouseMove || typ == QEvent::ToolTip) {
     if (watched == tbInterpolation)

@@ -186,6 +186,10 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   // Right margin in the chart's units (percent of its width): 2 with the legend shown or
   // the curve labels off, else 0.65 x the longest channel part, halves to even.
   static int RandWert(const QStringList& bezeichnungen, bool legende, bool beschriften);
+  // The right margin in pixels for a chart that wide: RandWert's share of the width, wider
+  // where the widest curve label beside the plot (beschriftungBreite pixels, 0 for none)
+  // needs it, but at most 3/10 of the width; at least 12.
+  static int RandPixel(int wert, int chartBreite, int beschriftungBreite);
   // Height of the title block for that many curve-list lines (at least 82).
   static int TitelHoehe(int zeilen);
   static QPoint WertZuPixelIn(const ChartRect& r, double xmin, double xmax, double ymin,
@@ -300,6 +304,8 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   int Kurven() const;
   // The curve labels' font: the chart's, bold.
   QFont BeschriftungsSchrift() const;
+  // Scrolls the title block's lines back to their beginning.
+  void TitelZeilenVonVorn();
 
   // The fit cache of curve s (1..20): kept until the curve's points, the model in force or
   // the typed coefficients in use differ from those it was made with.

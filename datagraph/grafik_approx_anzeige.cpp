@@ -77,6 +77,16 @@ int TfrGrafikApprox::RandWert(const QStringList& bezeichnungen, bool legende, bo
   return static_cast<int>(Runden(0.65 * static_cast<double>(laengste)));
 }
 
+int TfrGrafikApprox::RandPixel(int wert, int chartBreite, int beschriftungBreite) {
+  int pixel = static_cast<int>(Runden(wert * chartBreite / 100.0));
+  if (beschriftungBreite > 0) pixel = std::max(pixel, kBeschriftungAbstand + beschriftungBreite + 4);
+  // The labels get at most 3/10 of the chart's width, so that the plot keeps most of it
+  // however long a channel name is; a label longer than the margin is cut short with "…"
+  // at the chart's edge (ChartView draws it so), its beginning stays readable.
+  pixel = std::min(pixel, chartBreite * 3 / 10);
+  return std::max(pixel, 12);
+}
+
 int TfrGrafikApprox::TitelHoehe(int zeilen) {
   return std::max(82, static_cast<int>(Runden(zeilen * 14.5)));
 }
@@ -271,6 +281,13 @@ void TfrGrafikApprox::KurvenListeSchreiben() {
 // ---------------------------------------------------------------------------------------------
 // Title block
 
+void TfrGrafikApprox::TitelZeilenVonVorn() {
+  // A line edit scrolls to its caret, which stays at the end of what the user typed, and
+  // setTextFromStart leaves a field alone that already holds the text: a long line would
+  // show only its end.
+  for (QLineEdit* ed : {edText1, edText2, edText3, edDatum}) ed->setCursorPosition(0);
+}
+
 void TfrGrafikApprox::tbTitelClick() {
   plUnten->setVisible(tbTitel->isChecked());
   plLinie->setVisible(tbTitel->isChecked());
@@ -344,17 +361,15 @@ void TfrGrafikApprox::RandSetzen() {
   for (int i = 0; i < ListBox1->count(); ++i) namen << ListBox1->item(i)->text();
   const bool beschriften = cbMoment->isChecked();
   const int wert = RandWert(namen, Chart1->legendVisible(), beschriften);
-  // The margin is a share of the chart's width, in percent.
-  int pixel = static_cast<int>(Runden(wert * Chart1->width() / 100.0));
+  // The margin is a share of the chart's width, in percent; but a share is too narrow for
+  // a label in a narrow chart, or in the bold font: the label starts 8 pixels right of the
+  // plot and should end inside the chart.
+  int breiteste = 0;
   if (beschriften && !Chart1->legendVisible()) {
-    // A share of the width is too narrow for a long label in a narrow chart, or in the
-    // bold font: the label starts 8 pixels right of the plot and ends inside the chart.
     const QFontMetrics masse(BeschriftungsSchrift());
-    int breiteste = 0;
     for (const QString& n : namen) breiteste = std::max(breiteste, masse.horizontalAdvance(KurvenTeil(n)));
-    if (breiteste > 0) pixel = std::max(pixel, kBeschriftungAbstand + breiteste + 4);
   }
-  Chart1->setRightMargin(std::max(pixel, 12));
+  Chart1->setRightMargin(RandPixel(wert, Chart1->width(), breiteste));
 }
 
 QFont TfrGrafikApprox::BeschriftungsSchrift() const {
@@ -391,9 +406,17 @@ void TfrGrafikApprox::BeschriftungPlatzieren() {
   const ChartRect r = Chart1->lastPlotRect();
   lbDY->adjustSize();
   lbDX->adjustSize();
-  lbDY->move(r.left + 6, r.top + 4);
+  // Both captions stay inside the plot. The X caption ends 10 pixels left of its right
+  // edge; one wider than the plot starts at its left like the Y caption and is cut at the
+  // right (the labels draw left-aligned), so that its beginning reads.
+  const int links = r.left + 6;
+  const int rechts = r.right - 10;
+  const int platz = std::max(0, rechts - links);
+  lbDY->resize(std::min(lbDY->width(), platz), lbDY->height());
+  lbDY->move(links, r.top + 4);
+  lbDX->resize(std::min(lbDX->width(), platz), lbDX->height());
   const int oben = std::min(Chart1->height() - 65, r.bottom - lbDX->height() - 4);
-  lbDX->move(r.right - lbDX->width() - 10, oben);
+  lbDX->move(rechts - lbDX->width(), oben);
   lbDX->raise();
   lbDY->raise();
 }

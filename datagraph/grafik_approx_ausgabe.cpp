@@ -107,6 +107,7 @@ QImage TfrGrafikApprox::DiagrammBild() {
   if (tbInterpolation->isChecked()) ApproximationZeichnen();
   // No focus frame or text cursor in the picture.
   if (QWidget* fokus = focusWidget()) fokus->clearFocus();
+  TitelZeilenVonVorn();
   Chart1->replotNow();
   const int w = Chart1->width();
   const int h = Chart1->height();

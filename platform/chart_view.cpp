@@ -78,9 +78,29 @@ class ChartOverlay : public QCPLayerable {
       maler->setPen(t.color);
       maler->setFont(t.font);
       const QFontMetrics m(t.font);
-      maler->drawText(QPointF(px, py + m.ascent()), t.text);
+      const QRect bild = plot->viewport();  // the chart's area, on screen and in renderTo
+      maler->drawText(QPointF(px, py + m.ascent()),
+                      chartOverlayShownText(t.text, t.font, px, bild.left() + bild.width()));
     }
   }
+};
+
+// A legend entry never wider than the plot leaves room for. The legend stands in the plot's
+// top right corner: an entry wider than the plot would push it out at the left, and the
+// title's beginning would be lost; the narrowed entry cuts its title at the right instead.
+class ChartLegendenEintrag : public QCPPlottableLegendItem {
+ public:
+  using QCPPlottableLegendItem::QCPPlottableLegendItem;
+
+ protected:
+  QSize minimumOuterSizeHint() const override {
+    QSize groesse = QCPPlottableLegendItem::minimumOuterSizeHint();
+    const QMargins rand = mParentLegend->margins();
+    const int platz = mParentPlot->axisRect()->insetLayout()->rect().width() - rand.left() - rand.right();
+    if (platz > 0) groesse.setWidth(std::min(groesse.width(), platz));
+    return groesse;
+  }
+  QRect clipRect() const override { return mOuterRect; }
 };
 
 // A linear ticker whose step never falls below a given smallest step.
@@ -96,6 +116,14 @@ class ChartIncrementTicker : public QCPAxisTicker {
     return s;
   }
 };
+
+QString chartOverlayShownText(const QString& text, const QFont& font, double left, double right) {
+  const QFontMetrics m(font);
+  const double platz = right - left;
+  if (m.horizontalAdvance(text) <= platz) return text;
+  if (platz <= 0) return {};
+  return m.elidedText(text, Qt::ElideRight, static_cast<int>(std::floor(platz)));
+}
 
 QPoint chartValueToPixel(const ChartRect& r, double xmin, double xmax, double ymin, double ymax,
                          double x, double y) {
@@ -1127,7 +1155,8 @@ void ChartView::applyLogLower(ChartAxis axis) {
 void ChartView::updateLegend() {
   plot_->legend->clearItems();
   for (ChartSeries* s : series_)
-    if (s->active_ && s->plottable_) s->plottable_->addToLegend();
+    if (s->active_ && s->plottable_)
+      plot_->legend->addItem(new ChartLegendenEintrag(plot_->legend, s->plottable_));
 }
 
 void ChartView::setFastDrawing(bool on) {

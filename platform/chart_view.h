@@ -53,7 +53,8 @@ struct ChartRect {
 };
 
 // A text on the overlay: anchored at axis values, its top-left corner offset from there by
-// pixels (so it moves with the axes).
+// pixels (so it moves with the axes). A text that runs past the chart's right edge is cut
+// short there with "…" (chartOverlayShownText).
 struct ChartOverlayText {
   double x = 0;
   double y = 0;
@@ -62,6 +63,11 @@ struct ChartOverlayText {
   QColor color = Qt::black;
   QFont font;
 };
+
+// What the overlay draws of text in font when it starts at pixel left and the chart ends at
+// pixel right: the whole text when it fits, else as much of its beginning as fits with "…"
+// (nothing when not even that fits).
+QString chartOverlayShownText(const QString& text, const QFont& font, double left, double right);
 
 // A line through points on the overlay, cut off at the plot rectangle: axis values, or
 // pixels of the chart widget when inPixels is set.

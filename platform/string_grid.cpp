@@ -10,6 +10,7 @@
 #include <QPalette>
 #include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 #include "platform/line_edit.h"
 
@@ -259,6 +260,10 @@ class StringGridEckenMaler : public QObject {
     auto* ecke = static_cast<QWidget*>(watched);
     QStyleOptionHeader opt;
     opt.initFrom(ecke);
+    // The button is disabled (it selects nothing), which would grey its text: the cell is
+    // drawn as the enabled header section it stands for, like its neighbours.
+    opt.state |= QStyle::State_Enabled;
+    opt.palette.setCurrentColorGroup(ecke->isActiveWindow() ? QPalette::Active : QPalette::Inactive);
     opt.rect = ecke->rect();
     opt.position = QStyleOptionHeader::OnlyOneSection;
     opt.text = grid_->Cells(0, 0);
@@ -307,6 +312,12 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringG
   v->setSectionResizeMode(QHeaderView::Fixed);
   v->setMinimumSectionSize(4);
 
+  // A column the user drags narrower than its heading stops where the heading still reads.
+  connect(h, &QHeaderView::sectionResized, this, [this](int vc, int, int neu) {
+    if (horizontalHeader()->isSectionHidden(vc)) return;
+    const int mindest = kopfBreite(vc + model_->headerCols());
+    if (neu < mindest) horizontalHeader()->resizeSection(vc, mindest);
+  });
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (current.isValid()) emit currentCellChanged(gridCol(current), gridRow(current));
@@ -319,7 +330,10 @@ StringGrid::~StringGrid() = default;
 
 QString StringGrid::Cells(int col, int row) const { return model_->cell(col, row); }
 
-void StringGrid::setCells(int col, int row, const QString& text) { model_->setCell(col, row, text); }
+void StringGrid::setCells(int col, int row, const QString& text) {
+  model_->setCell(col, row, text);
+  if (row == 0 && model_->headerRows() > 0) applyFixedLayout();
+}
 
 void StringGrid::clearCells() { model_->clearAll(); }
 
@@ -438,6 +452,7 @@ void StringGrid::setColWidth(int col, int w) {
 }
 
 int StringGrid::colWidth(int col) const {
+  if (col == 0 && model_->headerCols() > 0) return verticalHeader()->width();
   const int vc = col - model_->headerCols();
   if (vc >= 0 && vc < model_->viewCols()) return horizontalHeader()->sectionSize(vc);
   if (col >= 0 && col < colWidths_.size() && colWidths_[col] >= 0) return colWidths_[col];
@@ -464,21 +479,44 @@ void StringGrid::setCellColorHook(CellColorFn hook) {
   verticalHeader()->viewport()->update();
 }
 
+int StringGrid::kopfBreite(int col) const {
+  if (model_->headerRows() == 0) return 0;
+  const QString text = Cells(col, 0);
+  if (text.isEmpty()) return 0;
+  // What the style gives a header section for this text: the text and the margins on
+  // either side. Every heading, the top-left one too, is drawn in the column header's font.
+  const QHeaderView* h = horizontalHeader();
+  QStyleOptionHeader opt;
+  opt.initFrom(h);
+  opt.fontMetrics = QFontMetrics(h->font());
+  opt.orientation = Qt::Horizontal;
+  opt.text = text;
+  return h->style()->sizeFromContents(QStyle::CT_HeaderSection, &opt, QSize(), h).width();
+}
+
 void StringGrid::applyFixedLayout() {
   horizontalHeader()->setVisible(model_->headerRows() > 0);
   verticalHeader()->setVisible(model_->headerCols() > 0);
+  // No column is narrower than its heading: a width chosen for another font would cut it.
   if (model_->headerCols() > 0) {
     const int w = (!colWidths_.isEmpty() && colWidths_[0] >= 0) ? colWidths_[0] : defaultColWidth_;
-    verticalHeader()->setFixedWidth(w);
+    verticalHeader()->setFixedWidth(std::max(w, kopfBreite(0)));
   }
-  // Explicit widths only; the others follow the default, and a width the user dragged
-  // stays until the program sets one.
+  // Explicit widths; the others follow the default, and a width the user dragged stays
+  // until the program sets one.
   QHeaderView* h = horizontalHeader();
-  for (int col = model_->headerCols(); col < colWidths_.size(); ++col) {
-    const int vc = col - model_->headerCols();
-    if (colWidths_[col] >= 0 && vc < model_->viewCols() && h->sectionSize(vc) != colWidths_[col])
-      h->resizeSection(vc, colWidths_[col]);
+  for (int vc = 0; vc < model_->viewCols(); ++vc) {
+    const int col = vc + model_->headerCols();
+    const bool gesetzt = col < colWidths_.size() && colWidths_[col] >= 0;
+    const int breite = std::max(gesetzt ? colWidths_[col] : h->sectionSize(vc), kopfBreite(col));
+    if (h->sectionSize(vc) != breite) h->resizeSection(vc, breite);
   }
+}
+
+void StringGrid::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+    applyFixedLayout();
 }
 
 void GitterLeeren(StringGrid* grid) {

@@ -52,6 +52,8 @@ class StringGrid : public QTableView {
   // Key filter for the editors of a column (-1: all columns without their own filter).
   void setKeyFilter(int col, KeyFilterFn filter);
 
+  // Widths in pixels. A column is never made narrower than its heading (row 0) needs, in
+  // the header's font: the program's widths and the user's dragging stop there.
   void setColWidth(int col, int w);
   int colWidth(int col) const;
   void setDefaultColWidth(int w);
@@ -82,9 +84,12 @@ class StringGrid : public QTableView {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void applyFixedLayout();
+  // The width the heading of column col needs (0 without a heading).
+  int kopfBreite(int col) const;
 
   StringGridModel* model_;
   bool rowSelect_ = false;

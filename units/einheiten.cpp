@@ -268,6 +268,8 @@ void TfrEinheiten::EditorFuellen() {
     sge->setCells(3, r, faktor);
   }
   setTextFromStart(e->Edit1, cb1->currentText());
+  // Also when it held the name already, with the caret at the end of what was typed there.
+  e->Edit1->setCursorPosition(0);
   if (EinheitenZeile >= 1 && EinheitenZeile < sge->RowCount()) sge->setRow(EinheitenZeile);
 }
 

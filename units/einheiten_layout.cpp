@@ -31,6 +31,10 @@ void TfrEinheiten::LayoutErzeugen() {
   // Already in the collated order that new categories are inserted into.
   cb1->addItems({QStringLiteral("Einheiten des fps- in das SI-System"), QStringLiteral("Flächenmaße"),
                  QStringLiteral("Längenmaße"), QStringLiteral("Raummaße")});
+  // The box is wide enough for the longest built-in name, so that it reads whole; its list
+  // opens as wide as the longest name, a category file's too.
+  cb1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  cb1->setMinimumWidth(cb1->sizeHint().width());
   cb1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   cb1->setMinimumContentsLength(12);
   oben->addWidget(cb1, 1);
@@ -51,4 +55,6 @@ void TfrEinheiten::LayoutErzeugen() {
                        {QStringLiteral(" Nr"), QStringLiteral("  Umrechnung"), QStringLiteral(" Faktor")},
                        {26, 190, 80}, false);
   spalte->addWidget(sg, 1);
+  // Never so narrow that the scroll box would hide the end of the top row.
+  setMinimumWidth(innen->minimumSizeHint().width());
 }

@@ -146,3 +146,71 @@ TEST(ChartPixel, ValuesBeyondTheScreenStayFarOutside) {
 }
 
 }  // namespace
+
+// A text running past the chart's right edge is cut short there with "…", so that its
+// beginning reads as the beginning and the reader sees that more follows.
+TEST_F(ChartZusatzTest, OverlayTextPastTheRightEdgeEndsWithAnEllipsis) {
+  QFont schrift = chart.font();
+  schrift.setBold(true);
+  const QFontMetrics m(schrift);
+  const QString text = QStringLiteral("Ein sehr sehr langer Kanalname mit vielen Wörtern [m/s²]");
+  const int breite = m.horizontalAdvance(text);
+  EXPECT_EQ(chartOverlayShownText(text, schrift, 100, 100 + breite), text);
+  for (int platz : {breite - 1, breite / 2, 40}) {
+    const QString gezeigt = chartOverlayShownText(text, schrift, 100, 100 + platz);
+    ASSERT_TRUE(gezeigt.endsWith(QChar(0x2026))) << platz;
+    EXPECT_TRUE(text.startsWith(gezeigt.chopped(1))) << platz;
+    EXPECT_GE(gezeigt.size(), 2) << platz;
+    EXPECT_LE(m.horizontalAdvance(gezeigt), platz) << platz;
+  }
+  EXPECT_EQ(chartOverlayShownText(text, schrift, 300, 300), QString());
+  EXPECT_EQ(chartOverlayShownText(text, schrift, 300, 200), QString());
+
+  // Drawn: blocks from the middle of the chart on; the last of them stops short of the
+  // edge, where the ellipsis stands.
+  s->setPoints({0, 10}, {0, 10});
+  s->setPointerVisible(false);
+  s->setLineVisible(false);
+  ChartOverlayText t;
+  t.x = 5;
+  t.y = 5;
+  t.text = QString(200, QChar(0x2588));
+  t.color = QColor(255, 0, 255);
+  t.font = schrift;
+  chart.setOverlayTexts({t});
+  chart.replotNow();
+  const QImage bild = chart.grab().toImage();
+  const int y = static_cast<int>(chart.pixelOf(ChartAxis::Left, 5)) + m.ascent() / 2;
+  int letzte = -1;
+  for (int x = 0; x < bild.width(); ++x)
+    if (bild.pixelColor(x, y) == QColor(255, 0, 255)) letzte = x;
+  EXPECT_GT(letzte, static_cast<int>(chart.pixelOf(ChartAxis::Bottom, 5)) + 20);
+  EXPECT_LT(letzte, bild.width() - m.horizontalAdvance(QChar(0x2026)) + 1);
+}
+
+// The legend stands in the plot's top right corner; a title longer than the plot is cut at
+// the right, so the legend stays inside the plot and the title's beginning shows.
+TEST_F(ChartZusatzTest, LegendOfALongTitleStaysInsideThePlot) {
+  s->setPoints({0, 10}, {0, 10});
+  s->setColor(QColor(255, 0, 0));
+  s->setTitle(QStringLiteral("kurz"));
+  chart.setLegendVisible(true);
+  chart.replotNow();
+  QCPLegend* legende = chart.plot()->legend;
+  ASSERT_EQ(legende->itemCount(), 1);
+  const int kurz = legende->outerRect().width();
+  s->setTitle(QStringLiteral("Ein sehr sehr langer Kanalname mit vielen Wörtern [m/s²] : ").repeated(3));
+  chart.replotNow();
+  const QRect flaeche = chart.plot()->axisRect()->rect();
+  const QRect rahmen = legende->outerRect();
+  EXPECT_GT(rahmen.width(), kurz);
+  EXPECT_GE(rahmen.left(), flaeche.left());
+  EXPECT_LE(rahmen.right(), flaeche.right());
+  // The entry's line sample, at its left, is drawn.
+  const QImage bild = chart.grab().toImage();
+  int rot = 0;
+  for (int x = rahmen.left(); x < rahmen.left() + 40; ++x)
+    for (int y = rahmen.top(); y <= rahmen.bottom(); ++y)
+      if (bild.pixelColor(x, y) == QColor(255, 0, 0)) ++rot;
+  EXPECT_GT(rot, 5);
+}

@@ -6,6 +6,7 @@
 
 #include "core/tastenfilter.h"
 #include "platform/string_grid.h"
+#include "support/kopfzeile.h"
 
 TEST(StringGrid, CellsAndFixedRowAndColumnAsHeaders) {
   StringGrid g;
@@ -190,4 +191,69 @@ TEST(StringGrid, TopLeftCellShowsItsText) {
   g.setCells(0, 0, "");
   QTest::qWait(20);
   EXPECT_EQ(ecke->grab().toImage(), leer);
+}
+
+
+// Widths chosen for another font must not cut a heading: neither the program's widths nor
+// the user's dragging make a column narrower than its heading needs.
+TEST(StringGrid, NoColumnIsNarrowerThanItsHeading) {
+  StringGrid g;
+  g.setColCount(4);
+  g.setRowCount(3);
+  g.setColWidth(0, 10);
+  g.setColWidth(1, 10);
+  g.setColWidth(2, 300);
+  g.setColWidth(3, 8);
+  g.setCells(0, 0, "Var");
+  g.setCells(1, 0, " Kommentar");
+  g.setCells(2, 0, " Faktor");
+  g.show();
+  EXPECT_GE(g.colWidth(0), KopfBedarf(&g, "Var"));
+  EXPECT_EQ(g.verticalHeader()->width(), g.colWidth(0));
+  EXPECT_GE(g.colWidth(1), KopfBedarf(&g, " Kommentar"));
+  EXPECT_EQ(g.colWidth(2), 300);  // wide enough already
+  EXPECT_EQ(g.colWidth(3), 8);    // no heading, nothing to read
+  // Set again narrower, dragged narrower, and a bolder font.
+  g.setColWidth(1, 20);
+  EXPECT_GE(g.colWidth(1), KopfBedarf(&g, " Kommentar"));
+  g.horizontalHeader()->resizeSection(0, 15);
+  EXPECT_GE(g.colWidth(1), KopfBedarf(&g, " Kommentar"));
+  QFont fett = g.font();
+  fett.setBold(true);
+  fett.setPointSize(fett.pointSize() + 4);
+  g.setFont(fett);
+  g.horizontalHeader()->setFont(fett);
+  g.setColWidth(1, 20);
+  EXPECT_GE(g.colWidth(0), KopfBedarf(&g, "Var"));
+  EXPECT_GE(g.colWidth(1), KopfBedarf(&g, " Kommentar"));
+  // A heading written later widens its column.
+  g.setCells(3, 0, " Einheit 2");
+  EXPECT_GE(g.colWidth(3), KopfBedarf(&g, " Einheit 2"));
+  // Columns without a heading row keep any width.
+  g.setFixedRows(0);
+  g.setColWidth(1, 20);
+  EXPECT_EQ(g.colWidth(1), 20);
+}
+
+// The top-left heading is drawn in the header's text colour on its own colour, like the
+// headings beside it, not greyed as a disabled button.
+TEST(StringGrid, TopLeftHeadingIsNotGreyed) {
+  StringGrid g;
+  g.setColCount(2);
+  g.setRowCount(3);
+  g.setCells(0, 0, "Var");
+  g.setCells(1, 0, "Wert");
+  g.setCellColorHook([](int, int row, QColor& hintergrund, QColor&) {
+    if (row == 0) hintergrund = QColor(0x00, 0xFF, 0x00);
+  });
+  g.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+  QWidget* ecke = g.findChild<QAbstractButton*>(QStringLiteral("StringGridEcke"));
+  ASSERT_NE(ecke, nullptr);
+  QHeaderView* h = g.horizontalHeader();
+  const QImage nachbar =
+      h->viewport()->grab(QRect(0, 0, h->sectionSize(0), h->height())).toImage();
+  const int text = Dunkelste(nachbar);
+  ASSERT_LT(text, 100);
+  EXPECT_LE(Dunkelste(ecke->grab().toImage()), text + 20);
 }

@@ -12,6 +12,7 @@
 #include "core/globals.h"
 #include "platform/string_grid.h"
 #include "support/fenster_fixture.h"
+#include "support/sichtbarer_text.h"
 #include "units/einheiten.h"
 #include "units/einheiten_edit.h"
 
@@ -51,6 +52,24 @@ class EinheitenEditTest : public FensterTest {
     QTest::keyClicks(edit, text);
   }
 };
+
+// A long category name shows its beginning in the name field, also when the editor opens
+// again on the name the user typed there last.
+TEST_F(EinheitenEditTest, LangerNameZeigtSeinenAnfang) {
+  const QString name =
+      QStringLiteral("Sehr lange eigene Kategorie mit einem Namen, der nicht ins Feld passt");
+  Kategorie(name + QStringLiteral(".txt"), QStringLiteral("a\tb\t2\n"));
+  Waehlen(name);
+  frEinheiten_Edit->show();
+  frEinheiten->EditorFuellen();
+  QLineEdit* ed = frEinheiten_Edit->Edit1;
+  ASSERT_TRUE(ZuBreit(ed));
+  EXPECT_TRUE(SichtbarerText(ed).startsWith(QStringLiteral("Sehr lange"))) << SichtbarerText(ed).toStdString();
+  ed->end(false);
+  frEinheiten->EditorFuellen();
+  EXPECT_TRUE(SichtbarerText(ed).startsWith(QStringLiteral("Sehr lange"))) << SichtbarerText(ed).toStdString();
+  frEinheiten_Edit->hide();
+}
 
 TEST_F(EinheitenEditTest, SpeichernHinweisNenntDieDatei) {
   EXPECT_EQ(frEinheiten_Edit->windowTitle(), " Einheiten editieren");

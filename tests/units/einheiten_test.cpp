@@ -1,6 +1,11 @@
 // The conversion window: tables, category files, the scan and the calculation driver.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QStyle>
+#include <QFrame>
+#include <QScrollArea>
+#include <QAbstractItemView>
+#include <QStyleOptionComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -153,7 +158,8 @@ TEST_F(EinheitenTest, ErsteAktivierungLegtDasFensterUnterDasHauptfenster) {
   EXPECT_FALSE(EinheitenErsteAnzeige);
   EXPECT_EQ(frEinheiten->x(), frRechn->frameGeometry().left());
   EXPECT_EQ(frEinheiten->y(), frRechn->frameGeometry().bottom() + 1);
-  EXPECT_EQ(frEinheiten->width(), frRechn->width());
+  // As wide as the main window, unless that is narrower than the category box's row.
+  EXPECT_EQ(frEinheiten->width(), std::max(frRechn->width(), frEinheiten->minimumWidth()));
   // Later activations keep where the user put it.
   frEinheiten->move(300, 5);
   frEinheiten->FormActivate();
@@ -170,6 +176,40 @@ TEST_F(EinheitenTest, ErsteAktivierungBleibtAufDemBildschirm) {
   EXPECT_EQ(frEinheiten->x(), frRechn->frameGeometry().left());
   EXPECT_LE(frEinheiten->frameGeometry().bottom(), frei.bottom());
   EXPECT_GE(frEinheiten->y(), frei.top());
+}
+
+// The category box shows the longest built-in name whole, also in a window made as narrow
+// as it goes; its list shows a longer name of a category file whole. The window still fits
+// a screen of 1024 x 768.
+TEST_F(EinheitenTest, KategorieKastenZeigtDenNamenGanz) {
+  const QString lang = QStringLiteral("Zoll und andere Einheiten mit einem Namen, der in keinen Kasten passt");
+  Kategorie(lang + QStringLiteral(".txt"), QStringLiteral("a\tb\t2\n"));
+  HauptfensterZeigen();
+  EinheitenKategorie = 0;
+  ASSERT_TRUE(ZeigenUndAbwarten(frEinheiten));
+  // The activation reads the category files.
+  frEinheiten->activateWindow();
+  if (!QTest::qWaitForWindowActive(frEinheiten)) frEinheiten->FormActivate();
+  ASSERT_EQ(frEinheiten->cb1->currentText(), kFps);
+  QComboBox* cb = frEinheiten->cb1;
+  for (int breite : {frEinheiten->width(), 100}) {
+    frEinheiten->resize(breite, frEinheiten->height());
+    QCoreApplication::processEvents();
+    QStyleOptionComboBox opt;
+    opt.initFrom(cb);
+    opt.currentText = cb->currentText();
+    const QRect feld =
+        cb->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, cb);
+    EXPECT_GE(feld.width() - 2, cb->fontMetrics().horizontalAdvance(kFps)) << breite;
+    // The whole row shows: nothing of it hides behind the scroll box's edge.
+    EXPECT_LE(frEinheiten->plTop->geometry().right(), frEinheiten->ScrollBox1->viewport()->width()) << breite;
+  }
+  EXPECT_LE(frEinheiten->frameGeometry().width(), 1024);
+  ASSERT_GE(cb->findText(lang), 0);
+  cb->showPopup();
+  EXPECT_GE(cb->view()->viewport()->width(), cb->view()->fontMetrics().horizontalAdvance(lang));
+  cb->hidePopup();
+  frEinheiten->hide();
 }
 
 TEST_F(EinheitenTest, DieSpaltenBehaltenIhreBreiteImBreitenFenster) {
