@@ -78,7 +78,7 @@ QLineEdit* ErgebnisFeld(QWidget* parent, const char* name, int breite) {
 void BreiteAnpassen(QLineEdit* feld) {
   const int grund = feld->property(kGrundbreite).toInt();
   const int noetig = wholeTextWidth(feld, feld->text());
-  const int breite = std::max(grund, std::min(noetig, Platz(feld, feld->minimumWidth())));
+  const int breite = noetig <= grund ? grund : std::max(grund, std::min(noetig, Platz(feld, feld->minimumWidth())));
   if (feld->property(kWaechst).toBool())
     feld->setMinimumWidth(breite);
   else
