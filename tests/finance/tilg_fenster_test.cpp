@@ -245,3 +245,4 @@ TEST_F(TilgFensterTest, MainWindowStepsAsideWhileTheCalculatorIsOpen) {
 }
 
 }  // namespace
+
