@@ -49,6 +49,9 @@ class TfrRechn : public Form {
   void ZeichenEinfuegen(QChar zeichen);
   void tbGrafik_Visible();
   void LayoutAnpassen();
+  // The window is at least as wide as the result field needs to show its text whole, as far
+  // as the screen allows; a narrower window grows (called whenever the result changes).
+  void ErgebnisBreiteAnpassen();
   void DateiOeffnen(const QString& datei);
 
   // ---- Components (created by LayoutErzeugen) -------------------------------------------

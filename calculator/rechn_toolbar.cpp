@@ -25,6 +25,8 @@
 #include "finance/tilg_rechner.h"
 #include "import/diadem_kauswahl.h"
 #include "graph/grafik.h"
+#include "platform/fenster_lage.h"
+#include "platform/line_edit.h"
 #include "platform/message_dialog.h"
 #include "platform/panel_button.h"
 #include "platform/programm_dateien.h"
@@ -178,6 +180,7 @@ void TfrRechn::ToolBarVerbinden() {
   plMenu->installEventFilter(b);
   ToolBar1->installEventFilter(b);
   edErgebnis->installEventFilter(b);
+  connect(edErgebnis, &QLineEdit::textChanged, this, &TfrRechn::ErgebnisBreiteAnpassen);
   for (QWidget* w : {static_cast<QWidget*>(tbResults), static_cast<QWidget*>(tbWerte),
                      static_cast<QWidget*>(tbFormel), static_cast<QWidget*>(tbWert_Einf),
                      static_cast<QWidget*>(sbErgebnis)})
@@ -447,20 +450,47 @@ void TfrRechn::plTilgRClick() {
 
 // ---- Layout -----------------------------------------------------------------------------------
 
+namespace {
+
+// The entry field is the window's width less 26 (and half the Windows allowance), the result
+// field 50 less than that.
+constexpr int kErgebnisRand = 26 + 50;
+
+// The least width: the keypad's, or what the result needs to show whole. A result wider than
+// the screen shows its start, and the user scrolls the field.
+int MindestBreite(const TfrRechn* f) {
+  const int m = ToolBarBeobachter::windowsZuschlag();
+  const int tasten = qMax(334 + m, f->plFunktionen->width() + f->plZahlen->width() + 12) - FensterRahmen;
+  const int ergebnis =
+      wholeTextWidth(f->edErgebnis, f->edErgebnis->text()) + kErgebnisRand + m / 2 - FensterRahmen;
+  if (ergebnis <= tasten) return tasten;
+  return qMax(tasten, qMin(ergebnis, GroessteInnenBreite(f)));
+}
+
+}  // namespace
+
+void TfrRechn::ErgebnisBreiteAnpassen() {
+  if (!beobachter(this)) return;
+  const int mindestBreite = MindestBreite(this);
+  if (minimumWidth() == mindestBreite) return;
+  const bool waechst = mindestBreite > width();
+  setMinimumWidth(mindestBreite);  // a narrower window grows, and its resize lays it out
+  if (waechst && isVisible()) FensterImBildHalten(this);
+}
+
 void TfrRechn::LayoutAnpassen() {
   ToolBarBeobachter* b = beobachter(this);
   if (!b) return;
   ed1->setFocus();
   ed1->setCursorPosition(static_cast<int>(ed1->text().size()));
 
-  // The width is raised, never lowered: a narrower window is refused.
+  // The width is raised, never lowered below the keypad's: a narrower window is refused.
   const int m = ToolBarBeobachter::windowsZuschlag();
-  const int mindestBreite =
-      qMax(334 + m, plFunktionen->width() + plZahlen->width() + 12) - FensterRahmen;
+  const int mindestBreite = MindestBreite(this);
   if (minimumWidth() != mindestBreite) setMinimumWidth(mindestBreite);
   const int breite = qMax(width(), mindestBreite) + FensterRahmen;
   ed1->setFixedWidth(breite - 26 - m / 2);
-  edErgebnis->setFixedWidth(ed1->width() - 50);
+  edErgebnis->setFixedWidth(breite - kErgebnisRand - m / 2);
   b->TastenPlatzieren();
   b->ToolBarZentrieren();
   b->lbESCPlatzieren();

@@ -8,8 +8,27 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+
+#include "platform/fenster_lage.h"
+#include "platform/line_edit.h"
 
 namespace finanz {
+
+namespace {
+
+constexpr char kGrundbreite[] = "kolvexGrundbreite";
+constexpr char kWaechst[] = "kolvexWaechst";
+
+// The most a part of the window may take: the widest client area on the window's screen
+// less what the rest of the window needs at least.
+int Platz(const QWidget* teil, int teilMindestens) {
+  const QWidget* fenster = teil->window();
+  const int rest = std::max(0, fenster->minimumSizeHint().width() - teilMindestens);
+  return GroessteInnenBreite(fenster) - rest;
+}
+
+}  // namespace
 
 void FeldGesucht(QLineEdit* feld) {
   QPalette pal = feld->palette();
@@ -40,9 +59,42 @@ QCheckBox* Schalter(QWidget* parent, const char* name, const QString& text, cons
 
 QLineEdit* Feld(QWidget* parent, const char* name, int breite) {
   auto* e = Neu<QLineEdit>(parent, name);
+  e->setProperty(kGrundbreite, breite);
   e->setFixedWidth(breite);
   e->setAlignment(Qt::AlignRight);
+  QObject::connect(e, &QLineEdit::textChanged, e, [e] { BreiteAnpassen(e); });
   return e;
+}
+
+QLineEdit* ErgebnisFeld(QWidget* parent, const char* name, int breite) {
+  QLineEdit* e = Feld(parent, name, breite);
+  e->setProperty(kWaechst, true);
+  e->setMinimumWidth(breite);
+  e->setMaximumWidth(QWIDGETSIZE_MAX);
+  e->setSizePolicy(QSizePolicy::Expanding, e->sizePolicy().verticalPolicy());
+  return e;
+}
+
+void BreiteAnpassen(QLineEdit* feld) {
+  const int grund = feld->property(kGrundbreite).toInt();
+  const int noetig = wholeTextWidth(feld, feld->text());
+  const int breite = noetig <= grund ? grund : std::max(grund, std::min(noetig, Platz(feld, feld->minimumWidth())));
+  if (feld->property(kWaechst).toBool())
+    feld->setMinimumWidth(breite);
+  else
+    feld->setFixedWidth(breite);
+}
+
+void ZeileSetzen(QLabel* zeile, const QString& text) {
+  zeile->setText(text);
+  // Without a least width of its own a caption needs its whole text, however long.
+  const int bisher = zeile->minimumWidth() > 0 ? zeile->minimumWidth() : zeile->minimumSizeHint().width();
+  zeile->setMinimumWidth(std::max(1, std::min(zeile->sizeHint().width(), Platz(zeile, bisher))));
+}
+
+void FensterAnpassen(QWidget* fenster) {
+  if (QLayout* anordnung = fenster->layout()) anordnung->activate();
+  if (fenster->isVisible()) FensterImBildHalten(fenster);
 }
 
 QComboBox* Auswahl(QWidget* parent, const char* name, const QStringList& items, int breite) {

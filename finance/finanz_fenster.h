@@ -45,8 +45,18 @@ T* Neu(QWidget* parent, const char* name) {
 QLabel* Beschriftung(QWidget* parent, const char* name, const QString& text, const QString& hinweis);
 // A check box captioned on its left, as the captions of the fields.
 QCheckBox* Schalter(QWidget* parent, const char* name, const QString& text, const QString& hinweis);
-// A right-aligned number field of fixed width.
+// A right-aligned number field, `breite` wide unless its text needs more (see BreiteAnpassen).
 QLineEdit* Feld(QWidget* parent, const char* name, int breite = 110);
+// A result field: at least `breite` wide, it takes the width the window gives it.
+QLineEdit* ErgebnisFeld(QWidget* parent, const char* name, int breite);
+
+// A field or a result line is as wide as its text needs, from its own width up to what the
+// window can give it on its screen; only a text longer than that shows its start alone (and
+// the field scrolls). Fields follow their text by themselves; a result line is set here.
+void BreiteAnpassen(QLineEdit* feld);
+void ZeileSetzen(QLabel* zeile, const QString& text);
+// The window takes the least size its grown fields need at once, inside the screen.
+void FensterAnpassen(QWidget* fenster);
 QComboBox* Auswahl(QWidget* parent, const char* name, const QStringList& items, int breite = 140);
 // A field with what stands right of it (unit, choice), left-aligned in its grid cell.
 QWidget* Zeile(QWidget* parent, std::initializer_list<QWidget*> teile);

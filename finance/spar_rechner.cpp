@@ -90,10 +90,10 @@ void TfrSparRechner::FormActivate() {
   SparEinstellungenLaden();
   plDynamik->setVisible(chbDynamik->isChecked());
   cbZinseszinsChange();
-  lbAlleSparraten->setText(QStringLiteral("Alle Sparraten:"));
+  finanz::ZeileSetzen(lbAlleSparraten, QStringLiteral("Alle Sparraten:"));
   EingabenLesen();
   edZinseG->clear();
-  lbGesamt->clear();
+  finanz::ZeileSetzen(lbGesamt, QString());
   lbZinse->clear();
   rg1->setItemColor(rg1->itemIndex(), kRot);
 }
@@ -160,11 +160,12 @@ void TfrSparRechner::Berechnen(int k) {
   EscWatcher::Operation esc;  // an earlier ESC does not count
   const finanz::SparErgebnis r =
       finanz::SparBerechnen(Eingaben(), k, [] { return EscWatcher::pressed(); });
-  if (r.gesuchtesFeld) setTextFromStart(FeldVon(k), Q(*r.gesuchtesFeld));
-  setTextFromStart(edEndkapital, Q(r.endkapital));
-  setTextFromStart(edZinseG, Q(r.zinsen));
-  lbGesamt->setText(Q(r.gesamt));
-  lbAlleSparraten->setText(Q(r.alleSparraten));
+  if (r.gesuchtesFeld) setResultFromStart(FeldVon(k), Q(*r.gesuchtesFeld));
+  setResultFromStart(edEndkapital, Q(r.endkapital));
+  setResultFromStart(edZinseG, Q(r.zinsen));
+  finanz::ZeileSetzen(lbGesamt, Q(r.gesamt));
+  finanz::ZeileSetzen(lbAlleSparraten, Q(r.alleSparraten));
+  finanz::FensterAnpassen(this);
 }
 
 void TfrSparRechner::sbBerechnenClick() {
@@ -183,7 +184,7 @@ void TfrSparRechner::sbExitClick() {
 
 void TfrSparRechner::rg1Click() {
   edZinseG->clear();
-  lbGesamt->clear();
+  finanz::ZeileSetzen(lbGesamt, QString());
   lbZinse->clear();
   setTextFromStart(edAnfangskapital, Q(finanz::Geld(Anfangskapital)));
   setTextFromStart(edSparrate, Q(finanz::Geld(Sparrate)));
@@ -212,12 +213,12 @@ void TfrSparRechner::cbZinseszinsChange() {
     lbZinse->setToolTip(QStringLiteral(
         "Ausbezahlt ist das ausbezahlte Zinsertrag zum Ende der Laufzeit des Sparvorhabens und "
         "Festlegungsfrist."));
-    lbGesamt->setText(QStringLiteral("Gesamt:"));
+    finanz::ZeileSetzen(lbGesamt, QStringLiteral("Gesamt:"));
   } else {
     lbZinse->setText(QStringLiteral("Zinse:"));
     lbZinse->setToolTip(QStringLiteral(
         "Die Zinse ist das Zinsertrag zum Ende der Laufzeit des Sparvorhabens und "
         "Festlegungsfrist."));
-    lbGesamt->clear();
+    finanz::ZeileSetzen(lbGesamt, QString());
   }
 }

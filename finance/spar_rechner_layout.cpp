@@ -130,17 +130,18 @@ void TfrSparRechner::LayoutErzeugen() {
       QStringLiteral("Das Endkapital ist das Kapital zum Ende der Laufzeit des Sparvorhabens\n"
                      "Anfangskapital + Sparraten + Zinserträge (wenn Zinsertäge nicht "
                      "ausbezahlt werden)."));
-  edEndkapital = Feld(plH, "edEndkapital", 140);
+  edEndkapital = finanz::ErgebnisFeld(plH, "edEndkapital", 140);
   {
     QPalette pal = edEndkapital->palette();
     pal.setColor(QPalette::Base, QColor(255, 255, 0));
     edEndkapital->setPalette(pal);
   }
   lbZinse = Beschriftung(plH, "lbZinse", QStringLiteral("Zinse:"), QString());
-  edZinseG = Feld(plH, "edZinseG", 140);
+  edZinseG = finanz::ErgebnisFeld(plH, "edZinseG", 140);
   edZinseG->setReadOnly(true);
   edZinseG->setFrame(false);
-  edZinseG->setFocusPolicy(Qt::NoFocus);
+  // A text longer than the screen is wide shows its start; a click lets the user scroll on.
+  edZinseG->setFocusPolicy(Qt::ClickFocus);
   {
     QPalette pal = edZinseG->palette();
     pal.setColor(QPalette::Base, pal.color(QPalette::Window));
@@ -185,9 +186,9 @@ void TfrSparRechner::LayoutErzeugen() {
   raster->addWidget(rg1, 0, 2, z, 1);
   raster->setRowMinimumHeight(z++, 6);
   raster->addWidget(lbEndkapital, z, 0);
-  raster->addWidget(Zeile(plH, {edEndkapital}), z++, 1);
+  raster->addWidget(edEndkapital, z++, 1, 1, 2);
   raster->addWidget(lbZinse, z, 0);
-  raster->addWidget(Zeile(plH, {edZinseG}), z++, 1);
+  raster->addWidget(edZinseG, z++, 1, 1, 2);
   raster->addWidget(lbGesamt, z++, 1, 1, 2);
   raster->addWidget(lbAlleSparraten, z++, 1, 1, 2);
   raster->setColumnStretch(1, 1);

@@ -81,7 +81,7 @@ void TfrTilgRechner::Voreinstellungen() {
   cbTilgungsdauer->setCurrentIndex(0);
   rg1->setItemIndex(finanz::Restschuld);
   edRestschuld->clear();
-  lbZinseG->clear();
+  finanz::ZeileSetzen(lbZinseG, QString());
   GebuehrenFelderZeigen();
 }
 
@@ -172,10 +172,18 @@ void TfrTilgRechner::TilgungBerechnen(int k) {
     r = finanz::TilgungBerechnen(e, k, [] { return EscWatcher::pressed(); });
   }
 
-  setTextFromStart(edDarlehensbetrag, Q(r.darlehensbetrag));
-  setTextFromStart(edTilgungsrate, Q(r.tilgungsrate));
-  setTextFromStart(edTilgungsdauer, Q(r.tilgungsdauer));
-  setTextFromStart(edRestschuld, Q(r.restschuld));
+  // The results show from their start, whatever the user did to the fields; an input keeps
+  // where the user left its caret.
+  auto schreiben = [&](QLineEdit* feld, const std::string& text) {
+    if (feld == GesuchtesFeld(k) || feld == edRestschuld)
+      setResultFromStart(feld, Q(text));
+    else
+      setTextFromStart(feld, Q(text));
+  };
+  schreiben(edDarlehensbetrag, r.darlehensbetrag);
+  schreiben(edTilgungsrate, r.tilgungsrate);
+  schreiben(edTilgungsdauer, r.tilgungsdauer);
+  schreiben(edRestschuld, r.restschuld);
   if (r.tabelleNeu) {
     const finanz::TilgTabelle& t = r.tabelle;
     sg1->setRowCount(t.zeilenAnzahl);
@@ -186,10 +194,9 @@ void TfrTilgRechner::TilgungBerechnen(int k) {
         if (!zelle.empty()) sg1->setCells(spalte, zeile, Q(zelle));
       }
   }
-  if (r.zeilenGesetzt) {
-    lbZinseG->setText(Q(r.zinsenZeile));
-    lbGesamt->setText(Q(r.gesamtZeile));
-  }
+  finanz::ZeileSetzen(lbZinseG, Q(r.zinsenZeile));
+  finanz::ZeileSetzen(lbGesamt, Q(r.gesamtZeile));
+  finanz::FensterAnpassen(this);
   const QColor zuKlein = colorFromBgr(0xCCCCFF);
   if (r.rateMarkiert) Hintergrund(edTilgungsrate, zuKlein);
   if (r.dauerMarkiert) Hintergrund(edTilgungsdauer, zuKlein);
@@ -213,8 +220,8 @@ void TfrTilgRechner::sbExitClick() {
 }
 
 void TfrTilgRechner::rg1Click() {
-  lbGesamt->setText(QStringLiteral("Gesamt:"));
-  lbZinseG->clear();
+  finanz::ZeileSetzen(lbGesamt, QStringLiteral("Gesamt:"));
+  finanz::ZeileSetzen(lbZinseG, QString());
   setTextFromStart(edDarlehensbetrag, Q(finanz::Geld(TilgDarlehen)));
   setTextFromStart(edTilgungsrate, Q(finanz::Geld(TilgRate)));
   setTextFromStart(edTilgungsdauer, Q(finanz::GanzGeld(TilgDauer)));

@@ -93,7 +93,7 @@ void TfrTilgRechner::LayoutErzeugen() {
   lbRestschuld = Beschriftung(
       plH, "lbRestschuld", QStringLiteral("Restschuld:"),
       QStringLiteral("Die Restschuld ist die verbleibende Schuld zum Ende der Laufzeit."));
-  edRestschuld = Feld(plH, "edRestschuld", 140);
+  edRestschuld = finanz::ErgebnisFeld(plH, "edRestschuld", 140);
   {
     QPalette pal = edRestschuld->palette();
     pal.setColor(QPalette::Base, QColor(255, 255, 0));
@@ -129,7 +129,7 @@ void TfrTilgRechner::LayoutErzeugen() {
   raster->addWidget(Zeile(plH, {edTilgungsdauer, cbTilgungsdauer}), z++, 1);
   raster->addWidget(rg1, 0, 2, z, 1);
   raster->addWidget(lbRestschuld, z, 0);
-  raster->addWidget(Zeile(plH, {edRestschuld}), z++, 1);
+  raster->addWidget(edRestschuld, z++, 1, 1, 2);
   raster->addWidget(lbZinse, z, 0);
   raster->addWidget(lbZinseG, z++, 1, 1, 2);
   raster->addWidget(lbGesamt, z++, 1, 1, 2);

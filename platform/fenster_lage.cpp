@@ -111,6 +111,12 @@ void FensterZentrieren(QWidget* fenster) {
   FensterZentrieren(fenster, FreieFlaeche(fenster, RahmenRechteck(fenster)).center());
 }
 
+int GroessteInnenBreite(const QWidget* fenster) {
+  if (!fenster) return 0;
+  const QMargins raender = RahmenRaender(fenster);
+  return std::max(0, FreieFlaeche(fenster, RahmenRechteck(fenster)).width() - raender.left() - raender.right());
+}
+
 void FensterImBildHalten(QWidget* fenster) {
   if (!fenster) return;
   FensterPlatzieren(fenster, fenster->pos());

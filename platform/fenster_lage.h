@@ -38,6 +38,10 @@ void FensterPlatzieren(QWidget* fenster, QPoint lage);
 void FensterZentrieren(QWidget* fenster);
 void FensterZentrieren(QWidget* fenster, QPoint mitte);
 
+// The widest the window's client area can be with its frame inside the free area of its
+// screen.
+int GroessteInnenBreite(const QWidget* fenster);
+
 // Leaves the window where it is, pulled into the free area: after it was resized, or before
 // it is shown again where the user or the program left it.
 void FensterImBildHalten(QWidget* fenster);

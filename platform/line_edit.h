@@ -12,3 +12,13 @@ void liftTextLimit(QLineEdit* edit);
 // long for the field would show its last digits only, and "1.000.024.302.460.690,10 €"
 // would read as "024.302.460.690,10 €". The text it holds already is left as it is.
 void setTextFromStart(QLineEdit* edit, const QString& text);
+
+// The same for the result of a calculation: the field shows the result's start also when it
+// held that text already and the user has since moved its caret to the end.
+void setResultFromStart(QLineEdit* edit, const QString& text);
+
+// The width the edit needs to show the text whole, not scrolled: the text's advance, the
+// room the edit keeps beside it (the caret's pixel, the overhang of the first and last
+// glyph), its inner margins and its frame, measured as the edit itself measures when it
+// paints.
+int wholeTextWidth(const QLineEdit* edit, const QString& text);

@@ -162,6 +162,11 @@ SparErgebnis SparBerechnen(const SparEingaben& ein, int gesucht, const Abbruch& 
 
   int letzteRichtung = 0;  // +1 increase, -1 decrease
   SparStand s;
+  // The last pass that ran to its end: ESC inside a pass leaves the account of part of the
+  // period, which is no result; the fields show the whole pass before it, or nothing.
+  SparWerte ganzW;
+  SparStand ganzS;
+  bool ganzDa = false;
   for (;;) {
     s = SparDurchlauf(ein, w, gesucht, &abbruch);
     ++erg.durchlaeufe;
@@ -169,6 +174,9 @@ SparErgebnis SparBerechnen(const SparEingaben& ein, int gesucht, const Abbruch& 
       erg.abgebrochen = true;
       break;
     }
+    ganzW = w;
+    ganzS = s;
+    ganzDa = true;
     const long double T =
         gesucht == Endkapital ? s.E : static_cast<long double>(kolvex::GeldTextZuZahl(ein.endkapital));
     const bool esc = abbruch && abbruch();  // once per pass, also on the last one
@@ -197,6 +205,22 @@ SparErgebnis SparBerechnen(const SparEingaben& ein, int gesucht, const Abbruch& 
     letzteRichtung = richtung;
   }
 
+  if (s.abgebrochen) {
+    if (!ganzDa) {
+      // Nothing computed: the sought quantity and the results stay empty, the target stays.
+      erg.werte = w;
+      erg.stand = s;
+      if (gesucht != Endkapital) {
+        erg.gesuchtesFeld = std::string();
+        erg.endkapital = ein.endkapital;
+      }
+      erg.gesamt = ein.zinseszinsIndex == 1 ? "Gesamt:" : "";
+      erg.alleSparraten = "Alle Sparraten:";
+      return erg;
+    }
+    w = ganzW;
+    s = ganzS;
+  }
   erg.werte = w;
   erg.stand = s;
   switch (gesucht) {

@@ -67,6 +67,9 @@ struct SparErgebnis {
   SparStand stand;
   long durchlaeufe = 0;
   bool abgebrochen = false;    // ESC or the pass limit ended a search
+  // ESC inside a pass (a period of thousands of years) leaves the texts of the last pass that
+  // ran to its end; before the first one ended, every result text is empty (the sought
+  // quantity's too; the target stays), "Alle Sparraten:" and lbGesamt's bare caption.
 };
 
 // Runs the plan (gesucht = Endkapital) or the search; `abbruch` is asked once per pass.

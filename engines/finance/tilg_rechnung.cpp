@@ -107,6 +107,7 @@ class Lauf {
   bool ok_ = true;
   const Abbruch* abbruch_ = nullptr;
   bool imLaufAbgebrochen_ = false;  // ESC inside a pass: every later question answers yes
+  bool geschnitten_ = false;        // ESC ended the last pass before its end
 };
 
 bool Lauf::Einrichten(int k) {
@@ -183,6 +184,7 @@ bool Lauf::Durchlauf(int k) {
   Lp_ = L_;
   bool done = false;
   ok_ = true;
+  geschnitten_ = false;
   const long double monatsZins = r_ / 12;
   for (int y = 1; y <= aufteilung.jahre; ++y) {
     // Interest added to the debt earns interest from the moment it is added, also across
@@ -241,6 +243,7 @@ bool Lauf::Durchlauf(int k) {
     if (done) break;
     // A duration of millions of years would write rows until memory runs out: ESC ends it.
     if (y % kJahreJeAbfrage == 0 && Abgebrochen()) {
+      geschnitten_ = true;
       done = true;
       break;
     }
@@ -307,7 +310,20 @@ void Lauf::Berechnen(int k, const Abbruch& abbruch, long maxDurchlaeufe) {
   abbruch_ = &abbruch;
   r_ = static_cast<long double>(kolvex::GeldTextZuZahl(ein_.zinssatz)) / 100;
   L_ = static_cast<double>(FeldTextZuZahl(ein_.darlehensbetrag));
-  if (!Einrichten(k)) return;
+  // A result this calculation does not reach shows empty, never the value of an earlier
+  // calculation beside this one's schedule: the remaining debt is written only from a
+  // schedule that ran to its end.
+  erg_.restschuld.clear();
+  if (!Einrichten(k)) {
+    // Nothing computed: the sought quantity and the schedule of before go too.
+    if (k == Darlehensbetrag) erg_.darlehensbetrag.clear();
+    if (k == Tilgungsrate) erg_.tilgungsrate.clear();
+    if (k == Tilgungsdauer) erg_.tilgungsdauer.clear();
+    tab_.Leeren();
+    tab_.ZeilenAnzahlSetzen(2);
+    erg_.tabelleNeu = true;
+    return;
+  }
 
   if (k == Darlehensbetrag) {
     DarlehenSuchen(abbruch, maxDurchlaeufe);
@@ -343,40 +359,29 @@ void Lauf::Berechnen(int k, const Abbruch& abbruch, long maxDurchlaeufe) {
     }
   }
 
+  auto dauerText = [this](int zeile) {
+    return ein_.dauerEinheit == "Jahre" ? tab_.Zelle(0, zeile) : tab_.Zelle(1, zeile);
+  };
   if (row_ > 1) {
-    const int letzte = row_ - 1;
     if (tab_.zeilenAnzahl < row_) tab_.ZeilenAnzahlSetzen(row_);
-    switch (k) {
-      case Darlehensbetrag:
-        erg_.darlehensbetrag = Geld(L_);
-        erg_.restschuld = tab_.Zelle(6, letzte);
-        break;
-      case Tilgungsrate:
-        erg_.tilgungsrate = Geld(T_);
-        erg_.restschuld = tab_.Zelle(6, letzte);
-        break;
-      default:
-        if (ok_) {
-          erg_.tilgungsdauer = ein_.dauerEinheit == "Jahre" ? tab_.Zelle(0, letzte)
-                                                             : tab_.Zelle(1, letzte);
-          erg_.restschuld = tab_.Zelle(6, letzte);
-        }
-        break;
-    }
+    if (k == Darlehensbetrag) erg_.darlehensbetrag = Geld(L_);
+    if (k == Tilgungsrate) erg_.tilgungsrate = Geld(T_);
+    if (k == Tilgungsdauer && ok_) erg_.tilgungsdauer = dauerText(row_ - 1);
   }
+  // A duration search stopped by a growing debt found no duration.
+  if (k == Tilgungsdauer && !ok_) erg_.tilgungsdauer.clear();
 
   if (k != Restschuld) {
     // The schedule of the value found: once more with the found loan, rate and duration.
     if (!Einrichten(Restschuld)) return;
     Durchlauf(Restschuld);
-    if (row_ > 1) {
-      const int letzte = row_ - 1;
-      if (tab_.zeilenAnzahl < row_) tab_.ZeilenAnzahlSetzen(row_);
-      if (ok_) {
-        erg_.tilgungsdauer = ein_.dauerEinheit == "Jahre" ? tab_.Zelle(0, letzte)
-                                                           : tab_.Zelle(1, letzte);
-        erg_.restschuld = tab_.Zelle(6, letzte);
-      }
+  }
+  if (row_ > 1) {
+    const int letzte = row_ - 1;
+    if (tab_.zeilenAnzahl < row_) tab_.ZeilenAnzahlSetzen(row_);
+    if (ok_ && !geschnitten_) {
+      erg_.tilgungsdauer = dauerText(letzte);
+      erg_.restschuld = tab_.Zelle(6, letzte);
     }
   }
 

@@ -52,16 +52,20 @@ struct TilgTabelle {
 enum class TilgFeld { Keins, Tilgungsrate, Tilgungsdauer };
 
 struct TilgErgebnis {
-  // Field texts afterwards (unchanged ones as they came in).
+  // Field texts afterwards (unchanged ones as they came in). A result the calculation did
+  // not reach is empty: the remaining debt of a schedule that a growing debt or ESC ended
+  // early, the sought quantity of a calculation refused at its start, the duration of a
+  // duration search that a growing debt ended.
   std::string darlehensbetrag, tilgungsrate, tilgungsdauer, restschuld;
   bool zeilenGesetzt = false;  // the interest and total lines below were computed
-  std::string zinsenZeile;     // lbZinseG
-  std::string gesamtZeile;     // lbGesamt
+  std::string zinsenZeile;              // lbZinseG ("" when not computed)
+  std::string gesamtZeile = "Gesamt:";  // lbGesamt (its bare caption when not computed)
   bool rateMarkiert = false;   // input too small: background $CCCCFF
   bool dauerMarkiert = false;
   TilgFeld fokus = TilgFeld::Keins;
   std::vector<std::string> meldungen;  // warnings, in order
-  bool tabelleNeu = false;     // the grid was emptied and refilled
+  bool tabelleNeu = false;     // the grid was emptied and refilled (a refused calculation
+                               // leaves it empty, two rows)
   TilgTabelle tabelle;
   // Working values after the calculation.
   double L = 0, T = 0;

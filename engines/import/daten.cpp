@@ -195,16 +195,22 @@ LeseStand AlleKanaeleLesen(Bytequelle& quelle, Satzart art, bool tausch, LeseAnz
 
 int64_t ErwarteteWerte(std::string_view typ) {
   const int64_t e = Explizite();
-  if (typ == "TDM") return std::max<int64_t>(TDMZeilen, 0) * e;
+  if (typ == "TDM") {
+    int64_t produkt = 0;
+    if (__builtin_mul_overflow(std::max<int64_t>(TDMZeilen, 0), e, &produkt)) return std::numeric_limits<int64_t>::max();
+    return produkt;
+  }
   if (BlockFormat) {
     int64_t d = 0;
     for (int k = 1; k <= KanalAnzahl; ++k)
       if (!IstImplizit(k)) d = std::max<int64_t>(d, WerteAnzahl(k));
-    return d * e;
+    int64_t produkt = 0;
+    if (__builtin_mul_overflow(d, e, &produkt)) return std::numeric_limits<int64_t>::max();
+    return produkt;
   }
   int64_t summe = 0;
   for (int k = 1; k <= KanalAnzahl; ++k)
-    if (!IstImplizit(k)) summe += std::max<int32_t>(WerteAnzahl(k), 0);
+    if (!IstImplizit(k)) summe = AnzahlSumme(summe, std::max<int64_t>(WerteAnzahl(k), 0));
   return summe;
 }
 
@@ -294,7 +300,7 @@ void TabelleAufbauen(std::string_view typ, Tabelle& t) {
     size_t pos = 0;
     for (int k = 1; k <= K; ++k) {
       if (IstImplizit(k)) continue;
-      const size_t n = std::min(static_cast<size_t>(std::max<int32_t>(WerteAnzahl(k), 0)), M - pos);
+      const size_t n = std::min(static_cast<size_t>(std::max<int64_t>(WerteAnzahl(k), 0)), M - pos);
       laeufe[static_cast<size_t>(k - 1)] = {pos, n};
       pos += n;
       zeilen = std::max(zeilen, n);
@@ -336,7 +342,7 @@ std::string ZeilenText(int r, int n) {
 void GewaehlteKanaeleLesen(Bytequelle& quelle, Satzart art, bool tausch, bool blockFormat,
                            const Auswahl& wahl, LeseAnzeige& anzeige, GewaehltErgebnis& e,
                            const LeseOptionen& opt) {
-  const int64_t N = std::max<int32_t>(WerteAnzahl(1), 0);
+  const int64_t N = std::max<int64_t>(WerteAnzahl(1), 0);
   const int64_t n = std::max(wahl.intervall, 1);
   const int K = std::clamp(KanalAnzahl, 0, MaxKanaele);
   const size_t groesse = SatzGroesse(art);
@@ -358,7 +364,8 @@ void GewaehlteKanaeleLesen(Bytequelle& quelle, Satzart art, bool tausch, bool bl
   e.spalten.resize(e.kopf.size());
 
   const int64_t positionen = N > 0 ? (N - 1) / n + 1 : 0;
-  for (int k : gewaehlt) e.stand.erwartet += IstImplizit(k) ? 0 : positionen;
+  for (int k : gewaehlt)
+    if (!IstImplizit(k)) e.stand.erwartet = AnzahlSumme(e.stand.erwartet, positionen);
   anzeige.beginnen(e.stand.erwartet);
   const int64_t block = std::max<int64_t>(1, opt.block);
 
@@ -372,9 +379,13 @@ void GewaehlteKanaeleLesen(Bytequelle& quelle, Satzart art, bool tausch, bool bl
     s.reserve(static_cast<size_t>(platz) + 1);
     for (int64_t i = 0; i < positionen; ++i) {
       const int64_t pos = i * n;
-      const uint64_t satz = blockFormat ? static_cast<uint64_t>(pos) * static_cast<uint64_t>(E) + static_cast<uint64_t>(ex - 1)
-                                        : static_cast<uint64_t>(N * (ex - 1) + pos);
-      if (satz >= saetze) break;
+      // A declared count near 2^63 takes the record number past 64 bits: such a record lies
+      // beyond the end of every file.
+      using Gross = unsigned __int128;
+      const Gross satzGross = blockFormat ? static_cast<Gross>(pos) * static_cast<Gross>(E) + static_cast<Gross>(ex - 1)
+                                          : static_cast<Gross>(N) * static_cast<Gross>(ex - 1) + static_cast<Gross>(pos);
+      if (satzGross >= saetze) break;
+      const auto satz = static_cast<uint64_t>(satzGross);
       const std::string_view b = quelle.holen(satz * groesse, groesse);
       if (b.size() < groesse) break;
       if (opt.speicherFehlerNach >= 0 && e.stand.gelesen >= opt.speicherFehlerNach) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kolvex {
@@ -18,17 +19,24 @@ extern int32_t KanalAnzahl;                     // 0..40
 extern std::array<std::string, 41> KanalName;   // at most 255 characters each
 extern std::array<std::string, 41> KanalBeschreibung;
 extern std::array<std::string, 41> KanalMonotonie;
-// Value count of channel k at index k; grows as needed (a missing entry counts 0).
-extern std::vector<int32_t> KanalWerteAnzahl;
+// Value count of channel k at index k, as the header declares it; grows as needed (a missing
+// entry counts 0). 64 bits: a header may promise more values than 32 bits hold, and the
+// messages name the count the file declares. Nothing is allocated for it.
+extern std::vector<int64_t> KanalWerteAnzahl;
 // Start value of the j-th implicit channel (0-based here), in channel order.
 extern std::vector<std::string> StartWerte;
 extern bool BlockFormat;   // the ".DAT" header declares the BLOCK layout
-extern int32_t TDMZeilen;  // row count of a ".TDM" measurement
+extern int64_t TDMZeilen;  // row count of a ".TDM" measurement
 // The values the all-channel readers collected, in file order; NaN is an empty cell.
 extern std::vector<double> Messwerte;
 
-int32_t WerteAnzahl(int kanal);  // 0 for a channel without a count
-void WerteAnzahlSetzen(int kanal, int32_t anzahl);
+int64_t WerteAnzahl(int kanal);  // 0 for a channel without a count
+void WerteAnzahlSetzen(int kanal, int64_t anzahl);
+// A count text of the header as a whole number (rounded; not a number reads 0), held at the
+// limits of 64 bits.
+int64_t AnzahlAusText(std::string_view text);
+// a + b, held at the largest 64-bit number: the sum of counts that no file can hold.
+int64_t AnzahlSumme(int64_t a, int64_t b);
 bool IstImplizit(int kanal);
 // The number of implicit channels among 1..bisKanal.
 int ImpliziteBis(int bisKanal);

@@ -230,7 +230,7 @@ void DATHeaderLesen(const Zeilen& kopf, KopfErgebnis& e) {
       e.typ = DatenTyp(wert);
     } else if (c == "220") {
       e.anzahl = std::string(wert);
-      if (KanalAnzahl >= 1) WerteAnzahlSetzen(KanalAnzahl, TextZuGanzzahl(wert));
+      if (KanalAnzahl >= 1) WerteAnzahlSetzen(KanalAnzahl, AnzahlAusText(wert));
     } else if (c == "102") {
       e.memo1.emplace_back(wert);
     } else if (c == "106") {
@@ -307,10 +307,10 @@ void TDMHeaderLesen(const Zeilen& kopf, bool win1252, KopfErgebnis& e) {
       lauf = r;
       ++KanalAnzahl;
       e.anzahl = TagText(zeile(r));
-      WerteAnzahlSetzen(KanalAnzahl, TextZuGanzzahl(e.anzahl));
+      WerteAnzahlSetzen(KanalAnzahl, AnzahlAusText(e.anzahl));
     }
   }
-  TDMZeilen = TextZuGanzzahl(e.anzahl);
+  TDMZeilen = AnzahlAusText(e.anzahl);
   e.typ = "TDM";
 }
 

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSet>
 #include <QTest>
 #include <QToolButton>
@@ -19,6 +20,7 @@
 #include "platform/string_grid.h"
 #include "platform/text_combo.h"
 #include "support/fenster_fixture.h"
+#include "support/sichtbarer_text.h"
 #include "units/einheiten.h"
 
 using namespace kolvex;
@@ -151,15 +153,58 @@ TEST_F(RechnTest, ZahlWirdMitGenauigkeitUndTrennpunktGezeigt) {
   EXPECT_EQ(Ergebnis(), "0,666666666666667");
 }
 
-// A result wider than the field shows its leading digits; its end would hide the magnitude.
-TEST_F(RechnTest, LangesErgebnisZeigtSeinenAnfang) {
-  Genauigkeit = 10;
+// The longest results of 15 digits, grouped, negative, in E notation: the field shows them
+// whole at the window's least size, after the user clicked into it and pressed End.
+TEST_F(RechnTest, ErgebnisZeigtSichGanz) {
+  Genauigkeit = 15;
   TrennPunkt = true;
-  Rechnen("123456789*123456789*1000000");
-  ASSERT_TRUE(Ergebnis().startsWith("15.241.578.750.190.5"));
-  ASSERT_GT(frRechn->edErgebnis->fontMetrics().horizontalAdvance(Ergebnis()),
-            frRechn->edErgebnis->width());
-  EXPECT_EQ(frRechn->edErgebnis->cursorPosition(), 0);
+  const struct {
+    const char* formel;
+    bool exponent;
+    const char* ergebnis;
+  } faelle[] = {
+      {"99999999999*99999999999", false, "9.999.999.999.800.000.000.000"},
+      {"-99999999999*99999999999", false, "-9.999.999.999.800.000.000.000"},
+      {"-12345678901234,5", false, "-12.345.678.901.234,5"},
+      {"-1/3", false, "-0,333333333333333"},
+      {"-1/3/10^250/10^250", true, "-3,33333333333333E-501"},
+  };
+  for (const auto& fall : faelle) {
+    frEinstell->cbExponentenzeichen->setChecked(fall.exponent);
+    Rechnen(QString::fromLatin1(fall.formel));
+    ASSERT_EQ(Ergebnis(), QString::fromLatin1(fall.ergebnis));
+    QTest::mouseClick(frRechn->edErgebnis, Qt::LeftButton);
+    QTest::keyClick(frRechn->edErgebnis, Qt::Key_End);
+    EXPECT_TRUE(GanzSichtbar(frRechn->edErgebnis)) << fall.formel << ": " << SichtbarerText(frRechn->edErgebnis).toStdString();
+    frRechn->resize(frRechn->minimumWidth(), frRechn->height());
+    QTest::qWait(1);
+    EXPECT_TRUE(GanzSichtbar(frRechn->edErgebnis)) << fall.formel << " (kleinste Breite): "
+                                                   << SichtbarerText(frRechn->edErgebnis).toStdString();
+  }
+  // A short result lets the window be narrow again.
+  frEinstell->cbExponentenzeichen->setChecked(false);
+  Rechnen("-99999999999*99999999999");
+  const int breit = frRechn->minimumWidth();
+  Rechnen("2");
+  frRechn->resize(frRechn->minimumWidth(), frRechn->height());
+  QTest::qWait(1);
+  EXPECT_LT(frRechn->width(), breit);
+}
+
+// A result wider than the screen: the window stays inside the free area, the field shows the
+// result's start and scrolls to its end, and the next result shows from its start again.
+TEST_F(RechnTest, ErgebnisBreiterAlsDerSchirmZeigtSeinenAnfang) {
+  Genauigkeit = 2;
+  TrennPunkt = true;
+  Rechnen("10^200*10^200");
+  ASSERT_GT(Ergebnis().size(), 500);
+  EXPECT_LE(frRechn->frameGeometry().width(), frRechn->screen()->availableGeometry().width());
+  EXPECT_TRUE(SichtbarerText(frRechn->edErgebnis).startsWith(QStringLiteral("10.000.000"))) << SichtbarerText(frRechn->edErgebnis).toStdString();
+  QTest::mouseClick(frRechn->edErgebnis, Qt::LeftButton);
+  QTest::keyClick(frRechn->edErgebnis, Qt::Key_End);
+  EXPECT_FALSE(SichtbarerText(frRechn->edErgebnis).startsWith(QStringLiteral("10.000.000")));
+  Rechnen("10^200*10^200");
+  EXPECT_TRUE(SichtbarerText(frRechn->edErgebnis).startsWith(QStringLiteral("10.000.000"))) << SichtbarerText(frRechn->edErgebnis).toStdString();
 }
 
 TEST_F(RechnTest, SyntaxfehlerWarntSetztDenCaretUndProtokolliertNicht) {

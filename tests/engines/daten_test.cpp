@@ -287,6 +287,36 @@ TEST(Gewaehlt, ImplicitChannelTakesNoRecordsAndMarkerKeepsItsRow) {
   EXPECT_EQ(Gewaehlt(bytes, Satzart::TDX, {false, true, true}, 1).zeilen, 0);
 }
 
+// Counts beyond 32 bits are the header's own; nothing is allocated for them, and a record
+// number past 64 bits lies beyond the end of the file.
+TEST(Gewaehlt, CountsBeyondThirtyTwoBits) {
+  const int64_t riesig = int64_t{1} << 40;
+  Kopf({{"A", riesig}, {"B", riesig}});
+  EXPECT_EQ(WerteAnzahl(2), riesig);
+  EXPECT_EQ(ErwarteteWerte("R64"), 2 * riesig);
+  FakeAnzeige a;
+  GewaehltErgebnis e = Gewaehlt(Zahlen(0, 99), Satzart::TDX, {false, true, true}, 1, false, &a);
+  EXPECT_EQ(e.stand.erwartet, 2 * riesig);
+  EXPECT_EQ(e.stand.gelesen, 100);
+  EXPECT_EQ(e.zeilen, 100);
+  // 2^62 values in each of three channels: the third starts at record 2^63.
+  const int64_t groesser = int64_t{1} << 62;
+  Kopf({{"A", groesser}, {"B", groesser}, {"C", groesser}});
+  EXPECT_EQ(ErwarteteWerte("R64"), std::numeric_limits<int64_t>::max());
+  e = Gewaehlt(Zahlen(0, 9), Satzart::TDX, {false, false, false, true}, 1);
+  EXPECT_EQ(e.stand.erwartet, groesser);
+  EXPECT_EQ(e.zeilen, 0);
+  e = Gewaehlt(Zahlen(0, 9), Satzart::TDX, {false, false, false, true}, 1, true);  // BLOCK
+  EXPECT_EQ(e.zeilen, 3);
+  // Texts: rounded, held at the limits of 64 bits, not a number reads 0.
+  EXPECT_EQ(AnzahlAusText("1099511627776"), riesig);
+  EXPECT_EQ(AnzahlAusText("2,5"), 2);
+  EXPECT_EQ(AnzahlAusText("1E30"), std::numeric_limits<int64_t>::max());
+  EXPECT_EQ(AnzahlAusText("-1E30"), std::numeric_limits<int64_t>::min());
+  EXPECT_EQ(AnzahlAusText("viele"), 0);
+  EXPECT_EQ(AnzahlSumme(std::numeric_limits<int64_t>::max(), 1), std::numeric_limits<int64_t>::max());
+}
+
 TEST(Gewaehlt, BlockRecordsAreInterleaved) {
   Kopf({{"A", 3}, {"T", 3, true}, {"B", 3}}, "REAL64", true);
   const GewaehltErgebnis e =

@@ -54,10 +54,10 @@ inline std::string R48(std::initializer_list<double> werte) {
 
 // ".DAT" lines of one channel.
 struct Kanal {
-  Kanal(std::string n, int a, bool i = false, std::string s = "0", std::string b = "")
+  Kanal(std::string n, int64_t a, bool i = false, std::string s = "0", std::string b = "")
       : name(std::move(n)), anzahl(a), implizit(i), start(std::move(s)), beschreibung(std::move(b)) {}
   std::string name;
-  int anzahl = 0;
+  int64_t anzahl = 0;
   bool implizit = false;
   std::string start;
   std::string beschreibung;

@@ -209,6 +209,33 @@ TEST(SparSuche, EscAfterNPassesLeavesTheLastPass) {
   EXPECT_EQ(*a.gesuchtesFeld, "1,00");  // the start value of the first pass
 }
 
+// ESC inside the second pass of a search over 2000 years: the fields show the first pass,
+// whose end capital belongs to its initial capital, not the account of the second pass
+// after a thousand years.
+TEST(SparSuche, EscInsideAPassLeavesTheLastWholePass) {
+  SparEingaben e;
+  e.ansparzeit = "2000";
+  e.zinssatz = "0";
+  e.endkapital = "1.000.000,00";
+  e.zinseszinsIndex = 1;
+  int fragen = 0;  // asked at year 1000 and at the end of every pass
+  const SparErgebnis r = SparBerechnen(e, Anfangskapital, [&] { return ++fragen == 3; });
+  EXPECT_TRUE(r.abgebrochen);
+  EXPECT_EQ(r.durchlaeufe, 2);
+  EXPECT_EQ(*r.gesuchtesFeld, "1,00");
+  EXPECT_EQ(r.endkapital, "3.600.001,00 €");
+  EXPECT_EQ(r.gesamt, "Gesamt: 3.600.001,00 €");
+  EXPECT_EQ(r.alleSparraten, "Alle Sparraten: 3.600.000,00 €  24000x Sparrate");
+  // ESC inside the first pass: nothing computed; the target stays, the rest is empty.
+  fragen = 0;
+  const SparErgebnis n = SparBerechnen(e, Anfangskapital, [&] { return ++fragen == 1; });
+  EXPECT_EQ(*n.gesuchtesFeld, "");
+  EXPECT_EQ(n.endkapital, "1.000.000,00");
+  EXPECT_EQ(n.zinsen, "");
+  EXPECT_EQ(n.gesamt, "Gesamt:");
+  EXPECT_EQ(n.alleSparraten, "Alle Sparraten:");
+}
+
 TEST(SparSuche, ATargetThatCannotBeMetEndsAfterThePassLimit) {
   // Without the dynamic switch the percentage changes nothing.
   SparEingaben e;
@@ -231,6 +258,11 @@ TEST(SparPlan, EscEndsAPassOverAnEndlessPeriod) {
   EXPECT_EQ(r.durchlaeufe, 1);
   EXPECT_EQ(fragen, 2);
   EXPECT_EQ(r.stand.anzahlRaten, 2 * kJahreJeAbfrage * 12);
+  // The account of 2000 of 50 000 years is no end capital: no result is shown.
+  EXPECT_EQ(r.endkapital, "");
+  EXPECT_EQ(r.zinsen, "");
+  EXPECT_EQ(r.gesamt, "");
+  EXPECT_EQ(r.alleSparraten, "Alle Sparraten:");
   // In the lock-in period as well.
   e.ansparzeit = "7";
   fragen = 0;
@@ -238,6 +270,7 @@ TEST(SparPlan, EscEndsAPassOverAnEndlessPeriod) {
   EXPECT_TRUE(f.abgebrochen);
   EXPECT_EQ(fragen, 1);
   EXPECT_EQ(f.stand.anzahlRaten, 84);
+  EXPECT_EQ(f.endkapital, "");
   // Short periods are not asked inside the pass: the plan of the defaults asks once.
   fragen = 0;
   const SparErgebnis d = SparBerechnen(SparEingaben{}, Endkapital, [&fragen] { return ++fragen > 0; });

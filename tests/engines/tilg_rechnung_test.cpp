@@ -167,20 +167,32 @@ TEST(TilgPlan, ZeroLoanHasNoCostPercentage) {
   EXPECT_EQ(r.zinsenZeile, "0,00 €    Kosten: 0,00 €");
 }
 
-TEST(TilgPlan, DurationBelowOneMarksTheField) {
+// A calculation refused at its start computes nothing, and nothing of before stays: the
+// fields hold the results of the calculation before (the window passes them in).
+TEST(TilgPlan, DurationBelowOneMarksTheFieldAndLeavesNoEarlierResult) {
   TilgEingaben e;
   e.tilgungsdauer = "0";
+  e.restschuld = "1.690,12";
+  e.zeilenAnzahl = 30;
   TilgErgebnis r = TilgungBerechnen(e, Restschuld);
   EXPECT_TRUE(r.dauerMarkiert);
   EXPECT_EQ(r.fokus, TilgFeld::Tilgungsdauer);
   EXPECT_TRUE(r.meldungen.empty());
-  EXPECT_FALSE(r.tabelleNeu);
+  EXPECT_EQ(r.restschuld, "");
+  ASSERT_TRUE(r.tabelleNeu);
+  EXPECT_EQ(r.tabelle.zeilenAnzahl, 2);
+  EXPECT_EQ(r.tabelle.Zelle(6, 1), "");
   EXPECT_FALSE(r.zeilenGesetzt);
+  EXPECT_EQ(r.zinsenZeile, "");
+  EXPECT_EQ(r.gesamtZeile, "Gesamt:");
+  e.tilgungsrate = "2.000,00";
   r = TilgungBerechnen(e, Tilgungsrate);
   EXPECT_TRUE(r.dauerMarkiert);
   ASSERT_EQ(r.meldungen.size(), 1u);
   EXPECT_EQ(r.meldungen[0], "Tilgungsdauer ist zu klein");
-  EXPECT_FALSE(r.tabelleNeu);
+  EXPECT_EQ(r.tilgungsrate, "");
+  EXPECT_EQ(r.restschuld, "");
+  EXPECT_EQ(r.tabelle.zeilenAnzahl, 2);
 }
 
 TEST(TilgPlan, GrowingDebtStopsTheScheduleWithAMessage) {
@@ -193,6 +205,8 @@ TEST(TilgPlan, GrowingDebtStopsTheScheduleWithAMessage) {
   EXPECT_EQ(r.meldungen[0], "Tilgungsrate ist zu klein");
   EXPECT_EQ(r.tabelle.zeilenAnzahl, 5);  // year 1 only
   EXPECT_EQ(r.tilgungsdauer, "7");       // not rewritten
+  EXPECT_EQ(r.restschuld, "");           // the schedule did not reach its end
+  EXPECT_TRUE(r.zeilenGesetzt);
   // With interest paid the debt cannot grow.
   e.zinseZahlen = true;
   EXPECT_TRUE(TilgungBerechnen(e, Restschuld).meldungen.empty());
@@ -258,8 +272,10 @@ TEST(TilgSuche, DurationSearchInYearsAndMonths) {
 }
 
 TEST(TilgSuche, DurationSearchWithATooSmallRate) {
+  // The duration and remaining debt of the search before come in from the fields.
   TilgEingaben e;
-  e.tilgungsdauer = "";
+  e.tilgungsdauer = "4";
+  e.restschuld = "1.690,12";
   e.tilgungsrate = "500,00";
   const TilgErgebnis r = TilgungBerechnen(e, Tilgungsdauer);
   ASSERT_EQ(r.meldungen.size(), 1u);
@@ -268,7 +284,9 @@ TEST(TilgSuche, DurationSearchWithATooSmallRate) {
   // The empty duration field stops the schedule at once and is marked.
   EXPECT_TRUE(r.dauerMarkiert);
   EXPECT_EQ(r.tilgungsdauer, "");
+  EXPECT_EQ(r.restschuld, "");
   EXPECT_FALSE(r.zeilenGesetzt);
+  EXPECT_EQ(r.zinsenZeile, "");
 }
 
 TEST(TilgSuche, EscAfterNPassesComputesTheScheduleWithTheLastPass) {
@@ -305,6 +323,7 @@ TEST(TilgSuche, PassLimitEndsASearchAsEscDoes) {
   ASSERT_EQ(r.meldungen.size(), 1u);
   EXPECT_EQ(r.meldungen[0], "Tilgungsrate ist zu klein");
   EXPECT_TRUE(r.zeilenGesetzt);
+  EXPECT_EQ(r.restschuld, "");  // not the debt of the search's last pass
 }
 
 TEST(TilgPlan, EscEndsTheScheduleOfAnEndlessDuration) {
@@ -322,6 +341,8 @@ TEST(TilgPlan, EscEndsTheScheduleOfAnEndlessDuration) {
   EXPECT_LE(r.tabelle.zeilenAnzahl, 2 * kJahreJeAbfrage * 4 + 2);
   EXPECT_EQ(r.tabelle.Zelle(0, r.tabelle.zeilenAnzahl - 1), std::to_string(2 * kJahreJeAbfrage));
   EXPECT_TRUE(r.zeilenGesetzt);
+  EXPECT_EQ(r.restschuld, "");  // the debt after 2000 of 50 000 years is no remaining debt
+  EXPECT_EQ(r.tilgungsdauer, "50000");
   // A schedule shorter than that asks once, at its end, as every pass does.
   fragen = 0;
   TilgungBerechnen(TilgEingaben{}, Restschuld, [&fragen] { return ++fragen > 100; });

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -154,19 +155,89 @@ TEST_F(SparFensterTest, EscAfterPassesLeavesTheLastPassInTheField) {
   EXPECT_GT(f->edAnsparzeit->text().toInt(), 3);
 }
 
-TEST_F(SparFensterTest, ResultsTooLongForTheirFieldsShowTheirLeadingDigits) {
+// The first case: a result wider than the field's first width, after the user
+// clicked into the field and pressed End; and every later result.
+TEST_F(SparFensterTest, ResultsShowWholeWhateverTheUserDidToTheField) {
   Zeigen();
-  Waehlen(finanz::Ansparzeit);
-  f->edSparrate->setText(QStringLiteral("0"));
-  f->edEndkapital->setText(QStringLiteral("1.000.000.000.000"));
-  QTest::mouseClick(f->sbBerechnen, Qt::LeftButton);
-  ASSERT_EQ(f->edEndkapital->text(), QStringLiteral("1.024.302.460.690,10 €"));
-  ASSERT_EQ(f->edZinseG->text(), QStringLiteral("1.024.302.450.690,10 €"));
-  for (QLineEdit* feld : {f->edEndkapital, f->edZinseG}) {
-    ASSERT_TRUE(ZuBreit(feld)) << feld->objectName().toStdString();
-    // Cut at the end, never at the start, which would read as another number.
-    EXPECT_TRUE(SichtbarerText(feld).startsWith(QStringLiteral("1.024.3"))) << SichtbarerText(feld).toStdString();
+  for (const char* anfang : {"1000000000000", "2000000000000", "1000000000000"}) {
+    f->edAnfangskapital->selectAll();
+    QTest::keyClicks(f->edAnfangskapital, QString::fromLatin1(anfang));
+    QTest::mouseClick(f->edEndkapital, Qt::LeftButton);
+    QTest::keyClick(f->edEndkapital, Qt::Key_End);
+    QTest::mouseClick(f->sbBerechnen, Qt::LeftButton);
+    for (QLineEdit* feld : {f->edEndkapital, f->edZinseG})
+      EXPECT_TRUE(GanzSichtbar(feld)) << anfang << " " << feld->objectName().toStdString() << ": "
+                                      << SichtbarerText(feld).toStdString();
   }
+  EXPECT_EQ(f->edEndkapital->text(), QStringLiteral("1.229.873.879.441,43 €"));
+}
+
+// The longest results of plausible inputs (twelve-digit capital, 99 % over 99 years): the
+// fields are as wide as their texts at the window's least size and grow with the window; the
+// interest field scrolls.
+TEST_F(SparFensterTest, LongResultsFitAtTheLeastSizeAndGrowWithTheWindow) {
+  Zeigen();
+  f->edAnfangskapital->setText(QStringLiteral("999999999999"));
+  f->edSparrate->setText(QStringLiteral("99999999"));
+  f->edZinssatz->setText(QStringLiteral("99"));
+  f->edAnsparzeit->setText(QStringLiteral("99"));
+  QTest::mouseClick(f->sbBerechnen, Qt::LeftButton);
+  ASSERT_TRUE(f->edEndkapital->text().startsWith(QStringLiteral("386.600.598.025.958.9")))
+      << f->edEndkapital->text().toStdString();
+  ASSERT_GT(f->edZinseG->text().size(), 50);
+  EXPECT_NE(f->edZinseG->focusPolicy(), Qt::NoFocus);
+  auto alleGanz = [this](const char* wann) {
+    for (QLineEdit* feld : {f->edEndkapital, f->edZinseG, f->edAnfangskapital, f->edSparrate})
+      EXPECT_TRUE(GanzSichtbar(feld)) << wann << " " << feld->objectName().toStdString() << ": "
+                                      << SichtbarerText(feld).toStdString();
+    EXPECT_GE(f->lbAlleSparraten->width(), f->lbAlleSparraten->sizeHint().width()) << wann;
+  };
+  alleGanz("nach dem Rechnen");
+  // The window cannot be made narrower than its results need.
+  f->resize(f->minimumSize());
+  QTest::qWait(1);
+  alleGanz("kleinste Groesse");
+  const int breite = f->edZinseG->width();
+  f->resize(f->width() + 200, f->height());
+  QTest::qWait(1);
+  EXPECT_EQ(f->edZinseG->width(), breite + 200);
+  EXPECT_EQ(f->edEndkapital->width(), breite + 200);
+  alleGanz("breiter");
+}
+
+// A search stopped by ESC writes its value as the whole text into the narrow field.
+TEST_F(SparFensterTest, EscStoppedSearchShowsItsValueWhole) {
+  Zeigen();
+  Waehlen(finanz::Dynamik);
+  f->edSparrate->setText(QStringLiteral("0"));  // the target stays out of reach
+  f->edAnsparzeit->setText(QStringLiteral("1"));
+  f->edEndkapital->setText(QStringLiteral("50.000,00"));
+  EscWatcher::pressAfterPolls(123456);
+  QTest::mouseClick(f->sbBerechnen, Qt::LeftButton);
+  ASSERT_EQ(f->edDynamik->text(), QStringLiteral("12.345,60"));
+  EXPECT_TRUE(GanzSichtbar(f->edDynamik)) << SichtbarerText(f->edDynamik).toStdString();
+}
+
+// A text wider than the screen: the window stays inside the free area, the fields show the
+// start of their texts, and the interest field scrolls to its end and back to the start with
+// the next result.
+TEST_F(SparFensterTest, ResultsWiderThanTheScreenShowTheirStart) {
+  Zeigen();
+  f->edAnfangskapital->setText(QStringLiteral("1") + QString(330, QLatin1Char('0')));
+  QTest::mouseClick(f->sbBerechnen, Qt::LeftButton);
+  ASSERT_GT(f->edEndkapital->text().size(), 400);
+  const QRect frei = f->screen()->availableGeometry();
+  EXPECT_LE(f->frameGeometry().width(), frei.width());
+  auto vonVorn = [](QLineEdit* feld) {
+    return SichtbarerText(feld).startsWith(feld->text().left(8));
+  };
+  for (QLineEdit* feld : {f->edEndkapital, f->edZinseG})
+    EXPECT_TRUE(vonVorn(feld)) << SichtbarerText(feld).toStdString();
+  QTest::mouseClick(f->edZinseG, Qt::LeftButton);
+  QTest::keyClick(f->edZinseG, Qt::Key_End);
+  EXPECT_TRUE(SichtbarerText(f->edZinseG).endsWith(QStringLiteral(",00 €"))) << SichtbarerText(f->edZinseG).toStdString();
+  QTest::mouseClick(f->sbBerechnen, Qt::LeftButton);
+  EXPECT_TRUE(vonVorn(f->edZinseG)) << SichtbarerText(f->edZinseG).toStdString();
 }
 
 TEST_F(SparFensterTest, MainWindowStepsAsideWhileTheCalculatorIsOpen) {

@@ -13,6 +13,7 @@
 #include "platform/bgr_color.h"
 #include "platform/string_grid.h"
 #include "finance/finanz_fenster_fixture.h"
+#include "support/sichtbarer_text.h"
 
 namespace {
 
@@ -144,6 +145,61 @@ TEST_F(TilgFensterTest, TooSmallInputsAreMarkedWithTheirMessages) {
   EXPECT_TRUE(meldungen.messages().empty());
 }
 
+// A schedule stopped by "Tilgungsrate ist zu klein" computed no remaining debt: the field
+// is empty beside the new schedule, not the debt of the calculation before.
+TEST_F(TilgFensterTest, StoppedScheduleShowsNoEarlierRemainingDebt) {
+  Zeigen();
+  Berechnen();
+  ASSERT_EQ(f->edRestschuld->text(), QStringLiteral("1.690,12"));
+  f->edTilgungsrate->selectAll();
+  QTest::keyClicks(f->edTilgungsrate, QStringLiteral("100"));
+  Berechnen();
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_EQ(meldungen.messages()[0].text, QStringLiteral("Tilgungsrate ist zu klein"));
+  EXPECT_EQ(Grund(f->edTilgungsrate), colorFromBgr(0xCCCCFF));
+  const int letzte = f->sg1->RowCount() - 1;
+  EXPECT_EQ(f->sg1->Cells(6, letzte), QStringLiteral("12.511,34"));
+  EXPECT_EQ(f->edRestschuld->text(), QString());
+  // A calculation refused at its start leaves no result of before either.
+  meldungen.clear();
+  f->edTilgungsrate->setText(QStringLiteral("3.000,00"));
+  Berechnen();
+  ASSERT_EQ(f->edRestschuld->text(), QStringLiteral("1.690,12"));
+  f->edTilgungsdauer->setText(QStringLiteral("0"));
+  Berechnen();
+  EXPECT_EQ(f->edRestschuld->text(), QString());
+  EXPECT_EQ(f->lbZinseG->text(), QString());
+  EXPECT_EQ(f->lbGesamt->text(), QStringLiteral("Gesamt:"));
+  ASSERT_EQ(f->sg1->RowCount(), 2);
+  EXPECT_EQ(f->sg1->Cells(6, 1), QString());
+}
+
+// Large amounts: every result field and line shows its whole text, after the user clicked
+// into the field and pressed End, at the window's least size.
+TEST_F(TilgFensterTest, LongResultsShowWhole) {
+  Zeigen();
+  f->edDarlehensbetrag->setText(QStringLiteral("999.999.999.999.999,99"));
+  f->edTilgungsrate->setText(QStringLiteral("9.999.999.999.999,99"));
+  f->edTilgungsdauer->setText(QStringLiteral("99"));
+  f->cbZinseZahlen->setChecked(true);
+  QTest::mouseClick(f->edRestschuld, Qt::LeftButton);
+  QTest::keyClick(f->edRestschuld, Qt::Key_End);
+  Berechnen();
+  ASSERT_GT(f->edRestschuld->text().size(), 20) << f->edRestschuld->text().toStdString();
+  f->resize(f->minimumSize());
+  QTest::qWait(1);
+  for (QLineEdit* feld : {f->edRestschuld, f->edDarlehensbetrag, f->edTilgungsrate})
+    EXPECT_TRUE(GanzSichtbar(feld)) << feld->objectName().toStdString() << ": "
+                                    << SichtbarerText(feld).toStdString();
+  for (QLabel* zeile : {f->lbZinseG, f->lbGesamt})
+    EXPECT_GE(zeile->width(), zeile->sizeHint().width()) << zeile->text().toStdString();
+  // The same result again, after End, shows from its start.
+  QTest::mouseClick(f->edRestschuld, Qt::LeftButton);
+  QTest::keyClick(f->edRestschuld, Qt::Key_End);
+  Berechnen();
+  EXPECT_TRUE(GanzSichtbar(f->edRestschuld)) << SichtbarerText(f->edRestschuld).toStdString();
+}
+
 TEST_F(TilgFensterTest, EscDuringARateSearchKeepsTheLastPassAndComputesItsSchedule) {
   Zeigen();
   Waehlen(1);
@@ -189,3 +245,4 @@ TEST_F(TilgFensterTest, MainWindowStepsAsideWhileTheCalculatorIsOpen) {
 }
 
 }  // namespace
+

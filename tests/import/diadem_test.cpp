@@ -191,6 +191,19 @@ TEST_F(ImportTest, DataFileInOtherLetterCaseIsFound) {
   EXPECT_EQ(g->sg1->RowCount(), 4);
 }
 
+// The message names the count the header declares, also beyond 32 bits.
+TEST_F(ImportTest, IncompleteFileNamesTheDeclaredCount) {
+  const int64_t riesig = int64_t{1} << 40;
+  Kopf("riesig.DAT", messdaten::DatKopf({{"A", riesig}, {"B", riesig}}, "REAL32"));
+  std::string bytes;
+  for (int i = 1; i <= 100; ++i) bytes += messdaten::R32({static_cast<float>(i)});
+  Bytes("riesig.R32", bytes);
+  Laden("riesig.DAT");
+  EXPECT_EQ(Meldungen(), QStringList{"Datei " + Pfad("riesig.R32") +
+                                     " ist unvollständig: 100 von 2199023255552 Werten gelesen."});
+  EXPECT_EQ(g->sg1->RowCount(), 101);
+}
+
 TEST_F(ImportTest, ShortUnreadableAndMissingFiles) {
   Kopf("kurz.DAT", messdaten::DatKopf({{"A", 4}, {"B", 4}}, "REAL32"));
   Bytes("kurz.R32", messdaten::R32({1, 2, 3}) + "\x01");

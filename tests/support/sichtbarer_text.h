@@ -16,3 +16,10 @@ inline QString SichtbarerText(QLineEdit* e) {
 inline bool ZuBreit(const QLineEdit* e) {
   return e->fontMetrics().horizontalAdvance(e->text()) > e->width() - 8;
 }
+
+// Whether the edit shows its whole text: what it shows is all of it, and the text's advance
+// fits the edit's contents rectangle.
+inline bool GanzSichtbar(QLineEdit* e) {
+  return SichtbarerText(e) == e->text() &&
+         e->fontMetrics().horizontalAdvance(e->text()) < e->contentsRect().width();
+}
