@@ -116,6 +116,8 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   void KurvenListeSchreiben();
   void tbTitelClick();
   void Image1Click();
+  // Shows the picture file as the logo; a file the picture library cannot read is told
+  // (BildLadenMitMeldung) and keeps the logo shown. False then.
   bool LogoLaden(const QString& datei);
 
   // ---- Display --------------------------------------------------------------------------
