@@ -82,6 +82,16 @@ class EchteDialogeTest : public EchteFensterTest {
     EXPECT_FALSE(g->isVisible());
   }
 
+  // A click on knopf opens the file dialog, which chooses datei; the box that follows is
+  // answered: its text, and in *besitzer the window it belonged to.
+  QString DateiMitMeldung(QWidget* knopf, const char* datei, QWidget** besitzer) {
+    QString text;
+    DateiDialogBeantworten(Pfad(datei));
+    MeldungBeantworten(&text, besitzer);
+    QTest::mouseClick(knopf, Qt::LeftButton);
+    return text;
+  }
+
   // The data graph is still there, modal, with the table it held.
   void DatenGraphUnversehrt(const ProgrammLauf& lauf, int zeilen = 21) {
     Nachlaufen();
@@ -155,12 +165,8 @@ TEST_F(EchteDialogeTest, ViewerKeepsRunningAfterFilesItCannotRead) {
       WennDann([] { return frDiagramme->isModalRunning() && frDiagramme->isVisible(); }, [&] {
         Nachlaufen(100);
         for (const char* datei : {"falsch.jpg", "halb.gif"}) {
-          QString text;
           QWidget* besitzer = nullptr;
-          DateiDialogBeantworten(Pfad(datei));
-          MeldungBeantworten(&text, &besitzer);
-          QTest::mouseClick(frDiagramme->sbLaden, Qt::LeftButton);
-          texte << text;
+          texte << DateiMitMeldung(frDiagramme->sbLaden, datei, &besitzer);
           EXPECT_EQ(besitzer, frDiagramme) << datei;
           Nachlaufen();
           EXPECT_FALSE(lauf.Beendet()) << datei;
@@ -234,12 +240,8 @@ TEST_F(EchteDialogeTest, DamagedLogoShowsTheMessageAndKeepsTheLogo) {
       const QImage vorher = g->Image1->pixmap().toImage();
       ASSERT_FALSE(vorher.isNull());
       for (const char* datei : {"halb.png", "text.jpg"}) {
-        QString text;
         QWidget* besitzer = nullptr;
-        DateiDialogBeantworten(Pfad(datei));
-        MeldungBeantworten(&text, &besitzer);
-        QTest::mouseClick(g->Image1, Qt::LeftButton);
-        texte << text;
+        texte << DateiMitMeldung(g->Image1, datei, &besitzer);
         EXPECT_EQ(besitzer, g) << datei;
         EXPECT_EQ(g->Image1->pixmap().toImage(), vorher) << datei;
         EXPECT_EQ(kolvex::LogoDatei, Pfad("logo.png").toStdString());
