@@ -129,8 +129,8 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   // fitted in this pass that have nothing to draw (the solver failed, a coefficient or every
   // sample is not finite); such a curve keeps its points and loses the fitted curve of an
   // earlier model. A failure is cached like a fit and not told again until the curve is
-  // fitted anew. The chart's overlay draws the fitted curves
-  // from the cache on every paint; no paint ever fits.
+  // fitted anew. The chart's overlay draws the fitted curves from the cache on every
+  // paint; no paint ever fits.
   void ApproximationZeichnen() override;
   // Curve n's fitted curve alone, at once, without touching the axes (the model builder's
   // typed coefficients). A failed fit or a coefficient that is no number is reported, and

@@ -3,8 +3,8 @@
 // fits only what is stale, and the chart's overlay paints the cached samples on every
 // paint, so neither a repaint nor a mere redraw of the window runs a fit.
 #include <QCheckBox>
-#include <QStringList>
 #include <QListWidget>
+#include <QStringList>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
