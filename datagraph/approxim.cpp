@@ -218,6 +218,10 @@ void TfrApproxim::BaukastenVerstecken(bool verstecken) {
 
 // ---- Fitting --------------------------------------------------------------------------------
 
+QString TfrApproxim::KurvenName(int kurve) const {
+  return Datenquelle ? Datenquelle->KurvenBeschriftung(kurve) : QString();
+}
+
 std::size_t TfrApproxim::PunkteLesen(int kurve) {
   std::vector<double> x, y;
   if (Datenquelle) Datenquelle->KurvenWerte(kurve, x, y);
@@ -243,17 +247,26 @@ void TfrApproxim::GlobaleSetzen(const kolvex::FitErgebnis& e) {
   }
 }
 
-QString TfrApproxim::FitFehlerText(const kolvex::FitErgebnis& e) {
+QString TfrApproxim::FitFehlerGrund(const kolvex::FitErgebnis& e) {
   switch (e.fehler) {
     case kolvex::FitFehler::NichtLoesbar:
-      return QStringLiteral("Die Approximation ist nicht möglich: Die Normalgleichungen lassen "
-                            "sich nicht lösen (Zahlenüberlauf).");
+      return QStringLiteral("Die Normalgleichungen lassen sich nicht lösen (Zahlenüberlauf).");
     case kolvex::FitFehler::NichtEndlich:
-      return QStringLiteral("Die Approximation ist nicht möglich: Der Koeffizient a%1 ist zu groß.")
-          .arg(e.fehlerKoeff);
+      return QStringLiteral("Der Koeffizient a%1 ist zu groß.").arg(e.fehlerKoeff);
     default:
       return QString();
   }
+}
+
+QString TfrApproxim::FitFehlerText(const std::vector<FitFehlschlag>& fehlschlaege) {
+  if (fehlschlaege.empty()) return QString();
+  if (fehlschlaege.size() == 1)
+    return QStringLiteral("Das Modell konnte für die Kurve „") + fehlschlaege[0].kurve +
+           QStringLiteral("“ nicht berechnet werden.\r") + fehlschlaege[0].grund;
+  QString text = QStringLiteral("Das Modell konnte für diese Kurven nicht berechnet werden:");
+  for (const FitFehlschlag& f : fehlschlaege)
+    text += QStringLiteral("\r„") + f.kurve + QStringLiteral("“: ") + f.grund;
+  return text;
 }
 
 kolvex::FitErgebnis TfrApproxim::ApproximationBerechnen(int kurve, QString* fehler) {
@@ -274,7 +287,10 @@ kolvex::FitErgebnis TfrApproxim::ApproximationBerechnen(int kurve, QString* fehl
                              mitGetippten ? &getippt : nullptr, kolvex::TermFehlerGemeldet);
   if (!mitGetippten && e.fehler != kolvex::FitFehler::KeineTerme) ++FitZaehler;
   GlobaleSetzen(e);
-  if (fehler) *fehler = e.ok ? QString() : FitFehlerText(e);
+  if (fehler) {
+    const QString grund = e.ok ? QString() : FitFehlerGrund(e);
+    *fehler = grund.isEmpty() ? QString() : FitFehlerText({{KurvenName(kurve), grund}});
+  }
   return e;
 }
 
@@ -290,8 +306,8 @@ void TfrApproxim::KoeffizientenAnzeigen(const QString& modellText, int k) {
                                             &e.fehlerKoeff);
   if (e.fehler != kolvex::FitFehler::KeineTerme) ++FitZaehler;
   if (!meldung.Text().empty()) showMessage(fromCore(meldung.Text()), MessageKind::Warning);
-  if (e.fehler == kolvex::FitFehler::NichtLoesbar || e.fehler == kolvex::FitFehler::NichtEndlich) {
-    showMessage(FitFehlerText(e), MessageKind::Warning);
+  if (const QString grund = FitFehlerGrund(e); !grund.isEmpty()) {
+    showMessage(FitFehlerText({{KurvenName(1), grund}}), MessageKind::Warning);
     return;
   }
   kolvex::Koeff.assign(11, 0.0);

@@ -6,6 +6,7 @@
 // fit globals XWerte, YWerte, Koeff, KurveX, KurveY of core/globals.h up to date).
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 #include "core/approxim.h"
 #include "platform/form.h"
@@ -50,15 +51,25 @@ class TfrApproxim : public Form {
   // builder's typed coefficients while its Tag is 1, and samples the fitted curve. Fills
   // XWerte/YWerte (1..n), Koeff (1..k) and the valid samples of KurveX/KurveY. Nothing is
   // shown: the pass's message is in the result's `meldung`; when the result is not ok and
-  // the user should hear why, *fehler gets a German sentence (empty for a model without
-  // terms).
+  // the user should hear why, *fehler gets the German message (FitFehlerText naming the
+  // curve, or the typed coefficient that is no number; empty for a model without terms).
   kolvex::FitErgebnis ApproximationBerechnen(int kurve, QString* fehler = nullptr);
   // Fits the data graph's first curve with the model text being built and lists the
   // coefficients in the builder's grid (rows 1 .. min(k, 12)). A failed fit is reported
   // and leaves the grid as it was.
   void KoeffizientenAnzeigen(const QString& modell, int k);
-  // The sentence for a failed fit (empty when there is nothing to say).
-  static QString FitFehlerText(const kolvex::FitErgebnis& e);
+  // Why a fit failed, one German sentence (empty when there is nothing to say: a model
+  // without terms).
+  static QString FitFehlerGrund(const kolvex::FitErgebnis& e);
+  // A curve whose model could not be fitted: its label and the reason.
+  struct FitFehlschlag {
+    QString kurve;
+    QString grund;
+  };
+  // The one message for the curves of a pass whose fit failed: for one curve "Das Modell
+  // konnte für die Kurve „label“ nicht berechnet werden." and the reason on the next line;
+  // for several a heading and one line „label“: reason per curve. Empty for none.
+  static QString FitFehlerText(const std::vector<FitFehlschlag>& fehlschlaege);
 
   // Fits (not typed coefficients) made since start-up; lets tests see that a redraw
   // refitted nothing.
@@ -94,6 +105,8 @@ class TfrApproxim : public Form {
   void TitelSetzen();
   // Reads curve s into XWerte/YWerte (1..n, at least 11 entries); returns n.
   std::size_t PunkteLesen(int kurve);
+  // The label of curve s as the data graph shows it ("" without a data source).
+  QString KurvenName(int kurve) const;
   void GlobaleSetzen(const kolvex::FitErgebnis& e);
 };
 

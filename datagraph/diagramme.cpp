@@ -15,6 +15,7 @@
 #include "core/globals.h"
 #include "datagraph/grafik_approx.h"
 #include "gif/qt/gif_image.h"
+#include "imagefile/errors.h"
 #include "imagefile/qt/bitmap_image.h"
 #include "imagefile/qt/format_graphics.h"
 #include "imagefile/qt/graphic.h"
@@ -22,6 +23,7 @@
 #include "platform/fenster_lage.h"
 #include "platform/message_dialog.h"
 #include "platform/print_service.h"
+#include "platform/text_file.h"
 
 TfrDiagramme* frDiagramme = nullptr;
 
@@ -200,16 +202,19 @@ void TfrDiagramme::sbLadenClick() {
   if (!name.isEmpty()) DiagrammLadenMitMeldung(name);
 }
 
-bool TfrDiagramme::DiagrammLadenMitMeldung(const QString& name) {
-  // Shown here as the application's error display would show it: Qt's event delivery is
-  // not made for exceptions passing through it.
+bool BildLadenMitMeldung(const QString& name, const std::function<void()>& laden) {
   try {
-    DiagrammLaden(name);
+    laden();
     return true;
+  } catch (const imagefile::SilentAbort&) {
   } catch (const std::exception& e) {
-    showMessage(QString::fromUtf8(e.what()), MessageKind::Warning);
+    showMessage(readFailedText(name, QString::fromUtf8(e.what())), MessageKind::Warning);
   }
   return false;
+}
+
+bool TfrDiagramme::DiagrammLadenMitMeldung(const QString& name) {
+  return BildLadenMitMeldung(name, [&] { DiagrammLaden(name); });
 }
 
 void TfrDiagramme::sbPrintClick() {

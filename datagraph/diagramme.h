@@ -55,7 +55,7 @@ class TfrDiagramme : public Form {
   // the library's error after the caption and DiagrammPfad have changed; the picture shown
   // before stays then. A metafile without a bitmap raises kKeinBildInMetadatei likewise.
   void DiagrammLaden(const QString& name);
-  // The same for the buttons: a failure shows the library's text as a warning; false then.
+  // The same for the buttons: a failure is shown (BildLadenMitMeldung); false then.
   bool DiagrammLadenMitMeldung(const QString& name);
   // Draws imh0's metafile into Image1, scaled to the window keeping its proportions.
   void BildEinpassen();
@@ -98,3 +98,10 @@ extern TfrDiagramme* frDiagramme;
 
 // The warning for a metafile that holds vectors only: the player draws bitmaps alone.
 extern const char* const kKeinBildInMetadatei;
+
+// Runs laden, which loads the picture file name; an error it raises is shown as a warning
+// naming the file (readFailedText with the container's or the library's text as it is), as
+// the application's error display would show it: Qt's event delivery is not made for
+// exceptions passing through it. A question the user cancelled (imagefile::SilentAbort)
+// shows nothing. False when laden raised.
+bool BildLadenMitMeldung(const QString& name, const std::function<void()>& laden);

@@ -430,7 +430,7 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
 
   QFile datei(name);
   if (!datei.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-    showMessage(datei.errorString(), MessageKind::Warning);
+    showMessage(readFailedText(name, datei.errorString()), MessageKind::Warning);
     return;
   }
   // Lack of memory anywhere in the load ends in one message; outside the data loop it keeps
@@ -482,7 +482,7 @@ void TfrGrafikApprox::TextDateiLesen(QFile& datei, const QString& name, char tre
   QByteArray gelesen;
   speicherSchritt();
   if (!DateiLesen(datei, gelesen)) {
-    showMessage(datei.errorString(), MessageKind::Warning);
+    showMessage(readFailedText(name, datei.errorString()), MessageKind::Warning);
     return;
   }
   datei.close();

@@ -116,6 +116,8 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   void KurvenListeSchreiben();
   void tbTitelClick();
   void Image1Click();
+  // Shows the picture file as the logo; a file the picture library cannot read is told
+  // (BildLadenMitMeldung) and keeps the logo shown. False then.
   bool LogoLaden(const QString& datei);
 
   // ---- Display --------------------------------------------------------------------------
@@ -123,8 +125,12 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   // on: every curve whose fit is stale (its points, the model in force or the builder's
   // typed coefficients changed) is fitted anew, ESC ending that early; the left axis's
   // maximum is raised to the highest valid sample of the curves shown; the chart is drawn
-  // once, and the pass's one message shown after it. The chart's overlay draws the fitted
-  // curves from the cache on every paint; no paint ever fits.
+  // once, and the pass's one message shown after it: the fit's term message and the curves
+  // fitted in this pass that have nothing to draw (the solver failed, a coefficient or every
+  // sample is not finite); such a curve keeps its points and loses the fitted curve of an
+  // earlier model. A failure is cached like a fit and not told again until the curve is
+  // fitted anew. The chart's overlay draws the fitted curves from the cache on every
+  // paint; no paint ever fits.
   void ApproximationZeichnen() override;
   // Curve n's fitted curve alone, at once, without touching the axes (the model builder's
   // typed coefficients). A failed fit or a coefficient that is no number is reported, and
@@ -328,9 +334,10 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   // The key curve s's cache must have now; false when a typed coefficient is no number.
   bool AusgleichSchluesselVon(int s, AusgleichSchluessel& k, QString* fehler) const;
   // Fits curve s anew and caches the result (a failure too while fehlerCachen is set;
-  // otherwise a failure leaves the cache as it was). True when there is a curve to draw.
+  // otherwise a failed fit leaves the cache as it was). True when there is a curve to draw;
+  // when there is none, *grund gets why (empty for a model without terms).
   bool AusgleichBerechnen(int s, const AusgleichSchluessel& k, bool fehlerCachen,
-                          QString* fehler, std::string* meldung);
+                          QString* grund, std::string* meldung);
   // The overlay lines of the curves marked shown, from their caches.
   void AusgleichLinienSetzen();
   std::vector<Ausgleich> ausgleich_;

@@ -23,6 +23,7 @@
 
 #include "core/globals.h"
 #include "core/zahltext.h"
+#include "datagraph/diagramme.h"
 #include "datagraph/einstellung_grafik.h"
 #include "datagraph/grafik_approx.h"
 #include "datagraph/value_grid.h"
@@ -295,16 +296,11 @@ void TfrGrafikApprox::tbTitelClick() {
 }
 
 bool TfrGrafikApprox::LogoLaden(const QString& datei) {
-  logo_ = QPixmap();
-  Image1->clear();
-  // Through the program's own picture library, like every picture it opens; a file it
-  // cannot read leaves no logo.
+  // Through the program's own picture library, like every picture it opens, into a picture
+  // of its own first: a file it cannot read is told, as the viewer tells it, and the logo
+  // shown stays.
   QImage bild;
-  try {
-    bild = imagefile::loadPictureFile(datei);
-  } catch (const std::exception&) {
-    return false;
-  }
+  if (!BildLadenMitMeldung(datei, [&] { bild = imagefile::loadPictureFile(datei); })) return false;
   if (bild.isNull()) return false;
   logo_ = QPixmap::fromImage(bild);
   const int h = Image1->height();
@@ -328,8 +324,8 @@ void TfrGrafikApprox::Image1Click() {
   if (!datei.isEmpty()) {
     OpenPictureDialog1.FileName = datei;
     OpenPictureDialog1.InitialDir = QFileInfo(datei).absolutePath();
-    kolvex::LogoDatei = datei.toStdString();
-    LogoLaden(datei);
+    // The logo file stays the one shown until another one could be read.
+    if (LogoLaden(datei)) kolvex::LogoDatei = datei.toStdString();
     return;
   }
   if (showMessage(QStringLiteral("Bild löschen?"), MessageKind::Question, MessageButtons::YesNo) ==

@@ -4,6 +4,7 @@
 // paint, so neither a repaint nor a mere redraw of the window runs a fit.
 #include <QCheckBox>
 #include <QListWidget>
+#include <QStringList>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
@@ -29,9 +30,17 @@ namespace {
 // below it never raises the axis.
 constexpr double kHoechsterStart = -999999;
 
-void MeldungZeigen(const std::string& meldung) {
-  if (meldung.empty()) return;
-  showMessage(fromCore(meldung), MessageKind::Warning);
+// A fit that worked but whose curve has no sample with a finite value: nothing to draw.
+const QString kKeinGueltigerWert =
+    QStringLiteral("Die Modellkurve hat an keiner Stelle einen gültigen Wert.");
+
+// One box for what a pass or a drawing has to say: the fit's term message (core text) and
+// the failed curves, each on its own lines.
+void MeldungZeigen(const std::string& meldung, const QString& fehler) {
+  QStringList texte;
+  if (!meldung.empty()) texte << fromCore(meldung);
+  if (!fehler.isEmpty()) texte << fehler;
+  if (!texte.isEmpty()) showMessage(texte.join(QLatin1Char('\r')), MessageKind::Warning);
 }
 
 }  // namespace
@@ -72,19 +81,20 @@ bool TfrGrafikApprox::AusgleichSchluesselVon(int s, AusgleichSchluessel& k, QStr
 }
 
 bool TfrGrafikApprox::AusgleichBerechnen(int s, const AusgleichSchluessel& k, bool fehlerCachen,
-                                         QString* fehler, std::string* meldung) {
+                                         QString* grund, std::string* meldung) {
   if (!frApproxim) return false;
   kolvex::FitErgebnis e;
   QString warum;
   try {
-    e = frApproxim->ApproximationBerechnen(s, &warum);
+    e = frApproxim->ApproximationBerechnen(s);
+    if (!e.ok) warum = TfrApproxim::FitFehlerGrund(e);
   } catch (const std::bad_alloc&) {
     e = kolvex::FitErgebnis();
     warum = QStringLiteral("Speicherplatz Fehler");
   }
   if (meldung && meldung->empty()) *meldung = e.meldung;
   if (!e.ok && !fehlerCachen) {
-    if (fehler) *fehler = warum;
+    if (grund) *grund = warum;
     return false;
   }
   Ausgleich& a = AusgleichVon(s);
@@ -101,8 +111,9 @@ bool TfrGrafikApprox::AusgleichBerechnen(int s, const AusgleichSchluessel& k, bo
       a.hoechster = std::max(a.hoechster, e.kurveY[i]);
     }
     a.ok = !a.linie.isEmpty();
+    if (!a.ok) warum = kKeinGueltigerWert;
   }
-  if (!a.ok && fehler) *fehler = warum;
+  if (!a.ok && grund) *grund = warum;
   return a.ok;
 }
 
@@ -160,12 +171,18 @@ void TfrGrafikApprox::ApproximationZeichnen() {
       veraltet.push_back(s);
   }
 
+  // A fit that fails here is told once, after the pass; cached, it is not fitted again and
+  // so not told again by a mere redraw (a resize, the grid, a repaint).
   std::string meldung;
+  std::vector<TfrApproxim::FitFehlschlag> fehlschlaege;
   if (!veraltet.empty()) {
     WaitCursor sanduhr(Chart1);
     EscWatcher::Operation esc;
     for (int s : veraltet) {
-      AusgleichBerechnen(s, schluessel[static_cast<size_t>(s - 1)], true, nullptr, &meldung);
+      QString grund;
+      if (!AusgleichBerechnen(s, schluessel[static_cast<size_t>(s - 1)], true, &grund, &meldung) &&
+          !grund.isEmpty())
+        fehlschlaege.push_back({KurvenBeschriftung(s), grund});
       frisch[static_cast<size_t>(s - 1)] = true;
       // ESC ends the fitting; the curves fitted so far are drawn, the rest next time.
       if (EscWatcher::pressed()) break;
@@ -190,7 +207,7 @@ void TfrGrafikApprox::ApproximationZeichnen() {
   AusgleichLinienSetzen();
   Chart1->refresh();
   KurvenBeschriften();
-  MeldungZeigen(meldung);
+  MeldungZeigen(meldung, TfrApproxim::FitFehlerText(fehlschlaege));
 }
 
 void TfrGrafikApprox::ApproximationZeichnenKurve(int n) {
@@ -205,13 +222,12 @@ void TfrGrafikApprox::ApproximationZeichnenKurve(int n) {
     if (ok) {
       const Ausgleich& a = AusgleichVon(n);
       // A failure cached by a pass is fitted again here, to tell the user why.
-      ok = (a.belegt && a.schluessel == k && a.ok) || AusgleichBerechnen(n, k, false, &fehler, &meldung);
+      QString grund;
+      ok = (a.belegt && a.schluessel == k && a.ok) || AusgleichBerechnen(n, k, false, &grund, &meldung);
+      if (!ok && !grund.isEmpty()) fehler = TfrApproxim::FitFehlerText({{KurvenBeschriftung(n), grund}});
     }
-    MeldungZeigen(meldung);
-    if (ok)
-      AusgleichVon(n).gezeigt = true;
-    else if (!fehler.isEmpty())
-      showMessage(fehler, MessageKind::Warning);
+    if (ok) AusgleichVon(n).gezeigt = true;
+    MeldungZeigen(meldung, fehler);
   }
   AusgleichLinienSetzen();
   Chart1->refresh();

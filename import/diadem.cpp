@@ -37,9 +37,7 @@ std::string U(const QString& s) { return s.toUtf8().toStdString(); }
 const QString kSpeicherFehler = QStringLiteral(
     "Speicher-Fehler.\rEinstellung: XY-Daten von DiaDem mit Kanalauswahl. Lesen jede 10 oder 100 Wert.");
 
-QString NichtLesbar(const QString& name, const QString& fehler) {
-  return QStringLiteral("Datei ") + name + QStringLiteral(" kann nicht gelesen werden.\r") + fehler;
-}
+QString NichtLesbar(const QString& name, const QString& fehler) { return readFailedText(name, fehler); }
 
 // The data file, mapped when the system allows it, else read piece by piece.
 class DateiQuelle : public kolvex::Bytequelle {

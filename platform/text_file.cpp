@@ -123,6 +123,10 @@ QString saveFailedText(const QString& path, const QString& reason) {
   return QStringLiteral("Datei ") + path + QStringLiteral(" konnte nicht gespeichert werden.\r") + reason;
 }
 
+QString readFailedText(const QString& path, const QString& reason) {
+  return QStringLiteral("Datei ") + path + QStringLiteral(" kann nicht gelesen werden.\r") + reason;
+}
+
 void piSignFromFile(QString& text) { text.replace(QChar(0x00B6), QChar(0x03C0)); }
 
 QString decodeText(const QByteArray& bytes) {

@@ -29,6 +29,9 @@ bool appendTextLineUnlessLast(const QString& path, const QString& line, bool* ap
 // The message of every writer whose file could not be written: the file and the system's
 // reason.
 QString saveFailedText(const QString& path, const QString& reason);
+// The message of a reader whose file could not be opened or read: "Datei <path> kann nicht
+// gelesen werden." and on the next line the system's or the library's text as it is.
+QString readFailedText(const QString& path, const QString& reason);
 
 // For tests: how often an append had to read a whole file to learn its encoding and last
 // line (once per file, and again after anyone else changed it).

@@ -322,7 +322,9 @@ TEST_F(AuswahlTest, FailedFitInTheListingWarnsAndKeepsTheGrid) {
   meldungen.clear();
   b->FormelAufbauen(1);
   ASSERT_EQ(meldungen.messages().size(), 1u);
-  EXPECT_TRUE(meldungen.messages()[0].text.startsWith(QStringLiteral("Die Approximation ist nicht möglich")));
+  EXPECT_EQ(meldungen.messages()[0].text,
+            QStringLiteral("Das Modell konnte für die Kurve „weit“ nicht berechnet werden.\rDie "
+                           "Normalgleichungen lassen sich nicht lösen (Zahlenüberlauf)."));
   EXPECT_EQ(b->sg->Cells(1, 1), QStringLiteral("7"));
   meldungen.clear();
   EXPECT_FALSE(b->cbAppChange(0));

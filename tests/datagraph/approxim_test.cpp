@@ -257,8 +257,9 @@ TEST_F(ApproximTest, FailedFitLeavesTheCurveGlobalsAndExplains) {
   EXPECT_FALSE(e.ok);
   for (bool g : e.gueltig) EXPECT_FALSE(g);
   EXPECT_EQ(kolvex::KurveY, kurveY);
-  EXPECT_EQ(fehler, QStringLiteral("Die Approximation ist nicht möglich: Die Normalgleichungen "
-                                   "lassen sich nicht lösen (Zahlenüberlauf)."));
+  EXPECT_EQ(fehler, QStringLiteral("Das Modell konnte für die Kurve „schlecht“ nicht berechnet "
+                                   "werden.\rDie Normalgleichungen lassen sich nicht lösen "
+                                   "(Zahlenüberlauf)."));
   EXPECT_TRUE(meldungen.messages().empty());  // nothing is shown by the fit itself
 }
 

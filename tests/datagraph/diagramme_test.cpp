@@ -17,6 +17,8 @@
 #include "datagraph/grafik_approx.h"
 #include "gif/extensions.h"
 #include "gif/qt/gif_image.h"
+#include "imagefile/hips_loader.h"
+#include "imagefile/loaders.h"
 #include "imagefile/qt/graphic.h"
 #include "imagefile/qt/image_io.h"
 #include "platform/fenster_lage.h"
@@ -53,6 +55,10 @@ class DiagrammeTest : public FensterTest {
     QStringList l;
     for (const RecordedMessage& m : meldungen.messages()) l << m.text;
     return l;
+  }
+  // The warning of a picture file of the working folder that could not be read.
+  QString Unlesbar(const QString& datei, const QString& text) const {
+    return "Datei " + Pfad(datei) + " kann nicht gelesen werden.\r" + text;
   }
 
   TfrDiagramme* d = nullptr;
@@ -187,7 +193,7 @@ TEST_F(DiagrammeTest, DamagedOrUnknownFilesShowTheLibraryTextAndKeepThePicture) 
   QTest::mouseClick(d->sbLaden, Qt::LeftButton);
   ASSERT_EQ(meldungen.messages().size(), 1u);
   EXPECT_EQ(meldungen.messages().front().kind, MessageKind::Warning);
-  EXPECT_FALSE(meldungen.messages().front().text.isEmpty());
+  EXPECT_EQ(Meldungen(), QStringList{Unlesbar("kaputt.png", "Read less than expected")});
   EXPECT_EQ(d->Image1->bild(), vorher);
   // The caption has changed before the error showed.
   EXPECT_EQ(d->windowTitle(), "Diagramme   " + Pfad("kaputt.png"));
@@ -196,7 +202,44 @@ TEST_F(DiagrammeTest, DamagedOrUnknownFilesShowTheLibraryTextAndKeepThePicture) 
   DateiSchreiben("text.xyz", {"x"});
   TfrDiagramme::OeffnenDialogTestHook = [this] { return Pfad("text.xyz"); };
   QTest::mouseClick(d->sbLaden, Qt::LeftButton);
-  EXPECT_EQ(Meldungen(), QStringList{"Unsupported file format: XYZ"});
+  EXPECT_EQ(Meldungen(), QStringList{Unlesbar("text.xyz", "Unsupported file format: XYZ")});
+  EXPECT_EQ(d->Image1->bild(), vorher);
+
+  // Every picture the viewer cannot read names its file before the library's own text.
+  struct Fall {
+    const char* datei;
+    QByteArray inhalt;
+    const char* text;
+  };
+  const QByteArray halb = [&] {
+    Bild("ganz.png", 200, 100);
+    QFile f(Pfad("ganz.png"));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray b = f.readAll();
+    return b.left(b.size() / 2);
+  }();
+  for (const Fall& fall : {Fall{"halb.png", halb, "Read less than expected"},
+                           Fall{"text.jpg", "kein jpeg, nur Text\n", "Not a JPEG file: starts with 0x6b 0x65"},
+                           Fall{"text.gif", "kein gif\n", "Invalid GIF signature"},
+                           Fall{"leer.bmp", "", "Unsupported file format"}}) {
+    QFile f(Pfad(fall.datei));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(fall.inhalt);
+    f.close();
+    meldungen.clear();
+    TfrDiagramme::OeffnenDialogTestHook = [&] { return Pfad(fall.datei); };
+    QTest::mouseClick(d->sbLaden, Qt::LeftButton);
+    EXPECT_EQ(Meldungen(), QStringList{Unlesbar(fall.datei, fall.text)}) << fall.datei;
+    EXPECT_EQ(d->Image1->bild(), vorher) << fall.datei;
+  }
+  // A file gone by the time it is opened: the library's text names it already, the
+  // message too.
+  meldungen.clear();
+  TfrDiagramme::OeffnenDialogTestHook = [this] { return Pfad("weg.png"); };
+  QTest::mouseClick(d->sbLaden, Qt::LeftButton);
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_TRUE(Meldungen()[0].startsWith(Unlesbar("weg.png", "Error opening \"" + Pfad("weg.png") + "\" - ")))
+      << Meldungen()[0].toStdString();
   EXPECT_EQ(d->Image1->bild(), vorher);
 
   // Cancelled: nothing changes.
@@ -206,6 +249,33 @@ TEST_F(DiagrammeTest, DamagedOrUnknownFilesShowTheLibraryTextAndKeepThePicture) 
   QTest::mouseClick(d->sbLaden, Qt::LeftButton);
   EXPECT_EQ(kolvex::DiagrammPfad, "/bleibt/");
   EXPECT_TRUE(meldungen.messages().empty());
+}
+
+// A question of the picture library that the user cancels (the HIPS plane) ends the load
+// without a message; the picture shown stays.
+TEST_F(DiagrammeTest, CancelledPlaneQuestionShowsNothing) {
+  d->DiagrammLaden(Bild("vorher.bmp", 100, 50));
+  imagefile::Graphic* vorher = d->Image1->bild();
+  const std::string kopf = "orig\nseq\n3\ndate\n2\n2\n8\na\nb\nc\nd\n";
+  QByteArray hips(kopf.data(), static_cast<qsizetype>(kopf.size()));
+  for (int i = 0; i < 12; ++i) hips.append(static_cast<char>(i));
+  QFile datei(Pfad("ebenen.hip"));
+  ASSERT_TRUE(datei.open(QIODevice::WriteOnly));
+  datei.write(hips);
+  datei.close();
+  const auto alteFrage = imagefile::hipsLoader().question;
+  imagefile::progressHandler() = [](int) {};
+  int gefragt = 0;
+  imagefile::hipsLoader().question = [&](const std::string&, const std::string&, std::string&) {
+    ++gefragt;
+    return false;
+  };
+  EXPECT_FALSE(d->DiagrammLadenMitMeldung(Pfad("ebenen.hip")));
+  imagefile::hipsLoader().question = alteFrage;
+  imagefile::progressHandler() = nullptr;
+  EXPECT_EQ(gefragt, 1);
+  EXPECT_TRUE(meldungen.messages().empty()) << Meldungen().join(" | ").toStdString();
+  EXPECT_EQ(d->Image1->bild(), vorher);
 }
 
 TEST_F(DiagrammeTest, MetafileOfVectorsOnlyIsReportedAndThePictureKept) {
@@ -231,7 +301,7 @@ TEST_F(DiagrammeTest, MetafileOfVectorsOnlyIsReportedAndThePictureKept) {
   QTest::mouseClick(d->sbLaden, Qt::LeftButton);
   ASSERT_EQ(meldungen.messages().size(), 1u);
   EXPECT_EQ(meldungen.messages().front().kind, MessageKind::Warning);
-  EXPECT_EQ(meldungen.messages().front().text, QString::fromUtf8(kKeinBildInMetadatei));
+  EXPECT_EQ(meldungen.messages().front().text, Unlesbar("vektor.emf", QString::fromUtf8(kKeinBildInMetadatei)));
   EXPECT_EQ(d->Image1->bild(), vorher);
   EXPECT_EQ(d->imh0->bild(), nullptr);
   EXPECT_EQ(d->size(), groesse);
@@ -329,7 +399,7 @@ TEST_F(DiagrammeTest, DataGraphKeepsItsWindowWhenThePictureFailsToLoad) {
   TfrDiagramme::OeffnenDialogTestHook = [this] { return Pfad("leer.gif"); };
   g->tbDiagramme->click();
   ASSERT_EQ(meldungen.messages().size(), 1u);
-  EXPECT_EQ(meldungen.messages()[0].text, QStringLiteral("Invalid GIF signature"));
+  EXPECT_EQ(meldungen.messages()[0].text, Unlesbar("leer.gif", "Invalid GIF signature"));
   EXPECT_TRUE(g->isVisible());
   EXPECT_FALSE(d->isVisible());
 }

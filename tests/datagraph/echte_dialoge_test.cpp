@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -68,9 +70,9 @@ class EchteDialogeTest : public EchteFensterTest {
   // The program's way in: "XY-Daten in Diagramm" on the shown main window, the table chosen
   // in the file dialog; imGraph runs once the data graph is up (modal, main window hidden),
   // and closes it at the end.
-  void ImDatenGraph(const std::function<void()>& imGraph) {
+  void ImDatenGraph(const std::function<void()>& imGraph, const QString& tabelle = "daten.csv") {
     HauptfensterZeigen();
-    DateiDialogBeantworten(Pfad("daten.csv"));
+    DateiDialogBeantworten(Pfad(tabelle));
     WennDann([this] { return g->isModalRunning() && g->isVisible(); }, [this, imGraph] {
       Nachlaufen(100);
       imGraph();
@@ -78,6 +80,16 @@ class EchteDialogeTest : public EchteFensterTest {
     });
     QTest::mouseClick(frRechn->tbDiagramm, Qt::LeftButton);
     EXPECT_FALSE(g->isVisible());
+  }
+
+  // A click on knopf opens the file dialog, which chooses datei; the box that follows is
+  // answered: its text, and in *besitzer the window it belonged to.
+  QString DateiMitMeldung(QWidget* knopf, const char* datei, QWidget** besitzer) {
+    QString text;
+    DateiDialogBeantworten(Pfad(datei));
+    MeldungBeantworten(&text, besitzer);
+    QTest::mouseClick(knopf, Qt::LeftButton);
+    return text;
   }
 
   // The data graph is still there, modal, with the table it held.
@@ -130,7 +142,7 @@ TEST_F(EchteDialogeTest, DamagedPictureFromThePictureButtonShowsTheMessageAndKee
       DateiDialogBeantworten(Pfad("halb.png"));
       MeldungBeantworten(&text, &besitzer);
       QTest::mouseClick(g->tbDiagramme, Qt::LeftButton);
-      EXPECT_FALSE(text.isEmpty());
+      EXPECT_EQ(text, "Datei " + Pfad("halb.png") + " kann nicht gelesen werden.\nRead less than expected");
       EXPECT_EQ(besitzer, g);
       EXPECT_FALSE(frDiagramme->isVisible());
       DatenGraphUnversehrt(lauf);
@@ -153,12 +165,8 @@ TEST_F(EchteDialogeTest, ViewerKeepsRunningAfterFilesItCannotRead) {
       WennDann([] { return frDiagramme->isModalRunning() && frDiagramme->isVisible(); }, [&] {
         Nachlaufen(100);
         for (const char* datei : {"falsch.jpg", "halb.gif"}) {
-          QString text;
           QWidget* besitzer = nullptr;
-          DateiDialogBeantworten(Pfad(datei));
-          MeldungBeantworten(&text, &besitzer);
-          QTest::mouseClick(frDiagramme->sbLaden, Qt::LeftButton);
-          texte << text;
+          texte << DateiMitMeldung(frDiagramme->sbLaden, datei, &besitzer);
           EXPECT_EQ(besitzer, frDiagramme) << datei;
           Nachlaufen();
           EXPECT_FALSE(lauf.Beendet()) << datei;
@@ -174,8 +182,100 @@ TEST_F(EchteDialogeTest, ViewerKeepsRunningAfterFilesItCannotRead) {
     });
   });
   ASSERT_EQ(texte.size(), 2);
-  EXPECT_TRUE(texte[0].contains("JPEG")) << texte[0].toStdString();
-  EXPECT_FALSE(texte[1].isEmpty());
+  EXPECT_EQ(texte[0], "Datei " + Pfad("falsch.jpg") +
+                          " kann nicht gelesen werden.\nNot a JPEG file: starts with 0x6b 0x65");
+  EXPECT_EQ(texte[1], "Datei " + Pfad("halb.gif") + " kann nicht gelesen werden.\nInvalid Image trailer");
+}
+
+// A fit that overflows (e^x on X up to 1000): one real box on the data graph, naming the
+// curve; the graph stays modal with its points, and repaints ask nothing more.
+TEST_F(EchteDialogeTest, FailedFitShowsOneBoxAndTheGraphStays) {
+  QStringList zeilen{"x;y"};
+  for (int i = 0; i <= 50; ++i) zeilen << QString("%1;%2").arg(i * 20).arg(1 + i % 3);
+  DateiSchreiben("ueberlauf.csv", zeilen);
+  ProgrammLauf lauf;
+  QString text;
+  QWidget* besitzer = nullptr;
+  lauf.Ausfuehren([&] {
+    ImDatenGraph([&] {
+      g->cbXKanal->setCurrentIndex(1);
+      g->cbYKanal->setCurrentIndex(2);
+      QTest::mouseClick(g->sbGrafik, Qt::LeftButton);
+      const QString modell = "y = a1 + a2*e^x";
+      frApproxim->RadioGroup1->addItem(modell);
+      frApproxim->lbh->addItem(modell);
+      frApproxim->AuswahlSetzen(frApproxim->RadioGroup1->count() - 1);
+      MeldungBeantworten(&text, &besitzer);
+      QTest::mouseClick(g->tbInterpolation, Qt::LeftButton);  // fitting on
+      EXPECT_EQ(text, "Das Modell konnte für die Kurve „ueberlauf   x : y“ nicht berechnet werden.\n"
+                      "Die Normalgleichungen lassen sich nicht lösen (Zahlenüberlauf).");
+      EXPECT_EQ(besitzer, g);
+      EXPECT_TRUE(g->tbInterpolation->isChecked());
+      EXPECT_EQ(g->Serien[0]->count(), 51);
+      EXPECT_TRUE(g->Chart1->overlayLines().empty());
+      g->Chart1->update();
+      g->resize(g->width() - 20, g->height());
+      Nachlaufen();
+      EXPECT_EQ(QApplication::activeModalWidget(), g);
+      DatenGraphUnversehrt(lauf, 52);
+    }, "ueberlauf.csv");
+  });
+  EXPECT_FALSE(lauf.Beendet());
+}
+
+// The title block's logo: a damaged picture chosen in the real file dialog is told on the
+// data graph, and the logo shown stays.
+TEST_F(EchteDialogeTest, DamagedLogoShowsTheMessageAndKeepsTheLogo) {
+  Bild("logo.png");
+  Bild("halb.png", true);
+  Bytes("text.jpg", "kein jpeg, nur Text\n");
+  ProgrammLauf lauf;
+  QStringList texte;
+  lauf.Ausfuehren([&] {
+    ImDatenGraph([&] {
+      QTest::mouseClick(g->sbGrafik, Qt::LeftButton);  // the graph page with the title block
+      ASSERT_TRUE(g->Image1->isVisible());
+      DateiDialogBeantworten(Pfad("logo.png"));
+      QTest::mouseClick(g->Image1, Qt::LeftButton);
+      const QImage vorher = g->Image1->pixmap().toImage();
+      ASSERT_FALSE(vorher.isNull());
+      for (const char* datei : {"halb.png", "text.jpg"}) {
+        QWidget* besitzer = nullptr;
+        texte << DateiMitMeldung(g->Image1, datei, &besitzer);
+        EXPECT_EQ(besitzer, g) << datei;
+        EXPECT_EQ(g->Image1->pixmap().toImage(), vorher) << datei;
+        EXPECT_EQ(kolvex::LogoDatei, Pfad("logo.png").toStdString());
+      }
+      DatenGraphUnversehrt(lauf);
+    });
+  });
+  EXPECT_EQ(texte, (QStringList{
+                       "Datei " + Pfad("halb.png") + " kann nicht gelesen werden.\nRead less than expected",
+                       "Datei " + Pfad("text.jpg") +
+                           " kann nicht gelesen werden.\nNot a JPEG file: starts with 0x6b 0x65"}));
+  EXPECT_FALSE(lauf.Beendet());
+}
+
+// "Neu" on a table deleted after it was loaded: the box names the file, the table stays.
+TEST_F(EchteDialogeTest, ReloadOfADeletedTableNamesItAndKeepsTheTable) {
+  ProgrammLauf lauf;
+  QString text;
+  QWidget* besitzer = nullptr;
+  QString grund;
+  lauf.Ausfuehren([&] {
+    ImDatenGraph([&] {
+      ASSERT_TRUE(QFile::remove(Pfad("daten.csv")));
+      QFile fehlt(Pfad("daten.csv"));
+      EXPECT_FALSE(fehlt.open(QIODevice::ReadOnly));
+      grund = fehlt.errorString();
+      MeldungBeantworten(&text, &besitzer);
+      QTest::mouseClick(g->sbAbZeile, Qt::LeftButton);
+      EXPECT_EQ(besitzer, g);
+      DatenGraphUnversehrt(lauf);
+    });
+  });
+  EXPECT_EQ(text, "Datei " + Pfad("daten.csv") + " kann nicht gelesen werden.\n" + grund);
+  EXPECT_FALSE(lauf.Beendet());
 }
 
 // The model list hidden for the model builder comes back on the screen when the builder

@@ -128,6 +128,42 @@ TEST_F(DatenGrafikTest, OwnValueFileLosesNoRowAndStartRowSkipsAfterTheHeader) {
   EXPECT_EQ(Items(g->cbXKanal).size(), 3);
 }
 
+// A table gone (or unreadable) when it is loaded again: the system's reason under the file's
+// name, and the table shown stays.
+TEST_F(DatenGrafikTest, TableThatCannotBeReadIsNamedAndTheGridKept) {
+  Laden("weg.csv", {"X;Y", "1;10", "2;20"});
+  ASSERT_TRUE(QFile::remove(Pfad("weg.csv")));
+  QFile fehlt(Pfad("weg.csv"));
+  ASSERT_FALSE(fehlt.open(QIODevice::ReadOnly));
+  const QString erwartet = "Datei " + Pfad("weg.csv") + " kann nicht gelesen werden.\r" + fehlt.errorString();
+  auto tabelleDa = [&] {
+    EXPECT_EQ(g->sg1->RowCount(), 3);
+    EXPECT_EQ(g->sg1->Cells(2, 2), QStringLiteral("20"));
+    EXPECT_EQ(Items(g->cbXKanal), (QStringList{"Nr", "X", "Y"}));
+  };
+  g->sbAbZeile->click();  // "Neu"
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  EXPECT_EQ(meldungen.messages()[0].kind, MessageKind::Warning);
+  EXPECT_EQ(Meldungen()[0], erwartet);
+  tabelleDa();
+  QTest::keyClick(g->edAbZeile, Qt::Key_Return);  // the same by Enter in the start row
+  EXPECT_EQ(Meldungen(), (QStringList{erwartet, erwartet}));
+  // The activation steps ("Datei laden", the window shown again) say the same.
+  meldungen.clear();
+  g->Aktivieren();
+  EXPECT_EQ(Meldungen(), QStringList{erwartet});
+  tabelleDa();
+
+  // Opened, but reading fails: the kernel refuses to read a process's memory at address 0.
+  meldungen.clear();
+  g->TextDateiLaden("/proc/self/mem");
+  ASSERT_EQ(meldungen.messages().size(), 1u);
+  const QString anfang = "Datei /proc/self/mem kann nicht gelesen werden.\r";
+  EXPECT_TRUE(Meldungen()[0].startsWith(anfang)) << Meldungen()[0].toStdString();
+  EXPECT_GT(Meldungen()[0].size(), anfang.size());
+  tabelleDa();
+}
+
 TEST_F(DatenGrafikTest, TabTableUnderCsvNameAndFilesWithoutHeader) {
   Laden("tab.csv", {"Kopfzeile ohne Trenner", "t\ts", "1\t2", "3\t4"});
   EXPECT_EQ(Zeile(0), (QStringList{"Nr", "t", "s"}));
@@ -581,6 +617,52 @@ TEST_F(DatenGrafikTest, LogoLoadsAndCanBeRemoved) {
   EXPECT_EQ(Meldungen(), (QStringList{"Bild löschen?", "Bild löschen?"}));
   EXPECT_TRUE(kolvex::LogoDatei.empty());
   EXPECT_TRUE(g->Image1->pixmap().isNull());
+}
+
+// A logo the picture library cannot read: its message under the file's name, as the viewer
+// shows it, and the logo shown before stays, also as the stored logo file.
+TEST_F(DatenGrafikTest, DamagedLogoIsToldAndTheOldOneStays) {
+  QImage bild(200, 100, QImage::Format_RGB32);
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 200; ++x) bild.setPixel(x, y, qRgb(x, y * 2, (x * y) % 256));
+  ASSERT_TRUE(bild.save(Pfad("logo.png")));
+  QFile ganz(Pfad("logo.png"));
+  ASSERT_TRUE(ganz.open(QIODevice::ReadOnly));
+  const QByteArray bytes = ganz.readAll();
+  auto schreiben = [&](const QString& name, const QByteArray& inhalt) {
+    QFile f(Pfad(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(inhalt);
+  };
+  schreiben("halb.png", bytes.left(bytes.size() / 2));
+  schreiben("text.jpg", "kein jpeg, nur Text\n");
+  QString gewaehlt = Pfad("logo.png");
+  TfrGrafikApprox::BildDialogTestHook = [&] { return gewaehlt; };
+  g->Image1Click();
+  ASSERT_TRUE(meldungen.messages().empty());
+  const QImage vorher = g->Image1->pixmap().toImage();
+  ASSERT_FALSE(vorher.isNull());
+
+  for (const auto& [datei, text] : {std::pair<QString, QString>{"halb.png", "Read less than expected"},
+                                    {"text.jpg", "Not a JPEG file: starts with 0x6b 0x65"}}) {
+    meldungen.clear();
+    gewaehlt = Pfad(datei);
+    g->Image1Click();
+    ASSERT_EQ(meldungen.messages().size(), 1u) << datei.toStdString();
+    EXPECT_EQ(meldungen.messages()[0].kind, MessageKind::Warning);
+    EXPECT_EQ(Meldungen()[0], "Datei " + Pfad(datei) + " kann nicht gelesen werden.\r" + text);
+    EXPECT_EQ(g->Image1->pixmap().toImage(), vorher) << datei.toStdString();
+    EXPECT_EQ(kolvex::LogoDatei, Pfad("logo.png").toStdString());
+  }
+
+  // A stored logo damaged since: the window's activation says so and keeps the one shown.
+  meldungen.clear();
+  kolvex::LogoDatei = Pfad("halb.png").toStdString();
+  ASSERT_TRUE(EinstellungenSpeichern());
+  Laden("tabelle.csv", {"X;Y", "1;2"});
+  EXPECT_EQ(Meldungen(), QStringList{"Datei " + Pfad("halb.png") +
+                                     " kann nicht gelesen werden.\rRead less than expected"});
+  EXPECT_EQ(g->Image1->pixmap().toImage(), vorher);
 }
 
 // ---- From the main window ---------------------------------------------------------------------
