@@ -151,8 +151,9 @@ bool TfrGrafikApprox::DiagrammAusgeben(QChar modus) {
   } catch (const imagefile::InOutError& e) {
     SpeicherFehler(name, Grund(QString::fromUtf8(e.what())));
   } catch (const std::exception& e) {
-    // The libraries' own texts ("Unsupported file format: GIFX") as they are.
-    showMessage(QString::fromUtf8(e.what()), MessageKind::Warning);
+    // The libraries' own texts ("Unsupported file format: GIFX") as they are, under the name
+    // of the file they are about.
+    SpeicherFehler(name, QString::fromUtf8(e.what()));
   }
   return false;
 }

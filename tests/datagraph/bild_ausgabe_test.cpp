@@ -151,14 +151,16 @@ TEST_F(BildAusgabeTest, ExtensionPicksTheWriterGifInAnyCase) {
                                     "einstKolvex.frb", "f.jpg", "g.JPEG", "h.pcx"}));
 }
 
-TEST_F(BildAusgabeTest, UnknownExtensionShowsTheLibraryTextAndKeepsAnExistingFile) {
+TEST_F(BildAusgabeTest, UnknownExtensionShowsTheLibraryTextWithTheFileAndKeepsAnExistingFile) {
   DateiSchreiben("alt.gifx", {"alter Inhalt"});
   EXPECT_FALSE(Speichern("alt.gifx"));
-  EXPECT_EQ(Meldungen(), QStringList{"Unsupported file format: GIFX"});
+  EXPECT_EQ(Meldungen(), QStringList{"Das Bild kann nicht gespeichert werden:\r" + Pfad("alt.gifx") +
+                                     "\rUnsupported file format: GIFX"});
   EXPECT_EQ(DateiLesen("alt.gifx"), QStringList{"alter Inhalt"});
   meldungen.clear();
   EXPECT_FALSE(Speichern("ohne_endung"));
-  EXPECT_EQ(Meldungen(), QStringList{"Unsupported file format: "});
+  EXPECT_EQ(Meldungen(), QStringList{"Das Bild kann nicht gespeichert werden:\r" +
+                                     Pfad("ohne_endung") + "\rUnsupported file format: "});
   EXPECT_FALSE(DateiDa("ohne_endung"));
   EXPECT_EQ(Dateien(), (QStringList{"alt.gifx", "daten.csv", "einstKolvex.frb"}));
 }
