@@ -309,22 +309,30 @@ TEST_F(ChartBildTest, AGlitchInTheDataShowsAsItDoesPointByPoint) {
     const char* name;
     std::function<double(int)> y;
     bool sortiert;
+    int n = 20000;
+    std::function<double(int)> x = [](int i) { return i * 0.001; };
   };
-  const int n = 20000;
   auto flach = [&](int i) { return i == 9000 ? 5.0 : 1 + 1e-4 * rauschen(zufall); };
   auto welle = [&](int i) { return i == 12345 ? 6.0 : 1 + std::sin(i * 0.0005); };
   auto stoss = [&](int i) {
     return i >= 7000 && i < 7030 ? 1 + 2 * std::abs(rauschen(zufall)) : 1 + 1e-3 * rauschen(zufall);
   };
+  // A sparse sorted recording (too few points per pixel for QCustomPlot to thin them out)
+  // with a burst of 30 samples taken within a moment, every third one an outlier.
+  auto zeit = [](int i) { return i < 500 ? i * 0.02 : i < 530 ? 10 + (i - 500) * 1e-6 : 10 + (i - 529) * 0.02; };
+  auto salve = [&](int i) {
+    return i >= 500 && i < 530 && (i - 500) % 3 == 1 ? 3 + std::abs(rauschen(zufall)) : 1 + 1e-3 * rauschen(zufall);
+  };
   const Fall faelle[] = {{"flat, one glitch", flach, false}, {"flat, one glitch", flach, true},
                          {"sine, one glitch", welle, false}, {"sine, one glitch", welle, true},
-                         {"burst", stoss, true},             {"burst", stoss, false}};
+                         {"burst", stoss, true},             {"burst", stoss, false},
+                         {"burst of samples", salve, true, 1030, zeit}};
   ChartSeries* s = Serie(2, 2, Qt::SolidLine, PointerStyle::Circle, Qt::red, Qt::red, Qt::red);
   for (const Fall& f : faelle) {
     xs.clear();
     ys.clear();
-    for (int i = 0; i < n; ++i) {
-      xs.push_back(i * 0.001);
+    for (int i = 0; i < f.n; ++i) {
+      xs.push_back(f.x(i));
       ys.push_back(f.y(i));
     }
     if (!f.sortiert) std::swap(xs[1], xs[2]);
@@ -341,7 +349,7 @@ TEST_F(ChartBildTest, AGlitchInTheDataShowsAsItDoesPointByPoint) {
                              (marken ? ", markers" : ", line only") + ": rows " + std::to_string(vorher.zeilen) +
                              " / " + std::to_string(jetzt.zeilen) + ", pixels " + std::to_string(vorher.pixel) +
                              " / " + std::to_string(jetzt.pixel);
-          EXPECT_GT(vorher.zeilen, 40) << wo;
+      EXPECT_GT(vorher.zeilen, 40) << wo;
       EXPECT_NEAR(jetzt.zeilen, vorher.zeilen, 2) << wo;
       EXPECT_GE(jetzt.pixel, vorher.pixel * 0.6) << wo;
       EXPECT_LE(jetzt.pixel, vorher.pixel + 3) << wo;
