@@ -159,52 +159,86 @@ void halbebene(double a, double b, double c, Gerade& unten, Gerade& oben, double
   }
 }
 
-}  // namespace
-
 // The line's pieces are convex, so each row of samples meets one in a single run. Pieces
 // are worked out in samples: the sample (k, m) of the mask lies at x = (k + 0.5) / kProben,
 // y = (m + 0.5) / kProben in pixels, and a piece counts it when its point lies in the piece
 // (on its border included).
-inline QPointF Abdeckung::inProben(QPointF p) {
-  return QPointF(p.x() * kProben - 0.5, p.y() * kProben - 0.5);
-}
+QPointF inProben(QPointF p) { return QPointF(p.x() * Abdeckung::kProben - 0.5, p.y() * Abdeckung::kProben - 0.5); }
 
-inline bool Abdeckung::zeilen(double ya, double yb, int& ma, int& mb) {
-  ya = std::max(ya, -1.0);
-  yb = std::min(yb, hoehe_ * kProben + 1.0);
-  if (!(ya <= yb)) return false;
-  ma = std::max(0, static_cast<int>(std::ceil(ya)));
-  mb = std::min(hoehe_ * kProben - 1, static_cast<int>(std::floor(yb)));
-  if (ma > mb) return false;
-  probenBox_[0] = std::min(probenBox_[0], ma / kProben);
-  probenBox_[1] = std::max(probenBox_[1], mb / kProben);
-  return true;
-}
+}  // namespace
 
-// Counts the samples k of row m with lo <= k <= hi.
-inline void Abdeckung::zaehlen(int m, double lo, double hi) {
-  const int spalten = breite_ * kProben;
-  lo = std::max(lo, -1.0);
-  hi = std::min(hi, spalten + 1.0);
-  if (!(lo <= hi)) return;
-  // Whole numbers by truncation, which is floor from -1 on.
-  const int fl = static_cast<int>(lo + 1.0) - 1;
-  const int ka = std::max(0, fl + (fl < lo ? 1 : 0));
-  const int kb = std::min(spalten - 1, static_cast<int>(hi + 1.0) - 1);
-  if (ka > kb) return;
-  uint8_t* zeile = &proben_[static_cast<size_t>(m / kProben) * static_cast<size_t>(breite_)];
-  const int pa = ka / kProben, pb = kb / kProben;
-  probenBox_[2] = std::min(probenBox_[2], pa);
-  probenBox_[3] = std::max(probenBox_[3], pb);
-  // Counts stop at a full pixel.
-  auto dazu = [](uint8_t& z, int n) { z = static_cast<uint8_t>(std::min(z + n, kProben * kProben)); };
-  if (pa == pb) {
-    dazu(zeile[pa], kb - ka + 1);
-    return;
+// The counts of one piece's rows, with what they need held here: a store of a byte may
+// change anything as far as the compiler knows, so members would be read again after each.
+struct Abdeckung::Zaehler {
+  static constexpr int kP = Abdeckung::kProben;
+  uint8_t* proben;
+  int breite, zeilen, spalten;
+  std::array<int, 4> box = {std::numeric_limits<int>::max(), -1, std::numeric_limits<int>::max(), -1};
+
+  // The rows ma..mb of samples within ya..yb; false when there are none.
+  bool reihen(double ya, double yb, int& ma, int& mb) {
+    ya = std::max(ya, -1.0);
+    yb = std::min(yb, zeilen + 1.0);
+    if (!(ya <= yb)) return false;
+    ma = std::max(0, static_cast<int>(std::ceil(ya)));
+    mb = std::min(zeilen - 1, static_cast<int>(std::floor(yb)));
+    if (ma > mb) return false;
+    box[0] = ma / kP;
+    box[1] = mb / kP;
+    return true;
   }
-  dazu(zeile[pa], kProben - ka % kProben);
-  for (int x = pa + 1; x < pb; ++x) dazu(zeile[x], kProben);
-  dazu(zeile[pb], kb % kProben + 1);
+
+  // Whether every pixel reaching the samples xa..xb, ya..yb is full already, so that a
+  // piece within them adds nothing; a box of more than 24 pixels is not looked at.
+  bool voll(double xa, double xb, double ya, double yb) const {
+    auto pixel = [](double k, int n) { return static_cast<int>(std::clamp(std::floor((k + 0.5) / kP), -1.0, n + 0.0)); };
+    const int pxa = std::max(0, pixel(xa, breite)), pxb = std::min(breite - 1, pixel(xb, breite));
+    const int pya = std::max(0, pixel(ya, zeilen / kP)), pyb = std::min(zeilen / kP - 1, pixel(yb, zeilen / kP));
+    if (pxa > pxb || pya > pyb || (pxb - pxa + 1) * (pyb - pya + 1) > 24) return false;
+    for (int y = pya; y <= pyb; ++y) {
+      const uint8_t* zeile = proben + static_cast<size_t>(y) * static_cast<size_t>(breite);
+      for (int x = pxa; x <= pxb; ++x)
+        if (zeile[x] != kP * kP) return false;
+    }
+    return true;
+  }
+
+  // Counts the samples k of row m with lo <= k <= hi.
+  [[gnu::always_inline]] void zaehlen(int m, double lo, double hi) {
+    lo = std::max(lo, -1.0);
+    hi = std::min(hi, spalten + 1.0);
+    if (!(lo <= hi)) return;
+    // Whole numbers by truncation, which is floor from -1 on.
+    const int fl = static_cast<int>(lo + 1.0) - 1;
+    const int ka = std::max(0, fl + (fl < lo ? 1 : 0));
+    const int kb = std::min(spalten - 1, static_cast<int>(hi + 1.0) - 1);
+    if (ka > kb) return;
+    uint8_t* zeile = proben + static_cast<size_t>(m / kP) * static_cast<size_t>(breite);
+    const int pa = ka / kP, pb = kb / kP;
+    box[2] = std::min(box[2], pa);
+    box[3] = std::max(box[3], pb);
+    // Counts stop at a full pixel.
+    auto dazu = [](uint8_t& z, int n) { z = static_cast<uint8_t>(std::min(z + n, kP * kP)); };
+    if (pa == pb) {
+      dazu(zeile[pa], kb - ka + 1);
+      return;
+    }
+    dazu(zeile[pa], kP - ka % kP);
+    for (int x = pa + 1; x < pb; ++x) dazu(zeile[x], kP);
+    dazu(zeile[pb], kb % kP + 1);
+  }
+};
+
+Abdeckung::Zaehler Abdeckung::zaehler() const {
+  return Zaehler{const_cast<uint8_t*>(proben_.data()), breite_, hoehe_ * kProben, breite_ * kProben};
+}
+
+void Abdeckung::gezaehlt(const Zaehler& z) {
+  if (z.box[2] > z.box[3]) return;
+  probenBox_[0] = std::min(probenBox_[0], z.box[0]);
+  probenBox_[1] = std::max(probenBox_[1], z.box[1]);
+  probenBox_[2] = std::min(probenBox_[2], z.box[2]);
+  probenBox_[3] = std::max(probenBox_[3], z.box[3]);
 }
 
 void Abdeckung::rechteck(QPointF a, QPointF b, QPointF u, double radius) {
@@ -219,9 +253,13 @@ void Abdeckung::rechteck(QPointF a, QPointF b, QPointF u, double radius) {
   Gerade u1, u2, o1, o2;
   streifen(u.x(), u.y(), u.x() * a.x() + u.y() * a.y(), u.x() * b.x() + u.y() * b.y(), u1, o1, ya, yb);
   streifen(nx, ny, na - r, na + r, u2, o2, ya, yb);
+  Zaehler z = zaehler();
+  const double ex = r * std::abs(nx);
+  if (z.voll(std::min(a.x(), b.x()) - ex, std::max(a.x(), b.x()) + ex, ya, yb)) return;
   int ma, mb;
-  if (!zeilen(ya, yb, ma, mb)) return;
-  for (int m = ma; m <= mb; ++m) zaehlen(m, std::max(u1.bei(m), u2.bei(m)), std::min(o1.bei(m), o2.bei(m)));
+  if (!z.reihen(ya, yb, ma, mb)) return;
+  for (int m = ma; m <= mb; ++m) z.zaehlen(m, std::max(u1.bei(m), u2.bei(m)), std::min(o1.bei(m), o2.bei(m)));
+  gezaehlt(z);
 }
 
 void Abdeckung::gelenk(QPointF mitte, QPointF ein, QPointF aus, double radius) {
@@ -250,15 +288,18 @@ void Abdeckung::gelenk(QPointF mitte, QPointF ein, QPointF aus, double radius) {
   Gerade u1, u2, o1, o2;
   halbebene(ein.x(), ein.y(), ein.x() * v.x() + ein.y() * v.y(), u1, o1, ya, yb);
   halbebene(-aus.x(), -aus.y(), -(aus.x() * v.x() + aus.y() * v.y()), u2, o2, ya, yb);
+  Zaehler z = zaehler();
+  if (z.voll(v.x() - r, v.x() + r, ya, yb)) return;
   int ma, mb;
-  if (!zeilen(ya, yb, ma, mb)) return;
+  if (!z.reihen(ya, yb, ma, mb)) return;
   for (int m = ma; m <= mb; ++m) {
     const double d = m - v.y();
     const double hh = r * r - d * d;
     if (!(hh >= 0)) continue;
     const double h = std::sqrt(hh);
-    zaehlen(m, std::max({u1.bei(m), u2.bei(m), v.x() - h}), std::min({o1.bei(m), o2.bei(m), v.x() + h}));
+    z.zaehlen(m, std::max({u1.bei(m), u2.bei(m), v.x() - h}), std::min({o1.bei(m), o2.bei(m), v.x() + h}));
   }
+  gezaehlt(z);
 }
 
 void Abdeckung::probenUebernehmen() {

@@ -105,11 +105,10 @@ class Abdeckung {
 
  private:
   friend class LinienZeichner;
-  // Pieces are worked out in samples (inProben: from pixels): rows ma..mb of them within
-  // ya..yb (false when none), and the samples lo..hi of row m counted.
-  static QPointF inProben(QPointF p);
-  bool zeilen(double ya, double yb, int& ma, int& mb);
-  void zaehlen(int m, double lo, double hi);
+  // The counting of one piece's samples, and what it touched taken over.
+  struct Zaehler;
+  Zaehler zaehler() const;
+  void gezaehlt(const Zaehler& z);
   // The outline's pieces: along a piece of the line from a to b (u its direction), and the
   // round join at mitte between a piece going ein and the next going aus.
   void rechteck(QPointF a, QPointF b, QPointF u, double radius);

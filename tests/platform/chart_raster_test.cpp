@@ -1,6 +1,7 @@
-// The simplification of a wide solid line leaves out points that lie within epsilon of the
-// line drawn without them. Checked against the brute-force reference: every point left out,
-// measured to the segment drawn between the points kept around it.
+// The fast drawing's pieces against brute force: the simplification of a wide solid line,
+// whose every point left out must lie within epsilon of the segment drawn between the points
+// kept around it; and the coverage of a wide line, counted piece by piece on the samples
+// (full pixels passed over), against counting every sample in every piece.
 #include <QPointF>
 #include <algorithm>
 #include <cmath>
@@ -224,6 +225,80 @@ TEST(ChartVereinfachen, CornersSpikesAndGapsStay) {
   EXPECT_TRUE(std::isnan(kept[4].x()));
   EXPECT_EQ(kept[5], QPointF(30, 30));
   EXPECT_EQ(kept[6], QPointF(31, 30));
+}
+
+// The pieces of a solid line's outline as Qt's stroker makes them (a rectangle along each
+// piece with a length, the wedge of the round join between two), and how many of them hold
+// the point q.
+int StueckeUm(const std::vector<QPointF>& p, double radius, QPointF q) {
+  int n = 0;
+  QPointF davor;
+  bool hatDavor = false;
+  for (size_t i = 1; i < p.size(); ++i) {
+    const QPointF a = p[i - 1], b = p[i];
+    const double l = std::hypot(b.x() - a.x(), b.y() - a.y());
+    if (!(l > 0)) continue;
+    const QPointF u((b.x() - a.x()) / l, (b.y() - a.y()) / l);
+    const double t = (q.x() - a.x()) * u.x() + (q.y() - a.y()) * u.y();
+    const double s = -(q.x() - a.x()) * u.y() + (q.y() - a.y()) * u.x();
+    if (t >= 0 && t <= l && std::abs(s) <= radius) ++n;
+    if (hatDavor && !(davor.x() == u.x() && davor.y() == u.y())) {
+      const double dx = q.x() - a.x(), dy = q.y() - a.y();
+      if (dx * dx + dy * dy <= radius * radius && dx * davor.x() + dy * davor.y() >= 0 && dx * u.x() + dy * u.y() <= 0) ++n;
+    }
+    davor = u;
+    hatDavor = true;
+  }
+  return n;
+}
+
+TEST(ChartAbdeckung, WideLinesCoverEachPixelByTheSamplesTheirPiecesHold) {
+  // Random walks and scattered points, dense enough that most pixels are full, of widths
+  // from 1.5 to 6 pixels, in a small mask: each pixel must hold the samples that the
+  // outline's pieces hold, added up and at most full (a sample on a piece's very border may
+  // go either way in the arithmetic, so a pixel may be one sample apart).
+  std::mt19937 z(77);
+  std::uniform_real_distribution<double> gleich(0, 1);
+  std::normal_distribution<double> normal(0, 1);
+  constexpr int k = chart_raster::Abdeckung::kProben;
+  int pixel = 0, anders = 0, voll = 0;
+  for (int fall = 0; fall < 60; ++fall) {
+    const int breite = 24 + static_cast<int>(gleich(z) * 12), hoehe = 20 + static_cast<int>(gleich(z) * 12);
+    const double stift = 1.5 + 4.5 * gleich(z);
+    std::vector<QPointF> p;
+    const int n = 5 + static_cast<int>(gleich(z) * 120);
+    double x = breite * gleich(z), y = hoehe * gleich(z);
+    const double schritt = std::pow(10.0, -1.5 + 2 * gleich(z));
+    for (int i = 0; i < n; ++i) {
+      if (fall % 3 == 2) {
+        x = -4 + (breite + 8) * gleich(z);
+        y = -4 + (hoehe + 8) * gleich(z);
+      } else {
+        x += schritt * normal(z);
+        y += schritt * normal(z);
+      }
+      p.emplace_back(x, y);
+    }
+    chart_raster::Abdeckung m;
+    m.beginnen(breite, hoehe);
+    m.linie(p.data(), static_cast<qsizetype>(p.size()), stift, Qt::SolidLine);
+    for (int py = 0; py < hoehe; ++py)
+      for (int px = 0; px < breite; ++px) {
+        int proben = 0;
+        for (int sy = 0; sy < k; ++sy)
+          for (int sx = 0; sx < k; ++sx)
+            proben += StueckeUm(p, stift / 2, QPointF(px + (sx + 0.5) / k, py + (sy + 0.5) / k));
+        const int soll = (std::min(proben, k * k) * 255 + k * k / 2) / (k * k);
+        ++pixel;
+        voll += soll == 255;
+        if (m.wert(px, py) != soll) {
+          ++anders;
+          ASSERT_LE(std::abs(m.wert(px, py) - soll), 255 / (k * k) + 1) << "case " << fall << ", pixel " << px << "," << py;
+        }
+      }
+  }
+  EXPECT_LE(anders, pixel / 1000) << anders << " of " << pixel;
+  EXPECT_GT(voll, pixel / 10);  // full pixels that a later piece is left out over
 }
 
 }  // namespace
