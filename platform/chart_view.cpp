@@ -122,8 +122,8 @@ namespace {
 // made once, and on screen the series is drawn by chart_raster into a picture of its own.
 constexpr size_t kVektorPunkteGrenze = 300;
 
-// Points of a solid line that lie closer than this (in pixels) to the line drawn without
-// them are left out.
+// A point of a solid line is left out only where it lies within this many pixels of the
+// segment drawn in its place.
 constexpr double kVereinfachung = 0.2;
 
 QCPScatterStyle alsBild(const QCPScatterStyle& form) {
