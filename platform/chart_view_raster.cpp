@@ -20,7 +20,6 @@ inline double laenge(double dx, double dy) { return std::sqrt(dx * dx + dy * dy)
 
 bool endlich(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
 
-
 bool weit(const QPointF& p) { return std::abs(p.x()) > kFernerRand || std::abs(p.y()) > kFernerRand; }
 
 }  // namespace
@@ -105,9 +104,10 @@ void Abdeckung::spanne(int xa, int xb, int y) {
   }
 }
 
-// The line's pieces are convex, so each row of samples meets one in a single run. Samples lie
-// at (k + 0.5) / kProben of a pixel across and down; a piece counts a sample when the
-// sample's point lies in it (on its border included). A pixel's coverage is the number of
+// The line's pieces are convex, so each row of samples meets one in a single run. The sample
+// (k, m) of the mask lies at x = (k + 0.5) / kProben, y = (m + 0.5) / kProben in pixels, and
+// pieces are worked out in samples; a piece counts a sample when the sample's point lies in
+// it (on its border included). A pixel's coverage is the number of
 // samples its pieces counted together, at most all of them: where pieces overlap (the inner
 // side of a join, a crossing, a line running back over itself) their shares add up, as in
 // Qt's antialiased fill of the one outline round them all, which adds the windings of the
@@ -159,10 +159,7 @@ void halbebene(double a, double b, double c, Gerade& unten, Gerade& oben, double
   }
 }
 
-// The line's pieces are convex, so each row of samples meets one in a single run. Pieces
-// are worked out in samples: the sample (k, m) of the mask lies at x = (k + 0.5) / kProben,
-// y = (m + 0.5) / kProben in pixels, and a piece counts it when its point lies in the piece
-// (on its border included).
+// From pixels to samples: the sample (k, m) lies at k, m here.
 QPointF inProben(QPointF p) { return QPointF(p.x() * Abdeckung::kProben - 0.5, p.y() * Abdeckung::kProben - 0.5); }
 
 }  // namespace
