@@ -1,7 +1,7 @@
 // Data graph: loading a table of 1,000,000 rows x 4 columns with decimal commas (about
-// 30 MB), turning two of its columns into a drawn curve, redrawing it, and redrawing 20
-// curves of 100,000 points, with every window of the program created as at start-up
-// (offscreen).
+// 30 MB), turning two of its columns into a drawn curve, redrawing it, redrawing the same
+// million points with measurement noise, and redrawing 20 curves of 100,000 points, with
+// every window of the program created as at start-up (offscreen).
 //
 // References in the same run: the same file loaded the plain way, one QString per cell
 // (what a grid of texts holds), whose time and memory the value table is compared with;
@@ -26,6 +26,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,23 @@ void Welle(int k, std::vector<double>& xs, std::vector<double>& ys) {
   }
 }
 
+// A measured signal of a million points: the smooth columns' values with normal noise of
+// standard deviation 0.5 on every measured value; the distance over time (X ascending), or
+// the force over the distance (X going back and forth, both measured).
+void Verrauscht(bool sortiert, std::vector<double>& xs, std::vector<double>& ys) {
+  std::mt19937 zufall(5);
+  std::normal_distribution<double> rauschen(0, 0.5);
+  xs.resize(kZeilen);
+  ys.resize(kZeilen);
+  for (int i = 0; i < kZeilen; ++i) {
+    const double t = i * 0.001;
+    const double weg = std::sin(t) * 100, kraft = 0.5 * t + std::cos(3 * t);
+    xs[static_cast<size_t>(i)] = sortiert ? t : weg + rauschen(zufall);
+    ys[static_cast<size_t>(i)] = sortiert ? weg + rauschen(zufall) : kraft + rauschen(zufall);
+  }
+}
+std::string VerrauschtName(bool sortiert) { return std::string(Art(sortiert)) + ", verrauscht"; }
+
 // The seconds of the loop's redraws, each after a change: the bottom axis' upper limit
 // switched back and forth (everything drawn anew), or with legende the legend switched.
 double Neuzeichnen(benchmark::State& state, ChartView* chart, bool legende = false) {
@@ -171,9 +189,14 @@ double Neuzeichnen(benchmark::State& state, ChartView* chart, bool legende = fal
 // joined by a plain line, one polyline per series.
 void BM_ReferenzLinie(benchmark::State& state) {
   const bool zwanzig = state.range(0) == 2;
-  const bool sortiert = state.range(0) != 1;
+  const bool verrauscht = state.range(0) >= 3;
+  const bool sortiert = state.range(0) != 1 && state.range(0) != 4;
   std::vector<std::vector<double>> xs, ys;
-  if (zwanzig) {
+  if (verrauscht) {
+    xs.resize(1);
+    ys.resize(1);
+    Verrauscht(sortiert, xs[0], ys[0]);
+  } else if (zwanzig) {
     xs.resize(20);
     ys.resize(20);
     for (int k = 0; k < 20; ++k) Welle(k, xs[static_cast<size_t>(k)], ys[static_cast<size_t>(k)]);
@@ -215,10 +238,12 @@ void BM_ReferenzLinie(benchmark::State& state) {
     maler.end();
     sekunden += uhr.nsecsElapsed() / 1e9;
   }
-  referenz[zwanzig ? "20x100000" : Art(sortiert)] = sekunden / static_cast<double>(state.iterations());
+  referenz[zwanzig ? "20x100000" : verrauscht ? VerrauschtName(sortiert) : Art(sortiert)] =
+      sekunden / static_cast<double>(state.iterations());
 }
-// 0: the million sorted points, 1: the million unsorted ones, 2: 20 x 100,000.
-BENCHMARK(BM_ReferenzLinie)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+// 0: the million sorted points, 1: the million unsorted ones, 2: 20 x 100,000, 3 and 4: the
+// million noisy points, sorted and unsorted.
+BENCHMARK(BM_ReferenzLinie)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 void KurveAusTabelle(bool sortiert) {
   TabelleBereit();
@@ -265,6 +290,32 @@ BENCHMARK(BM_Neuzeichnen1Mio)
     ->Args({1, 1})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(1.0);
+
+// The million noisy points in the default graph settings (points and lines two pixels wide),
+// redrawn after a change of the scale: sorted (0) or unsorted (1).
+void BM_Neuzeichnen1MioVerrauscht(benchmark::State& state) {
+  const bool sortiert = state.range(0) == 0;
+  frGrafikApprox->AlleKurvenLoeschen();
+  ChartView* chart = frGrafikApprox->Chart1;
+  std::vector<double> xs, ys;
+  Verrauscht(sortiert, xs, ys);
+  ChartSeries* s = frGrafikApprox->Serien[0];
+  s->setPoints(std::move(xs), std::move(ys));
+  s->setColor(ChartView::colorFromValue(kolvex::GrafikFarben[1]));
+  s->setActive(true);
+  frEinstellung_Grafik->EinstellungUebernehmen();
+  frGrafikApprox->plSeiten->setCurrentWidget(frGrafikApprox->plChart);
+  QCoreApplication::processEvents();
+  chart->setAutomatic(ChartAxis::Bottom, true);
+  chart->setAutomatic(ChartAxis::Left, true);
+  chart->replotNow();
+  if (s->xAscending() != sortiert) state.SkipWithError("wrong kind of curve");
+  const double sekunden = Neuzeichnen(state, chart);
+  state.SetLabel(VerrauschtName(sortiert) + ", Skala, " + std::to_string(chart->width()) + "x" +
+                 std::to_string(chart->height()));
+  Verhaeltnis(state, VerrauschtName(sortiert), sekunden);
+}
+BENCHMARK(BM_Neuzeichnen1MioVerrauscht)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 // 20 curves of 100,000 points set directly, redrawn after a change of the scale: with the
 // series' own style (one-pixel lines, small markers), or with the argument 1 in the default

@@ -150,8 +150,8 @@ namespace {
 // made once, and on screen the series is drawn by chart_raster into a picture of its own.
 constexpr size_t kVektorPunkteGrenze = 300;
 
-// Points of a solid line that lie closer than this (in pixels) to the line drawn without
-// them are left out.
+// A point of a solid line is left out only where it lies within this many pixels of the
+// segment drawn in its place.
 constexpr double kVereinfachung = 0.2;
 
 QCPScatterStyle alsBild(const QCPScatterStyle& form) {
@@ -357,19 +357,24 @@ class SerienBild {
       s.setWidthF(breite);
       s.setCosmetic(false);
       p.setPen(s);
-      p.drawPolyline(w.punkte.constData(), static_cast<int>(n));
-      // The tiles of each piece's box and two pixels around it (antialiasing); a point
-      // that is not finite may take Qt anywhere: all of the picture then.
-      auto ganz = [](double v) { return static_cast<int>(std::floor(std::clamp(v, -1e6, 1e6))); };
-      for (qsizetype i = 0; i < n; ++i) {
-        const QPointF& q = w.punkte[i];
-        if (!std::isfinite(q.x()) || !std::isfinite(q.y())) {
-          benutzt_.markieren(0, bild_.width() - 1, 0, bild_.height() - 1);
-          break;
+      w.punkte.resize(n);
+      QVector<QPointF> gekappt;
+      const QVector<QPointF>& zug = chart_raster::zugKappen(w.punkte, gekappt) ? gekappt : w.punkte;
+      // A point that is not finite is a gap, as QCustomPlot's own drawing makes it: each
+      // piece alone, and the tiles of each segment's box and two pixels around it
+      // (antialiasing).
+      auto ganz = [](double v) { return static_cast<int>(std::floor(std::clamp(v, -1e7, 1e7))); };
+      for (qsizetype i = 0; i < zug.size();) {
+        qsizetype j = i;
+        while (j < zug.size() && std::isfinite(zug[j].x()) && std::isfinite(zug[j].y())) {
+          const QPointF& q = zug[j];
+          const QPointF& v = zug[j > i ? j - 1 : j];
+          benutzt_.markieren(ganz(std::min(q.x(), v.x())) - 2, ganz(std::max(q.x(), v.x())) + 2,
+                             ganz(std::min(q.y(), v.y())) - 2, ganz(std::max(q.y(), v.y())) + 2);
+          ++j;
         }
-        const QPointF& v = w.punkte[i > 0 ? i - 1 : 0];
-        benutzt_.markieren(ganz(std::min(q.x(), v.x())) - 2, ganz(std::max(q.x(), v.x())) + 2,
-                           ganz(std::min(q.y(), v.y())) - 2, ganz(std::max(q.y(), v.y())) + 2);
+        if (j > i) p.drawPolyline(zug.constData() + i, static_cast<int>(j - i));
+        i = j + 1;
       }
       return;
     }
@@ -492,6 +497,11 @@ class MitBild : public Plottable {
     bild.linie(maler, zug, this->pen());
     return true;
   }
+  // The line as Qt gets it when it draws it itself: cut to the far box, so that a point at
+  // 1e300 does not make Qt lose the line (see chart_raster::zugKappen).
+  static const QVector<QPointF>& fuerQt(const QVector<QPointF>& zug, QVector<QPointF>& gekappt) {
+    return chart_raster::zugKappen(zug, gekappt) ? gekappt : zug;
+  }
 };
 
 class SerienGraph : public MitBild<QCPGraph> {
@@ -514,7 +524,8 @@ class SerienGraph : public MitBild<QCPGraph> {
     bild.fertig(maler);
   }
   void drawLinePlot(QCPPainter* maler, const QVector<QPointF>& zug) const override {
-    if (!linieInsBild(maler, zug)) QCPGraph::drawLinePlot(maler, zug);
+    QVector<QPointF> gekappt;
+    if (!linieInsBild(maler, zug)) QCPGraph::drawLinePlot(maler, fuerQt(zug, gekappt));
   }
 };
 
@@ -546,7 +557,8 @@ class SerienKurve : public MitBild<QCPCurve> {
     bild.fertig(maler);
   }
   void drawCurveLine(QCPPainter* maler, const QVector<QPointF>& zug) const override {
-    if (!linieInsBild(maler, zug)) QCPCurve::drawCurveLine(maler, zug);
+    QVector<QPointF> gekappt;
+    if (!linieInsBild(maler, zug)) QCPCurve::drawCurveLine(maler, fuerQt(zug, gekappt));
   }
 };
 

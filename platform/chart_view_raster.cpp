@@ -2,6 +2,7 @@
 
 #include <QPen>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -14,18 +15,12 @@ namespace chart_raster {
 
 namespace {
 
-double bis1(double v) { return v <= 0 ? 0 : (v >= 1 ? 1 : v); }
-
 // Pixel distances stay far from where hypot's care about overflow matters.
 inline double laenge(double dx, double dy) { return std::sqrt(dx * dx + dy * dy); }
 
 bool endlich(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
 
-bool weit(const QPointF& p) { return std::abs(p.x()) > 1e6 || std::abs(p.y()) > 1e6; }
-
-// Far outside, a line's pieces are cut to this box so that the row loops stay bounded; the
-// mask never reaches so far.
-constexpr double kWeit = 1e6;
+bool weit(const QPointF& p) { return std::abs(p.x()) > kFernerRand || std::abs(p.y()) > kFernerRand; }
 
 }  // namespace
 
@@ -109,86 +104,223 @@ void Abdeckung::spanne(int xa, int xb, int y) {
   }
 }
 
-inline void Abdeckung::setzen(uint8_t* zeile, int x, double abdeckung) {
-  const int w = static_cast<int>(abdeckung * 255.0 + 0.5);
-  if (w > zeile[x]) zeile[x] = static_cast<uint8_t>(w);
+// The line's pieces are convex, so each row of samples meets one in a single run. The sample
+// (k, m) of the mask lies at x = (k + 0.5) / kProben, y = (m + 0.5) / kProben in pixels, and
+// pieces are worked out in samples; a piece counts a sample when the sample's point lies in
+// it (on its border included). A pixel's coverage is the number of
+// samples its pieces counted together, at most all of them: where pieces overlap (the inner
+// side of a join, a crossing, a line running back over itself) their shares add up, as in
+// Qt's antialiased fill of the one outline round them all, which adds the windings of the
+// parts lying on each other; inside the line a pixel is full either way.
+namespace {
+
+constexpr double kUnendlich = std::numeric_limits<double>::infinity();
+
+// A bound of x in each row of samples: basis + schraege * row.
+struct Gerade {
+  double basis, schraege;
+  double bei(double m) const { return basis + schraege * m; }
+};
+
+// The rows (in samples) where a * x + b * y lies within c1..c2, as bounds of x, or, where
+// the line is flat, as a cut of the rows ya..yb (a tilt below 1e-9 moves it by less than a
+// thousandth of a pixel across the far box).
+void streifen(double a, double b, double c1, double c2, Gerade& unten, Gerade& oben, double& ya, double& yb) {
+  if (std::abs(a) < 1e-9) {
+    unten = {-kUnendlich, 0};
+    oben = {kUnendlich, 0};
+    if (b == 0) {
+      if (c1 > 0 || c2 < 0) yb = -kUnendlich;
+      return;
+    }
+    const double y1 = c1 / b, y2 = c2 / b;
+    ya = std::max(ya, std::min(y1, y2));
+    yb = std::min(yb, std::max(y1, y2));
+    return;
+  }
+  const double kehr = 1 / a;
+  const Gerade g1{c1 * kehr, -b * kehr}, g2{c2 * kehr, -b * kehr};
+  unten = a > 0 ? g1 : g2;
+  oben = a > 0 ? g2 : g1;
 }
 
-// One straight piece of a wide line: every pixel whose centre lies within half the width
-// (plus half a pixel of antialiasing) of it, so its ends are round, which is how a round join
-// looks from either side. A flat end of the whole line cuts it: the pixels beyond the plane
-// through the end point, across the line's direction there, are left out (the round end of
-// a piece just before a short last piece would otherwise stick out past the end).
-void Abdeckung::stueck(QPointF a, QPointF b, double radius, const Ebene* anfang, const Ebene* ende) {
-  const double R = radius + 0.5;
-  const double dx = b.x() - a.x();
-  const double dy = b.y() - a.y();
-  const double L = laenge(dx, dy);
-  const double ux = L > 1e-9 ? dx / L : 1;
-  const double uy = L > 1e-9 ? dy / L : 0;
-  const double ax = a.x();
-  const double ay = a.y();
-  const int ya = std::max(0, static_cast<int>(std::ceil(std::min(a.y(), b.y()) - R - 0.5)));
-  const int yb = std::min(hoehe_ - 1, static_cast<int>(std::floor(std::max(a.y(), b.y()) + R - 0.5)));
-  constexpr double kUnendlich = std::numeric_limits<double>::infinity();
-  for (int y = ya; y <= yb; ++y) {
-    const double c = y + 0.5;
-    const double k = c - ay;
-    // The pixels of this row that can be reached: the row's cut through the capsule.
-    double links = kUnendlich, rechts = -kUnendlich;
-    for (const QPointF& e : {a, b}) {
-      const double d = c - e.y();
-      if (std::abs(d) <= R) {
-        const double h = std::sqrt(R * R - d * d);
-        links = std::min(links, e.x() - h);
-        rechts = std::max(rechts, e.x() + h);
-      }
-    }
-    double lo = -kUnendlich, hi = kUnendlich;
-    bool band = L > 1e-9;
-    if (std::abs(ux) > 1e-12) {
-      const double t0 = -k * uy / ux;
-      const double t1 = (L - k * uy) / ux;
-      lo = std::max(lo, std::min(t0, t1));
-      hi = std::min(hi, std::max(t0, t1));
-    } else if (k * uy < 0 || k * uy > L) {
-      band = false;
-    }
-    if (std::abs(uy) > 1e-12) {
-      const double s0 = (k * ux - R) / uy;
-      const double s1 = (k * ux + R) / uy;
-      lo = std::max(lo, std::min(s0, s1));
-      hi = std::min(hi, std::max(s0, s1));
-    } else if (std::abs(k * ux) > R) {
-      band = false;
-    }
-    if (band && lo <= hi) {
-      links = std::min(links, ax + lo);
-      rechts = std::max(rechts, ax + hi);
-    }
-    if (!(links <= rechts)) continue;
-    const int xa = std::max(0, static_cast<int>(std::ceil(std::max(links, -kWeit) - 0.5)));
-    const int xb = std::min(breite_ - 1, static_cast<int>(std::floor(std::min(rechts, kWeit) - 0.5)));
-    uint8_t* zeile = &werte_[static_cast<size_t>(y) * static_cast<size_t>(breite_)];
-    spanne(xa, xb, y);
-    for (int x = xa; x <= xb; ++x) {
-      const double px = x + 0.5 - ax;
-      const double t = px * ux + k * uy;
-      double d;
-      if (t < 0)
-        d = laenge(px, k);
-      else if (t > L)
-        d = laenge(x + 0.5 - b.x(), c - b.y());
-      else
-        d = std::abs(-px * uy + k * ux);
-      double w = bis1(R - d);
-      if (anfang) w *= bis1((x + 0.5 - anfang->punkt.x()) * anfang->richtung.x() +
-                            (c - anfang->punkt.y()) * anfang->richtung.y() + 0.5);
-      if (ende) w *= bis1((ende->punkt.x() - x - 0.5) * ende->richtung.x() +
-                          (ende->punkt.y() - c) * ende->richtung.y() + 0.5);
-      setzen(zeile, x, w);
-    }
+// As streifen, for a * x + b * y >= c alone.
+void halbebene(double a, double b, double c, Gerade& unten, Gerade& oben, double& ya, double& yb) {
+  unten = {-kUnendlich, 0};
+  oben = {kUnendlich, 0};
+  if (std::abs(a) >= 1e-9) {
+    (a > 0 ? unten : oben) = Gerade{c / a, -b / a};
+  } else if (b > 0) {
+    ya = std::max(ya, c / b);
+  } else if (b < 0) {
+    yb = std::min(yb, c / b);
+  } else if (c > 0) {
+    yb = -kUnendlich;
   }
+}
+
+// From pixels to samples: the sample (k, m) lies at k, m here.
+QPointF inProben(QPointF p) { return QPointF(p.x() * Abdeckung::kProben - 0.5, p.y() * Abdeckung::kProben - 0.5); }
+
+}  // namespace
+
+// The counts of one piece's rows, with what they need held here: a store of a byte may
+// change anything as far as the compiler knows, so members would be read again after each.
+struct Abdeckung::Zaehler {
+  static constexpr int kP = Abdeckung::kProben;
+  uint8_t* proben;
+  int breite, zeilen, spalten;
+  std::array<int, 4> box = {std::numeric_limits<int>::max(), -1, std::numeric_limits<int>::max(), -1};
+
+  // The rows ma..mb of samples within ya..yb; false when there are none.
+  bool reihen(double ya, double yb, int& ma, int& mb) {
+    ya = std::max(ya, -1.0);
+    yb = std::min(yb, zeilen + 1.0);
+    if (!(ya <= yb)) return false;
+    ma = std::max(0, static_cast<int>(std::ceil(ya)));
+    mb = std::min(zeilen - 1, static_cast<int>(std::floor(yb)));
+    if (ma > mb) return false;
+    box[0] = ma / kP;
+    box[1] = mb / kP;
+    return true;
+  }
+
+  // Whether every pixel reaching the samples xa..xb, ya..yb is full already, so that a
+  // piece within them adds nothing; a box of more than 24 pixels is not looked at.
+  bool voll(double xa, double xb, double ya, double yb) const {
+    auto pixel = [](double k, int n) { return static_cast<int>(std::clamp(std::floor((k + 0.5) / kP), -1.0, n + 0.0)); };
+    const int pxa = std::max(0, pixel(xa, breite)), pxb = std::min(breite - 1, pixel(xb, breite));
+    const int pya = std::max(0, pixel(ya, zeilen / kP)), pyb = std::min(zeilen / kP - 1, pixel(yb, zeilen / kP));
+    if (pxa > pxb || pya > pyb || (pxb - pxa + 1) * (pyb - pya + 1) > 24) return false;
+    for (int y = pya; y <= pyb; ++y) {
+      const uint8_t* zeile = proben + static_cast<size_t>(y) * static_cast<size_t>(breite);
+      for (int x = pxa; x <= pxb; ++x)
+        if (zeile[x] != kP * kP) return false;
+    }
+    return true;
+  }
+
+  // Counts the samples k of row m with lo <= k <= hi.
+  [[gnu::always_inline]] void zaehlen(int m, double lo, double hi) {
+    lo = std::max(lo, -1.0);
+    hi = std::min(hi, spalten + 1.0);
+    if (!(lo <= hi)) return;
+    // Whole numbers by truncation, which is floor from -1 on.
+    const int fl = static_cast<int>(lo + 1.0) - 1;
+    const int ka = std::max(0, fl + (fl < lo ? 1 : 0));
+    const int kb = std::min(spalten - 1, static_cast<int>(hi + 1.0) - 1);
+    if (ka > kb) return;
+    uint8_t* zeile = proben + static_cast<size_t>(m / kP) * static_cast<size_t>(breite);
+    const int pa = ka / kP, pb = kb / kP;
+    box[2] = std::min(box[2], pa);
+    box[3] = std::max(box[3], pb);
+    // Counts stop at a full pixel.
+    auto dazu = [](uint8_t& z, int n) { z = static_cast<uint8_t>(std::min(z + n, kP * kP)); };
+    if (pa == pb) {
+      dazu(zeile[pa], kb - ka + 1);
+      return;
+    }
+    dazu(zeile[pa], kP - ka % kP);
+    for (int x = pa + 1; x < pb; ++x) dazu(zeile[x], kP);
+    dazu(zeile[pb], kb % kP + 1);
+  }
+};
+
+Abdeckung::Zaehler Abdeckung::zaehler() const {
+  return Zaehler{const_cast<uint8_t*>(proben_.data()), breite_, hoehe_ * kProben, breite_ * kProben};
+}
+
+void Abdeckung::gezaehlt(const Zaehler& z) {
+  if (z.box[2] > z.box[3]) return;
+  probenBox_[0] = std::min(probenBox_[0], z.box[0]);
+  probenBox_[1] = std::max(probenBox_[1], z.box[1]);
+  probenBox_[2] = std::min(probenBox_[2], z.box[2]);
+  probenBox_[3] = std::max(probenBox_[3], z.box[3]);
+}
+
+void Abdeckung::rechteck(QPointF a, QPointF b, QPointF u, double radius) {
+  // The points whose foot on the line through a and b lies between them, within radius of
+  // it: a piece of the line with flat ends; the two strips across and along it.
+  a = inProben(a);
+  b = inProben(b);
+  const double r = radius * kProben;
+  const double nx = -u.y(), ny = u.x();
+  const double na = nx * a.x() + ny * a.y();
+  double ya = std::min(a.y(), b.y()) - r * std::abs(ny), yb = std::max(a.y(), b.y()) + r * std::abs(ny);
+  Gerade u1, u2, o1, o2;
+  streifen(u.x(), u.y(), u.x() * a.x() + u.y() * a.y(), u.x() * b.x() + u.y() * b.y(), u1, o1, ya, yb);
+  streifen(nx, ny, na - r, na + r, u2, o2, ya, yb);
+  Zaehler z = zaehler();
+  const double ex = r * std::abs(nx);
+  if (z.voll(std::min(a.x(), b.x()) - ex, std::max(a.x(), b.x()) + ex, ya, yb)) return;
+  int ma, mb;
+  if (!z.reihen(ya, yb, ma, mb)) return;
+  for (int m = ma; m <= mb; ++m) z.zaehlen(m, std::max(u1.bei(m), u2.bei(m)), std::min(o1.bei(m), o2.bei(m)));
+  gezaehlt(z);
+}
+
+void Abdeckung::gelenk(QPointF mitte, QPointF ein, QPointF aus, double radius) {
+  // A round join: the part of the disc beyond the end of the piece coming in and before the
+  // start of the piece going out, the wedge on the outer side of the turn that neither
+  // piece covers. Straight on, it is empty.
+  if (ein == aus) return;
+  const QPointF v = inProben(mitte);
+  const double r = radius * kProben;
+  // The rows it reaches: from the centre to the ends of its two straight sides and, where
+  // the wedge opens upwards or downwards, to the top or bottom of the disc.
+  double ya = v.y(), yb = v.y();
+  auto rand = [&](double ey, bool drin) {
+    if (!drin) return;
+    ya = std::min(ya, v.y() + r * ey);
+    yb = std::max(yb, v.y() + r * ey);
+  };
+  for (const double s : {1.0, -1.0}) {
+    const double e1x = -ein.y() * s, e1y = ein.x() * s;  // along the side across the piece coming in
+    rand(e1y, aus.x() * e1x + aus.y() * e1y <= 0);
+    const double e2x = -aus.y() * s, e2y = aus.x() * s;  // along the side across the piece going out
+    rand(e2y, ein.x() * e2x + ein.y() * e2y >= 0);
+  }
+  if (ein.y() >= 0 && aus.y() <= 0) yb = v.y() + r;
+  if (ein.y() <= 0 && aus.y() >= 0) ya = v.y() - r;
+  Gerade u1, u2, o1, o2;
+  halbebene(ein.x(), ein.y(), ein.x() * v.x() + ein.y() * v.y(), u1, o1, ya, yb);
+  halbebene(-aus.x(), -aus.y(), -(aus.x() * v.x() + aus.y() * v.y()), u2, o2, ya, yb);
+  Zaehler z = zaehler();
+  if (z.voll(v.x() - r, v.x() + r, ya, yb)) return;
+  int ma, mb;
+  if (!z.reihen(ya, yb, ma, mb)) return;
+  for (int m = ma; m <= mb; ++m) {
+    const double d = m - v.y();
+    const double hh = r * r - d * d;
+    if (!(hh >= 0)) continue;
+    const double h = std::sqrt(hh);
+    z.zaehlen(m, std::max({u1.bei(m), u2.bei(m), v.x() - h}), std::min({o1.bei(m), o2.bei(m), v.x() + h}));
+  }
+  gezaehlt(z);
+}
+
+void Abdeckung::probenUebernehmen() {
+  // 255 * share of the samples, rounded.
+  static const auto stufe = [] {
+    std::array<uint8_t, kProben * kProben + 1> s{};
+    for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<uint8_t>((i * 255 + kProben * kProben / 2) / (kProben * kProben));
+    return s;
+  }();
+  for (int y = probenBox_[0]; y <= probenBox_[1]; ++y) {
+    const size_t z = static_cast<size_t>(y) * static_cast<size_t>(breite_);
+    uint8_t* proben = &proben_[z];
+    uint8_t* werte = &werte_[z];
+    int erstes = probenBox_[3] + 1, letztes = -1;
+    for (int x = probenBox_[2]; x <= probenBox_[3]; ++x) {
+      if (proben[x] == 0) continue;
+      werte[x] = std::max(werte[x], stufe[proben[x]]);
+      proben[x] = 0;
+      erstes = std::min(erstes, x);
+      letztes = x;
+    }
+    spanne(erstes, letztes, y);
+  }
+  probenBox_ = {std::numeric_limits<int>::max(), -1, std::numeric_limits<int>::max(), -1};
 }
 
 namespace {
@@ -203,20 +335,53 @@ bool kappen(QPointF& a, QPointF& b) {
   auto aufY = [](QPointF& p, const QPointF& q, double y) {
     p = QPointF(p.x() + (y - p.y()) * ((q.x() - p.x()) / (q.y() - p.y())), y);
   };
-  if ((a.x() < -kWeit && b.x() < -kWeit) || (a.x() > kWeit && b.x() > kWeit)) return false;
-  if (a.x() < -kWeit) aufX(a, b, -kWeit);
-  if (a.x() > kWeit) aufX(a, b, kWeit);
-  if (b.x() < -kWeit) aufX(b, a, -kWeit);
-  if (b.x() > kWeit) aufX(b, a, kWeit);
-  if ((a.y() < -kWeit && b.y() < -kWeit) || (a.y() > kWeit && b.y() > kWeit)) return false;
-  if (a.y() < -kWeit) aufY(a, b, -kWeit);
-  if (a.y() > kWeit) aufY(a, b, kWeit);
-  if (b.y() < -kWeit) aufY(b, a, -kWeit);
-  if (b.y() > kWeit) aufY(b, a, kWeit);
+  if ((a.x() < -kFernerRand && b.x() < -kFernerRand) || (a.x() > kFernerRand && b.x() > kFernerRand)) return false;
+  if (a.x() < -kFernerRand) aufX(a, b, -kFernerRand);
+  if (a.x() > kFernerRand) aufX(a, b, kFernerRand);
+  if (b.x() < -kFernerRand) aufX(b, a, -kFernerRand);
+  if (b.x() > kFernerRand) aufX(b, a, kFernerRand);
+  if ((a.y() < -kFernerRand && b.y() < -kFernerRand) || (a.y() > kFernerRand && b.y() > kFernerRand)) return false;
+  if (a.y() < -kFernerRand) aufY(a, b, -kFernerRand);
+  if (a.y() > kFernerRand) aufY(a, b, kFernerRand);
+  if (b.y() < -kFernerRand) aufY(b, a, -kFernerRand);
+  if (b.y() > kFernerRand) aufY(b, a, kFernerRand);
   return endlich(a) && endlich(b);
 }
 
 }  // namespace
+
+bool zugKappen(const QVector<QPointF>& zug, QVector<QPointF>& ziel) {
+  if (std::none_of(zug.begin(), zug.end(), [](const QPointF& p) { return endlich(p) && weit(p); })) return false;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  ziel.clear();
+  ziel.reserve(zug.size() + 8);
+  auto luecke = [&] {
+    if (!ziel.isEmpty() && endlich(ziel.back())) ziel.append(QPointF(nan, nan));
+  };
+  for (qsizetype i = 0; i < zug.size(); ++i) {
+    if (!endlich(zug[i])) {
+      luecke();
+      continue;
+    }
+    if (i == 0 || !endlich(zug[i - 1])) {
+      if (!weit(zug[i])) ziel.append(zug[i]);
+      continue;
+    }
+    QPointF a = zug[i - 1], b = zug[i];
+    if (!kappen(a, b)) {
+      luecke();
+      continue;
+    }
+    // Where the piece comes in elsewhere than the line left the box, the two are not joined
+    // across it.
+    if (ziel.isEmpty() || !endlich(ziel.back()) || ziel.back().x() != a.x() || ziel.back().y() != a.y()) {
+      luecke();
+      ziel.append(a);
+    }
+    ziel.append(b);
+  }
+  return true;
+}
 
 // Walks one unbroken polyline, handing out its drawn pieces: the whole line when solid,
 // else each dash with the pattern running on across the corners.
@@ -247,7 +412,7 @@ class LinienZeichner {
       const QPointF b = p[i];
       double laenge = chart_raster::laenge(b.x() - a.x(), b.y() - a.y());
       if (!(laenge > 0)) continue;
-      if (laenge > 4 * kWeit) {
+      if (laenge > 4 * kFernerRand) {
         // A piece from far away: its dashes would be countless; drawn solid, it looks the
         // same where the mask is, up to the phase.
         if (an) {
@@ -282,41 +447,29 @@ class LinienZeichner {
   }
 
  private:
-  // A stretch drawn without a break, with flat ends and round joins.
+  // A stretch drawn without a break, with flat ends and round joins, as Qt's stroker builds
+  // its outline: a rectangle along each piece with a length, and between two pieces the
+  // wedge of the round join. Pieces are cut to the far box first; a join far outside is left
+  // out, as it lies far outside the mask.
   void strecke(const QPointF* p, qsizetype n) {
-    if (n < 2) return;
-    // The flat ends: at the first and last point, across the direction of the first and
-    // last piece that has a length.
-    Abdeckung::Ebene anfang, ende;
-    qsizetype erstes = -1, letztes = -1;
-    for (qsizetype i = 1; i < n && erstes < 0; ++i)
-      if (p[i] != p[i - 1]) erstes = i;
-    for (qsizetype i = n - 1; i >= 1 && letztes < 0; --i)
-      if (p[i] != p[i - 1]) letztes = i;
-    if (erstes < 0) return;  // no length at all: Qt draws nothing either
-    anfang.punkt = p[0];
-    anfang.richtung = richtung(p[erstes - 1], p[erstes]);
-    ende.punkt = p[n - 1];
-    ende.richtung = richtung(p[letztes - 1], p[letztes]);
-    // The planes matter only for the pieces near the ends (within the pen's reach along the
-    // line); further in, a line turning back must not be cut by them.
-    const double reichweite = radius_ + 1;
-    auto stueckLaenge = [p](qsizetype i) { return laenge(p[i].x() - p[i - 1].x(), p[i].y() - p[i - 1].y()); };
-    qsizetype bisAnfang = 0;  // pieces 1..bisAnfang (piece i ends at point i) get the start plane
-    for (double s = 0; bisAnfang < n - 1 && s < reichweite;) s += stueckLaenge(++bisAnfang);
-    qsizetype abEnde = n;  // pieces abEnde..n-1 get the end plane
-    for (double s = 0; abEnde > 1 && s < reichweite;) s += stueckLaenge(--abEnde);
+    bool davor = false;  // whether the piece before ended at p[i - 1], going richtung
+    QPointF richtung;
     for (qsizetype i = 1; i < n; ++i) {
       QPointF a = p[i - 1], b = p[i];
-      if (!kappen(a, b)) continue;
-      maske_.stueck(a, b, radius_, i <= bisAnfang ? &anfang : nullptr, i >= abEnde ? &ende : nullptr);
+      if (a == b) continue;  // no length, no direction: the join goes to the next piece
+      const bool ganz = !weit(a) && !weit(b);
+      if (!ganz && !kappen(a, b)) {
+        davor = false;
+        continue;
+      }
+      const double l = laenge(b.x() - a.x(), b.y() - a.y());
+      if (!(l > 0)) continue;
+      const QPointF u((b.x() - a.x()) / l, (b.y() - a.y()) / l);
+      if (davor && !weit(p[i - 1])) maske_.gelenk(p[i - 1], richtung, u, radius_);
+      maske_.rechteck(a, b, u, radius_);
+      davor = true;
+      richtung = u;
     }
-  }
-
-  static QPointF richtung(const QPointF& a, const QPointF& b) {
-    const double dx = b.x() - a.x(), dy = b.y() - a.y();
-    const double l = laenge(dx, dy);
-    return std::isfinite(l) && l > 0 ? QPointF(dx / l, dy / l) : QPointF(b.x() > a.x() ? 1 : -1, 0);
   }
 
   Abdeckung& maske_;
@@ -327,6 +480,7 @@ class LinienZeichner {
 
 void Abdeckung::linie(const QPointF* punkte, qsizetype anzahl, double breite, Qt::PenStyle stil) {
   if (stil == Qt::NoPen || breite_ == 0 || hoehe_ == 0) return;
+  if (proben_.size() != werte_.size()) proben_.assign(werte_.size(), 0);
   LinienZeichner zeichner(*this, breite, stil);
   qsizetype anfang = 0;
   for (qsizetype i = 0; i <= anzahl; ++i) {
@@ -335,6 +489,7 @@ void Abdeckung::linie(const QPointF* punkte, qsizetype anzahl, double breite, Qt
       anfang = i + 1;
     }
   }
+  probenUebernehmen();
 }
 
 namespace {
@@ -390,16 +545,23 @@ inline void kegelPunkte(const QPointF* p, double ax, double ay, double epsilon, 
 
 }  // namespace
 
+// How far a run looks on past its last possible end for a later one, so that a line wandering
+// about near its anchor costs a bounded number of looks per point kept.
+constexpr qsizetype kVoraus = 64;
+
 qsizetype vereinfachen(QPointF* punkte, qsizetype anzahl, double epsilon) {
   if (anzahl < 3) return anzahl;
   qsizetype neu = 0;
   qsizetype i = 0;
   while (i < anzahl) {
-    // A piece of the line between gaps: from the anchor a, the next point kept is the
-    // farthest one such that every point between lies within epsilon of the chord. Each
-    // point allows the chord's direction a cone (the directions passing it within epsilon);
-    // the chord must lie in all of them, and may not end more than epsilon short of the
-    // farthest point reached, or a spike going out and back would be cut off.
+    // A piece of the line between gaps, in runs: from the anchor a, the next point kept is
+    // the last point e found such that every point between lies within epsilon of the
+    // segment from a to e. A point within epsilon of a lies within epsilon of any such
+    // segment. Any other point q allows the segment's direction a cone, the directions
+    // passing q within epsilon on its side of a; with the direction in every such cone and e
+    // no nearer to a than q, q's foot on the line falls between a and e, so q lies within
+    // epsilon of the segment itself. An e within epsilon of a is an end only while every
+    // point between lies within epsilon of a as well.
     if (!endlich(punkte[i])) {
       punkte[neu++] = punkte[i++];
       continue;
@@ -408,7 +570,7 @@ qsizetype vereinfachen(QPointF* punkte, qsizetype anzahl, double epsilon) {
     punkte[neu++] = a;
     ++i;
     while (i < anzahl && endlich(punkte[i])) {
-      qsizetype ende = i;  // the candidate end: the last point that still fits
+      qsizetype ende = i;  // the end found last; the first point has nothing between
       // Points far outside are kept as they are: their distances are beyond measuring.
       if (weit(a) || weit(punkte[i])) {
         a = punkte[i];
@@ -418,10 +580,10 @@ qsizetype vereinfachen(QPointF* punkte, qsizetype anzahl, double epsilon) {
       }
       double linksX = 0, linksY = 0, rechtsX = 0, rechtsY = 0;
       bool kegel = false;
-      double weiteste = 0;
+      double weiteste = 0;  // the largest distance from a of the points looked at
       const double ax = a.x(), ay = a.y();
       // The points go in pairs, worked out together; the second of a pair is wasted where
-      // the chord ends at the first.
+      // the run ends at the first.
       bool aus = false;
       for (qsizetype j = i; j < anzahl && !aus; j += 2) {
         KegelPunkt k[2];
@@ -432,35 +594,43 @@ qsizetype vereinfachen(QPointF* punkte, qsizetype anzahl, double epsilon) {
           kegelPunkt(punkte[j].x() - ax, punkte[j].y() - ay, epsilon, k[0]);
         for (int t = 0; t < paar; ++t) {
           const qsizetype jj = j + t;
-          if (!(std::abs(punkte[jj].x()) <= kWeit && std::abs(punkte[jj].y()) <= kWeit)) {  // also not finite
+          if (!(std::abs(punkte[jj].x()) <= kFernerRand && std::abs(punkte[jj].y()) <= kFernerRand)) {  // also not finite
             aus = true;
             break;
           }
           const KegelPunkt& p = k[t];
+          bool endeMoeglich;
           if (p.d <= epsilon) {
-            ende = jj;
-            weiteste = std::max(weiteste, p.d);
-            continue;
+            endeMoeglich = weiteste <= epsilon;
+          } else {
+            // Outside the cones so far, it is no end, and the cones' common part may be
+            // empty from here on: the run ends. Before the first cone both sides are 0 and
+            // pass.
+            if (rechtsX * p.vy - rechtsY * p.vx < 0 || p.vx * linksY - p.vy * linksX < 0) {
+              aus = true;
+              break;
+            }
+            endeMoeglich = p.d >= weiteste;
+            if (!kegel) {
+              linksX = p.lx, linksY = p.ly, rechtsX = p.rx, rechtsY = p.ry;
+              kegel = true;
+            }
+            // Without branches: which side narrows is a toss-up from point to point. A side
+            // compared with itself gives 0 and stays.
+            const bool rechtsEnger = rechtsX * p.ry - rechtsY * p.rx > 0;
+            const bool linksEnger = p.lx * linksY - p.ly * linksX > 0;
+            rechtsX = rechtsEnger ? p.rx : rechtsX;
+            rechtsY = rechtsEnger ? p.ry : rechtsY;
+            linksX = linksEnger ? p.lx : linksX;
+            linksY = linksEnger ? p.ly : linksY;
           }
-          // Before the first cone both sides are 0 and pass.
-          if (p.d < weiteste - epsilon || rechtsX * p.vy - rechtsY * p.vx < 0 || p.vx * linksY - p.vy * linksX < 0) {
+          weiteste = std::max(weiteste, p.d);
+          if (endeMoeglich) {
+            ende = jj;
+          } else if (jj - ende >= kVoraus) {
             aus = true;
             break;
           }
-          if (!kegel) {
-            linksX = p.lx, linksY = p.ly, rechtsX = p.rx, rechtsY = p.ry;
-            kegel = true;
-          }
-          // Without branches: which side narrows is a toss-up from point to point. A side
-          // compared with itself gives 0 and stays.
-          const bool rechtsEnger = rechtsX * p.ry - rechtsY * p.rx > 0;
-          const bool linksEnger = p.lx * linksY - p.ly * linksX > 0;
-          rechtsX = rechtsEnger ? p.rx : rechtsX;
-          rechtsY = rechtsEnger ? p.ry : rechtsY;
-          linksX = linksEnger ? p.lx : linksX;
-          linksY = linksEnger ? p.ly : linksY;
-          weiteste = std::max(weiteste, p.d);
-          ende = jj;
         }
       }
       a = punkte[ende];

@@ -4,21 +4,37 @@
 // Qt strokes a wide or dashed pen by building the outline of the whole polyline and filling
 // it; for thousands of segments crossing each other that outline is huge and the fill takes
 // seconds. Here a series is drawn into a picture of its own instead: the line as a coverage
-// mask (the union of its pieces, each pixel covered by the part of it within the pen's
-// reach, as the antialiased fill gives it), coloured once, and the point markers, which are
-// pictures already, copied once per distinct position with the repeats folded into one
-// stronger copy. What this gives differs from Qt's drawing only in the shades of edge
-// pixels.
+// mask (the outline's pieces one by one, each adding its share of the pixels it covers, as
+// the antialiased fill of the whole outline adds them), coloured once, and the point
+// markers, which are pictures already, copied once per distinct position with the repeats
+// folded into one stronger copy. What this gives differs from Qt's drawing only in the
+// shades of edge pixels.
 #include <QColor>
 #include <QImage>
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
+#include <QVector>
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace chart_raster {
+
+// Pixels this far off (in either direction) lie beyond any screen or page; a line is cut
+// there, as the rows and dashes of a piece from 1e300 would be countless.
+constexpr double kFernerRand = 1e6;
+
+// The polyline zug as Qt can draw it: Qt's rasteriser loses a whole polyline that has a
+// point beyond about 1e20 pixels, and with it the lines to that point, which inside the
+// picture run straight out of it. Each piece reaching beyond kFernerRand is cut there along
+// its own slope, and the line is broken (by a point that is not finite) where it left the
+// box and comes back at another place, so nothing joins them across the picture. Points that
+// are not finite stay gaps. Returns false, leaving ziel alone, when no finite point lies
+// that far; else ziel holds the cut line.
+bool zugKappen(const QVector<QPointF>& zug, QVector<QPointF>& ziel);
 
 // The tiles of kSeite x kSeite pixels of a rectangle that something was drawn into: outside
 // them the rectangle is untouched. A long curve crossing a chart touches a fraction of its
@@ -75,30 +91,50 @@ class Abdeckung {
 
   // Draws a polyline (pixel coordinates of the rectangle, pixel centres at +0.5) with a pen
   // of the given width in pixels and style (solid or one of Qt's dash patterns, flat caps,
-  // round joins), antialiased. A point that is not finite ends a piece of the line, as a
-  // gap in the data does. Drawing only adds: a pixel keeps the highest coverage it got.
+  // round joins), antialiased as Qt fills the line's outline: the outline is taken in its
+  // convex pieces (a rectangle along each piece of the line, the wedge of each round join),
+  // and each pixel is covered by the sum of its shares inside them, at most whole (where
+  // pieces lie on each other, the overlap counts as often as they do, as the windings add
+  // up in Qt's fill). A point that is not finite ends a piece of the line, as a gap in the
+  // data does. Drawing only adds: a pixel keeps the highest coverage it got.
   void linie(const QPointF* punkte, qsizetype anzahl, double breite, Qt::PenStyle stil);
+
+  // Samples per pixel across and down: a piece's share of a pixel is the share of the
+  // pixel's kProben x kProben sample points inside it.
+  static constexpr int kProben = 4;
 
  private:
   friend class LinienZeichner;
-  // A flat end: the plane through punkt across the unit vector richtung (pointing into the
-  // line at a start, out of it at an end).
-  struct Ebene {
-    QPointF punkt, richtung;
-  };
-  void stueck(QPointF a, QPointF b, double radius, const Ebene* anfang, const Ebene* ende);
-  void setzen(uint8_t* zeile, int x, double abdeckung);
+  // The counting of one piece's samples, and what it touched taken over.
+  struct Zaehler;
+  Zaehler zaehler() const;
+  void gezaehlt(const Zaehler& z);
+  // The outline's pieces: along a piece of the line from a to b (u its direction), and the
+  // round join at mitte between a piece going ein and the next going aus.
+  void rechteck(QPointF a, QPointF b, QPointF u, double radius);
+  void gelenk(QPointF mitte, QPointF ein, QPointF aus, double radius);
+  // The samples counted become coverage (and the counts are cleared).
+  void probenUebernehmen();
   int breite_ = 0, hoehe_ = 0;
   std::vector<uint8_t> werte_;
+  // Per pixel, the samples the line's pieces counted in it (at most kProben * kProben), all
+  // 0 between two lines; and the pixels' rows and columns they were counted in (first and
+  // last row, first and last column).
+  std::vector<uint8_t> proben_;
+  std::array<int, 4> probenBox_ = {std::numeric_limits<int>::max(), -1, std::numeric_limits<int>::max(), -1};
   int x0_ = 0, y0_ = 0, x1_ = -1, y1_ = -1;
   Kacheln kacheln_;
 };
 
-// Leaves out the points of a solid polyline that lie within epsilon pixels of the line drawn
-// without them: each point kept is the farthest one from the last kept to which a straight
-// chord passes every point between within epsilon. Non-finite points stay, as they split the
-// line, and so do the first and last point of every piece. Returns the new count; the points
-// kept are moved to the front in their order.
+// Leaves out points of a solid polyline such that every point left out lies within epsilon
+// pixels of the segment drawn in its place, the straight line between the kept points before
+// and after it (so within epsilon of the line as drawn; measured to the segment itself, not
+// to the infinite line through it). Going along, each point kept is the last one found to
+// which a segment from the point kept before passes every point between within epsilon;
+// a spike that goes out and comes back next to where it left stays. Points that are not
+// finite stay, as they split the line, and so do the first and last point of every piece and
+// points beyond kFernerRand. Returns the new count; the points kept are moved to the front in
+// their order.
 qsizetype vereinfachen(QPointF* punkte, qsizetype anzahl, double epsilon);
 
 // One series' picture: transparent, premultiplied ARGB of the size of the area it covers.
