@@ -45,6 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!picture_fuzz::loadWith(loader, data, size, options, bm, read)) return 0;
   if (read.alphaBitmap && (read.alphaBitmap->width() != bm.width() || read.alphaBitmap->height() != bm.height()))
     picture_fuzz::fail("alpha bitmap of another size");
+  // The bitmap keeps what the load found, for the registry's save to write back.
+  if (!(bm.info() == static_cast<const imagefile::PictureInfo&>(read))) picture_fuzz::fail("bitmap lost the load's findings");
   if (bm.size() > (1 << 20)) return 0;  // keep the round trip quick
   imagefile::PngSaveOptions keep = imagefile::PngSaveOptions::keeping(read);
   keep.filterMode = static_cast<imagefile::PngFilterMode>(static_cast<int>(size % 8) - 3);
