@@ -282,6 +282,16 @@ void Metafile::render(LinearBitmap& out, int width, int height) const {
   }
 }
 
+void Metafile::renderAtNaturalSize(LinearBitmap& out) const {
+  // A file of a few bytes may declare a huge box (a placeable WMF of 100 units at one unit
+  // per inch is 9600 pixels wide, an EMF frame of metres): no real metafile of that size
+  // needs the canvas, whose white would cost hundreds of megabytes before the player finds
+  // that it holds nothing to draw.
+  const std::int64_t pixels = std::int64_t{width_} * height_;
+  if (pixels > kFreeCanvasPixels && pixels / kPixelsPerFileByte > static_cast<std::int64_t>(data_.size())) invalid();
+  render(out, width_, height_);
+}
+
 void Metafile::renderEmf(LinearBitmap& out) const {
   const std::vector<std::uint8_t>& d = data_;
   Placement pl;
@@ -654,7 +664,7 @@ std::string WMFLoader::getSaveFilter() {
 void WMFLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBitmap& bitmap) {
   Metafile mf;
   mf.load(readWholeStream(stream));
-  mf.render(bitmap, mf.width(), mf.height());
+  mf.renderAtNaturalSize(bitmap);
   reduceToPalette(bitmap);
 }
 
