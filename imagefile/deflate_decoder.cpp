@@ -184,8 +184,8 @@ void DeflateDecoder::buildTable(DecodeTable& t, const std::uint8_t* lengths, int
 
 std::uint64_t DeflateDecoder::tablesBuilt() { return tablesBuiltSoFar.load(std::memory_order_relaxed); }
 
-// Built on first use; the initialisation of a local static is safe when decoders on several
-// threads (the GIF painters') meet it at once.
+// Built on first use and shared by every decoder; the initialisation of a local static is
+// safe when decoders on several threads meet it at once.
 const DeflateDecoder::DecodeTable& DeflateDecoder::fixedLiteralTable() {
   static const DecodeTable table = [] {
     std::array<std::uint8_t, 288> lit{};
