@@ -251,6 +251,10 @@ class PngReader {
       if (!res_.alphaBitmap) res_.alphaBitmap = std::make_unique<LinearBitmap>();
       res_.alphaBitmap->newImage(w, ht, pf8bit);
       std::memcpy(res_.alphaBitmap->palette(), grayPalette(), 768);
+    } else {
+      // A header chunk again (a damaged file): the alpha of an earlier one's picture would
+      // not fit the picture made now.
+      res_.alphaBitmap.reset();
     }
     res_.bitDepth = h_.depth;
     haveHeader_ = true;

@@ -579,6 +579,14 @@ TEST(PngRead, AlphaOptionKeepsAlphaAndTables) {
   ASSERT_TRUE(read.alphaBitmap && read.alphaBitmap->present());
   EXPECT_EQ(Bytes(read.alphaBitmap->map(), read.alphaBitmap->map() + 6), (Bytes{10, 20, 30, 40, 50, 60}));
   EXPECT_EQ(Bytes(bm.map(), bm.map() + 3), (Bytes{3, 2, 1}));
+  // A damaged file whose second header chunk makes a palette picture of another size: no
+  // alpha bitmap is left over from the first.
+  const auto first = chunksOf(libpngWrite(s, rows));
+  auto twice = smallPalette();
+  twice.insert(twice.begin(), first.front());
+  read = loadPng(buildPng(twice), bm, withAlpha);
+  EXPECT_EQ(bm.width(), 4);
+  EXPECT_FALSE(read.alphaBitmap);
   // A palette image's tRNS as a 256-entry table, the rest opaque.
   auto c = smallPalette();
   c.insert(c.begin() + 2, Chunk{"tRNS", {0, 128}});
