@@ -63,10 +63,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (back.pixelFormat() == bm.pixelFormat() &&
       std::memcmp(back.map(), bm.map(), static_cast<std::size_t>(bm.size())) != 0)
     picture_fuzz::fail("pixels changed on the way back");
-  // A palette index or an 8-bit RGB colour comes back; grey levels the depth cannot take
+  // A palette index or an 8-bit RGB colour comes back (read with the alpha option, a palette
+  // picture's transparency comes back in its alpha table); grey levels the depth cannot take
   // are left out by design.
-  if (back.pixelFormat() == imagefile::pf8bit && transparent >= 0 && transparent < 256 &&
-      !bm.isGrayScale() && again.transparentValue != transparent)
-    picture_fuzz::fail("transparent index lost on the way back");
+  if (back.pixelFormat() == imagefile::pf8bit && transparent >= 0 && transparent < 256 && !bm.isGrayScale()) {
+    const bool kept = options.alpha ? again.alphaTable.size() == 256 && again.alphaTable[transparent] == 0
+                                    : again.transparentValue == transparent;
+    if (!kept) picture_fuzz::fail("transparent index lost on the way back");
+  }
   return 0;
 }
