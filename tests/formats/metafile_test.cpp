@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QImage>
 #include <QRegularExpression>
+#include <algorithm>
+#include <random>
 
 #include "imagefile/metafile.h"
 #include "imagefile/qt/format_graphics.h"
@@ -193,6 +195,51 @@ TEST(Metafile, PaletteReductionAt256Colours) {
   LinearBitmap huge;
   huge.newImage(32768, 1, pf8bit);
   EXPECT_EQ(errorOf([&] { save(wmfLoader(), huge, "WMF"); }), "Invalid bitmap size");
+}
+
+// The reduction against the plain rule on random pictures: palette in the order of first
+// appearance, each pixel the place of its colour, the rest of the palette black; a picture of
+// more colours stays as it is.
+TEST(Metafile, PaletteReductionAgreesWithThePlainRule) {
+  std::mt19937 rng(41);
+  int differing = 0;
+  for (int round = 0; round < 300; ++round) {
+    const int w = 1 + static_cast<int>(rng() % 40), h = 1 + static_cast<int>(rng() % 30);
+    const int colourCount = 1 + static_cast<int>(rng() % (round % 10 == 0 ? 300 : 256));
+    std::vector<std::uint32_t> set(static_cast<std::size_t>(colourCount));
+    for (auto& c : set) c = rng() & 0xFFFFFF;
+    LinearBitmap bm;
+    bm.newImage(w, h, pf24bit);
+    std::uint32_t c = set[0];
+    for (std::int64_t i = 0; i < std::int64_t{w} * h; ++i) {
+      if (rng() % 4 == 0) c = set[rng() % set.size()];  // runs of one colour between changes
+      bm.map()[3 * i] = static_cast<std::uint8_t>(c);
+      bm.map()[3 * i + 1] = static_cast<std::uint8_t>(c >> 8);
+      bm.map()[3 * i + 2] = static_cast<std::uint8_t>(c >> 16);
+    }
+    std::vector<std::uint32_t> seen;
+    std::vector<std::uint8_t> expected;
+    for (std::int64_t i = 0; i < std::int64_t{w} * h; ++i) {
+      const std::uint32_t p = bm.map()[3 * i] | (bm.map()[3 * i + 1] << 8) | (bm.map()[3 * i + 2] << 16);
+      auto at = std::find(seen.begin(), seen.end(), p);
+      if (at == seen.end()) at = seen.insert(seen.end(), p);
+      expected.push_back(static_cast<std::uint8_t>(at - seen.begin()));
+    }
+    LinearBitmap reduced(bm);
+    reduceToPalette(reduced);
+    if (seen.size() > 256) {
+      differing += reduced.pixelFormat() != pf24bit ||
+                   std::memcmp(reduced.map(), bm.map(), static_cast<std::size_t>(bm.size())) != 0;
+      continue;
+    }
+    Bytes palette(768, 0);
+    for (std::size_t k = 0; k < seen.size(); ++k)
+      palette[3 * k] = static_cast<std::uint8_t>(seen[k]), palette[3 * k + 1] = static_cast<std::uint8_t>(seen[k] >> 8),
+      palette[3 * k + 2] = static_cast<std::uint8_t>(seen[k] >> 16);
+    differing += reduced.pixelFormat() != pf8bit || Bytes(reduced.map(), reduced.map() + reduced.size()) != expected ||
+                 Bytes(reduced.palette(), reduced.palette() + 768) != palette;
+  }
+  EXPECT_EQ(differing, 0);
 }
 
 TEST(Metafile, PlayerTakesPlacementSkipsVectors) {
