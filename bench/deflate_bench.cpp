@@ -19,8 +19,12 @@
 #include <random>
 #include <vector>
 
+#include "imagefile/byte_order.h"
 #include "imagefile/checksums.h"
 #include "imagefile/deflate.h"
+#include "imagefile/linear_bitmap.h"
+#include "imagefile/png_loader.h"
+#include "tests/imagefile/block_streams.h"
 
 namespace {
 
@@ -375,6 +379,125 @@ void SmallZlib(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 
+// ---- streams of many small blocks ------------------------------------------------------------
+
+// The rows of a noisy 499 x 500 grey picture, each behind its filter byte 0: 250 000 bytes.
+Bytes noisyGreyRows() {
+  std::mt19937 rng(11);
+  std::normal_distribution<double> noise(0, 6);
+  Bytes rows;
+  for (int y = 0; y < 500; ++y) {
+    rows.push_back(0);
+    for (int x = 0; x < 499; ++x)
+      rows.push_back(static_cast<std::uint8_t>(std::clamp(90 + 0.2 * x + 0.1 * y + noise(rng), 0.0, 255.0)));
+  }
+  return rows;
+}
+
+// 0: every byte of the grey rows in a fixed block of its own (250 000 blocks); 1: the same
+// bytes in 100 000 stored blocks of 1 to 4 bytes.
+const Bytes& blockStream(int kind) {
+  static const Bytes fixed = block_streams::fixedBlockPerByte(noisyGreyRows());
+  static const Bytes stored = [] {
+    const Bytes rows = noisyGreyRows();
+    return block_streams::storedBlocks(Bytes(rows.begin(), rows.begin() + 250000), 4);
+  }();
+  return kind == 0 ? fixed : stored;
+}
+
+// Raw Deflate data inflated by our stream and by zlib in turn; speed_vs_zlib as above.
+void BlocksOurs(benchmark::State& state) {
+  const Bytes& packed = blockStream(static_cast<int>(state.range(0)));
+  Bytes out(300000);
+  std::size_t produced = 0;
+  double ours = 0, theirs = 0;
+  for (auto _ : state) {
+    const double t = secondsOf([&] {
+      imagefile::SpanStream in(packed.data(), packed.size());
+      imagefile::DeflateStream d(&in, imagefile::DeflateDirection::Decompress);
+      produced = d.readSome(out.data(), out.size());
+      benchmark::DoNotOptimize(out.data());
+    });
+    state.SetIterationTime(t);
+    ours += t;
+    theirs += secondsOf([&] {
+      zlibInflateInto(packed, out);
+      benchmark::DoNotOptimize(out.data());
+    });
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * produced));
+  state.counters["speed_vs_zlib"] = theirs / ours;
+  state.counters["packed_bytes"] = static_cast<double>(packed.size());
+  state.SetLabel(state.range(0) == 0 ? "fixed block per byte" : "100000 stored blocks");
+}
+
+// A chunk of the PNG: length, type, data, CRC over type and data.
+void appendChunk(Bytes& file, const char* type, const Bytes& data) {
+  std::uint8_t head[8];
+  imagefile::putBE32(head, static_cast<std::uint32_t>(data.size()));
+  std::memcpy(head + 4, type, 4);
+  file.insert(file.end(), head, head + 8);
+  file.insert(file.end(), data.begin(), data.end());
+  Bytes typed(head + 4, head + 8);
+  typed.insert(typed.end(), data.begin(), data.end());
+  std::uint8_t crc[4];
+  imagefile::putBE32(crc, imagefile::crc32Bytes(typed));
+  file.insert(file.end(), crc, crc + 4);
+}
+
+// The zlib stream of the block stream of the kind: header, the blocks, Adler-32 of the rows.
+Bytes blocksZlib(int kind) {
+  const Bytes rows = noisyGreyRows();
+  Bytes out = {0x78, 0x01};
+  const Bytes& raw = blockStream(kind);
+  out.insert(out.end(), raw.begin(), raw.end());
+  std::uint8_t adler[4];
+  imagefile::putBE32(adler, imagefile::adler32Bytes(rows));
+  out.insert(out.end(), adler, adler + 4);
+  return out;
+}
+
+// A valid 499 x 500 8-bit grey PNG whose image data is the zlib stream.
+Bytes greyPng(const Bytes& z) {
+  Bytes f = {0x89, 'P', 'N', 'G', 13, 10, 26, 10};
+  Bytes ihdr(13, 0);
+  imagefile::putBE32(ihdr.data(), 499);
+  imagefile::putBE32(ihdr.data() + 4, 500);
+  ihdr[8] = 8;
+  appendChunk(f, "IHDR", ihdr);
+  appendChunk(f, "IDAT", z);
+  appendChunk(f, "IEND", {});
+  return f;
+}
+
+// The PNG of the block stream of the kind (0: a fixed block per byte, 577 KB; 1: stored
+// blocks) loaded by our reader; zlib inflates the same image data (with its zlib header and
+// trailer) in each iteration as the reference.
+void BlocksPngOurs(benchmark::State& state) {
+  const Bytes z = blocksZlib(static_cast<int>(state.range(0)));
+  const Bytes file = greyPng(z);
+  Bytes out(300000);
+  double ours = 0, theirs = 0;
+  for (auto _ : state) {
+    const double t = secondsOf([&] {
+      imagefile::SpanStream in(file.data(), file.size());
+      imagefile::LinearBitmap bm;
+      imagefile::pngLoader().load(in, bm);
+      benchmark::DoNotOptimize(bm.map());
+    });
+    state.SetIterationTime(t);
+    ours += t;
+    theirs += secondsOf([&] {
+      uLongf n = out.size();
+      uncompress(out.data(), &n, z.data(), static_cast<uLong>(z.size()));
+      benchmark::DoNotOptimize(out.data());
+    });
+  }
+  state.counters["speed_vs_zlib"] = theirs / ours;
+  state.counters["file_bytes"] = static_cast<double>(file.size());
+  state.SetLabel(state.range(0) == 0 ? "fixed block per byte" : "100000 stored blocks");
+}
+
 }  // namespace
 
 BENCHMARK(Ours)->Apply([](benchmark::internal::Benchmark* b) { CompressArgs(b, false); });
@@ -388,3 +511,5 @@ BENCHMARK(Adler32Ours);
 BENCHMARK(Adler32Zlib);
 BENCHMARK(SmallOurs)->Unit(benchmark::kMicrosecond)->UseManualTime();
 BENCHMARK(SmallZlib)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BlocksOurs)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BlocksPngOurs)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseManualTime();

@@ -45,6 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!picture_fuzz::loadWith(loader, data, size, options, bm, read)) return 0;
   if (read.alphaBitmap && (read.alphaBitmap->width() != bm.width() || read.alphaBitmap->height() != bm.height()))
     picture_fuzz::fail("alpha bitmap of another size");
+  // The bitmap keeps what the load found, for the registry's save to write back.
+  if (!(bm.info() == static_cast<const imagefile::PictureInfo&>(read))) picture_fuzz::fail("bitmap lost the load's findings");
   if (bm.size() > (1 << 20)) return 0;  // keep the round trip quick
   imagefile::PngSaveOptions keep = imagefile::PngSaveOptions::keeping(read);
   keep.filterMode = static_cast<imagefile::PngFilterMode>(static_cast<int>(size % 8) - 3);
@@ -61,10 +63,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (back.pixelFormat() == bm.pixelFormat() &&
       std::memcmp(back.map(), bm.map(), static_cast<std::size_t>(bm.size())) != 0)
     picture_fuzz::fail("pixels changed on the way back");
-  // A palette index or an 8-bit RGB colour comes back; grey levels the depth cannot take
+  // A palette index or an 8-bit RGB colour comes back (read with the alpha option, a palette
+  // picture's transparency comes back in its alpha table); grey levels the depth cannot take
   // are left out by design.
-  if (back.pixelFormat() == imagefile::pf8bit && transparent >= 0 && transparent < 256 &&
-      !bm.isGrayScale() && again.transparentValue != transparent)
-    picture_fuzz::fail("transparent index lost on the way back");
+  if (back.pixelFormat() == imagefile::pf8bit && transparent >= 0 && transparent < 256 && !bm.isGrayScale()) {
+    const bool kept = options.alpha ? again.alphaTable.size() == 256 && again.alphaTable[transparent] == 0
+                                    : again.transparentValue == transparent;
+    if (!kept) picture_fuzz::fail("transparent index lost on the way back");
+  }
   return 0;
 }

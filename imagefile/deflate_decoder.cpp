@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 
 #include "imagefile/byte_order.h"
@@ -26,6 +27,8 @@ constexpr std::uint32_t kInvalid = 2u << 24;
 inline std::uint32_t entry(std::uint32_t kind, int len, std::uint32_t value) {
   return kind | (static_cast<std::uint32_t>(len) << 16) | value;
 }
+
+std::atomic<std::uint64_t> tablesBuiltSoFar{0};
 
 }  // namespace
 
@@ -76,6 +79,7 @@ std::uint32_t DeflateDecoder::takeBits(int n) {
 }
 
 void DeflateDecoder::buildTable(DecodeTable& t, const std::uint8_t* lengths, int n, int usable) {
+  tablesBuiltSoFar.fetch_add(1, std::memory_order_relaxed);
   if (usable < 0) usable = n;
   std::array<int, 16> count{};
   int maxLen = 0;
@@ -91,7 +95,10 @@ void DeflateDecoder::buildTable(DecodeTable& t, const std::uint8_t* lengths, int
     if (left < 0) throw Error(text::kErrorInCompressedData);
   }
   const bool complete = left == 0 && usable == n;
-  const int primary = std::clamp(maxLen, 1, 10);
+  // Codes longer than the primary bits exist only when the primary table has its full 10
+  // bits, so a sub-table never needs more than 15 - 10 bits.
+  constexpr int kMaxPrimary = 10;
+  const int primary = std::clamp(maxLen, 1, kMaxPrimary);
   t.primaryBits = primary;
   const std::uint32_t primarySize = 1u << primary;
 
@@ -101,20 +108,23 @@ void DeflateDecoder::buildTable(DecodeTable& t, const std::uint8_t* lengths, int
     code = (code + static_cast<std::uint32_t>(count[len - 1])) << 1;
     next[len] = code;
   }
-  // Reversed codes and, for long codes, the widest sub-table each primary prefix needs.
-  std::array<std::uint32_t, 320> rev{};
-  std::vector<int> subBits(primarySize, 0);
+  // Reversed codes (set for every symbol with a length) and, for long codes, the widest
+  // sub-table each primary prefix needs. Scratch on the stack: a block start allocates
+  // nothing beyond the table itself, whose storage the decoder keeps.
+  std::array<std::uint32_t, 320> rev;
+  std::array<std::uint8_t, 1u << kMaxPrimary> subBits;
+  std::fill_n(subBits.begin(), primarySize, 0);
   for (int s = 0; s < n; ++s) {
     const int len = lengths[s];
     if (!len) continue;
     rev[s] = reverseBits(next[len]++, len);
     if (len > primary) {
-      int& b = subBits[rev[s] & (primarySize - 1)];
-      b = std::max(b, len - primary);
+      std::uint8_t& b = subBits[rev[s] & (primarySize - 1)];
+      b = static_cast<std::uint8_t>(std::max(static_cast<int>(b), len - primary));
     }
   }
   std::size_t total = primarySize;
-  std::vector<std::uint32_t> subStart(primarySize, 0);
+  std::array<std::uint32_t, 1u << kMaxPrimary> subStart;  // set where subBits is
   for (std::uint32_t i = 0; i < primarySize; ++i)
     if (subBits[i]) {
       subStart[i] = static_cast<std::uint32_t>(total);
@@ -139,24 +149,64 @@ void DeflateDecoder::buildTable(DecodeTable& t, const std::uint8_t* lengths, int
   }
   if (complete) return;
   // An incomplete code is legal until a missing branch is met. Each empty entry learns how
-  // many bits lead to that branch: a decoder given fewer bits must report the truncation,
-  // as one walking the tree bit by bit would.
-  std::vector<std::uint8_t> prefix(1u << 16, 0);  // (1 << l) | l-bit prefix -> exists
+  // many bits lead to that branch, its shortest prefix that no usable code begins with: a
+  // decoder given fewer bits must report the truncation, as one walking the tree bit by bit
+  // would. Primary entries: every missing branch of l bits whose (l - 1)-bit parent leads
+  // on covers the entries that begin with it.
+  auto at = [](int l, std::uint32_t bits) { return (1u << l) | (bits & ((1u << l) - 1)); };
+  std::array<std::uint8_t, 2u << kMaxPrimary> leads{};  // at(l, prefix), l up to primary
   for (int s = 0; s < usable; ++s)
-    for (int l = 1; l <= lengths[s]; ++l) prefix[(1u << l) | (rev[s] & ((1u << l) - 1))] = 1;
-  auto depthOf = [&](std::uint32_t bits, int from) {
-    int l = from;
-    while (l < 15 && prefix[(1u << l) | (bits & ((1u << l) - 1))]) ++l;
-    return l;
-  };
+    for (int l = 1; l <= std::min<int>(lengths[s], primary); ++l) leads[at(l, rev[s])] = 1;
+  for (int l = 1; l <= primary; ++l)
+    for (std::uint32_t p = 0; p < (1u << l); ++p) {
+      if (leads[at(l, p)] || (l > 1 && !leads[at(l - 1, p)])) continue;
+      for (std::uint32_t k = p; k < primarySize; k += 1u << l)
+        if ((t.entries[k] >> 24) == 2) t.entries[k] = entry(kInvalid, l, 0);
+    }
+  // Sub-tables: the symbols already in a sub-table show which of its prefixes lead on; none
+  // leads deeper than the sub-table's bits.
   for (std::uint32_t i = 0; i < primarySize; ++i) {
-    if ((t.entries[i] >> 24) == 2) t.entries[i] = entry(kInvalid, depthOf(i, 1), 0);
-    if (subBits[i])
-      for (std::uint32_t k = 0; k < (1u << subBits[i]); ++k) {
-        std::uint32_t& e = t.entries[subStart[i] + k];
-        if ((e >> 24) == 2) e = entry(kInvalid, depthOf(i | (k << primary), primary + 1), 0);
-      }
+    const int sb = subBits[i];
+    if (!sb) continue;
+    std::uint32_t* sub = t.entries.data() + subStart[i];
+    std::array<std::uint8_t, 2u << (15 - kMaxPrimary)> subLeads{};  // at(m, bits past the primary ones)
+    for (std::uint32_t j = 0; j < (1u << sb); ++j)
+      if ((sub[j] >> 24) == 0)
+        for (int m = 1; m <= static_cast<int>((sub[j] >> 16) & 31) - primary; ++m) subLeads[at(m, j)] = 1;
+    for (std::uint32_t j = 0; j < (1u << sb); ++j) {
+      if ((sub[j] >> 24) != 2) continue;
+      int m = 1;
+      while (m < sb && subLeads[at(m, j)]) ++m;
+      sub[j] = entry(kInvalid, primary + m, 0);
+    }
   }
+}
+
+std::uint64_t DeflateDecoder::tablesBuilt() { return tablesBuiltSoFar.load(std::memory_order_relaxed); }
+
+// Built on first use and shared by every decoder; the initialisation of a local static is
+// safe when decoders on several threads meet it at once.
+const DeflateDecoder::DecodeTable& DeflateDecoder::fixedLiteralTable() {
+  static const DecodeTable table = [] {
+    std::array<std::uint8_t, 288> lit{};
+    fixedLengths(lit.data());
+    DecodeTable t;
+    // 286 and 287 have codes in the fixed table but are no symbols: their bits lead nowhere.
+    buildTable(t, lit.data(), 288, 286);
+    return t;
+  }();
+  return table;
+}
+
+const DeflateDecoder::DecodeTable& DeflateDecoder::fixedDistanceTable() {
+  static const DecodeTable table = [] {
+    std::array<std::uint8_t, 32> dist;
+    dist.fill(5);
+    DecodeTable t;
+    buildTable(t, dist.data(), 32);
+    return t;
+  }();
+  return table;
 }
 
 int DeflateDecoder::decode(const DecodeTable& t) {
@@ -191,6 +241,19 @@ void DeflateDecoder::readStoredBytes(std::uint8_t* dst, std::size_t n) {
   }
 }
 
+void DeflateDecoder::alignToInput() {
+  takeBits(bitsIn_ & 7);
+  // The bit buffer takes the input's bytes in order: when at least as many bytes have been
+  // taken from the input buffer as the bit buffer holds, they are the ones just before its
+  // position, and a stored block's header and data are copied from there directly.
+  const std::size_t whole = static_cast<std::size_t>(bitsIn_ / 8);
+  if (inPos_ >= whole) {
+    inPos_ -= whole;
+    bitBuf_ = 0;
+    bitsIn_ = 0;
+  }
+}
+
 void DeflateDecoder::giveBackInput() {
   // Bits of a started byte belong to the Deflate data; whole bytes fetched ahead go back
   // to the next stream for whoever reads after us (a stored-data reader, the zlib trailer).
@@ -219,14 +282,13 @@ void DeflateDecoder::readDynamicTables() {
   if (hlit > 286 || hdist > 30) throw Error(text::kErrorInCompressedData);
   std::array<std::uint8_t, 19> clLengths{};
   for (int i = 0; i < hclen; ++i) clLengths[kLengthOrder[i]] = static_cast<std::uint8_t>(takeBits(3));
-  DecodeTable clTable;
-  buildTable(clTable, clLengths.data(), 19);
+  buildTable(codeLengthTable_, clLengths.data(), 19);
   // Room for the largest HLIT + HDIST (288 + 32).
   std::array<std::uint8_t, 320> lengths{};
   const int total = hlit + hdist;
   int i = 0;
   while (i < total) {
-    const int sym = decode(clTable);
+    const int sym = decode(codeLengthTable_);
     int repeat = 0;
     std::uint8_t value = 0;
     if (sym < 16) {
@@ -251,8 +313,10 @@ void DeflateDecoder::readDynamicTables() {
   std::copy(lengths.begin() + hlit, lengths.begin() + hlit + hdist, distLengths.begin());
   std::array<std::uint8_t, 288> litLengths{};
   std::copy(lengths.begin(), lengths.begin() + hlit, litLengths.begin());
-  buildTable(distTable_, distLengths.data(), 32);
-  buildTable(litTable_, litLengths.data(), 288);
+  buildTable(dynamicDist_, distLengths.data(), 32);
+  buildTable(dynamicLit_, litLengths.data(), 288);
+  distTable_ = &dynamicDist_;
+  litTable_ = &dynamicLit_;
 }
 
 void DeflateDecoder::readHeader() {
@@ -261,11 +325,12 @@ void DeflateDecoder::readHeader() {
     giveBackInput();
     return;
   }
-  final_ = takeBits(1) != 0;
-  const int type = static_cast<int>(takeBits(2));
+  const std::uint32_t head = takeBits(3);  // BFINAL, then the block type
+  final_ = (head & 1) != 0;
+  const int type = static_cast<int>(head >> 1);
   switch (type) {
     case 0: {
-      takeBits(bitsIn_ & 7);  // to the byte boundary
+      alignToInput();
       std::uint8_t hdr[4];
       readStoredBytes(hdr, 4);
       const std::uint16_t len = le16(hdr);
@@ -276,18 +341,11 @@ void DeflateDecoder::readHeader() {
       state_ = len ? State::Stored : State::Header;
       break;
     }
-    case 1: {
-      std::array<std::uint8_t, 288> lit{};
-      fixedLengths(lit.data());
-      std::array<std::uint8_t, 32> dist;
-      dist.fill(5);
-      // 286 and 287 have codes in the fixed table but are no symbols: their bits lead
-      // nowhere.
-      buildTable(litTable_, lit.data(), 288, 286);
-      buildTable(distTable_, dist.data(), 32);
+    case 1:
+      litTable_ = &fixedLiteralTable();
+      distTable_ = &fixedDistanceTable();
       state_ = State::Symbols;
       break;
-    }
     case 2:
       readDynamicTables();
       state_ = State::Symbols;
@@ -303,7 +361,7 @@ void DeflateDecoder::decodeSymbols(std::size_t want) {
   if (pending_ == 0) second_ = cur_;
   const std::uint32_t target = static_cast<std::uint32_t>(std::min<std::size_t>(want, kMaxPendingDecoded));
   while (pending_ < target) {
-    const int sym = decode(litTable_);
+    const int sym = decode(*litTable_);
     if (sym < 256) {
       w[cur_++] = static_cast<std::uint8_t>(sym);
       ++pending_;
@@ -318,7 +376,7 @@ void DeflateDecoder::decodeSymbols(std::size_t want) {
     const int li = sym - 257;
     int length = kLengthBase[li];
     if (kLengthExtra[li]) length += static_cast<int>(takeBits(kLengthExtra[li]));
-    const int dsym = decode(distTable_);
+    const int dsym = decode(*distTable_);
     std::uint32_t distance;
     if (dsym < 4) {
       distance = static_cast<std::uint32_t>(dsym) + 1;

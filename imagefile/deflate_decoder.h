@@ -21,6 +21,11 @@ class DeflateDecoder {
   // The input stream's bytes plus what is fetched or decoded and not yet handed out.
   std::int64_t available();
 
+  // Test seam: decoding tables built so far in this process, by every decoder together. The
+  // fixed block's tables are built once and shared, so a stream of fixed blocks adds none
+  // after the first.
+  static std::uint64_t tablesBuilt();
+
  private:
   struct DecodeTable {
     std::vector<std::uint32_t> entries;
@@ -31,9 +36,14 @@ class DeflateDecoder {
   std::uint32_t takeBits(int n);
   int decode(const DecodeTable& table);
   // Symbols from `usable` on keep their place in the code but decode as missing branches.
-  void buildTable(DecodeTable& table, const std::uint8_t* lengths, int n, int usable = -1);
+  static void buildTable(DecodeTable& table, const std::uint8_t* lengths, int n, int usable = -1);
+  static const DecodeTable& fixedLiteralTable();
+  static const DecodeTable& fixedDistanceTable();
   void readHeader();
   void readDynamicTables();
+  // To the next byte boundary, with the bit buffer's whole bytes given back to the input
+  // buffer where they came from it.
+  void alignToInput();
   void readStoredBytes(std::uint8_t* dst, std::size_t n);
   void giveBackInput();
   void appendHistory(const std::uint8_t* p, std::size_t n);
@@ -55,8 +65,13 @@ class DeflateDecoder {
   std::uint64_t bitBuf_ = 0;
   int bitsIn_ = 0;
   bool inputEnded_ = false;
-  DecodeTable litTable_;
-  DecodeTable distTable_;
+  // The tables of the block being decoded: the shared fixed ones, or this decoder's own,
+  // built from a dynamic block's header into storage that later blocks reuse.
+  const DecodeTable* litTable_ = nullptr;
+  const DecodeTable* distTable_ = nullptr;
+  DecodeTable dynamicLit_;
+  DecodeTable dynamicDist_;
+  DecodeTable codeLengthTable_;
 };
 
 }  // namespace imagefile

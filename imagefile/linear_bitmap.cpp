@@ -81,6 +81,7 @@ void LinearBitmap::allocate(int width, int height, PixelFormat format) {
   }
   // Zeroed, so a loader that stops early leaves black rather than old memory.
   map_ = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(size) + 1);
+  info_ = {};
   width_ = width;
   height_ = height;
   pixelFormat_ = format;
@@ -91,7 +92,10 @@ void LinearBitmap::allocate(int width, int height, PixelFormat format) {
 }
 
 void LinearBitmap::newImage(int width, int height, PixelFormat format) {
-  if (present_ && width == width_ && height == height_ && format == pixelFormat_) return;
+  if (present_ && width == width_ && height == height_ && format == pixelFormat_) {
+    info_ = {};
+    return;
+  }
   allocate(width, height, format);
 }
 
@@ -104,6 +108,7 @@ void LinearBitmap::dispose() {
   pixelSize_ = 0;
   pixelFormat_ = pfNone;
   present_ = false;
+  info_ = {};
 }
 
 void LinearBitmap::takeOver(LinearBitmap& other) {
@@ -118,6 +123,7 @@ void LinearBitmap::takeOver(LinearBitmap& other) {
   present_ = other.present_;
   map_ = std::move(other.map_);
   palette_ = std::move(other.palette_);
+  info_ = other.info_;
   other.dispose();
 }
 
@@ -309,6 +315,7 @@ void LinearBitmap::assign(const AssignObject& source) {
     for (int y = 0; y < height_; ++y) std::memcpy(scanLine(y), other->scanLine(y), row);
   }
   if (pixelFormat_ == pf8bit) std::memcpy(palette_.get(), other->palette_.get(), 768);
+  info_ = other->info_;
 }
 
 void LinearBitmap::assignTo(AssignObject& dest) const {

@@ -36,6 +36,17 @@ inline std::uint8_t grayOf(int r, int g, int b) {
   return static_cast<std::uint8_t>((2 * r + 3 * g + b + 3) / 6);
 }
 
+// What the file a picture was read from said about it beside the pixels, for a save of the
+// same picture to write back (a PNG's gAMA, tRNS and bit depth).
+struct PictureInfo {
+  double gamma = 0;  // gAMA / 100000; 0: none
+  // -1: none; palette images the index, grey images the 16-bit level, RGB images red, green
+  // and blue in the first three bytes (red lowest).
+  std::int64_t transparentValue = -1;
+  int bitDepth = 0;  // bits per sample in the file; 0: none
+  bool operator==(const PictureInfo&) const = default;
+};
+
 class LinearBitmap : public AssignObject {
  public:
   LinearBitmap();
@@ -56,6 +67,13 @@ class LinearBitmap : public AssignObject {
   // 768 bytes (B, G, R) for pf8bit, null otherwise.
   std::uint8_t* palette() { return palette_.get(); }
   const std::uint8_t* palette() const { return palette_.get(); }
+
+  // What a load found beside the pixels. It belongs to these pixels: a copy of the picture
+  // (assign, the copy constructor, takeOver) carries it, and every call that makes a new
+  // picture drops it (newImage, also when it keeps the pixels, dispose, resizeCanvas,
+  // changePixelFormat), so another picture made in the same bitmap never inherits it.
+  const PictureInfo& info() const { return info_; }
+  void setInfo(const PictureInfo& info) { info_ = info; }
 
   // A map of the size and format (contents undefined); the same size and format keeps the
   // pixels, a pf8bit image keeps its palette.
@@ -100,6 +118,7 @@ class LinearBitmap : public AssignObject {
   bool present_ = false;
   std::unique_ptr<std::uint8_t[]> map_;
   std::unique_ptr<std::uint8_t[]> palette_;
+  PictureInfo info_;
 };
 
 // Upper-cased extension of a file name without the dot: the text after the last "." when

@@ -282,6 +282,16 @@ void Metafile::render(LinearBitmap& out, int width, int height) const {
   }
 }
 
+void Metafile::renderAtNaturalSize(LinearBitmap& out) const {
+  // A file of a few bytes may declare a huge box (a placeable WMF of 100 units at one unit
+  // per inch is 9600 pixels wide, an EMF frame of metres): no real metafile of that size
+  // needs the canvas, whose white would cost hundreds of megabytes before the player finds
+  // that it holds nothing to draw.
+  const std::int64_t pixels = std::int64_t{width_} * height_;
+  if (pixels > kFreeCanvasPixels && pixels / kPixelsPerFileByte > static_cast<std::int64_t>(data_.size())) invalid();
+  render(out, width_, height_);
+}
+
 void Metafile::renderEmf(LinearBitmap& out) const {
   const std::vector<std::uint8_t>& d = data_;
   Placement pl;
@@ -619,27 +629,34 @@ std::vector<std::uint8_t> Metafile::writeWmf(const LinearBitmap& bitmap) {
 
 void reduceToPalette(LinearBitmap& bitmap) {
   if (bitmap.pixelFormat() != pf24bit || countColors(bitmap) > 256) return;
-  std::unordered_map<std::uint32_t, int> index;
-  std::vector<std::uint32_t> colours;
-  const std::uint8_t* m = bitmap.map();
-  const std::int64_t n = bitmap.size() / 3;
-  for (std::int64_t i = 0; i < n; ++i) {
-    const std::uint32_t c = m[3 * i] | (m[3 * i + 1] << 8) | (m[3 * i + 2] << 16);
-    if (index.emplace(c, static_cast<int>(colours.size())).second) colours.push_back(c);
-  }
   LinearBitmap out;
   out.newImage(bitmap.width(), bitmap.height(), pf8bit);
+  // One pass: a colour's index is its place among the colours in order of first appearance.
+  // A run of one colour (most of a chart) is looked up once; a colour met before is found
+  // without allocating.
+  std::unordered_map<std::uint32_t, std::uint8_t> index;
+  std::vector<std::uint32_t> colours;
+  const std::uint8_t* m = bitmap.map();
+  std::uint8_t* o = out.map();
+  const std::int64_t n = bitmap.size() / 3;
+  std::uint32_t last = 0;
+  std::uint8_t lastIndex = 0;
+  for (std::int64_t i = 0; i < n; ++i) {
+    const std::uint32_t c = m[3 * i] | (m[3 * i + 1] << 8) | (m[3 * i + 2] << 16);
+    if (i == 0 || c != last) {
+      const auto [at, isNew] = index.try_emplace(c, static_cast<std::uint8_t>(colours.size()));
+      if (isNew) colours.push_back(c);
+      last = c;
+      lastIndex = at->second;
+    }
+    o[i] = lastIndex;
+  }
   std::uint8_t* pal = out.palette();
   std::memset(pal, 0, 768);
   for (std::size_t i = 0; i < colours.size(); ++i) {
     pal[3 * i] = static_cast<std::uint8_t>(colours[i]);
     pal[3 * i + 1] = static_cast<std::uint8_t>(colours[i] >> 8);
     pal[3 * i + 2] = static_cast<std::uint8_t>(colours[i] >> 16);
-  }
-  std::uint8_t* o = out.map();
-  for (std::int64_t i = 0; i < n; ++i) {
-    const std::uint32_t c = m[3 * i] | (m[3 * i + 1] << 8) | (m[3 * i + 2] << 16);
-    o[i] = static_cast<std::uint8_t>(index[c]);
   }
   bitmap.takeOver(out);
 }
@@ -654,7 +671,7 @@ std::string WMFLoader::getSaveFilter() {
 void WMFLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBitmap& bitmap) {
   Metafile mf;
   mf.load(readWholeStream(stream));
-  mf.render(bitmap, mf.width(), mf.height());
+  mf.renderAtNaturalSize(bitmap);
   reduceToPalette(bitmap);
 }
 

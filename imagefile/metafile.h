@@ -28,6 +28,17 @@ class Metafile {
   int height() const { return height_; }
   // The picture drawn into a pf24bit bitmap of the given size over white.
   void render(LinearBitmap& out, int width, int height) const;
+  // The same at the natural size, weighed first against the file's bytes: a canvas of more
+  // than kFreeCanvasPixels needs at least one byte of the file for every kPixelsPerFileByte
+  // pixels, else "Metafile is not valid" before any canvas is made.
+  void renderAtNaturalSize(LinearBitmap& out) const;
+  // Any metafile may ask for a canvas of 4096 x 4096 pixels (48 MB at 24 bits): a drawing of
+  // vectors in a large box, a small bitmap stretched over a page.
+  static constexpr std::int64_t kFreeCanvasPixels = std::int64_t{4096} * 4096;
+  // A larger canvas is needed only for a bitmap of about that size, and the bitmaps the
+  // player draws hold at most 128 pixels in a byte (run-length data: a run of 255 pixels in
+  // two bytes; stored rows hold at most 8).
+  static constexpr std::int64_t kPixelsPerFileByte = 128;
   // Whether the file holds a raster record the player draws; without one (a drawing of
   // vectors and text only) it renders as white.
   bool hasBitmap() const { return hasBitmap_; }

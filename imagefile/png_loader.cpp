@@ -251,6 +251,10 @@ class PngReader {
       if (!res_.alphaBitmap) res_.alphaBitmap = std::make_unique<LinearBitmap>();
       res_.alphaBitmap->newImage(w, ht, pf8bit);
       std::memcpy(res_.alphaBitmap->palette(), grayPalette(), 768);
+    } else {
+      // A header chunk again (a damaged file): the alpha of an earlier one's picture would
+      // not fit the picture made now.
+      res_.alphaBitmap.reset();
     }
     res_.bitDepth = h_.depth;
     haveHeader_ = true;
@@ -896,11 +900,14 @@ void writeImage(BaseStream& out, const LinearBitmap& bm, bool mng, PngFilterMode
 
 }  // namespace
 
-PngSaveOptions PngSaveOptions::keeping(const PngLoadResult& read) {
+PngSaveOptions PngSaveOptions::keeping(const PictureInfo& read) {
   PngSaveOptions o;
-  o.gamma = read.gamma;
-  o.transparentValue = read.transparentValue;
-  o.bitDepth = read.bitDepth;
+  static_cast<PictureInfo&>(o) = read;
+  return o;
+}
+
+PngSaveOptions PngSaveOptions::keeping(const PngLoadResult& read) {
+  PngSaveOptions o = keeping(static_cast<const PictureInfo&>(read));
   o.separatePalette = read.separatePalette;
   return o;
 }
@@ -915,7 +922,7 @@ std::string PNGLoader::getLoadFilter() {
 void PNGLoader::loadFromStream(BaseStream& stream, const std::string&, LinearBitmap& bitmap) { load(stream, bitmap); }
 
 void PNGLoader::saveToStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) {
-  save(stream, ext, bitmap);
+  save(stream, ext, bitmap, PngSaveOptions::keeping(bitmap.info()));
 }
 
 PngLoadResult PNGLoader::load(BaseStream& stream, LinearBitmap& bitmap, const PngLoadOptions& options) const {
@@ -985,6 +992,7 @@ PngLoadResult PNGLoader::load(BaseStream& stream, LinearBitmap& bitmap, const Pn
   if (!bitmap.present()) throw Error(text::kUnsupportedPngData);
   // A file that ends before its image data would otherwise load as a black picture.
   if (!imageRead) throw InOutError(text::kReadLessThanExpected);
+  bitmap.setInfo(result);
   return result;
 }
 

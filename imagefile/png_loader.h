@@ -40,13 +40,9 @@ struct PngLoadOptions {
   bool alpha = false;
 };
 
-// What one read found beside the pixels.
-struct PngLoadResult {
-  double gamma = 0;  // gAMA / 100000; 0: none
-  // -1: none; palette images the index, grey images the 16-bit level, RGB images red, green
-  // and blue in the first three bytes (red lowest).
-  std::int64_t transparentValue = -1;
-  int bitDepth = 0;
+// What one read found beside the pixels: gamma, transparency and bit depth (PictureInfo, also
+// kept on the bitmap read), and with the alpha option the alpha data.
+struct PngLoadResult : PictureInfo {
   // With the alpha option only: a PLTE met in an image without a palette (768 bytes B, G,
   // R), the alpha bitmap (pf8bit, grey palette) and the palette's alpha table (256 bytes).
   std::vector<std::uint8_t> separatePalette;
@@ -54,30 +50,33 @@ struct PngLoadResult {
   std::vector<std::uint8_t> alphaTable;
 };
 
-struct PngSaveOptions {
+// Gamma written as gAMA unless 0, the transparent value as tRNS unless -1, and an 8-bit
+// palette image at bitDepth when that is 1, 2 or 4 and every index fits.
+struct PngSaveOptions : PictureInfo {
   PngFilterMode filterMode = PngFilterMode::LeastSum;
   int lossyTolerance = 0;  // 0: lossless
-  double gamma = 0;        // written as gAMA unless 0
-  std::int64_t transparentValue = -1;  // as in PngLoadResult; written as tRNS unless -1
-  // An 8-bit palette image goes out at this depth when it is 1, 2 or 4 and every index fits.
-  int bitDepth = 0;
   std::vector<std::uint8_t> separatePalette;  // 768 bytes B, G, R, written as PLTE; or empty
 
   // Writes a picture back as it was read: its gamma, transparency, depth and palette.
   static PngSaveOptions keeping(const PngLoadResult& read);
+  // The same from what the bitmap keeps of its load.
+  static PngSaveOptions keeping(const PictureInfo& read);
 };
 
 // The loader keeps nothing of a call: options go in, results come out, so reads and writes
 // may run at the same time and inside one another (a progress handler that loads a picture).
+// What a read found beside the pixels stays with the bitmap it read (LinearBitmap::info).
 class PNGLoader : public BitmapLoader {
  public:
   bool canLoad(const std::string& ext) override;
   bool canSave(const std::string& ext) override;
   std::string getLoadFilter() override;
-  // The registry's calls: the default options, the results beside the pixels dropped.
+  // The registry's calls: the default options; a save writes back what the bitmap keeps of
+  // its load (PngSaveOptions::keeping(bitmap.info())).
   void loadFromStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) override;
   void saveToStream(BaseStream& stream, const std::string& ext, LinearBitmap& bitmap) override;
 
+  // Also sets the bitmap's info to the gamma, transparency and depth found.
   PngLoadResult load(BaseStream& stream, LinearBitmap& bitmap, const PngLoadOptions& options = {}) const;
   // An MNG file for the extension "MNG", else PNG.
   void save(BaseStream& stream, const std::string& ext, const LinearBitmap& bitmap,

@@ -62,7 +62,7 @@ void MetafileGraphic::draw(QPainter& painter, const QRect& rect) {
 QImage MetafileGraphic::toImage() const {
   if (metafile_.empty()) return {};
   LinearBitmap bm;
-  metafile_.render(bm, metafile_.width(), metafile_.height());
+  metafile_.renderAtNaturalSize(bm);
   return bitmapToImage(bm);
 }
 

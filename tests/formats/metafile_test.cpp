@@ -2,11 +2,15 @@
 // played back by our player; hand-built files with placement and vector records.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QImage>
 #include <QRegularExpression>
+#include <algorithm>
+#include <random>
 
 #include "imagefile/metafile.h"
+#include "imagefile/qt/format_graphics.h"
 #include "oracle.h"
 
 using namespace imagefile;
@@ -193,6 +197,51 @@ TEST(Metafile, PaletteReductionAt256Colours) {
   EXPECT_EQ(errorOf([&] { save(wmfLoader(), huge, "WMF"); }), "Invalid bitmap size");
 }
 
+// The reduction against the plain rule on random pictures: palette in the order of first
+// appearance, each pixel the place of its colour, the rest of the palette black; a picture of
+// more colours stays as it is.
+TEST(Metafile, PaletteReductionAgreesWithThePlainRule) {
+  std::mt19937 rng(41);
+  int differing = 0;
+  for (int round = 0; round < 300; ++round) {
+    const int w = 1 + static_cast<int>(rng() % 40), h = 1 + static_cast<int>(rng() % 30);
+    const int colourCount = 1 + static_cast<int>(rng() % (round % 10 == 0 ? 300 : 256));
+    std::vector<std::uint32_t> set(static_cast<std::size_t>(colourCount));
+    for (auto& c : set) c = rng() & 0xFFFFFF;
+    LinearBitmap bm;
+    bm.newImage(w, h, pf24bit);
+    std::uint32_t c = set[0];
+    for (std::int64_t i = 0; i < std::int64_t{w} * h; ++i) {
+      if (rng() % 4 == 0) c = set[rng() % set.size()];  // runs of one colour between changes
+      bm.map()[3 * i] = static_cast<std::uint8_t>(c);
+      bm.map()[3 * i + 1] = static_cast<std::uint8_t>(c >> 8);
+      bm.map()[3 * i + 2] = static_cast<std::uint8_t>(c >> 16);
+    }
+    std::vector<std::uint32_t> seen;
+    std::vector<std::uint8_t> expected;
+    for (std::int64_t i = 0; i < std::int64_t{w} * h; ++i) {
+      const std::uint32_t p = bm.map()[3 * i] | (bm.map()[3 * i + 1] << 8) | (bm.map()[3 * i + 2] << 16);
+      auto at = std::find(seen.begin(), seen.end(), p);
+      if (at == seen.end()) at = seen.insert(seen.end(), p);
+      expected.push_back(static_cast<std::uint8_t>(at - seen.begin()));
+    }
+    LinearBitmap reduced(bm);
+    reduceToPalette(reduced);
+    if (seen.size() > 256) {
+      differing += reduced.pixelFormat() != pf24bit ||
+                   std::memcmp(reduced.map(), bm.map(), static_cast<std::size_t>(bm.size())) != 0;
+      continue;
+    }
+    Bytes palette(768, 0);
+    for (std::size_t k = 0; k < seen.size(); ++k)
+      palette[3 * k] = static_cast<std::uint8_t>(seen[k]), palette[3 * k + 1] = static_cast<std::uint8_t>(seen[k] >> 8),
+      palette[3 * k + 2] = static_cast<std::uint8_t>(seen[k] >> 16);
+    differing += reduced.pixelFormat() != pf8bit || Bytes(reduced.map(), reduced.map() + reduced.size()) != expected ||
+                 Bytes(reduced.palette(), reduced.palette() + 768) != palette;
+  }
+  EXPECT_EQ(differing, 0);
+}
+
 TEST(Metafile, PlayerTakesPlacementSkipsVectors) {
   // Anisotropic mapping: logical 0..200 onto the 100 x 60 frame; a rectangle record (vectors
   // are not drawn), a saved and restored state, the bitmap in the left half, top 30 rows.
@@ -296,4 +345,84 @@ TEST(Metafile, KnowsWhetherItHoldsABitmap) {
   rec(0, {});
   m.load(w);
   EXPECT_FALSE(m.hasBitmap());
+}
+
+namespace {
+
+// A placeable WMF of 66 bytes: the box (0, 0) to (box, box) at the given units per inch, a
+// window origin and extent, the end record.
+Bytes placeableWmf(int box, int unitsPerInch) {
+  Bytes w;
+  putLE32(w, 0x9AC6CDD7);
+  putLE16(w, 0);
+  for (int v : {0, 0, box, box}) putLE16(w, static_cast<std::uint32_t>(v));
+  putLE16(w, static_cast<std::uint32_t>(unitsPerInch));
+  putLE32(w, 0);
+  putLE16(w, 0);  // check sum (not examined)
+  const Bytes head = wmfKopf();
+  w.insert(w.end(), head.begin(), head.end());
+  wmfRecord(w, 0x020B, {0, 0});
+  wmfRecord(w, 0x020C, {box, box});
+  wmfRecord(w, 0, {});
+  return w;
+}
+
+}  // namespace
+
+TEST(Metafile, CanvasBeyondWhatTheFileCanHoldIsRefusedBeforeItIsMade) {
+  // A limit that the canvases of the hostile files below exceed: a player that made them
+  // would stop with the bitmap's own error instead.
+  struct Limit {
+    std::int64_t old = mapSizeLimit();
+    ~Limit() { mapSizeLimit() = old; }
+  } restore;
+  mapSizeLimit() = std::int64_t{64} << 20;
+  const Bytes tiny = placeableWmf(100, 1);  // 9600 x 9600 pixels
+  ASSERT_EQ(tiny.size(), 66u);
+  const Bytes metres = handEmf(20000, 20000, {emfRecord(14, Bytes(12, 0))});  // a frame of metres
+  for (const Bytes* f : {&tiny, &metres}) {
+    const std::string ext = f == &tiny ? "WMF" : "EMF";
+    SCOPED_TRACE(ext);
+    LinearBitmap bm;
+    EXPECT_EQ(errorOf([&] { load(wmfLoader(), *f, bm, ext); }), "Metafile is not valid");
+    EXPECT_FALSE(bm.present());
+    // The viewer's picture holds the file and draws it into any rectangle; only a picture
+    // of its natural size is refused.
+    Metafile m;
+    m.load(*f);
+    EXPECT_EQ(std::int64_t{m.width()} * m.height(), f == &tiny ? 9600 * 9600 : 20000 * 20000);
+    m.render(bm, 30, 20);
+    EXPECT_EQ(bm.width(), 30);
+    MetafileGraphic graphic;
+    QBuffer device;
+    device.setData(reinterpret_cast<const char*>(f->data()), static_cast<int>(f->size()));
+    ASSERT_TRUE(device.open(QIODevice::ReadOnly));
+    graphic.loadFromStream(device);
+    EXPECT_EQ(errorOf([&] { (void)graphic.toImage(); }), "Metafile is not valid");
+  }
+  // The same box at the usual 1440 units per inch is 7 x 7 pixels.
+  LinearBitmap small;
+  load(wmfLoader(), placeableWmf(100, 1440), small, "WMF");
+  EXPECT_EQ(small.width(), 7);
+
+  // Our own metafiles of pictures beyond the free canvas still load: their bitmap's bytes
+  // carry every pixel. (Colours beyond 256, which stay 24-bit, keep the test quick.)
+  LinearBitmap big;
+  big.newImage(4100, 4100, pf24bit);
+  for (int y = 0; y < big.height(); ++y)
+    for (int x = 0; x < big.width(); ++x) {
+      std::uint8_t* p = big.scanLine(y) + 3 * x;
+      p[0] = static_cast<std::uint8_t>(x);
+      p[1] = static_cast<std::uint8_t>(y);
+      p[2] = static_cast<std::uint8_t>(x / 256 + y / 256);
+    }
+  ASSERT_GT(std::int64_t{big.width()} * big.height(), Metafile::kFreeCanvasPixels);
+  for (const char* ext : {"WMF", "EMF"}) {
+    SCOPED_TRACE(ext);
+    LinearBitmap back;
+    ASSERT_EQ(errorOf([&] { load(wmfLoader(), save(wmfLoader(), big, ext), back, ext); }), "(no error)");
+    ASSERT_EQ(back.width(), 4100);
+    ASSERT_EQ(back.height(), 4100);
+    EXPECT_EQ(std::memcmp(back.map(), big.map(), static_cast<std::size_t>(big.size())), 0);
+  }
 }

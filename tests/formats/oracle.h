@@ -196,6 +196,9 @@ struct PngImage {
   std::vector<Bytes> rows;            // raw samples
   Bytes palette;                      // R, G, B
   Bytes alpha;                        // a palette image's tRNS entries, as far as libpng keeps them
+  int transparentGrey = -1;           // a grey image's tRNS level
+  int transparentRgb[3] = {-1, -1, -1};  // an RGB image's tRNS colour
+  long gamma = 0;                     // gAMA (times 100000); 0: none
   std::vector<std::string> warnings;  // libpng's
   bool ok = false;
 };
@@ -235,7 +238,18 @@ inline PngImage libpngRead(const Bytes& data) {
   if (png_get_PLTE(p, info, &pal, &n))
     for (int i = 0; i < n; ++i) img.palette.insert(img.palette.end(), {pal[i].red, pal[i].green, pal[i].blue});
   png_bytep alpha = nullptr;
-  if (png_get_tRNS(p, info, &alpha, &n, nullptr) && alpha) img.alpha.assign(alpha, alpha + n);
+  png_color_16p transparent = nullptr;
+  if (png_get_tRNS(p, info, &alpha, &n, &transparent)) {
+    if (img.colorType == PNG_COLOR_TYPE_PALETTE && alpha) img.alpha.assign(alpha, alpha + n);
+    if (img.colorType == PNG_COLOR_TYPE_GRAY && transparent) img.transparentGrey = transparent->gray;
+    if (img.colorType == PNG_COLOR_TYPE_RGB && transparent) {
+      img.transparentRgb[0] = transparent->red;
+      img.transparentRgb[1] = transparent->green;
+      img.transparentRgb[2] = transparent->blue;
+    }
+  }
+  png_fixed_point gamma = 0;
+  if (png_get_gAMA_fixed(p, info, &gamma)) img.gamma = gamma;
   png_set_interlace_handling(p);
   png_read_update_info(p, info);
   const std::size_t rb = png_get_rowbytes(p, info);

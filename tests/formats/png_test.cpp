@@ -7,6 +7,8 @@
 #include <algorithm>
 
 #include "imagefile/png_loader.h"
+#include "imagefile/qt/format_graphics.h"
+#include "imagefile/qt/image_io.h"
 #include "oracle.h"
 
 using namespace imagefile;
@@ -577,6 +579,14 @@ TEST(PngRead, AlphaOptionKeepsAlphaAndTables) {
   ASSERT_TRUE(read.alphaBitmap && read.alphaBitmap->present());
   EXPECT_EQ(Bytes(read.alphaBitmap->map(), read.alphaBitmap->map() + 6), (Bytes{10, 20, 30, 40, 50, 60}));
   EXPECT_EQ(Bytes(bm.map(), bm.map() + 3), (Bytes{3, 2, 1}));
+  // A damaged file whose second header chunk makes a palette picture of another size: no
+  // alpha bitmap is left over from the first.
+  const auto first = chunksOf(libpngWrite(s, rows));
+  auto twice = smallPalette();
+  twice.insert(twice.begin(), first.front());
+  read = loadPng(buildPng(twice), bm, withAlpha);
+  EXPECT_EQ(bm.width(), 4);
+  EXPECT_FALSE(read.alphaBitmap);
   // A palette image's tRNS as a 256-entry table, the rest opaque.
   auto c = smallPalette();
   c.insert(c.begin() + 2, Chunk{"tRNS", {0, 128}});
@@ -745,4 +755,135 @@ TEST(PngLoaderCalls, ALoadInsideALoadKeepsEachOnesFindings) {
   EXPECT_EQ(innerRead.transparentValue, -1);
   EXPECT_EQ(outerRead.transparentValue, 2);
   EXPECT_EQ(bm.scanLine(1)[0], 3);
+}
+
+// ---- what a load found, written back by a save of the same picture ----------------------------
+
+namespace {
+
+// A 40 x 30 grey picture of noisy levels at the depth, as libpng writes it.
+Bytes noisyGrey(int depth) {
+  PngSpec s;
+  s.width = 40;
+  s.height = 30;
+  s.depth = depth;
+  std::vector<Bytes> rows;
+  for (int y = 0; y < s.height; ++y) rows.push_back(randomBytes(static_cast<std::size_t>((40 * depth + 7) / 8), 70 + y));
+  return libpngWrite(s, rows);
+}
+
+// An 8-bit grey picture with gAMA 45455 and the transparent level 0x0080.
+Bytes greyWithGammaAndTransparency() {
+  Bytes raw;
+  for (int y = 0; y < 4; ++y) {
+    raw.push_back(0);
+    for (int x = 0; x < 5; ++x) raw.push_back(static_cast<std::uint8_t>(40 * x + y));
+  }
+  return buildPng({{"IHDR", ihdr(5, 4, 8, 0)},
+                   {"gAMA", {0, 0, 0xB1, 0x8F}},
+                   {"tRNS", {0x00, 0x80}},
+                   {"IDAT", zlibPack(raw)},
+                   {"IEND", {}}});
+}
+
+Bytes paletteWithTransparency() {
+  auto c = smallPalette();
+  c.insert(c.begin() + 2, Chunk{"tRNS", {0xFF, 0xFF, 0x00, 0xFF}});
+  return buildPng(c);
+}
+
+// The picture's file loaded into a LinearBitmap and saved by it under another name: the
+// bytes written.
+Bytes loadedAndSaved(const Bytes& file) {
+  registerFormats();
+  const std::string from = tempPath("kept-from.png"), to = tempPath("kept-to.png");
+  writeFile(from, file);
+  LinearBitmap bm;
+  bm.loadFromFile(from);
+  bm.saveToFile(to);
+  return readFile(to);
+}
+
+}  // namespace
+
+TEST(PngLoadThenSave, WritesBackGammaTransparencyAndDepth) {
+  // A palette picture whose tRNS makes entry 2 transparent: written back as the writer puts
+  // a transparent index, 255 before it and 0 for it.
+  PngImage back = libpngRead(loadedAndSaved(paletteWithTransparency()));
+  ASSERT_TRUE(back.ok);
+  EXPECT_EQ(back.colorType, PNG_COLOR_TYPE_PALETTE);
+  EXPECT_EQ(back.alpha, (Bytes{0xFF, 0xFF, 0x00}));
+  EXPECT_EQ(back.gamma, 0);
+
+  // A grey picture keeps its gamma and its transparent level.
+  back = libpngRead(loadedAndSaved(greyWithGammaAndTransparency()));
+  ASSERT_TRUE(back.ok);
+  EXPECT_EQ(back.colorType, PNG_COLOR_TYPE_GRAY);
+  EXPECT_EQ(back.depth, 8);
+  EXPECT_EQ(back.gamma, 45455);
+  EXPECT_EQ(back.transparentGrey, 0x80);
+
+  // Pictures of 1 and 2 bits come back at their depth (as palette pictures of that depth),
+  // with their pixels, no larger than their 8-bit form would be; converting between files
+  // goes the same way.
+  for (int depth : {1, 2}) {
+    SCOPED_TRACE("depth " + std::to_string(depth));
+    const Bytes original = noisyGrey(depth);
+    const Bytes saved = loadedAndSaved(original);
+    back = libpngRead(saved);
+    ASSERT_TRUE(back.ok);
+    EXPECT_EQ(back.depth, depth);
+    EXPECT_TRUE(back.warnings.empty());
+    LinearBitmap before, after;
+    loadPng(original, before);
+    loadPng(saved, after);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(std::memcmp(after.map(), before.map(), static_cast<std::size_t>(before.size())), 0);
+    EXPECT_LT(saved.size(), savePng(after).size());
+    const std::string converted = tempPath("converted.png");
+    writeFile(tempPath("original.png"), original);
+    convertImageFile(QString::fromStdString(tempPath("original.png")), QString::fromStdString(converted));
+    EXPECT_EQ(libpngRead(readFile(converted)).depth, depth);
+  }
+}
+
+TEST(PngLoadThenSave, TheInformationStaysWithThePictureItCameWith) {
+  registerFormats();
+  const std::string from = tempPath("with-info.png"), to = tempPath("other.png");
+  writeFile(from, greyWithGammaAndTransparency());
+  LinearBitmap bm;
+  bm.loadFromFile(from);
+  EXPECT_EQ(bm.info(), (PictureInfo{0.45455, 0x80, 8}));
+  // A copy is the same picture.
+  LinearBitmap copy(bm);
+  copy.saveToFile(to);
+  EXPECT_EQ(libpngRead(readFile(to)).gamma, 45455);
+  // A new picture in the same bitmap, another picture assigned to it, or its pixels
+  // converted: nothing of the file is written with them.
+  auto savedChunks = [&](LinearBitmap& picture) {
+    picture.saveToFile(to);
+    return chunkTypes(readFile(to));
+  };
+  const std::vector<std::string> plain = {"IHDR", "IDAT", "IEND"};
+  LinearBitmap again(bm);
+  again.newImage(again.width(), again.height(), again.pixelFormat());  // same size: pixels kept
+  EXPECT_EQ(savedChunks(again), plain);
+  LinearBitmap chart;
+  chartLike(chart, 12, 8);
+  LinearBitmap assigned(bm);
+  assigned.assign(chart);
+  EXPECT_EQ(savedChunks(assigned), plain);
+  LinearBitmap converted(bm);
+  converted.changePixelFormat(pf24bit);
+  EXPECT_EQ(savedChunks(converted), plain);
+  LinearBitmap reloaded(bm);
+  writeFile(from, noisyGrey(8));
+  reloaded.loadFromFile(from);
+  EXPECT_EQ(savedChunks(reloaded), plain);
+  // The picture class of the viewer loads and saves the same way.
+  writeFile(from, noisyGrey(2));
+  PNGGraphic graphic;
+  graphic.loadFromFile(QString::fromStdString(from));
+  graphic.saveToFile(QString::fromStdString(to));
+  EXPECT_EQ(libpngRead(readFile(to)).depth, 2);
 }

@@ -9,8 +9,10 @@
 #include <random>
 
 #include "imagefile/deflate.h"
+#include "imagefile/deflate_decoder.h"
 #include "imagefile/errors.h"
 #include "imagefile/streams.h"
+#include "tests/imagefile/block_streams.h"
 
 using namespace imagefile;
 using Bytes = std::vector<std::uint8_t>;
@@ -90,22 +92,7 @@ std::string inflateError(const Bytes& raw) {
   return "(no error)";
 }
 
-// Bits written least significant first into bytes.
-struct BitWriter {
-  Bytes out;
-  int used = 0;
-  void put(std::uint32_t value, int count) {
-    for (int i = 0; i < count; ++i) {
-      if (used == 0) out.push_back(0);
-      out.back() = static_cast<std::uint8_t>(out.back() | (((value >> i) & 1) << used));
-      used = (used + 1) & 7;
-    }
-  }
-  // A Huffman code goes out from its first (most significant) bit.
-  void code(std::uint32_t code, int length) {
-    for (int i = length - 1; i >= 0; --i) put((code >> i) & 1, 1);
-  }
-};
+using block_streams::BitWriter;
 
 // The head of a final dynamic block: HLIT, HDIST, HCLEN, then the first hclen lengths of the
 // code-length code in the order the format lists them, given as (symbol, length) pairs
@@ -739,4 +726,28 @@ TEST(DeflateStream, LongIncompleteCodeDecodesInBothDecoders) {
   EXPECT_EQ(referenceError(w.out, &viaTree), "(no error)");
   EXPECT_EQ(viaTree, text);
   EXPECT_EQ(inflateBytes(w.out), text);
+}
+
+// A block start costs its header: the fixed code's tables are built once for every decoder,
+// stored blocks build none, a dynamic block the three its header describes. The bytes are
+// those of the tree walker.
+TEST(DeflateStream, FixedBlocksShareTablesBuiltOnce) {
+  const Bytes data = randomBytes(3000, 31);
+  const Bytes fixed = block_streams::fixedBlockPerByte(data);
+  const Bytes stored = block_streams::storedBlocks(data, 5);
+  Bytes viaTree;
+  EXPECT_EQ(referenceError(fixed, &viaTree), "(no error)");
+  EXPECT_EQ(viaTree, data);
+  EXPECT_EQ(referenceError(stored, &viaTree), "(no error)");
+  EXPECT_EQ(viaTree, data);
+  EXPECT_EQ(inflateBytes(fixed), data);  // the first fixed block anywhere may build them
+  std::uint64_t before = DeflateDecoder::tablesBuilt();
+  EXPECT_EQ(inflateBytes(fixed), data);
+  EXPECT_EQ(inflateBytes(stored), data);
+  EXPECT_EQ(DeflateDecoder::tablesBuilt() - before, 0u);
+  // Each of zlib's dynamic blocks (one per full flush) builds its own three.
+  const Bytes dynamic = zlibDeflate(textLike(4000, 32), 6, Z_DEFAULT_STRATEGY, 15, Z_FULL_FLUSH, 1000);
+  before = DeflateDecoder::tablesBuilt();
+  EXPECT_EQ(inflateBytes(dynamic), textLike(4000, 32));
+  EXPECT_EQ(DeflateDecoder::tablesBuilt() - before, 12u);
 }
