@@ -575,8 +575,8 @@ void TfrGrafikApprox::TextDateiLesen(QFile& datei, const QString& name, char tre
           // The bar and the caption repaint whenever the events are let through (the ESC
           // poll, every 30 ms or so); a few times a second looks the same.
           if (balkenUhr.elapsed() >= 40) {
-            ProgressBar1->setValue(zaehler);
             setWindowTitle(QStringLiteral(" Lesen ") + QString::number(r));
+            ProgressBar1->setValue(zaehler);
             balkenUhr.restart();
           }
           if (EscWatcher::pressed()) break;
