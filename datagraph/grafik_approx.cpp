@@ -77,12 +77,13 @@ bool DateiLesen(QFile& datei, QByteArray& bytes) {
   return true;
 }
 
-// How many lines the text ends (LF, CR LF and a lone CR each end one), plus one for a last
-// line without an end.
+// How many lines the text holds: LF, CR LF and a lone CR each end one, and a last line may
+// have no end.
 int64_t ZeilenZahl(std::string_view text) {
-  int64_t n = std::count(text.begin(), text.end(), '\n') + 1;
+  int64_t n = std::count(text.begin(), text.end(), '\n');
   for (size_t p = text.find('\r'); p != std::string_view::npos; p = text.find('\r', p + 1))
     if (p + 1 >= text.size() || text[p + 1] != '\n') ++n;
+  if (!text.empty() && text.back() != '\n' && text.back() != '\r') ++n;
   return n;
 }
 
@@ -558,17 +559,22 @@ void TfrGrafikApprox::TextDateiLesen(QFile& datei, const QString& name, char tre
         if (SpeicherFehlerNachZeilen >= 0 && zeilen >= SpeicherFehlerNachZeilen)
           throw std::bad_alloc();
         const int r = zeilen + 1;
-        const size_t anzahl = felder.anzahl();
-        if (anzahl > kHoechstSpalten) throw std::bad_alloc();
-        const int breite = static_cast<int>(anzahl) + 1;
-        if (breite > spalten || r >= neu.rowCount()) {
+        if (r >= neu.rowCount()) {
           const int64_t mehr = std::max<int64_t>(r + 1, std::min(int64_t{2} * neu.rowCount(), hoechstZeilen));
-          neu.setSize(std::max(spalten, breite), static_cast<int>(std::max<int64_t>(mehr, neu.rowCount())));
-          spalten = std::max(spalten, breite);  // only once the room is there
+          neu.setSize(spalten, static_cast<int>(std::min<int64_t>(mehr, 2000000000)));
         }
         neu.setNumber(0, r, r);
         std::string_view feld;
-        for (int c = 1; felder.naechstes(feld); ++c) setzen(neu, c, r, feld);
+        for (int c = 1; felder.naechstes(feld); ++c) {
+          if (c >= spalten) {
+            // A line wider than every one before: room for all of its fields at once.
+            const size_t anzahl = felder.anzahl();
+            if (anzahl > kHoechstSpalten) throw std::bad_alloc();
+            neu.setSize(static_cast<int>(anzahl) + 1, neu.rowCount());
+            spalten = static_cast<int>(anzahl) + 1;  // only once the room is there
+          }
+          setzen(neu, c, r, feld);
+        }
         zeilen = r;  // a row counts once all of it is stored
         if (++zaehler > 10000) zaehler = 0;
         if (r % 1000 == 0) {

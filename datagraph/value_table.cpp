@@ -178,6 +178,12 @@ std::string ValueTable::cellUtf8(int col, int row) const {
 void ValueTable::zelleSetzen(Zellen& z, size_t index, std::string_view utf8, size_t laenge) {
   double d = kLeer;
   const kolvex::ZellArt art = kolvex::ZelleLesen(utf8, d);
+  if (art == kolvex::ZellArt::Zahl && !z.wert.empty()) {
+    // The common case of a loaded table, kept short.
+    z.wert[index] = d;
+    if (z.texte) dropText(z, index);
+    return;
+  }
   setWert(z, index, (art == kolvex::ZellArt::Leer || art == kolvex::ZellArt::Text) ? kLeer : d, laenge);
   if (art == kolvex::ZellArt::Text || art == kolvex::ZellArt::ZahlMitText)
     storeText(z, index, utf8, laenge);
@@ -186,9 +192,11 @@ void ValueTable::zelleSetzen(Zellen& z, size_t index, std::string_view utf8, siz
 }
 
 void ValueTable::setCell(int col, int row, std::string_view utf8) {
-  size_t i = 0;
-  Zellen* z = zellenVon(col, row, i);
-  if (z) zelleSetzen(*z, i, utf8, laengeVon(*z));
+  if (!inside(col, row)) return;
+  if (row == 0)
+    zelleSetzen(kopf_, static_cast<size_t>(col), utf8, cols_.size());
+  else
+    zelleSetzen(cols_[static_cast<size_t>(col)], static_cast<size_t>(row), utf8, static_cast<size_t>(rows_));
 }
 
 void ValueTable::setCell(int col, int row, const QString& text) {
