@@ -405,9 +405,9 @@ void TfrDiaDem::DiaDemDateiLaden(const QString& name) {
   std::vector<std::string> namen;
   for (int k = 1; k <= std::min(kolvex::KanalAnzahl, kolvex::MaxKanaele); ++k)
     if (!kolvex::KanalName[static_cast<size_t>(k)].empty()) namen.push_back(kolvex::KanalName[static_cast<size_t>(k)]);
-  FensterAnzeige(g).kanalBoxen(namen);
 
   try {
+    FensterAnzeige(g).kanalBoxen(namen);
     if (DatenLesen(name, typ)) {
       TabelleAufbauen(sgh, typ);
       NrSpalteEinfuegen(sgh);
