@@ -164,6 +164,32 @@ std::string Cp1252ZuUtf8(std::string_view bytes) {
   return aus;
 }
 
+// ---- Felder -------------------------------------------------------------------------------
+
+bool Felder::naechstes(std::string_view& feld) {
+  if (fertig_) return false;
+  const void* t = std::memchr(zeile_.data() + pos_, trenner_, zeile_.size() - pos_);
+  if (!t) {
+    feld = zeile_.substr(pos_);
+    fertig_ = true;
+    return true;
+  }
+  const auto p = static_cast<size_t>(static_cast<const char*>(t) - zeile_.data());
+  feld = zeile_.substr(pos_, p - pos_);
+  pos_ = p + 1;
+  return true;
+}
+
+size_t Felder::anzahl() const {
+  if (zeile_.empty()) return 0;
+  size_t n = 1;
+  for (const char* p = zeile_.data(); const void* t = std::memchr(p, trenner_, static_cast<size_t>(zeile_.data() + zeile_.size() - p));) {
+    ++n;
+    p = static_cast<const char*>(t) + 1;
+  }
+  return n;
+}
+
 // ---- TabellenLeser -------------------------------------------------------------------------
 
 TabellenLeser::TabellenLeser(std::string_view text, char trenner, int startZeile)
@@ -182,7 +208,7 @@ TabellenLeser::TabellenLeser(std::string_view text, char trenner, int startZeile
         ++n;
         if (!zeile.empty()) {
           kopfZeile_ = n;
-          zerlegen(zeile, '\t', kopf_);
+          kopfText_ = zeile;
           break;
         }
       }
@@ -193,6 +219,7 @@ TabellenLeser::TabellenLeser(std::string_view text, char trenner, int startZeile
       }
     }
   }
+  kopfAnzahl_ = kopf().anzahl();
   if (startZeile < 1) startZeile = 1;
   // Lines 1 .. h + s - 1 come before the data.
   const int64_t ueberspringen = static_cast<int64_t>(kopfZeile_) + startZeile - 1;
@@ -211,16 +238,15 @@ TabellenLeser::TabellenLeser(std::string_view text, char trenner, int startZeile
 bool TabellenLeser::kopfSuchen(char trenner, bool endeZaehlt) {
   size_t p = anfang_;
   std::string_view zeile;
-  std::vector<std::string_view> felder;
   for (int n = 1; n <= 101; ++n) {
     if (!zeileLesen(p, zeile)) return false;
-    zerlegen(zeile, trenner, felder);
     // Searching with the file's own separator, its last line does not count as header
     // (the search ends there before the fields are counted).
     if (endeZaehlt && (p >= text_.size() || n > 100)) return false;
-    if (felder.size() >= 2) {
+    // At least two fields: the line holds the separator.
+    if (zeile.find(trenner) != std::string_view::npos) {
       kopfZeile_ = n;
-      kopf_ = std::move(felder);
+      kopfText_ = zeile;
       return true;
     }
   }
@@ -247,26 +273,11 @@ bool TabellenLeser::zeileLesen(size_t& pos, std::string_view& zeile) const {
   return true;
 }
 
-void TabellenLeser::zerlegen(std::string_view zeile, char trenner,
-                             std::vector<std::string_view>& felder) {
-  felder.clear();
-  if (zeile.empty()) return;
-  size_t a = 0;
-  for (;;) {
-    const void* t = std::memchr(zeile.data() + a, trenner, zeile.size() - a);
-    if (!t) break;
-    const size_t p = static_cast<size_t>(static_cast<const char*>(t) - zeile.data());
-    felder.push_back(zeile.substr(a, p - a));
-    a = p + 1;
-  }
-  felder.push_back(zeile.substr(a));
-}
-
-bool TabellenLeser::naechsteZeile(std::vector<std::string_view>& felder) {
+bool TabellenLeser::naechsteZeile(Felder& felder) {
   std::string_view zeile;
   while (zeileLesen(pos_, zeile)) {
     if (zeile.empty()) continue;  // an empty line is no data row
-    zerlegen(zeile, trenner_, felder);
+    felder = Felder(zeile, trenner_);
     return true;
   }
   return false;

@@ -54,6 +54,26 @@ enum class TabellenFehler {
   ZuKurz,    // the file ends before the first data line: "Lesefehler in Datei "
 };
 
+// The fields of one line split at a separator, handed out one after the other: no list of
+// them is made, so that a line of millions of fields costs nothing beyond its bytes. An empty
+// line has no field; a line with k separators has k + 1.
+class Felder {
+ public:
+  Felder() = default;
+  Felder(std::string_view zeile, char trenner) : zeile_(zeile), trenner_(trenner), fertig_(zeile.empty()) {}
+
+  // The next field; false after the last one.
+  bool naechstes(std::string_view& feld);
+  // How many fields the line has, whichever were taken already.
+  size_t anzahl() const;
+
+ private:
+  std::string_view zeile_;
+  char trenner_ = '\t';
+  size_t pos_ = 0;
+  bool fertig_ = true;
+};
+
 // Reads a table from its bytes (a UTF-8 byte order mark is skipped; LF, CR LF and a lone CR
 // end a line; a last line without a line end counts).
 //
@@ -71,17 +91,18 @@ class TabellenLeser {
   TabellenFehler fehler() const { return fehler_; }
   char trenner() const { return trenner_; }
   int kopfZeile() const { return kopfZeile_; }  // 1-based; 0 without header
-  const std::vector<std::string_view>& kopf() const { return kopf_; }
+  // The header's fields (none without header) and how many there are.
+  Felder kopf() const { return Felder(kopfText_, trenner_); }
+  size_t kopfAnzahl() const { return kopfAnzahl_; }
 
   // The fields of the next data row; false at the end of the text.
-  bool naechsteZeile(std::vector<std::string_view>& felder);
+  bool naechsteZeile(Felder& felder);
   // Bytes read so far, for progress.
   size_t position() const { return pos_; }
   size_t groesse() const { return text_.size(); }
 
  private:
   bool zeileLesen(size_t& pos, std::string_view& zeile) const;
-  static void zerlegen(std::string_view zeile, char trenner, std::vector<std::string_view>& felder);
   bool kopfSuchen(char trenner, bool endeZaehlt);
 
   std::string_view text_;
@@ -89,7 +110,8 @@ class TabellenLeser {
   size_t pos_ = 0;
   char trenner_;
   int kopfZeile_ = 0;
-  std::vector<std::string_view> kopf_;
+  std::string_view kopfText_;
+  size_t kopfAnzahl_ = 0;
   TabellenFehler fehler_ = TabellenFehler::Keiner;
 };
 

@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
@@ -28,6 +29,8 @@
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <memory>
 #include <new>
 #include <string_view>
 #include <vector>
@@ -74,6 +77,16 @@ bool DateiLesen(QFile& datei, QByteArray& bytes) {
   return true;
 }
 
+// How many lines the text holds: LF, CR LF and a lone CR each end one, and a last line may
+// have no end.
+int64_t ZeilenZahl(std::string_view text) {
+  int64_t n = std::count(text.begin(), text.end(), '\n');
+  for (size_t p = text.find('\r'); p != std::string_view::npos; p = text.find('\r', p + 1))
+    if (p + 1 >= text.size() || text[p + 1] != '\n') ++n;
+  if (!text.empty() && text.back() != '\n' && text.back() != '\r') ++n;
+  return n;
+}
+
 // The text of an edit as a whole number by the rules of number text (0 when it is none).
 int GanzzahlAus(const QString& text) { return kolvex::TextZuGanzzahl(toCore(text)); }
 
@@ -84,6 +97,13 @@ int GanzzahlAus(const QString& text) { return kolvex::TextZuGanzzahl(toCore(text
 
 TfrGrafikApprox::TfrGrafikApprox(QWidget* parent) : Form(parent) {
   LayoutErzeugen();
+  // Both channel boxes show one list of texts; a table's millions of column names must not
+  // cost a combo box item each.
+  Kanaele = new KanalModell(this);
+  for (QComboBox* cb : {cbXKanal, cbYKanal}) {
+    cb->setModel(Kanaele);
+    if (auto* liste = qobject_cast<QListView*>(cb->view())) liste->setUniformItemSizes(true);
+  }
   VerbindungenHerstellen();
   AusgabeErzeugen();
 }
@@ -135,8 +155,8 @@ void TfrGrafikApprox::VerbindungenHerstellen() {
 
 void TfrGrafikApprox::FormCreate() {
   SaveDialog1.FileName.clear();
-  cbXKanal->clear();
-  cbYKanal->clear();
+  KanalListe keine;
+  KanalBoxenSetzen(keine);
   lbFName->clear();
   lbTitel->setText(QStringLiteral("Datei:"));
   for (ChartSeries* s : Serien) s->setActive(false);
@@ -172,7 +192,19 @@ void TfrGrafikApprox::FormCreate() {
 }
 
 void TfrGrafikApprox::FormShow() {
-  if (!wiederZeigen_) Aktivieren();
+  // The show event comes before the window is handed to the window system: a load run here
+  // would keep the window off the screen until it ended.
+  if (!wiederZeigen_) aktivierenOffen_ = true;
+}
+
+void TfrGrafikApprox::setVisible(bool visible) {
+  Form::setVisible(visible);
+  if (!visible || !aktivierenOffen_) {
+    aktivierenOffen_ = false;
+    return;
+  }
+  aktivierenOffen_ = false;
+  Aktivieren();
 }
 
 void TfrGrafikApprox::Aktivieren() {
@@ -230,8 +262,8 @@ void TfrGrafikApprox::FormClose(bool& accept) {
   (void)accept;
   // The table's memory goes back at once; a million rows must not wait for the next load.
   sg1->clearCells();
-  cbXKanal->clear();
-  cbYKanal->clear();
+  KanalListe keine;
+  KanalBoxenSetzen(keine);
   Tag = 0;
   kolvex::TitelText1 = edText1->text().toStdString();
   kolvex::TitelText2 = edText2->text().toStdString();
@@ -294,12 +326,24 @@ void TfrGrafikApprox::DiaDemDateiLaden(const QString& name) {
 // ---------------------------------------------------------------------------------------------
 // Table page
 
-void TfrGrafikApprox::KanalBoxenFuellen(const QStringList& namen) {
-  for (QComboBox* cb : {cbXKanal, cbYKanal}) {
-    const QSignalBlocker sperre(cb);
-    cb->clear();
-    cb->addItems(namen);
+void TfrGrafikApprox::KanalBoxenSetzen(KanalListe& liste) {
+  const QSignalBlocker sperreX(cbXKanal);
+  const QSignalBlocker sperreY(cbYKanal);
+  Kanaele->setzen(liste);
+}
+
+void TfrGrafikApprox::LadeAnzeige(bool an) {
+  if (an) {
+    plTabelle->hide();
+    ProgressBar1->setMaximum(10000);
+    ProgressBar1->setValue(0);
+    plAbbruch->show();
+    return;
   }
+  setWindowTitle(QStringLiteral("  XY-Daten im Diagramm"));
+  plAbbruch->hide();
+  plTabelle->show();
+  GrafikZeigen(false);
 }
 
 void TfrGrafikApprox::GrafikZeigen(bool grafik) {
@@ -434,7 +478,8 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
     return;
   }
   // Lack of memory anywhere in the load ends in one message; outside the data loop it keeps
-  // the table that was there (a header of millions of fields can exhaust it in any step).
+  // the table and the channel boxes that were there (a header of millions of fields can
+  // exhaust it in any step), since both are replaced only at the end.
   int schritt = 0;
   auto speicherSchritt = [&schritt] {
     if (SpeicherFehlerAbSchritt >= 0 && schritt++ >= SpeicherFehlerAbSchritt) throw std::bad_alloc();
@@ -446,31 +491,12 @@ void TfrGrafikApprox::TextDateiLaden(const QString& name) {
     EscWatcher::Suspend frei;
     showMessage(QStringLiteral("Speicherplatz Fehler"), MessageKind::Warning);
   };
-  const QStringList alteKanaele = KanalBoxenTexte();
-  const int alterX = cbXKanal->currentIndex(), alterY = cbYKanal->currentIndex();
   try {
     TextDateiLesen(datei, name, trenner, startZeile, speicherSchritt, speicherFehler);
   } catch (const std::bad_alloc&) {
     speicherFehler();
-    setWindowTitle(QStringLiteral("  XY-Daten im Diagramm"));
-    plAbbruch->hide();
-    GrafikZeigen(false);
-    if (KanalBoxenTexte() != alteKanaele) {
-      try {
-        KanalBoxenFuellen(alteKanaele);
-        cbXKanal->setCurrentIndex(alterX);
-        cbYKanal->setCurrentIndex(alterY);
-      } catch (const std::bad_alloc&) {
-        KanalBoxenFuellen({});
-      }
-    }
+    LadeAnzeige(false);
   }
-}
-
-QStringList TfrGrafikApprox::KanalBoxenTexte() const {
-  QStringList texte;
-  for (int i = 0; i < cbXKanal->count(); ++i) texte << cbXKanal->itemText(i);
-  return texte;
 }
 
 void TfrGrafikApprox::TextDateiLesen(QFile& datei, const QString& name, char trenner, int startZeile,
@@ -499,6 +525,9 @@ void TfrGrafikApprox::TextDateiLesen(QFile& datei, const QString& name, char tre
     showMessage(QStringLiteral("Lesefehler in Datei ") + name, MessageKind::Warning);
     return;
   }
+  // Columns are counted in int, "Nr" included.
+  constexpr size_t kHoechstSpalten = static_cast<size_t>(std::numeric_limits<int>::max()) - 1;
+  if (leser.kopfAnzahl() > kHoechstSpalten) throw std::bad_alloc();
 
   auto setzen = [utf8](ValueTable& t, int c, int r, std::string_view feld) {
     if (utf8 || std::all_of(feld.begin(), feld.end(), [](char ch) { return ch >= 0; }))
@@ -509,22 +538,19 @@ void TfrGrafikApprox::TextDateiLesen(QFile& datei, const QString& name, char tre
 
   // The rows go into a fresh table that replaces the grid's only at the end.
   ValueTable neu;
-  int spalten = static_cast<int>(leser.kopf().size()) + 1;
+  int spalten = static_cast<int>(leser.kopfAnzahl()) + 1;
   int zeilen = 0;
   // Room for every remaining line, so that the columns do not grow row by row; a header of
-  // absurdly many fields starts small and grows with the rows actually read.
-  const std::string_view rest = bytes.substr(leser.position());
-  const int64_t umbrueche = std::count(rest.begin(), rest.end(), '\n') + 1;
+  // absurdly many fields starts small and grows with the rows actually read, never beyond
+  // the lines there are.
+  const int64_t hoechstZeilen = std::min<int64_t>(ZeilenZahl(bytes.substr(leser.position())) + 1, 2000000000);
   const int64_t hoechstens = std::max<int64_t>(1024, (int64_t{64} << 20) / spalten);
-  const int64_t platz = std::min({umbrueche + 1, hoechstens, int64_t{2000000000}});
+  const int64_t platz = std::min(hoechstZeilen, hoechstens);
 
-  ProgressBar1->setMaximum(10000);
-  ProgressBar1->setValue(0);
-  plAbbruch->show();
-  plAbbruch->repaint();
+  LadeAnzeige(true);
   {
     EscWatcher::Operation esc;
-    std::vector<std::string_view> felder;
+    kolvex::Felder felder;
     int zaehler = 0;
     QElapsedTimer balkenUhr;
     balkenUhr.start();
@@ -535,21 +561,30 @@ void TfrGrafikApprox::TextDateiLesen(QFile& datei, const QString& name, char tre
         if (SpeicherFehlerNachZeilen >= 0 && zeilen >= SpeicherFehlerNachZeilen)
           throw std::bad_alloc();
         const int r = zeilen + 1;
-        const int breite = static_cast<int>(felder.size()) + 1;
-        if (breite > spalten || r >= neu.rowCount()) {
-          const int64_t mehr = std::max<int64_t>(r + 1, int64_t{2} * neu.rowCount());
-          neu.setSize(std::max(spalten, breite), static_cast<int>(std::min<int64_t>(mehr, 2000000000)));
-          spalten = std::max(spalten, breite);  // only once the room is there
+        if (r >= neu.rowCount()) {
+          const int64_t mehr = std::max<int64_t>(r + 1, std::min(int64_t{2} * neu.rowCount(), hoechstZeilen));
+          neu.setSize(spalten, static_cast<int>(std::min<int64_t>(mehr, 2000000000)));
         }
         neu.setNumber(0, r, r);
-        for (size_t c = 0; c < felder.size(); ++c) setzen(neu, static_cast<int>(c) + 1, r, felder[c]);
+        std::string_view feld;
+        for (int c = 1; felder.naechstes(feld); ++c) {
+          if (c >= spalten) {
+            // A line wider than every one before: room for all of its fields at once.
+            const size_t anzahl = felder.anzahl();
+            if (anzahl > kHoechstSpalten) throw std::bad_alloc();
+            neu.setSize(static_cast<int>(anzahl) + 1, neu.rowCount());
+            spalten = static_cast<int>(anzahl) + 1;  // only once the room is there
+          }
+          setzen(neu, c, r, feld);
+        }
         zeilen = r;  // a row counts once all of it is stored
         if (++zaehler > 10000) zaehler = 0;
         if (r % 1000 == 0) {
-          // The bar and the caption repaint at once; a few times a second looks the same.
+          // The bar and the caption repaint whenever the events are let through (the ESC
+          // poll, every 30 ms or so); a few times a second looks the same.
           if (balkenUhr.elapsed() >= 40) {
-            ProgressBar1->setValue(zaehler);
             setWindowTitle(QStringLiteral(" Lesen ") + QString::number(r));
+            ProgressBar1->setValue(zaehler);
             balkenUhr.restart();
           }
           if (EscWatcher::pressed()) break;
@@ -569,33 +604,46 @@ void TfrGrafikApprox::TextDateiLesen(QFile& datei, const QString& name, char tre
 
   // Header: "Nr", the header fields, "K" + column for an empty or missing one.
   speicherSchritt();
-  QStringList kanaele;
   neu.setCell(0, 0, std::string_view("Nr"));
-  kanaele << QStringLiteral("Nr");
-  for (int c = 1; c < spalten; ++c) {
-    const size_t k = static_cast<size_t>(c - 1);
-    if (k < leser.kopf().size() && !leser.kopf()[k].empty())
-      setzen(neu, c, 0, leser.kopf()[k]);
-    else
-      neu.setCell(c, 0, QStringLiteral("K%1").arg(c));
-    kanaele << neu.cell(c, 0);
+  {
+    kolvex::Felder kopf = leser.kopf();
+    std::string_view feld;
+    for (int c = 1; c < spalten; ++c) {
+      if (kopf.naechstes(feld) && !feld.empty())
+        setzen(neu, c, 0, feld);
+      else
+        neu.setCell(c, 0, std::string_view("K" + std::to_string(c)));
+    }
   }
+  // The channel boxes: "Nr" and the header of every column.
   speicherSchritt();
-  KanalBoxenFuellen(kanaele);
+  KanalListe kanaele;
+  size_t kanalBytes = 0;
+  for (int c = 0; c < spalten; ++c) kanalBytes += neu.cellUtf8(c, 0).size();
+  kanaele.reservieren(static_cast<size_t>(spalten), kanalBytes);
+  for (int c = 0; c < spalten; ++c) kanaele.anhaengen(neu.cellUtf8(c, 0));
+
+  // The file's bytes are not needed any more; then the room reserved ahead goes.
+  gelesen = QByteArray();
+  speicherSchritt();
+  neu.trim();
+  // The grid keeps some bytes per column of its own; when even those are not there, the
+  // old table stays rather than a grid half rebuilt.
+  speicherSchritt();
+  void* volatile probe = ::operator new(static_cast<size_t>(spalten) * 32);
+  ::operator delete(probe);
 
   sg1->table().swap(neu);
-  sg1->tableChanged();
   neu = ValueTable();  // the old cells go now, not at the end of the function
+  SpaltenAnpassen();   // before the grid learns the new columns: they come in at that width
+  sg1->tableChanged();
+  KanalBoxenSetzen(kanaele);
 
-  setWindowTitle(QStringLiteral("  XY-Daten im Diagramm"));
-  plAbbruch->hide();
-  GrafikZeigen(false);
+  LadeAnzeige(false);
   // The channels used last, when the file has them.
-  auto index = [](QComboBox* box, const std::string& kanal) {
-    return std::max(0, box->findText(QString::fromStdString(kanal)));
-  };
-  cbXKanal->setCurrentIndex(index(cbXKanal, kolvex::KanalX));
-  cbYKanal->setCurrentIndex(index(cbYKanal, kolvex::KanalY));
+  auto index = [this](const std::string& kanal) { return std::max(0, Kanaele->liste().suchen(kanal)); };
+  cbXKanal->setCurrentIndex(index(kolvex::KanalX));
+  cbYKanal->setCurrentIndex(index(kolvex::KanalY));
   cbXKanalChange();
   lbFName->setText(name);
   lbTitel->setText(QString::number(sg1->ColCount() - 1) + QStringLiteral(" Kanäle  ") +

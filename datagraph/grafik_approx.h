@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "datagraph/approxim_datenquelle.h"
+#include "datagraph/kanal_liste.h"
 #include "graph/skal.h"
 #include "platform/chart_view.h"
 #include "platform/form.h"
@@ -78,6 +79,9 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   // whenever it becomes the active window again.
   void FormShow() override;
   void FormClose(bool& accept) override;
+  // Shown by the program, the window runs its activation steps (and so loads the file) once
+  // it has been handed to the window system, so that a long load shows its progress.
+  void setVisible(bool visible) override;
 
   // ---- Loading (window and text tables) -------------------------------------------------
   // The file the loader must open for a chosen file: a measurement data file maps to its
@@ -100,6 +104,9 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   void tbLoeschenClick();  // also sbLoeschen
   void cbKommentarClick();
   void cbXKanalChange();
+  // The channel boxes show these texts ("Nr" and the column names) from now on; the old
+  // ones go with `liste`. Both boxes show the one list (Kanaele).
+  void KanalBoxenSetzen(KanalListe& liste);
 
   // ---- Curve value file -----------------------------------------------------------------
   void tbSpeichernClick();
@@ -220,8 +227,8 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   // Test hook: the table reader fails for lack of memory after that many rows (-1: off).
   static inline int SpeicherFehlerNachZeilen = -1;
   // Test hook: memory runs out at the n-th step of a table load that needs much of it (reading
-  // the file, the header, sizing the table, the header cells, the channel boxes) and at every
-  // later one (-1: off).
+  // the file, the header, sizing the table, the header cells, the channel boxes, trimming the
+  // table, the grid's columns) and at every later one (-1: off).
   static inline int SpeicherFehlerAbSchritt = -1;
 
   DateiDialogDaten OpenDialog1;
@@ -272,6 +279,7 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   QFrame* plAOben = nullptr;
   QComboBox* cbXKanal = nullptr;
   QComboBox* cbYKanal = nullptr;
+  KanalModell* Kanaele = nullptr;  // the items of both channel boxes
   QComboBox* cbFarbe = nullptr;
   QPushButton* sbGrafik = nullptr;
   QPushButton* sbLaden = nullptr;
@@ -298,12 +306,13 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   void LayoutErzeugen();
   void AusgabeErzeugen();  // tbPrint, tbDiagramme and their events
   void VerbindungenHerstellen();
-  void KanalBoxenFuellen(const QStringList& namen);
-  QStringList KanalBoxenTexte() const;
   // The load itself; lack of memory passes on as std::bad_alloc once speicherFehler has
   // told it (or before).
   void TextDateiLesen(QFile& datei, const QString& name, char trenner, int startZeile,
                       const std::function<void()>& speicherSchritt, const std::function<void()>& speicherFehler);
+  // While a table loads: the table page gives way to the bar and "Mit ESC-Taste Abbruch";
+  // afterwards the caption, the panel and the page are as before.
+  void LadeAnzeige(bool an);
   void GrafikZeigen(bool grafik);
   void SerienAktivieren(int anzahl);
   void LinienNachEinstellung();
@@ -344,6 +353,7 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
 
   QPixmap logo_;  // the logo as loaded; Image1 shows it scaled to the block
   bool wiederZeigen_ = false;  // shown again after the channel choice: no activation steps
+  bool aktivierenOffen_ = false;  // shown: the activation steps run at the end of setVisible
 };
 
 extern TfrGrafikApprox* frGrafikApprox;

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -420,7 +421,10 @@ void TfrGrafikApprox::BeschriftungPlatzieren() {
 void TfrGrafikApprox::SpaltenAnpassen() {
   const int spalten = std::max(1, sg1->ColCount());
   const int breite = std::max(40, (width() - 30) / spalten - 4);
-  for (int c = 0; c < sg1->ColCount(); ++c) sg1->setColumnWidth(c, breite);
+  // Every column at once: column by column the header reckons all positions anew each
+  // time, which for a million columns never ends. Columns the grid gets later come in at
+  // this width.
+  sg1->horizontalHeader()->setDefaultSectionSize(breite);
   sgK->setColWidth(0, 30);
   sgK->setColWidth(1, std::max(60, width() - 30));
 }

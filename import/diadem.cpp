@@ -99,12 +99,10 @@ class FensterAnzeige : public kolvex::LeseAnzeige {
   }
   void kanalBoxen(const std::vector<std::string>& namen) override {
     if (!g_) return;
-    for (QComboBox* cb : {g_->cbXKanal, g_->cbYKanal}) {
-      const QSignalBlocker sperre(cb);
-      cb->clear();
-      cb->addItem(QStringLiteral("Nr"));
-      for (const std::string& n : namen) cb->addItem(Q(n));
-    }
+    KanalListe liste;
+    liste.anhaengen("Nr");
+    for (const std::string& n : namen) liste.anhaengen(n);
+    g_->KanalBoxenSetzen(liste);
   }
   void beenden() override {
     if (!g_) return;
@@ -265,6 +263,7 @@ kolvex::LeseStand TfrDiaDem::GewaehlteKanaeleLesen(const QString& datei, kolvex:
       for (int r = 1; r <= e.zeilen; ++r) neu.setCell(0, r, std::string_view(kolvex::ZeilenText(r, wahl.intervall)));
     }
     neu.setCell(0, 0, std::string_view("Nr"));
+    neu.trim();  // the columns were built growing
     if (frGrafikApprox) {
       frGrafikApprox->sg1->table().moveFrom(neu);
       frGrafikApprox->sg1->tableChanged();
@@ -404,14 +403,15 @@ void TfrDiaDem::DiaDemDateiLaden(const QString& name) {
   std::vector<std::string> namen;
   for (int k = 1; k <= std::min(kolvex::KanalAnzahl, kolvex::MaxKanaele); ++k)
     if (!kolvex::KanalName[static_cast<size_t>(k)].empty()) namen.push_back(kolvex::KanalName[static_cast<size_t>(k)]);
-  FensterAnzeige(g).kanalBoxen(namen);
 
   try {
+    FensterAnzeige(g).kanalBoxen(namen);
     if (DatenLesen(name, typ)) {
       TabelleAufbauen(sgh, typ);
       NrSpalteEinfuegen(sgh);
       sgh.setCell(0, 0, std::string_view("Nr"));
       TabelleKomprimieren(sgh);
+      sgh.trim();  // the columns were built growing
       GridKopieren(sgh, g->sg1->table());
       g->sg1->tableChanged();
     }

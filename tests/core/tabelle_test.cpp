@@ -14,27 +14,30 @@ using kolvex::TabellenLeser;
 namespace {
 
 // Every data row of the text, fields joined with "|".
+// The fields joined with "|"; the count the splitter gives must be the fields handed out.
+std::string Verbunden(kolvex::Felder felder) {
+  const size_t anzahl = felder.anzahl();
+  std::string z;
+  std::string_view feld;
+  size_t n = 0;
+  while (felder.naechstes(feld)) {
+    if (n++) z += '|';
+    z += feld;
+  }
+  EXPECT_EQ(n, anzahl) << z;
+  return z;
+}
+
 std::vector<std::string> Zeilen(TabellenLeser& leser) {
   std::vector<std::string> zeilen;
-  std::vector<std::string_view> felder;
-  while (leser.naechsteZeile(felder)) {
-    std::string z;
-    for (size_t i = 0; i < felder.size(); ++i) {
-      if (i) z += '|';
-      z += felder[i];
-    }
-    zeilen.push_back(z);
-  }
+  kolvex::Felder felder;
+  while (leser.naechsteZeile(felder)) zeilen.push_back(Verbunden(felder));
   return zeilen;
 }
 
 std::string Kopf(const TabellenLeser& leser) {
-  std::string z;
-  for (size_t i = 0; i < leser.kopf().size(); ++i) {
-    if (i) z += '|';
-    z += leser.kopf()[i];
-  }
-  return z;
+  EXPECT_EQ(leser.kopf().anzahl(), leser.kopfAnzahl());
+  return Verbunden(leser.kopf());
 }
 
 }  // namespace

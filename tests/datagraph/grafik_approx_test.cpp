@@ -16,6 +16,9 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cmath>
+#include <set>
+#include <vector>
+#include <QWindow>
 
 #include "calculator/einstell.h"
 #include "calculator/konstante.h"
@@ -208,6 +211,10 @@ TEST_F(DatenGrafikTest, EscAndLackOfMemoryKeepTheRowsReadSoFar) {
   EXPECT_EQ(g->sg1->RowCount(), 1001);
   EXPECT_EQ(g->sg1->Cells(2, 1000), QStringLiteral("1998"));
   EXPECT_EQ(g->lbTitel->text(), QStringLiteral("2 Kanäle  1000 Werte Datei: "));
+  // The room reserved for the 5000 rows went back: the table holds what a copy of it holds.
+  ValueTable genau;
+  genau.copyFrom(g->sg1->table());
+  EXPECT_EQ(g->sg1->table().memoryUsed(), genau.memoryUsed());
 
   TfrGrafikApprox::SpeicherFehlerNachZeilen = 10;
   g->sbAbZeileClick();
@@ -223,9 +230,9 @@ TEST_F(DatenGrafikTest, LackOfMemoryInAnyStepShowsOneMessageAndKeepsTheOldTable)
   DateiSchreiben("neu.csv", {"X;Y;Z", "5;6;7"});
   g->OpenDialog1.FileName = Pfad("neu.csv");
   // From every step on: reading the file, the header, sizing the table (then the data
-  // loop reads no row), the header cells, the channel boxes. The memory stays short, as
-  // with a header of fifty million fields.
-  for (int schritt = 0; schritt < 5; ++schritt) {
+  // loop reads no row), the header cells, the channel boxes, trimming the table, the grid's
+  // columns. The memory stays short, as with a header of fifty million fields.
+  for (int schritt = 0; schritt < 7; ++schritt) {
     meldungen.clear();
     TfrGrafikApprox::SpeicherFehlerAbSchritt = schritt;
     g->sbAbZeileClick();
@@ -834,19 +841,56 @@ TEST_F(DatenGrafikTest, UserPathThroughTheRealDialogs) {
 }
 
 // A header of very many fields: the table grows with the rows actually read instead of
-// reserving every line for every column at once.
+// reserving every line for every column at once, and is trimmed to them.
 TEST_F(DatenGrafikTest, VeryWideHeaderLoadsWithoutReservingEverything) {
   QStringList kopf;
-  for (int c = 0; c < 20000; ++c) kopf << QString("K%1").arg(c);
+  for (int c = 0; c < 70000; ++c) kopf << QString("K%1").arg(c);
   QStringList zeilen{kopf.join(';')};
-  for (int i = 0; i < 3000; ++i) zeilen << QString("%1;%2").arg(i).arg(i + 1);
+  for (int i = 0; i < 3000; ++i) zeilen << QString("%1;%2;t%1").arg(i).arg(i + 1);
   Laden("breit.csv", zeilen);
   EXPECT_TRUE(meldungen.messages().empty());
-  EXPECT_EQ(g->sg1->ColCount(), 20001);
+  EXPECT_EQ(g->sg1->ColCount(), 70001);
   EXPECT_EQ(g->sg1->RowCount(), 3001);
   EXPECT_EQ(g->sg1->Cells(2, 3000), QStringLiteral("3000"));
-  // Only the columns holding numbers have a value per row.
-  EXPECT_LT(g->sg1->table().memoryUsed(), 8u * 1024 * 1024);
+  EXPECT_EQ(g->sg1->Cells(3, 3000), QStringLiteral("t2999"));
+  // Only the columns holding cells have a store of their own, and none keeps room for rows
+  // it did not get.
+  ValueTable genau;
+  genau.copyFrom(g->sg1->table());
+  EXPECT_EQ(g->sg1->table().memoryUsed(), genau.memoryUsed());
+  EXPECT_LT(g->sg1->table().memoryUsed(), 4u * 1024 * 1024);
+}
+
+// A hostile header: a million fields "K;" (2 MB). Each costs a few bytes in the table, the
+// channel boxes and the grid, not hundreds; the boxes still list every column.
+TEST_F(DatenGrafikTest, HeaderOfAMillionFieldsCostsLittlePerField) {
+  constexpr int kFelder = 1000000;
+  QByteArray text;
+  text.reserve(2 * kFelder + 16);
+  for (int i = 0; i < kFelder; ++i) text += "K;";
+  text += "\n1;2\n";
+  BytesLaden("feindlich.csv", text);
+  EXPECT_TRUE(Meldungen().isEmpty());
+  const int spalten = kFelder + 2;  // "Nr", the fields and the empty last one
+  ASSERT_EQ(g->sg1->ColCount(), spalten);
+  EXPECT_EQ(g->sg1->RowCount(), 2);
+  EXPECT_EQ(g->sg1->Cells(kFelder + 1, 0), QStringLiteral("K1000001"));
+  EXPECT_EQ(g->sg1->Cells(2, 1), QStringLiteral("2"));
+  ASSERT_EQ(g->cbXKanal->count(), spalten);
+  EXPECT_EQ(g->cbYKanal->count(), spalten);
+  EXPECT_EQ(g->cbXKanal->itemText(0), QStringLiteral("Nr"));
+  EXPECT_EQ(g->cbYKanal->itemText(kFelder), QStringLiteral("K"));
+  EXPECT_EQ(g->cbXKanal->itemText(kFelder + 1), QStringLiteral("K1000001"));
+  EXPECT_EQ(g->lbTitel->text(), QStringLiteral("1000001 Kanäle  1 Werte Datei: "));
+  // Bytes per field: the table 32 and the header text, the boxes' one list 4 and the text.
+  EXPECT_LT(g->sg1->table().memoryUsed(), size_t{spalten} * 48);
+  EXPECT_EQ(g->cbXKanal->model(), g->cbYKanal->model());
+  EXPECT_LT(g->Kanaele->liste().speicher(), size_t{spalten} * 8);
+  // Every column at the one width.
+  EXPECT_EQ(g->sg1->columnWidth(kFelder), g->sg1->columnWidth(0));
+  // The boxes pick a column as before.
+  g->cbYKanal->setCurrentIndex(2);
+  EXPECT_EQ(g->sg1->tableModel()->yChannel(), 2);
 }
 
 TEST_F(DatenGrafikTest, ActivationStepsRunOnShowingNotOnEveryActivation) {
@@ -944,4 +988,85 @@ TEST_F(DatenGrafikTest, TableCutShortWhileLoadingLosesNothingAndDoesNotCrash) {
   EXPECT_EQ(g->sg1->RowCount(), kZeilen + 1);
   EXPECT_EQ(g->sg1->Cells(2, kZeilen), QString::number(2 * (kZeilen - 1)));
   EXPECT_TRUE(Meldungen().isEmpty());
+}
+
+// A long load from the main window: the main window steps aside, the data graph is on the
+// screen with its bar, "Mit ESC-Taste Abbruch" and the " Lesen " caption while the rows
+// come in, and ESC ends the load with the rows read so far. The picture of the window in
+// the middle of the load goes to $KOLVEX_GRAB_DIR when set.
+TEST_F(DatenGrafikTest, LongLoadShowsItsProgressInTheShownWindowAndStopsOnEsc) {
+  constexpr int kZeilen = 400000;
+  QByteArray text = "Zeit;Weg\n";
+  for (int i = 0; i < kZeilen; ++i) text += QByteArray::number(i) + ';' + QByteArray::number(i % 977) + '\n';
+  QFile f(Pfad("lang.csv"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(text);
+  f.close();
+  HauptfensterZeigen();
+  TfrGrafikApprox::OeffnenDialogTestHook = [&](DateiDialogDaten& d) {
+    d.FileName = Pfad("lang.csv");
+    return true;
+  };
+  struct Stand {
+    bool hauptfenster, gezeigt, bar, tabelle;
+    QString titel, hinweis;
+    int wert;
+  };
+  std::vector<Stand> staende;
+  bool escGedrueckt = false;
+  int gelesen = -1;
+  QString titel;
+  QObject::connect(g->ProgressBar1, &QProgressBar::valueChanged, g, [&](int wert) {
+    auto* hinweis = g->plAbbruch->findChild<QLabel*>(QStringLiteral("lbAbbruch"));
+    const Stand st{frRechn->isVisible(),
+                   g->isVisible() && g->windowHandle() && g->windowHandle()->isExposed(),
+                   g->ProgressBar1->isVisible(), g->plTabelle->isVisible(), g->windowTitle(),
+                   hinweis && hinweis->isVisible() ? hinweis->text() : QString(), wert};
+    staende.push_back(st);
+    if (escGedrueckt || !st.gezeigt || staende.size() < 3) return;
+    if (!qEnvironmentVariableIsEmpty("KOLVEX_GRAB_DIR"))
+      g->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("daten_laden.png"));
+    QTest::keyClick(g, Qt::Key_Escape);
+    escGedrueckt = true;
+    // Once the load has ended: close the window.
+    QTimer::singleShot(0, g, [&, this] {
+      gelesen = g->sg1->RowCount() - 1;
+      titel = g->lbTitel->text();
+      g->close();
+    });
+  });
+  // A window that never showed its load would wait for a close that never comes.
+  QTimer notbremse;
+  notbremse.setSingleShot(true);
+  QObject::connect(&notbremse, &QTimer::timeout, g, [this] {
+    if (g->isVisible()) g->close();
+  });
+  notbremse.start(20000);
+  frRechn->tbDiagrammClick();
+  ASSERT_FALSE(staende.empty());
+  EXPECT_TRUE(escGedrueckt);
+  const auto gezeigt = std::find_if(staende.begin(), staende.end(), [](const Stand& s) { return s.gezeigt; });
+  ASSERT_NE(gezeigt, staende.end());
+  for (auto it = gezeigt; it != staende.end(); ++it) {
+    EXPECT_FALSE(it->hauptfenster);
+    EXPECT_TRUE(it->bar);
+    EXPECT_FALSE(it->tabelle);
+    EXPECT_TRUE(it->titel.startsWith(QStringLiteral(" Lesen "))) << it->titel.toStdString();
+    EXPECT_EQ(it->hinweis, QStringLiteral("Mit ESC-Taste Abbruch"));
+  }
+  // The bar moves: a counter of rows that starts again after 10000.
+  std::set<int> werte;
+  for (const Stand& s : staende) werte.insert(s.wert);
+  EXPECT_GE(werte.size(), 3u);
+  EXPECT_LE(*werte.rbegin(), 10000);
+  // The rows read until ESC, a whole number of thousands, and the window as before.
+  EXPECT_GT(gelesen, 0);
+  EXPECT_LT(gelesen, kZeilen);
+  EXPECT_EQ(gelesen % 1000, 0);
+  EXPECT_EQ(titel, QStringLiteral("2 Kanäle  %1 Werte Datei: ").arg(gelesen));
+  EXPECT_TRUE(Meldungen().isEmpty());
+  EXPECT_TRUE(g->plAbbruch->isHidden());
+  EXPECT_FALSE(g->plTabelle->isHidden());
+  EXPECT_EQ(g->windowTitle(), QStringLiteral("  XY-Daten im Diagramm"));
+  EXPECT_TRUE(frRechn->isVisible());
 }

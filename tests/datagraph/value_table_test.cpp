@@ -2,8 +2,11 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <random>
 #include <vector>
 
+#include "core/tabelle.h"
 #include "core/zahltext.h"
 #include "datagraph/value_table.h"
 
@@ -89,7 +92,7 @@ TEST(ValueTable, PlainNumberTextCostsNoTextStorage) {
     t.setCell(1, r, QString::number(r));
   }
   const size_t leer = t.memoryUsed();  // the numbers only: 8 bytes a cell
-  EXPECT_EQ(leer, anfangs + 2 * 10000 * sizeof(double));
+  EXPECT_EQ(leer, anfangs + 2 * 10000 * sizeof(double) + 2 * sizeof(double));  // rows + header
   EXPECT_EQ(t.cell(0, 3), QStringLiteral("-6,25"));
   EXPECT_EQ(*t.number(1, 9999), 9999);
   // One odd text gives the column its text part; the numbers stay as they were.
@@ -225,4 +228,206 @@ TEST(ValueTable, RewritingTextsDoesNotGrowWithoutBound) {
   EXPECT_LT(t.memoryUsed(), vorher + 16 * 1024);
   EXPECT_EQ(t.cell(0, 42), QStringLiteral("Neuer Text 9"));
   EXPECT_EQ(t.cell(0, 0), QStringLiteral("Neuer Text 9"));
+}
+
+// The table against the plainest store there is, one text and one number per cell, under
+// random operations; the header row is kept apart from the columns and must not show it.
+namespace {
+
+struct RefZelle {
+  QString text;
+  std::optional<double> zahl;
+};
+
+class RefTabelle {
+ public:
+  std::vector<std::vector<RefZelle>> z;  // [column][row]
+  int zeilen = 2;
+  void groesse(int c, int r) {
+    c = std::max(c, 0);
+    r = std::max(r, 0);
+    z.resize(static_cast<size_t>(c));
+    for (auto& s : z) s.resize(static_cast<size_t>(r));
+    zeilen = r;
+  }
+  bool drin(int c, int r) const { return c >= 0 && r >= 0 && c < static_cast<int>(z.size()) && r < zeilen; }
+  void text(int c, int r, const std::string& t) {
+    if (!drin(c, r)) return;
+    double w = 0;
+    const kolvex::ZellArt art = kolvex::ZelleLesen(t, w);
+    RefZelle& x = z[static_cast<size_t>(c)][static_cast<size_t>(r)];
+    x.text = QString::fromStdString(t);
+    x.zahl = (art == kolvex::ZellArt::Zahl || art == kolvex::ZellArt::ZahlMitText) ? std::optional(w) : std::nullopt;
+  }
+  void zahl(int c, int r, double v) {
+    if (!drin(c, r)) return;
+    RefZelle& x = z[static_cast<size_t>(c)][static_cast<size_t>(r)];
+    if (std::isnan(v)) {
+      x = RefZelle{};
+    } else {
+      x.text = QString::fromStdString(kolvex::FloatText(v));
+      x.zahl = v;
+    }
+  }
+  std::vector<RefZelle> spalte(std::vector<double> w) const {
+    std::vector<RefZelle> s(static_cast<size_t>(zeilen));
+    for (size_t r = 0; r < s.size() && r < w.size(); ++r)
+      if (!std::isnan(w[r])) s[r] = RefZelle{QString::fromStdString(kolvex::FloatText(w[r])), w[r]};
+    return s;
+  }
+};
+
+void Vergleichen(const ValueTable& t, const RefTabelle& ref, int schritt) {
+  ASSERT_EQ(t.columnCount(), static_cast<int>(ref.z.size())) << schritt;
+  ASSERT_EQ(t.rowCount(), ref.zeilen) << schritt;
+  for (int c = 0; c < t.columnCount(); ++c) {
+    for (int r = 0; r < t.rowCount(); ++r) {
+      const RefZelle& x = ref.z[static_cast<size_t>(c)][static_cast<size_t>(r)];
+      ASSERT_EQ(t.cell(c, r), x.text) << schritt << " " << c << "," << r;
+      ASSERT_EQ(t.cellUtf8(c, r), x.text.toStdString()) << schritt;
+      ASSERT_EQ(t.number(c, r), x.zahl) << schritt << " " << c << "," << r;
+      ASSERT_EQ(t.isEmpty(c, r), x.text.isEmpty()) << schritt;
+    }
+  }
+}
+
+}  // namespace
+
+TEST(ValueTable, RandomOperationsAgreeWithAPlainCellStore) {
+  std::mt19937 zufall(20261207);
+  const std::vector<std::string> texte = {"", "1,5", "1,50", "300", "-0", "abc", "K", "Zeit [s]",
+                                          " 3", "1E20", "x;y", "Nr", "2,5E-7", "µm"};
+  auto wuerfel = [&](int n) { return static_cast<int>(zufall() % static_cast<unsigned>(n)); };
+  auto zahl = [&]() -> double {
+    switch (wuerfel(4)) {
+      case 0: return kNaN;
+      case 1: return wuerfel(100);
+      case 2: return wuerfel(1000) / 7.0;
+      default: return -1e-5 * wuerfel(10);
+    }
+  };
+  for (int lauf = 0; lauf < 24; ++lauf) {
+    ValueTable t;
+    RefTabelle ref;
+    // Some runs are wide or tall enough for a store to keep a place per index.
+    const int gross = lauf % 4 == 0 ? 100 : 8;
+    for (int schritt = 0; schritt < 300; ++schritt) {
+      const int c = wuerfel(static_cast<int>(ref.z.size()) + 2) - 1;
+      const int r = wuerfel(ref.zeilen + 2) - 1;
+      switch (wuerfel(11)) {
+        case 0: {
+          const int sc = wuerfel(gross), sr = wuerfel(gross);
+          t.setSize(sc, sr);
+          ref.groesse(sc, sr);
+          break;
+        }
+        case 1:
+        case 2:
+        case 3: {
+          const std::string& x = texte[static_cast<size_t>(wuerfel(static_cast<int>(texte.size())))];
+          if (wuerfel(2)) {
+            t.setCell(c, r, std::string_view(x));
+          } else {
+            t.setCell(c, r, QString::fromStdString(x));
+          }
+          ref.text(c, r, x);
+          break;
+        }
+        case 4: {
+          const double v = zahl();
+          t.setNumber(c, r, v);
+          ref.zahl(c, r, v);
+          break;
+        }
+        case 5: {
+          std::vector<double> w(static_cast<size_t>(wuerfel(ref.zeilen + 3)));
+          for (double& v : w) v = zahl();
+          const int von = wuerfel(ref.zeilen + 3) - 2;
+          t.setNumbers(c, von, w);
+          if (c >= 0 && c < static_cast<int>(ref.z.size()))
+            for (size_t i = 0; i < w.size(); ++i) ref.zahl(c, von + static_cast<int>(i), w[i]);
+          break;
+        }
+        case 6: {
+          std::vector<double> w(static_cast<size_t>(wuerfel(ref.zeilen + 3)));
+          for (double& v : w) v = zahl();
+          if (wuerfel(3) == 0) w.clear();
+          const int at = wuerfel(static_cast<int>(ref.z.size()) + 1);
+          ref.z.insert(ref.z.begin() + at, ref.spalte(w));
+          t.insertColumn(at, std::move(w));
+          break;
+        }
+        case 7: {
+          std::vector<double> w(static_cast<size_t>(wuerfel(ref.zeilen + 3)));
+          for (double& v : w) v = zahl();
+          if (c >= 0 && c < static_cast<int>(ref.z.size())) ref.z[static_cast<size_t>(c)] = ref.spalte(w);
+          t.setColumn(c, std::move(w));
+          break;
+        }
+        case 8:
+          if (c >= 0 && c < static_cast<int>(ref.z.size())) ref.z.erase(ref.z.begin() + c);
+          t.removeColumn(c);
+          break;
+        case 9: {
+          std::vector<bool> behalten(static_cast<size_t>(wuerfel(ref.zeilen + 2)));
+          for (size_t i = 0; i < behalten.size(); ++i) behalten[i] = wuerfel(4) != 0;
+          int neu = 0;
+          for (auto& s : ref.z) {
+            std::vector<RefZelle> k;
+            for (size_t i = 0; i < s.size() && i < behalten.size(); ++i)
+              if (behalten[i]) k.push_back(s[i]);
+            s = std::move(k);
+          }
+          for (int i = 0; i < ref.zeilen && i < static_cast<int>(behalten.size()); ++i) neu += behalten[static_cast<size_t>(i)];
+          ref.zeilen = neu;
+          t.keepRows(behalten);
+          break;
+        }
+        default: {
+          if (wuerfel(2)) {
+            t.trim();
+          } else {
+            ValueTable kopie;
+            kopie.copyFrom(t);
+            t.clear();
+            t.moveFrom(kopie);
+          }
+          break;
+        }
+      }
+      Vergleichen(t, ref, schritt);
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+// Growing reserves exactly what is asked, and trimming gives back what a load reserved ahead.
+TEST(ValueTable, GrowingReservesExactlyAndTrimmingGivesBackTheRest) {
+  ValueTable t = Tabelle(3, 1000);
+  for (int r = 1; r < 1000; ++r) t.setNumber(1, r, r);
+  t.setSize(3, 1500);  // the library's own growth would reserve 2000 rows
+  ValueTable genau;
+  genau.copyFrom(t);  // a copy holds exactly its cells
+  EXPECT_EQ(t.memoryUsed(), genau.memoryUsed());
+  for (int r = 1; r < 1500; ++r) t.setCell(2, r, QStringLiteral("T%1").arg(r));
+  t.setSize(3, 700);
+  genau.copyFrom(t);
+  EXPECT_GT(t.memoryUsed(), genau.memoryUsed());
+  t.trim();
+  EXPECT_EQ(t.memoryUsed(), genau.memoryUsed());
+  EXPECT_EQ(t.cell(2, 699), QStringLiteral("T699"));
+  EXPECT_EQ(*t.number(1, 699), 699);
+}
+
+// A header of a million fields: a column with nothing below its header costs its place in
+// the column list and its header text, not a store of its own.
+TEST(ValueTable, WideHeaderCostsLittlePerColumn) {
+  constexpr int kSpalten = 1000000;
+  ValueTable t = Tabelle(kSpalten, 2);
+  for (int c = 0; c < kSpalten; ++c) t.setCell(c, 0, std::string_view("K"));
+  t.setNumber(1, 1, 5);
+  t.trim();
+  EXPECT_LT(t.memoryUsed(), size_t{kSpalten} * 48);
+  EXPECT_EQ(t.cell(999999, 0), QStringLiteral("K"));
+  EXPECT_EQ(*t.number(1, 1), 5);
 }
