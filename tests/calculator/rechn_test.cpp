@@ -20,6 +20,7 @@
 #include "platform/string_grid.h"
 #include "platform/text_combo.h"
 #include "support/fenster_fixture.h"
+#include "support/fenster_lage_warten.h"
 #include "support/sichtbarer_text.h"
 #include "units/einheiten.h"
 
@@ -176,8 +177,7 @@ TEST_F(RechnTest, ErgebnisZeigtSichGanz) {
     QTest::mouseClick(frRechn->edErgebnis, Qt::LeftButton);
     QTest::keyClick(frRechn->edErgebnis, Qt::Key_End);
     EXPECT_TRUE(GanzSichtbar(frRechn->edErgebnis)) << fall.formel << ": " << SichtbarerText(frRechn->edErgebnis).toStdString();
-    frRechn->resize(frRechn->minimumWidth(), frRechn->height());
-    QTest::qWait(1);
+    EXPECT_TRUE(GroesseSetzenUndAbwarten(frRechn, QSize(frRechn->minimumWidth(), frRechn->height())));
     EXPECT_TRUE(GanzSichtbar(frRechn->edErgebnis)) << fall.formel << " (kleinste Breite): "
                                                    << SichtbarerText(frRechn->edErgebnis).toStdString();
   }
@@ -186,8 +186,7 @@ TEST_F(RechnTest, ErgebnisZeigtSichGanz) {
   Rechnen("-99999999999*99999999999");
   const int breit = frRechn->minimumWidth();
   Rechnen("2");
-  frRechn->resize(frRechn->minimumWidth(), frRechn->height());
-  QTest::qWait(1);
+  EXPECT_TRUE(GroesseSetzenUndAbwarten(frRechn, QSize(frRechn->minimumWidth(), frRechn->height())));
   EXPECT_LT(frRechn->width(), breit);
 }
 

@@ -12,6 +12,7 @@
 #include "platform/radio_group.h"
 #include "finance/spar_rechner.h"
 #include "finance/finanz_fenster_fixture.h"
+#include "support/fenster_lage_warten.h"
 #include "support/sichtbarer_text.h"
 
 namespace {
@@ -194,12 +195,10 @@ TEST_F(SparFensterTest, LongResultsFitAtTheLeastSizeAndGrowWithTheWindow) {
   };
   alleGanz("nach dem Rechnen");
   // The window cannot be made narrower than its results need.
-  f->resize(f->minimumSize());
-  QTest::qWait(1);
+  EXPECT_TRUE(GroesseSetzenUndAbwarten(f, f->minimumSize()));
   alleGanz("kleinste Groesse");
   const int breite = f->edZinseG->width();
-  f->resize(f->width() + 200, f->height());
-  QTest::qWait(1);
+  EXPECT_TRUE(GroesseSetzenUndAbwarten(f, QSize(f->width() + 200, f->height())));
   EXPECT_EQ(f->edZinseG->width(), breite + 200);
   EXPECT_EQ(f->edEndkapital->width(), breite + 200);
   alleGanz("breiter");

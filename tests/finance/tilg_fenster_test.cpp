@@ -13,6 +13,7 @@
 #include "platform/bgr_color.h"
 #include "platform/string_grid.h"
 #include "finance/finanz_fenster_fixture.h"
+#include "support/fenster_lage_warten.h"
 #include "support/sichtbarer_text.h"
 
 namespace {
@@ -186,8 +187,7 @@ TEST_F(TilgFensterTest, LongResultsShowWhole) {
   QTest::keyClick(f->edRestschuld, Qt::Key_End);
   Berechnen();
   ASSERT_GT(f->edRestschuld->text().size(), 20) << f->edRestschuld->text().toStdString();
-  f->resize(f->minimumSize());
-  QTest::qWait(1);
+  EXPECT_TRUE(GroesseSetzenUndAbwarten(f, f->minimumSize()));
   for (QLineEdit* feld : {f->edRestschuld, f->edDarlehensbetrag, f->edTilgungsrate})
     EXPECT_TRUE(GanzSichtbar(feld)) << feld->objectName().toStdString() << ": "
                                     << SichtbarerText(feld).toStdString();

@@ -34,3 +34,23 @@ inline bool ZeigenUndAbwarten(QWidget* w) {
   LageAbwarten(w);
   return true;
 }
+
+// Resizes a shown window and waits until it keeps the size (or its least size, which the
+// window may raise meanwhile). A window manager answers every resize a moment later, so the
+// answer to an earlier one (the program growing the window) can arrive after this one and undo
+// it; the size is asked for again then. False when the window never kept the size for 100 ms
+// within five seconds.
+inline bool GroesseSetzenUndAbwarten(QWidget* w, QSize groesse) {
+  w->resize(groesse.expandedTo(w->minimumSize()));
+  for (int i = 0, ruhig = 0; i < 250; ++i) {
+    QTest::qWait(20);
+    const QSize ziel = groesse.expandedTo(w->minimumSize());
+    if (w->size() != ziel) {
+      ruhig = 0;
+      w->resize(ziel);
+    } else if (++ruhig == 5) {
+      return true;
+    }
+  }
+  return false;
+}
