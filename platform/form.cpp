@@ -63,6 +63,11 @@ Form* Form::lastActive() {
   return lastActiveForm && lastActiveForm->isVisible() ? lastActiveForm.data() : nullptr;
 }
 
+namespace {
+// How long after framing the window manager's late answers are watched for.
+constexpr int kSettlingMs = 1500;
+}  // namespace
+
 void Form::setShownState(bool visible) {
   if (shownState_ == visible) return;
   shownState_ = visible;
@@ -99,10 +104,19 @@ bool Form::event(QEvent* event) {
   const bool handled = QWidget::event(event);
   // A window manager frames a window a moment after it was shown, with borders that may
   // differ from the ones guessed: a window placed at the edge of the screen would stick out
-  // by them. Once the frame is known the window is pulled in, once.
+  // by them. Once the frame is known the window is pulled in.
   if (frameUnknown_ && isVisible() && frameGeometry() != geometry()) {
     frameUnknown_ = false;
+    settling_.setRemainingTime(kSettlingMs);
     FensterImBildHalten(this);
+  } else if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && isVisible() &&
+             !settling_.hasExpired()) {
+    // On a loaded machine the manager's answers to requests made before the frame was known
+    // can arrive after the pull-in and put the frame out again (a window as large as the
+    // screen with its title bar above it). For a moment after framing, a frame outside the
+    // free area is pulled in again; a frame inside is left where it is.
+    const QRect rahmen = frameGeometry();
+    if (!FreieFlaeche(this, rahmen).contains(rahmen)) FensterImBildHalten(this);
   }
   if (event->type() == QEvent::WindowActivate && lastActiveForm != this) {
     lastActiveForm = this;

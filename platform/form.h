@@ -1,6 +1,7 @@
 #pragma once
 // Base of every window of the program: a top-level widget with a Tag, modal showing with a
 // ModalResult, and the creation, show, activation and close hooks the windows override.
+#include <QDeadlineTimer>
 #include <QWidget>
 
 class QEventLoop;
@@ -74,7 +75,8 @@ class Form : public QWidget {
   bool closingForModal_ = false;
   bool hiddenDuringModal_ = false;  // the modal loop ended because the window was hidden
   // Shown before the window manager framed it: placed with a guessed frame, checked again
-  // once the real one is known.
+  // once the real one is known, and for a while after that (settling_).
   bool frameUnknown_ = false;
+  QDeadlineTimer settling_;
   QEventLoop* modalLoop_ = nullptr;
 };

@@ -14,9 +14,11 @@ namespace {
 
 QRect Frei() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 
+// On a loaded machine the window manager's answers to a resize and a move come late, and the
+// frame can stand still at an old place for a while: the window has to end up inside.
 bool Innerhalb(QWidget* w) {
   LageAbwarten(w);
-  return Frei().contains(w->frameGeometry());
+  return QTest::qWaitFor([w] { return Frei().contains(w->frameGeometry()); }, 5000);
 }
 
 }  // namespace
