@@ -30,11 +30,12 @@ class ApproximDatenquelle {
   // TfrGrafikApprox.ApproximationZeichnen: the fitted curves of all curves are drawn anew
   // (or, with fitting off, the chart is only refreshed). Called after every change of the
   // model in force. The data graph clears TermFehlerGemeldet, refits what its cache holds
-  // stale and shows the pass's one message (FitErgebnis::meldung) after the pass.
+  // stale and shows the pass's one message after the pass (FitErgebnis::meldung and the
+  // curves whose fit failed, TfrApproxim::FitFehlerText).
   virtual void ApproximationZeichnen() = 0;
   // TfrGrafikApprox.ApproximationZeichnenKurve(s): only curve s's fitted curve, at once.
   // The builder calls it while its Tag is 1, with typed coefficients it has checked; the
-  // data graph calls frApproxim->ApproximationBerechnen(s, &fehler) during this call and
-  // shows `fehler` as a warning when the result is not ok.
+  // data graph calls frApproxim->ApproximationBerechnen(s) during this call and, when the
+  // result is not ok, shows why as a warning naming the curve (TfrApproxim::FitFehlerText).
   virtual void ApproximationZeichnenKurve(int s) = 0;
 };

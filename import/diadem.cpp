@@ -37,8 +37,6 @@ std::string U(const QString& s) { return s.toUtf8().toStdString(); }
 const QString kSpeicherFehler = QStringLiteral(
     "Speicher-Fehler.\rEinstellung: XY-Daten von DiaDem mit Kanalauswahl. Lesen jede 10 oder 100 Wert.");
 
-QString NichtLesbar(const QString& name, const QString& fehler) { return readFailedText(name, fehler); }
-
 // The data file, mapped when the system allows it, else read piece by piece.
 class DateiQuelle : public kolvex::Bytequelle {
  public:
@@ -145,12 +143,12 @@ bool TfrDiaDem::HeaderLaden(const QString& name) {
   }
   QFile datei(name);
   if (!datei.open(QIODevice::ReadOnly)) {
-    showMessage(NichtLesbar(name, datei.errorString()), MessageKind::Warning);
+    showMessage(readFailedText(name, datei.errorString()), MessageKind::Warning);
     return false;
   }
   const QByteArray bytes = datei.readAll();
   if (datei.error() != QFileDevice::NoError) {
-    showMessage(NichtLesbar(name, datei.errorString()), MessageKind::Warning);
+    showMessage(readFailedText(name, datei.errorString()), MessageKind::Warning);
     return false;
   }
   lbHeadWin1252 = !kolvex::GueltigesUtf8(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
@@ -320,7 +318,7 @@ bool TfrDiaDem::DatenLesen(const QString& headerName, const QString& typ) {
     } catch (const kolvex::LeseFehler& f) {
       kolvex::Messwerte.clear();
       kolvex::Messwerte.shrink_to_fit();
-      meldung = NichtLesbar(datei, Q(f.what()));
+      meldung = readFailedText(datei, Q(f.what()));
     }
   }
   if (!meldung.isEmpty()) showMessage(meldung, art2);

@@ -180,6 +180,12 @@ Werkstatt& werkstatt() {
   return w;
 }
 
+// The line as Qt gets it when it draws it itself: cut to the far box, so that a point at
+// 1e300 does not make Qt lose the line (see chart_raster::zugKappen).
+const QVector<QPointF>& fuerQt(const QVector<QPointF>& zug, QVector<QPointF>& gekappt) {
+  return chart_raster::zugKappen(zug, gekappt) ? gekappt : zug;
+}
+
 }  // namespace
 
 // A series' own picture: made while QCustomPlot's drawing of the plottable runs (its line
@@ -359,7 +365,7 @@ class SerienBild {
       p.setPen(s);
       w.punkte.resize(n);
       QVector<QPointF> gekappt;
-      const QVector<QPointF>& zug = chart_raster::zugKappen(w.punkte, gekappt) ? gekappt : w.punkte;
+      const QVector<QPointF>& zug = fuerQt(w.punkte, gekappt);
       // A point that is not finite is a gap, as QCustomPlot's own drawing makes it: each
       // piece alone, and the tiles of each segment's box and two pixels around it
       // (antialiasing).
@@ -496,11 +502,6 @@ class MitBild : public Plottable {
     this->applyDefaultAntialiasingHint(maler);
     bild.linie(maler, zug, this->pen());
     return true;
-  }
-  // The line as Qt gets it when it draws it itself: cut to the far box, so that a point at
-  // 1e300 does not make Qt lose the line (see chart_raster::zugKappen).
-  static const QVector<QPointF>& fuerQt(const QVector<QPointF>& zug, QVector<QPointF>& gekappt) {
-    return chart_raster::zugKappen(zug, gekappt) ? gekappt : zug;
   }
 };
 

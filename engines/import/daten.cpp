@@ -195,18 +195,12 @@ LeseStand AlleKanaeleLesen(Bytequelle& quelle, Satzart art, bool tausch, LeseAnz
 
 int64_t ErwarteteWerte(std::string_view typ) {
   const int64_t e = Explizite();
-  if (typ == "TDM") {
-    int64_t produkt = 0;
-    if (__builtin_mul_overflow(std::max<int64_t>(TDMZeilen, 0), e, &produkt)) return std::numeric_limits<int64_t>::max();
-    return produkt;
-  }
+  if (typ == "TDM") return AnzahlProdukt(std::max<int64_t>(TDMZeilen, 0), e);
   if (BlockFormat) {
     int64_t d = 0;
     for (int k = 1; k <= KanalAnzahl; ++k)
       if (!IstImplizit(k)) d = std::max<int64_t>(d, WerteAnzahl(k));
-    int64_t produkt = 0;
-    if (__builtin_mul_overflow(d, e, &produkt)) return std::numeric_limits<int64_t>::max();
-    return produkt;
+    return AnzahlProdukt(d, e);
   }
   int64_t summe = 0;
   for (int k = 1; k <= KanalAnzahl; ++k)

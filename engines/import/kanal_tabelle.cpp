@@ -46,6 +46,12 @@ int64_t AnzahlSumme(int64_t a, int64_t b) {
   return summe;
 }
 
+int64_t AnzahlProdukt(int64_t a, int64_t b) {
+  int64_t produkt = 0;
+  if (__builtin_mul_overflow(a, b, &produkt)) return std::numeric_limits<int64_t>::max();
+  return produkt;
+}
+
 bool IstImplizit(int kanal) {
   return kanal >= 1 && kanal <= MaxKanaele && KanalMonotonie[static_cast<size_t>(kanal)] == Implizit;
 }

@@ -35,8 +35,10 @@ void WerteAnzahlSetzen(int kanal, int64_t anzahl);
 // A count text of the header as a whole number (rounded; not a number reads 0), held at the
 // limits of 64 bits.
 int64_t AnzahlAusText(std::string_view text);
-// a + b, held at the largest 64-bit number: the sum of counts that no file can hold.
+// a + b and a * b of counts (not negative), held at the largest 64-bit number: counts that
+// no file can hold.
 int64_t AnzahlSumme(int64_t a, int64_t b);
+int64_t AnzahlProdukt(int64_t a, int64_t b);
 bool IstImplizit(int kanal);
 // The number of implicit channels among 1..bisKanal.
 int ImpliziteBis(int bisKanal);
