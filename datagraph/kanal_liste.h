@@ -61,9 +61,9 @@ class KanalModell : public QAbstractListModel {
   KanalListe liste_;
 };
 
-// A channel box. A box of a few items opens as the style has it (a menu over the box, as wide
-// as its widest item); the combo box finds that width by measuring every item, which for
-// millions of them keeps the popup unpainted for many seconds. Above MenueGrenze items the
+// A channel box. A box of a few items opens as the style has it (Fusion: a menu over the box,
+// as wide as its widest item, which the combo box finds by measuring every item: for
+// millions of them the popup stays unpainted for many seconds). Above MenueGrenze items the
 // box opens as a plain list below it, as wide as the box, with a scroll bar: that asks only
 // for the items it shows.
 class KanalBox : public QComboBox {
