@@ -16,7 +16,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
@@ -100,10 +99,7 @@ TfrGrafikApprox::TfrGrafikApprox(QWidget* parent) : Form(parent) {
   // Both channel boxes show one list of texts; a table's millions of column names must not
   // cost a combo box item each.
   Kanaele = new KanalModell(this);
-  for (QComboBox* cb : {cbXKanal, cbYKanal}) {
-    cb->setModel(Kanaele);
-    if (auto* liste = qobject_cast<QListView*>(cb->view())) liste->setUniformItemSizes(true);
-  }
+  for (QComboBox* cb : {cbXKanal, cbYKanal}) cb->setModel(Kanaele);
   VerbindungenHerstellen();
   AusgabeErzeugen();
 }

@@ -209,8 +209,8 @@ void TfrGrafikApprox::LayoutErzeugen() {
   oben->setSpacing(4);
   auto* zeile1 = new QHBoxLayout;
   zeile1->setSpacing(6);
-  cbXKanal = benannt(new QComboBox(plAOben), "cbXKanal");
-  cbYKanal = benannt(new QComboBox(plAOben), "cbYKanal");
+  cbXKanal = benannt(new KanalBox(plAOben), "cbXKanal");
+  cbYKanal = benannt(new KanalBox(plAOben), "cbYKanal");
   for (QComboBox* cb : {cbXKanal, cbYKanal}) {
     cb->setMinimumWidth(170);
     cb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

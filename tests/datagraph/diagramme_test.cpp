@@ -24,6 +24,7 @@
 #include "platform/fenster_lage.h"
 #include "platform/print_service.h"
 #include "support/fenster_fixture.h"
+#include "support/maler.h"
 
 namespace {
 
@@ -62,16 +63,6 @@ class DiagrammeTest : public FensterTest {
   }
 
   TfrDiagramme* d = nullptr;
-};
-
-// Counts the paint events a widget gets.
-class Maler : public QObject {
- public:
-  int anzahl = 0;
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint) ++anzahl;
-    return false;
-  }
 };
 
 }  // namespace
