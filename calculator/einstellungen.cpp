@@ -363,8 +363,10 @@ QStringList EinstellungsZeilen() {
 }
 
 bool EinstellungenSpeichern() {
-  return DateiSchreibenMitWarnung(ImProgrammOrdner(QString::fromLatin1(EinstellungsDateiName)),
-                                  EinstellungsZeilen());
+  // A TAB or line break in a text (a pasted title or formula, a folder's name) goes in as a
+  // blank, so no later line moves.
+  return EintraegeSchreibenMitWarnung(ImProgrammOrdner(QString::fromLatin1(EinstellungsDateiName)),
+                                      EinstellungsZeilen());
 }
 
 namespace {

@@ -32,7 +32,7 @@ void StaerkenAnzeigen();
 // colours read from lines 8-17 are put back (only when the last load got that far).
 void KurvenFarbenWiederherstellen();
 
-// The 92 lines the writer would write now (also used by the tests).
+// The 92 entries the writer would write now, one a line (also used by the tests).
 QStringList EinstellungsZeilen();
 
 // Installs the loader and writer above as the windows' Einstellungsdatei
