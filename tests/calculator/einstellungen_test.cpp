@@ -80,7 +80,8 @@ TEST_F(EinstellungenTest, UnpassendesTrennzeichenUndGrafikvariableFallenAufDieVo
     const char* variable;
     char variableErwartet;
   } faelle[] = {{"5", '.', "+", 'x'}, {",", '.', "1", 'x'}, {"E", '.', "(", 'x'}, {"e", '.', "^", 'x'},
-                {"+", '.', "#", 'x'}, {"-", '-', "t", 't'}, {" ", ' ', " ", ' '}, {"_", '_', "Z", 'Z'}};
+                {"+", '.', "#", 'x'}, {"-", '-', "t", 't'}, {" ", ' ', " ", ' '}, {"_", '_', "Z", 'Z'},
+                {"€", '.', "a", 'a'}, {"ÿ", '\xFF', "b", 'b'}};
   for (const auto& f : faelle) {
     SCOPED_TRACE(std::string(f.trenn) + " / " + f.variable);
     QStringList z = VolleDatei();
