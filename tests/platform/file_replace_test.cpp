@@ -15,8 +15,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "platform/file_replace.h"
 
@@ -108,6 +110,20 @@ bool hideUmaskLine(const QString& folder) {
   return !readBytes("/proc/self/status").contains("Umask:");
 }
 
+// Forks: the child runs `child` with the writing end of a pipe and exits with what it returns;
+// the parent gets the child's id and the reading end (an id of -1 when either failed).
+std::pair<pid_t, int> startChild(const std::function<int(int writeEnd)>& child) {
+  int ends[2];
+  if (::pipe(ends) != 0) return {-1, -1};
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(ends[0]);
+    ::_exit(child(ends[1]));
+  }
+  ::close(ends[1]);
+  return {pid, ends[0]};
+}
+
 class FileReplace : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override { replaceFileWithoutUnnamedFile = GetParam(); }
@@ -159,21 +175,15 @@ TEST_P(FileReplace, NewFilesTakeTheMaskAndReplacedOnesTheirModeWithoutChangingTh
 
 // Where the process cannot read its mask, the kernel still applies it to the new file.
 TEST_P(FileReplace, NewFilesTakeTheMaskAlsoWhereProcDoesNotTellIt) {
-  int pipe[2];
-  ASSERT_EQ(::pipe(pipe), 0);
-  const pid_t kind = ::fork();
-  ASSERT_GE(kind, 0);
-  if (kind == 0) {
-    ::close(pipe[0]);
+  const auto [kind, readEnd] = startChild([this](int writeEnd) {
     const std::string answer = hideUmaskLine(dir.path()) ? "=" + modesUnderMasks(dir.path()) : "-";
-    const bool sent = ::write(pipe[1], answer.data(), answer.size()) == static_cast<ssize_t>(answer.size());
-    ::_exit(sent ? 0 : 1);
-  }
-  ::close(pipe[1]);
+    return ::write(writeEnd, answer.data(), answer.size()) == static_cast<ssize_t>(answer.size()) ? 0 : 1;
+  });
+  ASSERT_GE(kind, 0);
   std::string answer;
   char buffer[256];
-  for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, static_cast<size_t>(n));
-  ::close(pipe[0]);
+  for (ssize_t n; (n = ::read(readEnd, buffer, sizeof buffer)) > 0;) answer.append(buffer, static_cast<size_t>(n));
+  ::close(readEnd);
   int status = 0;
   ASSERT_EQ(::waitpid(kind, &status, 0), kind);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
@@ -187,26 +197,21 @@ TEST(FileReplaceKill, KilledWriterLeavesTheOldFileAndNothingElse) {
   QTemporaryDir dir;
   const QString f = dir.filePath("gross.bmp");
   writeBytes(f, "alter Inhalt");
-  int pipe[2];
-  ASSERT_EQ(::pipe(pipe), 0);
-  const pid_t kind = ::fork();
-  ASSERT_GE(kind, 0);
-  if (kind == 0) {
-    ::close(pipe[0]);
-    replaceFileVia(f, [&](int fd) {
+  const auto [kind, readEnd] = startChild([&f](int writeEnd) {
+    replaceFileVia(f, [writeEnd](int fd) {
       const QByteArray megabyte(1 << 20, 'x');
       for (int i = 0; i < 8; ++i)
         if (::write(fd, megabyte.constData(), static_cast<size_t>(megabyte.size())) != megabyte.size()) ::_exit(2);
       // Half way: tell the parent, and wait for the end.
-      if (::write(pipe[1], "h", 1) != 1) ::_exit(3);
+      if (::write(writeEnd, "h", 1) != 1) ::_exit(3);
       for (;;) ::pause();
     });
-    ::_exit(1);
-  }
-  ::close(pipe[1]);
+    return 1;
+  });
+  ASSERT_GE(kind, 0);
   char c = 0;
-  ASSERT_EQ(::read(pipe[0], &c, 1), 1);
-  ::close(pipe[0]);
+  ASSERT_EQ(::read(readEnd, &c, 1), 1);
+  ::close(readEnd);
   ASSERT_EQ(::kill(kind, SIGKILL), 0);
   int status = 0;
   ASSERT_EQ(::waitpid(kind, &status, 0), kind);
