@@ -28,6 +28,7 @@
 #include "core/zahltext.h"
 #include "graph/grafik.h"
 #include "platform/fenster_lage.h"
+#include "platform/message_dialog.h"
 #include "platform/programm_dateien.h"
 #include "platform/string_grid.h"
 #include "platform/text_combo.h"
@@ -271,14 +272,25 @@ void TfrEinstell::cbTrenPktClick() {
 }
 
 void TfrEinstell::ComBTrenPktChange() {
-  const std::string t = toCore(ComBTrenPkt->text());
-  if (!t.empty()) {
-    // A character that would read as part of a number is not taken: the previous one stays.
-    if (!TrennZeichenErlaubt(t[0])) {
-      ComBTrenPkt->setText(fromCore(std::string(1, TrennZeichen)));
+  const QString text = ComBTrenPkt->text();
+  if (!text.isEmpty()) {
+    const QString vorher = fromCore(std::string(1, TrennZeichen));
+    if (!TrennZeichenDarstellbar(text[0])) {
+      ComBTrenPkt->setText(vorher);
+      // A character beyond the basic plane is two UTF-16 units; the message names it whole.
+      const QString zeichen = text.left(text[0].isHighSurrogate() ? 2 : 1);
+      showMessage(QStringLiteral("Das Zeichen „") + zeichen +
+                      QStringLiteral("“ kann nicht als Trennzeichen dienen:\rZahlen können nur Zeichen "
+                                     "aus Latin-1 (ISO 8859-1) enthalten."),
+                  MessageKind::Warning);
       return;
     }
-    TrennZeichen = t[0];
+    // A character that would read as part of a number is not taken: the previous one stays.
+    if (!TrennZeichenErlaubt(toCoreChar(text[0]))) {
+      ComBTrenPkt->setText(vorher);
+      return;
+    }
+    TrennZeichen = toCoreChar(text[0]);
   }
   ErgebnisNeuAnzeigen();
 }

@@ -174,6 +174,8 @@ bool TrennZeichenErlaubt(char c) {
   return !IstZiffer(c) && c != ',' && c != '+' && c != 'E' && c != 'e';
 }
 
+bool TrennZeichenDarstellbar(QChar c) { return fromCoreChar(toCoreChar(c)) == c; }
+
 bool GrafikVariableErlaubt(char c) { return c == ' ' || IstBuchstabe(c); }
 
 QString FormelDateiName() {
@@ -218,7 +220,7 @@ void EinstellungenLaden() {
     {
       const QString s = z.Zeile();
       // A digit or a decimal comma as grouping would change the numbers shown and logged.
-      if (!s.isEmpty() && TrennZeichenErlaubt(toCoreChar(s[0])))
+      if (!s.isEmpty() && TrennZeichenDarstellbar(s[0]) && TrennZeichenErlaubt(toCoreChar(s[0])))
         TrennZeichen = TrennZeichenGeladen = toCoreChar(s[0]);
     }
     for (int i = 1; i <= 10; ++i) GrafikFarben[i] = z.Ganzzahl();
@@ -363,8 +365,10 @@ QStringList EinstellungsZeilen() {
 }
 
 bool EinstellungenSpeichern() {
-  return DateiSchreibenMitWarnung(ImProgrammOrdner(QString::fromLatin1(EinstellungsDateiName)),
-                                  EinstellungsZeilen());
+  // A TAB or line break in a text (a pasted title or formula, a folder's name) goes in as a
+  // blank, so no later line moves.
+  return EintraegeSchreibenMitWarnung(ImProgrammOrdner(QString::fromLatin1(EinstellungsDateiName)),
+                                      EinstellungsZeilen());
 }
 
 namespace {

@@ -32,7 +32,7 @@ void StaerkenAnzeigen();
 // colours read from lines 8-17 are put back (only when the last load got that far).
 void KurvenFarbenWiederherstellen();
 
-// The 92 lines the writer would write now (also used by the tests).
+// The 92 entries the writer would write now, one a line (also used by the tests).
 QStringList EinstellungsZeilen();
 
 // Installs the loader and writer above as the windows' Einstellungsdatei
@@ -46,6 +46,9 @@ void EinstellungenStartwerte();
 // A grouping character must not be read as part of a number: a digit, the decimal comma,
 // "+", "E" and "e" are refused (" ", ".", "-" and any other character are taken).
 bool TrennZeichenErlaubt(char c);
+// Numbers are text of single bytes (Latin-1, "π" as the byte B6): a grouping character
+// outside them ("€") would show as "?" in every result.
+bool TrennZeichenDarstellbar(QChar c);
 // The graph variable is a letter a-z or A-Z, or the blank that means none.
 bool GrafikVariableErlaubt(char c);
 

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QToolButton>
+#include <type_traits>
 
 #include "calculator/about.h"
 #include "calculator/einstell.h"
@@ -25,6 +26,7 @@
 #include "units/einheiten.h"
 #include "units/einheiten_edit.h"
 #include "core/globals.h"
+#include "platform/line_edit.h"
 #include "platform/text_combo.h"
 
 namespace {
@@ -116,6 +118,9 @@ template <typename T>
 void Erzeugen(T*& global) {
   global = new T();
   global->FormCreate();
+  // What the fields hold goes into files written a line per entry (settings, calculator
+  // inputs, models): a pasted line break or TAB becomes a blank as it comes in.
+  if constexpr (std::is_base_of_v<QWidget, T>) keepFieldsSingleLine(global);
 }
 
 template <typename T>

@@ -10,6 +10,7 @@
 #include "calculator/einstellungen.h"
 #include "calculator/rechn.h"
 #include "core/globals.h"
+#include "core/text.h"
 #include "graph/grafik.h"
 #include "platform/fenster_lage.h"
 #include "platform/message_dialog.h"
@@ -38,13 +39,6 @@ QString TabFeld(const QString& zeile, int n) {
   QString feld = felder[n - 1];
   feld.removeIf([](QChar c) { return c.unicode() < 32; });
   return feld;
-}
-
-// A line break or TAB inside a cell would split the line or shift its fields.
-QString FeldFuerDatei(QString text) {
-  for (QChar& c : text)
-    if (c == u'\r' || c == u'\n' || c == u'\t') c = u' ';
-  return text;
 }
 
 }  // namespace
@@ -133,7 +127,9 @@ QStringList TfrFormel::FormelZeilen() const {
   for (int row = 1; row < sg1->RowCount(); ++row) {
     const QString formel = sg1->Cells(1, row);
     if (formel.isEmpty()) continue;
-    zeilen << FeldFuerDatei(formel) + QLatin1Char('\t') + FeldFuerDatei(sg1->Cells(2, row)) + QLatin1Char('\t');
+    // A line break or TAB inside a cell would split the line or shift its fields.
+    zeilen << EinzeiligerEintrag(formel) + QLatin1Char('\t') + EinzeiligerEintrag(sg1->Cells(2, row)) +
+                  QLatin1Char('\t');
   }
   return zeilen;
 }
@@ -157,7 +153,7 @@ void TfrFormel::NeueFormelSpeichern(const QString& datei) {
   if (showMessage(QStringLiteral("Neue Formel\r") + formel + QStringLiteral("\rspeichern?"), MessageKind::Information,
                   MessageButtons::YesNo) != MessageAnswer::Yes)
     return;
-  DateiSchreibenMitWarnung(datei, FormelZeilen() << FeldFuerDatei(formel));
+  DateiSchreibenMitWarnung(datei, FormelZeilen() << EinzeiligerEintrag(formel));
 }
 
 // ---- Buttons -------------------------------------------------------------------------------

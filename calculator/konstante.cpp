@@ -105,15 +105,8 @@ void TfrKonstante::WerteLaden(const QString& datei) {
 bool TfrKonstante::WerteSpeichern(const QString& datei) {
   QStringList zeilen;
   zeilen.reserve(VariablenZeilen);
-  for (int k = 1; k <= VariablenZeilen; ++k) {
-    QString wert = sgK->Cells(1, k);
-    // A pasted line break or TAB would shift every later variable by a line.
-    for (QChar& c : wert)
-      if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t'))
-        c = QLatin1Char(' ');
-    zeilen << wert;
-  }
-  return DateiSchreibenMitWarnung(datei, zeilen);
+  for (int k = 1; k <= VariablenZeilen; ++k) zeilen << sgK->Cells(1, k);
+  return EintraegeSchreibenMitWarnung(datei, zeilen);
 }
 
 void TfrKonstante::VariableSuchen(QChar buchstabe) {

@@ -4,6 +4,7 @@
 // Character tests are ASCII-only and never consult the process locale.
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace kolvex {
 
@@ -75,6 +76,17 @@ inline std::string Trim(std::string_view s) {
   while (a < b && static_cast<unsigned char>(s[a]) <= ' ') ++a;
   while (b > a && static_cast<unsigned char>(s[b - 1]) <= ' ') --b;
   return std::string(s.substr(a, b - a));
+}
+
+// An entry of a file written one entry a line (settings, values, unit categories): a TAB,
+// CR or LF inside it becomes a blank, so whatever a user typed or pasted stays one line, and
+// one field between the TABs that separate fields. One character for one, so positions stay.
+// For byte strings (UTF-8 keeps those three bytes out of its sequences) and for QString alike.
+template <class Text>
+Text EinzeiligerEintrag(Text text) {
+  for (auto& c : text)
+    if (c == u'\t' || c == u'\r' || c == u'\n') c = std::remove_reference_t<decltype(c)>(u' ');
+  return text;
 }
 
 }  // namespace kolvex

@@ -80,8 +80,8 @@ void TfrApproxim::AnsaetzeLaden() {
 }
 
 void TfrApproxim::AnsaetzeSpeichern() {
-  DateiSchreibenMitWarnung(ImProgrammOrdner(QString::fromLatin1(AnsatzDateiName)),
-                           RadioGroup1->items());
+  EintraegeSchreibenMitWarnung(ImProgrammOrdner(QString::fromLatin1(AnsatzDateiName)),
+                               RadioGroup1->items());
 }
 
 void TfrApproxim::AnsaetzeFormatieren() {

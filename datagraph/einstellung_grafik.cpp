@@ -233,7 +233,7 @@ QStringList TfrEinstellung_Grafik::EinstellungsZeilen() const {
 }
 
 bool TfrEinstellung_Grafik::EinstellungSchreiben(const QString& name) {
-  return DateiSchreibenMitWarnung(name, EinstellungsZeilen());
+  return EintraegeSchreibenMitWarnung(name, EinstellungsZeilen());
 }
 
 void TfrEinstellung_Grafik::EinstellungSpeichern(const QString& name) { EinstellungSchreiben(name); }

@@ -95,7 +95,7 @@ void SparEinstellungenSpeichern() {
                            Index(f->cbZinsperiode),      Index(f->cbZinseszins),
                            f->edAnsparzeit->text(),      Index(f->cbAnsparzeit),
                            f->edFestlegungsfrist->text(), Index(f->cbFestlegungsfrist)};
-  DateiSchreibenMitWarnung(ImProgrammOrdner(kSparDatei), zeilen);  // a failure keeps the old file
+  EintraegeSchreibenMitWarnung(ImProgrammOrdner(kSparDatei), zeilen);  // a failure keeps the old file
 }
 
 void TilgEinstellungenLaden() {
@@ -129,5 +129,5 @@ void TilgEinstellungenSpeichern() {
                            Index(f->cbZinszahlungsintervall), Schalter(f->cbZinseZahlen),
                            f->edTilgungsrate->text(),        Index(f->cbTilgungsintervall),
                            f->edTilgungsdauer->text(),       Index(f->cbTilgungsdauer)};
-  DateiSchreibenMitWarnung(ImProgrammOrdner(kTilgDatei), zeilen);  // a failure keeps the old file
+  EintraegeSchreibenMitWarnung(ImProgrammOrdner(kTilgDatei), zeilen);  // a failure keeps the old file
 }

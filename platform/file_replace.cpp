@@ -39,26 +39,6 @@ QByteArray takeHiddenName(const QByteArray& folder, const QByteArray& base,
   return {};
 }
 
-// The process's umask, read without setting it: umask() can only be asked by changing it,
-// and for that moment every file another thread (a painter, Qt) creates would get the wrong
-// mode. Linux shows it in /proc/self/status; without that line the usual 022.
-mode_t processUmask() {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (status.open(QIODevice::ReadOnly)) {
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-      if (!line.startsWith("Umask:")) continue;
-      bool ok = false;
-      const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
-      if (ok && mask <= 0777) return static_cast<mode_t>(mask);
-      break;
-    }
-  }
-  return 022;
-}
-
-// The permission bits of a new file under the process's umask.
-mode_t newFileMode() { return 0666 & ~processUmask(); }
-
 // Links the unnamed file under `name`; false with errno when that fails.
 bool linkUnnamed(int fd, const QByteArray& name) {
   const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
@@ -84,24 +64,28 @@ ReplaceResult replaceFileVia(const QString& name, const std::function<void(int d
   const QByteArray folder = QFile::encodeName(target.absolutePath());
   const QByteArray base = QFile::encodeName(target.fileName());
   const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-  // Not the owner-only mode temporary files are made with.
+  // A new file is made as any file the user creates: with 0666, from which the kernel takes
+  // what the process's umask or the folder's default ACL takes away. It does so for an
+  // unnamed file too, whose mode is given the same way. A replaced file keeps the old one's
+  // mode; its temporary file is the owner's alone until it gets that mode.
   struct stat old {};
-  const mode_t mode = ::stat(to.constData(), &old) == 0 ? (old.st_mode & 07777) : newFileMode();
+  const bool replaces = ::stat(to.constData(), &old) == 0;
+  const mode_t createMode = replaces ? 0600 : 0666;
 
   Temporary temp;
   if (!replaceFileWithoutUnnamedFile)
-    temp.fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    temp.fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, createMode);
   if (temp.fd < 0) {
     // EISDIR: a kernel without unnamed files; EOPNOTSUPP: a file system without them.
     if (!replaceFileWithoutUnnamedFile && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
       return {false, true, reasonOf(errno)};
-    temp.name = takeHiddenName(folder, base, [&temp](const QByteArray& candidate) {
-      temp.fd = ::open(candidate.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    temp.name = takeHiddenName(folder, base, [&temp, createMode](const QByteArray& candidate) {
+      temp.fd = ::open(candidate.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
       return temp.fd >= 0;
     });
     if (temp.fd < 0) return {false, true, reasonOf(errno)};
   }
-  if (::fchmod(temp.fd, mode) != 0) return {false, true, reasonOf(errno)};
+  if (replaces && ::fchmod(temp.fd, old.st_mode & 07777) != 0) return {false, true, reasonOf(errno)};
 
   write(temp.fd);
 

@@ -4,11 +4,45 @@
 #include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QValidator>
 #include <cmath>
 #include <limits>
+#include <utility>
+
+#include "core/text.h"
+
+namespace {
+
+// Takes every text as it is but for the three characters; the edit puts the mended text in
+// its place with the caret where it was (one character for one).
+class SingleLineValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& /*pos*/) const override {
+    input = kolvex::EinzeiligerEintrag(std::move(input));
+    return Acceptable;
+  }
+};
+
+}  // namespace
 
 void liftTextLimit(QLineEdit* edit) {
   if (edit) edit->setMaxLength(std::numeric_limits<int>::max());
+}
+
+void keepSingleLine(QLineEdit* edit) {
+  if (!edit || edit->validator()) return;
+  edit->setValidator(new SingleLineValidator(edit));
+  const QString einzeilig = kolvex::EinzeiligerEintrag(edit->text());
+  if (einzeilig == edit->text()) return;
+  const int caret = edit->cursorPosition();
+  edit->setText(einzeilig);
+  edit->setCursorPosition(caret);
+}
+
+void keepFieldsSingleLine(QWidget* widget) {
+  if (!widget) return;
+  for (QLineEdit* edit : widget->findChildren<QLineEdit*>()) keepSingleLine(edit);
 }
 
 void setTextFromStart(QLineEdit* edit, const QString& text) {

@@ -4,8 +4,18 @@
 // then show and log a different text from the one it computed.
 class QLineEdit;
 class QString;
+class QWidget;
 
 void liftTextLimit(QLineEdit* edit);
+
+// The edit holds one line: a TAB, CR or LF that comes in (typed, pasted, dropped or set)
+// becomes a blank at once. A QLineEdit only paints a line break as a blank and keeps it, so
+// the text it calculated or stored differed from the one it showed, and a file written a
+// line per entry got a line more. The text it holds already is mended too. An edit with a
+// validator of its own (a spin box's) is left as it is.
+void keepSingleLine(QLineEdit* edit);
+// keepSingleLine for every line edit inside the widget (the fields of a window).
+void keepFieldsSingleLine(QWidget* widget);
 
 // Puts a text the program made (a result, a value, a formula) into an edit so that it shows
 // from its start. A line edit scrolls to its caret, which setText puts at the end: a text too

@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include "core/globals.h"
+#include "core/text.h"
 #include "platform/message_dialog.h"
 #include "platform/text_file.h"
 
@@ -29,6 +30,11 @@ bool DateiSchreibenMitWarnung(const QString& pfad, const QStringList& zeilen) {
   if (writeTextLines(pfad, zeilen, &fehler)) return true;
   showMessage(saveFailedText(pfad, fehler), MessageKind::Warning);
   return false;
+}
+
+bool EintraegeSchreibenMitWarnung(const QString& pfad, QStringList eintraege) {
+  for (QString& eintrag : eintraege) eintrag = kolvex::EinzeiligerEintrag(eintrag);
+  return DateiSchreibenMitWarnung(pfad, eintraege);
 }
 
 QString ImProgrammOrdner(const QString& name) {

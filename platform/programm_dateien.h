@@ -19,5 +19,9 @@ bool RegulaereDateiExistiert(const QString& pfad);
 // Writes the lines atomically; on failure shows a warning with the system's error text and
 // returns false (the old file stays).
 bool DateiSchreibenMitWarnung(const QString& pfad, const QStringList& zeilen);
+// The same for a file of one entry a line (settings, values, calculator inputs): a TAB, CR or
+// LF inside an entry is written as a blank (kolvex::EinzeiligerEintrag), so a pasted line
+// break can neither split an entry nor shift the ones after it.
+bool EintraegeSchreibenMitWarnung(const QString& pfad, QStringList eintraege);
 // ProgrammPfad + name as a path for Qt.
 QString ImProgrammOrdner(const QString& name);

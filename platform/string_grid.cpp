@@ -213,6 +213,8 @@ class StringGridDelegate : public QStyledItemDelegate {
     auto* edit = new QLineEdit(parent);
     edit->setFrame(false);
     liftTextLimit(edit);
+    // A cell is one entry of a line-based file: a pasted line break becomes a blank.
+    keepSingleLine(edit);
     const int col = grid_->gridCol(index);
     if (KeyFilterFn filter = grid_->keyFilterFor(col)) installKeyFilter(edit, std::move(filter));
     // The program reads the cells while the user types: every keystroke goes to the cell.

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/routinen.h"
+#include "core/text.h"
 #include "core/zahltext.h"
 
 namespace einheiten {
@@ -42,9 +43,10 @@ std::string FaktorText(const DateiZeile& zeile, bool invers) {
 
 std::string DateiZeileText(std::string_view einheit1, std::string_view einheit2,
                            std::string_view faktor) {
-  std::string zeile;
-  zeile.reserve(einheit1.size() + einheit2.size() + faktor.size() + 2);
-  zeile.append(einheit1).append("\t").append(einheit2).append("\t").append(faktor);
+  // A TAB or line break inside a cell would shift the fields or split the row.
+  std::string zeile = kolvex::EinzeiligerEintrag(std::string(einheit1));
+  zeile.append("\t").append(kolvex::EinzeiligerEintrag(std::string(einheit2)));
+  zeile.append("\t").append(kolvex::EinzeiligerEintrag(std::string(faktor)));
   // The two TABs count: a row is written when one of its cells holds more than blanks.
   if (kolvex::OhneLeerzeichen(zeile).size() <= 2) return {};
   return zeile;

@@ -35,8 +35,8 @@ std::string PaarText(const DateiZeile& zeile, bool invers);
 // of its reciprocal; empty with invers when the factor is no number or 0 (no reciprocal).
 std::string FaktorText(const DateiZeile& zeile, bool invers);
 
-// The line the editor writes for its three cells, or "" when the row is to be dropped
-// (nothing but blanks in its cells).
+// The line the editor writes for its three cells, a TAB, CR or LF inside a cell made a
+// blank; "" when the row is to be dropped (nothing but blanks in its cells).
 std::string DateiZeileText(std::string_view einheit1, std::string_view einheit2,
                            std::string_view faktor);
 

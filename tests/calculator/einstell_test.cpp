@@ -256,6 +256,29 @@ TEST_F(EinstellTest, TrennzeichenUndGrafikvariableNehmenNurWasZuIhnenPasst) {
   QTest::keyClicks(d->ComBTrenPkt->lineEdit(), "_");
   EXPECT_EQ(TrennZeichen, '_');
   EXPECT_EQ(frRechn->edErgebnis->text(), "1_234_567");
+  EXPECT_TRUE(meldungen.messages().empty());
+  // A character the number text cannot hold is refused with a warning, typed or pasted.
+  for (const QString& zeichen : {QStringLiteral("€"), QStringLiteral("😀")}) {
+    SCOPED_TRACE(zeichen.toStdString());
+    meldungen.clear();
+    Einfuegen(d->ComBTrenPkt->lineEdit(), zeichen);
+    EXPECT_EQ(TrennZeichen, '_');
+    EXPECT_EQ(d->ComBTrenPkt->text(), "_");
+    EXPECT_EQ(frRechn->edErgebnis->text(), "1_234_567");
+    ASSERT_EQ(meldungen.messages().size(), 1u);
+    EXPECT_EQ(meldungen.messages()[0].kind, MessageKind::Warning);
+    EXPECT_EQ(meldungen.messages()[0].text, "Das Zeichen „" + zeichen +
+                                                "“ kann nicht als Trennzeichen dienen:\rZahlen können nur "
+                                                "Zeichen aus Latin-1 (ISO 8859-1) enthalten.");
+  }
+  meldungen.clear();
+  d->ComBTrenPkt->lineEdit()->selectAll();
+  QTest::sendKeyEvent(QTest::Click, d->ComBTrenPkt->lineEdit(), Qt::Key_unknown, QStringLiteral("€"), Qt::NoModifier);
+  EXPECT_EQ(d->ComBTrenPkt->text(), "_");
+  EXPECT_EQ(TrennZeichen, '_');
+  EXPECT_EQ(meldungen.messages().size(), 1u);
+  ASSERT_TRUE(EinstellungenSpeichern());
+  EXPECT_EQ(DateiLesen("einstKolvex.frb").value(6), "_");
 
   // The graph variable: a letter or the blank for none.
   for (const char* zeichen : {"+", "1", "(", "^", ","}) {

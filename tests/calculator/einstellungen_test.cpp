@@ -13,6 +13,7 @@
 #include "calculator/rechn.h"
 #include "core/globals.h"
 #include "core/zahltext.h"
+#include "datagraph/grafik_approx.h"
 #include "graph/grafik.h"
 #include "platform/text_combo.h"
 #include "platform/text_convert.h"
@@ -79,7 +80,8 @@ TEST_F(EinstellungenTest, UnpassendesTrennzeichenUndGrafikvariableFallenAufDieVo
     const char* variable;
     char variableErwartet;
   } faelle[] = {{"5", '.', "+", 'x'}, {",", '.', "1", 'x'}, {"E", '.', "(", 'x'}, {"e", '.', "^", 'x'},
-                {"+", '.', "#", 'x'}, {"-", '-', "t", 't'}, {" ", ' ', " ", ' '}, {"_", '_', "Z", 'Z'}};
+                {"+", '.', "#", 'x'}, {"-", '-', "t", 't'}, {" ", ' ', " ", ' '}, {"_", '_', "Z", 'Z'},
+                {"€", '.', "a", 'a'}, {"ÿ", '\xFF', "b", 'b'}};
   for (const auto& f : faelle) {
     SCOPED_TRACE(std::string(f.trenn) + " / " + f.variable);
     QStringList z = VolleDatei();
@@ -170,6 +172,40 @@ TEST_F(EinstellungenTest, VolleDateiKommtUeberEinenNeustartUnveraendertZurueck) 
     EXPECT_EQ(geschrieben[i], original[i]) << "line " << zeile;
   }
   EXPECT_EQ(geschrieben[72], "-1");
+}
+
+// A TAB or line break pasted into a field the file stores (a title line of the data graph,
+// the formula entry) is a blank in the field and in the file, as is one in a text that comes
+// from elsewhere (a channel name, a file name): every entry keeps its line through a restart,
+// and the second save writes the same bytes.
+TEST_F(EinstellungenTest, EingefuegteZeilenumbruecheBleibenInIhrerZeile) {
+  LadenAus(VolleDatei());
+  HauptfensterZeigen();
+  TfrGrafikApprox* g = frGrafikApprox;
+  Einfuegen(g->edText2, "Zeile1\nZeile2");
+  g->edText3->clear();
+  QTest::keyClicks(g->edText3, "Fuß");
+  Einfuegen(frRechn->ed1, "1+\r\n1\t");
+  EXPECT_EQ(g->edText2->text(), "Zeile1 Zeile2");
+  EXPECT_EQ(frRechn->ed1->text(), "1+  1 ");
+  KanalX = "Kanal\t1";
+  LogoDatei = "logo\r\nneu.bmp";
+  g->close();  // stores the title lines and writes the file
+  const QByteArray erste = DateiBytes("einstKolvex.frb");
+  ASSERT_EQ(DateiLesen("einstKolvex.frb").size(), 92);
+
+  Neustart();
+  EXPECT_EQ(TitelText2, "Zeile1 Zeile2");
+  EXPECT_EQ(TitelText3, "Fuß");
+  EXPECT_TRUE(XYDatenKanalAuswahl);
+  EXPECT_EQ(LeseIntervall, "5");
+  EXPECT_EQ(KanalWahlMaske, "maske");
+  EXPECT_EQ(frRechn->ed1->text(), "1+  1 ");
+  EXPECT_EQ(KanalX, "Kanal 1");
+  EXPECT_EQ(LogoDatei, "logo  neu.bmp");
+  HauptfensterZeigen();
+  ASSERT_TRUE(EinstellungenSpeichern());
+  EXPECT_EQ(DateiBytes("einstKolvex.frb"), erste);
 }
 
 TEST_F(EinstellungenTest, Datei61ZeilenStopptBeiZeile68UndBehaeltDieVorgabenDahinter) {

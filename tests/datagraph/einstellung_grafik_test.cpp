@@ -130,6 +130,25 @@ TEST_F(EinstellungGrafikTest, DateiKommtUnveraendertZurueckAuchMitFremdenTexten)
   EXPECT_TRUE(meldungen.messages().empty());
 }
 
+// A TAB or line break in a text of the file (a folder's name may hold one) is written as a
+// blank: the file keeps its 93 lines through a restart, and the next save writes the same
+// bytes.
+TEST_F(EinstellungGrafikTest, ZeilenumbruchImBildordnerBleibtInSeinerZeile) {
+  DiagrammPfad = "/home/nutzer/Neuer\nOrdner/";
+  d->cbPunkt(12)->setText("Square\t2");
+  ASSERT_TRUE(d->EinstellungSchreiben(Pfad("eigen.ttx")));
+  const QByteArray erste = DateiBytes("eigen.ttx");
+  EXPECT_EQ(DateiLesen("eigen.ttx").size(), 93);
+  Neustart();
+  d = frEinstellung_Grafik;
+  d->EinstellungLaden(Pfad("eigen.ttx"));
+  EXPECT_EQ(DiagrammPfad, "/home/nutzer/Neuer Ordner/");
+  EXPECT_EQ(d->cbPunkt(12)->text(), "Square 2");
+  ASSERT_TRUE(d->EinstellungSchreiben(Pfad("eigen.ttx")));
+  EXPECT_EQ(DateiBytes("eigen.ttx"), erste);
+  EXPECT_TRUE(meldungen.messages().empty());
+}
+
 TEST_F(EinstellungGrafikTest, BeimStartLiestSieEinstellungGrTxx) {
   QStringList z = d->EinstellungsZeilen();
   z[6] = "42";        // colour 1

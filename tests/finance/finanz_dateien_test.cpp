@@ -133,6 +133,42 @@ TEST_F(FinanzDateienTest, LoanSwitchesAndIndexes) {
   EXPECT_EQ(f->cbTilgungsdauer->currentText(), QStringLiteral("Monate"));
 }
 
+// A TAB or line break pasted into a field is a blank there and in the file: every later
+// field comes back from its own line after a restart, and the next Exit writes the same bytes.
+TEST_F(FinanzDateienTest, PastedLineBreaksKeepEveryFieldOnItsLine) {
+  TfrSparRechner* s = frSparRechner;
+  s->FormActivate();
+  Einfuegen(s->edSparrate, QStringLiteral("150\n,00"));
+  Einfuegen(s->edAnsparzeit, QStringLiteral("1\t2"));
+  EXPECT_EQ(s->edSparrate->text(), QStringLiteral("150 ,00"));
+  s->sbExitClick();
+  TfrTilgRechner* t = frTilgRechner;
+  t->FormActivate();
+  Einfuegen(t->edTilgungsrate, QStringLiteral("3.000\r\n"));
+  Einfuegen(t->edTilgungsdauer, QStringLiteral("2\n4"));
+  t->sbExitClick();
+  const QByteArray spar = DateiBytes(QStringLiteral("einstSR.frb"));
+  const QByteArray tilg = DateiBytes(QStringLiteral("einstTilgR.frb"));
+  EXPECT_EQ(DateiLesen(QStringLiteral("einstSR.frb")).size(), 14);
+  EXPECT_EQ(DateiLesen(QStringLiteral("einstTilgR.frb")).size(), 12);
+
+  Neustart();
+  s = frSparRechner;
+  s->FormActivate();
+  EXPECT_EQ(s->edSparrate->text(), QStringLiteral("150 ,00"));
+  EXPECT_EQ(s->edAnsparzeit->text(), QStringLiteral("1 2"));
+  EXPECT_EQ(s->cbAnsparzeit->currentIndex(), 0);
+  s->sbExitClick();
+  EXPECT_EQ(DateiBytes(QStringLiteral("einstSR.frb")), spar);
+  t = frTilgRechner;
+  t->FormActivate();
+  EXPECT_EQ(t->edTilgungsrate->text(), QStringLiteral("3.000  "));
+  EXPECT_EQ(t->edTilgungsdauer->text(), QStringLiteral("2 4"));
+  EXPECT_EQ(t->cbTilgungsdauer->currentIndex(), 0);
+  t->sbExitClick();
+  EXPECT_EQ(DateiBytes(QStringLiteral("einstTilgR.frb")), tilg);
+}
+
 TEST_F(FinanzDateienTest, ExitThatCannotWriteSaysSoAndKeepsTheWindowsInputs) {
   // A folder where the file should go.
   ASSERT_TRUE(QDir(Pfad("")).mkdir("einstSR.frb"));

@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -42,6 +44,13 @@ inline void WennDann(std::function<bool()> bedingung, std::function<void()> tun)
     tun();
   });
   uhr->start();
+}
+
+// Pastes the text over the whole field, as Ctrl+A and Ctrl+V do.
+inline void Einfuegen(QLineEdit* feld, const QString& text) {
+  QGuiApplication::clipboard()->setText(text);
+  feld->selectAll();
+  feld->paste();
 }
 
 class EchteFensterTest : public ::testing::Test {
@@ -87,6 +96,10 @@ class EchteFensterTest : public ::testing::Test {
     QStringList zeilen;
     readTextLines(Pfad(name), zeilen);
     return zeilen;
+  }
+  QByteArray DateiBytes(const QString& name) const {
+    QFile f(Pfad(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<fehlt>");
   }
   bool DateiDa(const QString& name) const { return QFile::exists(Pfad(name)); }
 

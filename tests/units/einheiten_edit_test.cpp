@@ -26,10 +26,7 @@ class EinheitenEditTest : public FensterTest {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(inhalt.toUtf8());
   }
-  QByteArray Inhalt(const QString& datei) const {
-    QFile f(Pfad("Umrechnung/" + datei));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<fehlt>");
-  }
+  QByteArray Inhalt(const QString& datei) const { return DateiBytes("Umrechnung/" + datei); }
   void Waehlen(const QString& kategorie) {
     frEinheiten->KategorienEinlesen();
     const int i = frEinheiten->cb1->findText(kategorie);
@@ -117,6 +114,38 @@ TEST_F(EinheitenEditTest, NamenMitStrichUndSpitzenUeberstehenOeffnenUndSpeichern
   frEinheiten->EditorFuellen();
   EXPECT_EQ(Zeile(1), QStringList({"1", "Kehr-Werte", "", ""}));
   EXPECT_EQ(Zeile(2), QStringList({"2", "cm<->mm", "1/m-1", "0,4"}));
+}
+
+// A TAB or line break pasted into a cell, through its editor or straight into the grid, is a
+// blank there and in the file: each row stays one line of three fields through a restart,
+// and the second save writes the same bytes.
+TEST_F(EinheitenEditTest, EingefuegteTabsUndUmbruecheBleibenInIhrerZelle) {
+  Kategorie("Eigen.txt", QStringLiteral("m\tcm\t100\n"));
+  Waehlen("Eigen");
+  frEinheiten->EditorFuellen();
+  Tippen(1, 1, "");
+  auto* edit = qobject_cast<QLineEdit*>(sge()->indexWidget(sge()->indexOf(1, 1)));
+  ASSERT_NE(edit, nullptr);
+  Einfuegen(edit, "a\tb");
+  EXPECT_EQ(edit->text(), "a b");
+  sge()->setCells(2, 1, "nach a\tb");
+  sge()->setCells(3, 1, "1,5");
+  sge()->setRowCount(3);
+  sge()->setCells(1, 2, "x\ny");
+  sge()->setCells(2, 2, "z\r\nw");
+  sge()->setCells(3, 2, "2");
+  ASSERT_TRUE(frEinheiten_Edit->DateiSchreiben(Pfad("Umrechnung/Eigen.txt")));
+  const QByteArray erste = Inhalt("Eigen.txt");
+  EXPECT_EQ(erste, QByteArray("a b\tnach a b\t1,5\nx y\tz  w\t2\n"));
+
+  Neustart();
+  Waehlen("Eigen");
+  frEinheiten->EditorFuellen();
+  EXPECT_EQ(sge()->RowCount(), 4);
+  EXPECT_EQ(Zeile(1), QStringList({"1", "a b", "nach a b", "1,5"}));
+  EXPECT_EQ(Zeile(2), QStringList({"2", "x y", "z  w", "2"}));
+  ASSERT_TRUE(frEinheiten_Edit->DateiSchreiben(Pfad("Umrechnung/Eigen.txt")));
+  EXPECT_EQ(Inhalt("Eigen.txt"), erste);
 }
 
 TEST_F(EinheitenEditTest, FaktorspalteNimmtNurZahlen) {
