@@ -1,7 +1,9 @@
 #include "gif/optimize.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
+#include <set>
 
 #include "gif/errors.h"
 
@@ -37,13 +39,43 @@ GifGraphicControlExtension& controlExtension(GifSubImage& f) {
 }
 
 // Extensions cannot change owner; they are written and read back into the other frame.
-void moveExtension(GifSubImage& from, int index, GifSubImage& to) {
+void copyExtension(const GifExtension& ext, GifSubImage& to) {
   MemoryStream buffer;
-  from.extensions().at(index).saveToStream(buffer);
+  ext.saveToStream(buffer);
   buffer.seek(0);
   to.extensions().loadFromStream(buffer);
-  from.extensions().remove(index);
 }
+
+// The frames without a local table that are transparent, by their transparent index, so that
+// a frame looking for an index to share finds the first such frame without a walk over all.
+class SharedTransparency {
+ public:
+  explicit SharedTransparency(const GifFile& file) {
+    for (int k = 0; k < file.images().count(); ++k) note(file.images().image(k), k);
+  }
+  void note(const GifSubImage& f, int k) {
+    if (f.transparent() && f.colorMap().count() == 0) byIndex_[static_cast<size_t>(f.transparentColorIndex())].insert(k);
+  }
+  // The index of the first such frame other than `self` whose index `self` does not use.
+  int firstUnused(const GifSubImage& self, int selfIndex) const {
+    std::array<bool, 256> used{};
+    for (uint8_t p : self.data()) used[p] = true;
+    int bestFrame = -1, bestIndex = -1;
+    for (size_t v = 0; v < byIndex_.size(); ++v) {
+      if (used[v]) continue;
+      auto k = byIndex_[v].begin();
+      if (k != byIndex_[v].end() && *k == selfIndex) ++k;
+      if (k != byIndex_[v].end() && (bestFrame < 0 || *k < bestFrame)) {
+        bestFrame = *k;
+        bestIndex = static_cast<int>(v);
+      }
+    }
+    return bestIndex;
+  }
+
+ private:
+  std::array<std::set<int>, 256> byIndex_;
+};
 
 class Progress {
  public:
@@ -86,7 +118,7 @@ void cleanupTransparency(GifFile& file, Progress& progress) {
 }
 
 // Pixels of `frame` that show what `below` already shows become transparent.
-void mergeFrame(GifFile& file, int index, GifSubImage& below) {
+void mergeFrame(GifFile& file, int index, GifSubImage& below, const SharedTransparency& shared) {
   GifSubImage& f = file.images().image(index);
   if (f.empty() || below.empty()) return;
   const int belowDisposal = disposalOf(below);
@@ -115,12 +147,8 @@ void mergeFrame(GifFile& file, int index, GifSubImage& below) {
   auto makeIndex = [&]() {
     if (!local) {
       // Another frame's transparent index serves only when none of our pixels uses it.
-      for (int k = 0; k < file.images().count(); ++k) {
-        const GifSubImage& other = file.images().image(k);
-        if (k == index || !other.transparent() || other.colorMap().count() > 0) continue;
-        if (!usesIndex(f, other.transparentColorIndex())) return other.transparentColorIndex();
-      }
-      return file.globalColorMap().add(makeColor(0, 0, 0));
+      const int other = shared.firstUnused(f, index);
+      return other >= 0 ? other : file.globalColorMap().add(makeColor(0, 0, 0));
     }
     return f.colorMap().add(makeColor(0, 0, 0));
   };
@@ -156,16 +184,26 @@ void mergeFrame(GifFile& file, int index, GifSubImage& below) {
 }
 
 void mergeFrames(GifFile& file, Progress& progress) {
+  SharedTransparency shared(file);
+  // The nearest earlier frame whose disposal is not 3, for the frame after it.
+  std::vector<int> base(static_cast<size_t>(file.images().count()), 0);
+  for (int j = 1; j < file.images().count(); ++j)
+    base[static_cast<size_t>(j)] = disposalOf(file.images().image(j - 1)) == 3 ? base[static_cast<size_t>(j - 1)] : j - 1;
   for (int i = file.images().count() - 1; i >= 1; --i) {
-    int j = i - 1;
-    while (j > 0 && disposalOf(file.images().image(j)) == 3) --j;
-    mergeFrame(file, i, file.images().image(j));
+    GifSubImage& f = file.images().image(i);
+    const bool wasTransparent = f.transparent();
+    mergeFrame(file, i, file.images().image(base[static_cast<size_t>(i)]), shared);
+    if (!wasTransparent) shared.note(f, i);
     progress.step();
   }
 }
 
 void cropFrames(GifFile& file, Progress& progress) {
-  for (int i = file.images().count() - 1; i >= 0; --i) {
+  // Emptied frames leave the list together at the end; until then the frames before each
+  // one keep their places.
+  const int count = file.images().count();
+  std::vector<bool> dropped(static_cast<size_t>(count), false);
+  for (int i = count - 1; i >= 0; --i) {
     GifSubImage& f = file.images().image(i);
     progress.step();
     if (!f.transparent() || f.empty()) continue;
@@ -173,29 +211,35 @@ void cropFrames(GifFile& file, Progress& progress) {
     const int delay = f.graphicControlExtension() ? f.graphicControlExtension()->delay() : 0;
     f.crop();
     if (!f.empty()) continue;
-    const int count = file.images().count();
     if (i > 0 && delay > 0) {
       GifGraphicControlExtension& g = controlExtension(file.images().image(i - 1));
       g.setDelay(std::min(65535, g.delay() + delay));
     }
-    GifSubImage* neighbour = i > 0 ? &file.images().image(i - 1) : (count > 1 ? &file.images().image(1) : nullptr);
+    // The frame before, or for the first frame the first one that stays after it.
+    int next = 1;
+    while (i == 0 && next < count && dropped[static_cast<size_t>(next)]) ++next;
+    GifSubImage* neighbour = i > 0 ? &file.images().image(i - 1) : (next < count ? &file.images().image(next) : nullptr);
     if (neighbour) {
-      for (int e = f.extensions().count() - 1; e >= 0; --e) {
-        if (dynamic_cast<GifGraphicControlExtension*>(&f.extensions().at(e))) continue;
-        moveExtension(f, e, *neighbour);
-      }
+      for (int e = f.extensions().count() - 1; e >= 0; --e)
+        if (!dynamic_cast<GifGraphicControlExtension*>(&f.extensions().at(e))) copyExtension(f.extensions().at(e), *neighbour);
     }
-    file.images().remove(i);
+    dropped[static_cast<size_t>(i)] = true;
   }
+  file.images().removeMarked(dropped);
 }
 
 void cleanupExtensions(GifFile& file, Progress& progress) {
-  for (int i = file.images().count() - 1; i >= 0; --i) {
+  const int count = file.images().count();
+  std::vector<bool> dropped(static_cast<size_t>(count), false);
+  int keptAfter = 0;
+  for (int i = count - 1; i >= 0; --i) {
     GifSubImage& f = file.images().image(i);
-    const int frames = file.images().count();
+    // The frames this one is judged among: itself, those before it and those kept after it.
+    const int frames = i + 1 + keptAfter;
     bool loopKept = false;
     GifExtensionList& list = f.extensions();
-    for (int e = 0; e < list.count();) {
+    std::vector<bool> drops(static_cast<size_t>(list.count()), false);
+    for (int e = 0; e < list.count(); ++e) {
       GifExtension& ext = list.at(e);
       bool drop = false;
       if (dynamic_cast<GifAppExtNSLoop*>(&ext)) {
@@ -210,14 +254,14 @@ void cleanupExtensions(GifFile& file, Progress& progress) {
       } else if (dynamic_cast<GifApplicationExtension*>(&ext)) {
         drop = true;
       }
-      if (drop)
-        list.remove(e);
-      else
-        ++e;
+      drops[static_cast<size_t>(e)] = drop;
     }
-    if (f.empty() && list.count() == 0) file.images().remove(i);
+    list.removeMarked(drops);
+    dropped[static_cast<size_t>(i)] = f.empty() && list.count() == 0;
+    if (!dropped[static_cast<size_t>(i)]) ++keptAfter;
     progress.step();
   }
+  file.images().removeMarked(dropped);
 }
 
 }  // namespace
