@@ -140,6 +140,17 @@ void wmfRecord(Bytes& w, std::uint16_t fn, std::initializer_list<int> ps) {
   for (int v : ps) putLE16(w, static_cast<std::uint32_t>(v));
 }
 
+// The small DIB stretched over (x, y, w, h) of the window.
+void wmfStretchDib(Bytes& w, int x, int y, int width, int height) {
+  const Bytes dib = smallDib();
+  putLE32(w, static_cast<std::uint32_t>(3 + 2 + 1 + 8 + dib.size() / 2));
+  putLE16(w, 0x0F43);
+  putLE32(w, 0x00CC0020);
+  putLE16(w, 0);
+  for (int v : {2, 2, 0, 0, height, width, y, x}) putLE16(w, static_cast<std::uint32_t>(v));
+  w.insert(w.end(), dib.begin(), dib.end());
+}
+
 // A placeable WMF of 66 bytes: the box (0, 0) to (box, box) at the given units per inch, a
 // window origin and extent, the end record.
 Bytes placeableWmf(int box, int unitsPerInch) {
@@ -295,13 +306,7 @@ TEST(Metafile, PlayerTakesPlacementSkipsVectors) {
   auto rec = [&](std::uint16_t fn, std::initializer_list<int> ps) { wmfRecord(w, fn, ps); };
   rec(0x020C, {8, 8});
   rec(0x041B, {0, 0, 4, 4});  // a rectangle: skipped
-  const Bytes dib = smallDib();
-  putLE32(w, static_cast<std::uint32_t>(3 + 2 + 1 + 8 + dib.size() / 2));
-  putLE16(w, 0x0F43);
-  putLE32(w, 0x00CC0020);
-  putLE16(w, 0);
-  for (int v : {2, 2, 0, 0, 4, 4, 4, 4}) putLE16(w, static_cast<std::uint32_t>(v));
-  w.insert(w.end(), dib.begin(), dib.end());
+  wmfStretchDib(w, 4, 4, 4, 4);
   rec(0, {});
   load(wmfLoader(), w, bm, "WMF");
   ASSERT_EQ(bm.width(), 8);
@@ -394,17 +399,11 @@ TEST(Metafile, CanvasBeyondTheCapIsDrawnScaledIntoIt) {
   // A drawing of A4 paper in tenths of a millimetre, without a placeable header (96 units per
   // inch: 21000 x 29700 pixels), the small bitmap stretched over the page; once more after
   // 5 MB of vector records, more than a byte per 128 pixels but no bitmap of that size.
-  const Bytes dib = smallDib();
   auto a4 = [&](int vectorRecords) {
     Bytes w = wmfKopf();
     wmfRecord(w, 0x020C, {29700, 21000});
     for (int i = 0; i < vectorRecords; ++i) wmfRecord(w, 0x041B, {0, 0, 4, 4});
-    putLE32(w, static_cast<std::uint32_t>(3 + 2 + 1 + 8 + dib.size() / 2));
-    putLE16(w, 0x0F43);
-    putLE32(w, 0x00CC0020);
-    putLE16(w, 0);
-    for (int v : {2, 2, 0, 0, 29700, 21000, 0, 0}) putLE16(w, static_cast<std::uint32_t>(v));
-    w.insert(w.end(), dib.begin(), dib.end());
+    wmfStretchDib(w, 0, 0, 21000, 29700);
     wmfRecord(w, 0, {});
     return w;
   };
