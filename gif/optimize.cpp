@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <memory>
-#include <set>
 
 #include "gif/errors.h"
 
@@ -46,27 +46,28 @@ void copyExtension(const GifExtension& ext, GifSubImage& to) {
   to.extensions().loadFromStream(buffer);
 }
 
-// The frames without a local table that are transparent, by their transparent index, so that
-// a frame looking for an index to share finds the first such frame without a walk over all.
+// The first frame without a local table that is transparent with each index, so that a frame
+// looking for an index to share finds it without a walk over all frames. Frames only ever
+// become transparent here, and a frame asks only while it is not transparent itself.
 class SharedTransparency {
  public:
   explicit SharedTransparency(const GifFile& file) {
+    first_.fill(kNone);
     for (int k = 0; k < file.images().count(); ++k) note(file.images().image(k), k);
   }
   void note(const GifSubImage& f, int k) {
-    if (f.transparent() && f.colorMap().count() == 0) byIndex_[static_cast<size_t>(f.transparentColorIndex())].insert(k);
+    if (!f.transparent() || f.colorMap().count() > 0) return;
+    int& first = first_[static_cast<size_t>(f.transparentColorIndex())];
+    first = std::min(first, k);
   }
-  // The index of the first such frame other than `self` whose index `self` does not use.
-  int firstUnused(const GifSubImage& self, int selfIndex) const {
+  // The index of the first such frame whose index `self` does not use, or -1.
+  int firstUnused(const GifSubImage& self) const {
     std::array<bool, 256> used{};
     for (uint8_t p : self.data()) used[p] = true;
-    int bestFrame = -1, bestIndex = -1;
-    for (size_t v = 0; v < byIndex_.size(); ++v) {
-      if (used[v]) continue;
-      auto k = byIndex_[v].begin();
-      if (k != byIndex_[v].end() && *k == selfIndex) ++k;
-      if (k != byIndex_[v].end() && (bestFrame < 0 || *k < bestFrame)) {
-        bestFrame = *k;
+    int bestFrame = kNone, bestIndex = -1;
+    for (size_t v = 0; v < first_.size(); ++v) {
+      if (!used[v] && first_[v] < bestFrame) {
+        bestFrame = first_[v];
         bestIndex = static_cast<int>(v);
       }
     }
@@ -74,7 +75,8 @@ class SharedTransparency {
   }
 
  private:
-  std::array<std::set<int>, 256> byIndex_;
+  static constexpr int kNone = std::numeric_limits<int>::max();
+  std::array<int, 256> first_;
 };
 
 class Progress {
@@ -135,8 +137,9 @@ void mergeFrame(GifFile& file, int index, GifSubImage& below, const SharedTransp
   const GifColorMap& ownTable = f.activeColorMap();
   const GifColorMap& belowTable = below.activeColorMap();
   const bool sameTable = &ownTable == &belowTable;
-  const std::vector<ColorValue> ownColors = ownTable.colors();
-  const std::vector<ColorValue> belowColors = belowTable.colors();
+  // Colours are compared only between different tables.
+  const std::vector<ColorValue> ownColors = sameTable ? std::vector<ColorValue>() : ownTable.colors();
+  const std::vector<ColorValue> belowColors = sameTable ? std::vector<ColorValue>() : belowTable.colors();
   auto colorAt = [](const std::vector<ColorValue>& table, uint8_t i) -> long {
     return i < table.size() ? static_cast<long>(table[i]) : -1;
   };
@@ -147,7 +150,7 @@ void mergeFrame(GifFile& file, int index, GifSubImage& below, const SharedTransp
   auto makeIndex = [&]() {
     if (!local) {
       // Another frame's transparent index serves only when none of our pixels uses it.
-      const int other = shared.firstUnused(f, index);
+      const int other = shared.firstUnused(f);
       return other >= 0 ? other : file.globalColorMap().add(makeColor(0, 0, 0));
     }
     return f.colorMap().add(makeColor(0, 0, 0));
@@ -232,13 +235,14 @@ void cleanupExtensions(GifFile& file, Progress& progress) {
   const int count = file.images().count();
   std::vector<bool> dropped(static_cast<size_t>(count), false);
   int keptAfter = 0;
+  std::vector<bool> drops;
   for (int i = count - 1; i >= 0; --i) {
     GifSubImage& f = file.images().image(i);
     // The frames this one is judged among: itself, those before it and those kept after it.
     const int frames = i + 1 + keptAfter;
     bool loopKept = false;
     GifExtensionList& list = f.extensions();
-    std::vector<bool> drops(static_cast<size_t>(list.count()), false);
+    drops.assign(static_cast<size_t>(list.count()), false);
     for (int e = 0; e < list.count(); ++e) {
       GifExtension& ext = list.at(e);
       bool drop = false;
