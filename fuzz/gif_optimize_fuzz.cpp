@@ -1,6 +1,7 @@
 // libFuzzer target: a loaded GIF file optimised with options taken from the first byte. The
 // optimiser may refuse (GifException), never crash, and what it leaves must save and load
-// again with the same number of frames.
+// again with the same number of frames; the frame list hands out each frame a bounded number
+// of times.
 //
 //   build/…/fuzz/kolvex_fuzz_gif_optimize -max_len=4096 -timeout=10 corpus/ fuzz/seeds/gif_optimize
 #include <cstddef>
@@ -17,11 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   gif::GifFile file;
   file.onWarning = [](int, const std::string&) {};
   gif::MemoryReader reader(data + 1, size - 1);
+  gif::frameListSteps = 0;
   try {
     file.loadFromStream(reader);
   } catch (const gif::GifException&) {
     return 0;
   }
+  const uint64_t frames = static_cast<uint64_t>(file.images().count());
   int64_t pixels = 0;
   for (int i = 0; i < file.images().count(); ++i) pixels += static_cast<int64_t>(file.images().image(i).data().size());
   if (pixels > (int64_t{1} << 20)) return 0;
@@ -36,6 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const gif::GifException&) {
     return 0;  // pixels beyond their table, or nothing left to write
   }
+  // Loading, optimising and saving visit each frame a few times, never once per other frame.
+  if (gif::frameListSteps > 32 * (frames + 1)) std::abort();
   // What was written must load again. A frame of extensions only, before the last, merges
   // with the next frame on loading whether optimised or not: only regular files must keep
   // their frame count.

@@ -1,6 +1,7 @@
 // libFuzzer target: arbitrary bytes as a WMF or EMF file through the player (natural size and
-// a fixed rectangle). Only the library's errors may refuse an input; a file said to hold no
-// bitmap draws nothing; a picture read must come back unchanged from our writers.
+// a fixed rectangle). Only the library's errors may refuse an input; a canvas beyond the cap
+// needs bitmaps to fill it; a file said to hold no bitmap draws nothing; a picture read must
+// come back unchanged from our writers.
 //
 //   build/…/fuzz/kolvex_fuzz_metafile -max_len=65536 -timeout=10 fuzz/seeds/metafile
 #include "imagefile/metafile.h"
@@ -12,6 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   imagefile::Metafile mf;
   try {
     mf.load(std::vector<std::uint8_t>(data, data + size));
+    // A canvas beyond the cap is made only for bitmaps whose bytes can fill it.
+    const imagefile::Metafile::Size c = mf.canvasSize();
+    const std::int64_t pixels = std::int64_t{c.width} * c.height;
+    if (pixels > imagefile::Metafile::kFreeCanvasPixels &&
+        pixels / imagefile::Metafile::kPixelsPerBitmapByte > static_cast<std::int64_t>(size))
+      picture_fuzz::fail("a canvas beyond the cap that the file's bitmaps cannot fill");
     imagefile::LinearBitmap canvas;
     mf.render(canvas, 37, 23);
     // Without a bitmap record the player has nothing to draw: the viewer says so instead.

@@ -292,6 +292,17 @@ void GifExtensionList::remove(int i) {
   items_.erase(items_.begin() + i);
 }
 
+void GifExtensionList::removeMarked(const std::vector<bool>& drop) {
+  size_t kept = 0;
+  for (size_t i = 0; i < items_.size(); ++i) {
+    if (drop[i])
+      detach(items_[i].get());
+    else
+      items_[kept++] = std::move(items_[i]);
+  }
+  items_.resize(kept);
+}
+
 void GifExtensionList::clear() {
   for (auto& e : items_) detach(e.get());
   items_.clear();

@@ -184,6 +184,8 @@ class GifExtensionList {
   GifExtension& at(int i) const { return *items_[static_cast<size_t>(i)]; }
   int add(std::unique_ptr<GifExtension> ext);
   void remove(int i);
+  // Removes the extensions marked in `drop` (one flag per extension) in one pass.
+  void removeMarked(const std::vector<bool>& drop);
   void clear();
   // Extensions up to the next image separator, trailer or stray byte, which is left unread.
   void loadFromStream(ByteStream& s);

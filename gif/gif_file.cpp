@@ -87,12 +87,26 @@ int GifHeader::version() const { return (colorMap_.sorted() || aspectRatio() != 
 
 // --- frame list -------------------------------------------------------------------------------
 
+constinit thread_local uint64_t frameListSteps = 0;
+
 int GifImageList::add(std::unique_ptr<GifSubImage> frame) {
   items_.push_back(std::move(frame));
   return count() - 1;
 }
 
-void GifImageList::remove(int i) { items_.erase(items_.begin() + i); }
+void GifImageList::remove(int i) {
+  frameListSteps += items_.size() - static_cast<size_t>(i);
+  items_.erase(items_.begin() + i);
+}
+
+void GifImageList::removeMarked(const std::vector<bool>& drop) {
+  size_t kept = 0;
+  for (size_t i = 0; i < items_.size(); ++i) {
+    ++frameListSteps;
+    if (!drop[i]) items_[kept++] = std::move(items_[i]);
+  }
+  items_.resize(kept);
+}
 
 namespace {
 // Skips zero bytes; false at the end of the stream.
@@ -106,6 +120,8 @@ bool nextNonZero(ByteStream& s, uint8_t& b) {
 void GifImageList::loadFromStream(ByteStream& s) {
   uint8_t b = 0;
   if (!nextNonZero(s, b)) return;
+  // The pixels of the frames loaded so far, which each new frame is weighed against.
+  int64_t loaded = 0;
   while (b != kTrailer) {
     stepBack(s);
     if (b != kIntroducer && b != kImageSeparator) {
@@ -115,7 +131,8 @@ void GifImageList::loadFromStream(ByteStream& s) {
     auto frame = std::make_unique<GifSubImage>(picture_);
     GifSubImage* f = frame.get();
     add(std::move(frame));
-    f->loadFromStream(s);
+    f->loadFromStream(s, loaded);
+    loaded += static_cast<int64_t>(f->data().size());
     const int64_t size = s.size();
     if (size > 0) picture_->progress(ProgressStage::Running, static_cast<int>(s.position() * 100 / size), "Loading...");
     if (!nextNonZero(s, b)) return;
@@ -125,8 +142,10 @@ void GifImageList::loadFromStream(ByteStream& s) {
 }
 
 void GifImageList::saveToStream(ByteStream& s) const {
+  // Saving changes no colour table, so the picture's width of codes is the same for every frame.
+  const int pictureBits = picture_ ? picture_->bitsPerPixel() : 8;
   for (int i = 0; i < count(); ++i) {
-    image(i).saveToStream(s);
+    image(i).saveToStream(s, pictureBits);
     if (picture_) picture_->progress(ProgressStage::Running, (i + 1) * 100 / count(), "Saving...");
   }
 }

@@ -566,7 +566,7 @@ void rleCompress(ByteStream& s, const EncoderInput& in) {
   writeByte(s, 0);
 }
 
-void compressFrame(const GifSubImage& frame, ByteStream& s) {
+void compressFrame(const GifSubImage& frame, ByteStream& s, int pictureBits) {
   EncoderInput in{};
   in.pixels = frame.data().empty() ? nullptr : frame.data().data();
   in.width = frame.width();
@@ -574,7 +574,7 @@ void compressFrame(const GifSubImage& frame, ByteStream& s) {
   in.interlaced = frame.interlaced();
   const GifFile* picture = frame.picture();
   if (frame.colorMap().count() == 0) {
-    in.bitsPerPixel = picture ? picture->bitsPerPixel() : 8;
+    in.bitsPerPixel = pictureBits;
     in.colorLimit = 1 << in.bitsPerPixel;
   } else {
     in.bitsPerPixel = frame.colorMap().bitsPerPixel();

@@ -22,8 +22,9 @@ void decodeFrame(GifSubImage& frame, ByteStream& s);
 // expansion; the stream is left where it was. Frames are measured against it before their
 // pixels are allocated, so a few bytes cannot ask for gigabytes.
 int64_t maxDecodablePixels(ByteStream& s);
-// Writes the code size byte, the data sub-blocks and the terminator.
-void compressFrame(const GifSubImage& frame, ByteStream& s);
+// Writes the code size byte, the data sub-blocks and the terminator; a frame without a local
+// table is coded with the picture's bits per pixel, `pictureBits`.
+void compressFrame(const GifSubImage& frame, ByteStream& s, int pictureBits);
 
 // Cuts written bytes into sub-blocks of at most 255 bytes; never writes the terminator.
 class GifWriter {

@@ -1,6 +1,8 @@
 #include "gif/optimize.h"
 
 #include <algorithm>
+#include <array>
+#include <limits>
 #include <memory>
 
 #include "gif/errors.h"
@@ -37,13 +39,45 @@ GifGraphicControlExtension& controlExtension(GifSubImage& f) {
 }
 
 // Extensions cannot change owner; they are written and read back into the other frame.
-void moveExtension(GifSubImage& from, int index, GifSubImage& to) {
+void copyExtension(const GifExtension& ext, GifSubImage& to) {
   MemoryStream buffer;
-  from.extensions().at(index).saveToStream(buffer);
+  ext.saveToStream(buffer);
   buffer.seek(0);
   to.extensions().loadFromStream(buffer);
-  from.extensions().remove(index);
 }
+
+// The first frame without a local table that is transparent with each index, so that a frame
+// looking for an index to share finds it without a walk over all frames. Frames only ever
+// become transparent here, and a frame asks only while it is not transparent itself.
+class SharedTransparency {
+ public:
+  explicit SharedTransparency(const GifFile& file) {
+    first_.fill(kNone);
+    for (int k = 0; k < file.images().count(); ++k) note(file.images().image(k), k);
+  }
+  void note(const GifSubImage& f, int k) {
+    if (!f.transparent() || f.colorMap().count() > 0) return;
+    int& first = first_[static_cast<size_t>(f.transparentColorIndex())];
+    first = std::min(first, k);
+  }
+  // The index of the first such frame whose index `self` does not use, or -1.
+  int firstUnused(const GifSubImage& self) const {
+    std::array<bool, 256> used{};
+    for (uint8_t p : self.data()) used[p] = true;
+    int bestFrame = kNone, bestIndex = -1;
+    for (size_t v = 0; v < first_.size(); ++v) {
+      if (!used[v] && first_[v] < bestFrame) {
+        bestFrame = first_[v];
+        bestIndex = static_cast<int>(v);
+      }
+    }
+    return bestIndex;
+  }
+
+ private:
+  static constexpr int kNone = std::numeric_limits<int>::max();
+  std::array<int, 256> first_;
+};
 
 class Progress {
  public:
@@ -86,7 +120,7 @@ void cleanupTransparency(GifFile& file, Progress& progress) {
 }
 
 // Pixels of `frame` that show what `below` already shows become transparent.
-void mergeFrame(GifFile& file, int index, GifSubImage& below) {
+void mergeFrame(GifFile& file, int index, GifSubImage& below, const SharedTransparency& shared) {
   GifSubImage& f = file.images().image(index);
   if (f.empty() || below.empty()) return;
   const int belowDisposal = disposalOf(below);
@@ -103,8 +137,9 @@ void mergeFrame(GifFile& file, int index, GifSubImage& below) {
   const GifColorMap& ownTable = f.activeColorMap();
   const GifColorMap& belowTable = below.activeColorMap();
   const bool sameTable = &ownTable == &belowTable;
-  const std::vector<ColorValue> ownColors = ownTable.colors();
-  const std::vector<ColorValue> belowColors = belowTable.colors();
+  // Colours are compared only between different tables.
+  const std::vector<ColorValue> ownColors = sameTable ? std::vector<ColorValue>() : ownTable.colors();
+  const std::vector<ColorValue> belowColors = sameTable ? std::vector<ColorValue>() : belowTable.colors();
   auto colorAt = [](const std::vector<ColorValue>& table, uint8_t i) -> long {
     return i < table.size() ? static_cast<long>(table[i]) : -1;
   };
@@ -115,12 +150,8 @@ void mergeFrame(GifFile& file, int index, GifSubImage& below) {
   auto makeIndex = [&]() {
     if (!local) {
       // Another frame's transparent index serves only when none of our pixels uses it.
-      for (int k = 0; k < file.images().count(); ++k) {
-        const GifSubImage& other = file.images().image(k);
-        if (k == index || !other.transparent() || other.colorMap().count() > 0) continue;
-        if (!usesIndex(f, other.transparentColorIndex())) return other.transparentColorIndex();
-      }
-      return file.globalColorMap().add(makeColor(0, 0, 0));
+      const int other = shared.firstUnused(f);
+      return other >= 0 ? other : file.globalColorMap().add(makeColor(0, 0, 0));
     }
     return f.colorMap().add(makeColor(0, 0, 0));
   };
@@ -156,16 +187,26 @@ void mergeFrame(GifFile& file, int index, GifSubImage& below) {
 }
 
 void mergeFrames(GifFile& file, Progress& progress) {
+  SharedTransparency shared(file);
+  // The nearest earlier frame whose disposal is not 3, for the frame after it.
+  std::vector<int> base(static_cast<size_t>(file.images().count()), 0);
+  for (int j = 1; j < file.images().count(); ++j)
+    base[static_cast<size_t>(j)] = disposalOf(file.images().image(j - 1)) == 3 ? base[static_cast<size_t>(j - 1)] : j - 1;
   for (int i = file.images().count() - 1; i >= 1; --i) {
-    int j = i - 1;
-    while (j > 0 && disposalOf(file.images().image(j)) == 3) --j;
-    mergeFrame(file, i, file.images().image(j));
+    GifSubImage& f = file.images().image(i);
+    const bool wasTransparent = f.transparent();
+    mergeFrame(file, i, file.images().image(base[static_cast<size_t>(i)]), shared);
+    if (!wasTransparent) shared.note(f, i);
     progress.step();
   }
 }
 
 void cropFrames(GifFile& file, Progress& progress) {
-  for (int i = file.images().count() - 1; i >= 0; --i) {
+  // Emptied frames leave the list together at the end; until then the frames before each
+  // one keep their places.
+  const int count = file.images().count();
+  std::vector<bool> dropped(static_cast<size_t>(count), false);
+  for (int i = count - 1; i >= 0; --i) {
     GifSubImage& f = file.images().image(i);
     progress.step();
     if (!f.transparent() || f.empty()) continue;
@@ -173,29 +214,36 @@ void cropFrames(GifFile& file, Progress& progress) {
     const int delay = f.graphicControlExtension() ? f.graphicControlExtension()->delay() : 0;
     f.crop();
     if (!f.empty()) continue;
-    const int count = file.images().count();
     if (i > 0 && delay > 0) {
       GifGraphicControlExtension& g = controlExtension(file.images().image(i - 1));
       g.setDelay(std::min(65535, g.delay() + delay));
     }
-    GifSubImage* neighbour = i > 0 ? &file.images().image(i - 1) : (count > 1 ? &file.images().image(1) : nullptr);
+    // The frame before, or for the first frame the first one that stays after it.
+    int next = 1;
+    while (i == 0 && next < count && dropped[static_cast<size_t>(next)]) ++next;
+    GifSubImage* neighbour = i > 0 ? &file.images().image(i - 1) : (next < count ? &file.images().image(next) : nullptr);
     if (neighbour) {
-      for (int e = f.extensions().count() - 1; e >= 0; --e) {
-        if (dynamic_cast<GifGraphicControlExtension*>(&f.extensions().at(e))) continue;
-        moveExtension(f, e, *neighbour);
-      }
+      for (int e = f.extensions().count() - 1; e >= 0; --e)
+        if (!dynamic_cast<GifGraphicControlExtension*>(&f.extensions().at(e))) copyExtension(f.extensions().at(e), *neighbour);
     }
-    file.images().remove(i);
+    dropped[static_cast<size_t>(i)] = true;
   }
+  file.images().removeMarked(dropped);
 }
 
 void cleanupExtensions(GifFile& file, Progress& progress) {
-  for (int i = file.images().count() - 1; i >= 0; --i) {
+  const int count = file.images().count();
+  std::vector<bool> dropped(static_cast<size_t>(count), false);
+  int keptAfter = 0;
+  std::vector<bool> drops;
+  for (int i = count - 1; i >= 0; --i) {
     GifSubImage& f = file.images().image(i);
-    const int frames = file.images().count();
+    // The frames this one is judged among: itself, those before it and those kept after it.
+    const int frames = i + 1 + keptAfter;
     bool loopKept = false;
     GifExtensionList& list = f.extensions();
-    for (int e = 0; e < list.count();) {
+    drops.assign(static_cast<size_t>(list.count()), false);
+    for (int e = 0; e < list.count(); ++e) {
       GifExtension& ext = list.at(e);
       bool drop = false;
       if (dynamic_cast<GifAppExtNSLoop*>(&ext)) {
@@ -210,14 +258,14 @@ void cleanupExtensions(GifFile& file, Progress& progress) {
       } else if (dynamic_cast<GifApplicationExtension*>(&ext)) {
         drop = true;
       }
-      if (drop)
-        list.remove(e);
-      else
-        ++e;
+      drops[static_cast<size_t>(e)] = drop;
     }
-    if (f.empty() && list.count() == 0) file.images().remove(i);
+    list.removeMarked(drops);
+    dropped[static_cast<size_t>(i)] = f.empty() && list.count() == 0;
+    if (!dropped[static_cast<size_t>(i)]) ++keptAfter;
     progress.step();
   }
+  file.images().removeMarked(dropped);
 }
 
 }  // namespace

@@ -176,6 +176,14 @@ void GifSubImage::releaseExtension(GifExtension* ext) {
 }
 
 void GifSubImage::loadFromStream(ByteStream& s) {
+  int64_t others = 0;
+  if (picture_)
+    for (int i = 0; i < picture_->images().count(); ++i)
+      if (&picture_->images().image(i) != this) others += static_cast<int64_t>(picture_->images().image(i).data().size());
+  loadFromStream(s, others);
+}
+
+void GifSubImage::loadFromStream(ByteStream& s, int64_t otherPixels) {
   clear();
   extensions_.loadFromStream(s);
   uint8_t b = 0;
@@ -194,18 +202,17 @@ void GifSubImage::loadFromStream(ByteStream& s) {
   if (width() == 0 || height() == 0) raiseError("Invalid image dimensions");
   const int64_t pixels = static_cast<int64_t>(width()) * height();
   if (pixels > kMaxPixels) raiseError("Image dimensions too large");
-  if (picture_) {
-    int64_t total = pixels;
-    for (int i = 0; i < picture_->images().count(); ++i)
-      if (&picture_->images().image(i) != this) total += static_cast<int64_t>(picture_->images().image(i).data().size());
-    if (total > picture_->maxTotalPixels) raiseError("Image dimensions too large");
-  }
+  if (picture_ && pixels + otherPixels > picture_->maxTotalPixels) raiseError("Image dimensions too large");
   if (descriptor_[9] & 0x80) colorMap_.loadFromStream(s, 2 << (descriptor_[9] & 7));
   if (pixels > maxDecodablePixels(s)) raiseError("Premature end of data");
   decodeFrame(*this, s);
 }
 
 void GifSubImage::saveToStream(ByteStream& s) const {
+  saveToStream(s, colorMap_.count() == 0 && picture_ ? picture_->bitsPerPixel() : 8);
+}
+
+void GifSubImage::saveToStream(ByteStream& s, int pictureBits) const {
   extensions_.saveToStream(s);
   if (empty()) return;
   std::array<uint8_t, 10> d = descriptor_;
@@ -219,7 +226,7 @@ void GifSubImage::saveToStream(ByteStream& s) const {
   }
   s.write(d.data(), d.size());
   colorMap_.saveToStream(s);
-  compressFrame(*this, s);
+  compressFrame(*this, s, pictureBits);
 }
 
 void GifSubImage::assign(const GifSubImage& source) {

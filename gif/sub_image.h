@@ -71,7 +71,13 @@ class GifSubImage {
   int transparentColorIndex() const { return gce_ ? gce_->transparentColorIndex() : 0; }
 
   void loadFromStream(ByteStream& s);
+  // The same, told how many pixels the picture's other frames hold (the frame list counts
+  // them as it loads).
+  void loadFromStream(ByteStream& s, int64_t otherPixels);
   void saveToStream(ByteStream& s) const;
+  // The same, told the picture's bits per pixel, which a frame without a local table is
+  // coded with.
+  void saveToStream(ByteStream& s, int pictureBits) const;
   // Copies descriptor, pixels, local table and (through a stream) the extensions.
   void assign(const GifSubImage& source);
   // Removes fully transparent border rows and columns of a transparent frame.

@@ -170,7 +170,7 @@ double sourceTop(const LinearBitmap& dib, bool bottomUp, double ySrc, double cyS
 void Metafile::load(std::vector<std::uint8_t> d) {
   data_.clear();
   width_ = height_ = 0;
-  hasBitmap_ = false;
+  bitmapBytes_ = 0;
   if (d.size() >= 88 && le32(d.data()) == EMR_HEADER && le32(&d[40]) == 0x464D4520) {
     enhanced_ = true;
     const std::int32_t fl = sle32(&d[24]), ft = sle32(&d[28]), fr = sle32(&d[32]), fb = sle32(&d[36]);
@@ -187,7 +187,7 @@ void Metafile::load(std::vector<std::uint8_t> d) {
     boxWidth_ = (static_cast<double>(fr) - fl) / 100.0 * devicePerMm_;
     boxHeight_ = (static_cast<double>(fb) - ft) / 100.0 * devicePerMm_;
     data_ = std::move(d);
-    hasBitmap_ = findBitmap();
+    bitmapBytes_ = measureBitmaps();
     return;
   }
   enhanced_ = false;
@@ -237,23 +237,25 @@ void Metafile::load(std::vector<std::uint8_t> d) {
   width_ = static_cast<int>(std::lround(w));
   height_ = static_cast<int>(std::lround(h));
   data_ = std::move(d);
-  hasBitmap_ = findBitmap();
+  bitmapBytes_ = measureBitmaps();
 }
 
 // The record walks of renderEmf and renderWmf, looking only at the record types.
-bool Metafile::findBitmap() const {
+std::size_t Metafile::measureBitmaps() const {
   const std::vector<std::uint8_t>& d = data_;
+  std::size_t bytes = 0;
   if (enhanced_) {
     for (std::size_t p = 0; p + 8 <= d.size();) {
       const std::uint32_t type = le32(&d[p]);
       const std::uint32_t size = le32(&d[p + 4]);
       if (size < 8 || size > d.size() - p || type == EMR_EOF) break;
-      if (type == EMR_STRETCHDIBITS || type == EMR_SETDIBITSTODEVICE) return true;
       // Block transfers without a source bitmap are fills.
-      if ((type == EMR_BITBLT || type == EMR_STRETCHBLT) && size >= 100 && le32(&d[p + 88]) != 0) return true;
+      if (type == EMR_STRETCHDIBITS || type == EMR_SETDIBITSTODEVICE ||
+          ((type == EMR_BITBLT || type == EMR_STRETCHBLT) && size >= 100 && le32(&d[p + 88]) != 0))
+        bytes += size;
       p += size;
     }
-    return false;
+    return bytes;
   }
   for (std::size_t p = wmfStart_; p + 6 <= d.size();) {
     const std::uint32_t words = le32(&d[p]);
@@ -265,10 +267,10 @@ bool Metafile::findBitmap() const {
                               : fn == META_DIBBITBLT     ? 22
                               : fn == META_SETDIBTODEV   ? 24
                                                          : 0;
-    if (dibAt && dibAt + 12 <= static_cast<std::size_t>(words) * 2) return true;
+    if (dibAt && dibAt + 12 <= static_cast<std::size_t>(words) * 2) bytes += static_cast<std::size_t>(words) * 2;
     p += static_cast<std::size_t>(words) * 2;
   }
-  return false;
+  return bytes;
 }
 
 void Metafile::render(LinearBitmap& out, int width, int height) const {
@@ -282,14 +284,22 @@ void Metafile::render(LinearBitmap& out, int width, int height) const {
   }
 }
 
-void Metafile::renderAtNaturalSize(LinearBitmap& out) const {
-  // A file of a few bytes may declare a huge box (a placeable WMF of 100 units at one unit
-  // per inch is 9600 pixels wide, an EMF frame of metres): no real metafile of that size
-  // needs the canvas, whose white would cost hundreds of megabytes before the player finds
-  // that it holds nothing to draw.
+Metafile::Size Metafile::canvasSize() const {
+  // A drawing of A4 paper in tenths of a millimetre without a placeable header is 21000 x
+  // 29700 pixels at 96 units per inch, and a file of a few bytes may declare a box of metres:
+  // their white alone would cost gigabytes. Only bitmaps of that size need such a canvas.
   const std::int64_t pixels = std::int64_t{width_} * height_;
-  if (pixels > kFreeCanvasPixels && pixels / kPixelsPerFileByte > static_cast<std::int64_t>(data_.size())) invalid();
-  render(out, width_, height_);
+  if (pixels <= kFreeCanvasPixels || pixels / kPixelsPerBitmapByte <= static_cast<std::int64_t>(bitmapBytes_))
+    return {width_, height_};
+  const double scale = std::sqrt(static_cast<double>(kFreeCanvasPixels) / static_cast<double>(pixels));
+  const int h = std::max(1, static_cast<int>(height_ * scale));
+  const int w = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(width_ * scale), 1, kFreeCanvasPixels / h));
+  return {w, h};
+}
+
+void Metafile::renderAtNaturalSize(LinearBitmap& out) const {
+  const Size size = canvasSize();
+  render(out, size.width, size.height);
 }
 
 void Metafile::renderEmf(LinearBitmap& out) const {

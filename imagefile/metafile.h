@@ -28,20 +28,25 @@ class Metafile {
   int height() const { return height_; }
   // The picture drawn into a pf24bit bitmap of the given size over white.
   void render(LinearBitmap& out, int width, int height) const;
-  // The same at the natural size, weighed first against the file's bytes: a canvas of more
-  // than kFreeCanvasPixels needs at least one byte of the file for every kPixelsPerFileByte
-  // pixels, else "Metafile is not valid" before any canvas is made.
+  // The same at canvasSize().
   void renderAtNaturalSize(LinearBitmap& out) const;
-  // Any metafile may ask for a canvas of 4096 x 4096 pixels (48 MB at 24 bits): a drawing of
+  struct Size {
+    int width, height;
+  };
+  // The natural size when it has at most kFreeCanvasPixels, or when the bitmaps the player
+  // draws hold a byte for every kPixelsPerBitmapByte pixels of it; otherwise the natural
+  // size scaled down to at most kFreeCanvasPixels, in the same proportions.
+  Size canvasSize() const;
+  // Any metafile may have a canvas of 4096 x 4096 pixels (48 MB at 24 bits): a drawing of
   // vectors in a large box, a small bitmap stretched over a page.
   static constexpr std::int64_t kFreeCanvasPixels = std::int64_t{4096} * 4096;
   // A larger canvas is needed only for a bitmap of about that size, and the bitmaps the
   // player draws hold at most 128 pixels in a byte (run-length data: a run of 255 pixels in
   // two bytes; stored rows hold at most 8).
-  static constexpr std::int64_t kPixelsPerFileByte = 128;
+  static constexpr std::int64_t kPixelsPerBitmapByte = 128;
   // Whether the file holds a raster record the player draws; without one (a drawing of
   // vectors and text only) it renders as white.
-  bool hasBitmap() const { return hasBitmap_; }
+  bool hasBitmap() const { return bitmapBytes_ > 0; }
 
   // One bitmap stretched over the whole picture: pf8bit with its palette, otherwise 24 bits
   // (pf32bit without its fourth byte, pf16bit as 8-bit grey). WMF sizes above 32767 raise.
@@ -51,9 +56,10 @@ class Metafile {
  private:
   void renderEmf(LinearBitmap& out) const;
   void renderWmf(LinearBitmap& out) const;
-  bool findBitmap() const;
+  // Bytes of the raster records the player draws.
+  std::size_t measureBitmaps() const;
   std::vector<std::uint8_t> data_;
-  bool hasBitmap_ = false;
+  std::size_t bitmapBytes_ = 0;
   bool enhanced_ = false;
   int width_ = 0;
   int height_ = 0;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <random>
 
+#include "imagefile/byte_order.h"
 #include "imagefile/metafile.h"
 #include "imagefile/qt/format_graphics.h"
 #include "oracle.h"
@@ -137,6 +138,35 @@ void wmfRecord(Bytes& w, std::uint16_t fn, std::initializer_list<int> ps) {
   putLE32(w, 3 + static_cast<std::uint32_t>(ps.size()));
   putLE16(w, fn);
   for (int v : ps) putLE16(w, static_cast<std::uint32_t>(v));
+}
+
+// The small DIB stretched over (x, y, w, h) of the window.
+void wmfStretchDib(Bytes& w, int x, int y, int width, int height) {
+  const Bytes dib = smallDib();
+  putLE32(w, static_cast<std::uint32_t>(3 + 2 + 1 + 8 + dib.size() / 2));
+  putLE16(w, 0x0F43);
+  putLE32(w, 0x00CC0020);
+  putLE16(w, 0);
+  for (int v : {2, 2, 0, 0, height, width, y, x}) putLE16(w, static_cast<std::uint32_t>(v));
+  w.insert(w.end(), dib.begin(), dib.end());
+}
+
+// A placeable WMF of 66 bytes: the box (0, 0) to (box, box) at the given units per inch, a
+// window origin and extent, the end record.
+Bytes placeableWmf(int box, int unitsPerInch) {
+  Bytes w;
+  putLE32(w, 0x9AC6CDD7);
+  putLE16(w, 0);
+  for (int v : {0, 0, box, box}) putLE16(w, static_cast<std::uint32_t>(v));
+  putLE16(w, static_cast<std::uint32_t>(unitsPerInch));
+  putLE32(w, 0);
+  putLE16(w, 0);  // check sum (not examined)
+  const Bytes head = wmfKopf();
+  w.insert(w.end(), head.begin(), head.end());
+  wmfRecord(w, 0x020B, {0, 0});
+  wmfRecord(w, 0x020C, {box, box});
+  wmfRecord(w, 0, {});
+  return w;
 }
 
 }  // namespace
@@ -276,13 +306,7 @@ TEST(Metafile, PlayerTakesPlacementSkipsVectors) {
   auto rec = [&](std::uint16_t fn, std::initializer_list<int> ps) { wmfRecord(w, fn, ps); };
   rec(0x020C, {8, 8});
   rec(0x041B, {0, 0, 4, 4});  // a rectangle: skipped
-  const Bytes dib = smallDib();
-  putLE32(w, static_cast<std::uint32_t>(3 + 2 + 1 + 8 + dib.size() / 2));
-  putLE16(w, 0x0F43);
-  putLE32(w, 0x00CC0020);
-  putLE16(w, 0);
-  for (int v : {2, 2, 0, 0, 4, 4, 4, 4}) putLE16(w, static_cast<std::uint32_t>(v));
-  w.insert(w.end(), dib.begin(), dib.end());
+  wmfStretchDib(w, 4, 4, 4, 4);
   rec(0, {});
   load(wmfLoader(), w, bm, "WMF");
   ASSERT_EQ(bm.width(), 8);
@@ -301,6 +325,23 @@ TEST(Metafile, DamagedFiles) {
   EXPECT_EQ(rgbAt(bm, 5, 5), 0xFFFFFFu);
 
   EXPECT_EQ(errorOf([&] { load(wmfLoader(), {1, 2, 3}, bm, "WMF"); }), "Metafile is not valid");
+  // Headers that contradict themselves, however small their canvas would be: a frame whose
+  // right edge lies left of its left one, a frame of no height, a placeable box of no width, a
+  // header of the wrong length, a plain WMF without a window extent.
+  Bytes inverted = handEmf(10, 10, {}), flat = handEmf(10, 10, {});
+  imagefile::putLE32(&inverted[32], static_cast<std::uint32_t>(-300));
+  imagefile::putLE32(&flat[36], 0);
+  Bytes narrow = placeableWmf(100, 96);
+  narrow[10] = narrow[11] = 0;
+  Bytes header = wmfKopf();
+  header[2] = 8;
+  wmfRecord(header, 0x020C, {8, 8});
+  Bytes noExtent = wmfKopf();
+  wmfRecord(noExtent, 0x041B, {0, 0, 4, 4});
+  wmfRecord(noExtent, 0, {});
+  for (const Bytes* f : {&inverted, &flat, &narrow, &header, &noExtent})
+    EXPECT_EQ(errorOf([&] { load(wmfLoader(), *f, bm, f == &inverted || f == &flat ? "EMF" : "WMF"); }),
+              "Metafile is not valid");
   LinearBitmap chart;
   chartLike(chart, 20, 10);
   for (const char* ext : {"EMF", "WMF"}) {
@@ -347,66 +388,66 @@ TEST(Metafile, KnowsWhetherItHoldsABitmap) {
   EXPECT_FALSE(m.hasBitmap());
 }
 
-namespace {
 
-// A placeable WMF of 66 bytes: the box (0, 0) to (box, box) at the given units per inch, a
-// window origin and extent, the end record.
-Bytes placeableWmf(int box, int unitsPerInch) {
-  Bytes w;
-  putLE32(w, 0x9AC6CDD7);
-  putLE16(w, 0);
-  for (int v : {0, 0, box, box}) putLE16(w, static_cast<std::uint32_t>(v));
-  putLE16(w, static_cast<std::uint32_t>(unitsPerInch));
-  putLE32(w, 0);
-  putLE16(w, 0);  // check sum (not examined)
-  const Bytes head = wmfKopf();
-  w.insert(w.end(), head.begin(), head.end());
-  wmfRecord(w, 0x020B, {0, 0});
-  wmfRecord(w, 0x020C, {box, box});
-  wmfRecord(w, 0, {});
-  return w;
-}
-
-}  // namespace
-
-TEST(Metafile, CanvasBeyondWhatTheFileCanHoldIsRefusedBeforeItIsMade) {
-  // A limit that the canvases of the hostile files below exceed: a player that made them
-  // would stop with the bitmap's own error instead.
+TEST(Metafile, CanvasBeyondTheCapIsDrawnScaledIntoIt) {
+  // The player may make no bitmap larger than the cap's canvas at 24 bits.
   struct Limit {
     std::int64_t old = mapSizeLimit();
     ~Limit() { mapSizeLimit() = old; }
   } restore;
-  mapSizeLimit() = std::int64_t{64} << 20;
-  const Bytes tiny = placeableWmf(100, 1);  // 9600 x 9600 pixels
-  ASSERT_EQ(tiny.size(), 66u);
-  const Bytes metres = handEmf(20000, 20000, {emfRecord(14, Bytes(12, 0))});  // a frame of metres
-  for (const Bytes* f : {&tiny, &metres}) {
-    const std::string ext = f == &tiny ? "WMF" : "EMF";
-    SCOPED_TRACE(ext);
-    LinearBitmap bm;
-    EXPECT_EQ(errorOf([&] { load(wmfLoader(), *f, bm, ext); }), "Metafile is not valid");
-    EXPECT_FALSE(bm.present());
-    // The viewer's picture holds the file and draws it into any rectangle; only a picture
-    // of its natural size is refused.
+  mapSizeLimit() = Metafile::kFreeCanvasPixels * 3;
+  // A drawing of A4 paper in tenths of a millimetre, without a placeable header (96 units per
+  // inch: 21000 x 29700 pixels), the small bitmap stretched over the page; once more after
+  // 5 MB of vector records, more than a byte per 128 pixels but no bitmap of that size.
+  auto a4 = [&](int vectorRecords) {
+    Bytes w = wmfKopf();
+    wmfRecord(w, 0x020C, {29700, 21000});
+    for (int i = 0; i < vectorRecords; ++i) wmfRecord(w, 0x041B, {0, 0, 4, 4});
+    wmfStretchDib(w, 0, 0, 21000, 29700);
+    wmfRecord(w, 0, {});
+    return w;
+  };
+  const Bytes page = a4(0), drawn = a4(360000);
+  ASSERT_GT(drawn.size() * 128, std::size_t{21000} * 29700);
+  const Bytes tiny = placeableWmf(100, 1);  // 9600 x 9600 pixels in 66 bytes
+  const Bytes metres = handEmf(20000, 20000, {emfRecord(14, Bytes(12, 0))});
+  for (const Bytes* f : {&page, &drawn, &tiny, &metres}) {
+    const std::string ext = f == &metres ? "EMF" : "WMF";
+    SCOPED_TRACE(f == &page ? "A4" : f == &drawn ? "A4 with vectors" : f == &tiny ? "tiny" : "metres");
     Metafile m;
     m.load(*f);
-    EXPECT_EQ(std::int64_t{m.width()} * m.height(), f == &tiny ? 9600 * 9600 : 20000 * 20000);
+    const std::int64_t w = m.width(), h = m.height();
+    LinearBitmap bm;
+    ASSERT_EQ(errorOf([&] { load(wmfLoader(), *f, bm, ext); }), "(no error)");
+    const std::int64_t cw = bm.width(), ch = bm.height();
+    EXPECT_LE(cw * ch, Metafile::kFreeCanvasPixels);
+    EXPECT_GT(cw * ch, Metafile::kFreeCanvasPixels * 99 / 100) << "fills the cap";
+    EXPECT_LE(std::abs(cw * h - ch * w), std::max(w, h)) << "in the same proportions, to a pixel";
+    if (f == &page || f == &drawn) {
+      EXPECT_EQ(rgbAt(bm, bm.width() / 4, bm.height() / 4), 0xFF0000u);
+      EXPECT_EQ(rgbAt(bm, bm.width() * 3 / 4, bm.height() / 4), 0x0000FFu);
+      EXPECT_EQ(rgbAt(bm, bm.width() / 4, bm.height() * 3 / 4), 0x00FF00u);
+    }
+    // The viewer's picture: drawn into any rectangle, and as a whole on the same canvas.
     m.render(bm, 30, 20);
     EXPECT_EQ(bm.width(), 30);
+    if (f != &tiny) continue;
     MetafileGraphic graphic;
     QBuffer device;
     device.setData(reinterpret_cast<const char*>(f->data()), static_cast<int>(f->size()));
     ASSERT_TRUE(device.open(QIODevice::ReadOnly));
     graphic.loadFromStream(device);
-    EXPECT_EQ(errorOf([&] { (void)graphic.toImage(); }), "Metafile is not valid");
+    EXPECT_EQ(graphic.toImage().size(), QSize(static_cast<int>(cw), static_cast<int>(ch)));
   }
   // The same box at the usual 1440 units per inch is 7 x 7 pixels.
   LinearBitmap small;
   load(wmfLoader(), placeableWmf(100, 1440), small, "WMF");
   EXPECT_EQ(small.width(), 7);
 
-  // Our own metafiles of pictures beyond the free canvas still load: their bitmap's bytes
-  // carry every pixel. (Colours beyond 256, which stay 24-bit, keep the test quick.)
+  // Our own metafiles of pictures beyond the free canvas load at their own size: their
+  // bitmap's bytes carry every pixel. (Colours beyond 256, which stay 24-bit, keep the test
+  // quick.)
+  mapSizeLimit() = restore.old;
   LinearBitmap big;
   big.newImage(4100, 4100, pf24bit);
   for (int y = 0; y < big.height(); ++y)

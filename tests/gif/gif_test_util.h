@@ -65,6 +65,43 @@ inline gif::GifSubImage& addFrame(gif::GifFile& file) {
   return ref;
 }
 
+// A frame at (left, top) with the given pixels, and its own table when `local` has colours.
+inline gif::GifSubImage& frame(gif::GifFile& file, int left, int top, int w, int h, const Bytes& pixels,
+                               const std::vector<gif::ColorValue>& local = {}) {
+  gif::GifSubImage& f = addFrame(file);
+  if (!local.empty()) f.colorMap().importColors(local);
+  f.setBounds(left, top, w, h);
+  f.mutableData() = pixels;
+  return f;
+}
+
+// A control extension; transparent when `transparent` is an index (0 or more).
+inline gif::GifGraphicControlExtension& control(gif::GifSubImage& f, int delay = 0, int disposal = 0,
+                                                int transparent = -1) {
+  auto g = std::make_unique<gif::GifGraphicControlExtension>(&f);
+  gif::GifGraphicControlExtension* raw = g.get();
+  f.extensions().add(std::move(g));
+  raw->setDelay(delay);
+  raw->setDisposal(disposal);
+  if (transparent >= 0) {
+    raw->setTransparentColorIndex(transparent);
+    raw->setTransparent(true);
+  }
+  return *raw;
+}
+
+inline void comment(gif::GifSubImage& f, const std::string& text) {
+  auto c = std::make_unique<gif::GifCommentExtension>(&f);
+  c->text().push_back(text);
+  f.extensions().add(std::move(c));
+}
+
+inline void loop(gif::GifSubImage& f, int count) {
+  auto l = std::make_unique<gif::GifAppExtNSLoop>(&f);
+  l->setLoops(count);
+  f.extensions().add(std::move(l));
+}
+
 inline Bytes encode(const GifPlan& s) {
   gif::GifFile file;
   file.compression = s.rle ? 1 : 0;

@@ -16,40 +16,6 @@ namespace {
 const ColorValue kRed = makeColor(255, 0, 0), kGreen = makeColor(0, 255, 0), kBlue = makeColor(0, 0, 255),
                  kWhite = makeColor(255, 255, 255), kBlack = makeColor(0, 0, 0);
 
-GifSubImage& frame(gif::GifFile& file, int left, int top, int w, int h, const Bytes& pixels,
-                   const std::vector<ColorValue>& local = {}) {
-  GifSubImage& f = addFrame(file);
-  if (!local.empty()) f.colorMap().importColors(local);
-  f.setBounds(left, top, w, h);
-  f.mutableData() = pixels;
-  return f;
-}
-
-gif::GifGraphicControlExtension& control(GifSubImage& f, int delay = 0, int disposal = 0, int transparent = -1) {
-  auto g = std::make_unique<gif::GifGraphicControlExtension>(&f);
-  gif::GifGraphicControlExtension* raw = g.get();
-  f.extensions().add(std::move(g));
-  raw->setDelay(delay);
-  raw->setDisposal(disposal);
-  if (transparent >= 0) {
-    raw->setTransparentColorIndex(transparent);
-    raw->setTransparent(true);
-  }
-  return *raw;
-}
-
-void comment(GifSubImage& f, const std::string& text) {
-  auto c = std::make_unique<gif::GifCommentExtension>(&f);
-  c->text().push_back(text);
-  f.extensions().add(std::move(c));
-}
-
-void loop(GifSubImage& f, int count) {
-  auto l = std::make_unique<gif::GifAppExtNSLoop>(&f);
-  l->setLoops(count);
-  f.extensions().add(std::move(l));
-}
-
 template <class T>
 int countOf(const GifSubImage& f) {
   int n = 0;
@@ -212,6 +178,23 @@ TEST(GifOptimize, CropShrinksFramesAndAnEmptiedFrameHandsOnDelayAndExtensions) {
   ASSERT_NE(two.images().image(0).graphicControlExtension(), nullptr);
   EXPECT_EQ(two.images().image(0).graphicControlExtension()->delay(), 25);
   EXPECT_EQ(countOf<gif::GifAppExtNSLoop>(two.images().image(0)), 1);
+
+  // The first two frames vanish: what the first holds (with what the second handed it) goes
+  // to the first frame that stays.
+  gif::GifFile lead;
+  lead.globalColorMap().importColors({kRed, kGreen});
+  for (const char* text : {"null", "eins"}) {
+    GifSubImage& f = frame(lead, 0, 0, 2, 2, Bytes(4, 1));
+    control(f, 0, 1, 1);
+    comment(f, text);
+  }
+  frame(lead, 0, 0, 2, 2, Bytes(4, 0));
+  gif::optimizeFile(lead, gif::optCropFrames, 0, 0, 8);
+  ASSERT_EQ(lead.images().count(), 1);
+  const GifSubImage& kept = lead.images().image(0);
+  ASSERT_EQ(kept.extensions().count(), 2);
+  EXPECT_EQ(dynamic_cast<const gif::GifCommentExtension&>(kept.extensions().at(0)).text().at(0), "eins");
+  EXPECT_EQ(dynamic_cast<const gif::GifCommentExtension&>(kept.extensions().at(1)).text().at(0), "null");
 }
 
 TEST(GifOptimize, AllOptionsKeepEveryFrameLookingTheSameToGiflib) {
