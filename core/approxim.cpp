@@ -198,8 +198,11 @@ FitFehler KoeffizientenBerechnen(const Modell& modell, const long double* x, con
   for (int r = 0; r < k; ++r)
     for (int c = r + 1; c < k; ++c) a[r][c] = a[c][r];
 
-  if (!MatrixInvertieren(k, a)) return FitFehler::NichtLoesbar;
-  if (!MatrixMalVektor(k, a, b.data())) return FitFehler::NichtLoesbar;
+  switch (NormalgleichungenLoesen(k, a, b.data())) {
+    case LoesungsFehler::Keiner: break;
+    case LoesungsFehler::Ueberlauf: return FitFehler::NichtLoesbar;
+    case LoesungsFehler::Zahlenbereich: return FitFehler::Zahlenbereich;
+  }
   for (int j = 0; j < k; ++j) {
     const double v = static_cast<double>(b[static_cast<size_t>(j)]);
     if (!std::isfinite(v)) {

@@ -251,6 +251,8 @@ QString TfrApproxim::FitFehlerGrund(const kolvex::FitErgebnis& e) {
   switch (e.fehler) {
     case kolvex::FitFehler::NichtLoesbar:
       return QStringLiteral("Die Normalgleichungen lassen sich nicht lösen (Zahlenüberlauf).");
+    case kolvex::FitFehler::Zahlenbereich:
+      return QStringLiteral("Die Normalgleichungen lassen sich im Zahlenbereich nicht genau lösen.");
     case kolvex::FitFehler::NichtEndlich:
       return QStringLiteral("Der Koeffizient a%1 ist zu groß.").arg(e.fehlerKoeff);
     default:
