@@ -312,6 +312,15 @@ TEST(KurveBerechnen, FailedFitsDrawNothing) {
   EXPECT_FALSE(e.ok);
   EXPECT_EQ(e.fehler, FitFehler::NichtEndlich);
 
+  // e^x on x up to 1000: its coefficient, about e^-1000, becomes 0 as a double, and the
+  // curve would lose the term that carries its last point.
+  std::vector<long double> weit;
+  for (int i = 0; i <= 50; ++i) weit.push_back(20 * i);
+  e = Fit("y = a1 + a2*e^x", Aus(weit, [](long double x) { return 1 + std::fmod(x / 20, 3.0L); }));
+  EXPECT_FALSE(e.ok);
+  EXPECT_EQ(e.fehler, FitFehler::ZuKlein);
+  EXPECT_EQ(e.fehlerKoeff, 2);
+
   // A coefficient beyond the double range.
   Punkte gross;
   gross.Add(1e-100L, 1e300L);
