@@ -47,7 +47,8 @@ constexpr int kBeschriftungAbstand = 8;
 
 // Rounds halves to the even neighbour (the processor's default mode).
 double Runden(double v) { return std::nearbyint(v); }
-double AufZweiStellen(double v) { return std::nearbyint(v * 100) / 100; }
+// From 2^52 on a double is a whole number, and a hundred times the largest is infinite.
+double AufZweiStellen(double v) { return std::fabs(v) >= 0x1p52 ? v : std::nearbyint(v * 100) / 100; }
 
 QString ZahlText(double v) { return fromCore(kolvex::FloatText(v)); }
 
@@ -104,7 +105,9 @@ std::pair<double, double> TfrGrafikApprox::LinksGerundet(double min, double max)
 }
 
 std::pair<double, double> TfrGrafikApprox::UntenGerundet(double min, double max) {
-  return {Runden(min / 100 - 0.5) * 100, Runden(max / 100 + 0.5) * 100};
+  // Next to the largest double the hundreds round beyond it; the limit stays then.
+  auto endlich = [](double gerundet, double v) { return std::isfinite(gerundet) ? gerundet : v; };
+  return {endlich(Runden(min / 100 - 0.5) * 100, min), endlich(Runden(max / 100 + 0.5) * 100, max)};
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -35,6 +35,7 @@ class QCustomPlot;
 class QPaintDevice;
 class QCPAbstractPlottable;
 class QCPAxis;
+class QCPRange;
 class ChartView;
 class ChartOverlay;
 class ChartIncrementTicker;
@@ -223,7 +224,8 @@ class ChartView : public QFrame {
   double minimum(ChartAxis axis);
   double maximum(ChartAxis axis);
   // Fixes the axis at [min, max] and switches its automatic range off; refused (false,
-  // nothing changes) unless min < max and both are finite (and within +-1e250).
+  // nothing changes) unless min < max and both are finite. Any such range is shown, up to
+  // -1e308..1e308 (a logarithmic axis shows at most 250 decades, the upper ones).
   bool setMinMax(ChartAxis axis, double min, double max);
   void setLogarithmic(ChartAxis axis, bool on);
   bool logarithmic(ChartAxis axis) const;
@@ -295,6 +297,9 @@ class ChartView : public QFrame {
   void queuedReplot();
   void sync();
   void rescale(ChartAxis axis);
+  // The axis' range in its values, and setting it (false where it cannot be shown).
+  QCPRange bereich(ChartAxis axis) const;
+  bool bereichSetzen(ChartAxis axis, double lo, double hi);
   void applyLogLower(ChartAxis axis);
   double positiveLower(ChartAxis axis, double upper) const;
   void updateLegend();
@@ -307,6 +312,11 @@ class ChartView : public QFrame {
   int rightMargin_ = -1;
   std::vector<ChartSeries*> series_;
   bool automatic_[2] = {true, true};
+  // QCustomPlot holds a range only within +-1e250 and wider than 1e-280, and measures it as
+  // upper - lower, which overflows for -1e308..1e308. An axis beyond that is given to it in
+  // a unit of its own (a power of ten): its range and the series' points divided by it, its
+  // tick labels multiplied back. 1 (nothing divided) for every range it holds as it is.
+  double einheit_[2] = {1, 1};
   bool syncing_ = false;
   bool dirty_ = true;
   bool fastDrawing_ = true;
