@@ -73,17 +73,21 @@ class ChartOverlay : public QCPLayerable {
       }
       maler->restore();
     }
+    const QRect bild = plot->viewport();  // the chart's area, on screen and in renderTo
     for (const ChartOverlayText& t : texte) {
-      const double px = x->coordToPixel(t.x / einheit_[0]) + t.offset.x();
-      const double py = y->coordToPixel(t.y / einheit_[1]) + t.offset.y();
+      const QFontMetrics m(t.font);
+      const double px = t.besidePlot ? flaeche.left() + flaeche.width() + t.offset.x()
+                                     : x->coordToPixel(t.x / einheit_[0]) + t.offset.x();
+      double py = y->coordToPixel(t.y / einheit_[1]) + t.offset.y();
+      if (t.besidePlot && !std::isnan(py))
+        py = std::clamp(py, static_cast<double>(bild.top()),
+                        std::max<double>(bild.top(), bild.top() + bild.height() - m.height()));
       if (!std::isfinite(px) || !std::isfinite(py) || std::abs(px) > 1e6 || std::abs(py) > 1e6)
         continue;
       maler->setPen(t.color);
       maler->setFont(t.font);
-      const QFontMetrics m(t.font);
-      const QRect bild = plot->viewport();  // the chart's area, on screen and in renderTo
       maler->drawText(QPointF(px, py + m.ascent()),
-                      chartOverlayShownText(t.text, t.font, px, bild.left() + bild.width()));
+                      chartOverlayShownText(t.text, t.font, px, bild.left() + bild.width(), t.keepFrom));
     }
   }
 
@@ -142,12 +146,58 @@ class ChartIncrementTicker : public ChartEinheitTicker<QCPAxisTicker> {
   }
 };
 
-QString chartOverlayShownText(const QString& text, const QFont& font, double left, double right) {
+namespace {
+
+// t cut in the middle to at most platz pixels: its first and last characters, as many as
+// fit (one more in front where they are odd), with "…" between; empty when not even "…"
+// fits. A pair of UTF-16 halves is never split.
+QString MitteKuerzen(const QString& t, const QFontMetrics& m, double platz) {
+  auto gekuerzt = [&](qsizetype n) {
+    qsizetype vorn = (n + 1) / 2, hinten = n / 2;
+    if (vorn > 0 && t.at(vorn - 1).isHighSurrogate()) --vorn;
+    if (hinten > 0 && t.at(t.size() - hinten).isLowSurrogate()) --hinten;
+    return t.left(vorn) + QChar(0x2026) + t.right(hinten);
+  };
+  auto passt = [&](qsizetype n) { return m.horizontalAdvance(gekuerzt(n)) <= platz; };
+  if (!passt(0)) return {};
+  // The widths grow with the characters kept; the most that fit, found by halving.
+  qsizetype lo = 0, hi = t.size() - 1;
+  while (lo < hi) {
+    const qsizetype mitte = (lo + hi + 1) / 2;
+    if (passt(mitte))
+      lo = mitte;
+    else
+      hi = mitte - 1;
+  }
+  return gekuerzt(lo);
+}
+
+}  // namespace
+
+QString chartOverlayShownText(const QString& text, const QFont& font, double left, double right,
+                              qsizetype keepFrom) {
   const QFontMetrics m(font);
   const double platz = right - left;
   if (m.horizontalAdvance(text) <= platz) return text;
   if (platz <= 0) return {};
-  return m.elidedText(text, Qt::ElideRight, static_cast<int>(std::floor(platz)));
+  const int breite = static_cast<int>(std::floor(platz));
+  const QString auslassung(QChar(0x2026));
+  auto passt = [&](const QString& t) { return !t.isEmpty() && m.horizontalAdvance(t) <= platz; };
+  if (keepFrom > 0 && keepFrom < text.size()) {
+    const QString kopf = text.left(keepFrom);
+    const QString rest = text.mid(keepFrom);
+    // Measured together, the two parts may come out a pixel wider than apart.
+    for (double fuerKopf = platz - m.horizontalAdvance(rest);;) {
+      const QString k = MitteKuerzen(kopf, m, fuerKopf);
+      if (k.isEmpty()) break;
+      if (passt(k + rest)) return k + rest;
+      fuerKopf = m.horizontalAdvance(k) - 1;
+    }
+    const QString r = MitteKuerzen(rest, m, platz - m.horizontalAdvance(auslassung));
+    if (r.size() > 1 && passt(auslassung + r)) return auslassung + r;
+  }
+  const QString e = m.elidedText(text, Qt::ElideRight, breite);
+  return passt(e) ? e : QString();
 }
 
 QPoint chartValueToPixel(const ChartRect& r, double xmin, double xmax, double ymin, double ymax,

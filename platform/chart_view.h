@@ -55,7 +55,7 @@ struct ChartRect {
 
 // A text on the overlay: anchored at axis values, its top-left corner offset from there by
 // pixels (so it moves with the axes). A text that runs past the chart's right edge is cut
-// short there with "…" (chartOverlayShownText).
+// short there with "…" (chartOverlayShownText, with keepFrom).
 struct ChartOverlayText {
   double x = 0;
   double y = 0;
@@ -63,12 +63,23 @@ struct ChartOverlayText {
   QString text;
   QColor color = Qt::black;
   QFont font;
+  // In the margin right of the plot: the text starts offset.x() right of the plot's right
+  // edge whatever x is, and its top stays inside the chart (y gives the height).
+  bool besidePlot = false;
+  // The part of the text from here on is what tells it apart (see chartOverlayShownText).
+  qsizetype keepFrom = -1;
 };
 
 // What the overlay draws of text in font when it starts at pixel left and the chart ends at
-// pixel right: the whole text when it fits, else as much of its beginning as fits with "…"
-// (nothing when not even that fits).
-QString chartOverlayShownText(const QString& text, const QFont& font, double left, double right);
+// pixel right: the whole text when it fits. Otherwise, without keepFrom (< 1 or beyond the
+// text), as much of its beginning as fits with "…". With keepFrom, the part from there on is
+// what tells the text apart from others that begin alike (the Y channel of curve labels that
+// share an X channel): the part before it is cut in the middle first, keeping its beginning
+// and end ("Zeit_…_1"), down to "…" alone; only then the kept part too, in the middle, so
+// that its beginning and its end stay ("… : Spannung_…volt_B"). Nothing when not even
+// "…" fits.
+QString chartOverlayShownText(const QString& text, const QFont& font, double left, double right,
+                              qsizetype keepFrom = -1);
 
 // A line through points on the overlay, cut off at the plot rectangle: axis values, or
 // pixels of the chart widget when inPixels is set.
