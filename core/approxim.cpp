@@ -1,5 +1,6 @@
 #include "core/approxim.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -159,10 +160,14 @@ FitFehler KoeffizientenBerechnen(const Modell& modell, const long double* x, con
   for (int j = 0; j < k; ++j) basis[static_cast<size_t>(j)] = modell.basis[static_cast<size_t>(j)];
   std::array<long double, MaxTerme> fa{};  // TermWert
   std::array<long double, MaxTerme> fb{};  // TermWertMalY
+  // The largest finite |f_j(x_i)| of each term and |y_i|, for the coefficients' check.
+  std::array<long double, MaxTerme> groessterTerm{};
+  long double groessterY = 0;
 
   for (std::size_t i = 0; i < n; ++i) {
     const long double xi = x[i];
     const long double yi = y[i];
+    if (std::isfinite(yi)) groessterY = std::max(groessterY, std::fabs(yi));
     for (int j = 0; j < k; ++j) {
       const int bj = basis[static_cast<size_t>(j)];
       long double wa, wb;
@@ -179,6 +184,8 @@ FitFehler KoeffizientenBerechnen(const Modell& modell, const long double* x, con
       }
       fa[static_cast<size_t>(j)] = wa;
       fb[static_cast<size_t>(j)] = wb;
+      if (std::isfinite(wa))
+        groessterTerm[static_cast<size_t>(j)] = std::max(groessterTerm[static_cast<size_t>(j)], std::fabs(wa));
     }
     for (int r = 0; r < k; ++r) {
       const long double fr = fa[static_cast<size_t>(r)];
@@ -198,13 +205,25 @@ FitFehler KoeffizientenBerechnen(const Modell& modell, const long double* x, con
   for (int r = 0; r < k; ++r)
     for (int c = r + 1; c < k; ++c) a[r][c] = a[c][r];
 
-  if (!MatrixInvertieren(k, a)) return FitFehler::NichtLoesbar;
-  if (!MatrixMalVektor(k, a, b.data())) return FitFehler::NichtLoesbar;
+  switch (NormalgleichungenLoesen(k, a, b.data())) {
+    case LoesungsFehler::Keiner: break;
+    case LoesungsFehler::Ueberlauf: return FitFehler::NichtLoesbar;
+    case LoesungsFehler::Zahlenbereich: return FitFehler::Zahlenbereich;
+  }
   for (int j = 0; j < k; ++j) {
-    const double v = static_cast<double>(b[static_cast<size_t>(j)]);
+    const long double c = b[static_cast<size_t>(j)];
+    const double v = static_cast<double>(c);
     if (!std::isfinite(v)) {
       if (fehlerKoeff) *fehlerKoeff = j + 1;
       return FitFehler::NichtEndlich;
+    }
+    // Below the normal doubles a coefficient loses its digits (e^-1000 becomes 0): where its
+    // term still moves the fitted values by more than 1e-9 of the largest |y|, the curve
+    // drawn from the doubles would lack it.
+    if (std::fabs(v) < std::numeric_limits<double>::min() &&
+        std::fabs(c - v) * groessterTerm[static_cast<size_t>(j)] > 1e-9L * groessterY) {
+      if (fehlerKoeff) *fehlerKoeff = j + 1;
+      return FitFehler::ZuKlein;
     }
     koeff[static_cast<size_t>(j)] = v;
   }

@@ -74,16 +74,21 @@ bool FormelWert(const Modell& modell, const double* koeff, double x, double& wer
 
 enum class FitFehler {
   Keiner,
-  KeineTerme,    // the model has no terms: nothing to fit, nothing to report
-  NichtLoesbar,  // the solver stopped (overflow in the inversion or the product)
-  NichtEndlich,  // a coefficient is not finite as a double
+  KeineTerme,     // the model has no terms: nothing to fit, nothing to report
+  NichtLoesbar,   // the solver stopped (overflow in the inversion or the product)
+  Zahlenbereich,  // the solver lost its pivot to the double range even on the scaled sums
+  NichtEndlich,   // a coefficient is not finite as a double
+  ZuKlein,        // a coefficient that counts is too small for a double (it would be lost)
 };
 
 // Fits the model to the n points (x[i], y[i]), i = 0..n-1, and writes koeff[0..k-1]. Every
 // basis is evaluated once per point; each product-and-add of the normal equations is left
-// out when a basis value failed or the product or the new sum is not finite. Too few
+// out when a basis value failed or the product or the new sum is not finite. The sums are
+// solved by NormalgleichungenLoesen (core/matrix.h), so data near the ends of the number
+// range (x near 1e200: sums of x^2 near 1e400) is fitted on exactly scaled sums. Too few
 // points or a singular matrix are not detected: the coefficients are what the solver's
-// zero-pivot rule gives. fehlerKoeff gets the 1-based coefficient of NichtEndlich.
+// zero-pivot rule gives. fehlerKoeff gets the 1-based coefficient of NichtEndlich and
+// ZuKlein.
 FitFehler KoeffizientenBerechnen(const Modell& modell, const long double* x, const long double* y,
                                  std::size_t n, std::vector<double>& koeff, TermMeldung& meldung,
                                  int* fehlerKoeff = nullptr);

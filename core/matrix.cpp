@@ -1,6 +1,8 @@
 #include "core/matrix.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace kolvex {
 
@@ -24,9 +26,13 @@ bool Tauschen(long double& erster, long double& zweiter) {
   return true;
 }
 
+// Whether a reciprocal held in a double kept its digits: a normal double (0 and subnormals
+// have lost them; an overflow has failed already).
+bool Normal(double d) { return std::fabs(d) >= std::numeric_limits<double>::min(); }
+
 }  // namespace
 
-bool MatrixInvertieren(int n, Matrix31& a) {
+bool MatrixInvertieren(int n, Matrix31& a, bool* pivotVerloren) {
   if (n < 0 || n > MatrixGroesse) return false;
   // Sized for the storage, not for n: with nothing but NaNs in the block the search finds
   // no candidate and the start values 1 / 1 are used, which lie outside a 1 x 1 block.
@@ -43,7 +49,10 @@ bool MatrixInvertieren(int n, Matrix31& a) {
         const long double betrag = std::fabs(a[j][k]);
         if (betrag >= big) {
           double d = 0;
-          if (InDouble(betrag, d)) big = d;  // beyond the double range: big stays
+          if (InDouble(betrag, d))
+            big = d;
+          else if (pivotVerloren)  // beyond the double range: big stays
+            *pivotVerloren = true;
           irow = j;
           icol = k;
         }
@@ -58,6 +67,7 @@ bool MatrixInvertieren(int n, Matrix31& a) {
     indxc[i] = icol;
     if (a[icol][icol] != 0) {
       if (!InDouble(1.0L / a[icol][icol], pivinv)) return false;
+      if (pivotVerloren && !Normal(pivinv)) *pivotVerloren = true;
     }
     a[icol][icol] = 1;
     for (int l = 0; l < n; ++l) {
@@ -95,6 +105,36 @@ bool MatrixMalVektor(int n, const Matrix31& a, long double* v) {
   }
   for (int i = 0; i < n; ++i) v[i] = t[i];
   return true;
+}
+
+LoesungsFehler NormalgleichungenLoesen(int n, Matrix31& a, long double* b) {
+  if (n < 0 || n > MatrixGroesse) return LoesungsFehler::Ueberlauf;
+  const Matrix31 vorher = a;
+  std::array<long double, MatrixGroesse> x{};
+  std::copy(b, b + n, x.begin());
+  bool verloren = false;
+  if (MatrixInvertieren(n, a, &verloren) && !verloren && MatrixMalVektor(n, a, x.data())) {
+    std::copy(x.begin(), x.begin() + n, b);
+    return LoesungsFehler::Keiner;
+  }
+
+  // Scaled by 2^e_r in row r and 2^e_c in column c: the diagonal comes to [1, 4), and for a
+  // matrix of sums of products every other element to at most 4 in magnitude.
+  std::array<int, MatrixGroesse> e{};
+  for (int j = 0; j < n; ++j) {
+    const long double d = vorher[j][j];
+    if (d != 0 && std::isfinite(d)) e[j] = -static_cast<int>(std::floor(std::ilogb(d) / 2.0));
+  }
+  for (int r = 0; r < n; ++r) {
+    for (int c = 0; c < n; ++c) a[r][c] = std::ldexp(vorher[r][c], e[r] + e[c]);
+    x[r] = std::ldexp(b[r], e[r]);
+  }
+  verloren = false;
+  if (!MatrixInvertieren(n, a, &verloren) || !MatrixMalVektor(n, a, x.data()))
+    return LoesungsFehler::Ueberlauf;
+  if (verloren) return LoesungsFehler::Zahlenbereich;
+  for (int j = 0; j < n; ++j) b[j] = std::ldexp(x[j], e[j]);
+  return LoesungsFehler::Keiner;
 }
 
 }  // namespace kolvex

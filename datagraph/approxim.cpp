@@ -251,8 +251,12 @@ QString TfrApproxim::FitFehlerGrund(const kolvex::FitErgebnis& e) {
   switch (e.fehler) {
     case kolvex::FitFehler::NichtLoesbar:
       return QStringLiteral("Die Normalgleichungen lassen sich nicht lösen (Zahlenüberlauf).");
+    case kolvex::FitFehler::Zahlenbereich:
+      return QStringLiteral("Die Normalgleichungen lassen sich im Zahlenbereich nicht genau lösen.");
     case kolvex::FitFehler::NichtEndlich:
       return QStringLiteral("Der Koeffizient a%1 ist zu groß.").arg(e.fehlerKoeff);
+    case kolvex::FitFehler::ZuKlein:
+      return QStringLiteral("Der Koeffizient a%1 ist zu klein.").arg(e.fehlerKoeff);
     default:
       return QString();
   }

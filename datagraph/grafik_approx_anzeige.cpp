@@ -42,12 +42,15 @@
 namespace {
 
 constexpr double kKeinPunkt = -99999;
-// A curve label starts this many pixels right of its curve's last point.
+// A curve label starts this many pixels right of the plot.
 constexpr int kBeschriftungAbstand = 8;
+// The length of the Y channel's name, kept with each curve's entry in ListBox1.
+constexpr int kYLaenge = Qt::UserRole;
 
 // Rounds halves to the even neighbour (the processor's default mode).
 double Runden(double v) { return std::nearbyint(v); }
-double AufZweiStellen(double v) { return std::nearbyint(v * 100) / 100; }
+// From 2^52 on a double is a whole number, and a hundred times the largest is infinite.
+double AufZweiStellen(double v) { return std::fabs(v) >= 0x1p52 ? v : std::nearbyint(v * 100) / 100; }
 
 QString ZahlText(double v) { return fromCore(kolvex::FloatText(v)); }
 
@@ -104,7 +107,9 @@ std::pair<double, double> TfrGrafikApprox::LinksGerundet(double min, double max)
 }
 
 std::pair<double, double> TfrGrafikApprox::UntenGerundet(double min, double max) {
-  return {Runden(min / 100 - 0.5) * 100, Runden(max / 100 + 0.5) * 100};
+  // Next to the largest double the hundreds round beyond it; the limit stays then.
+  auto endlich = [](double gerundet, double v) { return std::isfinite(gerundet) ? gerundet : v; };
+  return {endlich(Runden(min / 100 - 0.5) * 100, min), endlich(Runden(max / 100 + 0.5) * 100, max)};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -230,6 +235,8 @@ void TfrGrafikApprox::KurveEinlesen() {
   Chart1->setAutomatic(ChartAxis::Left, true);
 
   ListBox1->addItem(KurvenBezeichnung());
+  // Where the Y channel's name begins is known only here: a channel name may hold " : ".
+  ListBox1->item(ListBox1->count() - 1)->setData(kYLaenge, cbYKanal->currentText().size());
   lbFarben->addItem(QStringLiteral("%1").arg(
       static_cast<uint>(kolvex::GrafikFarben[static_cast<size_t>(kolvex::FarbNummer)]), 8, 16,
       QLatin1Char('0')).toUpper());
@@ -385,11 +392,20 @@ void TfrGrafikApprox::KurvenBeschriften() {
       const auto si = static_cast<size_t>(i);
       // A curve without points has no place for a label.
       if (Serien[si - 1]->count() == 0) continue;
+      // In the margin beside the plot, at the height of the curve's last point: a curve
+      // that ends left of the others would have its label run across the plot. Cut short,
+      // the X channel gives way first, so that curves sharing it stay told apart by their Y.
       ChartOverlayText t;
       t.x = kolvex::KurveMaxX[si];
       t.y = kolvex::KurveMaxXY[si];
       t.offset = QPoint(kBeschriftungAbstand, -8);
-      t.text = KurvenTeil(ListBox1->item(i - 1)->text());
+      t.besidePlot = true;
+      const QListWidgetItem* eintrag = ListBox1->item(i - 1);
+      t.text = KurvenTeil(eintrag->text());
+      const QVariant yLaenge = eintrag->data(kYLaenge);
+      const qsizetype trenner = yLaenge.isValid() ? t.text.size() - yLaenge.toInt() - 3
+                                                  : t.text.lastIndexOf(QStringLiteral(" : "));
+      if (trenner > 0 && t.text.mid(trenner, 3) == QStringLiteral(" : ")) t.keepFrom = trenner;
       t.color = i - 1 < lbFarben->count() ? FarbeAusHex(lbFarben->item(i - 1)->text())
                                           : QColor(Qt::black);
       t.font = schrift;

@@ -19,7 +19,8 @@
 // paint can never start work of the window.
 class ChartOverlay : public QCPLayerable {
  public:
-  explicit ChartOverlay(QCustomPlot* plot) : QCPLayerable(plot) {}
+  // einheit: the chart's units of the bottom and the left axis (ChartView::einheit_).
+  ChartOverlay(QCustomPlot* plot, const double* einheit) : QCPLayerable(plot), einheit_(einheit) {}
 
   std::vector<ChartOverlayText> texte;
   std::vector<ChartOverlayLine> linien;
@@ -46,9 +47,10 @@ class ChartOverlay : public QCPLayerable {
         if (l.skipOutside && !l.inPixels) {
           const QCPRange xb = x->range();
           const QCPRange yb = y->range();
+          const double ex = einheit_[0], ey = einheit_[1];
           for (const QPointF& p : l.points) {
-            const QPoint q = chartValueToPixel(rechteck, xb.lower, xb.upper, yb.lower, yb.upper,
-                                               p.x(), p.y()) + l.shift;
+            const QPoint q = chartValueToPixel(rechteck, xb.lower * ex, xb.upper * ex, yb.lower * ey,
+                                               yb.upper * ey, p.x(), p.y()) + l.shift;
             if (q.x() >= rechteck.left && q.x() <= rechteck.right && q.y() >= rechteck.top &&
                 q.y() <= rechteck.bottom)
               zug << QPointF(q);
@@ -57,7 +59,8 @@ class ChartOverlay : public QCPLayerable {
         } else {
           for (const QPointF& p : l.points) {
             const QPointF q = l.inPixels ? p - QPointF(ursprung)
-                                         : QPointF(x->coordToPixel(p.x()), y->coordToPixel(p.y()));
+                                         : QPointF(x->coordToPixel(p.x() / einheit_[0]),
+                                                   y->coordToPixel(p.y() / einheit_[1]));
             if (std::isfinite(q.x()) && std::isfinite(q.y())) zug << q;
           }
         }
@@ -70,19 +73,26 @@ class ChartOverlay : public QCPLayerable {
       }
       maler->restore();
     }
+    const QRect bild = plot->viewport();  // the chart's area, on screen and in renderTo
     for (const ChartOverlayText& t : texte) {
-      const double px = x->coordToPixel(t.x) + t.offset.x();
-      const double py = y->coordToPixel(t.y) + t.offset.y();
+      const QFontMetrics m(t.font);
+      const double px = t.besidePlot ? flaeche.left() + flaeche.width() + t.offset.x()
+                                     : x->coordToPixel(t.x / einheit_[0]) + t.offset.x();
+      double py = y->coordToPixel(t.y / einheit_[1]) + t.offset.y();
+      if (t.besidePlot && !std::isnan(py))
+        py = std::clamp(py, static_cast<double>(bild.top()),
+                        std::max<double>(bild.top(), bild.top() + bild.height() - m.height()));
       if (!std::isfinite(px) || !std::isfinite(py) || std::abs(px) > 1e6 || std::abs(py) > 1e6)
         continue;
       maler->setPen(t.color);
       maler->setFont(t.font);
-      const QFontMetrics m(t.font);
-      const QRect bild = plot->viewport();  // the chart's area, on screen and in renderTo
       maler->drawText(QPointF(px, py + m.ascent()),
-                      chartOverlayShownText(t.text, t.font, px, bild.left() + bild.width()));
+                      chartOverlayShownText(t.text, t.font, px, bild.left() + bild.width(), t.keepFrom));
     }
   }
+
+ private:
+  const double* einheit_;
 };
 
 // A legend entry never wider than the plot leaves room for. The legend stands in the plot's
@@ -103,26 +113,91 @@ class ChartLegendenEintrag : public QCPPlottableLegendItem {
   QRect clipRect() const override { return mOuterRect; }
 };
 
-// A linear ticker whose step never falls below a given smallest step.
-class ChartIncrementTicker : public QCPAxisTicker {
+// Tick labels of an axis that QCustomPlot holds in a unit of its own (ChartView::einheit_):
+// the ticks are round numbers in that unit, a power of ten, and are labelled with the values
+// they stand for.
+template <class Basis>
+class ChartEinheitTicker : public Basis {
  public:
+  explicit ChartEinheitTicker(const double* einheit) : einheit_(einheit) {}
+
+ protected:
+  QString getTickLabel(double tick, const QLocale& locale, QChar format, int stellen) override {
+    return Basis::getTickLabel(*einheit_ == 1 ? tick : tick * *einheit_, locale, format, stellen);
+  }
+  double einheit() const { return *einheit_; }
+
+ private:
+  const double* einheit_;
+};
+
+// A linear ticker whose step never falls below a given smallest step (in the axis' values).
+class ChartIncrementTicker : public ChartEinheitTicker<QCPAxisTicker> {
+ public:
+  using ChartEinheitTicker::ChartEinheitTicker;
   double mindestSchritt = 0;
 
  protected:
   double getTickStep(const QCPRange& bereich) override {
     const double s = QCPAxisTicker::getTickStep(bereich);
-    if (mindestSchritt > 0 && s < mindestSchritt && bereich.size() / mindestSchritt < 1000)
-      return mindestSchritt;
+    const double m = mindestSchritt / einheit();
+    if (m > 0 && s < m && bereich.size() / m < 1000) return m;
     return s;
   }
 };
 
-QString chartOverlayShownText(const QString& text, const QFont& font, double left, double right) {
+namespace {
+
+// t cut in the middle to at most platz pixels: its first and last characters, as many as
+// fit (one more in front where they are odd), with "…" between; empty when not even "…"
+// fits. A pair of UTF-16 halves is never split.
+QString MitteKuerzen(const QString& t, const QFontMetrics& m, double platz) {
+  auto gekuerzt = [&](qsizetype n) {
+    qsizetype vorn = (n + 1) / 2, hinten = n / 2;
+    if (vorn > 0 && t.at(vorn - 1).isHighSurrogate()) --vorn;
+    if (hinten > 0 && t.at(t.size() - hinten).isLowSurrogate()) --hinten;
+    return t.left(vorn) + QChar(0x2026) + t.right(hinten);
+  };
+  auto passt = [&](qsizetype n) { return m.horizontalAdvance(gekuerzt(n)) <= platz; };
+  if (!passt(0)) return {};
+  // The widths grow with the characters kept; the most that fit, found by halving.
+  qsizetype lo = 0, hi = t.size() - 1;
+  while (lo < hi) {
+    const qsizetype mitte = (lo + hi + 1) / 2;
+    if (passt(mitte))
+      lo = mitte;
+    else
+      hi = mitte - 1;
+  }
+  return gekuerzt(lo);
+}
+
+}  // namespace
+
+QString chartOverlayShownText(const QString& text, const QFont& font, double left, double right,
+                              qsizetype keepFrom) {
   const QFontMetrics m(font);
   const double platz = right - left;
   if (m.horizontalAdvance(text) <= platz) return text;
   if (platz <= 0) return {};
-  return m.elidedText(text, Qt::ElideRight, static_cast<int>(std::floor(platz)));
+  const int breite = static_cast<int>(std::floor(platz));
+  const QString auslassung(QChar(0x2026));
+  auto passt = [&](const QString& t) { return !t.isEmpty() && m.horizontalAdvance(t) <= platz; };
+  if (keepFrom > 0 && keepFrom < text.size()) {
+    const QString kopf = text.left(keepFrom);
+    const QString rest = text.mid(keepFrom);
+    // Measured together, the two parts may come out a pixel wider than apart.
+    for (double fuerKopf = platz - m.horizontalAdvance(rest);;) {
+      const QString k = MitteKuerzen(kopf, m, fuerKopf);
+      if (k.isEmpty()) break;
+      if (passt(k + rest)) return k + rest;
+      fuerKopf = m.horizontalAdvance(k) - 1;
+    }
+    const QString r = MitteKuerzen(rest, m, platz - m.horizontalAdvance(auslassung));
+    if (r.size() > 1 && passt(auslassung + r)) return auslassung + r;
+  }
+  const QString e = m.elidedText(text, Qt::ElideRight, breite);
+  return passt(e) ? e : QString();
 }
 
 QPoint chartValueToPixel(const ChartRect& r, double xmin, double xmax, double ymin, double ymax,
@@ -134,9 +209,15 @@ QPoint chartValueToPixel(const ChartRect& r, double xmin, double xmax, double ym
     if (std::isnan(v)) v = -1e9;
     return static_cast<int>(std::nearbyint(std::clamp(v, -1e9, 1e9)));
   };
+  // (v - lo) / (hi - lo); the width of a range such as -1e308..1e308 overflows, halved every
+  // difference fits. (ymax - y) / (ymax - ymin) is the same with every sign turned, exactly.
+  auto anteil = [](double v, double lo, double hi) {
+    if (std::isfinite(hi - lo)) return (v - lo) / (hi - lo);
+    return (v / 2 - lo / 2) / (hi / 2 - lo / 2);
+  };
   QPoint p(r.left, r.top);
-  if ((xmax - xmin) * breite != 0) p.setX(pixel((x - xmin) / (xmax - xmin) * breite + r.left));
-  if ((ymax - ymin) * breite != 0) p.setY(pixel(r.top + (ymax - y) / (ymax - ymin) * hoehe));
+  if ((xmax - xmin) * breite != 0) p.setX(pixel(anteil(x, xmin, xmax) * breite + r.left));
+  if ((ymax - ymin) * breite != 0) p.setY(pixel(r.top + anteil(-y, -ymax, -ymin) * hoehe));
   return p;
 }
 
@@ -815,14 +896,22 @@ void ChartSeries::sync() {
   if (dataDirty_) {
     const size_t n = xs_.size();
     if (punktAlsBild_ != (n > kVektorPunkteGrenze)) applyStyle();
+    // In the axes' units (ChartView::einheit_), which are 1 but for values QCustomPlot cannot
+    // hold as they are.
+    const double ex = chart_->einheit_[0], ey = chart_->einheit_[1];
+    const bool geteilt = ex != 1 || ey != 1;
     if (auto* g = qobject_cast<QCPGraph*>(plottable_)) {
       QVector<QCPGraphData> daten(static_cast<qsizetype>(n));
-      for (size_t i = 0; i < n; ++i) daten[static_cast<qsizetype>(i)] = QCPGraphData(xs_[i], ys_[i]);
+      if (geteilt)
+        for (size_t i = 0; i < n; ++i) daten[static_cast<qsizetype>(i)] = QCPGraphData(xs_[i] / ex, ys_[i] / ey);
+      else
+        for (size_t i = 0; i < n; ++i) daten[static_cast<qsizetype>(i)] = QCPGraphData(xs_[i], ys_[i]);
       g->data()->set(daten, true);
     } else if (auto* c = qobject_cast<QCPCurve*>(plottable_)) {
       QVector<QCPCurveData> daten(static_cast<qsizetype>(n));
       for (size_t i = 0; i < n; ++i)
-        daten[static_cast<qsizetype>(i)] = QCPCurveData(static_cast<double>(i), xs_[i], ys_[i]);
+        daten[static_cast<qsizetype>(i)] =
+            QCPCurveData(static_cast<double>(i), geteilt ? xs_[i] / ex : xs_[i], geteilt ? ys_[i] / ey : ys_[i]);
       c->data()->set(daten, true);
     }
     dataDirty_ = false;
@@ -892,8 +981,9 @@ ChartView::ChartView(QWidget* parent) : QFrame(parent), plot_(new QCustomPlot(th
                   QCustomPlot::limAbove);
   QCPLayer* ebene = plot_->layer(QStringLiteral("beschriftung"));
   ebene->setMode(QCPLayer::lmBuffered);
-  overlay_ = new ChartOverlay(plot_);
+  overlay_ = new ChartOverlay(plot_, einheit_);
   overlay_->setLayer(ebene);
+  applyLinearTicker(ChartAxis::Bottom);
   applyLinearTicker(ChartAxis::Left);
   connect(plot_, &QCustomPlot::afterLayout, this, &ChartView::layoutChanged);
 
@@ -933,22 +1023,55 @@ bool ChartView::automatic(ChartAxis axis) const { return automatic_[static_cast<
 
 double ChartView::minimum(ChartAxis axis) {
   sync();
-  return axisOf(axis)->range().lower;
+  return bereich(axis).lower;
 }
 
 double ChartView::maximum(ChartAxis axis) {
   sync();
-  return axisOf(axis)->range().upper;
+  return bereich(axis).upper;
+}
+
+QCPRange ChartView::bereich(ChartAxis axis) const {
+  const QCPRange r = axisOf(axis)->range();
+  const double e = einheit_[static_cast<int>(axis)];
+  return e == 1 ? r : QCPRange(r.lower * e, r.upper * e);
+}
+
+bool ChartView::bereichSetzen(ChartAxis axis, double lo, double hi) {
+  if (!std::isfinite(lo) || !std::isfinite(hi) || !(lo < hi)) return false;
+  const bool log = logarithmic(axis);
+  double e = 1;
+  QCPRange r(lo, hi);
+  if (!QCPRange::validRange(r)) {
+    // A power of ten, so that round numbers in the unit are round values: the larger end
+    // comes to [1, 10). Within the normal doubles, so that the unit keeps its digits.
+    const double k = std::floor(std::log10(std::max(std::fabs(lo), std::fabs(hi))));
+    e = std::pow(10.0, std::clamp(k, -307.0, 308.0));
+    r = QCPRange(lo / e, hi / e);
+    // Beyond about 1e308 between its ends, a logarithmic range has no ratio as a double (and
+    // its lower end may vanish in the unit); its upper 250 decades are shown.
+    if (log && !(r.lower > 0 && QCPRange::validRange(r))) r.lower = r.upper * 1e-250;
+    if (!QCPRange::validRange(r)) return false;
+  }
+  const int i = static_cast<int>(axis);
+  axisOf(axis)->setRange(r);
+  if (e != einheit_[i]) {
+    einheit_[i] = e;
+    // The series' points go to QCustomPlot in the new unit.
+    for (ChartSeries* s : series_) s->dataDirty_ = true;
+    if (!syncing_)
+      for (ChartSeries* s : series_) s->sync();
+  }
+  return true;
 }
 
 bool ChartView::setMinMax(ChartAxis axis, double min, double max) {
   if (!std::isfinite(min) || !std::isfinite(max) || !(min < max)) return false;
-  if (!QCPRange::validRange(min, max)) return false;  // beyond what QCustomPlot can show
-  automatic_[static_cast<int>(axis)] = false;
   // QCustomPlot would replace a lower end <= 0 of a log axis by max / 1000 on its own; the
   // smallest positive value shown is the more useful end.
   if (logarithmic(axis) && min <= 0) min = positiveLower(axis, max);
-  axisOf(axis)->setRange(min, max);
+  if (!bereichSetzen(axis, min, max)) return false;
+  automatic_[static_cast<int>(axis)] = false;
   markDirty();
   return true;
 }
@@ -956,10 +1079,10 @@ bool ChartView::setMinMax(ChartAxis axis, double min, double max) {
 void ChartView::setLogarithmic(ChartAxis axis, bool on) {
   QCPAxis* a = axisOf(axis);
   if (on == (a->scaleType() == QCPAxis::stLogarithmic)) return;
-  const QCPRange vorher = a->range();
+  const QCPRange vorher = bereich(axis);
   if (on) {
     a->setScaleType(QCPAxis::stLogarithmic);
-    auto ticker = QSharedPointer<QCPAxisTickerLog>::create();
+    auto ticker = QSharedPointer<ChartEinheitTicker<QCPAxisTickerLog>>::create(&einheit_[static_cast<int>(axis)]);
     ticker->setLogBase(10);
     ticker->setSubTickCount(8);
     a->setTicker(ticker);
@@ -972,8 +1095,13 @@ void ChartView::setLogarithmic(ChartAxis axis, bool on) {
     rescale(axis);
   } else if (on && vorher.lower <= 0) {
     // QCustomPlot has put max / 1000 in place of the lower end by now.
-    a->setRange(vorher.upper > 0 ? QCPRange(positiveLower(axis, vorher.upper), vorher.upper)
-                                 : QCPRange(1, 10));
+    if (vorher.upper > 0)
+      bereichSetzen(axis, positiveLower(axis, vorher.upper), vorher.upper);
+    else
+      bereichSetzen(axis, 1, 10);
+  } else {
+    // Held in a unit of its own, the range may need another one on the other scale.
+    bereichSetzen(axis, vorher.lower, vorher.upper);
   }
   applyLogLower(axis);
   markDirty();
@@ -991,7 +1119,7 @@ void ChartView::setGridVisible(ChartAxis axis, bool on) {
 bool ChartView::gridVisible(ChartAxis axis) const { return axisOf(axis)->grid()->visible(); }
 
 void ChartView::applyLinearTicker(ChartAxis axis) {
-  auto ticker = QSharedPointer<ChartIncrementTicker>::create();
+  auto ticker = QSharedPointer<ChartIncrementTicker>::create(&einheit_[static_cast<int>(axis)]);
   if (axis == ChartAxis::Left) ticker->mindestSchritt = leftIncrement_;
   axisOf(axis)->setTicker(ticker);
 }
@@ -1078,13 +1206,15 @@ ChartRect ChartView::lastPlotRect() const {
 double ChartView::valueAt(ChartAxis axis, double pixel) {
   sync();
   const QPoint o = plot_->mapTo(this, QPoint(0, 0));
-  return axisOf(axis)->pixelToCoord(pixel - (axis == ChartAxis::Bottom ? o.x() : o.y()));
+  return axisOf(axis)->pixelToCoord(pixel - (axis == ChartAxis::Bottom ? o.x() : o.y())) *
+         einheit_[static_cast<int>(axis)];
 }
 
 double ChartView::pixelOf(ChartAxis axis, double value) {
   sync();
   const QPoint o = plot_->mapTo(this, QPoint(0, 0));
-  return axisOf(axis)->coordToPixel(value) + (axis == ChartAxis::Bottom ? o.x() : o.y());
+  return axisOf(axis)->coordToPixel(value / einheit_[static_cast<int>(axis)]) +
+         (axis == ChartAxis::Bottom ? o.x() : o.y());
 }
 
 void ChartView::markDirty() {
@@ -1119,6 +1249,9 @@ void ChartView::sync() {
     if (automatic(a)) rescale(a);
     applyLogLower(a);
   }
+  // An axis that took another unit needs the points again.
+  for (ChartSeries* s : series_)
+    if (s->dataDirty_) s->sync();
   syncing_ = false;
   dirty_ = false;
 }
@@ -1143,8 +1276,12 @@ void ChartView::rescale(ChartAxis axis) {
       lo -= d;
       hi += d;
     }
+    // Near the ends of the double range one side has no room to grow.
+    constexpr double groesste = std::numeric_limits<double>::max();
+    lo = std::max(lo, -groesste);
+    hi = std::min(hi, groesste);
   }
-  axisOf(axis)->setRange(lo, hi);
+  bereichSetzen(axis, lo, hi);
 }
 
 double ChartView::positiveLower(ChartAxis axis, double upper) const {
@@ -1156,13 +1293,12 @@ double ChartView::positiveLower(ChartAxis axis, double upper) const {
 
 void ChartView::applyLogLower(ChartAxis axis) {
   if (!logarithmic(axis)) return;
-  QCPAxis* a = axisOf(axis);
-  const QCPRange r = a->range();
+  const QCPRange r = bereich(axis);
   if (r.lower > 0) return;
   if (r.upper <= 0)
-    a->setRange(1, 10);
+    bereichSetzen(axis, 1, 10);
   else
-    a->setRange(positiveLower(axis, r.upper), r.upper);
+    bereichSetzen(axis, positiveLower(axis, r.upper), r.upper);
 }
 
 void ChartView::updateLegend() {

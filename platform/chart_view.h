@@ -35,6 +35,7 @@ class QCustomPlot;
 class QPaintDevice;
 class QCPAbstractPlottable;
 class QCPAxis;
+class QCPRange;
 class ChartView;
 class ChartOverlay;
 class ChartIncrementTicker;
@@ -54,7 +55,7 @@ struct ChartRect {
 
 // A text on the overlay: anchored at axis values, its top-left corner offset from there by
 // pixels (so it moves with the axes). A text that runs past the chart's right edge is cut
-// short there with "…" (chartOverlayShownText).
+// short there with "…" (chartOverlayShownText, with keepFrom).
 struct ChartOverlayText {
   double x = 0;
   double y = 0;
@@ -62,12 +63,23 @@ struct ChartOverlayText {
   QString text;
   QColor color = Qt::black;
   QFont font;
+  // In the margin right of the plot: the text starts offset.x() right of the plot's right
+  // edge whatever x is, and its top stays inside the chart (y gives the height).
+  bool besidePlot = false;
+  // The part of the text from here on is what tells it apart (see chartOverlayShownText).
+  qsizetype keepFrom = -1;
 };
 
 // What the overlay draws of text in font when it starts at pixel left and the chart ends at
-// pixel right: the whole text when it fits, else as much of its beginning as fits with "…"
-// (nothing when not even that fits).
-QString chartOverlayShownText(const QString& text, const QFont& font, double left, double right);
+// pixel right: the whole text when it fits. Otherwise, without keepFrom (< 1 or beyond the
+// text), as much of its beginning as fits with "…". With keepFrom, the part from there on is
+// what tells the text apart from others that begin alike (the Y channel of curve labels that
+// share an X channel): the part before it is cut in the middle first, keeping its beginning
+// and end ("Zeit_…_1"), down to "…" alone; only then the kept part too, in the middle, so
+// that its beginning and its end stay ("… : Spannung_…volt_B"). Nothing when not even
+// "…" fits.
+QString chartOverlayShownText(const QString& text, const QFont& font, double left, double right,
+                              qsizetype keepFrom = -1);
 
 // A line through points on the overlay, cut off at the plot rectangle: axis values, or
 // pixels of the chart widget when inPixels is set.
@@ -223,7 +235,8 @@ class ChartView : public QFrame {
   double minimum(ChartAxis axis);
   double maximum(ChartAxis axis);
   // Fixes the axis at [min, max] and switches its automatic range off; refused (false,
-  // nothing changes) unless min < max and both are finite (and within +-1e250).
+  // nothing changes) unless min < max and both are finite. Any such range is shown, up to
+  // -1e308..1e308 (a logarithmic axis shows at most 250 decades, the upper ones).
   bool setMinMax(ChartAxis axis, double min, double max);
   void setLogarithmic(ChartAxis axis, bool on);
   bool logarithmic(ChartAxis axis) const;
@@ -295,6 +308,9 @@ class ChartView : public QFrame {
   void queuedReplot();
   void sync();
   void rescale(ChartAxis axis);
+  // The axis' range in its values, and setting it (false where it cannot be shown).
+  QCPRange bereich(ChartAxis axis) const;
+  bool bereichSetzen(ChartAxis axis, double lo, double hi);
   void applyLogLower(ChartAxis axis);
   double positiveLower(ChartAxis axis, double upper) const;
   void updateLegend();
@@ -307,6 +323,11 @@ class ChartView : public QFrame {
   int rightMargin_ = -1;
   std::vector<ChartSeries*> series_;
   bool automatic_[2] = {true, true};
+  // QCustomPlot holds a range only within +-1e250 and wider than 1e-280, and measures it as
+  // upper - lower, which overflows for -1e308..1e308. An axis beyond that is given to it in
+  // a unit of its own (a power of ten): its range and the series' points divided by it, its
+  // tick labels multiplied back. 1 (nothing divided) for every range it holds as it is.
+  double einheit_[2] = {1, 1};
   bool syncing_ = false;
   bool dirty_ = true;
   bool fastDrawing_ = true;

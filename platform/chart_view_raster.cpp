@@ -15,7 +15,11 @@ namespace chart_raster {
 
 namespace {
 
-// Pixel distances stay far from where hypot's care about overflow matters.
+// Without hypot's care for overflow: between points inside the far box (kFernerRand) a length
+// is at most 3e6 px. A piece reaching a point near 1e300, which the dashes meet before it is
+// cut, comes out infinite, and is taken for what it is, a piece from far away (beyond
+// 4 kFernerRand); one shorter than about 1e-154 px comes out 0 and is passed over, as it
+// covers nothing.
 inline double laenge(double dx, double dy) { return std::sqrt(dx * dx + dy * dy); }
 
 bool endlich(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }

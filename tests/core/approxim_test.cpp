@@ -298,12 +298,28 @@ TEST(KurveBerechnen, SingularAndDegenerateData) {
 }
 
 TEST(KurveBerechnen, FailedFitsDrawNothing) {
-  // The reciprocal of the only pivot does not fit a double.
-  Punkte klein = Aus({800, 801}, [](long double) { return 1; });
-  FitErgebnis e = Fit("y = a1*e^(-x)", klein);
+  // e^(100^2) squared does not fit the extended type, so that point is left out of the
+  // diagonal but not of the sum beside it, and the solver's swap overflows.
+  Punkte steil = Aus({0, 100}, [](long double) { return 1; });
+  FitErgebnis e = Fit("y = a1 + a2*e^(x^2)", steil);
   EXPECT_FALSE(e.ok);
   EXPECT_EQ(e.fehler, FitFehler::NichtLoesbar);
   for (bool g : e.gueltig) EXPECT_FALSE(g);
+
+  // The sums near 1e-695 are solved scaled; the coefficient, about e^800, is too large.
+  Punkte klein = Aus({800, 801}, [](long double) { return 1; });
+  e = Fit("y = a1*e^(-x)", klein);
+  EXPECT_FALSE(e.ok);
+  EXPECT_EQ(e.fehler, FitFehler::NichtEndlich);
+
+  // e^x on x up to 1000: its coefficient, about e^-1000, becomes 0 as a double, and the
+  // curve would lose the term that carries its last point.
+  std::vector<long double> weit;
+  for (int i = 0; i <= 50; ++i) weit.push_back(20 * i);
+  e = Fit("y = a1 + a2*e^x", Aus(weit, [](long double x) { return 1 + std::fmod(x / 20, 3.0L); }));
+  EXPECT_FALSE(e.ok);
+  EXPECT_EQ(e.fehler, FitFehler::ZuKlein);
+  EXPECT_EQ(e.fehlerKoeff, 2);
 
   // A coefficient beyond the double range.
   Punkte gross;
@@ -313,6 +329,23 @@ TEST(KurveBerechnen, FailedFitsDrawNothing) {
   EXPECT_EQ(e.fehler, FitFehler::NichtEndlich);
   EXPECT_EQ(e.fehlerKoeff, 1);
   EXPECT_TRUE(e.meldung.empty());
+}
+
+TEST(KurveBerechnen, DataNearTheEndsOfTheNumberRange) {
+  // y = x on ten points from x0 to 1,9·x0: near 1e200 the sums of x^2 lie beyond the
+  // double range, where the classic solver lost its pivot and drew a flat line at the mean.
+  for (long double x0 : {1e150L, 1e200L, 1e300L, 1e-200L}) {
+    std::vector<long double> xs;
+    for (int i = 0; i < 10; ++i) xs.push_back(x0 * (1 + i / 10.0L));
+    const FitErgebnis e = Fit("y = a1 + a2*x", Aus(xs, [](long double x) { return x; }));
+    ASSERT_TRUE(e.ok) << static_cast<double>(x0);
+    EXPECT_NEAR(e.koeff[1], 1, 1e-9) << static_cast<double>(x0);
+    EXPECT_LE(std::fabs(e.koeff[0]), 1e-9 * static_cast<double>(x0)) << static_cast<double>(x0);
+    for (int i = 0; i < KurvenPunkteAnzahl; i += 111) {
+      ASSERT_TRUE(e.gueltig[static_cast<size_t>(i)]);
+      EXPECT_NEAR(e.kurveY[static_cast<size_t>(i)] / e.kurveX[static_cast<size_t>(i)], 1, 1e-9) << i;
+    }
+  }
 }
 
 TEST(KurveBerechnen, FailedSamplesAreInvalid) {

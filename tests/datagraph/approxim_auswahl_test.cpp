@@ -323,8 +323,8 @@ TEST_F(AuswahlTest, FailedFitInTheListingWarnsAndKeepsTheGrid) {
   b->FormelAufbauen(1);
   ASSERT_EQ(meldungen.messages().size(), 1u);
   EXPECT_EQ(meldungen.messages()[0].text,
-            QStringLiteral("Das Modell konnte für die Kurve „weit“ nicht berechnet werden.\rDie "
-                           "Normalgleichungen lassen sich nicht lösen (Zahlenüberlauf)."));
+            QStringLiteral("Das Modell konnte für die Kurve „weit“ nicht berechnet werden.\rDer "
+                           "Koeffizient a1 ist zu groß."));
   EXPECT_EQ(b->sg->Cells(1, 1), QStringLiteral("7"));
   meldungen.clear();
   EXPECT_FALSE(b->cbAppChange(0));

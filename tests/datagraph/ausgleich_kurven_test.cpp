@@ -193,8 +193,8 @@ TEST_F(AusgleichTest, FailedFitIsToldOnceNamingTheCurveAndNotOnRedraws) {
   TabelleLaden();
   Kurve(2);
   Kurve(3);
-  // The second curve lies at x = 800: e^(-x) squared is too small for the reciprocal of
-  // the pivot to fit a double.
+  // The second curve lies at x = 800: fitted with e^(-x), its coefficient is about e^800,
+  // too large for a double.
   g->Serien[1]->setPoints({800, 801}, {1, 1});
   frApproxim->AuswahlSetzen(0);
   Druecken(Qt::LeftButton);
@@ -208,8 +208,7 @@ TEST_F(AusgleichTest, FailedFitIsToldOnceNamingTheCurveAndNotOnRedraws) {
   EXPECT_EQ(Linien()[0].pen.color(), g->Serien[0]->color());
   ASSERT_EQ(meldungen.messages().size(), 1u);
   EXPECT_EQ(Texte(), QStringList{"Das Modell konnte für die Kurve „messung   X : Parabel“ nicht "
-                                 "berechnet werden.\rDie Normalgleichungen lassen sich nicht lösen "
-                                 "(Zahlenüberlauf)."});
+                                 "berechnet werden.\rDer Koeffizient a1 ist zu groß."});
   EXPECT_EQ(meldungen.messages().front().kind, MessageKind::Warning);
   // Its points are still there to be drawn.
   EXPECT_TRUE(g->Serien[1]->active());
@@ -243,7 +242,8 @@ TEST_F(AusgleichTest, FailedFitIsToldOnceNamingTheCurveAndNotOnRedraws) {
   EXPECT_EQ(Texte().size(), 2);
 }
 
-// A model with e^x on X far beyond its range: the normal equations overflow. The user gets
+// A model with e^x on X up to 1000: its coefficient, about e^-1000, is too small for a
+// double, and the curve would lack the term. The user gets
 // one box for the pass, naming every curve that failed with its reason, the term message
 // first in the same box; the curves' points stay on the chart.
 TEST_F(AusgleichTest, OverflowingFitsAreToldInOneBoxAndThePointsStayDrawn) {
@@ -269,8 +269,8 @@ TEST_F(AusgleichTest, OverflowingFitsAreToldInOneBoxAndThePointsStayDrawn) {
   ASSERT_EQ(meldungen.messages().size(), 1u);
   EXPECT_EQ(Texte()[0], "x^11 nicht unterstützt\r"
                         "Das Modell konnte für diese Kurven nicht berechnet werden:\r"
-                        "„ueberlauf   X : A“: Die Normalgleichungen lassen sich nicht lösen (Zahlenüberlauf).\r"
-                        "„ueberlauf   X : B“: Die Normalgleichungen lassen sich nicht lösen (Zahlenüberlauf).\r"
+                        "„ueberlauf   X : A“: Der Koeffizient a2 ist zu klein.\r"
+                        "„ueberlauf   X : B“: Der Koeffizient a2 ist zu klein.\r"
                         "„ueberlauf   X : C“: Die Modellkurve hat an keiner Stelle einen gültigen Wert.");
 
   // The one-curve drawing says the same for the curve without a finite sample.
@@ -287,8 +287,8 @@ TEST_F(AusgleichTest, OverflowingFitsAreToldInOneBoxAndThePointsStayDrawn) {
   ModellWaehlen("y = a1 + a2*e^x");
   ASSERT_EQ(meldungen.messages().size(), 1u);
   EXPECT_EQ(Texte()[0], "Das Modell konnte für diese Kurven nicht berechnet werden:\r"
-                        "„ueberlauf   X : A“: Die Normalgleichungen lassen sich nicht lösen (Zahlenüberlauf).\r"
-                        "„ueberlauf   X : B“: Die Normalgleichungen lassen sich nicht lösen (Zahlenüberlauf).");
+                        "„ueberlauf   X : A“: Der Koeffizient a2 ist zu klein.\r"
+                        "„ueberlauf   X : B“: Der Koeffizient a2 ist zu klein.");
   ASSERT_EQ(Linien().size(), 1u);
   EXPECT_EQ(Linien()[0].pen.color(), g->Serien[2]->color());
   g->Chart1->replotNow();

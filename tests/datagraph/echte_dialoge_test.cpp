@@ -187,8 +187,9 @@ TEST_F(EchteDialogeTest, ViewerKeepsRunningAfterFilesItCannotRead) {
   EXPECT_EQ(texte[1], "Datei " + Pfad("halb.gif") + " kann nicht gelesen werden.\nInvalid Image trailer");
 }
 
-// A fit that overflows (e^x on X up to 1000): one real box on the data graph, naming the
-// curve; the graph stays modal with its points, and repaints ask nothing more.
+// A fit that fails (e^x on X up to 1000, its coefficient too small for a double): one real
+// box on the data graph, naming the curve; the graph stays modal with its points, and
+// repaints ask nothing more.
 TEST_F(EchteDialogeTest, FailedFitShowsOneBoxAndTheGraphStays) {
   QStringList zeilen{"x;y"};
   for (int i = 0; i <= 50; ++i) zeilen << QString("%1;%2").arg(i * 20).arg(1 + i % 3);
@@ -208,7 +209,7 @@ TEST_F(EchteDialogeTest, FailedFitShowsOneBoxAndTheGraphStays) {
       MeldungBeantworten(&text, &besitzer);
       QTest::mouseClick(g->tbInterpolation, Qt::LeftButton);  // fitting on
       EXPECT_EQ(text, "Das Modell konnte für die Kurve „ueberlauf   x : y“ nicht berechnet werden.\n"
-                      "Die Normalgleichungen lassen sich nicht lösen (Zahlenüberlauf).");
+                      "Der Koeffizient a2 ist zu klein.");
       EXPECT_EQ(besitzer, g);
       EXPECT_TRUE(g->tbInterpolation->isChecked());
       EXPECT_EQ(g->Serien[0]->count(), 51);

@@ -1070,3 +1070,63 @@ TEST_F(DatenGrafikTest, LongLoadShowsItsProgressInTheShownWindowAndStopsOnEsc) {
   EXPECT_EQ(g->windowTitle(), QStringLiteral("  XY-Daten im Diagramm"));
   EXPECT_TRUE(frRechn->isVisible());
 }
+
+// ---- Values near the ends of the number range -------------------------------------------------
+
+TEST_F(DatenGrafikTest, ValuesToTheEndsOfTheNumberRangeAreDrawnAndScaled) {
+  QStringList zeilen{"x;y"};
+  for (int i = 0; i <= 8; ++i) zeilen << QStringLiteral("%1;1E%2").arg(i).arg(300 + i);
+  Laden("gross.csv", zeilen);
+  g->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
+  Kurve(1, 2);  // Y up to 1E308
+  Kurve(2, 1);  // X up to 1E308
+  EXPECT_TRUE(Meldungen().isEmpty());
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), 0);
+  EXPECT_DOUBLE_EQ(g->Chart1->maximum(ChartAxis::Left), 1e308);
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Bottom), 0);
+  EXPECT_DOUBLE_EQ(g->Chart1->maximum(ChartAxis::Bottom), 1e308);
+  const ChartRect r = g->Chart1->plotRect();
+  for (int s = 0; s < 2; ++s)
+    for (int i = 0; i < g->Serien[s]->count(); ++i) {
+      const QPoint p = g->WertZuPixel(g->Serien[s]->xValue(i), g->Serien[s]->yValue(i));
+      EXPECT_TRUE(p.x() >= r.left && p.x() <= r.right && p.y() >= r.top && p.y() <= r.bottom)
+          << s << " " << i << ": " << p.x() << ", " << p.y();
+    }
+  // The scaling dialog shows the limits as numbers, and they come back as they were.
+  QTimer::singleShot(0, [] {
+    EXPECT_EQ(frSkal->sgSkal->Cells(1, 2), QStringLiteral("1E308"));
+    EXPECT_EQ(frSkal->sgSkal->Cells(2, 2), QStringLiteral("1E308"));
+    frSkal->sgSkal->setCells(1, 1, QStringLiteral("-1E308"));
+    frSkal->sbExitClick();
+  });
+  g->tbSkalierungClick();
+  EXPECT_EQ(g->Chart1->minimum(ChartAxis::Left), -1e308);
+  EXPECT_DOUBLE_EQ(g->Chart1->maximum(ChartAxis::Left), 1e308);
+  g->tbSkal_RundClick();
+  EXPECT_DOUBLE_EQ(g->Chart1->maximum(ChartAxis::Left), 1e308);
+  EXPECT_DOUBLE_EQ(g->Chart1->maximum(ChartAxis::Bottom), 1e308);
+  EXPECT_FALSE(g->Chart1->automatic(ChartAxis::Bottom));
+  g->hide();
+}
+
+TEST_F(DatenGrafikTest, StraightLineFarOutIsFittedAsAStraightLine) {
+  // y = x on x = 1E200 .. 1,9E200 and on 1E300 .. 1,9E300: the sums of x² lie beyond the
+  // double range; the fitted line follows the points instead of lying flat at their mean.
+  for (int hoch : {200, 300}) {
+    QStringList zeilen{"x;y"};
+    for (int i = 0; i < 10; ++i) zeilen << QStringLiteral("1,%1E%2;1,%1E%2").arg(i).arg(hoch);
+    Laden(QStringLiteral("weit%1.csv").arg(hoch), zeilen);
+    Kurve(1, 2);
+    frApproxim->AuswahlSetzen(0);  // y = a1 + a2*x
+    g->tbInterpolation->setChecked(true);
+    g->ApproximationZeichnen();
+    EXPECT_TRUE(Meldungen().isEmpty()) << Meldungen().join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(g->Chart1->overlayLines().size(), 1u) << hoch;
+    const QVector<QPointF>& linie = g->Chart1->overlayLines()[0].points;
+    ASSERT_EQ(linie.size(), 1000) << hoch;
+    for (const QPointF& p : {linie.front(), linie[500], linie.back()}) EXPECT_NEAR(p.y() / p.x(), 1, 1e-9) << hoch;
+    g->tbInterpolation->setChecked(false);
+    g->AlleKurvenLoeschen();
+  }
+}

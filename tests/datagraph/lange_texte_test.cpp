@@ -1,5 +1,5 @@
 // Long channel names and title lines in the data graph: the plot keeps most of the chart,
-// and every label, caption and title line shows its beginning.
+// every caption and title line shows its beginning, and every curve label its Y name.
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -40,6 +40,18 @@ class LangeTexteTest : public FensterTest {
     QCoreApplication::processEvents();
     g->Chart1->replotNow();
   }
+  // What the chart shows of label i: it starts in the margin beside the plot and ends
+  // inside the chart.
+  QString Gezeigt(int i) {
+    const ChartOverlayText& t = g->Chart1->overlayTexts()[static_cast<size_t>(i)];
+    EXPECT_TRUE(t.besidePlot);
+    const int links = g->Chart1->lastPlotRect().right + t.offset.x();
+    const int rechts = g->Chart1->width();
+    const QString gezeigt = chartOverlayShownText(t.text, t.font, links, rechts, t.keepFrom);
+    EXPECT_FALSE(gezeigt.isEmpty());
+    EXPECT_LE(links + QFontMetrics(t.font).horizontalAdvance(gezeigt), rechts) << gezeigt.toStdString();
+    return gezeigt;
+  }
   TfrGrafikApprox* g = nullptr;
 };
 
@@ -54,7 +66,41 @@ TEST_F(LangeTexteTest, LabelMarginIsBoundedToThreeTenthsOfTheChart) {
   EXPECT_EQ(TfrGrafikApprox::RandPixel(0, 30, 0), 12);
 }
 
-TEST_F(LangeTexteTest, LongCurveLabelLeavesThePlotMostOfTheWidthAndShowsItsBeginning) {
+TEST_F(LangeTexteTest, LabelsAreCutFromTheXNameFirst) {
+  QFont schrift = g->Chart1->font();
+  schrift.setBold(true);
+  const QFontMetrics m(schrift);
+  const QString text = QStringLiteral(" Zeitstempel_Kanal_1 : Spannung_B");
+  const qsizetype ab = text.indexOf(QStringLiteral(" : "));
+  const QString rest = text.mid(ab);
+  auto gezeigt = [&](int platz) { return chartOverlayShownText(text, schrift, 10, 10 + platz, ab); };
+  EXPECT_EQ(gezeigt(m.horizontalAdvance(text)), text);
+  for (int platz = m.horizontalAdvance(text) - 1; platz > 0; --platz) {
+    const QString g = gezeigt(platz);
+    EXPECT_LE(m.horizontalAdvance(g), platz) << platz;
+    // (Measured as one text, the parts may come out a pixel narrower than the rule saw.)
+    if (platz >= m.horizontalAdvance(QStringLiteral(" Z…1") + rest) + 2) {
+      // The X name cut in the middle, the rest whole.
+      EXPECT_TRUE(g.startsWith(QStringLiteral(" Z")) && g.contains(QStringLiteral("…")) &&
+                  g.endsWith(QStringLiteral("1") + rest))
+          << platz << " [" << g.toStdString() << "]";
+    } else if (platz >= m.horizontalAdvance(QStringLiteral("…") + rest) + 2) {
+      // The Y name whole as long as it fits.
+      EXPECT_TRUE(g.contains(QStringLiteral("…")) && g.endsWith(rest)) << platz << " [" << g.toStdString() << "]";
+    } else if (platz >= m.horizontalAdvance(QStringLiteral("… : …_B")) + 2) {
+      // The X name gone, the Y name cut in the middle: " : " and its end stay.
+      EXPECT_TRUE(g.startsWith(QStringLiteral("… : ")) && g.endsWith(QStringLiteral("B")))
+          << platz << " [" << g.toStdString() << "]";
+    } else if (platz >= m.horizontalAdvance(QStringLiteral("…"))) {
+      EXPECT_FALSE(g.isEmpty()) << platz;
+    }
+  }
+  // Without a part to keep, the beginning stays.
+  EXPECT_EQ(chartOverlayShownText(text, schrift, 0, m.horizontalAdvance(QStringLiteral(" Zeit…")), -1),
+            QStringLiteral(" Zeit…"));
+}
+
+TEST_F(LangeTexteTest, LongCurveLabelLeavesThePlotMostOfTheWidthAndKeepsItsYName) {
   KurveAus(kLang1, kLang2);
   const QString label = QStringLiteral(" ") + kLang1 + QStringLiteral(" : ") + kLang2;
   for (const QSize groesse : {QSize(1100, 750), QSize(300, 300)}) {
@@ -64,20 +110,81 @@ TEST_F(LangeTexteTest, LongCurveLabelLeavesThePlotMostOfTheWidthAndShowsItsBegin
     const int breite = g->Chart1->width();
     const ChartRect r = g->Chart1->lastPlotRect();
     EXPECT_GE(r.width(), breite * 6 / 10) << breite;
-    const auto& texte = g->Chart1->overlayTexts();
-    ASSERT_EQ(texte.size(), 1u);
-    ASSERT_EQ(texte[0].text, label);
-    const int links = g->WertZuPixel(texte[0].x, texte[0].y).x() + texte[0].offset.x();
-    EXPECT_GE(links, r.right);  // beside the plot
-    const QString gezeigt = chartOverlayShownText(texte[0].text, texte[0].font, links, breite);
-    ASSERT_TRUE(gezeigt.endsWith(QChar(0x2026))) << gezeigt.toStdString();
-    EXPECT_TRUE(label.startsWith(gezeigt.chopped(1)));
-    EXPECT_TRUE(gezeigt.startsWith(QStringLiteral(" Ein sehr sehr"))) << gezeigt.toStdString();
+    const QString gezeigt = Gezeigt(0);
+    ASSERT_EQ(g->Chart1->overlayTexts()[0].text, label);
+    // The X name gave way, the Y name's beginning and end stay.
+    ASSERT_TRUE(gezeigt.startsWith(QChar(0x2026))) << gezeigt.toStdString();
+    EXPECT_TRUE(gezeigt.contains(QStringLiteral(" : Noch"))) << gezeigt.toStdString();
+    EXPECT_TRUE(gezeigt.endsWith(QStringLiteral("[kg]"))) << gezeigt.toStdString();
   }
   // The picture for saving and printing draws the chart as the window shows it.
   const QImage bild = g->DiagrammBild().convertToFormat(QImage::Format_RGB32);
   const QImage chart = g->Chart1->grab().toImage().convertToFormat(QImage::Format_RGB32);
   EXPECT_EQ(bild.copy(20, 40, chart.width(), chart.height()), chart);
+}
+
+// Two files of long channel names, the second reaching further in X: every label stands in
+// the margin right of the plot, never across it, cut to the chart's edge; the curves that
+// share the X channel are told apart by their Y names.
+TEST_F(LangeTexteTest, LabelsOfCurvesThatEndEarlyOrShareTheirXStayInTheMargin) {
+  const QString x = QStringLiteral("Zeitstempel_der_Messung_Kanal_Alpha_1");
+  const QString yA = QStringLiteral("Spannung_am_Ausgang_des_Verstaerkers_in_Millivolt_A");
+  const QString yB = QStringLiteral("Spannung_am_Ausgang_des_Verstaerkers_in_Millivolt_B");
+  DateiSchreiben("kurz.csv", {x + ";" + yA + ";" + yB, "0;1;2", "1;2;3", "2;5;4", "3;4;6"});
+  DateiSchreiben("lang.csv", {x + ";" + yA, "0;1", "4;6", "9;3"});
+  g->OpenDialog1.FileName = Pfad("kurz.csv");
+  g->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
+  g->resize(1100, 750);
+  for (const auto& [datei, y] : {std::pair{QStringLiteral("kurz.csv"), 2}, {QStringLiteral("kurz.csv"), 3},
+                                 {QStringLiteral("lang.csv"), 2}}) {
+    if (g->OpenDialog1.FileName != Pfad(datei)) {
+      g->OpenDialog1.FileName = Pfad(datei);
+      g->Aktivieren();
+    }
+    g->tbPlusClick();
+    g->cbXKanal->setCurrentIndex(1);
+    g->cbYKanal->setCurrentIndex(y);
+    g->sbGrafikClick();
+  }
+  QCoreApplication::processEvents();
+  g->Chart1->replotNow();
+  ASSERT_EQ(g->Chart1->overlayTexts().size(), 3u);
+  const ChartRect r = g->Chart1->lastPlotRect();
+  QStringList gezeigt;
+  for (int i = 0; i < 3; ++i) {
+    const ChartOverlayText& t = g->Chart1->overlayTexts()[static_cast<size_t>(i)];
+    gezeigt << Gezeigt(i);
+    EXPECT_TRUE(gezeigt[i].contains(QChar(0x2026))) << gezeigt[i].toStdString();
+    EXPECT_TRUE(gezeigt[i].endsWith(t.text.right(2))) << gezeigt[i].toStdString();
+  }
+  EXPECT_NE(gezeigt[0], gezeigt[1]);
+  EXPECT_EQ(gezeigt[0], gezeigt[2]);  // the same channels in the other file
+
+  // On the screen: nothing of the first curve's colour in the plot right of its last point,
+  // where its label once ran across the data.
+  const QImage bild = g->Chart1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QColor farbe = g->Serien[0]->color();
+  const int ab = static_cast<int>(g->Chart1->pixelOf(ChartAxis::Bottom, 3)) + 6;
+  int gefunden = 0;
+  for (int px = ab; px < r.right; ++px)
+    for (int py = r.top; py < r.bottom; ++py) {
+      const QColor c = bild.pixelColor(px, py);
+      gefunden += std::abs(c.red() - farbe.red()) + std::abs(c.green() - farbe.green()) +
+                      std::abs(c.blue() - farbe.blue()) < 60;
+    }
+  EXPECT_EQ(gefunden, 0);
+  // And the labels are drawn: the margin holds each curve's colour.
+  for (int s = 0; s < 3; ++s) {
+    const QColor f = g->Serien[s]->color();
+    int imRand = 0;
+    for (int px = r.right + 1; px < bild.width(); ++px)
+      for (int py = 0; py < bild.height(); ++py) {
+        const QColor c = bild.pixelColor(px, py);
+        imRand += std::abs(c.red() - f.red()) + std::abs(c.green() - f.green()) + std::abs(c.blue() - f.blue()) < 60;
+      }
+    EXPECT_GT(imRand, 20) << s;
+  }
 }
 
 TEST_F(LangeTexteTest, XCaptionWiderThanThePlotShowsItsBeginning) {

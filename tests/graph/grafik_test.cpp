@@ -449,7 +449,6 @@ TEST_F(GrafikTest, ClickReadOut) {
   EXPECT_EQ(g->lbY->text(), QStringLiteral("Y = 4"));
 
   // Far beyond any value: empty read-out, clicked point reset.
-  EXPECT_FALSE(g->Chart1->setMinMax(ChartAxis::Bottom, 0, 1e300));  // more than it can show
   ASSERT_TRUE(g->Chart1->setMinMax(ChartAxis::Bottom, 0, 1e249));
   g->Chart1Klick(QPoint(2000000000, r.top + 1));
   EXPECT_EQ(g->lbX->text(), QStringLiteral("X = "));

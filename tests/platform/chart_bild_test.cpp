@@ -12,6 +12,7 @@
 
 #include "platform/chart_view.h"
 #include "platform/chart_view_raster.h"
+#include <qcustomplot.h>
 
 namespace {
 
@@ -410,6 +411,85 @@ TEST_F(ChartBildTest, HugeValuesInsideASortedSeries) {
   }
 }
 
+// Values beyond what QCustomPlot holds as they are (ranges within +-1e250 and wider than
+// 1e-280): the axes reach them, the ticks are labelled with the values, the points lie where
+// their values say, and both roads draw them alike.
+TEST_F(ChartBildTest, ValuesToTheEndsOfTheDoubleRange) {
+  ChartSeries* s = Serie(2, 2, Qt::SolidLine, PointerStyle::Circle, Qt::red, Qt::red, Qt::red);
+  struct Fall {
+    double x0, x1, y0, y1;
+  };
+  for (const Fall f : {Fall{0, 8, 1e300, 1e308}, Fall{1e300, 1e308, 0, 8},
+                       Fall{-1.7e308, 1.7e308, 1.7e308, -1e308}, Fall{1e-300, 3e-300, 0, 5e-301}}) {
+    xs.clear();
+    ys.clear();
+    for (int i = 0; i <= 400; ++i) {
+      const double t = i / 400.0;
+      xs.push_back(f.x0 * (1 - t) + f.x1 * t);
+      ys.push_back(f.y0 * (1 - t) + f.y1 * t);
+    }
+    s->setPoints(xs, ys);
+    chart.setAutomatic(ChartAxis::Bottom, true);
+    chart.setAutomatic(ChartAxis::Left, true);
+    const ChartRect r = chart.plotRect();
+    const std::string fall = QStringLiteral("%1..%2 / %3..%4").arg(f.x0).arg(f.x1).arg(f.y0).arg(f.y1).toStdString();
+    EXPECT_DOUBLE_EQ(chart.minimum(ChartAxis::Bottom), std::min(f.x0, f.x1)) << fall;
+    EXPECT_DOUBLE_EQ(chart.maximum(ChartAxis::Bottom), std::max(f.x0, f.x1)) << fall;
+    EXPECT_DOUBLE_EQ(chart.minimum(ChartAxis::Left), std::min(f.y0, f.y1)) << fall;
+    EXPECT_DOUBLE_EQ(chart.maximum(ChartAxis::Left), std::max(f.y0, f.y1)) << fall;
+    // The first and the last point at their corners of the plot.
+    EXPECT_NEAR(chart.pixelOf(ChartAxis::Bottom, xs.front()), f.x0 < f.x1 ? r.left : r.right, 1) << fall;
+    EXPECT_NEAR(chart.pixelOf(ChartAxis::Bottom, xs.back()), f.x0 < f.x1 ? r.right : r.left, 1) << fall;
+    EXPECT_NEAR(chart.pixelOf(ChartAxis::Left, ys.front()), f.y0 < f.y1 ? r.bottom : r.top, 1) << fall;
+    // Halves, as the width of such a range may overflow; within a pixel.
+    const double mitte = chart.valueAt(ChartAxis::Left, (r.top + r.bottom) / 2.0);
+    EXPECT_NEAR((mitte - (f.y0 / 2 + f.y1 / 2)) / std::fabs(f.y1 / 2 - f.y0 / 2), 0, 4.0 / r.height()) << fall;
+    // Every tick label reads as a value inside the axis.
+    for (QCPAxis* achse : {chart.plot()->xAxis, chart.plot()->yAxis}) {
+      const QVector<QString> labels = achse->tickVectorLabels();
+      EXPECT_GE(labels.size(), 3) << fall;
+      const bool unten = achse == chart.plot()->xAxis;
+      const double lo = chart.minimum(unten ? ChartAxis::Bottom : ChartAxis::Left);
+      const double hi = chart.maximum(unten ? ChartAxis::Bottom : ChartAxis::Left);
+      for (const QString& l : labels) {
+        bool ok = false;
+        const double v = QString(l).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+        EXPECT_TRUE(ok && v >= lo - (hi - lo) * 1e-9 && v <= hi + (hi - lo) * 1e-9)
+            << fall << ": " << l.toStdString();
+      }
+    }
+    const auto [alt, neu] = Beide();
+    EXPECT_TRUE(GleichBisAufKanten(alt, neu)) << fall;
+    // The line crosses the plot: its red is found all along the plot's width.
+    int spalten = 0;
+    for (int x = r.left + 2; x < r.right - 2; x += 10) {
+      bool rot = false;
+      for (int y = r.top; y < r.bottom && !rot; ++y) rot = qRed(neu.pixel(x, y)) > 200 && qGreen(neu.pixel(x, y)) < 80;
+      spalten += rot;
+    }
+    EXPECT_GE(spalten, (r.width() - 4) / 10 - 1) << fall;
+  }
+
+  // Fixed at -1e308..1e308, whose width overflows: 0 lies in the middle, on the chart as in
+  // the pixel rule of the windows.
+  ASSERT_TRUE(chart.setMinMax(ChartAxis::Left, -1e308, 1e308));
+  ASSERT_TRUE(chart.setMinMax(ChartAxis::Bottom, -1e308, 1e308));
+  const ChartRect r = chart.plotRect();
+  EXPECT_NEAR(chart.pixelOf(ChartAxis::Left, 0), (r.top + r.bottom) / 2.0, 1);
+  EXPECT_NEAR(chart.valueAt(ChartAxis::Left, chart.pixelOf(ChartAxis::Left, 5e307)) / 5e307, 1, 1e-9);
+  const QPoint mitte = chartValueToPixel(r, -1e308, 1e308, -1e308, 1e308, 0, 0);
+  EXPECT_NEAR(mitte.x(), (r.left + r.right) / 2.0, 1);
+  EXPECT_NEAR(mitte.y(), (r.top + r.bottom) / 2.0, 1);
+  EXPECT_EQ(chartValueToPixel(r, -1e308, 1e308, -1e308, 1e308, 1e308, -1e308), QPoint(r.right, r.bottom));
+  EXPECT_FALSE(chart.setMinMax(ChartAxis::Left, -std::numeric_limits<double>::infinity(), 0));
+
+  // A logarithmic axis over more decades than a double's ratio holds shows the upper 250.
+  chart.setLogarithmic(ChartAxis::Left, true);
+  ASSERT_TRUE(chart.setMinMax(ChartAxis::Left, 1e-300, 1e300));
+  EXPECT_DOUBLE_EQ(chart.maximum(ChartAxis::Left), 1e300);
+  EXPECT_NEAR(std::log10(chart.minimum(ChartAxis::Left)), 50, 1e-6);
+}
+
 // ---- The drawing's own pieces ---------------------------------------------------------------
 
 TEST(ChartRaster, WideLinesCoverWhatTheirWidthCoversWithFlatEnds) {
@@ -440,10 +520,11 @@ TEST(ChartRaster, FarPointsAndGapsOfALine) {
   chart_raster::Abdeckung m;
   m.beginnen(30, 30);
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  // From far left to far right across row 5, a gap, then a piece in row 20.
+  // From far left to far right across row 5 (a length that overflows to infinity: drawn
+  // solid, as a piece from far away), a gap, then a piece in row 20.
   const QPointF zug[] = {{-1e300, 5.5}, {1e300, 5.5}, {nan, nan}, {3, 20.5}, {9, 20.5}};
   m.linie(zug, 5, 1.5, Qt::DashLine);
-  EXPECT_GT(m.wert(0, 5), 0);
+  for (int x = 0; x < 30; ++x) EXPECT_GT(m.wert(x, 5), 0) << x;
   EXPECT_EQ(m.wert(20, 12), 0);  // nothing joins the pieces across the gap
   EXPECT_GT(m.wert(4, 20), 0);
   EXPECT_EQ(m.beruehrt().bottom(), 21);
