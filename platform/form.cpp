@@ -181,8 +181,31 @@ void Form::setVisible(bool visible) {
   if (!visible && isVisible()) waitUntilMapped(this);
   const bool zeigen = visible && !isVisible();
   QWidget::setVisible(visible);
-  // Showing is a request too: the manager places and frames the window.
-  if (zeigen && isVisible()) anfrageGestellt();
+  if (zeigen && isVisible()) {
+    // Showing is a request too: the manager places and frames the window.
+    anfrageGestellt();
+    if (QWindow* fenster = windowHandle()) fenster->installEventFilter(this);
+  }
+}
+
+bool Form::eventFilter(QObject* watched, QEvent* event) {
+  // The window system's news about the native window: once Qt has taken them in, the frame
+  // may have changed without the window having moved (see rahmenPruefen).
+  if (watched == windowHandle() && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+      !settling_.hasExpired())
+    QMetaObject::invokeMethod(this, &Form::rahmenPruefen, Qt::QueuedConnection);
+  return QWidget::eventFilter(watched, event);
+}
+
+void Form::rahmenPruefen() {
+  // Qt learns the frame's borders from the manager piece by piece: a window pulled in with
+  // borders known only in part can stand with its title bar above the screen once the rest is
+  // known, and nothing of the window moves then. A changed frame is pulled in again.
+  if (!isVisible() || frameUnknown_ || settling_.hasExpired()) return;
+  const QMargins raender = RahmenRaender(this);
+  if (raender == raender_) return;
+  raender_ = raender;
+  FensterImBildHalten(this);
 }
 
 void Form::anfrageGestellt() {
@@ -265,6 +288,7 @@ bool Form::event(QEvent* event) {
   if (frameUnknown_ && isVisible() && frameGeometry() != geometry()) {
     frameUnknown_ = false;
     settling_.setRemainingTime(kSettlingMs);
+    raender_ = RahmenRaender(this);
     FensterImBildHalten(this);
   } else if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
     geometrieGeaendert(event);

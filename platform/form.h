@@ -2,6 +2,7 @@
 // Base of every window of the program: a top-level widget with a Tag, modal showing with a
 // ModalResult, and the creation, show, activation and close hooks the windows override.
 #include <QDeadlineTimer>
+#include <QMargins>
 #include <QWidget>
 
 class QEventLoop;
@@ -75,10 +76,12 @@ class Form : public QWidget {
   void hideEvent(QHideEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void setShownState(bool visible);
   void anfrageGestellt();
+  void rahmenPruefen();
   void eigeneBreiteMerken(const QResizeEvent* event);
   void geometrieGeaendert(QEvent* event);
 
@@ -90,6 +93,7 @@ class Form : public QWidget {
   // once the real one is known, and for a while after that (settling_).
   bool frameUnknown_ = false;
   QDeadlineTimer settling_;
+  QMargins raender_;  // the frame's borders as seen last while settling
   // The number of the window manager's answer to the program's last request (see form.cpp).
   quint64 letzteAnfrage_ = 0;
   int eigeneBreite_ = -1;  // -1: not known yet
