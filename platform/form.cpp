@@ -226,6 +226,16 @@ void Form::BreiteZurueckgeben() {
   breiteZurueck_ = false;
 }
 
+namespace {
+// Pushed wider (or higher) by the least size its content needs, not resized to a size of
+// anybody's choice.
+bool VomInhaltGeschoben(const QWidget* w, const QResizeEvent* event) {
+  const QSize vorher = event->oldSize();
+  return (vorher.width() >= 0 && vorher.width() < w->minimumWidth() && w->width() == w->minimumWidth()) ||
+         (vorher.height() >= 0 && vorher.height() < w->minimumHeight() && w->height() == w->minimumHeight());
+}
+}  // namespace
+
 void Form::eigeneBreiteMerken(const QResizeEvent* event) {
   const int vorher = event->oldSize().width();
   // Pushed wider by the least width its content needs: not a width of its own (the first
@@ -238,13 +248,11 @@ void Form::geometrieGeaendert(QEvent* event) {
   if (!isVisible()) return;
   if (!event->spontaneous()) {
     // The program moved or resized the shown window; the manager answers later. A window
-    // that grew stays inside the free area.
+    // that grew for its content stays inside the free area.
     if (!shownState_) return;
     anfrageGestellt();
-    if (event->type() == QEvent::Resize) {
-      const QSize vorher = static_cast<QResizeEvent*>(event)->oldSize();
-      if (width() > vorher.width() || height() > vorher.height()) FensterImBildHalten(this);
-    }
+    if (event->type() == QEvent::Resize && VomInhaltGeschoben(this, static_cast<QResizeEvent*>(event)))
+      FensterImBildHalten(this);
     return;
   }
   // On a loaded machine the manager's answers to requests made before the frame was known
