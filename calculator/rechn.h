@@ -50,7 +50,8 @@ class TfrRechn : public Form {
   void tbGrafik_Visible();
   void LayoutAnpassen();
   // The window is at least as wide as the result field needs to show its text whole, as far
-  // as the screen allows; a narrower window grows (called whenever the result changes).
+  // as the screen allows; a narrower window grows, and gives the width back for a shorter
+  // result (called whenever the result changes).
   void ErgebnisBreiteAnpassen();
   void DateiOeffnen(const QString& datei);
 
@@ -172,6 +173,7 @@ class TfrRechn : public Form {
   class Kern;  // the core's window interface, installed while this window lives
   std::unique_ptr<Kern> kern_;
   bool beendenGespeichert_ = false;  // the exit button wrote the settings for this close
+  bool breiteZurueckVorgemerkt_ = false;
 };
 
 extern TfrRechn* frRechn;

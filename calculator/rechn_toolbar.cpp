@@ -474,8 +474,20 @@ void TfrRechn::ErgebnisBreiteAnpassen() {
   const int mindestBreite = MindestBreite(this);
   if (minimumWidth() == mindestBreite) return;
   const bool waechst = mindestBreite > width();
-  setMinimumWidth(mindestBreite);  // a narrower window grows, and its resize lays it out
-  if (waechst && isVisible()) FensterImBildHalten(this);
+  // A narrower window grows, inside the free area (Form), and its resize lays it out.
+  setMinimumWidth(mindestBreite);
+  // A calculation empties the field before it shows its result: the width goes back once the
+  // calculation is over and the result is known, not in between.
+  if (!waechst && !breiteZurueckVorgemerkt_) {
+    breiteZurueckVorgemerkt_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          breiteZurueckVorgemerkt_ = false;
+          BreiteZurueckgeben();
+        },
+        Qt::QueuedConnection);
+  }
 }
 
 void TfrRechn::LayoutAnpassen() {

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "platform/fenster_lage.h"
+#include "platform/form.h"
 #include "platform/line_edit.h"
 
 namespace finanz {
@@ -23,7 +24,10 @@ constexpr char kWaechst[] = "kolvexWaechst";
 // The most a part of the window may take: the widest client area on the window's screen
 // less what the rest of the window needs at least.
 int Platz(const QWidget* teil, int teilMindestens) {
-  const QWidget* fenster = teil->window();
+  QWidget* fenster = teil->window();
+  // What the other parts need now, not what the layout last knew of them (a line changed
+  // just before this field).
+  AnordnungAnwenden(fenster);
   const int rest = std::max(0, fenster->minimumSizeHint().width() - teilMindestens);
   return GroessteInnenBreite(fenster) - rest;
 }
@@ -88,13 +92,19 @@ void BreiteAnpassen(QLineEdit* feld) {
 void ZeileSetzen(QLabel* zeile, const QString& text) {
   zeile->setText(text);
   // Without a least width of its own a caption needs its whole text, however long.
-  const int bisher = zeile->minimumWidth() > 0 ? zeile->minimumWidth() : zeile->minimumSizeHint().width();
-  zeile->setMinimumWidth(std::max(1, std::min(zeile->sizeHint().width(), Platz(zeile, bisher))));
+  const int eigene = zeile->minimumWidth();
+  const int bisher = eigene > 0 ? eigene : zeile->minimumSizeHint().width();
+  // A label's size hint is never less than its least width: the text is measured without it,
+  // or a line once long would keep its width for every shorter text after it.
+  zeile->setMinimumWidth(0);
+  const int noetig = zeile->sizeHint().width();
+  zeile->setMinimumWidth(eigene);
+  zeile->setMinimumWidth(std::max(1, std::min(noetig, Platz(zeile, bisher))));
 }
 
-void FensterAnpassen(QWidget* fenster) {
-  if (QLayout* anordnung = fenster->layout()) anordnung->activate();
-  if (fenster->isVisible()) FensterImBildHalten(fenster);
+void FensterAnpassen(Form* fenster) {
+  // Growing keeps the shown window inside the free area (Form).
+  fenster->BreiteZurueckgeben();
 }
 
 QComboBox* Auswahl(QWidget* parent, const char* name, const QStringList& items, int breite) {

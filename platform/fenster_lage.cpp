@@ -122,11 +122,21 @@ void FensterImBildHalten(QWidget* fenster) {
   FensterPlatzieren(fenster, fenster->pos());
 }
 
+void AnordnungAnwenden(QWidget* fenster) {
+  if (!fenster) return;
+  // Deepest first: a layout that changes invalidates the one above it, which comes later.
+  const QList<QWidget*> teile = fenster->findChildren<QWidget*>();
+  for (auto teil = teile.crbegin(); teil != teile.crend(); ++teil)
+    if (!(*teil)->isWindow())
+      if (QLayout* anordnung = (*teil)->layout()) anordnung->activate();
+  if (QLayout* anordnung = fenster->layout()) anordnung->activate();
+}
+
 void FensterZumZeigenPlatzieren(QWidget* fenster) {
   if (!fenster || VomSystemPlatziert(fenster)) return;
   // What the window's show handler changed (a page of the window shown instead of another)
   // sets its least size now, not after the window was placed with the old one.
-  if (QLayout* anordnung = fenster->layout()) anordnung->activate();
+  AnordnungAnwenden(fenster);
   if (fenster->testAttribute(Qt::WA_Moved)) {
     FensterImBildHalten(fenster);
     return;

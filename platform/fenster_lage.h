@@ -46,6 +46,11 @@ int GroessteInnenBreite(const QWidget* fenster);
 // it is shown again where the user or the program left it.
 void FensterImBildHalten(QWidget* fenster);
 
+// Lays the window out now. A child's new size reaches the window's own layout only through
+// the requests that the layouts in between post, so the window's least size would lag
+// behind until the event loop ran.
+void AnordnungAnwenden(QWidget* fenster);
+
 // Called on every showing of a window. A window the program never placed opens centred on
 // the window the user works in (the active one), or on the screen; every window is pulled
 // into the free area.

@@ -2,9 +2,11 @@
 // Base of every window of the program: a top-level widget with a Tag, modal showing with a
 // ModalResult, and the creation, show, activation and close hooks the windows override.
 #include <QDeadlineTimer>
+#include <QMargins>
 #include <QWidget>
 
 class QEventLoop;
+class QResizeEvent;
 
 // Usual modal results (a window may use any other non-zero value).
 inline constexpr int mrNone = 0;
@@ -42,6 +44,14 @@ class Form : public QWidget {
   // Hiding waits until a window manager has put the window on the screen (see form.cpp).
   void setVisible(bool visible) override;
   bool isModalRunning() const { return modalRunning_; }
+  // Whether the window manager still owes answers to the program's own moves, resizes and
+  // showings of this window (on X; elsewhere nothing is owed). What moves the window after
+  // the answers are in is the user's doing.
+  bool wartetAufFensterManager() const;
+  // The content needs less width again: a window that grew for it goes back to its own width
+  // (or to what the content still needs). Its own width is the one the program gave it, or
+  // the one the user chose by dragging; growing for the content does not change it.
+  void BreiteZurueckgeben();
   // The window activated last that is still shown (null when there is none).
   static Form* lastActive();
 
@@ -66,9 +76,14 @@ class Form : public QWidget {
   void hideEvent(QHideEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void setShownState(bool visible);
+  void anfrageGestellt();
+  void rahmenPruefen();
+  void eigeneBreiteMerken(const QResizeEvent* event);
+  void geometrieGeaendert(QEvent* event);
 
   bool modalRunning_ = false;
   bool shownState_ = false;
@@ -78,5 +93,10 @@ class Form : public QWidget {
   // once the real one is known, and for a while after that (settling_).
   bool frameUnknown_ = false;
   QDeadlineTimer settling_;
+  QMargins raender_;  // the frame's borders as seen last while settling
+  // The number of the window manager's answer to the program's last request (see form.cpp).
+  quint64 letzteAnfrage_ = 0;
+  int eigeneBreite_ = -1;  // -1: not known yet
+  bool breiteZurueck_ = false;  // BreiteZurueckgeben is resizing
   QEventLoop* modalLoop_ = nullptr;
 };

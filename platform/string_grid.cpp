@@ -513,6 +513,47 @@ void StringGrid::applyFixedLayout() {
     const int breite = std::max(gesetzt ? colWidths_[col] : h->sectionSize(vc), kopfBreite(col));
     if (h->sectionSize(vc) != breite) h->resizeSection(vc, breite);
   }
+  applyFittedWidths();
+}
+
+void StringGrid::fitColumnToTexts(int col) {
+  const int vc = col - model_->headerCols();
+  if (vc < 0 || vc >= model_->viewCols()) return;
+  if (textWidths_.size() <= col) textWidths_.resize(col + 1, 0);
+  // As the view measures a cell for its painting: text, margins and the grid line.
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  int breite = 1;
+  for (int row = 0; row < model_->rowCount(); ++row) {
+    const QModelIndex index = model_->index(row, vc);
+    if (!index.data(Qt::DisplayRole).toString().isEmpty())
+      breite = std::max(breite, itemDelegate()->sizeHint(option, index).width() + (showGrid() ? 1 : 0));
+  }
+  textWidths_[col] = breite;
+  applyFittedWidths();
+}
+
+void StringGrid::applyFittedWidths() {
+  QHeaderView* h = horizontalHeader();
+  for (int col = model_->headerCols(); col < textWidths_.size(); ++col) {
+    const int vc = col - model_->headerCols();
+    if (textWidths_[col] <= 0 || vc >= model_->viewCols() || h->isSectionHidden(vc)) continue;
+    int andere = 0;
+    for (int v = 0; v < model_->viewCols(); ++v)
+      if (v != vc && !h->isSectionHidden(v)) andere += h->sectionSize(v);
+    const bool gesetzt = col < colWidths_.size() && colWidths_[col] >= 0;
+    const int grund = std::max(gesetzt ? colWidths_[col] : defaultColWidth_, kopfBreite(col));
+    const int breite = std::max(grund, std::min(textWidths_[col], viewport()->width() - andere));
+    if (h->sectionSize(vc) != breite) h->resizeSection(vc, breite);
+  }
+}
+
+bool StringGrid::viewportEvent(QEvent* event) {
+  const bool handled = QTableView::viewportEvent(event);
+  // The room beside the other columns changes with the viewport (the grid's width, its
+  // vertical scroll bar coming or going).
+  if (event->type() == QEvent::Resize) applyFittedWidths();
+  return handled;
 }
 
 void StringGrid::changeEvent(QEvent* event) {

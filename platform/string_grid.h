@@ -56,6 +56,11 @@ class StringGrid : public QTableView {
   // the header's font: the program's widths and the user's dragging stop there.
   void setColWidth(int col, int w);
   int colWidth(int col) const;
+  // A column of numbers is as wide as its longest text where the grid has room: never
+  // narrower than its set width, wider only into the room the viewport leaves beside the
+  // other columns. Measures the column's texts now (call it once the column is filled); the
+  // width follows the grid's width from then on.
+  void fitColumnToTexts(int col);
   void setDefaultColWidth(int w);
   void setDefaultRowHeight(int h);
   int defaultRowHeight() const;
@@ -85,9 +90,11 @@ class StringGrid : public QTableView {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   void applyFixedLayout();
+  void applyFittedWidths();
   // The width the heading of column col needs (0 without a heading).
   int kopfBreite(int col) const;
 
@@ -97,6 +104,7 @@ class StringGrid : public QTableView {
   bool clickOnCurrent_ = false;  // the left button went down on the current cell
   int defaultColWidth_ = 64;
   QVector<int> colWidths_;  // -1 = default
+  QVector<int> textWidths_;  // what fitColumnToTexts measured; 0 = not fitted
   KeyFilterFn allColsFilter_;
   QVector<KeyFilterFn> colFilters_;
   CellColorFn colorHook_;

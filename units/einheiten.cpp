@@ -126,6 +126,8 @@ void TfrEinheiten::TabelleAufbauen(const QString& kategorie) {
   if (hatteZeile) sg->setRow(qMin(alteZeile, sg->RowCount() - 1));
   gewaehlteZeile_ = sg->Row();
   aufbau_ = false;
+  // A factor reads whole where the window has room (0,333333333333333 needs more than 80 px).
+  sg->fitColumnToTexts(2);
   sg->viewport()->update();
 }
 

@@ -1,5 +1,7 @@
 // Windows the program places: positions saved on a larger screen, the values table in the
-// top right corner, the settings dialog beside the main window; all of them on the screen.
+// top right corner, the settings dialog beside the main window, the main window grown for a
+// long result; all of them on the screen.
+#include <QLineEdit>
 #include <QScreen>
 #include <QTest>
 
@@ -8,7 +10,9 @@
 #include "calculator/formel.h"
 #include "calculator/konstante.h"
 #include "graph/grafik.h"
+#include "platform/fenster_lage.h"
 #include "support/fenster_fixture.h"
+#include "support/nutzer_fenster.h"
 
 namespace {
 
@@ -62,6 +66,31 @@ TEST_F(PlatzierungTest, EinstellungNebenDemHauptfensterUndAufDemBildschirm) {
   EXPECT_TRUE(Frei().contains(frEinstell->frameGeometry()));
   if (!FensterManagerPlatziert()) EXPECT_EQ(frEinstell->frameGeometry().top(), frRechn->frameGeometry().top());
   if (!FensterManagerPlatziert()) EXPECT_EQ(frEinstell->frameGeometry().right(), Frei().right());
+}
+
+// The main window at the right edge of the screen grows for a long result and moves so that
+// it stays inside the free area; "1+1" gives the width back. A width the user chose by
+// dragging stays.
+TEST_F(PlatzierungTest, HauptfensterWaechstImBildUndGibtDieBreiteZurueck) {
+  HauptfensterZeigen();
+  FensterPlatzieren(frRechn, QPoint(Frei().right(), Frei().top() + 20));
+  LageAbwarten(frRechn);
+  auto rechnen = [](const QString& formel) {
+    frRechn->ed1->setText(formel);
+    frRechn->Berechnen(formel);
+  };
+  const QString lang = QStringList(5, QStringLiteral("99999999999999")).join(QLatin1Char('*'));
+  const int eigene = frRechn->width();
+  for (const int breite : {eigene, eigene + 120}) {
+    if (breite != eigene) ASSERT_TRUE(NutzerZiehtBreite(frRechn, breite));
+    rechnen(lang);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+      return frRechn->width() > breite && Frei().contains(frRechn->frameGeometry());
+    }, 5000)) << breite << ": " << frRechn->frameGeometry().x() << " + " << frRechn->frameGeometry().width();
+    rechnen(QStringLiteral("1+1"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frRechn->width() == breite; }, 5000))
+        << breite << ": " << frRechn->width();
+  }
 }
 
 }  // namespace

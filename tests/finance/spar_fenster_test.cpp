@@ -12,7 +12,9 @@
 #include "platform/radio_group.h"
 #include "finance/spar_rechner.h"
 #include "finance/finanz_fenster_fixture.h"
+#include "platform/fenster_lage.h"
 #include "support/fenster_lage_warten.h"
+#include "support/nutzer_fenster.h"
 #include "support/sichtbarer_text.h"
 
 namespace {
@@ -237,6 +239,48 @@ TEST_F(SparFensterTest, ResultsWiderThanTheScreenShowTheirStart) {
   EXPECT_TRUE(SichtbarerText(f->edZinseG).endsWith(QStringLiteral(",00 €"))) << SichtbarerText(f->edZinseG).toStdString();
   QTest::mouseClick(f->sbBerechnen, Qt::LeftButton);
   EXPECT_TRUE(vonVorn(f->edZinseG)) << SichtbarerText(f->edZinseG).toStdString();
+}
+
+// A plan over 9999 years from a twelve-digit capital: its result widens the window as far as
+// the screen allows, and the window, opened at the right edge of the screen, moves so that it
+// stays inside the free area with "Berechnen" and "Exit". With a short result again it gives
+// the width back, also after it was closed and opened again; a width the user chose by
+// dragging stays.
+TEST_F(SparFensterTest, AGrownWindowStaysOnTheScreenAndGivesTheWidthBack) {
+  Zeigen();
+  const int eigene = f->width();
+  const QRect frei = f->screen()->availableGeometry();
+  auto rechnen = [this](const char* anfang, const char* jahre) {
+    f->edAnfangskapital->setText(QString::fromLatin1(anfang));
+    f->edAnsparzeit->setText(QString::fromLatin1(jahre));
+    QTest::mouseClick(f->sbBerechnen, Qt::LeftButton);
+  };
+  auto imBild = [&frei](const QWidget* w) {
+    return frei.contains(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
+  };
+  FensterPlatzieren(f, QPoint(frei.right(), frei.top() + 20));
+  LageAbwarten(f);
+  rechnen("999999999999", "9999");
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return f->width() > eigene && frei.contains(f->frameGeometry()); }, 5000))
+      << f->frameGeometry().x() << " + " << f->frameGeometry().width();
+  EXPECT_TRUE(imBild(f->sbBerechnen) && imBild(f->sbExit));
+  const int lang = f->width();
+
+  rechnen("10000", "7");
+  EXPECT_EQ(f->width(), eigene);
+  rechnen("999999999999", "9999");
+  f->hide();
+  Zeigen();
+  rechnen("10000", "7");
+  EXPECT_EQ(f->width(), eigene);
+
+  const int gezogen = (eigene + lang) / 2;
+  ASSERT_TRUE(NutzerZiehtBreite(f, gezogen));
+  rechnen("999999999999", "9999");
+  EXPECT_EQ(f->width(), lang);
+  rechnen("10000", "7");
+  EXPECT_EQ(f->width(), gezogen);
 }
 
 TEST_F(SparFensterTest, MainWindowStepsAsideWhileTheCalculatorIsOpen) {

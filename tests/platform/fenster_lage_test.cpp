@@ -9,6 +9,7 @@
 #include "platform/fenster_lage.h"
 #include "platform/form.h"
 #include "support/fenster_lage_warten.h"
+#include "support/nutzer_fenster.h"
 
 namespace {
 
@@ -123,4 +124,22 @@ TEST(FensterLage, AFramelessWindowBorrowsNoFrame) {
   FensterPlatzieren(&f, QPoint(5000, 5000));
   ASSERT_TRUE(ZeigenUndAbwarten(&f));
   if (!FensterManagerPlatziert()) EXPECT_EQ(f.geometry().bottomRight(), Frei().bottomRight());
+}
+
+// Right after a window opened the window manager is still answering the program's placing,
+// and an answer that puts the frame outside the free area is pulled in. A drag of the user in
+// that moment is not such an answer: the window stays where the user put it, partly off the
+// screen.
+TEST(FensterLage, AUsersMoveRightAfterShowingStaysWhereTheUserPutIt) {
+  if (!FensterManagerPlatziert()) GTEST_SKIP() << "only a window manager answers late";
+  Form f;
+  f.resize(300, 200);
+  FensterPlatzieren(&f, Frei().topLeft() + QPoint(50, 50));
+  f.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&f] { return f.frameGeometry() != f.geometry() && !f.wartetAufFensterManager(); }, 5000));
+  const QPoint ziel(Frei().right() - 100, Frei().top() + 80);
+  ASSERT_TRUE(NutzerVerschiebt(&f, ziel));
+  EXPECT_EQ(f.frameGeometry().topLeft(), ziel);
 }

@@ -212,14 +212,41 @@ TEST_F(EinheitenTest, KategorieKastenZeigtDenNamenGanz) {
   frEinheiten->hide();
 }
 
-TEST_F(EinheitenTest, DieSpaltenBehaltenIhreBreiteImBreitenFenster) {
+// The factor column is as wide as its longest factor where the window has room
+// (0,333333333333333 needs more than 80 px), and never narrower than 80; the other columns
+// keep their widths, and what is left of a wide window stays empty.
+TEST_F(EinheitenTest, DieFaktorspalteIstSoBreitWieIhreLaengsteZahl) {
   HauptfensterZeigen();
+  EinheitenKategorie = 0;
   ASSERT_TRUE(ZeigenUndAbwarten(frEinheiten));
-  frEinheiten->resize(600, 300);
-  QCoreApplication::processEvents();
-  EXPECT_EQ(frEinheiten->sg->colWidth(0), 26);
-  EXPECT_EQ(frEinheiten->sg->colWidth(1), 190);
-  EXPECT_EQ(frEinheiten->sg->colWidth(2), 80);
+  frEinheiten->FormActivate();
+  StringGrid* sg = frEinheiten->sg;
+  QStyleOptionViewItem option;
+  option.initFrom(sg);
+  option.font = sg->font();
+  option.features = QStyleOptionViewItem::HasDisplay;
+  auto faktorenGanz = [&](const char* wann) {
+    for (int r = 1; r < sg->RowCount(); ++r) {
+      const QModelIndex i = sg->indexOf(2, r);
+      EXPECT_LE(sg->itemDelegate()->sizeHint(option, i).width(), sg->visualRect(i).width())
+          << wann << ": " << Zelle(2, r).toStdString();
+    }
+  };
+  for (const bool invers : {false, true}) {
+    frEinheiten->cbInvers->setChecked(invers);
+    frEinheiten->cbInversClick();
+    frEinheiten->resize(600, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sg->colWidth(0), 26);
+    EXPECT_EQ(sg->colWidth(1), 190);
+    EXPECT_GT(sg->colWidth(2), 80);
+    EXPECT_LT(26 + 190 + sg->colWidth(2), sg->width() - 50);
+    faktorenGanz(invers ? "invers" : "breit");
+    // At its least width the window has no room for more: the column fills what is left.
+    frEinheiten->resize(frEinheiten->minimumWidth(), 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sg->colWidth(2), std::max(80, sg->viewport()->width() - sg->colWidth(1)));
+  }
   frEinheiten->hide();
 }
 
