@@ -64,16 +64,6 @@ class DiagrammeTest : public FensterTest {
   TfrDiagramme* d = nullptr;
 };
 
-// Counts the paint events a widget gets.
-class Maler : public QObject {
- public:
-  int anzahl = 0;
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint) ++anzahl;
-    return false;
-  }
-};
-
 }  // namespace
 
 TEST_F(DiagrammeTest, BitmapsSizeTheWindowWithItsLeastSize) {

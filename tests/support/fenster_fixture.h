@@ -44,6 +44,16 @@ inline void WennDann(std::function<bool()> bedingung, std::function<void()> tun)
   uhr->start();
 }
 
+// Counts the paint events a widget gets (installed as its event filter).
+class Maler : public QObject {
+ public:
+  int anzahl = 0;
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) ++anzahl;
+    return false;
+  }
+};
+
 class EchteFensterTest : public ::testing::Test {
  protected:
   void SetUp() override {
