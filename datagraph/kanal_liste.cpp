@@ -44,5 +44,6 @@ QVariant KanalModell::data(const QModelIndex& index, int role) const {
 void KanalModell::setzen(KanalListe& liste) {
   beginResetModel();
   std::swap(liste_, liste);
+  if (ResetTestHook) ResetTestHook();
   endResetModel();
 }

@@ -16,6 +16,9 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cmath>
+#include <cstdio>
+#include <optional>
+#include <random>
 #include <set>
 #include <vector>
 #include <QWindow>
@@ -33,6 +36,9 @@
 #include "graph/skal.h"
 #include "platform/string_grid.h"
 #include "support/fenster_fixture.h"
+#include "core/tabelle.h"
+#include "datagraph/kanal_liste.h"
+#include "speicher_test.h"
 
 namespace {
 
@@ -250,6 +256,162 @@ TEST_F(DatenGrafikTest, LackOfMemoryInAnyStepShowsOneMessageAndKeepsTheOldTable)
   g->sbAbZeileClick();
   EXPECT_TRUE(Meldungen().isEmpty());
   EXPECT_EQ(Items(g->cbXKanal), (QStringList{"Nr", "X", "Y", "Z"}));
+}
+
+// Lack of memory while the grid's header or the channel boxes take the new table (where Qt
+// allocates for every column): one message, and table, grid and both boxes agree, showing
+// no table rather than half of one.
+TEST_F(DatenGrafikTest, LackOfMemoryWhileTheViewsTakeTheTableLeavesThemAgreeing) {
+  Laden("alt.csv", {"A;B", "1;2"});
+  DateiSchreiben("neu.csv", {"X;Y;Z", "5;6;7", "8;9;10"});
+  g->OpenDialog1.FileName = Pfad("neu.csv");
+  auto einmal = [](std::function<void()>& hook) {
+    hook = [&hook] {
+      hook = nullptr;
+      throw std::bad_alloc();
+    };
+  };
+  for (auto* hook : {&ValueGrid::KopfTestHook, &KanalModell::ResetTestHook}) {
+    meldungen.clear();
+    einmal(*hook);
+    g->sbAbZeileClick();
+    ASSERT_FALSE(*hook) << "the failure did not come";
+    EXPECT_EQ(Meldungen(), QStringList{"Speicherplatz Fehler"});
+    const int spalten = g->sg1->ColCount();
+    EXPECT_EQ(g->sg1->model()->columnCount(), spalten);
+    EXPECT_EQ(g->sg1->horizontalHeader()->count(), spalten);
+    EXPECT_EQ(g->sg1->model()->rowCount(), g->sg1->RowCount() - 1);
+    QStringList kopf;
+    for (int c = 0; c < spalten; ++c) kopf << g->sg1->Cells(c, 0);
+    EXPECT_EQ(Items(g->cbXKanal), kopf);
+    EXPECT_EQ(Items(g->cbYKanal), kopf);
+    EXPECT_TRUE(g->plAbbruch->isHidden());
+    EXPECT_FALSE(g->plTabelle->isHidden());
+  }
+  // With memory enough the new table comes, in all three.
+  meldungen.clear();
+  g->sbAbZeileClick();
+  EXPECT_TRUE(Meldungen().isEmpty());
+  EXPECT_EQ(g->sg1->horizontalHeader()->count(), 4);
+  EXPECT_EQ(Items(g->cbXKanal), (QStringList{"Nr", "X", "Y", "Z"}));
+  EXPECT_EQ(g->sg1->Cells(3, 2), QStringLiteral("10"));
+}
+
+namespace {
+
+// Ragged tables of some breite x 6 bytes at most.
+std::vector<std::pair<std::string, std::string>> Zerklueftet(int breite) {
+  auto zeilen = [](int n, const std::string& zeile) {
+    std::string t;
+    for (int i = 0; i < n; ++i) t += zeile + "\n";
+    return t;
+  };
+  std::string breit;
+  for (int c = 0; c < breite; ++c) breit += c ? ";1" : "1";
+  breit += "\n";
+  std::string kopf;
+  for (int c = 0; c < breite; ++c) kopf += (c ? ";k" : "k") + std::to_string(c);
+  std::string treppe = "a;b\n";
+  for (int i = 1; i * i < 4 * breite; ++i) treppe += zeilen(1, std::string(static_cast<size_t>(i - 1), ';') + "7");
+  const std::string trenner(static_cast<size_t>(breite), ';');
+  return {
+      {"breite Zeile zuerst", "a;b\n" + breit + zeilen(breite, "1;2")},
+      {"breite Zeile in der Mitte", "a;b\n" + zeilen(breite / 2, "1;2") + breit + zeilen(breite / 2, "1;2")},
+      {"breite Zeile zuletzt", "a;b\n" + zeilen(breite, "1;2") + breit},
+      {"Kopf breiter", kopf + "\n" + zeilen(breite, "1;2")},
+      {"Kopf aus Trennern", trenner + "\n1;2\n"},
+      {"breite Zeile aus Trennern", "a;b\n" + trenner + "\n" + zeilen(breite, "1;2")},
+      {"Kopf schmaler", "a;b\n" + zeilen(breite / 25, breit.substr(0, 100))},
+      {"nur Trenner", "a;b\n" + zeilen(breite / 4, std::string(8, ';'))},
+      {"viele leere Zellen", "a;b\n" + zeilen(breite / 16, "1" + std::string(30, ';') + "2")},
+      {"Texte", "a;;c\n" + zeilen(breite / 4, "x;Wort;1,50;;\xC2\xB5m")},
+      {"Treppe", treppe},
+  };
+}
+
+}  // namespace
+
+// Whatever its shape, a table's load needs at most 64 bytes per byte of its file above what
+// the program held before: rows as wide as a header of thousands of fields or a single row
+// as wide, a header narrower or wider than the rows, rows of separators only, texts.
+TEST_F(DatenGrafikTest, RaggedTablesLoadWithinSixtyFourBytesPerFileByte) {
+  if (!Speicher::SpitzeMessbar()) GTEST_SKIP() << "the heap's peak is measured through the address sanitizer";
+  Laden("warm.csv", {"a;b", "1;x"});  // what the first load of all sets up once
+  for (const auto& [form, text] : Zerklueftet(20000)) {
+    SCOPED_TRACE(form);
+    g->sg1->setColCount(0);
+    KanalListe keine;
+    g->KanalBoxenSetzen(keine);
+    Speicher::SpitzeAnfangen();
+    BytesLaden("zerklueftet.csv", QByteArray::fromStdString(text));
+    const size_t spitze = Speicher::Spitze();
+    ASSERT_TRUE(Meldungen().isEmpty());
+    EXPECT_LE(spitze, 64 * text.size()) << spitze / text.size() << " bytes per byte";
+    std::printf("[ Speicher ] %s: %zu bytes, peak %zu (%.1f per byte)\n", form.c_str(), text.size(), spitze,
+                static_cast<double>(spitze) / static_cast<double>(text.size()));
+  }
+}
+
+// The cells read stay those of a plain reader, whatever the shape: texts, numbers, kinds,
+// rows, columns, the names of unnamed columns and the channel boxes.
+TEST_F(DatenGrafikTest, RaggedTablesReadCellForCellAsAPlainReaderReadsThem) {
+  auto formen = Zerklueftet(150);
+  std::mt19937 zufall(77);
+  const std::vector<std::string> zellen = {"", "", "1", "-2,5", "1,50", "1.5", " 3", "1E20", "Wort", "x y",
+                                           "\xC2\xB5m", "9,9E34", "-123456789,123456789", "+0"};
+  for (int n = 0; n < 12; ++n) {
+    std::string text;
+    const int zeilen = 1 + static_cast<int>(zufall() % 300);
+    for (int z = 0; z <= zeilen; ++z) {
+      const int breite = z == 0 ? 2 + static_cast<int>(zufall() % 6)
+                                : (zufall() % 20 == 0 ? 1 + static_cast<int>(zufall() % 400) : static_cast<int>(zufall() % 8));
+      for (int c = 0; c < breite; ++c) text += (c ? ";" : "") + zellen[zufall() % zellen.size()];
+      text += "\n";
+    }
+    formen.emplace_back("zufällig " + std::to_string(n), text);
+  }
+  for (const auto& [form, text] : formen) {
+    SCOPED_TRACE(form);
+    // Header in line 1; every non-empty line after it a row.
+    std::vector<std::vector<std::string>> soll;
+    size_t breite = 0;
+    for (size_t a = 0; a < text.size();) {
+      const size_t e = text.find('\n', a);
+      const std::string zeile = text.substr(a, e - a);
+      a = e + 1;
+      if (zeile.empty() && !soll.empty()) continue;
+      std::vector<std::string> felder;
+      for (size_t f = 0;; ++f) {
+        const size_t t = zeile.find(';', f);
+        felder.push_back(zeile.substr(f, t - f));
+        if (t == std::string::npos) break;
+        f = t;
+      }
+      breite = std::max(breite, felder.size());
+      soll.push_back(felder);
+    }
+    BytesLaden("zerklueftet.csv", QByteArray::fromStdString(text));
+    ASSERT_TRUE(Meldungen().isEmpty());
+    const ValueTable& t = g->sg1->table();
+    ASSERT_EQ(t.columnCount(), static_cast<int>(breite) + 1);
+    ASSERT_EQ(t.rowCount(), static_cast<int>(soll.size()));
+    for (int r = 0; r < t.rowCount(); ++r) {
+      for (int c = 0; c < t.columnCount(); ++c) {
+        const auto& felder = soll[static_cast<size_t>(r)];
+        std::string zelle = c == 0 ? (r == 0 ? "Nr" : std::to_string(r))
+                                   : (static_cast<size_t>(c) <= felder.size() ? felder[static_cast<size_t>(c) - 1] : "");
+        if (r == 0 && zelle.empty()) zelle = "K" + std::to_string(c);
+        ASSERT_EQ(t.cellUtf8(c, r), zelle) << c << "," << r;
+        double wert = 0;
+        const kolvex::ZellArt art = kolvex::ZelleLesen(zelle, wert);
+        const bool zahl = art == kolvex::ZellArt::Zahl || art == kolvex::ZellArt::ZahlMitText;
+        ASSERT_EQ(t.number(c, r), zahl ? std::optional(wert) : std::nullopt) << c << "," << r;
+      }
+    }
+    QStringList kopf;
+    for (int c = 0; c < t.columnCount(); ++c) kopf << t.cell(c, 0);
+    EXPECT_EQ(Items(g->cbXKanal), kopf);
+  }
 }
 
 TEST_F(DatenGrafikTest, DataFileNamesMapToTheirHeaders) {
