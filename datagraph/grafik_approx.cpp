@@ -200,6 +200,7 @@ bool TfrGrafikApprox::event(QEvent* event) {
 }
 
 void TfrGrafikApprox::Aktivieren() {
+  nachDemMalen_ = false;  // run now, they are not due again once the window has painted
   // 1. Settings afresh; the table shows.
   sbLoeschen->hide();
   HauptEinstellungenLaden();

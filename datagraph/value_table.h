@@ -16,15 +16,14 @@
 // What a table costs follows the cells it holds, whatever its shape: a ragged file may give a
 // column its only number in its last row, or a single row of twenty thousand fields, so
 // neither the numbers nor the text places of a column are kept for every row. Each is a
-// Belegung: while few, (row, value) pairs in row order (12 bytes a cell); once they fill at
-// least half of the rows up to the last one, one value per row (at most 8 bytes x 3 per cell
-// while it stays so, up to 1.5 times that while it grows). A column without a cell costs
-// its 16-byte place in the column list, and the header row is kept apart, by the same rules,
-// as one store across the columns. So every cell read from a file costs at most some 54 bytes
-// of the table for the 2 bytes at least that it takes in the file (a character and its
-// separator or line end), every column 16 bytes and its header text for the separator it
-// takes at least: the data graph's load stays within 64 bytes per byte of its file (stated in
-// docs/architecture.md, tested with ragged shapes).
+// Belegung: while few, (row, value) pairs in row order; once they fill at least half of the
+// rows up to the last one, one value per row. A value so costs at most 36 bytes (3 places of
+// 8 bytes while dense, room grown ahead by half; 12-byte pairs below that), a store 16 bytes
+// more, a column 16 bytes in the column list, the texts their bytes: some 70 bytes for a cell
+// that takes at least 2 bytes of its file (a character and a separator or line end), and
+// adding rows costs nothing per column. The header row is kept apart, by the same rules, as
+// one store across the columns. With the channel list and the grid's header on top, a text
+// table's load needs at most 64 bytes per byte of its file (docs/architecture.md).
 #include <QString>
 #include <cmath>
 #include <cstdint>
