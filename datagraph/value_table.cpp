@@ -311,6 +311,34 @@ void ValueTable::Belegung<T>::trimmen() noexcept {
 }
 
 template <class T>
+void ValueTable::Belegung<T>::fuellen(const T* werte, size_t n, size_t ab) {
+  size_t anzahl = 0;
+  size_t spanne = 0;
+  for (size_t i = ab; i < n; ++i) {
+    if (istLeer(werte[i])) continue;
+    ++anzahl;
+    spanne = i + 1;
+  }
+  if (spanne > kHoechstIndex + 1) throw std::bad_alloc();
+  Belegung neu;
+  if (anzahl > 0) {
+    const bool dicht = spanne * sizeof(T) <= anzahl * sizeof(Paar);
+    neu.b_ = neuerBlock(dicht, dicht ? spanne : anzahl);
+    if (dicht) {
+      T* d = neu.dichte();
+      for (size_t i = 0; i < spanne; ++i) d[i] = i < ab ? leerWert() : werte[i];
+      neu.b_->laenge = static_cast<uint32_t>(spanne);
+    } else {
+      Paar* p = neu.paare();
+      for (size_t i = ab; i < spanne; ++i)
+        if (!istLeer(werte[i])) paarSetzen(p[neu.b_->laenge++], i, werte[i]);
+    }
+    neu.b_->anzahl = static_cast<uint32_t>(anzahl);
+  }
+  std::swap(b_, neu.b_);
+}
+
+template <class T>
 size_t ValueTable::Belegung<T>::speicher() const {
   if (!b_) return 0;
   return sizeof(Kopf) + size_t{b_->platz} * (b_->dicht ? sizeof(T) : sizeof(Paar));
@@ -498,10 +526,8 @@ void ValueTable::swap(ValueTable& other) noexcept {
 
 ValueTable::Zellen ValueTable::spalteAus(std::vector<double>&& values, size_t zeilen) {
   Zellen z;
-  const size_t n = std::min(values.size(), zeilen);
   // Index 0 is the header store's; the column holds rows 1.. .
-  for (size_t r = 1; r < n; ++r) z.wert.setzen(r, values[r]);
-  z.wert.trimmen();
+  z.wert.fuellen(values.data(), std::min(values.size(), zeilen), 1);
   std::vector<double>().swap(values);
   return z;
 }

@@ -141,6 +141,8 @@ class ValueTable {
     void umnummern(const int32_t* neu, size_t n);
     // The cheaper form, without room ahead; on lack of memory it stays as it was.
     void trimmen() noexcept;
+    // Holds werte[i] at index i for i from `ab` on, in the cheaper form, sized exactly.
+    void fuellen(const T* werte, size_t n, size_t ab);
     size_t speicher() const;
     // f(index, value) for every value held, in index order.
     template <class F>
