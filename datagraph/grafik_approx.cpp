@@ -677,10 +677,15 @@ void TfrGrafikApprox::LadeStand(int zeilen) {
 }
 
 void TfrGrafikApprox::TabelleZeigen(ValueTable& neu, KanalListe& kanaele) {
+  // Qt's header does not survive an allocation of its sections that fails (it crashes): their
+  // room, 8 bytes a column, is held (twice over) from before the swap until the grid takes
+  // the table. Without it the table shown before stays.
+  std::unique_ptr<char[]> platz(new char[static_cast<size_t>(neu.columnCount()) * 16 + 4096]);
   sg1->table().swap(neu);
   neu = ValueTable();  // the old cells go before the views need memory
   try {
     SpaltenAnpassen();  // before the grid learns the new columns: they come in at that width
+    platz.reset();
     sg1->tableChanged();
     KanalBoxenSetzen(kanaele);
   } catch (const std::bad_alloc&) {
