@@ -180,6 +180,7 @@ void TfrGrafikApprox::setVisible(bool visible) {
   Form::setVisible(visible);
   // The activation steps wait until the window is on the screen with its picture.
   nachDemMalen_ = visible && (nachDemMalen_ || aktivierenOffen_);
+  aktivierenGeplant_ = aktivierenGeplant_ && visible;
   aktivierenOffen_ = false;
   if (nachDemMalen_ && windowHandle()) windowHandle()->installEventFilter(this);
 }
@@ -187,9 +188,10 @@ void TfrGrafikApprox::setVisible(bool visible) {
 void TfrGrafikApprox::AktivierenWennGezeigt() {
   if (!nachDemMalen_ || !windowHandle() || !windowHandle()->isExposed()) return;
   nachDemMalen_ = false;
-  // After the paint or the exposure at hand has gone to the screen.
+  aktivierenGeplant_ = true;
+  // After the paint or the exposure at hand has gone to the screen, unless a load came first.
   QTimer::singleShot(0, this, [this] {
-    if (isVisible()) Aktivieren();
+    if (aktivierenGeplant_ && isVisible()) Aktivieren();
   });
 }
 
@@ -200,7 +202,8 @@ bool TfrGrafikApprox::event(QEvent* event) {
 }
 
 void TfrGrafikApprox::Aktivieren() {
-  nachDemMalen_ = false;  // run now, they are not due again once the window has painted
+  // Run now, they are not due again once the window has painted.
+  nachDemMalen_ = aktivierenGeplant_ = false;
   // 1. Settings afresh; the table shows.
   sbLoeschen->hide();
   HauptEinstellungenLaden();
@@ -504,16 +507,20 @@ struct ZeilenLeser {
     // Rows are added ahead by half again as many, which costs nothing per column.
     if (r >= tabelle.rowCount())
       tabelle.setSize(tabelle.columnCount(), static_cast<int>(std::min<int64_t>(int64_t{r} + r / 2 + 1, kHoechstZeilen)));
-    const size_t anzahl = felder.anzahl();
-    if (anzahl >= static_cast<size_t>(tabelle.columnCount())) {
-      // Columns are counted in int, "Nr" included.
-      if (anzahl > kHoechstSpalten) throw std::bad_alloc();
-      tabelle.setSize(static_cast<int>(anzahl) + 1, tabelle.rowCount());
-    }
     tabelle.setNumber(0, r, r);
     std::string_view feld;
-    for (int c = 1; felder.naechstes(feld); ++c) zelleSetzen(c, r, feld);
-    spalten = std::max(spalten, static_cast<int>(anzahl) + 1);
+    int c = 1;
+    for (; felder.naechstes(feld); ++c) {
+      if (c >= tabelle.columnCount()) {
+        // A line wider than every one before: room for all of its fields at once. Columns
+        // are counted in int, "Nr" included.
+        const size_t anzahl = felder.anzahl();
+        if (anzahl > kHoechstSpalten) throw std::bad_alloc();
+        tabelle.setSize(static_cast<int>(anzahl) + 1, tabelle.rowCount());
+      }
+      zelleSetzen(c, r, feld);
+    }
+    spalten = std::max(spalten, c);
   }
 
   void zelleSetzen(int c, int r, std::string_view feld) {
@@ -553,6 +560,9 @@ KanalListe KanaeleVon(const ValueTable& tabelle) {
 }  // namespace
 
 void TfrGrafikApprox::TextDateiLaden(const QString& name) {
+  // A table loaded before the window has painted: the activation due then would load again
+  // while this load lets the events through.
+  nachDemMalen_ = aktivierenGeplant_ = false;
   const char trenner = Endung(name) == QLatin1String(".CSV") ? ';' : '\t';
   const int startZeile = std::max(1, GanzzahlAus(edAbZeile->text()));
   // Lack of memory ends the load in one message. In the data loop it keeps the rows read

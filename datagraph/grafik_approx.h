@@ -370,6 +370,7 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   bool wiederZeigen_ = false;  // shown again after the channel choice: no activation steps
   bool aktivierenOffen_ = false;  // shown: the activation steps are due
   bool nachDemMalen_ = false;     // they run once the window has painted
+  bool aktivierenGeplant_ = false;  // and are on their way
   QElapsedTimer balkenUhr_;       // since the bar moved last
 };
 

@@ -1,6 +1,7 @@
 #include "datagraph/value_table.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -28,9 +29,20 @@ size_t ValueTable::Belegung<T>::mehrPlatz(size_t noetig, size_t jetzt) {
 template <class T>
 typename ValueTable::Belegung<T>::Kopf* ValueTable::Belegung<T>::neuerBlock(bool dicht, size_t platz) {
   const size_t groesse = sizeof(Kopf) + platz * (dicht ? sizeof(T) : sizeof(Paar));
-  auto* k = static_cast<Kopf*>(::operator new(groesse));
+  auto* k = static_cast<Kopf*>(std::malloc(groesse));
+  if (!k) throw std::bad_alloc();
   *k = Kopf{0, static_cast<uint32_t>(platz), 0, dicht ? 1u : 0u};
   return k;
+}
+
+template <class T>
+void ValueTable::Belegung<T>::platzAendern(size_t platz) {
+  // In place where the allocator can (a large block is remapped, not copied).
+  const size_t groesse = sizeof(Kopf) + platz * (b_->dicht ? sizeof(T) : sizeof(Paar));
+  auto* k = static_cast<Kopf*>(std::realloc(b_, groesse));
+  if (!k) throw std::bad_alloc();
+  b_ = k;
+  b_->platz = static_cast<uint32_t>(platz);
 }
 
 template <class T>
@@ -39,7 +51,13 @@ typename ValueTable::Belegung<T>::Kopf* ValueTable::Belegung<T>::umgebaut(bool d
   if (!b_) return k;
   Belegung neu;
   neu.b_ = k;
-  if (dicht) {
+  if (dicht && b_->dicht) {
+    // Up to the last value held, which may lie before the end.
+    size_t laenge = b_->laenge;
+    while (laenge > 0 && istLeer(dichte()[laenge - 1])) --laenge;
+    std::memcpy(neu.dichte(), dichte(), laenge * sizeof(T));
+    k->laenge = static_cast<uint32_t>(laenge);
+  } else if (dicht) {
     T* d = neu.dichte();
     size_t laenge = 0;
     fuerJeden([&](size_t i, const T& v) {
@@ -119,7 +137,7 @@ T ValueTable::Belegung<T>::suchen(size_t i) const {
 }
 
 template <class T>
-void ValueTable::Belegung<T>::setzen(size_t i, const T& v) {
+void ValueTable::Belegung<T>::setzenSonst(size_t i, const T& v) {
   if (istLeer(v)) {
     if (!b_) return;
     if (b_->dicht) {
@@ -152,15 +170,13 @@ void ValueTable::Belegung<T>::setzen(size_t i, const T& v) {
     if (i + 1 > 3 * (size_t{k.anzahl} + 1)) {
       // Far beyond the last value: pairs cost less from here on.
       Kopf* neu = umgebaut(false, mehrPlatz(size_t{k.anzahl} + 1, k.anzahl));
-      ::operator delete(b_);
+      std::free(b_);
       b_ = neu;
       setzen(i, v);
       return;
     }
     if (i + 1 > k.platz) {
-      Kopf* neu = umgebaut(true, mehrPlatz(i + 1, k.platz));
-      ::operator delete(b_);
-      b_ = neu;
+      platzAendern(mehrPlatz(i + 1, k.platz));
       d = dichte();
     }
     for (size_t j = b_->laenge; j < i; ++j) d[j] = leerWert();
@@ -182,15 +198,13 @@ void ValueTable::Belegung<T>::setzen(size_t i, const T& v) {
   if (letzter + 1 <= 2 * (size_t{k.anzahl} + 1)) {
     // Dense enough: a value per index costs at most two places per value.
     Kopf* neu = umgebaut(true, mehrPlatz(letzter + 1, letzter + 1));
-    ::operator delete(b_);
+    std::free(b_);
     b_ = neu;
     setzen(i, v);
     return;
   }
   if (k.laenge + 1 > k.platz) {
-    Kopf* neu = umgebaut(false, mehrPlatz(size_t{k.laenge} + 1, k.platz));
-    ::operator delete(b_);
-    b_ = neu;
+    platzAendern(mehrPlatz(size_t{k.laenge} + 1, k.platz));
   }
   Paar* p = paare();
   std::memmove(p + pos + 1, p + pos, (b_->laenge - pos) * sizeof(Paar));
@@ -220,9 +234,7 @@ void ValueTable::Belegung<T>::einfuegen(size_t at) {
   if (b_->dicht) {
     if (at >= b_->laenge) return;
     if (b_->laenge + size_t{1} > b_->platz) {
-      Kopf* neu = umgebaut(true, mehrPlatz(size_t{b_->laenge} + 1, b_->platz));
-      ::operator delete(b_);
-      b_ = neu;
+      platzAendern(mehrPlatz(size_t{b_->laenge} + 1, b_->platz));
     }
     T* d = dichte();
     std::memmove(d + at + 1, d + at, (b_->laenge - at) * sizeof(T));
@@ -292,18 +304,30 @@ template <class T>
 void ValueTable::Belegung<T>::trimmen() noexcept {
   if (!b_) return;
   if (b_->anzahl == 0) {
-    ::operator delete(b_);
+    std::free(b_);
     b_ = nullptr;
     return;
   }
-  size_t spanne = 0;
-  fuerJeden([&](size_t i, const T&) { spanne = i + 1; });
+  size_t spanne = b_->laenge;
+  if (b_->dicht)
+    while (spanne > 0 && istLeer(dichte()[spanne - 1])) --spanne;
+  else if (spanne > 0)
+    spanne = size_t{paare()[spanne - 1].index} + 1;
   const bool dicht = spanne * sizeof(T) <= b_->anzahl * sizeof(Paar);
   const size_t platz = dicht ? spanne : b_->anzahl;
   if ((b_->dicht != 0) == dicht && b_->platz == platz && (!dicht || b_->laenge == spanne)) return;
+  if ((b_->dicht != 0) == dicht) {
+    // Smaller in place: what lies beyond the last value goes.
+    b_->laenge = static_cast<uint32_t>(dicht ? spanne : b_->laenge);
+    if (auto* k = static_cast<Kopf*>(std::realloc(b_, sizeof(Kopf) + platz * (dicht ? sizeof(T) : sizeof(Paar))))) {
+      b_ = k;
+      b_->platz = static_cast<uint32_t>(platz);
+    }
+    return;
+  }
   try {
     Kopf* neu = umgebaut(dicht, platz);
-    ::operator delete(b_);
+    std::free(b_);
     b_ = neu;
   } catch (const std::bad_alloc&) {
     // What is held stays held, only not trimmed.

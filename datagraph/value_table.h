@@ -27,6 +27,7 @@
 #include <QString>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -114,7 +115,7 @@ class ValueTable {
   class Belegung {
    public:
     Belegung() = default;
-    ~Belegung() { ::operator delete(b_); }
+    ~Belegung() { std::free(b_); }
     Belegung(const Belegung& o);
     Belegung(Belegung&& o) noexcept : b_(o.b_) { o.b_ = nullptr; }
     Belegung& operator=(Belegung o) noexcept {
@@ -127,8 +128,22 @@ class ValueTable {
       if (b_->dicht) return i < b_->laenge ? dichte()[i] : leerWert();
       return suchen(i);
     }
-    // An empty value removes the index's value; removing never allocates.
-    void setzen(size_t i, const T& v);
+    // An empty value removes the index's value; removing never allocates. A dense store's
+    // values are set, and appended while there is room, here at once.
+    void setzen(size_t i, const T& v) {
+      if (b_ && b_->dicht && i <= b_->laenge && i < b_->platz && !istLeer(v)) {
+        T& w = dichte()[i];
+        if (i == b_->laenge) {
+          ++b_->laenge;
+          ++b_->anzahl;
+        } else if (istLeer(w)) {
+          ++b_->anzahl;
+        }
+        w = v;
+        return;
+      }
+      setzenSonst(i, v);
+    }
     size_t anzahl() const { return b_ ? b_->anzahl : 0; }
     // Drops the values of indexes from n on (never allocates).
     void kuerzen(size_t n);
@@ -188,12 +203,15 @@ class ValueTable {
       std::memcpy(p.wert, &v, sizeof(T));
     }
     T suchen(size_t i) const;
+    void setzenSonst(size_t i, const T& v);
     // The first pair whose index is at least i.
     size_t untereGrenze(size_t i) const;
     static Kopf* neuerBlock(bool dicht, size_t platz);
     // A fresh block of the form with room for `platz`, holding the values held now.
     Kopf* umgebaut(bool dicht, size_t platz) const;
     static size_t mehrPlatz(size_t noetig, size_t jetzt);
+    // Room for `platz` values or pairs, in the store's form (the block may move).
+    void platzAendern(size_t platz);
 
     Kopf* b_ = nullptr;
   };
