@@ -1,13 +1,15 @@
-// Data graph: loading a table of 1,000,000 rows x 4 columns with decimal commas (about
-// 30 MB), turning two of its columns into a drawn curve, redrawing it, redrawing the same
-// million points with measurement noise, and redrawing 20 curves of 100,000 points, with
-// every window of the program created as at start-up (offscreen).
+// Data graph: loading a table of 1,000,000 and of 10,000,000 rows x 4 columns with decimal
+// commas (about 30 and 300 MB) and a ragged table of a million rows (a messy export: cells
+// missing, comment rows, short rows, now and then a row of dozens of fields), turning two
+// columns into a drawn curve, redrawing it, redrawing the same million points with
+// measurement noise, and redrawing 20 curves of 100,000 points, with every window of the
+// program created as at start-up (offscreen).
 //
-// References in the same run: the same file loaded the plain way, one QString per cell
-// (what a grid of texts holds), whose time and memory the value table is compared with;
-// and for the drawings the same points drawn by Qt alone as a plain line without markers
-// (one pixel, no antialiasing) into a picture of the chart's size, against which each
-// drawing reports its ratio ("zu_Linie").
+// References in the same run: each file loaded the plain way, one QString per cell (what a
+// grid of texts holds), whose time and memory the value table is compared with ("zu_Referenz":
+// the load's time over the reference's); and for the drawings the same points drawn by Qt
+// alone as a plain line without markers (one pixel, no antialiasing) into a picture of the
+// chart's size, against which each drawing reports its ratio ("zu_Linie").
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QStackedWidget>
@@ -48,7 +50,7 @@
 namespace {
 
 constexpr int kZeilen = 1000000;
-QString tabellenDatei;
+QString ordnerPfad;
 
 // Bytes the allocator hands out now.
 double BelegtMB() {
@@ -56,72 +58,113 @@ double BelegtMB() {
   return static_cast<double>(m.uordblks + m.hblkhd) / (1024.0 * 1024.0);
 }
 
-void TabelleSchreiben(const QString& pfad) {
+// The table file of that many rows, written when first asked for: the four measured columns,
+// or (zerklueftet) the rows of a messy export of them.
+QString TabellenDatei(int zeilen, bool zerklueftet) {
+  const QString pfad = QDir(ordnerPfad).filePath(QStringLiteral("%1%2.csv").arg(zerklueftet ? "z" : "t").arg(zeilen));
+  if (QFile::exists(pfad)) return pfad;
+  std::mt19937 zufall(11);
   std::string text = "Zeit [s];Weg [mm];Kraft [kN];Temperatur [°C]\n";
-  text.reserve(32u * kZeilen);
-  for (int i = 0; i < kZeilen; ++i) {
+  text.reserve(32u * static_cast<size_t>(zeilen));
+  for (int i = 0; i < zeilen; ++i) {
     const double t = i * 0.001;
-    text += kolvex::FloatText(t);
-    text += ';';
-    text += kolvex::FloatText(std::round(std::sin(t) * 1e5) / 1e3);
-    text += ';';
-    text += kolvex::FloatText(std::round((0.5 * t + std::cos(3 * t)) * 1e4) / 1e4);
-    text += ';';
-    text += kolvex::FloatText(20 + (i % 977) * 0.01);
+    const std::string zeit = kolvex::FloatText(t);
+    const std::string weg = kolvex::FloatText(std::round(std::sin(t) * 1e5) / 1e3);
+    const std::string kraft = kolvex::FloatText(std::round((0.5 * t + std::cos(3 * t)) * 1e4) / 1e4);
+    const std::string temperatur = kolvex::FloatText(20 + (i % 977) * 0.01);
+    const unsigned art = zerklueftet ? zufall() % 100 : 99;
+    if (art < 4) {
+      text += zeit + ";;" + kraft + ";";  // cells missing
+    } else if (art < 7) {
+      text += zeit + ";Sensor aus;;";  // a comment
+    } else if (art < 9) {
+      text += zeit + ";" + weg;  // a short row
+    } else if (art < 10) {
+      text += zeit;  // a row of dozens of fields
+      for (unsigned k = 20 + zufall() % 40; k > 0; --k) text += ";" + kolvex::FloatText((zufall() % 10000) * 0.01);
+    } else {
+      text += zeit + ";" + weg + ";" + kraft + ";" + temperatur;
+    }
     text += '\n';
   }
   QFile f(pfad);
   if (f.open(QIODevice::WriteOnly)) f.write(text.data(), static_cast<qint64>(text.size()));
+  return pfad;
 }
 
-void Laden() {
-  frGrafikApprox->OpenDialog1.FileName = tabellenDatei;
-  frGrafikApprox->TextDateiLaden(tabellenDatei);
+void Laden(const QString& datei) {
+  frGrafikApprox->OpenDialog1.FileName = datei;
+  frGrafikApprox->TextDateiLaden(datei);
 }
 
 // The table for the curves, loaded unless it is there.
 void TabelleBereit() {
-  if (frGrafikApprox->sg1->RowCount() != kZeilen + 1) Laden();
+  if (frGrafikApprox->sg1->RowCount() != kZeilen + 1 || frGrafikApprox->sg1->ColCount() != 5)
+    Laden(TabellenDatei(kZeilen, false));
 }
 
-void BM_TextDateiLaden(benchmark::State& state) {
-  double tabelleMB = 0;
-  for (auto _ : state) {
-    frGrafikApprox->sg1->clearCells();
-    const double vorher = BelegtMB();
-    Laden();
-    tabelleMB = BelegtMB() - vorher;
-  }
-  if (frGrafikApprox->sg1->RowCount() != kZeilen + 1) state.SkipWithError("not every row was read");
-  state.counters["Tabelle_MB"] = tabelleMB;
-  state.counters["Zellen_MB"] =
-      static_cast<double>(frGrafikApprox->sg1->table().memoryUsed()) / (1024.0 * 1024.0);
-}
-BENCHMARK(BM_TextDateiLaden)->Unit(benchmark::kMillisecond)->Iterations(3);
+// Seconds per iteration of the reference loads, by rows and kind.
+std::map<std::pair<int64_t, int64_t>, double> referenzLaden;
 
 // The reference: every line split into one QString per cell.
 void BM_ReferenzQStringJeZelle(benchmark::State& state) {
+  const QString datei = TabellenDatei(static_cast<int>(state.range(0)), state.range(1) != 0);
   frGrafikApprox->sg1->clearCells();
   double mb = 0;
+  double sekunden = 0;
   for (auto _ : state) {
+    QElapsedTimer uhr;
+    uhr.start();
     const double vorher = BelegtMB();
     QStringList zeilen;
-    readTextLines(tabellenDatei, zeilen);
+    readTextLines(datei, zeilen);
     std::vector<QVector<QString>> spalten(5);
     for (auto& s : spalten) s.reserve(zeilen.size());
     for (qsizetype r = 0; r < zeilen.size(); ++r) {
       const QStringList felder = zeilen[r].split(QLatin1Char(';'));
       spalten[0].push_back(QString::number(r));
-      for (qsizetype c = 0; c < felder.size() && c < 4; ++c) spalten[static_cast<size_t>(c) + 1].push_back(felder[c]);
+      for (qsizetype c = 0; c < felder.size(); ++c) {
+        if (static_cast<size_t>(c) + 1 >= spalten.size()) spalten.emplace_back();
+        spalten[static_cast<size_t>(c) + 1].push_back(felder[c]);
+      }
     }
     zeilen.clear();
     zeilen.squeeze();
     mb = BelegtMB() - vorher;
     benchmark::DoNotOptimize(spalten.data());
+    sekunden += uhr.nsecsElapsed() / 1e9;
   }
   state.counters["Tabelle_MB"] = mb;
+  referenzLaden[{state.range(0), state.range(1)}] = sekunden / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_ReferenzQStringJeZelle)->Unit(benchmark::kMillisecond)->Iterations(3);
+// rows, ragged
+BENCHMARK(BM_ReferenzQStringJeZelle)->Args({kZeilen, 0})->Args({kZeilen, 1})->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReferenzQStringJeZelle)->Args({10 * kZeilen, 0})->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_TextDateiLaden(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const QString datei = TabellenDatei(n, state.range(1) != 0);
+  double tabelleMB = 0;
+  double sekunden = 0;
+  for (auto _ : state) {
+    frGrafikApprox->sg1->clearCells();
+    const double vorher = BelegtMB();
+    QElapsedTimer uhr;
+    uhr.start();
+    Laden(datei);
+    sekunden += uhr.nsecsElapsed() / 1e9;
+    tabelleMB = BelegtMB() - vorher;
+  }
+  if (frGrafikApprox->sg1->RowCount() != n + 1) state.SkipWithError("not every row was read");
+  state.counters["Tabelle_MB"] = tabelleMB;
+  state.counters["Zellen_MB"] =
+      static_cast<double>(frGrafikApprox->sg1->table().memoryUsed()) / (1024.0 * 1024.0);
+  const auto it = referenzLaden.find({state.range(0), state.range(1)});
+  if (it != referenzLaden.end() && it->second > 0)
+    state.counters["zu_Referenz"] = sekunden / static_cast<double>(state.iterations()) / it->second;
+}
+BENCHMARK(BM_TextDateiLaden)->Args({kZeilen, 0})->Args({kZeilen, 1})->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_TextDateiLaden)->Args({10 * kZeilen, 0})->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Seconds per iteration of the reference drawings, by name, for the ratios of the later ones.
 std::map<std::string, double> referenz;
@@ -360,8 +403,7 @@ BENCHMARK(BM_Neuzeichnen20x100000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond
 
 int main(int argc, char** argv) {
   return ProgrammBenchmarks(argc, argv, [](const QString& ordner) {
-    tabellenDatei = QDir(ordner).filePath(QStringLiteral("gross.csv"));
-    TabelleSchreiben(tabellenDatei);
+    ordnerPfad = ordner;
     frGrafikApprox->resize(1100, 750);
     frGrafikApprox->show();
   });

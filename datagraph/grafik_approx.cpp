@@ -25,7 +25,9 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -57,33 +59,6 @@ namespace {
 
 QString Endung(const QString& name) {
   return QString::fromStdString(kolvex::DateiEndungGross(name.toStdString()));
-}
-
-// The whole file from its current position to its end, in large reads straight into the
-// buffer (no mapping, no copy of the bytes after reading).
-bool DateiLesen(QFile& datei, QByteArray& bytes) {
-  const qint64 angekuendigt = std::max<qint64>(datei.size(), 0);
-  qint64 gelesen = 0;
-  bytes.resize(angekuendigt + 1);  // one more, to see the end without a second pass
-  for (;;) {
-    if (gelesen == bytes.size()) bytes.resize(bytes.size() + std::max<qint64>(bytes.size(), 1 << 16));
-    const qint64 n = datei.read(bytes.data() + gelesen, bytes.size() - gelesen);
-    if (n < 0) return false;
-    if (n == 0) break;
-    gelesen += n;
-  }
-  bytes.resize(gelesen);
-  return true;
-}
-
-// How many lines the text holds: LF, CR LF and a lone CR each end one, and a last line may
-// have no end.
-int64_t ZeilenZahl(std::string_view text) {
-  int64_t n = std::count(text.begin(), text.end(), '\n');
-  for (size_t p = text.find('\r'); p != std::string_view::npos; p = text.find('\r', p + 1))
-    if (p + 1 >= text.size() || text[p + 1] != '\n') ++n;
-  if (!text.empty() && text.back() != '\n' && text.back() != '\r') ++n;
-  return n;
 }
 
 // The text of an edit as a whole number by the rules of number text (0 when it is none).
@@ -190,20 +165,41 @@ void TfrGrafikApprox::FormCreate() {
 void TfrGrafikApprox::FormShow() {
   // The show event comes before the window is handed to the window system: a load run here
   // would keep the window off the screen until it ended.
-  if (!wiederZeigen_) aktivierenOffen_ = true;
+  if (wiederZeigen_) return;
+  aktivierenOffen_ = true;
+  // A table about to load: the window's first picture shows its bar.
+  const QString endung = Endung(DatenDateiName(OpenDialog1.FileName));
+  if (endung == QLatin1String(".CSV") || endung == QLatin1String(".TXT")) LadeAnzeige(true);
 }
 
 void TfrGrafikApprox::setVisible(bool visible) {
   Form::setVisible(visible);
-  if (!visible || !aktivierenOffen_) {
-    aktivierenOffen_ = false;
-    return;
-  }
+  // The activation steps wait until the window is on the screen with its picture.
+  nachDemMalen_ = visible && (nachDemMalen_ || aktivierenOffen_);
+  aktivierenGeplant_ = aktivierenGeplant_ && visible;
   aktivierenOffen_ = false;
-  Aktivieren();
+  if (nachDemMalen_ && windowHandle()) windowHandle()->installEventFilter(this);
+}
+
+void TfrGrafikApprox::AktivierenWennGezeigt() {
+  if (!nachDemMalen_ || !windowHandle() || !windowHandle()->isExposed()) return;
+  nachDemMalen_ = false;
+  aktivierenGeplant_ = true;
+  // After the paint or the exposure at hand has gone to the screen, unless a load came first.
+  QTimer::singleShot(0, this, [this] {
+    if (aktivierenGeplant_ && isVisible()) Aktivieren();
+  });
+}
+
+bool TfrGrafikApprox::event(QEvent* event) {
+  const bool behandelt = Form::event(event);
+  if (event->type() == QEvent::Paint) AktivierenWennGezeigt();
+  return behandelt;
 }
 
 void TfrGrafikApprox::Aktivieren() {
+  // Run now, they are not due again once the window has painted.
+  nachDemMalen_ = aktivierenGeplant_ = false;
   // 1. Settings afresh; the table shows.
   sbLoeschen->hide();
   HauptEinstellungenLaden();
@@ -334,6 +330,9 @@ void TfrGrafikApprox::LadeAnzeige(bool an) {
     ProgressBar1->setMaximum(10000);
     ProgressBar1->setValue(0);
     plAbbruch->show();
+    balkenUhr_.invalidate();
+    // On the screen before the loading begins, over whatever a dialog left there.
+    if (isVisible() && windowHandle() && windowHandle()->isExposed()) repaint();
     return;
   }
   setWindowTitle(QStringLiteral("  XY-Daten im Diagramm"));
@@ -464,179 +463,170 @@ void TfrGrafikApprox::AlleKurvenLoeschen() {
 // ---------------------------------------------------------------------------------------------
 // Reading a text table
 
+namespace {
+
+// The rows of a table load: the fields of every data line into a fresh table, "Nr" in column
+// 0, the table as wide as the widest row. A row counts once all of it is stored: lack of
+// memory keeps the rows before it (the table cut back to them) and ends the reading.
+struct ZeilenLeser {
+  kolvex::TabellenLeser& leser;
+  bool utf8;  // else Windows-1252, converted cell by cell
+  ValueTable& tabelle;
+  int zeilen = 0;
+  int spalten = 0;  // of the rows stored, "Nr" included
+  bool speicherFehler = false;
+
+  // Reads until the text ends or weiter(rows so far), asked every 1000 rows, says stop.
+  template <class Weiter>
+  void lesen(Weiter weiter) {
+    try {
+      // At least as wide as the header.
+      if (leser.kopfAnzahl() > kHoechstSpalten) throw std::bad_alloc();
+      tabelle.setSize(static_cast<int>(leser.kopfAnzahl()) + 1, tabelle.rowCount());
+      spalten = tabelle.columnCount();
+      kolvex::Felder felder;
+      while (leser.naechsteZeile(felder)) {
+        if (TfrGrafikApprox::SpeicherFehlerNachZeilen >= 0 && zeilen >= TfrGrafikApprox::SpeicherFehlerNachZeilen)
+          throw std::bad_alloc();
+        zeileSpeichern(felder, zeilen + 1);
+        ++zeilen;
+        if (zeilen % 1000 == 0 && !weiter(zeilen)) break;
+      }
+    } catch (const std::bad_alloc&) {
+      speicherFehler = true;
+    }
+    // Cutting back allocates nothing.
+    tabelle.setSize(spalten, zeilen + 1);
+  }
+
+  void zeileSpeichern(kolvex::Felder& felder, int r) {
+    // Rows are added ahead by half again as many, which costs nothing per column.
+    if (r >= tabelle.rowCount())
+      tabelle.setSize(tabelle.columnCount(), static_cast<int>(std::min<int64_t>(int64_t{r} + r / 2 + 1, kHoechstZeilen)));
+    tabelle.setNumber(0, r, r);
+    std::string_view feld;
+    int c = 1;
+    for (; felder.naechstes(feld); ++c) {
+      if (c >= tabelle.columnCount()) {
+        // A line wider than every one before: room for all of its fields at once. Columns
+        // are counted in int, "Nr" included.
+        const size_t anzahl = felder.anzahl();
+        if (anzahl > kHoechstSpalten) throw std::bad_alloc();
+        tabelle.setSize(static_cast<int>(anzahl) + 1, tabelle.rowCount());
+      }
+      zelleSetzen(c, r, feld);
+    }
+    spalten = std::max(spalten, c);
+  }
+
+  void zelleSetzen(int c, int r, std::string_view feld) {
+    if (utf8 || std::all_of(feld.begin(), feld.end(), [](char ch) { return ch >= 0; }))
+      tabelle.setCell(c, r, feld);
+    else
+      tabelle.setCell(c, r, std::string_view(kolvex::Cp1252ZuUtf8(feld)));
+  }
+
+  // Header: "Nr", the header fields, "K" + column for an empty or missing one.
+  void kopfSetzen() {
+    tabelle.setCell(0, 0, std::string_view("Nr"));
+    kolvex::Felder kopf = leser.kopf();
+    std::string_view feld;
+    for (int c = 1; c < tabelle.columnCount(); ++c) {
+      if (kopf.naechstes(feld) && !feld.empty())
+        zelleSetzen(c, 0, feld);
+      else
+        tabelle.setCell(c, 0, std::string_view("K" + std::to_string(c)));
+    }
+  }
+
+  static constexpr int64_t kHoechstZeilen = 2000000000;
+  static constexpr size_t kHoechstSpalten = static_cast<size_t>(std::numeric_limits<int>::max()) - 1;
+};
+
+// The channel boxes' texts: "Nr" and the header of every column.
+KanalListe KanaeleVon(const ValueTable& tabelle) {
+  KanalListe kanaele;
+  size_t bytes = 0;
+  for (int c = 0; c < tabelle.columnCount(); ++c) bytes += tabelle.cellUtf8(c, 0).size();
+  kanaele.reservieren(static_cast<size_t>(tabelle.columnCount()), bytes);
+  for (int c = 0; c < tabelle.columnCount(); ++c) kanaele.anhaengen(tabelle.cellUtf8(c, 0));
+  return kanaele;
+}
+
+}  // namespace
+
 void TfrGrafikApprox::TextDateiLaden(const QString& name) {
+  // A table loaded before the window has painted: the activation due then would load again
+  // while this load lets the events through.
+  nachDemMalen_ = aktivierenGeplant_ = false;
   const char trenner = Endung(name) == QLatin1String(".CSV") ? ';' : '\t';
   const int startZeile = std::max(1, GanzzahlAus(edAbZeile->text()));
-
-  QFile datei(name);
-  if (!datei.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-    showMessage(readFailedText(name, datei.errorString()), MessageKind::Warning);
-    return;
-  }
-  // Lack of memory anywhere in the load ends in one message; outside the data loop it keeps
-  // the table and the channel boxes that were there (a header of millions of fields can
-  // exhaust it in any step), since both are replaced only at the end.
+  // Lack of memory ends the load in one message. In the data loop it keeps the rows read
+  // so far; anywhere else (or before the first row) the table shown before stays.
   int schritt = 0;
   auto speicherSchritt = [&schritt] {
     if (SpeicherFehlerAbSchritt >= 0 && schritt++ >= SpeicherFehlerAbSchritt) throw std::bad_alloc();
   };
-  bool gemeldet = false;
-  auto speicherFehler = [&gemeldet] {
-    if (gemeldet) return;
-    gemeldet = true;
-    EscWatcher::Suspend frei;
-    showMessage(QStringLiteral("Speicherplatz Fehler"), MessageKind::Warning);
-  };
-  try {
-    TextDateiLesen(datei, name, trenner, startZeile, speicherSchritt, speicherFehler);
-  } catch (const std::bad_alloc&) {
-    speicherFehler();
-    LadeAnzeige(false);
-  }
-}
-
-void TfrGrafikApprox::TextDateiLesen(QFile& datei, const QString& name, char trenner, int startZeile,
-                                     const std::function<void()>& speicherSchritt,
-                                     const std::function<void()>& speicherFehler) {
-  // Read into memory, not mapped: a mapped file that another program cuts short while it
-  // loads ends the program (SIGBUS) at the first touch of a page beyond the new end. The
-  // reading takes what the file holds until its end, shorter or longer than announced.
-  QByteArray gelesen;
-  speicherSchritt();
-  if (!DateiLesen(datei, gelesen)) {
-    showMessage(readFailedText(name, datei.errorString()), MessageKind::Warning);
-    return;
-  }
-  datei.close();
-  const std::string_view bytes(gelesen.constData(), static_cast<size_t>(gelesen.size()));
-  const bool utf8 = kolvex::GueltigesUtf8(bytes);
-
-  speicherSchritt();
-  kolvex::TabellenLeser leser(bytes, trenner, startZeile);
-  if (leser.fehler() == kolvex::TabellenFehler::KeinKopf) {
-    showMessage(QStringLiteral("Lesefehler Datei: ") + name, MessageKind::Warning);
-    return;
-  }
-  if (leser.fehler() == kolvex::TabellenFehler::ZuKurz) {
-    showMessage(QStringLiteral("Lesefehler in Datei ") + name, MessageKind::Warning);
-    return;
-  }
-  // Columns are counted in int, "Nr" included.
-  constexpr size_t kHoechstSpalten = static_cast<size_t>(std::numeric_limits<int>::max()) - 1;
-  if (leser.kopfAnzahl() > kHoechstSpalten) throw std::bad_alloc();
-
-  auto setzen = [utf8](ValueTable& t, int c, int r, std::string_view feld) {
-    if (utf8 || std::all_of(feld.begin(), feld.end(), [](char ch) { return ch >= 0; }))
-      t.setCell(c, r, feld);
-    else
-      t.setCell(c, r, std::string_view(kolvex::Cp1252ZuUtf8(feld)));
-  };
-
-  // The rows go into a fresh table that replaces the grid's only at the end.
-  ValueTable neu;
-  int spalten = static_cast<int>(leser.kopfAnzahl()) + 1;
-  int zeilen = 0;
-  // Room for every remaining line, so that the columns do not grow row by row; a header of
-  // absurdly many fields starts small and grows with the rows actually read, never beyond
-  // the lines there are.
-  const int64_t hoechstZeilen = std::min<int64_t>(ZeilenZahl(bytes.substr(leser.position())) + 1, 2000000000);
-  const int64_t hoechstens = std::max<int64_t>(1024, (int64_t{64} << 20) / spalten);
-  const int64_t platz = std::min(hoechstZeilen, hoechstens);
-
+  bool speicherFehler = false;
+  // The bar is up from the first moment: a large file takes seconds to read.
   LadeAnzeige(true);
-  {
+  LadeStand(0);
+  try {
     EscWatcher::Operation esc;
-    kolvex::Felder felder;
-    int zaehler = 0;
-    QElapsedTimer balkenUhr;
-    balkenUhr.start();
-    try {
-      speicherSchritt();
-      neu.setSize(spalten, static_cast<int>(platz));
-      while (leser.naechsteZeile(felder)) {
-        if (SpeicherFehlerNachZeilen >= 0 && zeilen >= SpeicherFehlerNachZeilen)
-          throw std::bad_alloc();
-        const int r = zeilen + 1;
-        if (r >= neu.rowCount()) {
-          const int64_t mehr = std::max<int64_t>(r + 1, std::min(int64_t{2} * neu.rowCount(), hoechstZeilen));
-          neu.setSize(spalten, static_cast<int>(std::min<int64_t>(mehr, 2000000000)));
-        }
-        neu.setNumber(0, r, r);
-        std::string_view feld;
-        for (int c = 1; felder.naechstes(feld); ++c) {
-          if (c >= spalten) {
-            // A line wider than every one before: room for all of its fields at once.
-            const size_t anzahl = felder.anzahl();
-            if (anzahl > kHoechstSpalten) throw std::bad_alloc();
-            neu.setSize(static_cast<int>(anzahl) + 1, neu.rowCount());
-            spalten = static_cast<int>(anzahl) + 1;  // only once the room is there
-          }
-          setzen(neu, c, r, feld);
-        }
-        zeilen = r;  // a row counts once all of it is stored
-        if (++zaehler > 10000) zaehler = 0;
-        if (r % 1000 == 0) {
-          // The bar and the caption repaint whenever the events are let through (the ESC
-          // poll, every 30 ms or so); a few times a second looks the same.
-          if (balkenUhr.elapsed() >= 40) {
-            setWindowTitle(QStringLiteral(" Lesen ") + QString::number(r));
-            ProgressBar1->setValue(zaehler);
-            balkenUhr.restart();
-          }
-          if (EscWatcher::pressed()) break;
-        }
-      }
-    } catch (const std::bad_alloc&) {
-      // The rows read so far stay, when there is memory enough to show them; without one
-      // the old table does.
-      speicherFehler();
-      if (zeilen == 0) throw;
+    // 1. The file's bytes.
+    QByteArray gelesen;
+    speicherSchritt();
+    if (!TabellenDateiLesen(name, gelesen)) {
+      LadeAnzeige(false);
+      return;
     }
-  }
-  // Fewer rows and at most the columns there are: nothing to allocate. A table whose first
-  // sizing failed may have fewer columns than the header.
-  spalten = std::min(spalten, neu.columnCount());
-  neu.setSize(spalten, std::min(zeilen + 1, neu.rowCount()));
+    const std::string_view bytes(gelesen.constData(), static_cast<size_t>(gelesen.size()));
 
-  // Header: "Nr", the header fields, "K" + column for an empty or missing one.
-  speicherSchritt();
-  neu.setCell(0, 0, std::string_view("Nr"));
-  {
-    kolvex::Felder kopf = leser.kopf();
-    std::string_view feld;
-    for (int c = 1; c < spalten; ++c) {
-      if (kopf.naechstes(feld) && !feld.empty())
-        setzen(neu, c, 0, feld);
-      else
-        neu.setCell(c, 0, std::string_view("K" + std::to_string(c)));
+    // 2. The header.
+    speicherSchritt();
+    kolvex::TabellenLeser leser(bytes, trenner, startZeile);
+    if (leser.fehler() != kolvex::TabellenFehler::Keiner) {
+      LadeAnzeige(false);
+      showMessage((leser.fehler() == kolvex::TabellenFehler::KeinKopf ? QStringLiteral("Lesefehler Datei: ")
+                                                                       : QStringLiteral("Lesefehler in Datei ")) +
+                      name,
+                  MessageKind::Warning);
+      return;
     }
+
+    // 3. The rows, into a fresh table that replaces the grid's only at the end.
+    speicherSchritt();
+    ValueTable neu;
+    ZeilenLeser zeilen{leser, kolvex::GueltigesUtf8(bytes), neu};
+    zeilen.lesen([this](int r) {
+      LadeStand(r);
+      return !EscWatcher::pressed();
+    });
+    if (zeilen.speicherFehler) {
+      speicherFehler = true;
+      if (zeilen.zeilen == 0) throw std::bad_alloc();
+    }
+
+    // 4. The header cells and the channel boxes' texts; the room grown ahead goes.
+    speicherSchritt();
+    zeilen.kopfSetzen();
+    gelesen = QByteArray();  // the file's bytes are not needed any more
+    speicherSchritt();
+    KanalListe kanaele = KanaeleVon(neu);
+    neu.trim();
+
+    // 5. Shown.
+    TabelleZeigen(neu, kanaele);
+  } catch (const std::bad_alloc&) {
+    speicherFehler = true;
+    LadeAnzeige(false);
+    showMessage(QStringLiteral("Speicherplatz Fehler"), MessageKind::Warning);
+    return;
   }
-  // The channel boxes: "Nr" and the header of every column.
-  speicherSchritt();
-  KanalListe kanaele;
-  size_t kanalBytes = 0;
-  for (int c = 0; c < spalten; ++c) kanalBytes += neu.cellUtf8(c, 0).size();
-  kanaele.reservieren(static_cast<size_t>(spalten), kanalBytes);
-  for (int c = 0; c < spalten; ++c) kanaele.anhaengen(neu.cellUtf8(c, 0));
-
-  // The file's bytes are not needed any more; then the room reserved ahead goes.
-  gelesen = QByteArray();
-  speicherSchritt();
-  neu.trim();
-  // The grid keeps some bytes per column of its own; when even those are not there, the
-  // old table stays rather than a grid half rebuilt.
-  speicherSchritt();
-  void* volatile probe = ::operator new(static_cast<size_t>(spalten) * 32);
-  ::operator delete(probe);
-
-  sg1->table().swap(neu);
-  neu = ValueTable();  // the old cells go now, not at the end of the function
-  SpaltenAnpassen();   // before the grid learns the new columns: they come in at that width
-  sg1->tableChanged();
-  KanalBoxenSetzen(kanaele);
-
   LadeAnzeige(false);
-  // The channels used last, when the file has them.
+  if (speicherFehler) showMessage(QStringLiteral("Speicherplatz Fehler"), MessageKind::Warning);
+
+  // 6. The channels used last, when the file has them; the file's name and size.
   auto index = [this](const std::string& kanal) { return std::max(0, Kanaele->liste().suchen(kanal)); };
   cbXKanal->setCurrentIndex(index(kolvex::KanalX));
   cbYKanal->setCurrentIndex(index(kolvex::KanalY));
@@ -647,6 +637,75 @@ void TfrGrafikApprox::TextDateiLesen(QFile& datei, const QString& name, char tre
   cbKommentar->hide();
   sgK->hide();
   Splitter1->hide();
+}
+
+bool TfrGrafikApprox::TabellenDateiLesen(const QString& name, QByteArray& bytes) {
+  // Read into memory, not mapped: a mapped file that another program cuts short while it
+  // loads ends the program (SIGBUS) at the first touch of a page beyond the new end. The
+  // reading takes what the file holds until its end, shorter or longer than announced, in
+  // large reads straight into the buffer, letting the window's events through between them.
+  QFile datei(name);
+  bool ok = datei.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+  if (ok) {
+    constexpr qint64 kStueck = qint64{32} << 20;
+    const qint64 angekuendigt = std::max<qint64>(datei.size(), 0);
+    qint64 gelesen = 0;
+    bytes.resize(angekuendigt + 1);  // one more, to see the end without a second pass
+    for (;;) {
+      if (gelesen == bytes.size()) bytes.resize(bytes.size() + std::max<qint64>(bytes.size(), 1 << 16));
+      const qint64 n = datei.read(bytes.data() + gelesen, std::min(bytes.size() - gelesen, kStueck));
+      if (n <= 0) {
+        ok = n == 0;
+        break;
+      }
+      gelesen += n;
+      EscWatcher::pressed();  // lets the events through
+    }
+    bytes.resize(gelesen);
+  }
+  if (!ok) {
+    bytes = QByteArray();
+    showMessage(readFailedText(name, datei.errorString()), MessageKind::Warning);
+  }
+  return ok;
+}
+
+void TfrGrafikApprox::LadeStand(int zeilen) {
+  // The bar and the caption repaint whenever the events are let through (the ESC poll,
+  // every 30 ms or so); a few times a second looks the same. The first step shows at once.
+  if (zeilen > 0 && (!balkenUhr_.isValid() || balkenUhr_.elapsed() >= 40)) {
+    setWindowTitle(QStringLiteral(" Lesen ") + QString::number(zeilen));
+    // A counter of rows that starts again once it passes the bar's maximum.
+    ProgressBar1->setValue(zeilen % (ProgressBar1->maximum() + 1));
+    balkenUhr_.restart();
+  }
+  if (LadeTestHook) LadeTestHook(zeilen);
+}
+
+void TfrGrafikApprox::TabelleZeigen(ValueTable& neu, KanalListe& kanaele) {
+  // Qt's header does not survive an allocation of its sections that fails (it crashes): their
+  // room, 8 bytes a column, is held (twice over) from before the swap until the grid takes
+  // the table. Without it the table shown before stays.
+  std::unique_ptr<char[]> platz(new char[static_cast<size_t>(neu.columnCount()) * 16 + 4096]);
+  sg1->table().swap(neu);
+  neu = ValueTable();  // the old cells go before the views need memory
+  try {
+    SpaltenAnpassen();  // before the grid learns the new columns: they come in at that width
+    platz.reset();
+    sg1->tableChanged();
+    KanalBoxenSetzen(kanaele);
+  } catch (const std::bad_alloc&) {
+    // The views may hold half of it; no table needs no memory.
+    ValueTable keine;
+    sg1->table().swap(keine);
+    keine = ValueTable();
+    KanalListe leer;
+    sg1->tableChanged();
+    KanalBoxenSetzen(leer);
+    lbFName->clear();
+    lbTitel->setText(QStringLiteral("Datei:"));
+    throw;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -742,6 +801,7 @@ void TfrGrafikApprox::tbSpeichernClick() {
 
 bool TfrGrafikApprox::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type typ = event->type();
+  if (typ == QEvent::Expose && watched == windowHandle()) AktivierenWennGezeigt();
   if (typ == QEvent::MouseButtonPress) {
     auto* maus = static_cast<QMouseEvent*>(event);
     const Qt::MouseButton k = maus->button();

@@ -8,6 +8,7 @@
 //
 // The measurement import is reached through Messdaten (MessdatenQuelle, below); without it
 // a measurement file loads nothing and no channel choice is asked.
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFont>
 #include <QImage>
@@ -43,6 +44,7 @@ class QToolBar;
 class QToolButton;
 class StringGrid;
 class ValueGrid;
+class ValueTable;
 
 // What the original's common dialogs kept between openings.
 struct DateiDialogDaten {
@@ -80,7 +82,7 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   void FormShow() override;
   void FormClose(bool& accept) override;
   // Shown by the program, the window runs its activation steps (and so loads the file) once
-  // it has been handed to the window system, so that a long load shows its progress.
+  // it is on the screen and has painted, with the bar already showing when a table loads.
   void setVisible(bool visible) override;
 
   // ---- Loading (window and text tables) -------------------------------------------------
@@ -227,9 +229,13 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   // Test hook: the table reader fails for lack of memory after that many rows (-1: off).
   static inline int SpeicherFehlerNachZeilen = -1;
   // Test hook: memory runs out at the n-th step of a table load that needs much of it (reading
-  // the file, the header, sizing the table, the header cells, the channel boxes, trimming the
-  // table, the grid's columns) and at every later one (-1: off).
+  // the file, the header, the rows, the header cells, the channel list) and at every later
+  // one (-1: off).
   static inline int SpeicherFehlerAbSchritt = -1;
+  // Test hook: called where a table load lets the window's events through, at its start
+  // (0 rows, the file not read yet) and whenever the bar moves (the rows read so far). The
+  // test may look at the window there, wait for it, or press ESC.
+  static inline std::function<void(int zeilen)> LadeTestHook;
 
   DateiDialogDaten OpenDialog1;
   DateiDialogDaten SaveDialog1;
@@ -299,6 +305,7 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   QProgressBar* ProgressBar1 = nullptr;
 
  protected:
+  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
@@ -306,13 +313,21 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
   void LayoutErzeugen();
   void AusgabeErzeugen();  // tbPrint, tbDiagramme and their events
   void VerbindungenHerstellen();
-  // The load itself; lack of memory passes on as std::bad_alloc once speicherFehler has
-  // told it (or before).
-  void TextDateiLesen(QFile& datei, const QString& name, char trenner, int startZeile,
-                      const std::function<void()>& speicherSchritt, const std::function<void()>& speicherFehler);
+  // The steps of a table load (grafik_approx.cpp). The file's bytes, read with the window's
+  // events let through; false after a read error (told).
+  bool TabellenDateiLesen(const QString& name, QByteArray& bytes);
+  // The bar and the caption for the rows read so far; the events are let through (ESC).
+  void LadeStand(int zeilen);
+  // The grid shows the new table and both boxes its channel list; the old ones go. When the
+  // views find no memory for them, all three show no table rather than disagree, and
+  // std::bad_alloc passes on.
+  void TabelleZeigen(ValueTable& neu, KanalListe& kanaele);
   // While a table loads: the table page gives way to the bar and "Mit ESC-Taste Abbruch";
   // afterwards the caption, the panel and the page are as before.
   void LadeAnzeige(bool an);
+  // The activation steps, due since the window was shown, once it is exposed (event(),
+  // eventFilter()): they come after the paint that shows it.
+  void AktivierenWennGezeigt();
   void GrafikZeigen(bool grafik);
   void SerienAktivieren(int anzahl);
   void LinienNachEinstellung();
@@ -353,7 +368,10 @@ class TfrGrafikApprox : public Form, public ApproximDatenquelle, public SkalDate
 
   QPixmap logo_;  // the logo as loaded; Image1 shows it scaled to the block
   bool wiederZeigen_ = false;  // shown again after the channel choice: no activation steps
-  bool aktivierenOffen_ = false;  // shown: the activation steps run at the end of setVisible
+  bool aktivierenOffen_ = false;  // shown: the activation steps are due
+  bool nachDemMalen_ = false;     // they run once the window has painted
+  bool aktivierenGeplant_ = false;  // and are on their way
+  QElapsedTimer balkenUhr_;       // since the bar moved last
 };
 
 extern TfrGrafikApprox* frGrafikApprox;

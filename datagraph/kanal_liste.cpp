@@ -131,6 +131,7 @@ bool KanalModell::removeRows(int row, int count, const QModelIndex& parent) {
 void KanalModell::setzen(KanalListe& liste) {
   beginResetModel();
   std::swap(liste_, liste);
+  if (ResetTestHook) ResetTestHook();
   endResetModel();
 }
 

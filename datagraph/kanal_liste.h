@@ -6,6 +6,7 @@
 #include <QAbstractListModel>
 #include <QComboBox>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,8 @@ class KanalModell : public QAbstractListModel {
   // swapped, which cannot fail: a list built in full is shown in full or not at all.
   void setzen(KanalListe& liste);
   const KanalListe& liste() const { return liste_; }
+  // Test hook: called in setzen while the views are being reset (it may throw std::bad_alloc).
+  static inline std::function<void()> ResetTestHook;
 
  private:
   KanalListe liste_;

@@ -79,6 +79,9 @@ ValueGrid::ValueGrid(QWidget* parent) : QTableView(parent), model_(new ValueTabl
   setSelectionMode(QAbstractItemView::SingleSelection);
   setWordWrap(false);
   setTextElideMode(Qt::ElideRight);
+  connect(horizontalHeader(), &QHeaderView::sectionCountChanged, this, [] {
+    if (KopfTestHook) KopfTestHook();
+  });
 }
 
 void ValueGrid::setCells(int col, int row, const QString& text) {

@@ -5,6 +5,7 @@
 // Rows have one fixed height, so a million of them cost nothing to lay out.
 #include <QAbstractTableModel>
 #include <QTableView>
+#include <functional>
 
 #include "datagraph/value_table.h"
 
@@ -57,6 +58,10 @@ class ValueGrid : public QTableView {
 
   // The table column at a point of the view's viewport or of its header (-1: none).
   int columnAtPoint(const QPoint& viewportPos) const;
+
+  // Test hook: called inside the header's reset when it takes a new number of columns, where
+  // Qt allocates their sections (it may throw std::bad_alloc there).
+  static inline std::function<void()> KopfTestHook;
 
  private:
   ValueTable table_;

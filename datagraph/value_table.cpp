@@ -1,6 +1,7 @@
 #include "datagraph/value_table.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -11,23 +12,368 @@
 namespace {
 
 constexpr double kLeer = std::numeric_limits<double>::quiet_NaN();
-
-// Grows a vector to n entries, reserving exactly n: the library's own growth would reserve
-// up to twice the size, and a table of 30 million rows would keep the rest for good.
-template <class T>
-void wachsen(std::vector<T>& v, size_t n, const T& neu) {
-  if (v.size() >= n) return;
-  if (v.capacity() < n) v.reserve(n);
-  v.resize(n, neu);
-}
+// Indexes and counts of a store are 32 bits (rows and columns are counted in int).
+constexpr size_t kHoechstIndex = std::numeric_limits<uint32_t>::max() - 1;
 
 }  // namespace
 
-ValueTable::ValueTable() { setSize(0, 2); }
+// ---- Belegung ----------------------------------------------------------------------------------
 
-size_t ValueTable::laengeVon(const Zellen& z) const {
-  return &z == &kopf_ ? cols_.size() : static_cast<size_t>(rows_);
+template <class T>
+size_t ValueTable::Belegung<T>::mehrPlatz(size_t noetig, size_t jetzt) {
+  if (noetig > kHoechstIndex + 1) throw std::bad_alloc();
+  // Half again as much: the room grown ahead stays below half of what is held.
+  return std::min(std::max(noetig, jetzt + jetzt / 2), kHoechstIndex + 1);
 }
+
+template <class T>
+typename ValueTable::Belegung<T>::Kopf* ValueTable::Belegung<T>::neuerBlock(bool dicht, size_t platz) {
+  const size_t groesse = sizeof(Kopf) + platz * (dicht ? sizeof(T) : sizeof(Paar));
+  auto* k = static_cast<Kopf*>(std::malloc(groesse));
+  if (!k) throw std::bad_alloc();
+  *k = Kopf{0, static_cast<uint32_t>(platz), 0, dicht ? 1u : 0u};
+  return k;
+}
+
+template <class T>
+void ValueTable::Belegung<T>::platzAendern(size_t platz) {
+  // In place where the allocator can (a large block is remapped, not copied).
+  const size_t groesse = sizeof(Kopf) + platz * (b_->dicht ? sizeof(T) : sizeof(Paar));
+  auto* k = static_cast<Kopf*>(std::realloc(b_, groesse));
+  if (!k) throw std::bad_alloc();
+  b_ = k;
+  b_->platz = static_cast<uint32_t>(platz);
+}
+
+template <class T>
+typename ValueTable::Belegung<T>::Kopf* ValueTable::Belegung<T>::umgebaut(bool dicht, size_t platz) const {
+  Kopf* k = neuerBlock(dicht, platz);
+  if (!b_) return k;
+  Belegung neu;
+  neu.b_ = k;
+  if (dicht && b_->dicht) {
+    // Up to the last value held, which may lie before the end.
+    size_t laenge = b_->laenge;
+    while (laenge > 0 && istLeer(dichte()[laenge - 1])) --laenge;
+    std::memcpy(neu.dichte(), dichte(), laenge * sizeof(T));
+    k->laenge = static_cast<uint32_t>(laenge);
+  } else if (dicht) {
+    T* d = neu.dichte();
+    size_t laenge = 0;
+    fuerJeden([&](size_t i, const T& v) {
+      while (laenge < i) d[laenge++] = leerWert();
+      d[laenge++] = v;
+    });
+    k->laenge = static_cast<uint32_t>(laenge);
+  } else {
+    Paar* p = neu.paare();
+    size_t n = 0;
+    fuerJeden([&](size_t i, const T& v) { paarSetzen(p[n++], i, v); });
+    k->laenge = static_cast<uint32_t>(n);
+  }
+  k->anzahl = b_->anzahl;
+  neu.b_ = nullptr;
+  return k;
+}
+
+template <class T>
+ValueTable::Belegung<T>::Belegung(const Belegung& o) {
+  if (!o.b_ || o.b_->anzahl == 0) return;
+  b_ = o.umgebaut(o.b_->dicht != 0, o.b_->dicht ? o.b_->laenge : o.b_->anzahl);
+}
+
+template <class T>
+template <class F>
+void ValueTable::Belegung<T>::fuerJeden(F f) const {
+  if (!b_) return;
+  if (b_->dicht) {
+    const T* d = dichte();
+    for (size_t i = 0; i < b_->laenge; ++i)
+      if (!istLeer(d[i])) f(i, d[i]);
+  } else {
+    const Paar* p = paare();
+    for (size_t k = 0; k < b_->laenge; ++k) f(p[k].index, paarWert(p[k]));
+  }
+}
+
+template <class T>
+template <class F>
+void ValueTable::Belegung<T>::jedenAendern(F f) {
+  if (!b_) return;
+  if (b_->dicht) {
+    T* d = dichte();
+    for (size_t i = 0; i < b_->laenge; ++i)
+      if (!istLeer(d[i])) f(d[i]);
+  } else {
+    Paar* p = paare();
+    for (size_t k = 0; k < b_->laenge; ++k) {
+      T v = paarWert(p[k]);
+      f(v);
+      std::memcpy(p[k].wert, &v, sizeof(T));
+    }
+  }
+}
+
+template <class T>
+size_t ValueTable::Belegung<T>::untereGrenze(size_t i) const {
+  const Paar* p = paare();
+  size_t lo = 0;
+  size_t hi = b_->laenge;
+  while (lo < hi) {
+    const size_t mitte = lo + (hi - lo) / 2;
+    if (p[mitte].index < i)
+      lo = mitte + 1;
+    else
+      hi = mitte;
+  }
+  return lo;
+}
+
+template <class T>
+T ValueTable::Belegung<T>::suchen(size_t i) const {
+  const size_t k = untereGrenze(i);
+  if (k < b_->laenge && paare()[k].index == i) return paarWert(paare()[k]);
+  return leerWert();
+}
+
+template <class T>
+void ValueTable::Belegung<T>::setzenSonst(size_t i, const T& v) {
+  if (istLeer(v)) {
+    if (!b_) return;
+    if (b_->dicht) {
+      if (i >= b_->laenge || istLeer(dichte()[i])) return;
+      dichte()[i] = leerWert();
+    } else {
+      const size_t k = untereGrenze(i);
+      if (k >= b_->laenge || paare()[k].index != i) return;
+      std::memmove(paare() + k, paare() + k + 1, (b_->laenge - k - 1) * sizeof(Paar));
+      --b_->laenge;
+    }
+    --b_->anzahl;
+    return;
+  }
+  if (i > kHoechstIndex) throw std::bad_alloc();
+  if (!b_) {
+    // The first value: dense when it is index 0 or 1 (a column's first row), else a pair.
+    const bool dicht = i + 1 <= 2;
+    Kopf* k = neuerBlock(dicht, dicht ? i + 1 : 1);
+    b_ = k;
+  }
+  Kopf& k = *b_;
+  if (k.dicht) {
+    T* d = dichte();
+    if (i < k.laenge) {
+      if (istLeer(d[i])) ++k.anzahl;
+      d[i] = v;
+      return;
+    }
+    if (i + 1 > 3 * (size_t{k.anzahl} + 1)) {
+      // Far beyond the last value: pairs cost less from here on.
+      Kopf* neu = umgebaut(false, mehrPlatz(size_t{k.anzahl} + 1, k.anzahl));
+      std::free(b_);
+      b_ = neu;
+      setzen(i, v);
+      return;
+    }
+    if (i + 1 > k.platz) {
+      platzAendern(mehrPlatz(i + 1, k.platz));
+      d = dichte();
+    }
+    for (size_t j = b_->laenge; j < i; ++j) d[j] = leerWert();
+    d[i] = v;
+    b_->laenge = static_cast<uint32_t>(i + 1);
+    ++b_->anzahl;
+    return;
+  }
+  // Pairs: in place when the index has one, appended when it lies beyond the last.
+  size_t pos = k.laenge;
+  if (k.laenge > 0 && paare()[k.laenge - 1].index >= i) {
+    pos = untereGrenze(i);
+    if (paare()[pos].index == i) {
+      paarSetzen(paare()[pos], i, v);
+      return;
+    }
+  }
+  const size_t letzter = std::max<size_t>(i, k.laenge > 0 ? paare()[k.laenge - 1].index : 0);
+  if (letzter + 1 <= 2 * (size_t{k.anzahl} + 1)) {
+    // Dense enough: a value per index costs at most two places per value.
+    Kopf* neu = umgebaut(true, mehrPlatz(letzter + 1, letzter + 1));
+    std::free(b_);
+    b_ = neu;
+    setzen(i, v);
+    return;
+  }
+  if (k.laenge + 1 > k.platz) {
+    platzAendern(mehrPlatz(size_t{k.laenge} + 1, k.platz));
+  }
+  Paar* p = paare();
+  std::memmove(p + pos + 1, p + pos, (b_->laenge - pos) * sizeof(Paar));
+  paarSetzen(p[pos], i, v);
+  ++b_->laenge;
+  ++b_->anzahl;
+}
+
+template <class T>
+void ValueTable::Belegung<T>::kuerzen(size_t n) {
+  if (!b_) return;
+  if (b_->dicht) {
+    if (b_->laenge <= n) return;
+    const T* d = dichte();
+    for (size_t i = n; i < b_->laenge; ++i)
+      if (!istLeer(d[i])) --b_->anzahl;
+    b_->laenge = static_cast<uint32_t>(n);
+  } else {
+    b_->laenge = static_cast<uint32_t>(untereGrenze(n));
+    b_->anzahl = b_->laenge;
+  }
+}
+
+template <class T>
+void ValueTable::Belegung<T>::einfuegen(size_t at) {
+  if (!b_) return;
+  if (b_->dicht) {
+    if (at >= b_->laenge) return;
+    if (b_->laenge + size_t{1} > b_->platz) {
+      platzAendern(mehrPlatz(size_t{b_->laenge} + 1, b_->platz));
+    }
+    T* d = dichte();
+    std::memmove(d + at + 1, d + at, (b_->laenge - at) * sizeof(T));
+    d[at] = leerWert();
+    ++b_->laenge;
+  } else {
+    Paar* p = paare();
+    if (b_->laenge > 0 && p[b_->laenge - 1].index >= kHoechstIndex) throw std::bad_alloc();
+    for (size_t k = untereGrenze(at); k < b_->laenge; ++k) ++p[k].index;
+  }
+}
+
+template <class T>
+void ValueTable::Belegung<T>::entfernen(size_t at) {
+  if (!b_) return;
+  if (b_->dicht) {
+    if (at >= b_->laenge) return;
+    T* d = dichte();
+    if (!istLeer(d[at])) --b_->anzahl;
+    std::memmove(d + at, d + at + 1, (b_->laenge - at - 1) * sizeof(T));
+    --b_->laenge;
+  } else {
+    Paar* p = paare();
+    size_t k = untereGrenze(at);
+    if (k < b_->laenge && p[k].index == at) {
+      std::memmove(p + k, p + k + 1, (b_->laenge - k - 1) * sizeof(Paar));
+      --b_->laenge;
+      --b_->anzahl;
+    }
+    for (; k < b_->laenge; ++k) --p[k].index;
+  }
+}
+
+template <class T>
+void ValueTable::Belegung<T>::umnummern(const int32_t* neu, size_t n) {
+  if (!b_) return;
+  if (b_->dicht) {
+    T* d = dichte();
+    const size_t bis = std::min<size_t>(b_->laenge, n);
+    size_t laenge = 0;
+    size_t anzahl = 0;
+    for (size_t i = 0; i < bis; ++i) {
+      if (neu[i] < 0) continue;
+      // The kept indexes are numbered 0, 1, 2, ... in order: each lands at or below itself.
+      d[static_cast<size_t>(neu[i])] = d[i];
+      laenge = static_cast<size_t>(neu[i]) + 1;
+      if (!istLeer(d[i])) ++anzahl;
+    }
+    b_->laenge = static_cast<uint32_t>(laenge);
+    b_->anzahl = static_cast<uint32_t>(anzahl);
+  } else {
+    Paar* p = paare();
+    size_t m = 0;
+    for (size_t k = 0; k < b_->laenge; ++k) {
+      const size_t i = p[k].index;
+      if (i >= n || neu[i] < 0) continue;
+      p[m] = p[k];
+      p[m].index = static_cast<uint32_t>(neu[i]);
+      ++m;
+    }
+    b_->laenge = static_cast<uint32_t>(m);
+    b_->anzahl = static_cast<uint32_t>(m);
+  }
+}
+
+template <class T>
+void ValueTable::Belegung<T>::trimmen() noexcept {
+  if (!b_) return;
+  if (b_->anzahl == 0) {
+    std::free(b_);
+    b_ = nullptr;
+    return;
+  }
+  size_t spanne = b_->laenge;
+  if (b_->dicht)
+    while (spanne > 0 && istLeer(dichte()[spanne - 1])) --spanne;
+  else if (spanne > 0)
+    spanne = size_t{paare()[spanne - 1].index} + 1;
+  const bool dicht = spanne * sizeof(T) <= b_->anzahl * sizeof(Paar);
+  const size_t platz = dicht ? spanne : b_->anzahl;
+  if ((b_->dicht != 0) == dicht && b_->platz == platz && (!dicht || b_->laenge == spanne)) return;
+  if ((b_->dicht != 0) == dicht) {
+    // Smaller in place: what lies beyond the last value goes.
+    b_->laenge = static_cast<uint32_t>(dicht ? spanne : b_->laenge);
+    if (auto* k = static_cast<Kopf*>(std::realloc(b_, sizeof(Kopf) + platz * (dicht ? sizeof(T) : sizeof(Paar))))) {
+      b_ = k;
+      b_->platz = static_cast<uint32_t>(platz);
+    }
+    return;
+  }
+  try {
+    Kopf* neu = umgebaut(dicht, platz);
+    std::free(b_);
+    b_ = neu;
+  } catch (const std::bad_alloc&) {
+    // What is held stays held, only not trimmed.
+  }
+}
+
+template <class T>
+void ValueTable::Belegung<T>::fuellen(const T* werte, size_t n, size_t ab) {
+  size_t anzahl = 0;
+  size_t spanne = 0;
+  for (size_t i = ab; i < n; ++i) {
+    if (istLeer(werte[i])) continue;
+    ++anzahl;
+    spanne = i + 1;
+  }
+  if (spanne > kHoechstIndex + 1) throw std::bad_alloc();
+  Belegung neu;
+  if (anzahl > 0) {
+    const bool dicht = spanne * sizeof(T) <= anzahl * sizeof(Paar);
+    neu.b_ = neuerBlock(dicht, dicht ? spanne : anzahl);
+    if (dicht) {
+      T* d = neu.dichte();
+      for (size_t i = 0; i < spanne; ++i) d[i] = i < ab ? leerWert() : werte[i];
+      neu.b_->laenge = static_cast<uint32_t>(spanne);
+    } else {
+      Paar* p = neu.paare();
+      for (size_t i = ab; i < spanne; ++i)
+        if (!istLeer(werte[i])) paarSetzen(p[neu.b_->laenge++], i, werte[i]);
+    }
+    neu.b_->anzahl = static_cast<uint32_t>(anzahl);
+  }
+  std::swap(b_, neu.b_);
+}
+
+template <class T>
+size_t ValueTable::Belegung<T>::speicher() const {
+  if (!b_) return 0;
+  return sizeof(Kopf) + size_t{b_->platz} * (b_->dicht ? sizeof(T) : sizeof(Paar));
+}
+
+template class ValueTable::Belegung<double>;
+template class ValueTable::Belegung<ValueTable::Stelle>;
+
+// ---- The table -----------------------------------------------------------------------------------
+
+ValueTable::ValueTable() { setSize(0, 2); }
 
 ValueTable::Zellen* ValueTable::zellenVon(int col, int row, size_t& index) {
   if (!inside(col, row)) return nullptr;
@@ -40,117 +386,84 @@ const ValueTable::Zellen* ValueTable::zellenVon(int col, int row, size_t& index)
 }
 
 void ValueTable::kuerzen(Zellen& z, size_t n) {
-  if (z.wert.size() > n) z.wert.resize(n);
+  z.wert.kuerzen(n);
   if (!z.texte) return;
   Texte& t = *z.texte;
-  for (size_t i = n; i < t.alle.size(); ++i) t.totBytes += t.alle[i].laenge;
-  if (t.alle.size() > n) t.alle.resize(n);
-  for (auto it = t.wenige.begin(); it != t.wenige.end();) {
-    if (static_cast<size_t>(it->first) >= n) {
-      t.totBytes += it->second.laenge;
-      it = t.wenige.erase(it);
-    } else {
-      ++it;
-    }
-  }
+  t.stellen.fuerJeden([&](size_t i, const Stelle& s) {
+    if (i >= n) t.totBytes += s.laenge;
+  });
+  t.stellen.kuerzen(n);
 }
 
 void ValueTable::setSize(int cols, int rows) {
   cols = std::max(cols, 0);
   rows = std::max(rows, 0);
-  const auto altSpalten = cols_.size();
-  const auto altZeilen = static_cast<size_t>(rows_);
-  const auto n = static_cast<size_t>(rows);
   const auto spalten = static_cast<size_t>(cols);
-
-  // Shrinking gives nothing back to the allocator, so it cannot fail.
-  if (spalten < altSpalten) {
+  const auto n = static_cast<size_t>(rows);
+  // The only allocation first: more columns, reserved exactly.
+  if (spalten > cols_.size()) {
+    if (cols_.capacity() < spalten) cols_.reserve(spalten);
+    cols_.resize(spalten);
+  } else if (spalten < cols_.size()) {
     cols_.resize(spalten);
     kuerzen(kopf_, spalten);
   }
-  if (n < altZeilen) {
+  if (n < static_cast<size_t>(rows_)) {
     for (Zellen& c : cols_) kuerzen(c, n);
     if (n == 0) kopf_ = Zellen();  // no row 0: no header
-  }
-  const size_t festSpalten = std::min(spalten, altSpalten);
-  const size_t festZeilen = std::min(n, altZeilen);
-  try {
-    if (spalten > altSpalten) {
-      wachsen(cols_, spalten, Zellen());
-      if (!kopf_.wert.empty()) wachsen(kopf_.wert, spalten, kLeer);
-      if (kopf_.texte && !kopf_.texte->alle.empty()) wachsen(kopf_.texte->alle, spalten, Stelle{});
-    }
-    if (n > altZeilen) {
-      for (Zellen& c : cols_) {
-        if (!c.wert.empty()) wachsen(c.wert, n, kLeer);
-        if (c.texte && !c.texte->alle.empty()) wachsen(c.texte->alle, n, Stelle{});
-      }
-    }
-  } catch (...) {
-    // Back to what the shrinking left, so that every store fits the size again.
-    cols_.resize(festSpalten);
-    kuerzen(kopf_, festSpalten);
-    for (Zellen& c : cols_) kuerzen(c, festZeilen);
-    rows_ = static_cast<int>(festZeilen);
-    throw;
   }
   rows_ = rows;
   // Texts of dropped cells would otherwise stay in the buffers.
   auto aufraeumen = [](Zellen& z) {
-    if (z.texte && z.texte->totBytes > z.texte->bytes.size() / 2) compact(*z.texte);
+    if (z.texte && z.texte->totBytes > z.texte->bytes.size() / 2) {
+      try {
+        compact(*z.texte);
+      } catch (const std::bad_alloc&) {
+      }
+    }
   };
-  if (spalten < altSpalten) aufraeumen(kopf_);
-  if (n < altZeilen) std::for_each(cols_.begin(), cols_.end(), aufraeumen);
-}
-
-void ValueTable::setWert(Zellen& z, size_t index, double value, size_t laenge) {
-  if (z.wert.empty()) {
-    if (std::isnan(value)) return;
-    z.wert.assign(laenge, kLeer);
-  }
-  z.wert[index] = value;
+  aufraeumen(kopf_);
+  for (Zellen& c : cols_) aufraeumen(c);
 }
 
 std::string_view ValueTable::textOf(const Zellen& z, size_t index) {
   if (!z.texte) return {};
   const Texte& t = *z.texte;
-  Stelle s;
-  if (!t.alle.empty()) {
-    s = t.alle[index];
-  } else if (!t.wenige.empty()) {
-    const auto it = t.wenige.find(static_cast<int32_t>(index));
-    if (it == t.wenige.end()) return {};
-    s = it->second;
-  }
+  const Stelle s = t.stellen.wert(index);
   return std::string_view(t.bytes.data() + s.anfang, s.laenge);
 }
 
 void ValueTable::clear() {
-  for (Zellen& c : cols_) {
-    // Swapped, not move-assigned: a moved-into vector keeps its old buffer.
-    Zellen frisch;
-    std::swap(c, frisch);
-  }
-  Zellen frisch;
-  std::swap(kopf_, frisch);
+  for (Zellen& c : cols_) c = Zellen();
+  kopf_ = Zellen();
   rows_ = 2;
 }
 
 void ValueTable::trim() {
-  cols_.shrink_to_fit();
+  try {
+    cols_.shrink_to_fit();
+  } catch (const std::bad_alloc&) {
+  }
   zellenTrimmen(kopf_);
   for (Zellen& c : cols_) zellenTrimmen(c);
 }
 
-void ValueTable::zellenTrimmen(Zellen& z) {
-  z.wert.shrink_to_fit();
+void ValueTable::zellenTrimmen(Zellen& z) noexcept {
+  z.wert.trimmen();
   if (!z.texte) return;
   Texte& t = *z.texte;
-  t.alle.shrink_to_fit();
-  if (t.totBytes > 0)
-    compact(t);
-  else if (t.bytes.capacity() > t.bytes.size())
-    std::string(t.bytes).swap(t.bytes);  // a copy holds exactly its bytes
+  if (t.stellen.anzahl() == 0) {
+    z.texte.reset();
+    return;
+  }
+  t.stellen.trimmen();
+  try {
+    if (t.totBytes > 0)
+      compact(t);
+    else if (t.bytes.capacity() > t.bytes.size())
+      std::string(t.bytes).swap(t.bytes);  // a copy holds exactly its bytes
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 QString ValueTable::cell(int col, int row) const {
@@ -159,7 +472,7 @@ QString ValueTable::cell(int col, int row) const {
   if (!z) return {};
   const std::string_view text = textOf(*z, i);
   if (!text.empty()) return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-  const double v = z->wert.empty() ? kLeer : z->wert[i];
+  const double v = z->wert.wert(i);
   if (std::isnan(v)) return {};
   return QString::fromLatin1(kolvex::FloatText(v));
 }
@@ -170,33 +483,25 @@ std::string ValueTable::cellUtf8(int col, int row) const {
   if (!z) return {};
   const std::string_view text = textOf(*z, i);
   if (!text.empty()) return std::string(text);
-  const double v = z->wert.empty() ? kLeer : z->wert[i];
+  const double v = z->wert.wert(i);
   if (std::isnan(v)) return {};
   return kolvex::FloatText(v);
 }
 
-void ValueTable::zelleSetzen(Zellen& z, size_t index, std::string_view utf8, size_t laenge) {
+void ValueTable::zelleSetzen(Zellen& z, size_t index, std::string_view utf8) {
   double d = kLeer;
   const kolvex::ZellArt art = kolvex::ZelleLesen(utf8, d);
-  if (art == kolvex::ZellArt::Zahl && !z.wert.empty()) {
-    // The common case of a loaded table, kept short.
-    z.wert[index] = d;
-    if (z.texte) dropText(z, index);
-    return;
-  }
-  setWert(z, index, (art == kolvex::ZellArt::Leer || art == kolvex::ZellArt::Text) ? kLeer : d, laenge);
   if (art == kolvex::ZellArt::Text || art == kolvex::ZellArt::ZahlMitText)
-    storeText(z, index, utf8, laenge);
+    storeText(z, index, utf8);
   else
     dropText(z, index);
+  z.wert.setzen(index, (art == kolvex::ZellArt::Leer || art == kolvex::ZellArt::Text) ? kLeer : d);
 }
 
 void ValueTable::setCell(int col, int row, std::string_view utf8) {
-  if (!inside(col, row)) return;
-  if (row == 0)
-    zelleSetzen(kopf_, static_cast<size_t>(col), utf8, cols_.size());
-  else
-    zelleSetzen(cols_[static_cast<size_t>(col)], static_cast<size_t>(row), utf8, static_cast<size_t>(rows_));
+  size_t i = 0;
+  Zellen* z = zellenVon(col, row, i);
+  if (z) zelleSetzen(*z, i, utf8);
 }
 
 void ValueTable::setCell(int col, int row, const QString& text) {
@@ -215,48 +520,16 @@ void ValueTable::setNumber(int col, int row, double value) {
   size_t i = 0;
   Zellen* z = zellenVon(col, row, i);
   if (!z) return;
-  setWert(*z, i, value, laengeVon(*z));
+  z->wert.setzen(i, value);
   dropText(*z, i);
 }
 
 void ValueTable::setNumbers(int col, int firstRow, std::span<const double> values) {
-  if (col < 0 || col >= columnCount() || firstRow >= rows_) return;
-  size_t von = 0;
-  if (firstRow < 0) {
-    von = static_cast<size_t>(-static_cast<int64_t>(firstRow));
-    if (von >= values.size()) return;
-    firstRow = 0;
-  }
-  if (firstRow == 0 && von < values.size()) {
-    // Row 0 is the header store's.
-    setNumber(col, 0, values[von]);
-    ++von;
-    firstRow = 1;
-    if (von >= values.size() || firstRow >= rows_) return;
-  }
-  const size_t n = std::min(values.size() - von, static_cast<size_t>(rows_ - firstRow));
-  Zellen& c = cols_[static_cast<size_t>(col)];
-  const auto start = static_cast<size_t>(firstRow);
-  const auto erster = values.begin() + static_cast<ptrdiff_t>(von);
-  // An empty column gets its values only when one of them is a number.
-  if (c.wert.empty() &&
-      !std::all_of(erster, erster + static_cast<ptrdiff_t>(n), [](double v) { return std::isnan(v); }))
-    c.wert.assign(static_cast<size_t>(rows_), kLeer);
-  if (!c.wert.empty()) std::copy_n(erster, n, c.wert.begin() + static_cast<ptrdiff_t>(start));
-  if (!c.texte) return;
-  Texte& t = *c.texte;
-  for (size_t r = start; r < start + n && !t.alle.empty(); ++r) {
-    t.totBytes += t.alle[r].laenge;
-    t.alle[r].laenge = 0;
-  }
-  for (auto it = t.wenige.begin(); it != t.wenige.end();) {
-    const auto r = static_cast<size_t>(it->first);
-    if (r >= start && r < start + n) {
-      t.totBytes += it->second.laenge;
-      it = t.wenige.erase(it);
-    } else {
-      ++it;
-    }
+  if (col < 0 || col >= columnCount()) return;
+  for (size_t i = 0; i < values.size(); ++i) {
+    const int64_t r = int64_t{firstRow} + static_cast<int64_t>(i);
+    if (r >= rows_) break;
+    if (r >= 0) setNumber(col, static_cast<int>(r), values[i]);
   }
 }
 
@@ -275,76 +548,47 @@ void ValueTable::swap(ValueTable& other) noexcept {
   std::swap(rows_, other.rows_);
 }
 
+ValueTable::Zellen ValueTable::spalteAus(std::vector<double>&& values, size_t zeilen) {
+  Zellen z;
+  // Index 0 is the header store's; the column holds rows 1.. .
+  z.wert.fuellen(values.data(), std::min(values.size(), zeilen), 1);
+  std::vector<double>().swap(values);
+  return z;
+}
+
 void ValueTable::setColumn(int col, std::vector<double>&& values) {
   if (col < 0 || col >= columnCount()) return;
-  Zellen frisch;
-  frisch.wert = std::move(values);
-  if (frisch.wert.size() > static_cast<size_t>(rows_)) frisch.wert.resize(static_cast<size_t>(rows_));
-  if (!frisch.wert.empty()) wachsen(frisch.wert, static_cast<size_t>(rows_), kLeer);
+  const double kopfWert = rows_ > 0 && !values.empty() ? values[0] : kLeer;
+  Zellen neu = spalteAus(std::move(values), static_cast<size_t>(rows_));
+  const auto c = static_cast<size_t>(col);
   if (rows_ > 0) {
-    setWert(kopf_, static_cast<size_t>(col), frisch.wert.empty() ? kLeer : frisch.wert[0], cols_.size());
-    dropText(kopf_, static_cast<size_t>(col));
+    kopf_.wert.setzen(c, kopfWert);
+    dropText(kopf_, c);
   }
-  std::swap(cols_[static_cast<size_t>(col)], frisch);
+  std::swap(cols_[c], neu);
 }
 
 void ValueTable::insertColumn(int at, std::vector<double>&& values) {
   at = std::clamp(at, 0, columnCount());
   const auto a = static_cast<size_t>(at);
-  Zellen neu;
-  neu.wert = std::move(values);
-  if (neu.wert.size() > static_cast<size_t>(rows_)) neu.wert.resize(static_cast<size_t>(rows_));
-  if (!neu.wert.empty()) wachsen(neu.wert, static_cast<size_t>(rows_), kLeer);
-  const double kopfWert = neu.wert.empty() ? kLeer : neu.wert[0];
-
-  // Everything that may fail first, then the moves that cannot.
+  const double kopfWert = rows_ > 0 && !values.empty() ? values[0] : kLeer;
+  // Everything that may fail on copies and reserved room first, then the moves that cannot.
+  Zellen neu = spalteAus(std::move(values), static_cast<size_t>(rows_));
+  Zellen kopf = kopf_;
+  kopf.wert.einfuegen(a);
+  kopf.wert.setzen(a, kopfWert);
+  if (kopf.texte) kopf.texte->stellen.einfuegen(a);
   cols_.reserve(cols_.size() + 1);
-  const size_t spalten = cols_.size() + 1;
-  std::vector<double> kopfWerte;
-  if (!kopf_.wert.empty()) {
-    kopf_.wert.reserve(spalten);
-  } else if (rows_ > 0 && !std::isnan(kopfWert)) {
-    kopfWerte.assign(spalten, kLeer);
-  }
-  std::unordered_map<int32_t, Stelle> verschoben;
-  if (kopf_.texte) {
-    Texte& t = *kopf_.texte;
-    if (!t.alle.empty()) t.alle.reserve(spalten);
-    for (const auto& [i, s] : t.wenige) verschoben.emplace(i >= at ? i + 1 : i, s);
-  }
-
-  if (!kopf_.wert.empty()) {
-    kopf_.wert.insert(kopf_.wert.begin() + at, kopfWert);
-  } else if (!kopfWerte.empty()) {
-    kopfWerte[a] = kopfWert;
-    kopf_.wert = std::move(kopfWerte);
-  }
-  if (kopf_.texte) {
-    Texte& t = *kopf_.texte;
-    if (!t.alle.empty()) t.alle.insert(t.alle.begin() + at, Stelle{});
-    t.wenige.swap(verschoben);
-  }
+  std::swap(kopf_, kopf);
   cols_.insert(cols_.begin() + at, std::move(neu));
 }
 
 void ValueTable::removeColumn(int col) {
   if (col < 0 || col >= columnCount()) return;
-  if (kopf_.texte) {
-    Texte& t = *kopf_.texte;
-    std::unordered_map<int32_t, Stelle> verschoben;
-    for (const auto& [i, s] : t.wenige) {
-      if (i == col)
-        t.totBytes += s.laenge;
-      else
-        verschoben.emplace(i > col ? i - 1 : i, s);
-    }
-    t.wenige.swap(verschoben);
-    if (!t.alle.empty()) {
-      t.totBytes += t.alle[static_cast<size_t>(col)].laenge;
-      t.alle.erase(t.alle.begin() + col);
-    }
-  }
-  if (!kopf_.wert.empty()) kopf_.wert.erase(kopf_.wert.begin() + col);
+  const auto c = static_cast<size_t>(col);
+  dropText(kopf_, c);
+  kopf_.wert.entfernen(c);
+  if (kopf_.texte) kopf_.texte->stellen.entfernen(c);
   cols_.erase(cols_.begin() + col);
 }
 
@@ -352,12 +596,13 @@ bool ValueTable::isEmpty(int col, int row) const {
   size_t i = 0;
   const Zellen* z = zellenVon(col, row, i);
   if (!z) return true;
-  if (!z->wert.empty() && !std::isnan(z->wert[i])) return false;
+  if (!std::isnan(z->wert.wert(i))) return false;
   return textOf(*z, i).empty();
 }
 
 void ValueTable::keepRows(const std::vector<bool>& keep) {
   const auto alt = static_cast<size_t>(rows_);
+  // What needs memory first: the new numbers of the rows, and the new header.
   std::vector<int32_t> neuIndex(alt, -1);
   int32_t neu = 0;
   for (size_t r = 0; r < alt && r < keep.size(); ++r)
@@ -365,56 +610,36 @@ void ValueTable::keepRows(const std::vector<bool>& keep) {
   if (static_cast<size_t>(neu) == alt) return;
   const auto n = static_cast<size_t>(neu);
 
-  // The first row kept becomes the header row.
+  // The first row kept becomes the header row; in the columns it counts as dropped.
   Zellen kopf;
-  bool kopfNeu = false;
-  if (alt > 0 && neuIndex[0] != 0) {
-    kopfNeu = true;
+  const bool kopfNeu = n > 0 && neuIndex[0] != 0;
+  if (kopfNeu) {
     const auto erste = static_cast<size_t>(std::find(neuIndex.begin(), neuIndex.end(), 0) - neuIndex.begin());
-    for (size_t c = 0; erste < alt && c < cols_.size(); ++c) {
+    for (size_t c = 0; c < cols_.size(); ++c) {
       const Zellen& s = cols_[c];
-      if (!s.wert.empty()) setWert(kopf, c, s.wert[erste], cols_.size());
+      kopf.wert.setzen(c, s.wert.wert(erste));
       const std::string_view text = textOf(s, erste);
-      if (!text.empty()) storeText(kopf, c, text, cols_.size());
+      if (!text.empty()) storeText(kopf, c, text);
     }
+    neuIndex[erste] = -1;
   }
+  if (alt > 0) neuIndex[0] = -1;
 
+  // From here on nothing allocates: every store is renumbered in place.
   for (Zellen& c : cols_) {
-    // Index 0 of a column is not used: the rows going to 0 (the header) count as dropped.
-    if (!c.wert.empty()) {
-      for (size_t r = 1; r < alt; ++r)
-        if (neuIndex[r] > 0) c.wert[static_cast<size_t>(neuIndex[r])] = c.wert[r];
-      c.wert.resize(n);
-      c.wert.shrink_to_fit();
-    }
+    c.wert.umnummern(neuIndex.data(), alt);
     if (!c.texte) continue;
     Texte& t = *c.texte;
-    if (!t.alle.empty()) {
-      for (size_t r = 1; r < alt; ++r) {
-        if (neuIndex[r] > 0)
-          t.alle[static_cast<size_t>(neuIndex[r])] = t.alle[r];
-        else
-          t.totBytes += t.alle[r].laenge;
-      }
-      if (n > 0) t.alle[0] = Stelle{};
-      t.alle.resize(n);
-    }
-    if (!t.wenige.empty()) {
-      std::unordered_map<int32_t, Stelle> umgezogen;
-      for (const auto& [r, s] : t.wenige) {
-        const int32_t z = r > 0 && static_cast<size_t>(r) < alt ? neuIndex[static_cast<size_t>(r)] : -1;
-        if (z > 0)
-          umgezogen[z] = s;
-        else
-          t.totBytes += s.laenge;
-      }
-      t.wenige = std::move(umgezogen);
-    }
-    if (t.totBytes > 0) compact(t);
+    t.stellen.fuerJeden([&](size_t i, const Stelle& s) {
+      if (i >= alt || neuIndex[i] < 0) t.totBytes += s.laenge;
+    });
+    t.stellen.umnummern(neuIndex.data(), alt);
   }
-  if (kopfNeu) kopf_ = std::move(kopf);
+  if (kopfNeu) std::swap(kopf_, kopf);
   if (n == 0) kopf_ = Zellen();
   rows_ = neu;
+  // Giving back the room of the dropped rows may fail; the table holds its rows either way.
+  trim();
 }
 
 void ValueTable::moveFrom(ValueTable& other) {
@@ -425,12 +650,10 @@ void ValueTable::moveFrom(ValueTable& other) {
 }
 
 size_t ValueTable::speicherVon(const Zellen& z) {
-  size_t n = z.wert.capacity() * sizeof(double);
+  size_t n = z.wert.speicher();
   if (z.texte) {
     const Texte& t = *z.texte;
-    n += sizeof(Texte) + t.alle.capacity() * sizeof(Stelle) + t.bytes.capacity() +
-         t.wenige.bucket_count() * sizeof(void*) +
-         t.wenige.size() * (sizeof(std::pair<int32_t, Stelle>) + 2 * sizeof(void*));
+    n += sizeof(Texte) + t.stellen.speicher() + t.bytes.capacity();
   }
   return n;
 }
@@ -441,58 +664,54 @@ size_t ValueTable::memoryUsed() const {
   return n;
 }
 
-void ValueTable::storeText(Zellen& z, size_t index, std::string_view utf8, size_t laenge) {
+void ValueTable::storeText(Zellen& z, size_t index, std::string_view utf8) {
   if (!z.texte) z.texte = std::make_unique<Texte>();
   Texte& t = *z.texte;
-  dropText(z, index);
   // Offsets are 32 bits: one column's texts stay below 4 GB.
   constexpr size_t grenze = std::numeric_limits<uint32_t>::max();
   if (utf8.size() > grenze || t.bytes.size() + utf8.size() > grenze) {
+    dropText(z, index);
     compact(t);
     if (utf8.size() > grenze || t.bytes.size() + utf8.size() > grenze) throw std::bad_alloc();
   }
   const Stelle neu{static_cast<uint32_t>(t.bytes.size()), static_cast<uint32_t>(utf8.size())};
-  if (t.alle.empty() && t.wenige.size() >= std::max<size_t>(64, laenge / 16)) {
-    // Many texts: a place per index costs less than a map entry per text.
-    std::vector<Stelle> alle(laenge, Stelle{});
-    for (const auto& [r, st] : t.wenige) alle[static_cast<size_t>(r)] = st;
-    t.alle = std::move(alle);
-    t.wenige = {};
-  }
+  const Stelle alt = t.stellen.wert(index);
   t.bytes.append(utf8);
-  if (!t.alle.empty())
-    t.alle[index] = neu;
-  else
-    t.wenige[static_cast<int32_t>(index)] = neu;
-  if (t.totBytes > 4096 && t.totBytes > t.bytes.size() / 2) compact(t);
+  try {
+    t.stellen.setzen(index, neu);
+  } catch (...) {
+    t.bytes.resize(neu.anfang);
+    throw;
+  }
+  t.totBytes += alt.laenge;
+  if (t.totBytes > 4096 && t.totBytes > t.bytes.size() / 2) {
+    try {
+      compact(t);
+    } catch (const std::bad_alloc&) {
+      // The text is stored; the buffer only stays larger than it needs to be.
+    }
+  }
 }
 
 void ValueTable::dropText(Zellen& z, size_t index) {
   if (!z.texte) return;
   Texte& t = *z.texte;
-  if (!t.alle.empty()) {
-    Stelle& s = t.alle[index];
-    t.totBytes += s.laenge;
-    s.laenge = 0;
-  } else if (!t.wenige.empty()) {
-    const auto it = t.wenige.find(static_cast<int32_t>(index));
-    if (it == t.wenige.end()) return;
-    t.totBytes += it->second.laenge;
-    t.wenige.erase(it);
-  }
+  const Stelle s = t.stellen.wert(index);
+  if (s.laenge == 0) return;
+  t.totBytes += s.laenge;
+  t.stellen.setzen(index, Stelle{});
 }
 
 void ValueTable::compact(Texte& t) {
   std::string neu;
   neu.reserve(t.bytes.size() - std::min(t.totBytes, t.bytes.size()));
-  auto umziehen = [&](Stelle& s) {
-    if (s.laenge == 0) return;
-    const size_t a = neu.size();
-    neu.append(t.bytes, s.anfang, s.laenge);
-    s.anfang = static_cast<uint32_t>(a);
-  };
-  for (Stelle& s : t.alle) umziehen(s);
-  for (auto& [r, s] : t.wenige) umziehen(s);
-  t.bytes = std::move(neu);
+  t.stellen.fuerJeden([&](size_t, const Stelle& s) { neu.append(t.bytes, s.anfang, s.laenge); });
+  // Nothing allocates from here: the offsets follow the bytes, in the same order.
+  uint32_t anfang = 0;
+  t.stellen.jedenAendern([&](Stelle& s) {
+    s.anfang = anfang;
+    anfang += s.laenge;
+  });
+  t.bytes.swap(neu);
   t.totBytes = 0;
 }

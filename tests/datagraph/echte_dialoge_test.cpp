@@ -73,7 +73,7 @@ class EchteDialogeTest : public EchteFensterTest {
   void ImDatenGraph(const std::function<void()>& imGraph, const QString& tabelle = "daten.csv") {
     HauptfensterZeigen();
     DateiDialogBeantworten(Pfad(tabelle));
-    WennDann([this] { return g->isModalRunning() && g->isVisible(); }, [this, imGraph] {
+    WennDann([this] { return g->isModalRunning() && g->isVisible() && g->Tag == 1; }, [this, imGraph] {
       Nachlaufen(100);
       imGraph();
       g->close();

@@ -32,7 +32,7 @@ class LangeTexteTest : public FensterTest {
     DateiSchreiben("messung.csv", {x + ";" + y, "0;1", "1;2", "2;5", "3;4"});
     g->OpenDialog1.FileName = Pfad("messung.csv");
     g->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return g->Tag == 1; }));  // shown and its file loaded
     g->resize(1100, 750);
     g->cbXKanal->setCurrentIndex(1);
     g->cbYKanal->setCurrentIndex(2);
@@ -228,7 +228,7 @@ TEST_F(LangeTexteTest, TitleLinesShowTheirBeginningInTheWindowThePictureAndAfter
   EXPECT_EQ(QString::fromStdString(kolvex::TitelText3), kTitel);
   for (QLineEdit* ed : {g->edText1, g->edText2, g->edText3}) ed->end(false);
   g->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return g->Tag == 1; }));  // shown and its file loaded
   g->sbGrafikClick();
   for (QLineEdit* ed : {g->edText1, g->edText2, g->edText3}) {
     EXPECT_EQ(ed->text(), kTitel);
