@@ -207,6 +207,7 @@ TEST_F(KanalBoxTest, DataGraphChannelListOfATableOfManyColumns) {
   ASSERT_TRUE(EinstellungenSpeichern());  // the activation reads the settings afresh
   g->OpenDialog1.FileName = Pfad("breit.csv");
   g->show();
+  ASSERT_TRUE(QTest::qWaitFor([g] { return g->Tag == 1; }));  // shown and its file loaded
   ASSERT_EQ(g->cbYKanal->count(), kFelder + 2);
   ASSERT_EQ(g->cbYKanal->currentIndex(), 75001);
 

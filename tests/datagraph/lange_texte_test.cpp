@@ -134,7 +134,7 @@ TEST_F(LangeTexteTest, LabelsOfCurvesThatEndEarlyOrShareTheirXStayInTheMargin) {
   DateiSchreiben("lang.csv", {x + ";" + yA, "0;1", "4;6", "9;3"});
   g->OpenDialog1.FileName = Pfad("kurz.csv");
   g->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return g->Tag == 1; }));  // shown and its file loaded
   g->resize(1100, 750);
   for (const auto& [datei, y] : {std::pair{QStringLiteral("kurz.csv"), 2}, {QStringLiteral("kurz.csv"), 3},
                                  {QStringLiteral("lang.csv"), 2}}) {
