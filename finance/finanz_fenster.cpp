@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 
 #include "platform/fenster_lage.h"
 #include "platform/form.h"
@@ -21,15 +22,21 @@ namespace {
 constexpr char kGrundbreite[] = "kolvexGrundbreite";
 constexpr char kWaechst[] = "kolvexWaechst";
 
-// The most a part of the window may take: the widest client area on the window's screen
-// less what the rest of the window needs at least.
-int Platz(const QWidget* teil, int teilMindestens) {
+// Gives a part of the window (by setzen, its least width) what its text needs, noetig, at
+// least mindestens, as far as the window's client area can grow on its screen. The rest of the
+// window is measured with the part that wide, not taken from its present width: a result spans
+// the column the choices stand in above it, so the window grows with the part only by what the
+// part's row holds beyond the rows above it.
+void BreiteGeben(QWidget* teil, int noetig, int mindestens, const std::function<void(int)>& setzen) {
   QWidget* fenster = teil->window();
-  // What the other parts need now, not what the layout last knew of them (a line changed
-  // just before this field).
-  AnordnungAnwenden(fenster);
-  const int rest = std::max(0, fenster->minimumSizeHint().width() - teilMindestens);
-  return GroessteInnenBreite(fenster) - rest;
+  const int hoechstens = GroessteInnenBreite(fenster);
+  const int probe = std::max(noetig, hoechstens);
+  setzen(probe);
+  const int rest = InnenMindestBreite(fenster) - probe;
+  setzen(std::max(mindestens, std::min(noetig, hoechstens - rest)));
+  // Measured again: the layouts keep what they measured last, and the window would take the
+  // width it had with the part that wide.
+  InnenMindestBreite(fenster);
 }
 
 }  // namespace
@@ -82,24 +89,25 @@ QLineEdit* ErgebnisFeld(QWidget* parent, const char* name, int breite) {
 void BreiteAnpassen(QLineEdit* feld) {
   const int grund = feld->property(kGrundbreite).toInt();
   const int noetig = wholeTextWidth(feld, feld->text());
-  const int breite = noetig <= grund ? grund : std::max(grund, std::min(noetig, Platz(feld, feld->minimumWidth())));
-  if (feld->property(kWaechst).toBool())
-    feld->setMinimumWidth(breite);
+  const auto setzen = [feld](int breite) {
+    if (feld->property(kWaechst).toBool())
+      feld->setMinimumWidth(breite);
+    else
+      feld->setFixedWidth(breite);
+  };
+  if (noetig <= grund)
+    setzen(grund);
   else
-    feld->setFixedWidth(breite);
+    BreiteGeben(feld, noetig, grund, setzen);
 }
 
 void ZeileSetzen(QLabel* zeile, const QString& text) {
   zeile->setText(text);
-  // Without a least width of its own a caption needs its whole text, however long.
-  const int eigene = zeile->minimumWidth();
-  const int bisher = eigene > 0 ? eigene : zeile->minimumSizeHint().width();
   // A label's size hint is never less than its least width: the text is measured without it,
-  // or a line once long would keep its width for every shorter text after it.
+  // or a line once long would keep its width for every shorter text after it. A least width of
+  // 0 is none: the line would need its whole text, however long.
   zeile->setMinimumWidth(0);
-  const int noetig = zeile->sizeHint().width();
-  zeile->setMinimumWidth(eigene);
-  zeile->setMinimumWidth(std::max(1, std::min(noetig, Platz(zeile, bisher))));
+  BreiteGeben(zeile, zeile->sizeHint().width(), 1, [zeile](int breite) { zeile->setMinimumWidth(breite); });
 }
 
 void FensterAnpassen(Form* fenster) {

@@ -122,14 +122,29 @@ void FensterImBildHalten(QWidget* fenster) {
   FensterPlatzieren(fenster, fenster->pos());
 }
 
-void AnordnungAnwenden(QWidget* fenster) {
-  if (!fenster) return;
+namespace {
+void TeileAnordnen(const QWidget* fenster) {
   // Deepest first: a layout that changes invalidates the one above it, which comes later.
   const QList<QWidget*> teile = fenster->findChildren<QWidget*>();
   for (auto teil = teile.crbegin(); teil != teile.crend(); ++teil)
     if (!(*teil)->isWindow())
       if (QLayout* anordnung = (*teil)->layout()) anordnung->activate();
+}
+}  // namespace
+
+void AnordnungAnwenden(QWidget* fenster) {
+  if (!fenster) return;
+  TeileAnordnen(fenster);
   if (QLayout* anordnung = fenster->layout()) anordnung->activate();
+}
+
+int InnenMindestBreite(QWidget* fenster) {
+  if (!fenster) return 0;
+  TeileAnordnen(fenster);
+  QLayout* anordnung = fenster->layout();
+  if (!anordnung) return fenster->minimumSizeHint().width();
+  anordnung->invalidate();
+  return anordnung->totalMinimumSize().width();
 }
 
 void FensterZumZeigenPlatzieren(QWidget* fenster) {

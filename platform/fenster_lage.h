@@ -51,6 +51,10 @@ void FensterImBildHalten(QWidget* fenster);
 // behind until the event loop ran.
 void AnordnungAnwenden(QWidget* fenster);
 
+// The least width of the window's client area for what its parts need now, measured without
+// laying the window out (which would give the window that width at once).
+int InnenMindestBreite(QWidget* fenster);
+
 // Called on every showing of a window. A window the program never placed opens centred on
 // the window the user works in (the active one), or on the screen; every window is pulled
 // into the free area.

@@ -13,6 +13,7 @@
 #include "platform/fenster_lage.h"
 #include "support/fenster_fixture.h"
 #include "support/nutzer_fenster.h"
+#include "support/sichtbarer_text.h"
 
 namespace {
 
@@ -68,9 +69,9 @@ TEST_F(PlatzierungTest, EinstellungNebenDemHauptfensterUndAufDemBildschirm) {
   if (!FensterManagerPlatziert()) EXPECT_EQ(frEinstell->frameGeometry().right(), Frei().right());
 }
 
-// The main window at the right edge of the screen grows for a long result and moves so that
-// it stays inside the free area; "1+1" gives the width back. A width the user chose by
-// dragging stays.
+// The main window at the right edge of the screen grows for a result longer than the screen
+// is wide: it moves so that it spans the free area, and the result shows its start; "1+1"
+// gives the width back. A width the user chose by dragging stays.
 TEST_F(PlatzierungTest, HauptfensterWaechstImBildUndGibtDieBreiteZurueck) {
   HauptfensterZeigen();
   FensterPlatzieren(frRechn, QPoint(Frei().right(), Frei().top() + 20));
@@ -79,14 +80,16 @@ TEST_F(PlatzierungTest, HauptfensterWaechstImBildUndGibtDieBreiteZurueck) {
     frRechn->ed1->setText(formel);
     frRechn->Berechnen(formel);
   };
-  const QString lang = QStringList(5, QStringLiteral("99999999999999")).join(QLatin1Char('*'));
+  const QString lang = QStringList(15, QStringLiteral("99999999999999")).join(QLatin1Char('*'));
   const int eigene = frRechn->width();
   for (const int breite : {eigene, eigene + 120}) {
     if (breite != eigene) ASSERT_TRUE(NutzerZiehtBreite(frRechn, breite));
     rechnen(lang);
     EXPECT_TRUE(QTest::qWaitFor([&] {
-      return frRechn->width() > breite && Frei().contains(frRechn->frameGeometry());
-    }, 5000)) << breite << ": " << frRechn->frameGeometry().x() << " + " << frRechn->frameGeometry().width();
+      return frRechn->width() > breite && Frei().contains(frRechn->frameGeometry()) &&
+             SpanntDieFreieBreite(frRechn, Frei()) && ZeigtAnfang(frRechn->edErgebnis);
+    }, 5000)) << breite << ": " << frRechn->frameGeometry().x() << " + " << frRechn->frameGeometry().width()
+              << ": " << SichtbarerText(frRechn->edErgebnis).toStdString();
     rechnen(QStringLiteral("1+1"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return frRechn->width() == breite; }, 5000))
         << breite << ": " << frRechn->width();

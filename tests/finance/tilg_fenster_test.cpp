@@ -204,15 +204,20 @@ TEST_F(TilgFensterTest, LongResultsShowWhole) {
   EXPECT_TRUE(GanzSichtbar(f->edRestschuld)) << SichtbarerText(f->edRestschuld).toStdString();
 }
 
-// The long lines of large amounts widen the window; opened at the right edge of the screen it
-// moves to stay inside the free area, and with the defaults again it gives the width back
-// (lines included: a line once long does not keep its width).
+// The defaults' lines fit the window at the right edge of the screen; the long lines of large
+// amounts widen it, and it moves to stay inside the free area; a debt longer than the screen
+// is wide takes all of its width and shows its start; with the defaults again the window
+// gives the width back (lines included: a line once long does not keep its width).
 TEST_F(TilgFensterTest, AGrownWindowStaysOnTheScreenAndGivesTheWidthBack) {
   Zeigen();
   const int eigene = f->width();
   const QRect frei = f->screen()->availableGeometry();
   FensterPlatzieren(f, QPoint(frei.right(), frei.top() + 20));
   LageAbwarten(f);
+  // The defaults' lines fit: the window stays as and where it is.
+  const QRect vorher = f->frameGeometry();
+  Berechnen();
+  EXPECT_EQ(f->frameGeometry(), vorher);
   f->edDarlehensbetrag->setText(QStringLiteral("999.999.999.999.999,99"));
   f->edTilgungsrate->setText(QStringLiteral("9.999.999.999.999,99"));
   f->edTilgungsdauer->setText(QStringLiteral("99"));
@@ -223,6 +228,11 @@ TEST_F(TilgFensterTest, AGrownWindowStaysOnTheScreenAndGivesTheWidthBack) {
     const QRect rahmen = f->frameGeometry();
     return f->width() > eigene && rahmen.left() >= frei.left() && rahmen.right() <= frei.right();
   }, 5000)) << f->frameGeometry().x() << " + " << f->frameGeometry().width();
+  f->edDarlehensbetrag->setText(QStringLiteral("1E200"));  // a short text, a long debt
+  Berechnen();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return SpanntDieFreieBreite(f, frei) && ZeigtAnfang(f->edRestschuld); }, 5000))
+      << f->frameGeometry().x() << " + " << f->frameGeometry().width() << ": "
+      << SichtbarerText(f->edRestschuld).toStdString();
   f->Voreinstellungen();
   Berechnen();
   EXPECT_EQ(f->width(), eigene);

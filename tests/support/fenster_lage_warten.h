@@ -54,3 +54,10 @@ inline bool GroesseSetzenUndAbwarten(QWidget* w, QSize groesse) {
   }
   return false;
 }
+
+// Whether the window's frame spans the free area's width, within it, but for the few pixels a
+// frame's borders may be off while the window manager settles.
+inline bool SpanntDieFreieBreite(const QWidget* w, const QRect& frei) {
+  const QRect rahmen = w->frameGeometry();
+  return rahmen.left() >= frei.left() && rahmen.right() <= frei.right() && rahmen.width() >= frei.width() - 4;
+}

@@ -23,3 +23,6 @@ inline bool GanzSichtbar(QLineEdit* e) {
   return SichtbarerText(e) == e->text() &&
          e->fontMetrics().horizontalAdvance(e->text()) < e->contentsRect().width();
 }
+
+// Whether the edit shows the start of its text (its first eight characters).
+inline bool ZeigtAnfang(QLineEdit* e) { return SichtbarerText(e).startsWith(e->text().left(8)); }
