@@ -193,8 +193,7 @@ TEST_F(EinheitenTest, KategorieKastenZeigtDenNamenGanz) {
   ASSERT_EQ(frEinheiten->cb1->currentText(), kFps);
   QComboBox* cb = frEinheiten->cb1;
   for (int breite : {frEinheiten->width(), 100}) {
-    frEinheiten->resize(breite, frEinheiten->height());
-    QCoreApplication::processEvents();
+    EXPECT_TRUE(GroesseSetzenUndAbwarten(frEinheiten, QSize(breite, frEinheiten->height())));
     QStyleOptionComboBox opt;
     opt.initFrom(cb);
     opt.currentText = cb->currentText();
@@ -215,8 +214,7 @@ TEST_F(EinheitenTest, KategorieKastenZeigtDenNamenGanz) {
 TEST_F(EinheitenTest, DieSpaltenBehaltenIhreBreiteImBreitenFenster) {
   HauptfensterZeigen();
   ASSERT_TRUE(ZeigenUndAbwarten(frEinheiten));
-  frEinheiten->resize(600, 300);
-  QCoreApplication::processEvents();
+  ASSERT_TRUE(GroesseSetzenUndAbwarten(frEinheiten, QSize(600, 300)));
   EXPECT_EQ(frEinheiten->sg->colWidth(0), 26);
   EXPECT_EQ(frEinheiten->sg->colWidth(1), 190);
   EXPECT_EQ(frEinheiten->sg->colWidth(2), 80);
