@@ -377,7 +377,7 @@ TEST_F(DatenGrafikTest, ItAndItsDialogsOpenOnTheScreen) {
   frRechn->move(frei.bottomRight());
   frRechn->show();
   frRechn->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(frRechn));
+  ASSERT_TRUE(AktivAbwarten(frRechn));
   ASSERT_TRUE(LageAbwarten(frRechn));
   ASSERT_TRUE(frei.contains(frRechn->frameGeometry()));
   // Dialogs nobody placed open over it, as far into the corner as the screen lets them.
@@ -390,7 +390,7 @@ TEST_F(DatenGrafikTest, ItAndItsDialogsOpenOnTheScreen) {
     if (!FensterManagerPlatziert()) EXPECT_EQ(f->frameGeometry().bottomRight(), frei.bottomRight()) << f->objectName().toStdString();
     f->hide();
     frRechn->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frRechn));
+    ASSERT_TRUE(AktivAbwarten(frRechn));
   }
   // The data graph itself, 1100 wide in its layout, is made to fit the test screen (800).
   g->show();
@@ -680,7 +680,7 @@ TEST_F(DatenGrafikTest, XyDataButtonOpensTheGraphModallyWithTheChosenTable) {
   frRechn->tbWerte->click();
   ASSERT_TRUE(frKonstante->isVisible());
   // Its activation must not come in later and press the button again.
-  if (!QTest::qWaitForWindowActive(frKonstante)) frKonstante->FormActivate();
+  if (!AktivAbwarten(frKonstante)) frKonstante->FormActivate();
   QString angefangen;
   TfrGrafikApprox::OeffnenDialogTestHook = [&](DateiDialogDaten& d) {
     angefangen = d.FileName;

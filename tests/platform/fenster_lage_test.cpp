@@ -74,7 +74,7 @@ TEST(FensterLage, AWindowNobodyPlacedOpensOverTheActiveOneInsideTheScreen) {
   FensterPlatzieren(&opener, Frei().bottomRight());  // pulled into the corner
   ASSERT_TRUE(ZeigenUndAbwarten(&opener));
   opener.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&opener));
+  ASSERT_TRUE(AktivAbwarten(&opener));
 
   Form f;
   f.resize(Frei().width() * 3 / 4, Frei().height() * 3 / 4);

@@ -94,19 +94,19 @@ TEST(Form, ActivationHookOnlyWhenAnotherFormTakesOver) {
   QWidget other;  // stands for a message box or file dialog
   a.show();
   a.activateWindow();
-  if (!QTest::qWaitForWindowActive(&a)) GTEST_SKIP() << "no window activation on this platform";
+  if (!AktivAbwarten(&a)) GTEST_SKIP() << "no window activation on this platform";
   EXPECT_EQ(a.activations, 1);
   other.show();
   other.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  ASSERT_TRUE(AktivAbwarten(&other));
   a.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&a));
+  ASSERT_TRUE(AktivAbwarten(&a));
   EXPECT_EQ(a.activations, 1);
   b.show();
   b.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&b));
+  ASSERT_TRUE(AktivAbwarten(&b));
   a.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&a));
+  ASSERT_TRUE(AktivAbwarten(&a));
   EXPECT_EQ(a.activations, 2);
   EXPECT_EQ(b.activations, 1);
 }

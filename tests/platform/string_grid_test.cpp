@@ -146,7 +146,7 @@ TEST(StringGrid, FirstKeyAfterClickOnTheSelectedCellReachesTheEditor) {
     g.setEditing(true);
     g.show();
     g.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&g));
+    ASSERT_TRUE(AktivAbwarten(&g));
     g.setFocus();
     g.setRow(2);
     g.setCol(1);

@@ -82,7 +82,7 @@ class EchteFensterTest : public ::testing::Test {
   void HauptfensterZeigen() {
     frRechn->show();
     frRechn->activateWindow();
-    if (!QTest::qWaitForWindowActive(frRechn)) frRechn->FormActivate();
+    if (!AktivAbwarten(frRechn)) frRechn->FormActivate();
   }
 
   // Files in the working folder (UTF-8, LF).

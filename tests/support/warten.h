@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <tuple>
 #include <xcb/xcb.h>
 
 // Only a hung test ever waits this long.
@@ -140,13 +141,21 @@ inline bool AufDemSchirm(QWidget* w) {
   return FensterManagerAbgleichen() && fenster && fenster->windowHandle() && fenster->windowHandle()->isExposed();
 }
 
-// Waits until w is the active window, or until a round trip to the window manager no longer
-// changes which window is active (a manager that does not activate it); whether it is active.
+// Waits until w is the active window, or until a round trip to the window manager changes
+// nothing more about it (which window is active, whether w is on the screen, where it
+// stands): a manager that does not activate it. Qt asks for the activation of a window that
+// is not on the screen yet only once it is, so the round that maps it is not the last.
+// Whether it is active.
 inline bool AktivAbwarten(QWidget* w) {
   const QPointer<QWidget> fenster(w);
+  const auto zustand = [&] {
+    const QWindow* h = fenster ? fenster->windowHandle() : nullptr;
+    return std::make_tuple(static_cast<QWidget*>(QApplication::activeWindow()), h && h->isExposed(),
+                           fenster ? fenster->frameGeometry() : QRect());
+  };
   for (int runde = 0; runde < 100 && fenster && QApplication::activeWindow() != fenster; ++runde) {
-    const QWidget* vorher = QApplication::activeWindow();
-    if (!FensterManagerAbgleichen() || QApplication::activeWindow() == vorher) break;
+    const auto vorher = zustand();
+    if (!FensterManagerAbgleichen() || zustand() == vorher) break;
   }
   return fenster && QApplication::activeWindow() == fenster;
 }

@@ -62,7 +62,7 @@ class EinheitenTest : public FensterTest {
     frRechn->tbEinheiten->click();
     ASSERT_TRUE(frEinheiten->isVisible());
     frEinheiten->activateWindow();
-    if (!QTest::qWaitForWindowActive(frEinheiten)) frEinheiten->FormActivate();
+    if (!AktivAbwarten(frEinheiten)) frEinheiten->FormActivate();
     ASSERT_EQ(frEinheiten->cb1->currentText(), kategorie);
   }
   void Rechnen(const QString& formel) {
@@ -118,12 +118,12 @@ TEST_F(EinheitenTest, WerkzeugknopfZeigtDasFensterAktivUndGefuellt) {
   // The tool button alone, without any help: window managers that don't hand the focus to a
   // newly shown window left the window empty and undocked, and results unconverted.
   HauptfensterZeigen();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(frRechn));
+  ASSERT_TRUE(AktivAbwarten(frRechn));
   EinheitenKategorie = 2;  // "Längenmaße"
   EinheitenZeile = 3;
   frRechn->tbEinheiten->click();
   ASSERT_TRUE(frEinheiten->isVisible());
-  EXPECT_TRUE(QTest::qWaitForWindowActive(frEinheiten));
+  EXPECT_TRUE(AktivAbwarten(frEinheiten));
   EXPECT_EQ(frEinheiten->cb1->currentText(), "Längenmaße");
   EXPECT_EQ(Zeilen(), 11);
   EXPECT_EQ(frEinheiten->sg->Row(), 3);
@@ -189,7 +189,7 @@ TEST_F(EinheitenTest, KategorieKastenZeigtDenNamenGanz) {
   ASSERT_TRUE(ZeigenUndAbwarten(frEinheiten));
   // The activation reads the category files.
   frEinheiten->activateWindow();
-  if (!QTest::qWaitForWindowActive(frEinheiten)) frEinheiten->FormActivate();
+  if (!AktivAbwarten(frEinheiten)) frEinheiten->FormActivate();
   ASSERT_EQ(frEinheiten->cb1->currentText(), kFps);
   QComboBox* cb = frEinheiten->cb1;
   for (int breite : {frEinheiten->width(), 100}) {
