@@ -26,10 +26,10 @@ test: build-test
 	cd $(BUILD_TEST) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # The same suite optimised, without sanitizers: code and tests must not depend on the speed of
-# either build.
+# either build. Only the test programs are built (the fuzz targets are the sanitizer build's).
 build-test-opt: deps
 	@cmake -S . -B $(BUILD_TEST_OPT) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(BUILD_TEST_OPT) -j $(JOBS)
+	@cmake --build $(BUILD_TEST_OPT) -j $(JOBS) --target kolvex_tests
 
 test-opt: build-test-opt
 	cd $(BUILD_TEST_OPT) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
