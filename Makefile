@@ -1,9 +1,10 @@
-# Front door: `make run`, `make test`, `make bench`.
+# Front door: `make run`, `make test`, `make test-opt`, `make bench`.
 JOBS ?= $(shell nproc)
 BUILD_RELEASE := build/release
 BUILD_TEST := build/test
+BUILD_TEST_OPT := build/test-opt
 
-.PHONY: run test bench deps build-release build-test clean
+.PHONY: run test test-opt bench deps build-release build-test build-test-opt clean
 
 deps:
 	@scripts/install-deps
@@ -23,6 +24,15 @@ build-test: deps
 
 test: build-test
 	cd $(BUILD_TEST) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The same suite optimised, without sanitizers: code and tests must not depend on the speed of
+# either build. Only the test programs are built (the fuzz targets are the sanitizer build's).
+build-test-opt: deps
+	@cmake -S . -B $(BUILD_TEST_OPT) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD_TEST_OPT) -j $(JOBS) --target kolvex_tests
+
+test-opt: build-test-opt
+	cd $(BUILD_TEST_OPT) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # Only the benchmark programs are built and run (the folder also holds *_autogen folders).
 bench: deps

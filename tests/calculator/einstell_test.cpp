@@ -321,10 +321,10 @@ TEST_F(EinstellTest, WiederEingeblendeteZeilePasstOhneRollen) {
   // A window manager answers a resize a moment later.
   const auto passt = [d] { return d->ScrollBox1->viewport()->height() >= d->plInhalt->sizeHint().height(); };
   d->cbExponentenzeichen->setChecked(false);
-  EXPECT_TRUE(QTest::qWaitFor(passt, 2000))
+  EXPECT_TRUE(Warten(passt))
       << d->ScrollBox1->viewport()->height() << " < " << d->plInhalt->sizeHint().height();
   d->cbRes_Speich->setChecked(true);
-  EXPECT_TRUE(QTest::qWaitFor(passt, 2000))
+  EXPECT_TRUE(Warten(passt))
       << d->ScrollBox1->viewport()->height() << " < " << d->plInhalt->sizeHint().height();
 }
 

@@ -201,7 +201,7 @@ TEST_F(FormelTest, TippenGleichNachDemKlickAufDieGewaehlteZelleVerliertNichts) {
   HauptfensterZeigen();
   frFormel->show();
   frFormel->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(frFormel));
+  ASSERT_TRUE(AktivAbwarten(frFormel));
   const QPoint zelle = sg()->visualRect(sg()->indexOf(1, 2)).center();
   QTest::mouseClick(sg()->viewport(), Qt::LeftButton, {}, zelle);
   QTest::mouseClick(sg()->viewport(), Qt::LeftButton, {}, zelle);

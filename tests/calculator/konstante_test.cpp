@@ -199,7 +199,7 @@ TEST_F(KonstanteTest, FensterKnopfSpiegeltSichtbarkeitUndSchliessenSpeichertNich
   HauptfensterZeigen();
   frKonstante->show();
   frKonstante->activateWindow();
-  (void)QTest::qWaitForWindowActive(frKonstante);
+  (void)AktivAbwarten(frKonstante);
   EXPECT_TRUE(frRechn->tbWerte->isChecked());
   sg()->setCells(1, 1, "4");
   frKonstante->sbExitClick();

@@ -20,11 +20,7 @@ namespace {
 class PlatzierungTest : public FensterTest {
  protected:
   QRect Frei() const { return frRechn->screen()->availableGeometry(); }
-  void Zeigen(QWidget* w) {
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
-    LageAbwarten(w);
-  }
+  void Zeigen(QWidget* w) { ASSERT_TRUE(ZeigenUndAbwarten(w)); }
 };
 
 TEST_F(PlatzierungTest, LagenVomGroesserenBildschirmWerdenHereingeholt) {

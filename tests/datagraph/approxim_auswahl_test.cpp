@@ -350,8 +350,7 @@ TEST_F(AuswahlTest, CopyTurnsTheFormulaRedForAMoment) {
   b->sbKopieren->click();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("y = 2,5"));
   EXPECT_EQ(b->edFormel->palette().color(QPalette::Text), QColor(Qt::red));
-  QTest::qWait(350);
-  EXPECT_EQ(b->edFormel->palette().color(QPalette::Text), QColor(Qt::blue));
+  EXPECT_TRUE(Warten([&] { return b->edFormel->palette().color(QPalette::Text) == QColor(Qt::blue); }));
 }
 
 TEST_F(AuswahlTest, DeleteAsksThenClearsBoxesAndFirstRow) {
@@ -411,8 +410,7 @@ namespace {
 TEST_F(AuswahlTest, KeepsItsSizeAndTheButtonsInside) {
   Zeigen();
   for (int breite : {780, 900, 700}) {
-    b->resize(breite, 560);
-    for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+    EXPECT_TRUE(GroesseSetzenUndAbwarten(b, QSize(breite, 560)));
     EXPECT_EQ(b->width(), breite);
     const QRect innen = b->rect();
     EXPECT_TRUE(innen.contains(b->plRechts->geometry())) << breite;

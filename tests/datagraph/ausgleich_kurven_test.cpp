@@ -42,7 +42,7 @@ class AusgleichTest : public FensterTest {
     g = frGrafikApprox;
     ASSERT_NE(g, nullptr);
     g->resize(1000, 700);
-    g->show();
+    ASSERT_TRUE(ZeigenUndAbwarten(g));
   }
   void TearDown() override {
     TfrGrafikApprox::ModellListeTestHook = nullptr;
@@ -105,12 +105,12 @@ TEST_F(AusgleichTest, RedrawsFitOnlyWhatChanged) {
   EXPECT_FALSE(g->Serien[0]->lineVisible());
 
   // Window and chart changes draw from the cache.
-  g->resize(900, 650);
+  ASSERT_TRUE(GroesseSetzenUndAbwarten(g, QSize(900, 650)));
   g->tbGitter->click();
   g->tbLegende->click();
   g->cbMoment->click();
   g->Chart1->replotNow();
-  QTest::qWait(20);
+  ASSERT_TRUE(GemaltAbwarten(g->Chart1));
   g->ApproximationZeichnen();
   EXPECT_EQ(TfrApproxim::FitZaehler, vorher + 2);
   EXPECT_EQ(Linien().size(), 2u);
@@ -218,11 +218,10 @@ TEST_F(AusgleichTest, FailedFitIsToldOnceNamingTheCurveAndNotOnRedraws) {
   const QRectF vorher = QPolygonF(Linien()[0].points).boundingRect();
   const long long fits = TfrApproxim::FitZaehler;
   g->ApproximationZeichnen();
-  g->resize(900, 650);
+  ASSERT_TRUE(GroesseSetzenUndAbwarten(g, QSize(900, 650)));
   g->tbGitter->click();
   g->Chart1->replotNow();
-  g->Chart1->update();
-  QTest::qWait(30);
+  ASSERT_TRUE(GemaltAbwarten(g->Chart1));
   Druecken(Qt::LeftButton);  // off
   Druecken(Qt::LeftButton);  // on again
   EXPECT_EQ(TfrApproxim::FitZaehler, fits);
@@ -292,7 +291,6 @@ TEST_F(AusgleichTest, OverflowingFitsAreToldInOneBoxAndThePointsStayDrawn) {
   ASSERT_EQ(Linien().size(), 1u);
   EXPECT_EQ(Linien()[0].pen.color(), g->Serien[2]->color());
   g->Chart1->replotNow();
-  QTest::qWait(30);
   const QImage bild = g->Chart1->grab().toImage();
   if (!qEnvironmentVariableIsEmpty("KOLVEX_GRAB_DIR"))
     bild.save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_ueberlauf.png"));
@@ -312,8 +310,7 @@ TEST_F(AusgleichTest, OverflowingFitsAreToldInOneBoxAndThePointsStayDrawn) {
   for (int i : {7, 10, 25, 40, 50}) getroffen += nah(g->WertZuPixel(i * 20, 1 + (i % 3)));
   EXPECT_EQ(getroffen, 5);
   // A repaint says nothing more.
-  g->Chart1->update();
-  QTest::qWait(30);
+  ASSERT_TRUE(GemaltAbwarten(g->Chart1));
   EXPECT_EQ(meldungen.messages().size(), 1u);
 }
 
@@ -487,8 +484,7 @@ TEST_F(AusgleichTest, ThreeFittedCurvesWithLegendAndTitleBlock) {
   DateiSchreiben("zugversuch.csv", zeilen);
   g->OpenDialog1.FileName = Pfad("zugversuch.csv");
   g->Aktivieren();
-  g->resize(1100, 750);
-  QTest::qWait(50);
+  ASSERT_TRUE(GroesseSetzenUndAbwarten(g, QSize(1100, 750)));
   Kurve(2);
   Kurve(3);
   Kurve(4);
@@ -498,7 +494,6 @@ TEST_F(AusgleichTest, ThreeFittedCurvesWithLegendAndTitleBlock) {
   g->edText3->setText("Werkstoff S235");
   frApproxim->AuswahlSetzen(1);
   Druecken(Qt::LeftButton);
-  QTest::qWait(100);
   g->Chart1->replotNow();
   ASSERT_EQ(Linien().size(), 3u);
   EXPECT_TRUE(Texte().isEmpty());
@@ -506,7 +501,6 @@ TEST_F(AusgleichTest, ThreeFittedCurvesWithLegendAndTitleBlock) {
   if (!qEnvironmentVariableIsEmpty("KOLVEX_GRAB_DIR")) {
     bild.save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_ausgleich.png"));
     g->tbLegende->click();
-    QTest::qWait(50);
     g->Chart1->replotNow();
     g->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_ausgleich_beschriftet.png"));
   }
@@ -544,7 +538,7 @@ TEST_F(AusgleichTest, UserFitsCurvesBuildsAModelAndCopiesTheFormula) {
     abgebrochen = true;
     while (QWidget* w = QApplication::activeModalWidget()) w->close();
   });
-  notbremse.start(30000);
+  notbremse.start(kNotbremseMs);
 
   QString kopiert, formel, modellImBaukasten;
   size_t linienMitBaukasten = 0, linienAmEnde = 0;

@@ -28,13 +28,12 @@ class BildAusgabeTest : public FensterTest {
     DateiSchreiben("daten.csv", {"Zeit;Weg;Kraft", "0;0;1", "1;2,5;3", "2;5;4,5", "3;4;2"});
     g->OpenDialog1.FileName = Pfad("daten.csv");
     g->resize(900, 640);
-    g->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
+    ASSERT_TRUE(ZeigenUndAbwarten(g));
     g->Aktivieren();
     g->cbXKanal->setCurrentIndex(1);
     g->cbYKanal->setCurrentIndex(2);
     g->sbGrafikClick();
-    QTest::qWait(20);
+    ASSERT_TRUE(LageAbwarten(g));  // laid out for the graph page
   }
   void TearDown() override {
     TfrGrafikApprox::BildSpeichernDialogTestHook = nullptr;
@@ -95,7 +94,7 @@ TEST_F(BildAusgabeTest, CaptureHasTheChartAt20And40AndTheTitleBlockBelowIt) {
   // Without the title block the picture ends below the chart.
   g->tbTitel->click();
   ASSERT_FALSE(g->tbTitel->isChecked());
-  QTest::qWait(20);
+  ASSERT_TRUE(LageAbwarten(g));
   const QImage ohne = g->DiagrammBild();
   EXPECT_EQ(ohne.size(), QSize(g->Chart1->width() + 20, g->Chart1->height() + 40));
 }

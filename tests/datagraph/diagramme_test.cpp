@@ -338,18 +338,21 @@ TEST_F(DiagrammeTest, AnimatedGifPlaysAndStopsWhenTheViewerCloses) {
   ASSERT_NE(bild, nullptr);
   Maler maler;
   d->Image1->installEventFilter(&maler);
+  // Frames of 36 ms repaint the view again and again: it is painted after the second frame.
+  int bilder = 0, gemaltBeimZweiten = 0;
+  bild->painterEvents.afterFrame = [&](gif::GifPainter&) {
+    if (++bilder == 2) gemaltBeimZweiten = maler.anzahl;
+  };
   ASSERT_TRUE(ZeigenUndAbwarten(d));
-  QTest::qWait(300);
+  EXPECT_TRUE(Warten([&] { return bilder >= 2 && maler.anzahl > gemaltBeimZweiten; }));
   EXPECT_GE(bild->runningPainters(), 1);
-  EXPECT_GT(maler.anzahl, 3);  // frames of 20 ms repaint the view again and again
   d->sbExit->click();
   EXPECT_TRUE(d->isHidden());
   EXPECT_EQ(bild->runningPainters(), 0);
 
   // Loading another picture ends the painter as well.
   d->show();
-  QTest::qWait(100);
-  EXPECT_GE(bild->runningPainters(), 1);
+  EXPECT_TRUE(Warten([&] { return bild->runningPainters() >= 1; }));
   d->DiagrammLaden(Bild("still.bmp", 30, 30));
   EXPECT_EQ(dynamic_cast<gif::GifImage*>(d->Image1->bild()), nullptr);
 }
@@ -362,14 +365,14 @@ TEST_F(DiagrammeTest, PictureButtonOfTheModalDataGraphOpensTheViewer) {
   TfrDiagramme::OeffnenDialogTestHook = [&] { return name; };
   bool grafikVersteckt = false, betrachterModal = false, grafikWiederDa = false;
   QTimer::singleShot(0, [&] {
-    QTimer::singleShot(50, [&] {
+    WennDann([&] { return d->isModalRunning() && d->isVisible(); }, [&] {
       grafikVersteckt = g->isHidden();
       betrachterModal = d->isModalRunning() && d->isVisible();
       d->sbExit->click();
     });
     g->tbDiagramme->click();
     // Checked once the click has returned to the data graph's own modal loop.
-    QTimer::singleShot(50, [&] {
+    QTimer::singleShot(0, [&] {
       grafikWiederDa = g->isVisible() && g->isModalRunning();
       g->close();
     });

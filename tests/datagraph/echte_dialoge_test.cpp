@@ -74,7 +74,7 @@ class EchteDialogeTest : public EchteFensterTest {
     HauptfensterZeigen();
     DateiDialogBeantworten(Pfad(tabelle));
     WennDann([this] { return g->isModalRunning() && g->isVisible() && g->Tag == 1; }, [this, imGraph] {
-      Nachlaufen(100);
+      Nachlaufen();
       imGraph();
       g->close();
     });
@@ -163,7 +163,7 @@ TEST_F(EchteDialogeTest, ViewerKeepsRunningAfterFilesItCannotRead) {
       QTest::mouseClick(g->sbGrafik, Qt::LeftButton);
       DateiDialogBeantworten(Pfad("ganz.png"));
       WennDann([] { return frDiagramme->isModalRunning() && frDiagramme->isVisible(); }, [&] {
-        Nachlaufen(100);
+        Nachlaufen();
         for (const char* datei : {"falsch.jpg", "halb.gif"}) {
           QWidget* besitzer = nullptr;
           texte << DateiMitMeldung(frDiagramme->sbLaden, datei, &besitzer);
@@ -214,8 +214,8 @@ TEST_F(EchteDialogeTest, FailedFitShowsOneBoxAndTheGraphStays) {
       EXPECT_TRUE(g->tbInterpolation->isChecked());
       EXPECT_EQ(g->Serien[0]->count(), 51);
       EXPECT_TRUE(g->Chart1->overlayLines().empty());
-      g->Chart1->update();
-      g->resize(g->width() - 20, g->height());
+      EXPECT_TRUE(GemaltAbwarten(g->Chart1));
+      EXPECT_TRUE(GroesseSetzenUndAbwarten(g, QSize(g->width() - 20, g->height())));
       Nachlaufen();
       EXPECT_EQ(QApplication::activeModalWidget(), g);
       DatenGraphUnversehrt(lauf, 52);
@@ -307,7 +307,7 @@ TEST_F(EchteDialogeTest, ModelListReturnsOnTheScreenWhenTheBuilderCloses) {
         });
         QTest::mouseClick(liste->sbAppromAuswahl, Qt::LeftButton);
         // Back from the builder: the list shows, modal, and reaches the screen.
-        aufDemSchirm = QTest::qWaitForWindowExposed(liste, 2000);
+        aufDemSchirm = AufDemSchirm(liste);
         modal = liste->isModalRunning() && QApplication::activeModalWidget() == liste;
         QTest::mouseClick(liste->OKButton, Qt::LeftButton);
       });

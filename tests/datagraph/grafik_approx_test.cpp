@@ -609,25 +609,25 @@ TEST_F(DatenGrafikTest, ItAndItsDialogsOpenOnTheScreen) {
   frRechn->move(frei.bottomRight());
   frRechn->show();
   frRechn->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(frRechn));
-  LageAbwarten(frRechn);
+  ASSERT_TRUE(AktivAbwarten(frRechn));
+  ASSERT_TRUE(LageAbwarten(frRechn));
   ASSERT_TRUE(frei.contains(frRechn->frameGeometry()));
   // Dialogs nobody placed open over it, as far into the corner as the screen lets them.
   for (Form* f : {static_cast<Form*>(frApproxim), static_cast<Form*>(frApproxim_Auswahl),
                   static_cast<Form*>(frEinstellung_Grafik)}) {
     f->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(f));
-    LageAbwarten(f);
+    ASSERT_TRUE(LageAbwarten(f));
     EXPECT_TRUE(frei.contains(f->frameGeometry())) << f->objectName().toStdString();
     if (!FensterManagerPlatziert()) EXPECT_EQ(f->frameGeometry().bottomRight(), frei.bottomRight()) << f->objectName().toStdString();
     f->hide();
     frRechn->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frRechn));
+    ASSERT_TRUE(AktivAbwarten(frRechn));
   }
   // The data graph itself, 1100 wide in its layout, is made to fit the test screen (800).
   g->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(g));
-  LageAbwarten(g);
+  ASSERT_TRUE(LageAbwarten(g));
   EXPECT_TRUE(frei.contains(g->frameGeometry()));
   g->hide();
 }
@@ -912,7 +912,7 @@ TEST_F(DatenGrafikTest, XyDataButtonOpensTheGraphModallyWithTheChosenTable) {
   frRechn->tbWerte->click();
   ASSERT_TRUE(frKonstante->isVisible());
   // Its activation must not come in later and press the button again.
-  if (!QTest::qWaitForWindowActive(frKonstante)) frKonstante->FormActivate();
+  if (!AktivAbwarten(frKonstante)) frKonstante->FormActivate();
   QString angefangen;
   TfrGrafikApprox::OeffnenDialogTestHook = [&](DateiDialogDaten& d) {
     angefangen = d.FileName;
@@ -969,8 +969,7 @@ TEST_F(DatenGrafikTest, ThreeCurvesWithLegendAndTitleBlock) {
   ASSERT_TRUE(EinstellungenSpeichern());
   Laden("zugversuch.csv", zeilen);
   g->show();
-  g->resize(1100, 750);
-  QTest::qWait(50);
+  ASSERT_TRUE(GroesseSetzenUndAbwarten(g, QSize(1100, 750)));
   Kurve(1, 2);
   g->tbPlusClick();
   Kurve(1, 3);
@@ -980,17 +979,14 @@ TEST_F(DatenGrafikTest, ThreeCurvesWithLegendAndTitleBlock) {
   g->edText1->setText("Zugversuch Probe 12");
   g->edText2->setText("Labor 3, Prüfer: M. Keller");
   g->edText3->setText("Werkstoff S235");
-  QTest::qWait(100);
   g->Chart1->replotNow();
   const QImage bild = g->grab().toImage();
   if (!qEnvironmentVariableIsEmpty("KOLVEX_GRAB_DIR")) {
     bild.save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_legende.png"));
     g->tbLegende->click();
-    QTest::qWait(50);
     g->Chart1->replotNow();
     g->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_beschriftet.png"));
     g->tbPlusClick();
-    QTest::qWait(50);
     g->grab().save(QDir(qEnvironmentVariable("KOLVEX_GRAB_DIR")).filePath("datagraph_tabelle.png"));
   }
   EXPECT_EQ(g->ListBox1->count(), 3);
@@ -1134,7 +1130,7 @@ TEST_F(DatenGrafikTest, ActivationStepsRunOnShowingNotOnEveryActivation) {
   ASSERT_TRUE(QFile::remove(Pfad("a.csv")));
   // Coming back to the window from elsewhere does not load the (now missing) file again.
   g->activateWindow();
-  QTest::qWait(20);
+  AktivAbwarten(g);
   QEvent aktiv(QEvent::WindowActivate);
   QApplication::sendEvent(g, &aktiv);
   EXPECT_TRUE(meldungen.messages().empty());

@@ -2,7 +2,6 @@
 // counts, the no-delay switch, disposal, and as a real thread behind a widget (one painter
 // per target, stopping during a long delay, repainting the view).
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPainter>
 #include <QTest>
 #include <QWidget>
@@ -13,6 +12,7 @@
 #include <thread>
 
 #include "gif/qt/gif_image.h"
+#include "support/warten.h"
 
 using gif::GifImage;
 using gif::GifPainter;
@@ -29,7 +29,9 @@ class FakeClock : public gif::PainterClock {
     record(waits_, ms);
     if (ready()) return true;
     if (ms < 0) {
+      waitingWithoutEnd = true;
       cv.wait(lock, ready);
+      waitingWithoutEnd = false;
       return true;
     }
     t_ += ms + overshoot;
@@ -48,6 +50,8 @@ class FakeClock : public gif::PainterClock {
     return sleeps_;
   }
   std::atomic<int64_t> overshoot{0};
+  // Set while a wait without end blocks: nothing but a wake-up ends it.
+  std::atomic<bool> waitingWithoutEnd{false};
 
  private:
   void record(std::vector<int64_t>& v, int64_t ms) {
@@ -58,6 +62,28 @@ class FakeClock : public gif::PainterClock {
   std::mutex m_;
   std::vector<int64_t> waits_, sleeps_;
 };
+
+// The steady clock, telling when a wait begins and whether a wake-up ended it (not its time).
+class WatchedClock : public gif::PainterClock {
+ public:
+  bool waitUntil(std::condition_variable& cv, std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready,
+                 int64_t ms) override {
+    ++begun;
+    const bool woken = PainterClock::waitUntil(cv, lock, ready, ms);
+    (woken ? wokenUp : timedOut)++;
+    return woken;
+  }
+  std::atomic<int> begun{0}, wokenUp{0}, timedOut{0};
+};
+
+// Polls from a plain thread until the condition holds; false only for a hung test.
+bool eventually(const std::function<bool()>& condition) {
+  for (int i = 0; i < 60000; ++i) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return condition();
+}
 
 const QColor kColors[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan, Qt::magenta};
 
@@ -125,15 +151,6 @@ class View : public QWidget {
   }
 };
 
-void pump(int ms) {
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-}
-
 }  // namespace
 
 TEST(GifPainterTiming, DelaysBecomeWaitsOfTwelveMillisecondUnits) {
@@ -171,9 +188,8 @@ TEST(GifPainterTiming, SpeedScalesEveryWaitAndZeroWaitsUntilStopped) {
   auto still = std::make_shared<FakeClock>();
   GifPainter p(*g, nullptr, QRect(0, 0, 4, 4), QSize(4, 4), kThreadedOnce, 0, still, {});
   std::thread t([&] { p.execute(); });
-  while (still->waits().empty()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  EXPECT_EQ(still->waits().front(), -1);
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(eventually([&] { return still->waitingWithoutEnd || p.finished(); }));
+  EXPECT_EQ(still->waits(), (std::vector<int64_t>{-1}));
   EXPECT_FALSE(p.finished()) << "speed 0 waits until stopped";
   p.stop();
   t.join();
@@ -319,12 +335,17 @@ TEST(GifPainterThread, OnePainterPerTargetAndNoneForOneFrame) {
   }
   EXPECT_EQ(QColor(page.pixel(4, 4)), QColor(Qt::red));
   EXPECT_EQ(g->lastPainter(), nullptr);
+  // Frames painted by the thread repaint the view, which draws through the same painter.
+  int frames = 0, paintsAtSecondFrame = 0;
+  g->painterEvents.afterFrame = [&](GifPainter&) {
+    if (++frames == 2) paintsAtSecondFrame = view.paints;
+  };
   view.picture = g.get();
   view.repaint();
   std::shared_ptr<GifPainter> first = g->lastPainter();
   ASSERT_NE(first, nullptr);
   view.repaint();
-  pump(50);
+  ASSERT_TRUE(Warten([&] { return frames >= 2 && view.paints > paintsAtSecondFrame; }));
   EXPECT_EQ(g->runningPainters(), 1);
   EXPECT_EQ(g->lastPainter(), first);
   // A second view of the same picture shows the same painter's frames.
@@ -364,16 +385,15 @@ TEST(GifPainterThread, TheViewRepaintsWithEachFrame) {
   g->setOnChange([&](imagefile::Graphic&) { ++changes; });
   view.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  // Looked at between the view's own repaints; the looks are not counted as repaints.
   std::set<QRgb> seen;
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() < 800 && seen.size() < 3) {
-    pump(20);
+  EXPECT_TRUE(Warten([&] {
+    const int own = view.paints;
     seen.insert(view.grab().toImage().pixel(20, 20));
-  }
-  EXPECT_GE(seen.size(), 3u) << "red, green and blue in turn";
-  EXPECT_GT(view.paints.load(), 3);
-  EXPECT_GT(changes, 2);
+    view.paints = own;
+    return seen.size() >= 3 && own > 3 && changes > 2;
+  })) << "red, green and blue in turn: " << seen.size() << " colours, " << view.paints << " repaints, "
+      << changes << " changes";
   view.picture = nullptr;
 }
 
@@ -381,20 +401,22 @@ TEST(GifPainterThread, DestroyingThePictureEndsALongDelayAtOnce) {
   View view;
   view.resize(50, 50);
   auto g = animation({5000, 5000}, 0);  // a minute per frame
+  auto clock = std::make_shared<WatchedClock>();
+  g->painterClock = clock;
   int before = 0;
   g->painterEvents.beforeFrame = [&](GifPainter&) { ++before; };
   view.picture = g.get();
   view.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
   view.repaint();
-  pump(100);
+  ASSERT_TRUE(Warten([&] { return clock->begun > 0; }));
   ASSERT_EQ(g->runningPainters(), 1);
   EXPECT_EQ(before, 1) << "frame 0 painted, now waiting";
   view.picture = nullptr;
-  QElapsedTimer t;
-  t.start();
   g.reset();
-  EXPECT_LT(t.elapsed(), 1000);
+  // The minute's wait ended by the wake-up, not by its time.
+  EXPECT_EQ(clock->wokenUp, 1);
+  EXPECT_EQ(clock->timedOut, 0);
 }
 
 TEST(GifPainterThread, WithoutThreadsTheWholeAnimationPlaysInTheDrawCall) {

@@ -513,7 +513,7 @@ TEST_F(GrafikTest, CurvePointsTakeNoMoreRoomThanTheyNeed) {
 TEST_F(GrafikTest, MoreThanTenMillionPointsPerCurveAreRefused) {
   g->show();
   g->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(g));
+  ASSERT_TRUE(AktivAbwarten(g));
   g->edAnzahl->setText(QStringLiteral("2000000"));
   g->edAnzahl->setFocus();
   g->edAnzahl->end(false);

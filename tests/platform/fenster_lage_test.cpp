@@ -15,12 +15,8 @@ namespace {
 
 QRect Frei() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 
-// On a loaded machine the window manager's answers to a resize and a move come late, and the
-// frame can stand still at an old place for a while: the window has to end up inside.
-bool Innerhalb(QWidget* w) {
-  LageAbwarten(w);
-  return QTest::qWaitFor([w] { return Frei().contains(w->frameGeometry()); }, 5000);
-}
+// Where the window ends up, once the window manager has answered everything: inside.
+bool Innerhalb(QWidget* w) { return LageAbwarten(w) && Frei().contains(w->frameGeometry()); }
 
 }  // namespace
 
@@ -77,10 +73,9 @@ TEST(FensterLage, AWindowNobodyPlacedOpensOverTheActiveOneInsideTheScreen) {
   Form opener;
   opener.resize(200, 150);
   FensterPlatzieren(&opener, Frei().bottomRight());  // pulled into the corner
-  opener.show();
-  LageAbwarten(&opener);
+  ASSERT_TRUE(ZeigenUndAbwarten(&opener));
   opener.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&opener));
+  ASSERT_TRUE(AktivAbwarten(&opener));
 
   Form f;
   f.resize(Frei().width() * 3 / 4, Frei().height() * 3 / 4);
@@ -92,8 +87,7 @@ TEST(FensterLage, AWindowNobodyPlacedOpensOverTheActiveOneInsideTheScreen) {
   // Once placed it stays where it is (or was moved to) at the next showing.
   f.hide();
   f.move(Frei().topLeft() + QPoint(10, 20));
-  f.show();
-  LageAbwarten(&f);
+  ASSERT_TRUE(ZeigenUndAbwarten(&f));
   if (!FensterManagerPlatziert()) EXPECT_EQ(f.frameGeometry().topLeft(), Frei().topLeft() + QPoint(10, 20));
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/form.h"
+#include "support/warten.h"
 
 namespace {
 class TestForm : public Form {
@@ -93,19 +94,19 @@ TEST(Form, ActivationHookOnlyWhenAnotherFormTakesOver) {
   QWidget other;  // stands for a message box or file dialog
   a.show();
   a.activateWindow();
-  if (!QTest::qWaitForWindowActive(&a)) GTEST_SKIP() << "no window activation on this platform";
+  if (!AktivAbwarten(&a)) GTEST_SKIP() << "no window activation on this platform";
   EXPECT_EQ(a.activations, 1);
   other.show();
   other.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  ASSERT_TRUE(AktivAbwarten(&other));
   a.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&a));
+  ASSERT_TRUE(AktivAbwarten(&a));
   EXPECT_EQ(a.activations, 1);
   b.show();
   b.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&b));
+  ASSERT_TRUE(AktivAbwarten(&b));
   a.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&a));
+  ASSERT_TRUE(AktivAbwarten(&a));
   EXPECT_EQ(a.activations, 2);
   EXPECT_EQ(b.activations, 1);
 }
@@ -121,7 +122,8 @@ TEST(Form, ModalWindowHiddenForAnotherOneAndShownAgainKeepsRunning) {
     QTimer::singleShot(0, &zweites, [&] { zweites.ModalResult = mrOk; });
     EXPECT_EQ(zweites.ShowModal(), mrOk);
     haupt.show();
-    QTimer::singleShot(20, &haupt, [&] {
+    // Checked in the loop the window runs in once this step has returned.
+    QTimer::singleShot(0, &haupt, [&] {
       weiterModal = haupt.isVisible() && haupt.isModalRunning();
       haupt.ModalResult = mrYes;
     });
@@ -137,18 +139,20 @@ TEST(Form, ModalWindowHiddenForAnotherOneAndShownAgainKeepsRunning) {
 // Under an X window manager a shown window is mapped a moment later, by the manager. One
 // withdrawn before that and shown again at once (the model list when the model builder
 // closes) could stay unmapped for good while Qt took it for shown, and modal. Whether the
-// manager is caught in the middle depends on its timing, hence the rounds with pauses.
+// manager is caught in the middle depends on its timing, hence the rounds, hidden at once or
+// after a pass of the event loop. Once the manager has answered, the window is on the screen
+// or lost.
 TEST(Form, WindowHiddenRightAfterShowingAndShownAgainReachesTheScreen) {
   int verloren = 0;
   for (int runde = 0; runde < 60; ++runde) {
     TestForm f;
     f.resize(300, 200);
     f.show();
-    QTest::qWait(runde % 6);
+    if (runde % 2) QCoreApplication::processEvents();
     f.hide();
     f.setWindowModality(Qt::ApplicationModal);
     f.show();
-    if (!QTest::qWaitForWindowExposed(&f, 1000)) ++verloren;
+    if (!AufDemSchirm(&f)) ++verloren;
   }
   EXPECT_EQ(verloren, 0);
 }

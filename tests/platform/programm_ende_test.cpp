@@ -26,17 +26,17 @@ TEST(ProgrammEnde, OnlyTheMainWindowsCloseEndsTheProgram) {
     haupt.show();
     seite.show();
     seite.close();
-    Nachlaufen(100);
+    Nachlaufen();
     EXPECT_FALSE(lauf.Beendet()) << "a side window's close";
     // Modal windows close while the main window is hidden, as the data graph does.
     haupt.hide();
     QTimer::singleShot(0, &seite, [&] { seite.close(); });
     seite.ShowModal();
-    Nachlaufen(100);
+    Nachlaufen();
     EXPECT_FALSE(lauf.Beendet()) << "a modal window's close";
     haupt.show();
     haupt.close();
-    Nachlaufen(100);
+    Nachlaufen();
     EXPECT_TRUE(lauf.Beendet()) << "the main window's close";
   });
 }
@@ -57,7 +57,7 @@ TEST(ProgrammEnde, MessagesAndDialogsNeverEndTheProgram) {
               MessageAnswer::Ok);
     EXPECT_EQ(text, QStringLiteral("Datei fehlt"));
     EXPECT_EQ(besitzer, nullptr);
-    Nachlaufen(100);
+    Nachlaufen();
     EXPECT_FALSE(lauf.Beendet()) << "a message box without a window";
 
     // A modal window runs and, as right after a file dialog has closed, no window is active:
@@ -70,9 +70,9 @@ TEST(ProgrammEnde, MessagesAndDialogsNeverEndTheProgram) {
                 MessageAnswer::No);
       EXPECT_EQ(besitzer, &daten);
       QDialog eigenerDialog;
-      QTimer::singleShot(50, &eigenerDialog, &QDialog::accept);
+      WennModal<QDialog>([](QDialog* d) { d->accept(); });
       eigenerDialog.exec();
-      Nachlaufen(100);
+      Nachlaufen();
       EXPECT_TRUE(daten.isVisible());
       daten.close();
     });

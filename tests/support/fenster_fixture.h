@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -33,12 +34,18 @@
 #include "support/fenster_lage_warten.h"
 
 // Runs tun once bedingung holds, polled every 20 ms from the event loop; each waiter is its
-// own timer, so waiters may nest (a modal dialog's handler arming the next one).
+// own timer, so waiters may nest (a modal dialog's handler arming the next one). A condition
+// that never comes fails the test after the safety cap, and tun runs all the same, so that the
+// steps that end the test (closing a modal window) still run.
 inline void WennDann(std::function<bool()> bedingung, std::function<void()> tun) {
   auto* uhr = new QTimer;
   uhr->setInterval(20);
-  QObject::connect(uhr, &QTimer::timeout, [uhr, bedingung, tun] {
-    if (!bedingung()) return;
+  const QDeadlineTimer aufgeben(kNotbremseMs);
+  QObject::connect(uhr, &QTimer::timeout, [uhr, bedingung, tun, aufgeben] {
+    if (!bedingung()) {
+      if (!aufgeben.hasExpired()) return;
+      ADD_FAILURE() << "a condition the test waited for never came";
+    }
     uhr->stop();
     uhr->deleteLater();
     tun();
@@ -84,7 +91,7 @@ class EchteFensterTest : public ::testing::Test {
   void HauptfensterZeigen() {
     frRechn->show();
     frRechn->activateWindow();
-    if (!QTest::qWaitForWindowActive(frRechn)) frRechn->FormActivate();
+    if (!AktivAbwarten(frRechn)) frRechn->FormActivate();
   }
 
   // Files in the working folder (UTF-8, LF).

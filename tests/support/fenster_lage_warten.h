@@ -8,49 +8,44 @@
 #include <QTest>
 #include <QWidget>
 
+#include "support/warten.h"
+
 inline bool FensterManagerPlatziert() {
   return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
-// Waits until a shown window stands still in its frame (at most two seconds; at once where
-// no window manager is involved).
-inline void LageAbwarten(QWidget* w) {
-  if (!FensterManagerPlatziert()) return;
-  QRect vorher = w->frameGeometry();
-  int ruhig = 0;
-  for (int i = 0; i < 100 && ruhig < 5; ++i) {
-    QTest::qWait(20);
-    const QRect jetzt = w->frameGeometry();
-    ruhig = jetzt == vorher && jetzt != w->geometry() ? ruhig + 1 : 0;
-    vorher = jetzt;
+// Waits until a shown window stands where it will stay: a round trip to the window manager
+// changes nothing more, so that every answer to what the program asked (framing and placing
+// the window, the program's pulling its frame into the screen) has arrived and been handled.
+// False when it never came to rest.
+inline bool LageAbwarten(QWidget* w) {
+  for (int runde = 0; runde < 100; ++runde) {
+    const QRect rahmen = w->frameGeometry(), innen = w->geometry();
+    if (!FensterManagerAbgleichen()) return false;
+    if (w->frameGeometry() == rahmen && w->geometry() == innen) return true;
   }
+  return false;
 }
 
 // Shows the window and waits until it is on the screen and stands still; false when it never
-// came on the screen.
+// came on the screen or to rest.
 inline bool ZeigenUndAbwarten(QWidget* w) {
   w->show();
-  if (!QTest::qWaitForWindowExposed(w)) return false;
-  LageAbwarten(w);
-  return true;
+  if (!QTest::qWaitForWindowExposed(w, kNotbremseMs)) return false;
+  return LageAbwarten(w);
 }
 
 // Resizes a shown window and waits until it keeps the size (or its least size, which the
 // window may raise meanwhile). A window manager answers every resize a moment later, so the
 // answer to an earlier one (the program growing the window) can arrive after this one and undo
-// it; the size is asked for again then. False when the window never kept the size for 100 ms
-// within five seconds.
+// it; the size is asked for again then, until a round trip to the manager leaves it as asked.
+// False when it never kept it.
 inline bool GroesseSetzenUndAbwarten(QWidget* w, QSize groesse) {
-  w->resize(groesse.expandedTo(w->minimumSize()));
-  for (int i = 0, ruhig = 0; i < 250; ++i) {
-    QTest::qWait(20);
+  for (int runde = 0; runde < 100; ++runde) {
     const QSize ziel = groesse.expandedTo(w->minimumSize());
-    if (w->size() != ziel) {
-      ruhig = 0;
-      w->resize(ziel);
-    } else if (++ruhig == 5) {
-      return true;
-    }
+    if (w->size() != ziel) w->resize(ziel);
+    if (!FensterManagerAbgleichen()) return false;
+    if (w->size() == ziel && ziel == groesse.expandedTo(w->minimumSize())) return true;
   }
   return false;
 }

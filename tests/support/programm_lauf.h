@@ -24,6 +24,8 @@
 #include <QWindow>
 #include <functional>
 
+#include "support/warten.h"
+
 class ProgrammLauf : public QObject {
  public:
   ProgrammLauf() { qApp->installEventFilter(this); }
@@ -61,18 +63,20 @@ class ProgrammLauf : public QObject {
   bool beendet_ = false;
 };
 
-// Once a modal window of type T is up (shown and, where a window manager activates it, active:
-// a user answers what has the focus), runs antwort on it. A window that never shows fails the
-// test after 10 s, and whatever modal window is up then is closed, so that no test hangs.
+// Once a modal window of type T is up, runs antwort on it: shown, on the screen, and the
+// window manager's answers to its showing are in, so that where the manager activates it, it
+// is active (a user answers what has the focus). A window that never shows fails the test
+// after the safety cap, and whatever modal window is up then is closed, so that no test hangs.
 template <class T>
 void WennModal(std::function<void(T*)> antwort) {
   auto* uhr = new QTimer;
   uhr->setInterval(20);
-  const QDeadlineTimer aufgeben(10000);
-  QDeadlineTimer aktivFrist(QDeadlineTimer::Forever);  // once shown: 2 s to become active
-  QObject::connect(uhr, &QTimer::timeout, [uhr, antwort, aufgeben, aktivFrist]() mutable {
-    T* fenster = qobject_cast<T*>(QApplication::activeModalWidget());
-    if (!fenster || !fenster->isVisible()) {
+  const QDeadlineTimer aufgeben(kNotbremseMs);
+  QObject::connect(uhr, &QTimer::timeout, [uhr, antwort, aufgeben] {
+    QPointer<T> fenster = qobject_cast<T*>(QApplication::activeModalWidget());
+    const bool aufDemSchirm =
+        fenster && fenster->isVisible() && fenster->windowHandle() && fenster->windowHandle()->isExposed();
+    if (!aufDemSchirm) {
       if (!aufgeben.hasExpired()) return;
       uhr->deleteLater();
       uhr->stop();
@@ -80,12 +84,13 @@ void WennModal(std::function<void(T*)> antwort) {
       if (QWidget* w = QApplication::activeModalWidget()) w->close();
       return;
     }
-    if (aktivFrist.isForever()) aktivFrist.setRemainingTime(2000);
-    const bool aufDemSchirm = fenster->windowHandle() && fenster->windowHandle()->isExposed();
-    if ((!aufDemSchirm || QApplication::activeWindow() != fenster) && !aktivFrist.hasExpired())
-      return;
     uhr->stop();
     uhr->deleteLater();
+    AktivAbwarten(fenster);
+    if (!fenster) {
+      ADD_FAILURE() << "the " << T::staticMetaObject.className() << " closed before it was answered";
+      return;
+    }
     antwort(fenster);
   });
   uhr->start();
@@ -126,6 +131,7 @@ inline void DateiDialogBeantworten(const QString& pfad) {
   });
 }
 
-// Lets the event loop run for ms milliseconds: what the window manager and Qt still have to
-// deliver (a posted request to end the program, a late activation) arrives meanwhile.
-inline void Nachlaufen(int ms = 300) { QTest::qWait(ms); }
+// Lets arrive what Qt and the window manager still have to deliver (a posted request to end
+// the program, a late activation): what is posted is delivered, and a round trip to the
+// manager comes back.
+inline void Nachlaufen() { EXPECT_TRUE(FensterManagerAbgleichen()) << "the window manager did not answer"; }

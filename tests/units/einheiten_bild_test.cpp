@@ -22,9 +22,8 @@ TEST_F(EinheitenBild, DISABLED_UnterDemHauptfenster) {
   frRechn->ed1->setText("2");
   frRechn->tbEinheiten->click();
   frEinheiten->activateWindow();
-  if (!QTest::qWaitForWindowActive(frEinheiten)) frEinheiten->FormActivate();
-  frEinheiten->resize(frEinheiten->width(), 420);
-  QTest::qWait(50);
+  if (!AktivAbwarten(frEinheiten)) frEinheiten->FormActivate();
+  ASSERT_TRUE(GroesseSetzenUndAbwarten(frEinheiten, QSize(frEinheiten->width(), 420)));
   const QPixmap oben = frRechn->grab();
   const QPixmap unten = frEinheiten->grab();
   QPixmap bild(qMax(oben.width(), unten.width()), oben.height() + unten.height());
@@ -37,7 +36,6 @@ TEST_F(EinheitenBild, DISABLED_UnterDemHauptfenster) {
   ASSERT_TRUE(bild.save(datei));
 
   frEinheiten->EditorFuellen();
-  frEinheiten_Edit->show();
-  QTest::qWait(50);
+  ASSERT_TRUE(ZeigenUndAbwarten(frEinheiten_Edit));
   ASSERT_TRUE(frEinheiten_Edit->grab().save(QString(datei).replace(".png", "_edit.png")));
 }

@@ -306,7 +306,7 @@ TEST_F(EinheitenEditTest, GespeicherteKategorieErscheintNachDemEditor) {
     frEinheiten_Edit->sbSpeichern->click();
   });
   frEinheiten->sbEdit->click();
-  EXPECT_TRUE(QTest::qWaitFor([] { return frEinheiten->cb1->currentText() == "Neu"; }, 2000));
+  EXPECT_TRUE(Warten([] { return frEinheiten->cb1->currentText() == "Neu"; }));
   EXPECT_EQ(frEinheiten->sg->Cells(1, 1), " h ---> min");
   EXPECT_EQ(frEinheiten->sg->Cells(2, 1), "60");
 }

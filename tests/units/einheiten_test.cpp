@@ -62,7 +62,7 @@ class EinheitenTest : public FensterTest {
     frRechn->tbEinheiten->click();
     ASSERT_TRUE(frEinheiten->isVisible());
     frEinheiten->activateWindow();
-    if (!QTest::qWaitForWindowActive(frEinheiten)) frEinheiten->FormActivate();
+    if (!AktivAbwarten(frEinheiten)) frEinheiten->FormActivate();
     ASSERT_EQ(frEinheiten->cb1->currentText(), kategorie);
   }
   void Rechnen(const QString& formel) {
@@ -118,12 +118,12 @@ TEST_F(EinheitenTest, WerkzeugknopfZeigtDasFensterAktivUndGefuellt) {
   // The tool button alone, without any help: window managers that don't hand the focus to a
   // newly shown window left the window empty and undocked, and results unconverted.
   HauptfensterZeigen();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(frRechn));
+  ASSERT_TRUE(AktivAbwarten(frRechn));
   EinheitenKategorie = 2;  // "Längenmaße"
   EinheitenZeile = 3;
   frRechn->tbEinheiten->click();
   ASSERT_TRUE(frEinheiten->isVisible());
-  EXPECT_TRUE(QTest::qWaitForWindowActive(frEinheiten));
+  EXPECT_TRUE(AktivAbwarten(frEinheiten));
   EXPECT_EQ(frEinheiten->cb1->currentText(), "Längenmaße");
   EXPECT_EQ(Zeilen(), 11);
   EXPECT_EQ(frEinheiten->sg->Row(), 3);
@@ -189,12 +189,11 @@ TEST_F(EinheitenTest, KategorieKastenZeigtDenNamenGanz) {
   ASSERT_TRUE(ZeigenUndAbwarten(frEinheiten));
   // The activation reads the category files.
   frEinheiten->activateWindow();
-  if (!QTest::qWaitForWindowActive(frEinheiten)) frEinheiten->FormActivate();
+  if (!AktivAbwarten(frEinheiten)) frEinheiten->FormActivate();
   ASSERT_EQ(frEinheiten->cb1->currentText(), kFps);
   QComboBox* cb = frEinheiten->cb1;
   for (int breite : {frEinheiten->width(), 100}) {
-    frEinheiten->resize(breite, frEinheiten->height());
-    QCoreApplication::processEvents();
+    EXPECT_TRUE(GroesseSetzenUndAbwarten(frEinheiten, QSize(breite, frEinheiten->height())));
     QStyleOptionComboBox opt;
     opt.initFrom(cb);
     opt.currentText = cb->currentText();
@@ -235,16 +234,14 @@ TEST_F(EinheitenTest, DieFaktorspalteIstSoBreitWieIhreLaengsteZahl) {
   for (const bool invers : {false, true}) {
     frEinheiten->cbInvers->setChecked(invers);
     frEinheiten->cbInversClick();
-    frEinheiten->resize(600, 300);
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(GroesseSetzenUndAbwarten(frEinheiten, QSize(600, 300)));
     EXPECT_EQ(sg->colWidth(0), 26);
     EXPECT_EQ(sg->colWidth(1), 190);
     EXPECT_GT(sg->colWidth(2), 80);
     EXPECT_LT(26 + 190 + sg->colWidth(2), sg->width() - 50);
     faktorenGanz(invers ? "invers" : "breit");
     // At its least width the window has no room for more: the column fills what is left.
-    frEinheiten->resize(frEinheiten->minimumWidth(), 300);
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(GroesseSetzenUndAbwarten(frEinheiten, QSize(frEinheiten->minimumWidth(), 300)));
     EXPECT_EQ(sg->colWidth(2), std::max(80, sg->viewport()->width() - sg->colWidth(1)));
   }
   frEinheiten->hide();
