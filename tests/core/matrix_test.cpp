@@ -189,9 +189,9 @@ namespace {
 
 // ---- The fit's solve against the classic routine ------------------------------------------
 
-// The inversion as it was before the scaled second try: the yardstick for every system it
-// solved without losing the pivot (its search maximum could hold every candidate, and each
-// reciprocal was a normal double).
+// The inversion the solve tries first, with its flag for a lost pivot: the yardstick for
+// every system it solved without losing the pivot (its search maximum could hold every
+// candidate, and each reciprocal was a normal double). Its own rules are pinned above.
 struct Klassisch {
   bool ok = true;
   bool pivotVerloren = false;
@@ -199,69 +199,7 @@ struct Klassisch {
 
 Klassisch KlassischInvertieren(int n, Matrix31& a) {
   Klassisch k;
-  auto inDouble = [](long double v, double& d) {
-    d = static_cast<double>(v);
-    return std::isfinite(d) || !std::isfinite(v);
-  };
-  auto tauschen = [&](long double& x, long double& y) {
-    double t = 0;
-    if (!inDouble(x, t)) return false;
-    x = y;
-    y = t;
-    return true;
-  };
-  std::array<int, MatrixGroesse> ipiv{}, indxr{}, indxc{};
-  double pivinv = 1.0;
-  int irow = 1, icol = 1;
-  for (int i = 0; i < n; ++i) {
-    double big = 0.0;
-    for (int j = 0; j < n; ++j) {
-      if (ipiv[j] == 1) continue;
-      for (int c = 0; c < n; ++c) {
-        if (ipiv[c] != 0) continue;
-        const long double betrag = std::fabs(a[j][c]);
-        if (betrag >= big) {
-          double d = 0;
-          if (inDouble(betrag, d))
-            big = d;
-          else
-            k.pivotVerloren = true;
-          irow = j;
-          icol = c;
-        }
-      }
-    }
-    ++ipiv[icol];
-    if (irow != icol)
-      for (int l = 0; l < n; ++l)
-        if (!tauschen(a[irow][l], a[icol][l])) return {false, k.pivotVerloren};
-    indxr[i] = irow;
-    indxc[i] = icol;
-    if (a[icol][icol] != 0) {
-      if (!inDouble(1.0L / a[icol][icol], pivinv)) return {false, k.pivotVerloren};
-      if (std::fabs(pivinv) < std::numeric_limits<double>::min()) k.pivotVerloren = true;
-    }
-    a[icol][icol] = 1;
-    for (int l = 0; l < n; ++l) {
-      a[icol][l] *= pivinv;
-      if (!std::isfinite(a[icol][l])) return {false, k.pivotVerloren};
-    }
-    for (int ll = 0; ll < n; ++ll) {
-      if (ll == icol) continue;
-      double dum = 0;
-      if (!inDouble(a[ll][icol], dum)) return {false, k.pivotVerloren};
-      a[ll][icol] = 0;
-      for (int l = 0; l < n; ++l) {
-        a[ll][l] -= a[icol][l] * dum;
-        if (!std::isfinite(a[ll][l])) return {false, k.pivotVerloren};
-      }
-    }
-  }
-  for (int l = n - 1; l >= 0; --l) {
-    if (indxr[l] == indxc[l]) continue;
-    for (int r = 0; r < n; ++r)
-      if (!tauschen(a[r][indxr[l]], a[r][indxc[l]])) return {false, k.pivotVerloren};
-  }
+  k.ok = MatrixInvertieren(n, a, &k.pivotVerloren);
   return k;
 }
 
