@@ -42,7 +42,9 @@ TEST_F(PlatzierungTest, LagenVomGroesserenBildschirmWerdenHereingeholt) {
     Zeigen(w);
     EXPECT_TRUE(Frei().contains(w->frameGeometry())) << w->objectName().toStdString();
     // Not dropped for the default place but pulled in as little as needed.
-    if (!FensterManagerPlatziert()) EXPECT_EQ(w->frameGeometry().bottomRight(), Frei().bottomRight()) << w->objectName().toStdString();
+    if (!FensterManagerPlatziert()) {
+      EXPECT_EQ(w->frameGeometry().bottomRight(), Frei().bottomRight()) << w->objectName().toStdString();
+    }
     w->hide();
   }
 }
@@ -51,7 +53,9 @@ TEST_F(PlatzierungTest, WerteTabelleObenRechts) {
   HauptfensterZeigen();
   Zeigen(frKonstante);
   EXPECT_TRUE(Frei().contains(frKonstante->frameGeometry()));
-  if (!FensterManagerPlatziert()) EXPECT_EQ(frKonstante->frameGeometry().top(), Frei().top());
+  if (!FensterManagerPlatziert()) {
+    EXPECT_EQ(frKonstante->frameGeometry().top(), Frei().top());
+  }
   EXPECT_GE(frKonstante->frameGeometry().right(), Frei().right() - 1);
 }
 
@@ -61,8 +65,12 @@ TEST_F(PlatzierungTest, EinstellungNebenDemHauptfensterUndAufDemBildschirm) {
   HauptfensterZeigen();  // its first activation places the dialog
   Zeigen(frEinstell);
   EXPECT_TRUE(Frei().contains(frEinstell->frameGeometry()));
-  if (!FensterManagerPlatziert()) EXPECT_EQ(frEinstell->frameGeometry().top(), frRechn->frameGeometry().top());
-  if (!FensterManagerPlatziert()) EXPECT_EQ(frEinstell->frameGeometry().right(), Frei().right());
+  if (!FensterManagerPlatziert()) {
+    EXPECT_EQ(frEinstell->frameGeometry().top(), frRechn->frameGeometry().top());
+  }
+  if (!FensterManagerPlatziert()) {
+    EXPECT_EQ(frEinstell->frameGeometry().right(), Frei().right());
+  }
 }
 
 // The main window at the right edge of the screen grows for a result longer than the screen
@@ -79,7 +87,9 @@ TEST_F(PlatzierungTest, HauptfensterWaechstImBildUndGibtDieBreiteZurueck) {
   const QString lang = QStringList(15, QStringLiteral("99999999999999")).join(QLatin1Char('*'));
   const int eigene = frRechn->width();
   for (const int breite : {eigene, eigene + 120}) {
-    if (breite != eigene) ASSERT_TRUE(NutzerZiehtBreite(frRechn, breite));
+    if (breite != eigene) {
+      ASSERT_TRUE(NutzerZiehtBreite(frRechn, breite));
+    }
     rechnen(lang);
     EXPECT_TRUE(QTest::qWaitFor([&] {
       return frRechn->width() > breite && Frei().contains(frRechn->frameGeometry()) &&

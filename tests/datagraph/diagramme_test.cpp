@@ -97,13 +97,17 @@ TEST_F(DiagrammeTest, OpensCentredOnTheScreenWithItsPictureAndInsideIt) {
   d->DiagrammLaden(Bild("breit.png", frei.width() - 100, frei.height() - 100));
   ASSERT_TRUE(ZeigenUndAbwarten(d));
   EXPECT_TRUE(frei.contains(d->frameGeometry())) << d->frameGeometry().x() << "," << d->frameGeometry().y();
-  if (!FensterManagerPlatziert()) EXPECT_LE((d->frameGeometry().center() - frei.center()).manhattanLength(), 1);
+  if (!FensterManagerPlatziert()) {
+    EXPECT_LE((d->frameGeometry().center() - frei.center()).manhattanLength(), 1);
+  }
 
   // Larger than the screen: the window is cut to it, its title bar on the screen.
   d->hide();
   d->DiagrammLaden(Bild("riesig.png", frei.width() + 400, frei.height() + 300));
   d->show();
-  if (!FensterManagerPlatziert()) EXPECT_EQ(d->frameGeometry(), frei);
+  if (!FensterManagerPlatziert()) {
+    EXPECT_EQ(d->frameGeometry(), frei);
+  }
 
   // Another picture opened while it is shown ("Öffnen") keeps it on the screen too.
   d->DiagrammLaden(Bild("klein.png", 100, 50));

@@ -42,7 +42,9 @@ TEST(FensterLage, AWindowPlacedOffTheScreenOpensInsideIt) {
   ASSERT_TRUE(ZeigenUndAbwarten(&f));
   EXPECT_TRUE(Innerhalb(&f)) << f.frameGeometry().x() << "," << f.frameGeometry().y();
   // Pulled in just far enough: it sits in the bottom right corner.
-  if (!FensterManagerPlatziert()) EXPECT_EQ(f.frameGeometry().bottomRight(), Frei().bottomRight());
+  if (!FensterManagerPlatziert()) {
+    EXPECT_EQ(f.frameGeometry().bottomRight(), Frei().bottomRight());
+  }
 
   // Moved off the screen while hidden (the program's own move, or the user's): pulled in
   // again at the next showing.
@@ -50,7 +52,9 @@ TEST(FensterLage, AWindowPlacedOffTheScreenOpensInsideIt) {
   f.move(-400, -300);
   f.show();
   EXPECT_TRUE(Innerhalb(&f));
-  if (!FensterManagerPlatziert()) EXPECT_EQ(f.frameGeometry().topLeft(), Frei().topLeft());
+  if (!FensterManagerPlatziert()) {
+    EXPECT_EQ(f.frameGeometry().topLeft(), Frei().topLeft());
+  }
 }
 
 TEST(FensterLage, AWindowLargerThanTheScreenIsMadeToFit) {
@@ -58,7 +62,9 @@ TEST(FensterLage, AWindowLargerThanTheScreenIsMadeToFit) {
   f.resize(Frei().width() + 300, Frei().height() + 200);
   ASSERT_TRUE(ZeigenUndAbwarten(&f));
   EXPECT_TRUE(Innerhalb(&f));
-  if (!FensterManagerPlatziert()) EXPECT_EQ(f.frameGeometry(), Frei());
+  if (!FensterManagerPlatziert()) {
+    EXPECT_EQ(f.frameGeometry(), Frei());
+  }
 
   // Enlarged while shown: kept on the screen by whoever enlarges it.
   f.resize(200, 100);
@@ -66,7 +72,9 @@ TEST(FensterLage, AWindowLargerThanTheScreenIsMadeToFit) {
   f.resize(500, 100);
   FensterImBildHalten(&f);
   EXPECT_TRUE(Innerhalb(&f));
-  if (!FensterManagerPlatziert()) EXPECT_EQ(f.frameGeometry().top(), Frei().top() + 40);
+  if (!FensterManagerPlatziert()) {
+    EXPECT_EQ(f.frameGeometry().top(), Frei().top() + 40);
+  }
 }
 
 TEST(FensterLage, AWindowNobodyPlacedOpensOverTheActiveOneInsideTheScreen) {
@@ -82,13 +90,17 @@ TEST(FensterLage, AWindowNobodyPlacedOpensOverTheActiveOneInsideTheScreen) {
   ASSERT_TRUE(ZeigenUndAbwarten(&f));
   EXPECT_TRUE(Innerhalb(&f));
   // Centred on the opener as far as the screen lets it: its corner at the screen's.
-  if (!FensterManagerPlatziert()) EXPECT_EQ(f.frameGeometry().bottomRight(), Frei().bottomRight());
+  if (!FensterManagerPlatziert()) {
+    EXPECT_EQ(f.frameGeometry().bottomRight(), Frei().bottomRight());
+  }
 
   // Once placed it stays where it is (or was moved to) at the next showing.
   f.hide();
   f.move(Frei().topLeft() + QPoint(10, 20));
   ASSERT_TRUE(ZeigenUndAbwarten(&f));
-  if (!FensterManagerPlatziert()) EXPECT_EQ(f.frameGeometry().topLeft(), Frei().topLeft() + QPoint(10, 20));
+  if (!FensterManagerPlatziert()) {
+    EXPECT_EQ(f.frameGeometry().topLeft(), Frei().topLeft() + QPoint(10, 20));
+  }
 }
 
 TEST(FensterLage, CentringKeepsTheWindowOnTheScreen) {
@@ -102,10 +114,14 @@ TEST(FensterLage, CentringKeepsTheWindowOnTheScreen) {
   f.resize(300, 200);
   FensterZentrieren(&f);
   ASSERT_TRUE(ZeigenUndAbwarten(&f));
-  if (!FensterManagerPlatziert()) EXPECT_EQ(f.frameGeometry().center(), Frei().center());
+  if (!FensterManagerPlatziert()) {
+    EXPECT_EQ(f.frameGeometry().center(), Frei().center());
+  }
   // Centred on a point near the edge: as close to it as the screen allows.
   FensterZentrieren(&f, Frei().topLeft());
-  if (!FensterManagerPlatziert()) EXPECT_EQ(f.frameGeometry().topLeft(), Frei().topLeft());
+  if (!FensterManagerPlatziert()) {
+    EXPECT_EQ(f.frameGeometry().topLeft(), Frei().topLeft());
+  }
 }
 
 TEST(FensterLage, AFramelessWindowBorrowsNoFrame) {
@@ -117,7 +133,9 @@ TEST(FensterLage, AFramelessWindowBorrowsNoFrame) {
   EXPECT_TRUE(RahmenRaender(&f).isNull());
   FensterPlatzieren(&f, QPoint(5000, 5000));
   ASSERT_TRUE(ZeigenUndAbwarten(&f));
-  if (!FensterManagerPlatziert()) EXPECT_EQ(f.geometry().bottomRight(), Frei().bottomRight());
+  if (!FensterManagerPlatziert()) {
+    EXPECT_EQ(f.geometry().bottomRight(), Frei().bottomRight());
+  }
 }
 
 // Right after a window opened the window manager is still answering the program's placing,
