@@ -535,7 +535,7 @@ struct ZeilenLeser {
       if (kopf.naechstes(feld) && !feld.empty())
         zelleSetzen(c, 0, feld);
       else
-        tabelle.setCell(c, 0, std::string_view("K" + std::to_string(c)));
+        tabelle.setCell(c, 0, std::string_view(std::to_string(c).insert(0, 1, 'K')));
     }
   }
 

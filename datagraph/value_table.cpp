@@ -375,16 +375,6 @@ template class ValueTable::Belegung<ValueTable::Stelle>;
 
 ValueTable::ValueTable() { setSize(0, 2); }
 
-ValueTable::Zellen* ValueTable::zellenVon(int col, int row, size_t& index) {
-  if (!inside(col, row)) return nullptr;
-  index = static_cast<size_t>(row == 0 ? col : row);
-  return row == 0 ? &kopf_ : &cols_[static_cast<size_t>(col)];
-}
-
-const ValueTable::Zellen* ValueTable::zellenVon(int col, int row, size_t& index) const {
-  return const_cast<ValueTable*>(this)->zellenVon(col, row, index);
-}
-
 void ValueTable::kuerzen(Zellen& z, size_t n) {
   z.wert.kuerzen(n);
   if (!z.texte) return;
@@ -496,12 +486,6 @@ void ValueTable::zelleSetzen(Zellen& z, size_t index, std::string_view utf8) {
   else
     dropText(z, index);
   z.wert.setzen(index, (art == kolvex::ZellArt::Leer || art == kolvex::ZellArt::Text) ? kLeer : d);
-}
-
-void ValueTable::setCell(int col, int row, std::string_view utf8) {
-  size_t i = 0;
-  Zellen* z = zellenVon(col, row, i);
-  if (z) zelleSetzen(*z, i, utf8);
 }
 
 void ValueTable::setCell(int col, int row, const QString& text) {

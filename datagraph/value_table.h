@@ -58,7 +58,10 @@ class ValueTable {
   QString cell(int col, int row) const;
   void setCell(int col, int row, const QString& text);
   // The same from UTF-8 bytes (the readers' own form; no QString is made for number text).
-  void setCell(int col, int row, std::string_view utf8);
+  void setCell(int col, int row, std::string_view utf8) {
+    size_t i = 0;
+    if (Zellen* z = zellenVon(col, row, i)) zelleSetzen(*z, i, utf8);
+  }
   // The cell's text as UTF-8 bytes (empty for an empty cell).
   std::string cellUtf8(int col, int row) const;
   // NaN empties the cell.
@@ -233,9 +236,16 @@ class ValueTable {
     Zellen(const Zellen& o) : wert(o.wert), texte(o.texte ? std::make_unique<Texte>(*o.texte) : nullptr) {}
   };
 
-  // The cells of (col, row) and their index there; null outside the table.
-  Zellen* zellenVon(int col, int row, size_t& index);
-  const Zellen* zellenVon(int col, int row, size_t& index) const;
+  // The cells of (col, row) and their index there; null outside the table. Here, not in the
+  // source file: a load passes every cell through it.
+  Zellen* zellenVon(int col, int row, size_t& index) {
+    if (!inside(col, row)) return nullptr;
+    index = static_cast<size_t>(row == 0 ? col : row);
+    return row == 0 ? &kopf_ : &cols_[static_cast<size_t>(col)];
+  }
+  const Zellen* zellenVon(int col, int row, size_t& index) const {
+    return const_cast<ValueTable*>(this)->zellenVon(col, row, index);
+  }
 
   static std::string_view textOf(const Zellen& z, size_t index);
   static void storeText(Zellen& z, size_t index, std::string_view utf8);
