@@ -81,7 +81,10 @@ QString TabellenDatei(int zeilen, bool zerklueftet) {
       text += zeit + ";" + weg;  // a short row
     } else if (art < 10) {
       text += zeit;  // a row of dozens of fields
-      for (unsigned k = 20 + zufall() % 40; k > 0; --k) text += ";" + kolvex::FloatText((zufall() % 10000) * 0.01);
+      for (unsigned k = 20 + zufall() % 40; k > 0; --k) {
+        text += ';';
+        text += kolvex::FloatText((zufall() % 10000) * 0.01);
+      }
     } else {
       text += zeit + ";" + weg + ";" + kraft + ";" + temperatur;
     }
