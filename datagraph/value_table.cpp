@@ -46,6 +46,16 @@ void ValueTable::Belegung<T>::platzAendern(size_t platz) {
 }
 
 template <class T>
+size_t ValueTable::Belegung<T>::spanne() const {
+  size_t bis = b_->laenge;
+  if (b_->dicht)
+    while (bis > 0 && istLeer(dichte()[bis - 1])) --bis;
+  else if (bis > 0)
+    bis = size_t{paare()[bis - 1].index} + 1;
+  return bis;
+}
+
+template <class T>
 typename ValueTable::Belegung<T>::Kopf* ValueTable::Belegung<T>::umgebaut(bool dicht, size_t platz) const {
   Kopf* k = neuerBlock(dicht, platz);
   if (!b_) return k;
@@ -53,8 +63,7 @@ typename ValueTable::Belegung<T>::Kopf* ValueTable::Belegung<T>::umgebaut(bool d
   neu.b_ = k;
   if (dicht && b_->dicht) {
     // Up to the last value held, which may lie before the end.
-    size_t laenge = b_->laenge;
-    while (laenge > 0 && istLeer(dichte()[laenge - 1])) --laenge;
+    const size_t laenge = spanne();
     std::memcpy(neu.dichte(), dichte(), laenge * sizeof(T));
     k->laenge = static_cast<uint32_t>(laenge);
   } else if (dicht) {
@@ -308,20 +317,17 @@ void ValueTable::Belegung<T>::trimmen() noexcept {
     b_ = nullptr;
     return;
   }
-  size_t spanne = b_->laenge;
-  if (b_->dicht)
-    while (spanne > 0 && istLeer(dichte()[spanne - 1])) --spanne;
-  else if (spanne > 0)
-    spanne = size_t{paare()[spanne - 1].index} + 1;
-  const bool dicht = spanne * sizeof(T) <= b_->anzahl * sizeof(Paar);
-  const size_t platz = dicht ? spanne : b_->anzahl;
-  if ((b_->dicht != 0) == dicht && b_->platz == platz && (!dicht || b_->laenge == spanne)) return;
+  const size_t bis = spanne();
+  const bool dicht = bis * sizeof(T) <= b_->anzahl * sizeof(Paar);
+  const size_t platz = dicht ? bis : b_->anzahl;
+  if ((b_->dicht != 0) == dicht && b_->platz == platz && (!dicht || b_->laenge == bis)) return;
   if ((b_->dicht != 0) == dicht) {
     // Smaller in place: what lies beyond the last value goes.
-    b_->laenge = static_cast<uint32_t>(dicht ? spanne : b_->laenge);
-    if (auto* k = static_cast<Kopf*>(std::realloc(b_, sizeof(Kopf) + platz * (dicht ? sizeof(T) : sizeof(Paar))))) {
-      b_ = k;
-      b_->platz = static_cast<uint32_t>(platz);
+    b_->laenge = static_cast<uint32_t>(dicht ? bis : b_->laenge);
+    try {
+      platzAendern(platz);
+    } catch (const std::bad_alloc&) {
+      // What is held stays held, only not trimmed.
     }
     return;
   }
@@ -337,24 +343,24 @@ void ValueTable::Belegung<T>::trimmen() noexcept {
 template <class T>
 void ValueTable::Belegung<T>::fuellen(const T* werte, size_t n, size_t ab) {
   size_t anzahl = 0;
-  size_t spanne = 0;
+  size_t bis = 0;
   for (size_t i = ab; i < n; ++i) {
     if (istLeer(werte[i])) continue;
     ++anzahl;
-    spanne = i + 1;
+    bis = i + 1;
   }
-  if (spanne > kHoechstIndex + 1) throw std::bad_alloc();
+  if (bis > kHoechstIndex + 1) throw std::bad_alloc();
   Belegung neu;
   if (anzahl > 0) {
-    const bool dicht = spanne * sizeof(T) <= anzahl * sizeof(Paar);
-    neu.b_ = neuerBlock(dicht, dicht ? spanne : anzahl);
+    const bool dicht = bis * sizeof(T) <= anzahl * sizeof(Paar);
+    neu.b_ = neuerBlock(dicht, dicht ? bis : anzahl);
     if (dicht) {
       T* d = neu.dichte();
-      for (size_t i = 0; i < spanne; ++i) d[i] = i < ab ? leerWert() : werte[i];
-      neu.b_->laenge = static_cast<uint32_t>(spanne);
+      for (size_t i = 0; i < bis; ++i) d[i] = i < ab ? leerWert() : werte[i];
+      neu.b_->laenge = static_cast<uint32_t>(bis);
     } else {
       Paar* p = neu.paare();
-      for (size_t i = ab; i < spanne; ++i)
+      for (size_t i = ab; i < bis; ++i)
         if (!istLeer(werte[i])) paarSetzen(p[neu.b_->laenge++], i, werte[i]);
     }
     neu.b_->anzahl = static_cast<uint32_t>(anzahl);

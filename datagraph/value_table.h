@@ -215,6 +215,8 @@ class ValueTable {
     static size_t mehrPlatz(size_t noetig, size_t jetzt);
     // Room for `platz` values or pairs, in the store's form (the block may move).
     void platzAendern(size_t platz);
+    // One past the last index that holds a value (0 for none); b_ is not null.
+    size_t spanne() const;
 
     Kopf* b_ = nullptr;
   };

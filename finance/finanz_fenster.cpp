@@ -12,7 +12,6 @@
 #include <functional>
 
 #include "platform/fenster_lage.h"
-#include "platform/form.h"
 #include "platform/line_edit.h"
 
 namespace finanz {
@@ -108,11 +107,6 @@ void ZeileSetzen(QLabel* zeile, const QString& text) {
   // 0 is none: the line would need its whole text, however long.
   zeile->setMinimumWidth(0);
   BreiteGeben(zeile, zeile->sizeHint().width(), 1, [zeile](int breite) { zeile->setMinimumWidth(breite); });
-}
-
-void FensterAnpassen(Form* fenster) {
-  // Growing keeps the shown window inside the free area (Form).
-  fenster->BreiteZurueckgeben();
 }
 
 QComboBox* Auswahl(QWidget* parent, const char* name, const QStringList& items, int breite) {

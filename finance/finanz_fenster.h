@@ -8,7 +8,6 @@
 #include <initializer_list>
 #include <string>
 
-class Form;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -56,9 +55,6 @@ QLineEdit* ErgebnisFeld(QWidget* parent, const char* name, int breite);
 // the field scrolls). Fields follow their text by themselves; a result line is set here.
 void BreiteAnpassen(QLineEdit* feld);
 void ZeileSetzen(QLabel* zeile, const QString& text);
-// After a result: the window takes the least size its fields need at once, growing inside the
-// free area, and gives back the width that a longer result had taken.
-void FensterAnpassen(Form* fenster);
 QComboBox* Auswahl(QWidget* parent, const char* name, const QStringList& items, int breite = 140);
 // A field with what stands right of it (unit, choice), left-aligned in its grid cell.
 QWidget* Zeile(QWidget* parent, std::initializer_list<QWidget*> teile);

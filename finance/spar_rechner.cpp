@@ -165,7 +165,8 @@ void TfrSparRechner::Berechnen(int k) {
   setResultFromStart(edZinseG, Q(r.zinsen));
   finanz::ZeileSetzen(lbGesamt, Q(r.gesamt));
   finanz::ZeileSetzen(lbAlleSparraten, Q(r.alleSparraten));
-  finanz::FensterAnpassen(this);
+  // A longer result grew the window inside the free area; a shorter one gives the width back.
+  BreiteZurueckgeben();
 }
 
 void TfrSparRechner::sbBerechnenClick() {

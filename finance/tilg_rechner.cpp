@@ -196,7 +196,8 @@ void TfrTilgRechner::TilgungBerechnen(int k) {
   }
   finanz::ZeileSetzen(lbZinseG, Q(r.zinsenZeile));
   finanz::ZeileSetzen(lbGesamt, Q(r.gesamtZeile));
-  finanz::FensterAnpassen(this);
+  // A longer result grew the window inside the free area; a shorter one gives the width back.
+  BreiteZurueckgeben();
   const QColor zuKlein = colorFromBgr(0xCCCCFF);
   if (r.rateMarkiert) Hintergrund(edTilgungsrate, zuKlein);
   if (r.dauerMarkiert) Hintergrund(edTilgungsdauer, zuKlein);

@@ -126,20 +126,22 @@ void Form::BreiteZurueckgeben() {
 }
 
 namespace {
-// Pushed wider (or higher) by the least size its content needs, not resized to a size of
-// anybody's choice.
+// Pushed from `vorher` to the least size its content needs along one side (mindest), not
+// resized to a size of anybody's choice.
+bool AufMindestGeschoben(int vorher, int jetzt, int mindest) {
+  return vorher >= 0 && vorher < mindest && jetzt == mindest;
+}
+
 bool VomInhaltGeschoben(const QWidget* w, const QResizeEvent* event) {
-  const QSize vorher = event->oldSize();
-  return (vorher.width() >= 0 && vorher.width() < w->minimumWidth() && w->width() == w->minimumWidth()) ||
-         (vorher.height() >= 0 && vorher.height() < w->minimumHeight() && w->height() == w->minimumHeight());
+  return AufMindestGeschoben(event->oldSize().width(), w->width(), w->minimumWidth()) ||
+         AufMindestGeschoben(event->oldSize().height(), w->height(), w->minimumHeight());
 }
 }  // namespace
 
 void Form::eigeneBreiteMerken(const QResizeEvent* event) {
   const int vorher = event->oldSize().width();
-  // Pushed wider by the least width its content needs: not a width of its own (the first
-  // width of all is).
-  const bool fuerInhalt = vorher >= 0 && vorher < minimumWidth() && width() == minimumWidth();
+  // Pushed wider for the content: not a width of its own (the first width of all is).
+  const bool fuerInhalt = AufMindestGeschoben(vorher, width(), minimumWidth());
   if (width() != vorher && !fuerInhalt && !breiteZurueck_) eigeneBreite_ = width();
 }
 

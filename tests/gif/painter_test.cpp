@@ -76,15 +76,6 @@ class WatchedClock : public gif::PainterClock {
   std::atomic<int> begun{0}, wokenUp{0}, timedOut{0};
 };
 
-// Polls from a plain thread until the condition holds; false only for a hung test.
-bool eventually(const std::function<bool()>& condition) {
-  for (int i = 0; i < 60000; ++i) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return condition();
-}
-
 const QColor kColors[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan, Qt::magenta};
 
 gif::GifGraphicControlExtension& control(gif::GifSubImage& f) {
@@ -188,7 +179,7 @@ TEST(GifPainterTiming, SpeedScalesEveryWaitAndZeroWaitsUntilStopped) {
   auto still = std::make_shared<FakeClock>();
   GifPainter p(*g, nullptr, QRect(0, 0, 4, 4), QSize(4, 4), kThreadedOnce, 0, still, {});
   std::thread t([&] { p.execute(); });
-  ASSERT_TRUE(eventually([&] { return still->waitingWithoutEnd || p.finished(); }));
+  ASSERT_TRUE(Warten([&] { return still->waitingWithoutEnd || p.finished(); }));
   EXPECT_EQ(still->waits(), (std::vector<int64_t>{-1}));
   EXPECT_FALSE(p.finished()) << "speed 0 waits until stopped";
   p.stop();
